@@ -1,0 +1,97 @@
+#pragma once
+// Identifiers of the program's resources and controls.
+
+#define IDI_QUORVANE 1
+#define IDR_MAINMENU 2
+#define IDD_OPTION_FRAME 10
+#define IDD_CFG_GENERAL 11
+#define IDD_CFG_DISPLAY 12
+#define IDD_CFG_TEMP 13
+#define IDD_FONTS 14
+#define IDD_ABOUT 15
+#define IDD_QUICKSTART 16
+#define IDD_SPLASH 17
+
+// Main window
+#define IDC_COOKIES_BTN 100
+#define IDC_PREVIEW_BTN 101
+#define IDC_PURGE_BTN 102
+#define IDC_EXIT_BTN 103
+#define IDC_CANCEL_BTN 104
+#define IDC_BREAKER 105
+#define IDC_MAIN_TABS 106
+#define IDC_OPTION_TABS 107
+#define IDC_CONFIG_TABS 108
+#define IDC_RESULTS 109
+#define IDC_GAUGE 110
+#define IDC_GAUGE_BAR 111
+#define IDC_STATUS_LABEL 112
+#define IDC_PGDN_HINT 113
+#define IDC_STATUSBAR 114
+#define IDC_VERSION 115
+#define IDC_BUILD 116
+
+// Menu
+#define IDM_FILE_EXIT 200
+#define IDM_TEMP_PROTECT 201
+#define IDM_FOLDERS 202
+#define IDM_CHECK_VERSION 203
+#define IDM_DELETE_INDEX 204
+#define IDM_HIDDEN_BROWSERS 205
+#define IDM_COPY_REPORT 206
+#define IDM_HELP_CONTENTS 207
+#define IDM_QUICK_START 208
+#define IDM_VENDOR_WEB 209
+#define IDM_VENDOR_MAIL 210
+#define IDM_ABOUT 211
+
+// Option frame: check box = base + field index; radio choices 0 and 1 likewise.
+#define IDC_OPTION_BASE 1000
+#define IDC_OPTION_CHOICE1_BASE 1100
+#define IDC_OPTION_GROUP_BASE 1200
+#define IDC_SAVEOPT 1300
+#define IDC_OPTON 1301
+#define IDC_OPTOFF 1302
+#define IDC_OPTRESET 1303
+#define IDC_OPTION_HEADING 1304
+#define IDC_FFTYPED_NOTE 1305
+
+// Configure pages
+#define IDC_APPLY 406
+#define IDC_SHRED_QUICK 400
+#define IDC_SHRED_THOROUGH 401
+#define IDC_SHRED_BOTH 402
+#define IDC_REPEATS_EDIT 403
+#define IDC_REPEATS_SPIN 404
+#define IDC_THEMES_CHECK 405
+#define IDC_SELECT_PLUGINS 407
+#define IDC_PLUGMGR_LABEL 408
+#define IDC_PLUGMGR_BTN 409
+#define IDC_SHORTCUT_MAIN 410
+#define IDC_SHORTCUT_PNOW 411
+#define IDC_SHORTCUT_SHUT 412
+#define IDC_SELECT_FONTS 413
+#define IDC_SPLASH_ENABLE 420
+#define IDC_SPLASH_DISABLE 421
+#define IDC_MAINWIN_0 422
+#define IDC_STARTUP_CHECK 426
+#define IDC_SHUTTYPE_0 430
+#define IDC_SHUTTYPE_GROUP 440
+#define IDC_DISPLAY_HEADING 441
+#define IDC_TMPDIR 450
+#define IDC_TEMP_LABEL_0 454
+#define IDC_AGETEMP 458
+#define IDC_AGEHOURS 459
+#define IDC_AGEHOURS_LABEL 460
+
+// Fonts, about, quick start, splash
+#define IDC_SET_MAIN_FONT 470
+#define IDC_SET_COOKIE_FONT 471
+#define IDC_COOKIE_FONT_LABEL 472
+#define IDC_ABOUT_NAME 475
+#define IDC_ABOUT_VERSION 476
+#define IDC_ABOUT_BUILD 477
+#define IDC_QS_TEXT 480
+#define IDC_QS_NOSHOW 481
+#define IDC_SPLASH_LINE1 490
+#define IDC_SPLASH_LINE2 491

@@ -1,0 +1,53 @@
+# Shared pieces of the build, test and demo scripts. Sourced, not run.
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${QV_BUILD:-$root/build}
+export WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all} LANG=${LANG:-C.UTF-8}
+# SHEmptyRecycleBinA under Wine empties the XDG trash of the Linux user: never the real one.
+export XDG_DATA_HOME=$build/xdg
+mkdir -p "$XDG_DATA_HOME"
+
+configure_and_build() {
+  cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+        -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$build" -j "$(nproc)" -- --no-print-directory | grep -vE '^\[ *[0-9]+%\]' || true
+  [ "${PIPESTATUS[0]}" -eq 0 ]
+}
+
+# An X display for the windows: the user's, or a private Xvfb that ends with the script.
+ensure_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return; fi
+  local n
+  for n in $(seq 91 120); do
+    [ -e /tmp/.X$n-lock ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+    trap 'kill $xvfb_pid 2>/dev/null' EXIT
+    return
+  done
+  echo "no free X display number" >&2; exit 1
+}
+
+# A 32-bit prefix booted once and kept in the build folder; copies of it are what runs use.
+template_prefix() {
+  local t=$build/wine/template
+  if [ ! -f "$t/.qv-ready" ]; then
+    rm -rf "$t"; mkdir -p "$build/wine"
+    WINEPREFIX=$t wineboot -i >/dev/null 2>&1
+    # Without a window manager Wine waits ~2 s each time a top-level window hides.
+    WINEPREFIX=$t wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    WINEPREFIX=$t wineserver -w
+    touch "$t/.qv-ready"
+  fi
+  echo "$t"
+}
+
+# fresh_prefix NAME: a new copy of the template at $build/wine/NAME, exported as WINEPREFIX.
+fresh_prefix() {
+  local t p=$build/wine/$1
+  t=$(template_prefix)
+  [ -d "$p" ] && WINEPREFIX=$p wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$p"; cp -a "$t" "$p"
+  export WINEPREFIX=$p
+}

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs everything the build, the demo and the tests need on Debian 12, as root.
+# Idempotent and quiet: when everything is present it only checks and returns.
+set -euo pipefail
+
+need=()
+have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+  rm -f /var/lib/apt/lists/lock
+  updated=0
+fi
+
+for p in wine wine32:i386 g++-mingw-w64-i686 cmake googletest xvfb x11-utils imagemagick xauth; do
+  have_pkg "$p" || need+=("$p")
+done
+
+# npm fetches the SQLite amalgamation; the machine's own Node.js may already bring it.
+command -v npm >/dev/null || need+=(npm)
+
+if [ ${#need[@]} -gt 0 ]; then
+  echo "setup: installing ${need[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi
+
+# The SQLite amalgamation that becomes the test installation's SQLite DLL.
+"$(dirname "$0")/fetch-sqlite.sh"

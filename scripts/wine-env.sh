@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in the test environment: the prefix made for this run,
+# no debug noise, and a private XDG trash. CMake uses it as the emulator for tests.
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${QV_BUILD:-$root/build}
+export WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all}
+export WINEPREFIX=${WINEPREFIX:-$build/wine/test}
+export XDG_DATA_HOME=${XDG_DATA_HOME:-$build/xdg}
+exec wine "$@"

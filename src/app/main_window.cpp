@@ -1,0 +1,301 @@
+#include "app/main_window.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <stdexcept>
+
+#include "app/command_line.h"
+#include "app/folders.h"
+#include "app/run_mode.h"
+#include "app/settings.h"
+#include "app/startup.h"
+#include "app/window_placement.h"
+#include "ie/ie_hooks.h"
+#include "platform/window.h"
+#include "resource.h"
+#include "system/system_hooks.h"
+
+namespace {
+constexpr const char* kClassName = "TFFoxForm";
+constexpr int kTopBarHeight = 36;
+constexpr int kBreakerHeight = 5;
+constexpr int kBottomPanelHeight = 40;
+constexpr UINT_PTR kTimer1 = 1, kTimerMsg = 2, kQsTimer = 3;
+TFFoxForm* g_mainForm = nullptr;
+
+HWND MakeChild(HWND parent, const char* cls, const char* text, DWORD style, int id,
+               DWORD exStyle = 0) {
+  return CreateWindowExA(exStyle, cls, text, WS_CHILD | style, 0, 0, 10, 10, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                         GetModuleHandleA(nullptr), nullptr);
+}
+
+bool RegisterMainClass() {
+  static bool registered = false;
+  if (registered) return true;
+  WNDCLASSEXA wc{sizeof wc};
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = DefWindowProcA;  // replaced per instance in Create
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(IDI_QUORVANE));
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  wc.lpszMenuName = MAKEINTRESOURCEA(IDR_MAINMENU);
+  wc.lpszClassName = kClassName;
+  registered = RegisterClassExA(&wc) != 0;
+  return registered;
+}
+}  // namespace
+
+TFFoxForm* MainForm() { return g_mainForm; }
+
+bool TFFoxForm::Create() {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
+                                           ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&icc);
+  if (!RegisterMainClass()) return false;
+  window_ = CreateWindowExA(WS_EX_CONTROLPARENT, kClassName, "Quorvane",
+                            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                            620, 450, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (!window_) return false;
+  SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowProc));
+  g_mainForm = this;
+  CreateControls();
+  CreatePages();
+  RunInitialisation();
+  Layout();
+  return true;
+}
+
+void TFFoxForm::CreateControls() {
+  guiFont_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  NONCLIENTMETRICSA ncm{sizeof ncm};
+  LOGFONTA lf{};
+  GetObjectA(guiFont_, sizeof lf, &lf);
+  lf.lfWeight = FW_BOLD;
+  boldFont_ = CreateFontIndirectA(&lf);
+  lf.lfHeight = lf.lfHeight * 4 / 3;
+  purgeFont_ = CreateFontIndirectA(&lf);
+  (void)ncm;
+
+  struct ButtonDef { int id; const char* text; const char* hint; };
+  const ButtonDef buttons[] = {
+      {IDC_COOKIES_BTN, "Cookies", "Select Cookies to Keep [protect from Purge]"},
+      {IDC_PREVIEW_BTN, "Preview", "Show what would be deleted by 'Purge' for selected Purge Options"},
+      {IDC_PURGE_BTN, "Purge", "Process Delete function for selected Purge Options"},
+      {IDC_EXIT_BTN, "Exit", "Terminate Execution of this program"},
+      {IDC_CANCEL_BTN, "  Cancel / Stop", "Cancel / Stop processing"},
+  };
+  for (const auto& b : buttons) {
+    HWND h = MakeChild(window_, WC_BUTTONA, b.text, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, b.id);
+    SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(b.id == IDC_PURGE_BTN ? purgeFont_ : guiFont_), 0);
+    SetHint(h, b.hint);
+  }
+  ShowWindow(Control(IDC_CANCEL_BTN), SW_HIDE);
+  for (int id : {IDC_VERSION, IDC_BUILD})
+    SendMessageA(MakeChild(window_, WC_STATICA, "", WS_VISIBLE | SS_RIGHT, id), WM_SETFONT,
+                 reinterpret_cast<WPARAM>(guiFont_), 0);
+  MakeChild(window_, WC_STATICA, "", WS_VISIBLE, IDC_BREAKER);
+
+  for (int id : {IDC_MAIN_TABS, IDC_OPTION_TABS, IDC_CONFIG_TABS}) {
+    HWND tabs = MakeChild(window_, WC_TABCONTROLA, "",
+                          WS_CLIPSIBLINGS | TCS_OWNERDRAWFIXED | TCS_FIXEDWIDTH | WS_TABSTOP |
+                              (id == IDC_MAIN_TABS ? WS_VISIBLE : 0),
+                          id);
+    SendMessageA(tabs, WM_SETFONT, reinterpret_cast<WPARAM>(guiFont_), 0);
+  }
+  auto addTabs = [&](int id, std::initializer_list<const char*> captions, int width) {
+    HWND tabs = Control(id);
+    TabCtrl_SetItemSize(tabs, width, 20);
+    int i = 0;
+    for (const char* c : captions) {
+      TCITEMA item{TCIF_TEXT};
+      item.pszText = const_cast<char*>(c);
+      SendMessageA(tabs, TCM_INSERTITEMA, i++, reinterpret_cast<LPARAM>(&item));
+    }
+  };
+  addTabs(IDC_MAIN_TABS, {"  Purge Options  ", "   Configure   ", "  Display Results  "}, 130);
+  addTabs(IDC_OPTION_TABS,
+          {InfoOf(RunMode::Standard).pageCaption, InfoOf(RunMode::PurgeNow).pageCaption,
+           InfoOf(RunMode::Startup).pageCaption, InfoOf(RunMode::Shutdown).pageCaption},
+          130);
+  addTabs(IDC_CONFIG_TABS, {"  General  ", "Purge Now", "  Startup  ", "  Shutdown  ", "  Temp Folders  "},
+          100);
+
+  resultsList_ = MakeChild(window_, WC_LISTVIEWA, "",
+                           WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER |
+                               LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                           IDC_RESULTS);
+  ListView_SetExtendedListViewStyle(resultsList_, LVS_EX_FULLROWSELECT);
+  LVCOLUMNA col{LVCF_WIDTH};
+  col.cx = 500;
+  SendMessageA(resultsList_, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&col));
+  SetWindowLongPtrA(resultsList_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  resultsListBaseProc_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(resultsList_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ResultsListProc)));
+
+  MakeChild(window_, WC_STATICA, "", WS_VISIBLE | WS_BORDER, IDC_GAUGE);
+  MakeChild(window_, WC_STATICA, "", 0, IDC_GAUGE_BAR);
+  HWND label = MakeChild(window_, WC_STATICA, "", WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE,
+                         IDC_STATUS_LABEL);
+  SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_), 0);
+  HWND hint = MakeChild(window_, WC_STATICA,
+                        "You can use the <Page Down> key to advance to the next off-screen summary line.",
+                        WS_BORDER | SS_CENTER | SS_CENTERIMAGE, IDC_PGDN_HINT);
+  SendMessageA(hint, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_), 0);
+  HWND status = MakeChild(window_, STATUSCLASSNAMEA, "", WS_VISIBLE, IDC_STATUSBAR);
+  int parts[2] = {400, -1};
+  SendMessageA(status, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+  statusBarColor_ = GetSysColor(COLOR_BTNFACE);
+}
+
+void TFFoxForm::Layout() {
+  RECT rc;
+  GetClientRect(window_, &rc);
+  const int w = rc.right, h = rc.bottom;
+  SendMessageA(StatusBar(), WM_SIZE, 0, 0);
+  RECT sb;
+  GetWindowRect(StatusBar(), &sb);
+  const int statusHeight = sb.bottom - sb.top;
+
+  HDWP dwp = BeginDeferWindowPos(20);
+  auto place = [&](int id, int x, int y, int cx, int cy) {
+    dwp = DeferWindowPos(dwp, Control(id), nullptr, x, y, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+  place(IDC_COOKIES_BTN, 8, 6, 76, 24);
+  place(IDC_PREVIEW_BTN, 90, 6, 76, 24);
+  place(IDC_PURGE_BTN, 172, 3, 92, 30);
+  place(IDC_EXIT_BTN, 270, 6, 76, 24);
+  place(IDC_CANCEL_BTN, 352, 6, 110, 24);
+  place(IDC_VERSION, w - 130, 4, 122, 14);
+  place(IDC_BUILD, w - 130, 18, 122, 14);
+  place(IDC_BREAKER, 0, kTopBarHeight, w, kBreakerHeight);
+  const int tabsTop = kTopBarHeight + kBreakerHeight + 2;
+  const int bottomTop = h - statusHeight - kBottomPanelHeight;
+  place(IDC_MAIN_TABS, 4, tabsTop, w - 8, bottomTop - tabsTop);
+  place(IDC_GAUGE, 8, bottomTop + 11, 200, 18);
+  place(IDC_GAUGE_BAR, 9, bottomTop + 12, gaugeWidth_, 16);
+  place(IDC_STATUS_LABEL, 216, bottomTop + 8, w - 224, 24);
+  place(IDC_PGDN_HINT, 8, bottomTop + 6, w - 16, 28);
+  EndDeferWindowPos(dwp);
+
+  RECT page{4, tabsTop, w - 4, bottomTop};
+  TabCtrl_AdjustRect(Control(IDC_MAIN_TABS), FALSE, &page);
+  for (int id : {IDC_OPTION_TABS, IDC_CONFIG_TABS})
+    SetWindowPos(Control(id), HWND_BOTTOM, page.left, page.top, page.right - page.left,
+                 page.bottom - page.top, SWP_NOACTIVATE);
+  SetWindowPos(resultsList_, nullptr, page.left, page.top, page.right - page.left,
+               page.bottom - page.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(Control(IDC_MAIN_TABS), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  RECT inner = page;
+  TabCtrl_AdjustRect(Control(IDC_OPTION_TABS), FALSE, &inner);
+  for (auto& f : frames_)
+    SetWindowPos(f.Handle(), HWND_TOP, inner.left, inner.top, inner.right - inner.left,
+                 inner.bottom - inner.top, SWP_NOACTIVATE);
+  for (HWND p : configPages_)
+    SetWindowPos(p, HWND_TOP, inner.left, inner.top, inner.right - inner.left,
+                 inner.bottom - inner.top, SWP_NOACTIVATE);
+  // The four rows of the Temp Folders page follow the window's width.
+  if (!closing_) {
+    HWND temp = configPages_[kTempFoldersPage];
+    for (int i = 0; i < 4; ++i) {
+      HWND row = GetDlgItem(temp, IDC_TEMP_LABEL_0 + i);
+      RECT r;
+      GetWindowRect(row, &r);
+      MapWindowPoints(nullptr, temp, reinterpret_cast<POINT*>(&r), 2);
+      SetWindowPos(row, nullptr, 0, 0, std::max(40L, static_cast<long>(w - 70 - r.left)),
+                   r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
+  SizeResultsColumn(true);
+}
+
+LRESULT CALLBACK TFFoxForm::WindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = reinterpret_cast<TFFoxForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (!self) return DefWindowProcA(window, msg, wp, lp);
+  try {
+    return self->OnMessage(msg, wp, lp);
+  } catch (const std::exception& e) {
+    HandleProgramFailure(e.what(), reinterpret_cast<const void*>(&WindowProc));
+    return 0;
+  }
+}
+
+LRESULT TFFoxForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_SIZE:
+      if (!closing_) Layout();
+      return 0;
+    case WM_GETMINMAXINFO: {
+      auto* mmi = reinterpret_cast<MINMAXINFO*>(lp);
+      mmi->ptMinTrackSize = {590, 424};
+      return 0;
+    }
+    case WM_COMMAND:
+      OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
+      return 0;
+    case WM_NOTIFY:
+      return OnNotify(reinterpret_cast<NMHDR*>(lp));
+    case WM_DRAWITEM:
+      if (reinterpret_cast<DRAWITEMSTRUCT*>(lp)->CtlType == ODT_TAB) {
+        OnDrawTab(reinterpret_cast<DRAWITEMSTRUCT*>(lp));
+        return TRUE;
+      }
+      break;
+    case WM_CTLCOLORSTATIC:
+      if (HBRUSH b = OnControlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp))) return reinterpret_cast<LRESULT>(b);
+      break;
+    case WM_TIMER:
+      OnTimer(wp);
+      return 0;
+    case WM_KEYDOWN:
+      if (wp == VK_TAB) { TabKeyDown(); return 0; }
+      if (wp == VK_NEXT) { PageDownKeyDown(); return 0; }
+      break;
+    case WM_SETCURSOR:
+      ShowHintFor(reinterpret_cast<HWND>(wp));
+      break;
+    case WM_CLOSE:
+      OnClose();
+      return 0;
+    case WM_DESTROY:
+      if (g_mainForm == this) g_mainForm = nullptr;
+      for (HFONT f : {purgeFont_, boldFont_, resultsFont_}) if (f) DeleteObject(f);
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcA(window_, msg, wp, lp);
+}
+
+void TFFoxForm::OnTimer(UINT_PTR id) {
+  switch (id) {
+    case kTimer1: Timer1Timer(); break;
+    case kTimerMsg:
+      KillTimer(window_, kTimerMsg);
+      SetPageDownHint(false);
+      break;
+    case kQsTimer:
+      KillTimer(window_, kQsTimer);
+      OpenQuickStart();
+      break;
+  }
+}
+
+void TFFoxForm::OnClose() {
+  if (state_.busy) return;
+  closing_ = true;
+  for (UINT_PTR t : {kTimer1, kTimerMsg, kQsTimer}) KillTimer(window_, t);
+  EndUrlServerLink();
+  SaveWindowPosition(window_, "FFoxForm");
+  if (CurrentRunMode() == RunMode::Shutdown)
+    StartShutdownAction(ReadDisplayPolicy(SettingsFile(), "ShutOptions").shutType);
+  DestroyWindow(window_);
+}
+
+void TFFoxForm::ExitBtnClick() {
+  if (state_.busy) return;
+  if (ParamSwitch("AbortX")) throw std::runtime_error("Exception Test - FFoxMain - Exit1click");
+  PostMessageA(window_, WM_CLOSE, 0, 0);
+}

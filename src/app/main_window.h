@@ -1,0 +1,134 @@
+#pragma once
+#include <windows.h>
+
+#include <array>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/option_frame.h"
+#include "app/report_context.h"
+
+// The main window: option pages per run mode, Configure pages, results list, status area.
+class TFFoxForm : public ReportView {
+ public:
+  enum MainPage { kPurgeOptionsPage = 0, kConfigurePage = 1, kResultsPage = 2 };
+  enum ConfigPage { kGeneralPage, kPurgeNowPage, kStartupPage, kShutdownPage, kTempFoldersPage };
+
+  // Creates the window and its controls (hidden) and runs the initialisation; false when
+  // the window could not be made.
+  bool Create();
+  HWND Handle() const { return window_; }
+  bool Fatal() const { return fatal_; }
+  RunState& State() { return state_; }
+  ReportContext& Context() { return context_; }
+
+  // Buttons and timer
+  void PurgeBtnClick();
+  void PreviewBtnClick();
+  void CookiesBtnClick();
+  void ExitBtnClick();
+  void CancelBtnClick();
+  void Timer1Timer();
+  void PollBrowserActivity();
+
+  // Results list
+  void ClearResults();
+  void CopyReportToClipboard();
+  void ShowFolderReport();
+  void ShowHiddenBrowserWindows();
+  void ShowResultsPage();
+  void TabKeyDown();
+  void PageDownKeyDown();
+  std::vector<std::string> ResultLines() const { return lines_; }
+
+  // Pages
+  TFFoxOptionsFrame1& OptionFrame(RunMode mode) { return frames_[ModeIndex(mode)]; }
+  TFFoxOptionsFrame1& ShownOptionFrame();
+  HWND ConfigPageHandle(ConfigPage page) const { return configPages_[page]; }
+  void SelectMainPage(int page);
+  void SelectOptionPage(RunMode mode);
+  void SelectConfigPage(int page);
+  int MainPageIndex() const;
+  void LoadAllSettings();
+  void ApplyConfigPage(ConfigPage page);
+  HWND Control(int id) const { return GetDlgItem(window_, id); }
+  HWND StatusBar() const { return Control(114); }
+  std::string StatusPanelText(int panel) const;
+  COLORREF StatusBarColor() const { return statusBarColor_; }
+  std::string HintOf(HWND control) const;
+  bool PageDownHintVisible() const;
+
+  // ReportView
+  void ClearLines() override { ClearResults(); }
+  void AddLine(const std::string& line) override;
+  void ReplaceLine(size_t index, const std::string& line) override;
+  size_t LineCount() const override { return lines_.size(); }
+  void ShowStatus(const std::string& text) override;
+  void PumpMessages() override;
+  void RunStarting(int gaugeStep) override;
+  void FunctionFinished() override;
+  void RunEnded(bool errorStatus) override;
+
+  // The idle text of the second status panel, e.g. `  "Standard Options" is current...`.
+  std::string IdleStatusText();
+  void SetFatal() { fatal_ = true; }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK ResultsListProc(HWND, UINT, WPARAM, LPARAM);
+  static INT_PTR CALLBACK ConfigPageProc(HWND, UINT, WPARAM, LPARAM);
+  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+  INT_PTR OnConfigMessage(HWND page, UINT msg, WPARAM wp, LPARAM lp);
+  void CreateControls();
+  void CreatePages();
+  void Layout();
+  void OnCommand(int id, int code, HWND control);
+  LRESULT OnNotify(NMHDR* header);
+  void OnDrawTab(DRAWITEMSTRUCT* item);
+  HBRUSH OnControlColor(HDC dc, HWND control);
+  void OnMainPageChanged();
+  void OnOptionPageChanged();
+  void OnClose();
+  void OnTimer(UINT_PTR id);
+  void RunPurgeOrPreview(bool preview);
+  void SetStatusLabel(const std::string& text, bool errorColour);
+  void SetPageDownHint(bool visible);
+  void SetHint(HWND control, const std::string& hint);
+  void ShowHintFor(HWND control);
+  void SetStatusPanel(int panel, const std::string& text);
+  void SizeResultsColumn(bool toContents);
+  void SelectResultLine(int index);
+  void ApplyMainFont();
+  void LoadConfigPages();
+  void OpenFontsWindow();
+  void OpenAboutBox();
+  void OpenQuickStart();
+  void OpenShell(const std::string& target, const std::string& params = {});
+  void AskAndOpenVendorPage(const std::string& caption, const std::string& target,
+                            const std::string& params);
+  void RunInitialisation();
+
+  HWND window_ = nullptr;
+  HWND resultsList_ = nullptr;
+  WNDPROC resultsListBaseProc_ = nullptr;
+  std::array<TFFoxOptionsFrame1, 4> frames_;
+  std::array<HWND, 5> configPages_{};
+  RunState state_;
+  ReportContext context_{state_, *this};
+  std::vector<std::string> lines_;
+  std::map<HWND, std::string> hints_;
+  int tabSearchPos_ = -1;
+  int gaugeWidth_ = 0;
+  bool fatal_ = false;
+  bool closing_ = false;
+  bool statusLabelError_ = false;
+  COLORREF statusBarColor_ = 0;
+  COLORREF mainTabSelected_ = 0, mainTabOther_ = 0, subTabSelected_ = 0, subTabOther_ = 0;
+  HFONT purgeFont_ = nullptr, boldFont_ = nullptr, resultsFont_ = nullptr, guiFont_ = nullptr;
+  HWND quickStart_ = nullptr;
+  std::string purgeHint_ = "|Process Delete function for selected Purge Options";
+};
+
+// The one main window of the process (null before it is created).
+TFFoxForm* MainForm();

@@ -1,0 +1,172 @@
+// The main window's buttons, menu commands and browser-activity display.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "app/command_line.h"
+#include "app/folders.h"
+#include "app/main_window.h"
+#include "app/message_box.h"
+#include "app/purge_run.h"
+#include "app/run_mode.h"
+#include "app/settings.h"
+#include "app/small_windows.h"
+#include "app/version.h"
+#include "firefox/browser_activity.h"
+#include "platform/files.h"
+#include "platform/window.h"
+#include "resource.h"
+
+namespace {
+constexpr UINT_PTR kTimer1 = 1;
+
+constexpr OptionField kFirefoxOptions[] = {OptionField::Cache, OptionField::Cookies,
+                                           OptionField::History, OptionField::FFTypedUrls,
+                                           OptionField::Forms};
+constexpr OptionField kIeOptions[] = {OptionField::Visited,    OptionField::IECache,
+                                      OptionField::IECookies,  OptionField::IEHistory,
+                                      OptionField::IEUserData, OptionField::IESearches,
+                                      OptionField::IETypedUrls, OptionField::IEStrays,
+                                      OptionField::IEDomStore};
+}  // namespace
+
+void TFFoxForm::OnCommand(int id, int code, HWND control) {
+  switch (id) {
+    case IDC_COOKIES_BTN: CookiesBtnClick(); break;
+    case IDC_PREVIEW_BTN: PreviewBtnClick(); break;
+    case IDC_PURGE_BTN: PurgeBtnClick(); break;
+    case IDC_EXIT_BTN:
+    case IDM_FILE_EXIT: ExitBtnClick(); break;
+    case IDC_CANCEL_BTN: CancelBtnClick(); break;
+    case IDM_FOLDERS: ShowFolderReport(); break;
+    case IDM_HIDDEN_BROWSERS: ShowHiddenBrowserWindows(); break;
+    case IDM_COPY_REPORT: CopyReportToClipboard(); break;
+    case IDM_CHECK_VERSION:
+      OpenShell(kVendorVersionPage + std::string("?ver=5.01&bld=180"));
+      break;
+    case IDM_HELP_CONTENTS: OpenShell(Folders().programFolder + "\\Quorvane.chm"); break;
+    case IDM_QUICK_START: OpenQuickStart(); break;
+    case IDM_VENDOR_WEB:
+      AskAndOpenVendorPage("Quorvane  -  Information", kVendorHome, "");
+      break;
+    case IDM_VENDOR_MAIL:
+      AskAndOpenVendorPage(Caption("Information"), kVendorMailPage, "?MailDrop=Support");
+      break;
+    case IDM_ABOUT: OpenAboutBox(); break;
+  }
+}
+
+void TFFoxForm::RunPurgeOrPreview(bool preview) {
+  if (state_.busy || state_.running) return;
+  PurgeRequest request;
+  request.options = ShownOptionFrame().Values();
+  request.preview = preview;
+  request.shred = Globals().shred;
+  RunPurge(context_, request);
+}
+
+void TFFoxForm::PreviewBtnClick() { RunPurgeOrPreview(true); }
+
+void TFFoxForm::PurgeBtnClick() {
+  if (state_.busy || state_.running) return;
+  state_.browserFlag = false;
+  PollBrowserActivity();
+  RunPurgeOrPreview(false);
+  if (state_.browserFlag) {
+    ReplaceLine(0, kCautionLine);
+    context_.RaiseLevel(9);
+    context_.SetAttention();
+  }
+}
+
+// The cookie window arrives with the keep list; until then the button only takes the flags.
+void TFFoxForm::CookiesBtnClick() {
+  if (state_.busy) return;
+  state_.busy = true;
+  state_.options = ShownOptionFrame().Values();
+  state_.busy = false;
+  if (ParamSwitch("PROTECT")) PostMessageA(window_, WM_CLOSE, 0, 0);
+}
+
+void TFFoxForm::CancelBtnClick() {
+  state_.cancel = true;
+  state_.busy = false;
+}
+
+void TFFoxForm::Timer1Timer() { PollBrowserActivity(); }
+
+void TFFoxForm::PollBrowserActivity() {
+  KillTimer(window_, kTimer1);
+  try {
+    SetStatusPanel(1, IdleStatusText());
+    const bool firefox = TisFireFoxActive();
+    const bool other = TisIEorMSNactive();
+    if (firefox) {
+      SetFirefoxActive(true);
+      statusBarColor_ = RGB(255, 255, 0);
+      SetStatusPanel(1, "  FireFox Browser is active");
+      const std::string caution = "CAUTION - As FireFox is Executing, some Purge Options may not succeed.";
+      purgeHint_ = caution + "|" + caution;
+    } else if (other) {
+      statusBarColor_ = RGB(255, 255, 0);
+      static const char* const kNames[] = {"A browser", "I.E.", "I.E.", "MSN", "MSN"};
+      static const char* const kTexts[] = {"  A Browser is active", "  I.E. Browser is active",
+                                           "  I.E. Hidden Window active", "  MSN Browser is active",
+                                           "  MSN Hidden Window active"};
+      int s = BrowserState() >= 1 && BrowserState() <= 4 ? BrowserState() : 0;
+      SetStatusPanel(1, kTexts[s]);
+      const std::string caution = std::string("CAUTION - As ") + kNames[s] +
+                                  " is Executing, some Purge Options may not succeed.";
+      purgeHint_ = caution + "|" + caution;
+      SetFirefoxActive(false);
+    } else {
+      SetFirefoxActive(false);
+      statusBarColor_ = GetSysColor(COLOR_BTNFACE);
+      SetStatusPanel(1, IdleStatusText());
+      purgeHint_ = "|Process Delete function for selected Purge Options";
+    }
+    SendMessageA(StatusBar(), SB_SETBKCOLOR, 0, statusBarColor_);
+    SetHint(Control(IDC_PURGE_BTN), purgeHint_);
+
+    TFFoxOptionsFrame1& shown = ShownOptionFrame();
+    const OptionSet values = shown.Values();
+    auto colour = [&](OptionField f, bool browserRunning) {
+      bool mark = browserRunning && values[f];
+      shown.SetHighlighted(f, mark);
+      if (mark) state_.browserFlag = true;
+    };
+    for (OptionField f : kFirefoxOptions) colour(f, firefox);
+    for (OptionField f : kIeOptions) colour(f, other);
+  } catch (...) {
+    // A failing check still re-arms the timer.
+  }
+  SetTimer(window_, kTimer1, 2000, nullptr);
+}
+
+void TFFoxForm::OpenShell(const std::string& target, const std::string& params) {
+  ShellExecuteA(window_, nullptr, target.c_str(), params.empty() ? nullptr : params.c_str(),
+                nullptr, SW_SHOWNORMAL);
+}
+
+void TFFoxForm::AskAndOpenVendorPage(const std::string& caption, const std::string& target,
+                                     const std::string& params) {
+  std::string text = "The " + DisplayName() +
+                     " web site will now be opened in your browser.\r\n\r\n"
+                     "Your Internet connection must be available.\r\n\r\n"
+                     "If the page does not open, enter this address by hand:\r\n   " +
+                     target + params + "\r\n\r\nContinue?";
+  if (ShowMessageBox(text, caption, MessageKind::Confirmation, MessageButtons::YesNo) ==
+      MessageAnswer::Yes)
+    OpenShell(target + params);
+}
+
+void TFFoxForm::OpenFontsWindow() { ShowFontsWindow(window_); }
+
+void TFFoxForm::OpenAboutBox() {
+  if (state_.busy) return;
+  state_.busy = true;
+  ShowAboutBox(window_);
+  state_.busy = false;
+}
+
+void TFFoxForm::OpenQuickStart() { quickStart_ = ShowQuickStart(window_, quickStart_); }

@@ -1,0 +1,97 @@
+// The main window's initialisation at start-up, step by step in its fixed order.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <stdexcept>
+
+#include "app/command_line.h"
+#include "app/folders.h"
+#include "app/main_window.h"
+#include "app/os_flags.h"
+#include "app/run_mode.h"
+#include "app/settings.h"
+#include "app/startup.h"
+#include "app/version.h"
+#include "app/window_placement.h"
+#include "firefox/firefox_profile.h"
+#include "ie/ie_hooks.h"
+#include "platform/files.h"
+#include "platform/window.h"
+#include "plugins/plugin_hooks.h"
+#include "resource.h"
+
+namespace {
+constexpr UINT_PTR kQsTimer = 3;
+
+void DisableTypedUrlsEverywhere() {
+  if (TFFoxForm* form = MainForm())
+    for (RunMode m : kAllModes) form->OptionFrame(m).EnableOption(OptionField::FFTypedUrls, false);
+}
+}  // namespace
+
+void TFFoxForm::RunInitialisation() {
+  // 1. Dates and times are formatted by the program itself ("MM/dd/yyyy", "HH:mm:ss").
+  srand(static_cast<unsigned>(time(nullptr)));
+  // 2.
+  if (ParamSwitch("AbortC1")) throw std::runtime_error("Exception Test - FFoxMain - FormCreate -1");
+  DetectIeVersion();
+  SetCurrentOsFlags(ComputeOsFlags(CurrentWindowsVersion(), ProgramArguments()));
+  DiscoverIeFolders();
+  // 5. Pages, breaker, Purge disabled until the end, gauge hidden.
+  TabCtrl_SetCurSel(Control(IDC_MAIN_TABS), kPurgeOptionsPage);
+  TabCtrl_SetCurSel(Control(IDC_OPTION_TABS), 0);
+  TabCtrl_SetCurSel(Control(IDC_CONFIG_TABS), kGeneralPage);
+  OnMainPageChanged();
+  EnableWindow(Control(IDC_PURGE_BTN), FALSE);
+  ShowWindow(Control(IDC_GAUGE), SW_HIDE);
+  ShowWindow(Control(IDC_GAUGE_BAR), SW_HIDE);
+  // Windows of later parts of the program are not connected yet.
+  EnableWindow(Control(IDC_COOKIES_BTN), FALSE);
+  HMENU menu = GetMenu(window_);
+  EnableMenuItem(menu, IDM_TEMP_PROTECT, MF_BYCOMMAND | MF_GRAYED);
+  EnableMenuItem(menu, IDM_DELETE_INDEX, MF_BYCOMMAND | MF_GRAYED);
+  // 6.
+  SetDlgItemTextA(window_, IDC_VERSION, kVersionText);
+  SetDlgItemTextA(window_, IDC_BUILD, kBuildText);
+  ClearResults();
+  // 7.
+  TabCtrl_SetCurSel(Control(IDC_OPTION_TABS), ModeIndex(CurrentRunMode()));
+  OnMainPageChanged();
+  SetStatusPanel(1, IdleStatusText());
+  // 8. Firefox and its SQLite module.
+  SetTypedUrlsDisabler(DisableTypedUrlsEverywhere);
+  bool moduleLoaded = FindFirefoxInstall();
+  ReadFirefoxProductVersion();
+  if (!CheckFirefoxInstall(moduleLoaded)) fatal_ = true;
+  // 9.
+  LoadPluginSelectionList();
+  PrepareSettingsFile();
+  LoadWindowPosition(window_, "FFoxForm");
+  ApplyMainFont();
+  // 10.
+  LoadAllSettings();
+  // 11.
+  const bool plugMgr = FileExists(Folders().programFolder + "\\plugmgr.exe");
+  HWND general = configPages_[kGeneralPage];
+  ShowWindow(GetDlgItem(general, IDC_PLUGMGR_LABEL), plugMgr ? SW_SHOW : SW_HIDE);
+  ShowWindow(GetDlgItem(general, IDC_PLUGMGR_BTN), plugMgr ? SW_SHOW : SW_HIDE);
+  // 12. No recycle-bin service: the box cannot be selected anywhere.
+  HMODULE shell = GetModuleHandleA("shell32.dll");
+  if (!shell || !GetProcAddress(shell, "SHEmptyRecycleBinA"))
+    for (auto& f : frames_) f.EnableOption(OptionField::RecycleBin, false);
+  // 14.
+  EnableWindow(Control(IDC_PURGE_BTN), TRUE);
+  // 15.
+  if (CurrentRunMode() == RunMode::Standard && Globals().messages.quickStartOpt == "S" &&
+      FileExists(Folders().programFolder + "\\qvrnqst.rtf"))
+    SetTimer(window_, kQsTimer, 1000, nullptr);
+  // 16.
+  std::string caption = DisplayName() + kCaptionTail;
+  if (ParamSwitch("NOVER")) SetStatusLabel("", false);
+  else caption += std::string(" -  Version ") + kVersion;
+  SetWindowTextString(window_, caption);
+  // 17.
+  if (ParamSwitch("AbortC9")) throw std::runtime_error("Exception Test - FFoxMain - FormCreate -9");
+}

@@ -1,0 +1,282 @@
+// The main window's page controls: option pages, Configure pages, owner-drawn tabs.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/main_window.h"
+#include "app/folders.h"
+#include "app/settings.h"
+#include "files/temp_folder_hooks.h"
+#include "platform/files.h"
+#include "platform/window.h"
+#include "resource.h"
+#include "system/system_hooks.h"
+
+namespace {
+constexpr const char* kDisplaySections[] = {"", "PnowOptions", "BootOptions", "ShutOptions"};
+constexpr const char* kDisplayHeadings[] = {
+    "", "Display options for 'Purge Now' Execution", "Display options for Execution at Startup",
+    "Display options for 'Purge && Shutdown' Execution"};
+
+HBRUSH BrushOf(COLORREF colour) {
+  static std::vector<std::pair<COLORREF, HBRUSH>> cache;
+  for (auto& [c, b] : cache)
+    if (c == colour) return b;
+  cache.emplace_back(colour, CreateSolidBrush(colour));
+  return cache.back().second;
+}
+}  // namespace
+
+void TFFoxForm::CreatePages() {
+  for (RunMode mode : kAllModes) {
+    auto& frame = frames_[ModeIndex(mode)];
+    frame.Create(window_, mode);
+    frame.onHover = [this](HWND control) { ShowHintFor(control); };
+    for (const auto& info : OptionFields())
+      if (!info.isRadio) SetHint(frame.Control(info.field), info.hint);
+    for (int choice : {0, 1})
+      SetHint(frame.Control(OptionField::Report, choice), "Select Detail or Summary Reports");
+    SetHint(GetDlgItem(frame.Handle(), IDC_SAVEOPT), "Save these option settings");
+    SetHint(GetDlgItem(frame.Handle(), IDC_OPTON), "Set all of the above options \"On\"");
+    SetHint(GetDlgItem(frame.Handle(), IDC_OPTOFF), "Set all of the above options \"Off\"");
+    SetHint(GetDlgItem(frame.Handle(), IDC_OPTRESET), "Reset to the Saved options");
+  }
+  const int templates[] = {IDD_CFG_GENERAL, IDD_CFG_DISPLAY, IDD_CFG_DISPLAY, IDD_CFG_DISPLAY,
+                           IDD_CFG_TEMP};
+  for (int i = 0; i < 5; ++i) {
+    configPages_[i] = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templates[i]),
+                                         window_, ConfigPageProc, reinterpret_cast<LPARAM>(this));
+    if (i >= kPurgeNowPage && i <= kShutdownPage) {
+      HWND p = configPages_[i];
+      SetDlgItemTextA(p, IDC_DISPLAY_HEADING, kDisplayHeadings[i]);
+      ShowWindow(GetDlgItem(p, IDC_STARTUP_CHECK), i == kStartupPage ? SW_SHOW : SW_HIDE);
+      for (int id = IDC_SHUTTYPE_0; id <= IDC_SHUTTYPE_0 + 5; ++id)
+        ShowWindow(GetDlgItem(p, id), i == kShutdownPage ? SW_SHOW : SW_HIDE);
+      ShowWindow(GetDlgItem(p, IDC_SHUTTYPE_GROUP), i == kShutdownPage ? SW_SHOW : SW_HIDE);
+    }
+  }
+  HWND general = configPages_[kGeneralPage];
+  SendDlgItemMessageA(general, IDC_REPEATS_SPIN, UDM_SETRANGE32, 1, 99);
+  SetHint(GetDlgItem(general, IDC_SELECT_PLUGINS), "Pass control to Plugin Selection window");
+  SetHint(GetDlgItem(general, IDC_PLUGMGR_BTN), "Execute the Plugin Manager program...");
+  // Windows of later parts of the program: not connected yet, so not clickable.
+  EnableWindow(GetDlgItem(general, IDC_SELECT_PLUGINS), FALSE);
+
+  // Tab colours by the screen's colour depth.
+  HDC dc = GetDC(nullptr);
+  int depth = GetDeviceCaps(dc, PLANES) * GetDeviceCaps(dc, BITSPIXEL);
+  ReleaseDC(nullptr, dc);
+  const COLORREF silver = RGB(0xC0, 0xC0, 0xC0);
+  if (depth <= 8) {
+    mainTabSelected_ = subTabSelected_ = RGB(0, 0, 0xFF);
+    mainTabOther_ = subTabOther_ = silver;
+  } else {
+    mainTabSelected_ = RGB(0x80, 0x80, 0xFF);
+    mainTabOther_ = silver;
+    subTabSelected_ = RGB(0x99, 0x99, 0x66);
+    subTabOther_ = RGB(0xE0, 0xE0, 0xE0);
+  }
+}
+
+void TFFoxForm::OnDrawTab(DRAWITEMSTRUCT* item) {
+  const bool main = item->hwndItem == Control(IDC_MAIN_TABS);
+  const bool selected = static_cast<int>(item->itemID) == TabCtrl_GetCurSel(item->hwndItem);
+  COLORREF fill = main ? (selected ? mainTabSelected_ : mainTabOther_)
+                       : (selected ? subTabSelected_ : subTabOther_);
+  FillRect(item->hDC, &item->rcItem, BrushOf(fill));
+  char text[64] = {};
+  TCITEMA tci{TCIF_TEXT};
+  tci.pszText = text;
+  tci.cchTextMax = sizeof text;
+  SendMessageA(item->hwndItem, TCM_GETITEMA, item->itemID, reinterpret_cast<LPARAM>(&tci));
+  SetBkMode(item->hDC, TRANSPARENT);
+  SetTextColor(item->hDC, selected ? RGB(255, 255, 255) : RGB(0, 0, 0));
+  TextOutA(item->hDC, item->rcItem.left + 4, item->rcItem.top + 2, text, lstrlenA(text));
+}
+
+HBRUSH TFFoxForm::OnControlColor(HDC dc, HWND control) {
+  switch (GetDlgCtrlID(control)) {
+    case IDC_BREAKER: {
+      static const COLORREF kBreaker[] = {RGB(0x80, 0, 0), RGB(0x80, 0x80, 0), RGB(0, 0, 0x80)};
+      return BrushOf(kBreaker[MainPageIndex()]);
+    }
+    case IDC_GAUGE_BAR: return GetSysColorBrush(COLOR_HIGHLIGHT);
+    case IDC_STATUS_LABEL: {
+      COLORREF c = statusLabelError_ ? RGB(0, 0xFF, 0) : RGB(0xC0, 0xC0, 0xC0);
+      SetBkColor(dc, c);
+      return BrushOf(c);
+    }
+    case IDC_PGDN_HINT:
+      SetBkColor(dc, RGB(0xFF, 0xFF, 0xE1));
+      return BrushOf(RGB(0xFF, 0xFF, 0xE1));
+  }
+  return nullptr;
+}
+
+int TFFoxForm::MainPageIndex() const { return TabCtrl_GetCurSel(Control(IDC_MAIN_TABS)); }
+
+TFFoxOptionsFrame1& TFFoxForm::ShownOptionFrame() {
+  int i = TabCtrl_GetCurSel(Control(IDC_OPTION_TABS));
+  return frames_[i < 0 ? 0 : i];
+}
+
+void TFFoxForm::SelectMainPage(int page) {
+  TabCtrl_SetCurSel(Control(IDC_MAIN_TABS), page);
+  OnMainPageChanged();
+}
+
+void TFFoxForm::SelectOptionPage(RunMode mode) {
+  TabCtrl_SetCurSel(Control(IDC_OPTION_TABS), ModeIndex(mode));
+  OnOptionPageChanged();
+}
+
+void TFFoxForm::SelectConfigPage(int page) {
+  TabCtrl_SetCurSel(Control(IDC_CONFIG_TABS), page);
+  OnMainPageChanged();
+}
+
+void TFFoxForm::OnMainPageChanged() {
+  const int page = MainPageIndex();
+  const int option = TabCtrl_GetCurSel(Control(IDC_OPTION_TABS));
+  const int config = TabCtrl_GetCurSel(Control(IDC_CONFIG_TABS));
+  ShowWindow(Control(IDC_OPTION_TABS), page == kPurgeOptionsPage ? SW_SHOW : SW_HIDE);
+  for (int i = 0; i < 4; ++i)
+    ShowWindow(frames_[i].Handle(), page == kPurgeOptionsPage && i == option ? SW_SHOW : SW_HIDE);
+  ShowWindow(Control(IDC_CONFIG_TABS), page == kConfigurePage ? SW_SHOW : SW_HIDE);
+  for (int i = 0; i < 5; ++i)
+    ShowWindow(configPages_[i], page == kConfigurePage && i == config ? SW_SHOW : SW_HIDE);
+  ShowWindow(resultsList_, page == kResultsPage ? SW_SHOW : SW_HIDE);
+  InvalidateRect(Control(IDC_BREAKER), nullptr, TRUE);
+  if (page == kResultsPage) {
+    if (IsWindowVisible(window_)) SetFocus(resultsList_);
+  } else {
+    SetPageDownHint(false);
+    SetStatusLabel(WindowText(Control(IDC_STATUS_LABEL)), false);
+  }
+}
+
+void TFFoxForm::OnOptionPageChanged() {
+  OnMainPageChanged();
+  if (!state_.busy) PollBrowserActivity();
+}
+
+std::string TFFoxForm::IdleStatusText() {
+  return "  " + std::string(InfoOf(ShownOptionFrame().Mode()).pageName) + " is current...";
+}
+
+// Start-up load order: the four option sets, the global settings, the temp-folder selection,
+// then the temp-folder discovery.
+void TFFoxForm::LoadAllSettings() {
+  for (auto& f : frames_) f.LoadOptionSet();
+  LoadConfigPages();
+  DiscoverTempFolders();
+  std::vector<TempFolderLabel> labels = TempFolderLabels();
+  for (size_t i = 0; i < labels.size() && i < 4; ++i)
+    SetDlgItemTextA(configPages_[kTempFoldersPage], IDC_TEMP_LABEL_0 + static_cast<int>(i),
+                    labels[i].path.c_str());
+}
+
+void TFFoxForm::LoadConfigPages() {
+  ProfileFile file = SettingsFile();
+  GlobalSettings& g = Globals();
+  g.shred = ReadShredSettings(file);
+  HWND general = configPages_[kGeneralPage];
+  const char m = g.shred.Method();
+  CheckRadio(general, IDC_SHRED_QUICK, 3, m == '0' ? 0 : m == '1' ? 1 : m == '2' ? 2 : -1);
+  SendDlgItemMessageA(general, IDC_REPEATS_SPIN, UDM_SETPOS32, 0, g.shred.repeats);
+  SetDlgItemInt(general, IDC_REPEATS_EDIT, g.shred.repeats, FALSE);
+  CheckDlgButton(general, IDC_THEMES_CHECK, ThemesManifestPresent() ? BST_CHECKED : BST_UNCHECKED);
+  EnableWindow(GetDlgItem(general, IDC_APPLY), FALSE);
+  for (int i = kPurgeNowPage; i <= kShutdownPage; ++i) {
+    DisplayPolicy p = ReadDisplayPolicy(file, kDisplaySections[i]);
+    HWND page = configPages_[i];
+    CheckRadio(page, IDC_SPLASH_ENABLE, 2, p.splashOpt);
+    CheckRadio(page, IDC_MAINWIN_0, 4, p.mainWinOpt);
+    if (i == kShutdownPage) CheckRadio(page, IDC_SHUTTYPE_0, 6, p.shutType);
+  }
+  CheckDlgButton(configPages_[kStartupPage], IDC_STARTUP_CHECK,
+                 IsRunKeyEntryPresent() ? BST_CHECKED : BST_UNCHECKED);
+  TempFolderSelection t = ReadTempFolders(file);
+  HWND temp = configPages_[kTempFoldersPage];
+  const bool boxes[] = {t.tmpDir, t.dosDir, t.winDir, t.volDir};
+  for (int i = 0; i < 4; ++i) CheckDlgButton(temp, IDC_TMPDIR + i, boxes[i] ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(temp, IDC_AGETEMP, t.ageTemp ? BST_CHECKED : BST_UNCHECKED);
+  SetDlgItemTextA(temp, IDC_AGEHOURS, t.ageHours.c_str());
+}
+
+void TFFoxForm::ApplyConfigPage(ConfigPage which) {
+  ProfileFile file = SettingsFile();
+  HWND page = configPages_[which];
+  switch (which) {
+    case kGeneralPage: {
+      ShredSettings s;
+      int method = CheckedRadio(page, IDC_SHRED_QUICK, 3);
+      s.thoroughness = method < 0 ? Globals().shred.thoroughness : std::string(1, char('0' + method));
+      BOOL ok = FALSE;
+      int repeats = static_cast<int>(GetDlgItemInt(page, IDC_REPEATS_EDIT, &ok, TRUE));
+      s.repeats = ClampRepeats(ok ? repeats : 1);
+      SetDlgItemInt(page, IDC_REPEATS_EDIT, s.repeats, FALSE);
+      if (method >= 0) file.WriteString("ShredOption", "Thoroughness", s.thoroughness);
+      file.WriteInt("ShredOption", "Repeats", s.repeats);
+      Globals().shred = s;
+      ApplyThemesChoice(IsDlgButtonChecked(page, IDC_THEMES_CHECK) == BST_CHECKED);
+      EnableWindow(GetDlgItem(page, IDC_APPLY), FALSE);
+      break;
+    }
+    case kPurgeNowPage:
+    case kStartupPage:
+    case kShutdownPage: {
+      DisplayPolicy p;
+      p.splashOpt = std::max(0, CheckedRadio(page, IDC_SPLASH_ENABLE, 2));
+      p.mainWinOpt = std::max(0, CheckedRadio(page, IDC_MAINWIN_0, 4));
+      p.shutType = std::max(0, CheckedRadio(page, IDC_SHUTTYPE_0, 6));
+      WriteDisplayPolicy(file, kDisplaySections[which], p);
+      if (which == kStartupPage)
+        SetRunKeyEntry(IsDlgButtonChecked(page, IDC_STARTUP_CHECK) == BST_CHECKED);
+      break;
+    }
+    case kTempFoldersPage: {
+      TempFolderSelection t;
+      t.tmpDir = IsDlgButtonChecked(page, IDC_TMPDIR) == BST_CHECKED;
+      t.dosDir = IsDlgButtonChecked(page, IDC_TMPDIR + 1) == BST_CHECKED;
+      t.winDir = IsDlgButtonChecked(page, IDC_TMPDIR + 2) == BST_CHECKED;
+      t.volDir = IsDlgButtonChecked(page, IDC_TMPDIR + 3) == BST_CHECKED;
+      t.ageTemp = IsDlgButtonChecked(page, IDC_AGETEMP) == BST_CHECKED;
+      t.ageHours = WindowText(GetDlgItem(page, IDC_AGEHOURS));
+      WriteTempFolders(file, t);
+      LoadAllSettings();  // reload the page and refresh the folder labels
+      break;
+    }
+  }
+}
+
+INT_PTR CALLBACK TFFoxForm::ConfigPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_INITDIALOG) {
+    SetWindowLongPtrA(page, DWLP_USER, lp);
+    return FALSE;
+  }
+  auto* self = reinterpret_cast<TFFoxForm*>(GetWindowLongPtrA(page, DWLP_USER));
+  return self ? self->OnConfigMessage(page, msg, wp, lp) : FALSE;
+}
+
+INT_PTR TFFoxForm::OnConfigMessage(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
+  int which = 0;
+  while (which < 5 && configPages_[which] != page) ++which;
+  if (msg == WM_SETCURSOR) {
+    ShowHintFor(reinterpret_cast<HWND>(wp));
+    return FALSE;
+  }
+  if (msg != WM_COMMAND || which == 5) return FALSE;
+  const int id = LOWORD(wp), code = HIWORD(wp);
+  if (id == IDC_APPLY && code == BN_CLICKED) {
+    ApplyConfigPage(static_cast<ConfigPage>(which));
+    return TRUE;
+  }
+  if (which == kGeneralPage) {
+    if (id == IDC_THEMES_CHECK || (id == IDC_REPEATS_EDIT && code == EN_CHANGE))
+      EnableWindow(GetDlgItem(page, IDC_APPLY), TRUE);
+    else if (id == IDC_SELECT_FONTS) OpenFontsWindow();
+    else if (id == IDC_PLUGMGR_BTN) OpenShell(Folders().programFolder + "\\PlugMgr.exe");
+    return TRUE;
+  }
+  return FALSE;
+}

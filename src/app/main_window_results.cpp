@@ -1,0 +1,340 @@
+// The main window's results list and status area: report lines, colours, keys, clipboard copy.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <ctime>
+
+#include "app/command_line.h"
+#include "app/folders.h"
+#include "app/main_window.h"
+#include "app/os_flags.h"
+#include "app/report_rules.h"
+#include "app/run_mode.h"
+#include "app/settings.h"
+#include "app/text_util.h"
+#include "app/version.h"
+#include "files/temp_folder_hooks.h"
+#include "firefox/browser_activity.h"
+#include "firefox/firefox_profile.h"
+#include "ie/ie_hooks.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/window.h"
+#include "resource.h"
+
+namespace {
+constexpr UINT_PTR kTimerMsg = 2;
+constexpr const char* kNormalStatusText = "New Users - click \"Help\" and select \"Getting Started Information\"";
+}
+
+void TFFoxForm::AddLine(const std::string& line) {
+  LVITEMA item{LVIF_TEXT};
+  item.iItem = static_cast<int>(lines_.size());
+  item.pszText = const_cast<char*>(line.c_str());
+  if (SendMessageA(resultsList_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) < 0) return;
+  lines_.push_back(line);
+}
+
+void TFFoxForm::ReplaceLine(size_t index, const std::string& line) {
+  if (index >= lines_.size()) return;
+  lines_[index] = line;
+  LVITEMA item{LVIF_TEXT};
+  item.iItem = static_cast<int>(index);
+  item.pszText = const_cast<char*>(line.c_str());
+  SendMessageA(resultsList_, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void TFFoxForm::ShowStatus(const std::string& text) { SetStatusLabel(text, statusLabelError_); }
+
+void TFFoxForm::PumpMessages() { PumpWaitingMessages(); }
+
+void TFFoxForm::ApplyMainFont() {
+  const FontSetting& f = Globals().fonts.main;
+  HDC dc = GetDC(nullptr);
+  LOGFONTA lf{};
+  lf.lfHeight = -MulDiv(f.size, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  ReleaseDC(nullptr, dc);
+  lf.lfWeight = (f.style & 1) ? FW_BOLD : FW_NORMAL;
+  lf.lfItalic = (f.style & 2) != 0;
+  lf.lfUnderline = (f.style & 4) != 0;
+  lf.lfStrikeOut = (f.style & 8) != 0;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynA(lf.lfFaceName, f.name.c_str(), LF_FACESIZE);
+  HFONT font = CreateFontIndirectA(&lf);
+  SendMessageA(resultsList_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  if (resultsFont_) DeleteObject(resultsFont_);
+  resultsFont_ = font;
+}
+
+void TFFoxForm::ClearResults() {
+  SendMessageA(resultsList_, WM_SETREDRAW, FALSE, 0);
+  ApplyMainFont();
+  SendMessageA(resultsList_, LVM_DELETEALLITEMS, 0, 0);
+  lines_.clear();
+  SizeResultsColumn(false);
+  SendMessageA(resultsList_, WM_SETREDRAW, TRUE, 0);
+  tabSearchPos_ = -1;
+  SetStatusLabel(ParamSwitch("NOVER") ? "" : kNormalStatusText, false);
+  PumpMessages();
+}
+
+void TFFoxForm::SizeResultsColumn(bool toContents) {
+  if (toContents && !lines_.empty()) {
+    SendMessageA(resultsList_, LVM_SETCOLUMNWIDTH, 0, LVSCW_AUTOSIZE);
+    return;
+  }
+  RECT r;
+  GetClientRect(resultsList_, &r);
+  SendMessageA(resultsList_, LVM_SETCOLUMNWIDTH, 0, std::max(10L, static_cast<long>(r.right - 50)));
+}
+
+void TFFoxForm::SetStatusLabel(const std::string& text, bool errorColour) {
+  statusLabelError_ = errorColour;
+  SetWindowTextString(Control(IDC_STATUS_LABEL), text);
+  InvalidateRect(Control(IDC_STATUS_LABEL), nullptr, TRUE);
+}
+
+void TFFoxForm::SetPageDownHint(bool visible) {
+  ShowWindow(Control(IDC_PGDN_HINT), visible ? SW_SHOW : SW_HIDE);
+  if (visible) {
+    SetWindowPos(Control(IDC_PGDN_HINT), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetTimer(window_, kTimerMsg, 5000, nullptr);
+  } else {
+    KillTimer(window_, kTimerMsg);
+  }
+}
+
+bool TFFoxForm::PageDownHintVisible() const { return IsWindowVisible(Control(IDC_PGDN_HINT)); }
+
+void TFFoxForm::SetStatusPanel(int panel, const std::string& text) {
+  SendMessageA(StatusBar(), SB_SETTEXTA, panel, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::string TFFoxForm::StatusPanelText(int panel) const {
+  LRESULT info = SendMessageA(StatusBar(), SB_GETTEXTLENGTHA, panel, 0);
+  std::string s(LOWORD(info) + 1, '\0');
+  SendMessageA(StatusBar(), SB_GETTEXTA, panel, reinterpret_cast<LPARAM>(s.data()));
+  s.resize(LOWORD(info));
+  return s;
+}
+
+void TFFoxForm::SetHint(HWND control, const std::string& hint) {
+  if (control) hints_[control] = hint;
+}
+
+std::string TFFoxForm::HintOf(HWND control) const {
+  auto it = hints_.find(control);
+  return it == hints_.end() ? std::string() : it->second;
+}
+
+// Hints are "short|long"; the status bar shows the long one.
+void TFFoxForm::ShowHintFor(HWND control) {
+  std::string hint = HintOf(control);
+  size_t bar = hint.find('|');
+  SetStatusPanel(0, bar == std::string::npos ? hint : hint.substr(bar + 1));
+}
+
+void TFFoxForm::RunStarting(int gaugeStep) {
+  SetPageDownHint(false);
+  HWND cancel = Control(IDC_CANCEL_BTN);
+  ShowWindow(cancel, SW_SHOW);
+  EnableWindow(cancel, TRUE);
+  SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+  PumpMessages();
+  gaugeWidth_ = gaugeStep;
+  Layout();
+  ShowWindow(Control(IDC_GAUGE), SW_SHOW);
+  ShowWindow(Control(IDC_GAUGE_BAR), SW_SHOW);
+  RECT r;
+  GetClientRect(resultsList_, &r);
+  SendMessageA(resultsList_, LVM_SETCOLUMNWIDTH, 0, std::max(10L, static_cast<long>(r.right - 50)));
+  SendMessageA(resultsList_, WM_SETREDRAW, FALSE, 0);
+}
+
+void TFFoxForm::FunctionFinished() {
+  gaugeWidth_ = std::min(198, gaugeWidth_ + state_.gaugeStep);
+  SetWindowPos(Control(IDC_GAUGE_BAR), nullptr, 0, 0, gaugeWidth_, 16,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TFFoxForm::RunEnded(bool errorStatus) {
+  if (errorStatus) {
+    SetStatusLabel(" Errors in Purge function  -  Use the TAB key to locate the Error... ", true);
+  } else {
+    SetStatusLabel(ParamSwitch("NOVER") ? "" : kNormalStatusText, false);
+    if (ParamSwitch("totals")) {
+      SetStatusLabel("Total Processed - " + std::to_string(state_.processed), false);
+    } else {
+      int perPage = static_cast<int>(SendMessageA(resultsList_, LVM_GETCOUNTPERPAGE, 0, 0));
+      if (static_cast<int>(lines_.size()) > perPage) SetPageDownHint(true);
+    }
+  }
+  HWND cancel = Control(IDC_CANCEL_BTN);
+  ShowWindow(cancel, SW_HIDE);
+  EnableWindow(cancel, FALSE);
+  PumpMessages();
+  SizeResultsColumn(true);
+  SendMessageA(resultsList_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(resultsList_, nullptr, TRUE);
+  PumpMessages();
+  Sleep(500);
+  ShowWindow(Control(IDC_GAUGE_BAR), SW_HIDE);
+  ShowWindow(Control(IDC_GAUGE), SW_HIDE);
+  gaugeWidth_ = 0;
+  state_.busy = false;
+  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+  ShowResultsPage();
+}
+
+void TFFoxForm::ShowResultsPage() {
+  SizeResultsColumn(true);
+  SelectMainPage(kResultsPage);
+}
+
+void TFFoxForm::SelectResultLine(int index) {
+  ListView_SetItemState(resultsList_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_SetItemState(resultsList_, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_EnsureVisible(resultsList_, index, FALSE);
+  SetFocus(resultsList_);
+}
+
+void TFFoxForm::TabKeyDown() {
+  if (state_.busy || lines_.empty()) return;
+  const int count = static_cast<int>(lines_.size());
+  int start = tabSearchPos_ >= count - 1 ? 0 : tabSearchPos_ + 1;
+  int found = -1;
+  for (int i = start; i < count && found < 0; ++i)
+    if (IsErrorLine(lines_[i])) found = i;
+  if (found < 0) found = count - 1;
+  SelectResultLine(found);
+  tabSearchPos_ = found;
+}
+
+void TFFoxForm::PageDownKeyDown() {
+  if (state_.busy) return;
+  const int count = static_cast<int>(lines_.size());
+  const int perPage = static_cast<int>(SendMessageA(resultsList_, LVM_GETCOUNTPERPAGE, 0, 0));
+  if (count <= perPage) return;
+  const int top = static_cast<int>(SendMessageA(resultsList_, LVM_GETTOPINDEX, 0, 0));
+  int target = count - 1;
+  for (int i = top + perPage + 1; i < count; ++i)
+    if (IsSeparatorLine(lines_[i])) {
+      target = i - 1;
+      break;
+    }
+  if (target > 0) SelectResultLine(target);
+  else ListView_EnsureVisible(resultsList_, 0, FALSE);
+}
+
+LRESULT CALLBACK TFFoxForm::ResultsListProc(HWND list, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* self = reinterpret_cast<TFFoxForm*>(GetWindowLongPtrA(list, GWLP_USERDATA));
+  if (msg == WM_GETDLGCODE) return DLGC_WANTALLKEYS;
+  if (msg == WM_KEYDOWN && (wp == VK_TAB || wp == VK_NEXT)) {
+    wp == VK_TAB ? self->TabKeyDown() : self->PageDownKeyDown();
+    return 0;  // the key itself is consumed
+  }
+  if (msg == WM_SIZE) {
+    LRESULT r = CallWindowProcA(self->resultsListBaseProc_, list, msg, wp, lp);
+    self->SizeResultsColumn(true);
+    InvalidateRect(list, nullptr, TRUE);
+    return r;
+  }
+  return CallWindowProcA(self->resultsListBaseProc_, list, msg, wp, lp);
+}
+
+LRESULT TFFoxForm::OnNotify(NMHDR* header) {
+  if (header->hwndFrom == resultsList_ && header->code == NM_CUSTOMDRAW) {
+    auto* cd = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
+    if (cd->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+      size_t i = cd->nmcd.dwItemSpec;
+      cd->clrText = i < lines_.size() && IsErrorLine(lines_[i]) ? RGB(0, 0, 0xFF) : RGB(0, 0, 0);
+      return CDRF_DODEFAULT;
+    }
+    return CDRF_DODEFAULT;
+  }
+  if (header->code == TCN_SELCHANGE) {
+    if (header->hwndFrom == Control(IDC_OPTION_TABS)) OnOptionPageChanged();
+    else OnMainPageChanged();
+  }
+  return 0;
+}
+
+void TFFoxForm::CopyReportToClipboard() {
+  std::string text;
+  for (const auto& l : lines_) text += l + "\r\n";
+  char stamp[64];
+  time_t now = time(nullptr);
+  tm local = *localtime(&now);
+  strftime(stamp, sizeof stamp, "%m/%d/%Y - %I:%M ", &local);
+  std::string when = std::string(stamp) + (local.tm_hour < 12 ? "am" : "pm");
+  text += " \r\n";
+  text += "via " + DisplayName() + " - " + kVersionText + " - " + kBuildText + " - " + when + "\r\n";
+  text += "    FireFox Product version - " + FFoxProfile().ProductVersion;
+  if (CurrentOsFlags().vista) text += "    TisVista=True";
+  text += "\r\n";
+  text += "  Params = " + FullCommandLine() + "\r\n";
+  RegKey key;
+  if (key.OpenRead(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion") == ERROR_SUCCESS)
+    if (auto lab = key.ReadString("BuildLab"); lab && !lab->empty())
+      text += "    Windows Build - " + *lab + "\r\n";
+  if (std::string ie = IeVersionText(); !ie.empty()) text += "     I.E. Version - " + ie + "\r\n";
+  text += " \r\n";
+
+  if (!OpenClipboard(window_)) return;
+  EmptyClipboard();
+  if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
+    memcpy(GlobalLock(mem), text.c_str(), text.size() + 1);
+    GlobalUnlock(mem);
+    if (!SetClipboardData(CF_TEXT, mem)) GlobalFree(mem);
+  }
+  CloseClipboard();
+}
+
+void TFFoxForm::ShowFolderReport() {
+  RefreshProfileStatus();
+  ClearResults();
+  const TFFoxProfile& p = FFoxProfile();
+  AddLine("Following are the Files and Folders:");
+  AddLine("");
+  AddLine("  FireFox Exec Path - " + p.ExecPath);
+  AddLine("  FireFox Data Path - " + p.DataPath);
+  if (p.IsSqliteProfile) {
+    AddLine("        Cookie File - " + p.CookiesFile);
+    AddLine("       History File - " + p.PlacesFile);
+    AddLine("  Form History File - " + p.FormHistoryFile);
+  } else {
+    AddLine("        Cookie File - " + p.CookiesTxtFile);
+    AddLine("       History File - " + p.HistoryDatFile);
+    AddLine("  Form History File - " + p.FormHistoryDatFile);
+  }
+  if (!StartsWith(p.ProfileCacheFolder, kFolderNotFound) && StartsWith(p.LocalCacheFolder, kFolderNotFound))
+    AddLine("        Cache [1.0] - " + p.ProfileCacheFolder);
+  AddLine("       Cache Folder - " +
+          (StartsWith(p.LocalCacheFolder, kFolderNotFound) ? p.ProfileCacheFolder : p.LocalCacheFolder));
+  AddLine(" ");
+  const std::string none = "  ..folder not found..";
+  AddLine("    IE Visited URLs - " + none);
+  AddLine("    IE Cache Folder - " + none);
+  AddLine("  IE Cookies Folder - " + none);
+  AddLine("  IE History Folder - " + none);
+  AddLine(" Recent LNKs Folder - " + p.RecentFolder);
+  TempFolderSelection t = ReadTempFolders(SettingsFile());
+  const bool selected[] = {t.tmpDir, t.dosDir, t.winDir, t.volDir};
+  std::vector<TempFolderLabel> labels = TempFolderLabels();
+  for (size_t i = 0; i < labels.size() && i < 4; ++i)
+    if (selected[i]) AddLine(PadLeft(labels[i].name, 20) + ":  " + labels[i].path);
+  AddLine(" ");
+  AddLine("");
+  AddLine(" Quorvane Exec Path - " + UpperCase(Folders().programFolder));
+  AddLine(" Quorvane Data Path - " + Folders().dataFolder);
+  if (Folders().ffDatExe) AddLine("Alternate Data Path - " + Folders().programFolder);
+  AddLine("       Plugins Path - " + Folders().programFolder + "\\Plugins");
+  ShowResultsPage();
+}
+
+void TFFoxForm::ShowHiddenBrowserWindows() {
+  ClearResults();
+  ListHiddenBrowserWindows([this](const std::string& line) { AddLine(line); });
+  ShowResultsPage();
+}

@@ -1,0 +1,116 @@
+#include "app/option_frame.h"
+
+#include "app/settings.h"
+#include "platform/window.h"
+#include "resource.h"
+
+namespace {
+int ControlId(OptionField f, int choice) {
+  return (choice == 0 ? IDC_OPTION_BASE : IDC_OPTION_CHOICE1_BASE) + static_cast<int>(f);
+}
+HBRUSH YellowBrush() {
+  static HBRUSH brush = CreateSolidBrush(RGB(255, 255, 0));
+  return brush;
+}
+}  // namespace
+
+bool TFFoxOptionsFrame1::Create(HWND parent, RunMode mode) {
+  mode_ = mode;
+  dialog_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OPTION_FRAME), parent,
+                               DialogProc, reinterpret_cast<LPARAM>(this));
+  if (!dialog_) return false;
+  SetDlgItemTextA(dialog_, IDC_OPTION_HEADING, InfoOf(mode).heading);
+  return true;
+}
+
+HWND TFFoxOptionsFrame1::Control(OptionField f, int choice) const {
+  return GetDlgItem(dialog_, ControlId(f, choice));
+}
+
+OptionSet TFFoxOptionsFrame1::Values() const {
+  OptionSet set;
+  for (const auto& info : OptionFields()) {
+    if (info.isRadio) {
+      set[info.field] = IsChecked(Control(info.field, 1)) ? 1 : 0;
+    } else {
+      HWND box = Control(info.field);
+      set[info.field] = IsWindowEnabled(box) && IsChecked(box) ? 1 : 0;
+    }
+  }
+  return set;
+}
+
+void TFFoxOptionsFrame1::SetValues(const OptionSet& set) {
+  for (const auto& info : OptionFields()) {
+    if (info.isRadio) {
+      SetChecked(Control(info.field, 0), set[info.field] == 0);
+      SetChecked(Control(info.field, 1), set[info.field] == 1);
+    } else {
+      SetChecked(Control(info.field), set[info.field] != 0);
+    }
+  }
+}
+
+void TFFoxOptionsFrame1::SetAllOptions(bool on) {
+  for (const auto& info : OptionFields())
+    if (!info.isRadio) SetChecked(Control(info.field), on);
+}
+
+void TFFoxOptionsFrame1::EnableOption(OptionField f, bool enabled) {
+  EnableWindow(Control(f), enabled);
+}
+
+void TFFoxOptionsFrame1::SetHighlighted(OptionField f, bool on) {
+  int i = static_cast<int>(f);
+  if (highlighted_[i] == on) return;
+  highlighted_[i] = on;
+  InvalidateRect(Control(f), nullptr, TRUE);
+}
+
+bool TFFoxOptionsFrame1::IsHighlighted(OptionField f) const {
+  return highlighted_[static_cast<int>(f)];
+}
+
+void TFFoxOptionsFrame1::SaveOptionSet() {
+  WriteOptionSet(SettingsFile(), InfoOf(mode_).section, Values());
+}
+
+void TFFoxOptionsFrame1::LoadOptionSet() {
+  SetValues(ReadOptionSet(SettingsFile(), InfoOf(mode_).section));
+}
+
+INT_PTR CALLBACK TFFoxOptionsFrame1::DialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_INITDIALOG) {
+    SetWindowLongPtrA(dialog, DWLP_USER, lp);
+    reinterpret_cast<TFFoxOptionsFrame1*>(lp)->dialog_ = dialog;
+  }
+  auto* self = reinterpret_cast<TFFoxOptionsFrame1*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  return self ? self->OnMessage(msg, wp, lp) : FALSE;
+}
+
+INT_PTR TFFoxOptionsFrame1::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_INITDIALOG: return FALSE;
+    case WM_COMMAND:
+      switch (LOWORD(wp)) {
+        case IDC_SAVEOPT: SaveOptionSet(); return TRUE;
+        case IDC_OPTON: SetAllOptions(true); return TRUE;
+        case IDC_OPTOFF: SetAllOptions(false); return TRUE;
+        case IDC_OPTRESET: LoadOptionSet(); return TRUE;
+      }
+      return FALSE;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      int id = GetDlgCtrlID(reinterpret_cast<HWND>(lp)) - IDC_OPTION_BASE;
+      if (id >= 0 && id < kOptionFieldCount && highlighted_[id]) {
+        SetBkColor(reinterpret_cast<HDC>(wp), RGB(255, 255, 0));
+        return reinterpret_cast<INT_PTR>(YellowBrush());
+      }
+      return FALSE;
+    }
+    case WM_SETCURSOR:
+      if (onHover) onHover(reinterpret_cast<HWND>(wp));
+      return FALSE;
+  }
+  return FALSE;
+}

@@ -1,0 +1,63 @@
+#include "app/option_set.h"
+
+#include <string>
+
+#include "app/text_util.h"
+
+namespace {
+using F = OptionField;
+const std::array<OptionFieldInfo, kOptionFieldCount> kFields = {{
+    {F::Cache, "CacheOption", "CacheOptionCheckBox", "FireFox Cache", "Select to Delete Cache Files", false, nullptr, nullptr},
+    {F::Cookies, "CookiesOption", "CookiesOptionCheckBox", "FireFox Cookies", "Select to Delete the unprotected Cookies", false, nullptr, nullptr},
+    {F::History, "HistoryOption", "HistoryOptionCheckBox", "FireFox History File", "Select to Delete History File", false, nullptr, nullptr},
+    {F::FFTypedUrls, "FFtypedURLs", "FFTypedURLsOptionCheckBox", "FireFox Typed URLs", "Select to Delete Typed URLs", false, nullptr, nullptr},
+    {F::Forms, "FormsOption", "FormsOptionCheckBox", "FireFox Forms History", "Select to Delete Forms History File and Search Bar History", false, nullptr, nullptr},
+    {F::Temp, "TempOption", "TempOptionCheckBox", "Temp Folders", "Select to Delete all files in Specified Temp Folders", false, nullptr, nullptr},
+    {F::Visited, "VisitedOption", "VisitedCheckBox", "I.E. Visited URLs", "Select to Delete I.E. Visited URLs and Windows file History", false, nullptr, nullptr},
+    {F::RecentLnks, "RecentLNKsOption", "RecentLNKsCheckBox", "Recent LNKs", "Select to Delete Recent Links (to documents)", false, nullptr, nullptr},
+    {F::RecycleBin, "RecycleBinOption", "RecycleBinCheckBox", "Recycle Bin", "Select to Empty the Recycle Bin", false, nullptr, nullptr},
+    {F::ClipBoard, "ClipBoardOption", "ClipBoardOptionCheckBox", "ClipBoard", "Select to Empty the Windows ClipBoard", false, nullptr, nullptr},
+    {F::Plugins, "PluginsOption", "PluginsOptionCheckBox", "Run Plugins", "Select to Process selected Plugins", false, nullptr, nullptr},
+    {F::SecureDelete, "SecureDeleteOption", "SecureEraseRG1", "Secure Erase", "Select Secure Erase of deleted files", true, "No", "Yes"},
+    {F::CompactSql, "CompactSqlOption", "CompactSqlRG2", "Compact Files", "Select to Compact the FireFox database files", true, "No", "Yes"},
+    {F::Report, "ReportOpt", "ReportsRG1", "Reports", "Select Detail or Summary Reports", true, "Detail", "Summary"},
+    {F::IECache, "IECacheOption", "IECacheOptionCheckBox", "I.E. Cache", "Select to Delete I.E. Cache Files", false, nullptr, nullptr},
+    {F::IECookies, "IECookiesOption", "IECookiesOptionCheckBox", "I.E. Cookies", "Select to Delete the unprotected I.E. Cookies", false, nullptr, nullptr},
+    {F::IEHistory, "IEHistoryOption", "IEHistoryOptionCheckBox", "I.E. History Folders", "Select to Delete I.E. History Folders", false, nullptr, nullptr},
+    {F::IEUserData, "IEUserDataOption", "IEUserDataOptionCheckBox", "I.E. UserData", "Select to Clear the I.E. UserData Folder data", false, nullptr, nullptr},
+    {F::IESearches, "IESearchesOption", "IESearchesOptionCheckBox", "I.E. Searches", "Select to Clear I.E. Previous Search data", false, nullptr, nullptr},
+    {F::IETypedUrls, "IETypedURLsOption", "IETypedURLsOptionCheckBox", "I.E. Typed URLs", "Select to Clear I.E. Typed URLs", false, nullptr, nullptr},
+    {F::IEStrays, "IEStraysOption", "IEStraysOptionCheckBox", "I.E. Strays", "Select to Delete I.E. Stray Cache and Cookie Files", false, nullptr, nullptr},
+    {F::IEDomStore, "IEDOMstoreOption", "IEDOMstoreOptionCheckBox", "I.E. DOMstore", "Select to Delete I.E. DOM Store Files", false, nullptr, nullptr},
+}};
+}  // namespace
+
+const std::array<OptionFieldInfo, kOptionFieldCount>& OptionFields() { return kFields; }
+const OptionFieldInfo& InfoOf(OptionField f) { return kFields[static_cast<int>(f)]; }
+
+int ClampRepeats(long long repeats) {
+  if (repeats < 1) return 1;
+  if (repeats > 99) return 99;
+  return static_cast<int>(repeats);
+}
+
+int AgeHoursValue(const std::string& text) {
+  long long v;
+  if (!TryParseInt(text, v) || v < 0) return 0;
+  return v > INT32_MAX ? INT32_MAX : static_cast<int>(v);
+}
+
+std::string NormalizeAgeHours(const std::string& text) {
+  long long v;
+  return TryParseInt(text, v) && v >= 0 ? text : "0";
+}
+
+std::string ShredSuffix(bool preview, bool secureErase, const ShredSettings& shred) {
+  if (preview || !secureErase) return {};
+  switch (shred.Method()) {
+    case '0': return " with Quick Shred";
+    case '1': return " with " + std::to_string(shred.repeats) + " Shred Operations";
+    case '2': return " with " + std::to_string(shred.repeats + 1) + " Shred Operations";
+    default: return {};
+  }
+}

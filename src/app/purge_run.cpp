@@ -1,0 +1,137 @@
+#include "app/purge_run.h"
+
+#include <exception>
+
+#include "app/command_line.h"
+#include "app/report_rules.h"
+#include "app/run_mode.h"
+
+namespace {
+using F = OptionField;
+// The bodies are filled in as the purge functions are built.
+const PurgeFunctionTable kFunctions = {{
+    {F::Cache, "  Processing \"FireFox Cache\"", nullptr},
+    {F::Cookies, "  Processing \"FireFox Cookies\"", nullptr},
+    {F::FFTypedUrls, "  Processing \"FireFox Typed URLs\"", nullptr},
+    {F::History, "  Processing \"FireFox History File\"", nullptr},
+    {F::Forms, "  Processing \"FireFox Forms History\"", nullptr},
+    {F::Temp, "  Processing \"Temp Folders\"", nullptr},
+    {F::Visited, "  Processing \"I.E. Visited URLs\"", nullptr},
+    {F::IECache, "  Processing \"I.E. Cache\"", nullptr},
+    {F::IECookies, "  Processing \"I.E. Cookies\"", nullptr},
+    {F::IEHistory, "  Processing \"I.E. History Folders\"", nullptr},
+    {F::IEUserData, "  Processing \"I.E. UserData\"", nullptr},
+    {F::IEDomStore, "  Processing \"I.E. DOMstore\"", nullptr},
+    {F::IESearches, "  Processing \"I.E. Searches\"", nullptr},
+    {F::IETypedUrls, "  Processing \"I.E. Typed URLs\"", nullptr},
+    {F::IEStrays, "  Processing \"I.E. Strays\"", nullptr},
+    {F::RecentLnks, "  Processing \"Recent LNKs\"", nullptr},
+    {F::RecycleBin, "  Processing \"Recycle Bin\"", nullptr},
+    {F::ClipBoard, "  Clearing Windows ClipBoard", nullptr},
+    {F::Plugins, "  Processing \"Plugins\"", nullptr},
+}};
+
+void RunFrame(ReportContext& ctx, const PurgeFunctionEntry& entry) {
+  RunState& st = ctx.State();
+  if (st.cancel) return;
+  ctx.BeginFunction(entry.title);
+  bool failed = false;
+  try {
+    entry.body(ctx);
+  } catch (...) {
+    failed = true;
+  }
+  ctx.View().FunctionFinished();
+  st.someFunctionRan = true;
+  ctx.AddReportLine(kSeparatorLine);
+  if (failed) {
+    ctx.AddReportLine("*** Error occurred in above function ***");
+    ctx.AddReportLine(kSeparatorLine);
+  }
+}
+
+void AddClosingLines(ReportContext& ctx) {
+  RunState& st = ctx.State();
+  if (st.cancel) {
+    ctx.AddReportLine("  Purge Functions Cancelled by Operator.");
+  } else if (st.someFunctionRan) {
+    ctx.AddReportLine("  Purge Functions Completed.");
+  } else {
+    ctx.AddReportLine(" -Error- No Purge Options were Selected.");
+    ctx.SetAttention();
+    ctx.RaiseLevel(9);
+  }
+  if (st.lockedFile) {
+    ctx.AddReportLine(" ");
+    ctx.AddReportLine("NOTE - A \"Locked\" file has been encountered.");
+    ctx.AddReportLine("       This indicates that the file is in use by another");
+    ctx.AddReportLine("       program or system function and can not safely be deleted.");
+  }
+}
+}  // namespace
+
+const PurgeFunctionTable& PurgeFunctions() { return kFunctions; }
+
+void LoadTempProtectEntries() {}
+void SaveTempProtectEntries() {}
+void RefreshFirefoxProfilePaths() {}
+
+bool RunPurge(ReportContext& ctx, const PurgeRequest& request, const PurgeFunctionTable& functions) {
+  RunState& st = ctx.State();
+  if (st.busy || st.running) return false;
+  st.running = true;
+  // Whatever happens below, the run is over when this returns.
+  struct EndOfRun {
+    RunState& st;
+    ~EndOfRun() { st.busy = st.running = false; }
+  } endOfRun{st};
+
+  LoadTempProtectEntries();
+  st.lockedFile = false;
+  ctx.View().ClearLines();
+  if (request.preview) {
+    ctx.AddReportLine("This List is from a \"Preview Purge\".");
+    ctx.AddReportLine("  No Deletes are done for a \"Preview Purge\".");
+    ctx.AddReportLine("  The following list is for illustration purposes only.");
+  } else {
+    ctx.AddReportLine("Results of \"Purge\" function...");
+  }
+  RefreshFirefoxProfilePaths();
+
+  st.preview = request.preview;
+  st.options = request.options;
+  st.detail = request.options[F::Report] == 0;
+  st.secureErase = request.options[F::SecureDelete] == 1;
+  st.compact = request.options[F::CompactSql] == 1;
+  st.cancel = false;
+  st.processed = 0;
+  st.statusTitle.clear();
+  st.shredSuffix = ShredSuffix(st.preview, st.secureErase, request.shred);
+  st.someFunctionRan = false;
+  st.attention = false;
+  st.highestLevel = ErrorSwitchLevelFromArgs(ProgramArguments());
+  if (st.highestLevel > 0) st.attention = true;
+  st.threshold = LevelThresholdFromArgs(ProgramArguments());
+
+  int selected = 0;
+  for (const auto& e : functions)
+    if (request.options[e.option]) ++selected;
+  st.gaugeStep = 200 / (1 + selected);
+  st.busy = true;
+  ctx.View().RunStarting(st.gaugeStep);
+  ctx.AddReportLine("");
+
+  for (const auto& e : functions)
+    if (request.options[e.option] && e.body) RunFrame(ctx, e);
+
+  AddClosingLines(ctx);
+  SaveTempProtectEntries();
+  bool errorStatus = st.highestLevel > 0 || ParamSwitch("errors");
+  if (errorStatus) {
+    ctx.AddReportLine(" ");
+    ctx.AddReportLine("NOTE - The TroubleShooting section of the Quorvane Help file ");
+    ctx.AddReportLine("       contains additonal information for the Error indicators.");
+  }
+  ctx.View().RunEnded(errorStatus);
+  return true;
+}

@@ -1,0 +1,45 @@
+#include "app/report_context.h"
+
+#include <windows.h>
+
+#include "app/report_rules.h"
+#include "app/text_util.h"
+
+void ReportContext::AddReportLine(const std::string& text) {
+  try {
+    view_.AddLine(text);
+  } catch (...) {
+    // A line that cannot be added is lost; the run goes on.
+  }
+}
+
+void ReportContext::RaiseLevel(int level) {
+  if (level > state_.highestLevel) state_.highestLevel = level;
+}
+
+void ReportContext::SetAttention() { state_.attention = true; }
+
+void ReportContext::ShowProcessed() {
+  view_.ShowStatus(state_.statusTitle + "  -  Total processed = " +
+                   std::to_string(state_.processed));
+}
+
+void ReportContext::CountItem() {
+  ++state_.processed;
+  ShowProcessed();
+  if (state_.processed % 10 == 0) view_.PumpMessages();
+}
+
+void ReportContext::BeginFunction(const std::string& title) {
+  AddReportLine(Trim(title));
+  state_.statusTitle = title + state_.shredSuffix;
+  ShowProcessed();
+  view_.PumpMessages();
+  Sleep(100);
+}
+
+std::string ReportContext::MapFileError(unsigned long code) {
+  MappedError m = MapDeleteErrorCode(code);
+  RaiseLevel(m.level);
+  return m.text;
+}

@@ -1,0 +1,68 @@
+#pragma once
+#include <string>
+
+#include "app/option_set.h"
+
+// Where a run's report goes: the main window's results list, or a test's vector of lines.
+class ReportView {
+ public:
+  virtual ~ReportView() = default;
+  virtual void ClearLines() = 0;
+  virtual void AddLine(const std::string& line) = 0;
+  virtual void ReplaceLine(size_t index, const std::string& line) = 0;
+  virtual size_t LineCount() const = 0;
+  virtual void ShowStatus(const std::string& text) = 0;  // the status line during a run
+  virtual void PumpMessages() = 0;                      // let pending window messages run
+  // Window furniture around a run; a test view may ignore it.
+  virtual void RunStarting(int gaugeStep) {}
+  virtual void FunctionFinished() {}
+  virtual void RunEnded(bool errorStatus) {}
+};
+
+// The state of one purge run: reset at its start, read by every purge function.
+struct RunState {
+  bool busy = false;     // a run or modal action is in progress: Purge, Preview, Cookies, Exit wait
+  bool running = false;  // a run has not yet returned (stays set while a cancelled run unwinds)
+  bool preview = false;
+  bool cancel = false;
+  bool detail = true;
+  bool secureErase = false;
+  bool compact = false;
+  OptionSet options;
+  int highestLevel = 0;
+  int threshold = 0;
+  bool attention = false;
+  bool someFunctionRan = false;
+  bool lockedFile = false;
+  bool browserFlag = false;
+  long long processed = 0;
+  std::string statusTitle;
+  std::string shredSuffix;
+  int gaugeStep = 0;
+};
+
+// The report operations every purge function calls.
+class ReportContext {
+ public:
+  ReportContext(RunState& state, ReportView& view) : state_(state), view_(view) {}
+  RunState& State() { return state_; }
+  ReportView& View() { return view_; }
+
+  void AddReportLine(const std::string& text);
+  void RaiseLevel(int level);
+  void SetAttention();
+  void CountItem();
+  void BeginFunction(const std::string& title);
+  // Result text of a failed deletion's error code, raising the level as the code warrants.
+  std::string MapFileError(unsigned long code);
+  // Per-item lines appear only in Detail reports.
+  void AddDetailLine(const std::string& text) {
+    if (state_.detail) AddReportLine(text);
+  }
+  bool Cancelled() const { return state_.cancel; }
+
+ private:
+  void ShowProcessed();
+  RunState& state_;
+  ReportView& view_;
+};

@@ -1,0 +1,45 @@
+#include "app/report_rules.h"
+
+#include "app/text_util.h"
+
+MappedError MapDeleteErrorCode(unsigned long code) {
+  switch (code) {
+    case 0: return {result_text::kDeleted, 0};
+    case 2: return {result_text::kFileNotFound, 7};
+    case 3: return {result_text::kPathNotFound, 7};
+    case 5: case 32: case 33: case 1224: return {result_text::kLocked, 0};
+    case 145: return {result_text::kDirNotEmpty, 1};
+    default: return {" -Error-" + std::to_string(code) + std::string(10, ' '), 3};
+  }
+}
+
+std::string ResultColumn(std::string_view text) {
+  return std::string(text.substr(0, kResultWidth));
+}
+
+bool IsErrorLine(std::string_view line) {
+  static constexpr std::string_view kPrefixes[] = {" -Error-", "-Error-", "-Caution-", "*** Error",
+                                                   "NOTE - A \"Locked\""};
+  static constexpr std::string_view kResults17[] = {
+      " Delete failed - ", "  Error in URL - ", "Path not Found - ", "File not Found - ",
+      " Dir Not Empty - ", "        Locked - ", "    Locked URL - ", " Access Denied - "};
+  static constexpr std::string_view kPluginResults19[] = {
+      "  File Not Found - ", "  Path Not Found - ", "   Dir Not Empty - ",
+      "          Locked - ", "     Not updated - ", "   del Val fails - ",
+      "   del Key fails - ", "    invalid Root - ", "     exec failed - "};
+  for (auto p : kPrefixes)
+    if (StartsWith(line, p)) return true;
+  if (line.size() >= 17)
+    for (auto r : kResults17)
+      if (line.substr(0, 17) == r) return true;
+  if (line.size() >= 19)
+    for (auto r : kPluginResults19)
+      if (line.substr(0, 19) == r) return true;
+  return false;
+}
+
+bool IsSeparatorLine(std::string_view line) { return StartsWith(line, " - - - -"); }
+
+std::string CountPhrase(long long n, std::string_view singular, std::string_view plural) {
+  return std::to_string(n) + " " + std::string(n == 1 ? singular : plural) + " ";
+}

@@ -1,0 +1,117 @@
+#include "app/settings.h"
+
+#include "app/folders.h"
+
+namespace {
+constexpr const char* kShred = "ShredOption";
+constexpr const char* kTemp = "TempFolders";
+constexpr const char* kShow = "ShowOption";
+constexpr const char* kFonts = "Fonts";
+
+FontSetting ReadFont(const ProfileFile& file, const std::string& prefix, const FontSetting& d) {
+  return {file.ReadString(kFonts, prefix + "Name", d.name),
+          file.ReadInt(kFonts, prefix + "Size", d.size),
+          file.ReadInt(kFonts, prefix + "Style", d.style)};
+}
+
+void WriteFont(const ProfileFile& file, const std::string& prefix, const FontSetting& f) {
+  file.WriteString(kFonts, prefix + "Name", f.name);
+  file.WriteInt(kFonts, prefix + "Size", f.size);
+  file.WriteInt(kFonts, prefix + "Style", f.style);
+}
+}  // namespace
+
+ProfileFile SettingsFile() { return ProfileFile(Folders().settingsFile); }
+
+GlobalSettings& Globals() {
+  static GlobalSettings g;
+  return g;
+}
+
+OptionSet ReadOptionSet(const ProfileFile& file, const std::string& section) {
+  OptionSet set;
+  for (const auto& f : OptionFields()) {
+    int v = file.ReadInt(section, f.key, 0);
+    set[f.field] = f.isRadio ? (v == 1 ? 1 : 0) : (v != 0 ? 1 : 0);
+  }
+  return set;
+}
+
+void WriteOptionSet(const ProfileFile& file, const std::string& section, const OptionSet& set) {
+  for (const auto& f : OptionFields()) file.WriteInt(section, f.key, set[f.field]);
+}
+
+DisplayPolicy ReadDisplayPolicy(const ProfileFile& file, const std::string& section) {
+  DisplayPolicy p;
+  p.splashOpt = file.ReadInt(section, "SplashOpt", 0);
+  p.mainWinOpt = file.ReadInt(section, "MainWinOpt", 0);
+  if (section == "ShutOptions") p.shutType = file.ReadInt(section, "ShutType", 0);
+  return p;
+}
+
+void WriteDisplayPolicy(const ProfileFile& file, const std::string& section, const DisplayPolicy& p) {
+  file.WriteInt(section, "SplashOpt", p.splashOpt);
+  file.WriteInt(section, "MainWinOpt", p.mainWinOpt);
+  if (section == "ShutOptions") file.WriteInt(section, "ShutType", p.shutType);
+}
+
+ShredSettings ReadShredSettings(const ProfileFile& file) {
+  ShredSettings s;
+  s.thoroughness = file.ReadString(kShred, "Thoroughness", "0");
+  s.repeats = ClampRepeats(file.ReadInt(kShred, "Repeats", 1));
+  return s;
+}
+
+void WriteShredSettings(const ProfileFile& file, const ShredSettings& s) {
+  if (s.Method() == '0' || s.Method() == '1' || s.Method() == '2')
+    file.WriteString(kShred, "Thoroughness", std::string(1, s.Method()));
+  file.WriteInt(kShred, "Repeats", ClampRepeats(s.repeats));
+}
+
+TempFolderSelection ReadTempFolders(const ProfileFile& file) {
+  TempFolderSelection t;
+  t.tmpDir = file.ReadBool(kTemp, "TmpDir", false);
+  t.dosDir = file.ReadBool(kTemp, "DosDir", false);
+  t.winDir = file.ReadBool(kTemp, "WinDir", false);
+  t.volDir = file.ReadBool(kTemp, "VolDir", false);
+  t.ageTemp = file.ReadBool(kTemp, "AgeTemp", true);
+  t.ageHours = file.ReadString(kTemp, "AgeHours", "8");
+  if (!t.tmpDir && !t.dosDir && !t.winDir && !t.volDir) t.tmpDir = true;
+  t.ageHours = NormalizeAgeHours(t.ageHours);
+  return t;
+}
+
+void WriteTempFolders(const ProfileFile& file, const TempFolderSelection& t) {
+  file.WriteBool(kTemp, "TmpDir", t.tmpDir);
+  file.WriteBool(kTemp, "DosDir", t.dosDir);
+  file.WriteBool(kTemp, "WinDir", t.winDir);
+  file.WriteBool(kTemp, "VolDir", t.volDir);
+  file.WriteString(kTemp, "AgeHours", t.ageHours);
+  file.WriteBool(kTemp, "AgeTemp", t.ageTemp);
+}
+
+MessageChoices ReadMessageChoices(const ProfileFile& file) {
+  MessageChoices m;
+  m.cookieMsgOpt = file.ReadString(kShow, "CookieMsgOpt", "N");
+  m.ffCookieMsgOpt = file.ReadString(kShow, "FFcookieMsgOpt", "N");
+  m.quickStartOpt = file.ReadString(kShow, "QuickStartOpt", "S");
+  m.win8WarningOpt = file.ReadString(kShow, "Win8WarningOpt", "S");
+  return m;
+}
+
+void WriteMessageChoices(const ProfileFile& file, const MessageChoices& m) {
+  file.WriteString(kShow, "CookieMsgOpt", m.cookieMsgOpt);
+  file.WriteString(kShow, "FFcookieMsgOpt", m.ffCookieMsgOpt);
+  file.WriteString(kShow, "QuickStartOpt", m.quickStartOpt);
+  file.WriteString(kShow, "Win8WarningOpt", m.win8WarningOpt);
+}
+
+FontSettings ReadFonts(const ProfileFile& file) {
+  FontSettings d;
+  return {ReadFont(file, "Main0", d.main), ReadFont(file, "Prot1", d.cookies)};
+}
+
+void WriteFonts(const ProfileFile& file, const FontSettings& f) {
+  WriteFont(file, "Main0", f.main);
+  WriteFont(file, "Prot1", f.cookies);
+}

@@ -1,0 +1,36 @@
+#pragma once
+#include <string>
+
+#include "app/option_set.h"
+#include "platform/profile_file.h"
+
+// Reading and writing the sections of Quorvane.ini. Every read swallows failures and yields the
+// defaults; every write that fails is lost silently.
+ProfileFile SettingsFile();
+
+OptionSet ReadOptionSet(const ProfileFile& file, const std::string& section);
+void WriteOptionSet(const ProfileFile& file, const std::string& section, const OptionSet& set);
+
+DisplayPolicy ReadDisplayPolicy(const ProfileFile& file, const std::string& section);
+// ShutType is written only for "ShutOptions".
+void WriteDisplayPolicy(const ProfileFile& file, const std::string& section, const DisplayPolicy& p);
+
+ShredSettings ReadShredSettings(const ProfileFile& file);
+void WriteShredSettings(const ProfileFile& file, const ShredSettings& s);
+
+TempFolderSelection ReadTempFolders(const ProfileFile& file);
+void WriteTempFolders(const ProfileFile& file, const TempFolderSelection& t);
+
+MessageChoices ReadMessageChoices(const ProfileFile& file);
+void WriteMessageChoices(const ProfileFile& file, const MessageChoices& m);
+
+FontSettings ReadFonts(const ProfileFile& file);
+void WriteFonts(const ProfileFile& file, const FontSettings& f);
+
+// The process-wide values that live in memory between load and save.
+struct GlobalSettings {
+  ShredSettings shred;
+  MessageChoices messages;
+  FontSettings fonts;
+};
+GlobalSettings& Globals();

@@ -1,0 +1,218 @@
+#include "app/startup.h"
+
+#include <shlobj.h>
+
+#include <cstdio>
+#include <ctime>
+
+#include "app/command_line.h"
+#include "app/folders.h"
+#include "app/main_window.h"
+#include "app/message_box.h"
+#include "app/run_mode.h"
+#include "app/settings.h"
+#include "app/small_windows.h"
+#include "app/text_util.h"
+#include "app/version.h"
+#include "ie/ie_hooks.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/shell_folders.h"
+#include "platform/window.h"
+#include "system/system_hooks.h"
+
+namespace {
+WindowsVersion g_version;
+
+void ShowMainWindow(TFFoxForm& form) {
+  const bool maximised = GetPropA(form.Handle(), "Quorvane.Maximised") != nullptr;
+  ShowWindow(form.Handle(), maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+  UpdateWindow(form.Handle());
+  SetForegroundWindow(form.Handle());
+}
+
+int RunMessageLoop() {
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return 0;
+}
+
+struct OtherInstanceSearch {
+  DWORD ownProcess;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindOtherMainWindow(HWND window, LPARAM param) {
+  auto* s = reinterpret_cast<OtherInstanceSearch*>(param);
+  if (WindowClass(window) != "TFFoxForm") return TRUE;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid == s->ownProcess) return TRUE;
+  s->found = window;
+  return FALSE;
+}
+
+std::string TimeSuffix() {
+  time_t now = time(nullptr);
+  tm local = *localtime(&now);
+  char buf[16];
+  strftime(buf, sizeof buf, "_%H_%M_%S", &local);
+  return buf;
+}
+}  // namespace
+
+const WindowsVersion& CurrentWindowsVersion() { return g_version; }
+
+WindowsVersion ReadWindowsVersion() {
+  OSVERSIONINFOA info{sizeof info};
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  GetVersionExA(&info);
+#pragma GCC diagnostic pop
+  WindowsVersion v{info.dwPlatformId == VER_PLATFORM_WIN32_NT, static_cast<int>(info.dwMajorVersion),
+                   static_cast<int>(info.dwMinorVersion), static_cast<int>(info.dwBuildNumber)};
+  RegKey key;
+  if (v.isNt &&
+      key.OpenRead(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion") == ERROR_SUCCESS)
+    v = ApplyRegistryVersion(v, key.ReadString("CurrentVersion").value_or(""),
+                             key.ReadString("CurrentBuildNumber").value_or(""));
+  return v;
+}
+
+bool ActivateOtherInstance() {
+  OtherInstanceSearch s{GetCurrentProcessId()};
+  EnumWindows(FindOtherMainWindow, reinterpret_cast<LPARAM>(&s));
+  if (!s.found) return false;
+  if (IsIconic(s.found)) {
+    ShowWindow(s.found, SW_RESTORE);
+  } else {
+    HWND popup = GetLastActivePopup(s.found);
+    HWND target = popup && popup != s.found && IsWindowVisible(popup) && IsWindowEnabled(popup)
+                      ? popup : s.found;
+    SetForegroundWindow(target);
+    BringWindowToTop(target);
+  }
+  return true;
+}
+
+void HandleProgramFailure(const std::string& message, const void* address) {
+  char where[16];
+  snprintf(where, sizeof where, "%08X", static_cast<unsigned>(reinterpret_cast<uintptr_t>(address)));
+  ShowMessageBox(message + ". Occurred at: " + where + "\r\n\r\nPlease report this message to the vendor...",
+                 Caption("Program Error"), MessageKind::Error, MessageButtons::Ok);
+  if (TFFoxForm* form = MainForm()) {
+    form->State().busy = false;
+    form->State().running = false;
+    if (IsWindow(form->Handle())) DestroyWindow(form->Handle());
+  }
+}
+
+void RunInstallerInit() {
+  const std::string exe = ModuleFileName();
+  const std::string installed = ChangeFileExt(exe, ".ManifesI");
+  if (FileExists(installed)) {
+    const std::string active = ChangeFileExt(exe, ".ManifesX");
+    CopyFileA(installed.c_str(), (FileExists(active) ? active : ChangeFileExt(exe, ".ManifesT")).c_str(), FALSE);
+  }
+  SpecialFolder common = GetSpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
+  SpecialFolder user = GetSpecialFolder(CSIDL_DESKTOPDIRECTORY);
+  if (common.ok && user.ok && lstrcmpiA(common.text.c_str(), user.text.c_str()) != 0) {
+    const std::string shared = common.text + "\\Quorvane.lnk", own = user.text + "\\Quorvane.lnk";
+    if (FileExists(shared) && FileExists(own)) DeleteFileA(own.c_str());
+  }
+}
+
+// Removes only the files this program writes into its data folder, then the folder when empty.
+void RunInstallerUninstall() {
+  RemoveRunKeyEntry();
+  const AppFolders& f = Folders();
+  if (f.cdMode) return;
+  for (const char* name : {"Quorvane.ini", "Quorvane.Dat", "IEcookie.dat", "IEprMode.dat",
+                           "PLUGINS.DAT", "quorvane.pit"})
+    DeleteFileA((f.dataFolder + "\\" + name).c_str());
+  RemoveDirectoryA(f.dataFolder.c_str());
+}
+
+int RunQuorvane(const std::string& commandLine) {
+  SetProgramArguments(SplitCommandLine(commandLine), GetCommandLineA());
+  // 1. Single-instance token.
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, "PREVINST:Quorvane");
+  const bool firstInstance = mutex && GetLastError() != ERROR_ALREADY_EXISTS;
+  // 2.-4. Splash, folders, run mode, keep-list files, display policy.
+  HWND splash = CreateSplash();
+  const std::string exe = ModuleFileName();
+  SetDisplayName(DisplayNameFor(ExtractFileName(exe)));
+  ResolveDataFolder(exe);
+  SelectRunMode();
+  if (!Folders().cdMode) {
+    EnsureFileExists(FirefoxKeepListFile());
+    EnsureFileExists(IeKeepListFile());
+  }
+  const RunMode mode = CurrentRunMode();
+  DisplayPolicy policy;
+  if (IsAutomatic(mode)) {
+    try {
+      policy = ReadDisplayPolicy(SettingsFile(), InfoOf(mode).section);
+    } catch (...) {
+    }
+    if (policy.splashOpt == 0 && splash) {
+      ShowWindow(splash, SW_SHOWNORMAL);
+      UpdateWindow(splash);
+    }
+  }
+  // 5.-6.
+  g_version = ReadWindowsVersion();
+  if (int pause = ParseIntOr(ParamValue("Pause"), 0); pause > 0) Sleep(pause * 1000u);
+  // 7.
+  if (!ParamSwitch("MULT") && !firstInstance) {
+    ActivateOtherInstance();
+    return 0;
+  }
+  // 8.
+  const std::string folder = Folders().programFolder;
+  NoteShortcutExecutables((folder + "\\Quorvane.exe").c_str(), (folder + "\\QvrnMain.exe").c_str());
+  // 9.-10.
+  TFFoxForm form;
+  try {
+    if (!form.Create()) return 1;
+  } catch (const std::exception& e) {
+    HandleProgramFailure(e.what(), reinterpret_cast<const void*>(&RunQuorvane));
+    return 1;
+  }
+  if (form.Fatal()) {
+    DestroyWindow(form.Handle());
+    return 1;
+  }
+  if (ParamSwitch("INIT") || ParamSwitch("UNINST")) {
+    DestroyWindow(form.Handle());
+    ParamSwitch("INIT") ? RunInstallerInit() : RunInstallerUninstall();
+    return 0;
+  }
+  // 11.
+  StartUrlServerLink(TimeSuffix(), WindowText(form.Handle()), kBuildText);
+  try {
+    if (IsAutomatic(mode)) {
+      // 12.
+      form.PurgeBtnClick();
+      RunState& st = form.State();
+      if (!ShouldShowMainWindow(policy.mainWinOpt, st.attention, st.highestLevel, st.threshold)) {
+        SendMessageA(form.Handle(), WM_CLOSE, 0, 0);
+        return 0;
+      }
+      if (splash) ShowWindow(splash, SW_HIDE);
+      ShowMainWindow(form);
+    } else {
+      // 13.
+      form.PollBrowserActivity();
+      ShowMainWindow(form);
+      if (ParamSwitch("PROTECT")) form.CookiesBtnClick();
+    }
+  } catch (const std::exception& e) {
+    HandleProgramFailure(e.what(), reinterpret_cast<const void*>(&RunQuorvane));
+  }
+  if (splash) DestroyWindow(splash);
+  return IsWindow(form.Handle()) ? RunMessageLoop() : 0;
+}

@@ -1,0 +1,67 @@
+#include "app/text_util.h"
+
+#include <cctype>
+#include <charconv>
+
+std::string UpperCase(std::string_view s) {
+  std::string r(s);
+  for (char& c : r) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return r;
+}
+
+std::string LowerCase(std::string_view s) {
+  std::string r(s);
+  for (char& c : r) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return r;
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && UpperCase(a) == UpperCase(b);
+}
+
+bool StartsWithText(std::string_view s, std::string_view prefix) {
+  return s.size() >= prefix.size() && SameText(s.substr(0, prefix.size()), prefix);
+}
+
+bool StartsWith(std::string_view s, std::string_view prefix) {
+  return s.size() >= prefix.size() && s.substr(0, prefix.size()) == prefix;
+}
+
+bool EndsWith(std::string_view s, std::string_view suffix) {
+  return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
+}
+
+std::string Trim(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+  return std::string(s.substr(b, e - b));
+}
+
+bool TryParseInt(std::string_view s, long long& out) {
+  std::string t = Trim(s);
+  std::string_view v = t;
+  if (!v.empty() && v[0] == '+') v.remove_prefix(1);
+  if (v.empty()) return false;
+  auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), out);
+  return ec == std::errc() && p == v.data() + v.size();
+}
+
+int ParseIntOr(std::string_view s, int fallback) {
+  long long v;
+  if (!TryParseInt(s, v) || v < INT32_MIN || v > INT32_MAX) return fallback;
+  return static_cast<int>(v);
+}
+
+std::string ReplaceAll(std::string s, std::string_view from, std::string_view to) {
+  if (from.empty()) return s;
+  for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
+    s.replace(at, from.size(), to);
+  return s;
+}
+
+std::string PadLeft(std::string_view s, size_t width) {
+  std::string r(s);
+  if (r.size() < width) r.insert(0, width - r.size(), ' ');
+  return r;
+}

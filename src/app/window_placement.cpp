@@ -1,0 +1,55 @@
+#include "app/window_placement.h"
+
+#include "app/command_line.h"
+#include "app/folders.h"
+#include "app/run_mode.h"
+#include "app/settings.h"
+#include "app/window_position.h"
+#include "platform/window.h"
+
+void LoadWindowPosition(HWND window, const std::string& name) {
+  if (ParamSwitch("ANYPOS")) return;
+  ProfileFile file = SettingsFile();
+  if (name == "FFoxForm") {
+    DWORD attributes = GetFileAttributesA(file.Path().c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+      SetFileAttributesA(file.Path().c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    FontSettings stored = ReadFonts(file);
+    if (!stored.main.name.empty() && stored.main.size != 0) Globals().fonts.main = stored.main;
+    Globals().messages = ReadMessageChoices(file);
+  }
+  std::string value = file.ReadString("Positions", name, "Default");
+  if (ResetPositionsRequested()) value = "Default";
+  WindowBounds b = ResolveWindowBounds(ParseWindowPosition(value), GetSystemMetrics(SM_CXSCREEN),
+                                       GetSystemMetrics(SM_CYSCREEN), ScreenPixelsPerInch());
+  WINDOWPLACEMENT wp{sizeof wp};
+  GetWindowPlacement(window, &wp);
+  wp.rcNormalPosition = {b.left, b.top, b.left + b.width, b.top + b.height};
+  wp.showCmd = IsWindowVisible(window) ? (b.maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL) : SW_HIDE;
+  SetWindowPlacement(window, &wp);
+  SetPropA(window, "Quorvane.Maximised", reinterpret_cast<HANDLE>(b.maximised ? 1 : 0));
+}
+
+void SaveWindowPosition(HWND window, const std::string& name) {
+  if (Folders().cdMode) return;
+  ProfileFile file = SettingsFile();
+  WINDOWPLACEMENT wp{sizeof wp};
+  GetWindowPlacement(window, &wp);
+  WindowPlacementValue v;
+  if (wp.showCmd == SW_SHOWMAXIMIZED || IsZoomed(window)) {
+    v.kind = WindowPlacementValue::Kind::Maximised;
+  } else {
+    const RECT& r = wp.rcNormalPosition;
+    v.kind = WindowPlacementValue::Kind::Normal;
+    v.state = IsIconic(window) ? 1 : 0;
+    v.top = r.top;
+    v.left = r.left;
+    v.height = r.bottom - r.top;
+    v.width = r.right - r.left;
+  }
+  file.WriteString("Positions", name, FormatWindowPosition(v));
+  if (name == "FFoxForm") {
+    WriteMessageChoices(file, Globals().messages);
+    WriteFonts(file, Globals().fonts);
+  }
+}

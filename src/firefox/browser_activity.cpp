@@ -1,0 +1,134 @@
+#include "firefox/browser_activity.h"
+
+#include <stdexcept>
+
+#include "app/command_line.h"
+#include "app/text_util.h"
+#include "firefox/browser_window_rules.h"
+#include "platform/registry.h"
+#include "platform/window.h"
+
+namespace {
+int g_browserState = 0;
+bool g_firefoxActive = false;
+
+// One pass over the top-level windows, stopping at the first that `test` accepts.
+struct Search {
+  bool wantVisible;
+  bool (*test)(HWND);
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK SearchProc(HWND window, LPARAM param) {
+  auto* s = reinterpret_cast<Search*>(param);
+  if (!IsWindow(window)) return FALSE;
+  if ((IsWindowVisible(window) != FALSE) != s->wantVisible) return TRUE;
+  if (!s->test(window)) return TRUE;
+  s->found = window;
+  return FALSE;
+}
+
+HWND FindTopLevel(bool visible, bool (*test)(HWND)) {
+  Search s{visible, test};
+  EnumWindows(SearchProc, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+BOOL CALLBACK FindBrowserChild(HWND child, LPARAM param) {
+  if (!IsMsnBrowserChildTitle(WindowTitle(child))) return TRUE;
+  *reinterpret_cast<bool*>(param) = true;
+  return FALSE;
+}
+
+bool IsIeForActivity(HWND w) { return IsIeWindow(w, false); }
+}  // namespace
+
+const std::string& IeCustomTitle() {
+  static const std::string title = [] {
+    RegKey key;
+    if (key.OpenRead(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\Main") != ERROR_SUCCESS)
+      return std::string();
+    return UpperCase(key.ReadString("Window Title").value_or(""));
+  }();
+  return title;
+}
+
+bool IsFirefoxWindow(HWND window) {
+  return IsFirefoxClassAndTitle(WindowClass(window), WindowTitle(window));
+}
+
+bool IsIeWindow(HWND window, bool listing) {
+  return IsIeClassAndTitle(WindowClass(window), WindowTitle(window), IeCustomTitle(), listing);
+}
+
+bool IsMsnWindow(HWND window) {
+  if (!IsMsnClass(WindowClass(window))) return false;
+  bool found = false;
+  EnumChildWindows(window, FindBrowserChild, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+bool TisFireFoxActive() {
+  bool active = false;
+  try {
+    active = FindTopLevel(true, IsFirefoxWindow) != nullptr;
+    if (ParamSwitch("AbortFFA"))
+      throw std::runtime_error("Exception Test - FFoxActv - TisFireFoxActive");
+  } catch (...) {
+    // A failed check answers with what it had found.
+  }
+  return active;
+}
+
+bool TisIEorMSNactive() {
+  g_browserState = 0;
+  try {
+    if (FindTopLevel(true, IsIeForActivity)) g_browserState = 1;
+    else if (FindTopLevel(false, IsIeForActivity)) g_browserState = 2;
+    else if (FindTopLevel(true, IsMsnWindow)) g_browserState = 3;
+    else if (FindTopLevel(false, IsMsnWindow)) g_browserState = 4;
+    if (ParamSwitch("AbortIEA"))
+      throw std::runtime_error("Exception Test - FFoxActv - TisIEorMSNactive");
+  } catch (...) {
+  }
+  return g_browserState > 0;
+}
+
+int BrowserState() { return g_browserState; }
+bool FirefoxActive() { return g_firefoxActive; }
+void SetFirefoxActive(bool active) { g_firefoxActive = active; }
+
+namespace {
+struct Listing {
+  const std::function<void(const std::string&)>* add;
+  int count = 0;
+};
+
+BOOL CALLBACK ListProc(HWND window, LPARAM param) {
+  auto* l = reinterpret_cast<Listing*>(param);
+  if (!IsWindow(window)) return FALSE;
+  if (IsWindowVisible(window)) return TRUE;
+  const std::string title = WindowTitle(window);
+  std::string line;
+  if (IsIeWindow(window, true)) line = "Hidden I.E. Window - Title = " + title;
+  else if (IsFirefoxWindow(window)) line = "Hidden FireFox Window - Title = " + title;
+  else if (IsMsnWindow(window)) line = "HiddenMSN Window - Title = " + title;
+  else return TRUE;
+  (*l->add)(line);
+  (*l->add)(" ");
+  ++l->count;
+  return TRUE;
+}
+}  // namespace
+
+void ListHiddenBrowserWindows(const std::function<void(const std::string&)>& addLine) {
+  addLine("Display Hidden Browser Windows ");
+  addLine(" ");
+  Listing l{&addLine};
+  try {
+    EnumWindows(ListProc, reinterpret_cast<LPARAM>(&l));
+  } catch (...) {
+  }
+  addLine(l.count == 1 ? "1 - Browser Window Found"
+                       : "   " + std::to_string(l.count) + " - Browser Windows Found");
+}

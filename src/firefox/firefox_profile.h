@@ -1,0 +1,37 @@
+#pragma once
+#include <string>
+
+// Where Firefox is installed and where its default profile keeps its files.
+struct TFFoxProfile {
+  std::string ExecPath;
+  std::string SqliteModule;
+  std::string ProductVersion;
+  std::string DataPath;
+  std::string HostpermFile, PermissionsFile, CookiesTxtFile, CookiesFile, PlacesFile,
+      FormHistoryFile, CookiesPg1File, CookiesPg2File, HistoryDatFile, FormHistoryDatFile;
+  std::string ProfileCacheFolder, LocalCacheFolder, LocalProfileFolder;
+  std::string IEHistoryIndex;
+  std::string RecentFolder, LocalAppDataFolder, ProgramFilesFolder;
+  bool HasPermissionsDb = false, HasCookiesDb = false, HasPlacesDb = false,
+       HasFormHistoryDb = false;
+  bool IsSqliteProfile = false;
+  bool discovered = false;  // DiscoverProfile has run
+};
+
+TFFoxProfile& FFoxProfile();
+
+// Install folder, SQLite module choice and loading; true when a module was chosen and loaded.
+bool FindFirefoxInstall();
+// "not found." when the install folder or its firefox.exe version is unknown.
+void ReadFirefoxProductVersion();
+// The start-up check: error box and false (fatal) when Firefox or its module is missing.
+bool CheckFirefoxInstall(bool moduleLoaded);
+void DiscoverProfile();
+void RefreshProfileStatus();
+
+// Called when a profile has no databases: "FireFox Typed URLs" cannot be purged anywhere.
+using TypedUrlsDisabler = void (*)();
+void SetTypedUrlsDisabler(TypedUrlsDisabler disabler);
+
+inline constexpr const char* kFolderNotFound = "  Folder not found";
+inline constexpr const char* kFileNotFoundMarker = "  File not found - ";

@@ -1,0 +1,86 @@
+#include "platform/files.h"
+
+#include <windows.h>
+
+bool FileExists(const std::string& path) {
+  DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::string& path) {
+  DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool ForceDirectories(const std::string& path) {
+  if (path.empty()) return false;
+  std::string p = path;
+  while (p.size() > 3 && (p.back() == '\\' || p.back() == '/')) p.pop_back();
+  if (DirectoryExists(p)) return true;
+  std::string parent = ExtractFilePath(p);
+  if (!parent.empty() && parent != p && !(parent.size() == 2 && parent[1] == ':'))
+    ForceDirectories(parent);
+  return CreateDirectoryA(p.c_str(), nullptr) || DirectoryExists(p);
+}
+
+unsigned DriveTypeOf(const std::string& path) {
+  if (path.size() < 2 || path[1] != ':') return GetDriveTypeA(nullptr);
+  std::string root = path.substr(0, 2) + "\\";
+  return GetDriveTypeA(root.c_str());
+}
+
+std::string ModuleFileName() {
+  char buf[MAX_PATH * 2];
+  DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
+  return std::string(buf, n);
+}
+
+std::string ExtractFilePath(const std::string& path) {
+  size_t at = path.find_last_of("\\/:");
+  if (at == std::string::npos) return {};
+  if (path[at] == ':') return path.substr(0, at + 1);
+  return path.substr(0, at);
+}
+
+std::string ExtractFileName(const std::string& path) {
+  size_t at = path.find_last_of("\\/:");
+  return at == std::string::npos ? path : path.substr(at + 1);
+}
+
+std::string ChangeFileExt(const std::string& path, const std::string& ext) {
+  size_t dot = path.find_last_of('.');
+  size_t sep = path.find_last_of("\\/:");
+  if (dot == std::string::npos || (sep != std::string::npos && dot < sep)) return path + ext;
+  return path.substr(0, dot) + ext;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& contents) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  contents.clear();
+  char buf[65536];
+  DWORD got = 0;
+  bool ok = true;
+  while ((ok = ReadFile(h, buf, sizeof buf, &got, nullptr)) && got > 0) contents.append(buf, got);
+  CloseHandle(h);
+  return ok;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& contents) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD put = 0;
+  bool ok = contents.empty() ||
+            (WriteFile(h, contents.data(), static_cast<DWORD>(contents.size()), &put, nullptr) &&
+             put == contents.size());
+  CloseHandle(h);
+  return ok;
+}
+
+bool EnsureFileExists(const std::string& path) {
+  if (FileExists(path)) return true;
+  ForceDirectories(ExtractFilePath(path));
+  return WriteWholeFile(path, {});
+}

@@ -1,0 +1,17 @@
+#pragma once
+#include <string>
+
+// File-system queries and small operations over the ANSI Win32 calls.
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+// Creates the folder with every missing parent; true when it exists afterwards.
+bool ForceDirectories(const std::string& path);
+unsigned DriveTypeOf(const std::string& path);  // GetDriveType of the path's drive root
+std::string ModuleFileName();                   // full path of the running executable
+std::string ExtractFilePath(const std::string& path);  // folder, without trailing backslash
+std::string ExtractFileName(const std::string& path);
+std::string ChangeFileExt(const std::string& path, const std::string& ext);
+bool ReadWholeFile(const std::string& path, std::string& contents);
+bool WriteWholeFile(const std::string& path, const std::string& contents);
+// Creates an empty file when none exists (missing parents included).
+bool EnsureFileExists(const std::string& path);

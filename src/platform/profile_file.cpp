@@ -1,0 +1,60 @@
+#include "platform/profile_file.h"
+
+#include <windows.h>
+
+namespace {
+// Returned for a missing key, so that an existing empty value can be told apart.
+constexpr const char* kAbsent = "\x01\x02" "absent" "\x02\x01";
+}
+
+std::string ProfileFile::ReadString(const std::string& section, const std::string& key,
+                                    const std::string& fallback) const {
+  std::string buf(4096, '\0');
+  for (;;) {
+    DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), buf.data(),
+                                       static_cast<DWORD>(buf.size()), path_.c_str());
+    if (n + 1 < buf.size()) {
+      buf.resize(n);
+      return buf;
+    }
+    buf.resize(buf.size() * 4);
+  }
+}
+
+int ProfileFile::ReadInt(const std::string& section, const std::string& key, int fallback) const {
+  return static_cast<int>(GetPrivateProfileIntA(section.c_str(), key.c_str(), fallback, path_.c_str()));
+}
+
+bool ProfileFile::ReadBool(const std::string& section, const std::string& key, bool fallback) const {
+  return ReadInt(section, key, fallback ? 1 : 0) != 0;
+}
+
+bool ProfileFile::HasKey(const std::string& section, const std::string& key) const {
+  return ReadString(section, key, kAbsent) != kAbsent;
+}
+
+bool ProfileFile::WriteString(const std::string& section, const std::string& key,
+                              const std::string& value) const {
+  return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path_.c_str());
+}
+
+bool ProfileFile::WriteInt(const std::string& section, const std::string& key, int value) const {
+  return WriteString(section, key, std::to_string(value));
+}
+
+bool ProfileFile::WriteBool(const std::string& section, const std::string& key, bool value) const {
+  return WriteString(section, key, value ? "1" : "0");
+}
+
+std::vector<std::string> ProfileFile::SectionNames() const {
+  std::vector<char> buf(8192);
+  for (;;) {
+    DWORD n = GetPrivateProfileSectionNamesA(buf.data(), static_cast<DWORD>(buf.size()), path_.c_str());
+    if (n + 2 < buf.size()) {
+      std::vector<std::string> names;
+      for (const char* p = buf.data(); *p; p += strlen(p) + 1) names.emplace_back(p);
+      return names;
+    }
+    buf.resize(buf.size() * 4);
+  }
+}

@@ -1,0 +1,27 @@
+#pragma once
+#include <string>
+#include <vector>
+
+// A Windows private-profile (.ini) file, read and written through the system's own calls.
+// Every write reaches the file at once; nothing stays open between calls.
+class ProfileFile {
+ public:
+  explicit ProfileFile(std::string path) : path_(std::move(path)) {}
+  const std::string& Path() const { return path_; }
+
+  std::string ReadString(const std::string& section, const std::string& key,
+                         const std::string& fallback = {}) const;
+  // Leading decimal digits of the value, as GetPrivateProfileInt reads them.
+  int ReadInt(const std::string& section, const std::string& key, int fallback) const;
+  bool ReadBool(const std::string& section, const std::string& key, bool fallback) const;
+  bool HasKey(const std::string& section, const std::string& key) const;
+  bool WriteString(const std::string& section, const std::string& key,
+                   const std::string& value) const;
+  bool WriteInt(const std::string& section, const std::string& key, int value) const;
+  bool WriteBool(const std::string& section, const std::string& key, bool value) const;
+  // Section names in file order.
+  std::vector<std::string> SectionNames() const;
+
+ private:
+  std::string path_;
+};

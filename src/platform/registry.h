@@ -1,0 +1,34 @@
+#pragma once
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// An open registry key, closed when it goes out of scope. ANSI calls throughout.
+class RegKey {
+ public:
+  RegKey() = default;
+  ~RegKey();
+  RegKey(RegKey&& o) noexcept : key_(o.key_) { o.key_ = nullptr; }
+  RegKey& operator=(RegKey&& o) noexcept;
+  RegKey(const RegKey&) = delete;
+  RegKey& operator=(const RegKey&) = delete;
+
+  LONG OpenRead(HKEY root, const std::string& path);
+  LONG Create(HKEY root, const std::string& path);
+  bool IsOpen() const { return key_ != nullptr; }
+  operator HKEY() const { return key_; }
+
+  // The value's text when it exists and is REG_SZ or REG_EXPAND_SZ.
+  std::optional<std::string> ReadString(const std::string& name) const;
+  LONG WriteString(const std::string& name, const std::string& value) const;
+  LONG DeleteValue(const std::string& name) const;
+  std::vector<std::string> SubkeyNames() const;
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+// Removes a key with all its subkeys; used for test fixtures and uninstall.
+LONG DeleteRegistryTree(HKEY root, const std::string& path);

@@ -1,0 +1,55 @@
+#include "platform/window.h"
+
+std::string WindowText(HWND window) {
+  int n = GetWindowTextLengthA(window);
+  std::string s(n + 1, '\0');
+  n = GetWindowTextA(window, s.data(), n + 1);
+  s.resize(n > 0 ? n : 0);
+  return s;
+}
+
+void SetWindowTextString(HWND window, const std::string& text) {
+  SetWindowTextA(window, text.c_str());
+}
+
+std::string WindowClass(HWND window) {
+  char buf[256];
+  int n = GetClassNameA(window, buf, sizeof buf);
+  return std::string(buf, n > 0 ? n : 0);
+}
+
+std::string WindowTitle(HWND window) {
+  char buf[256];
+  int n = GetWindowTextA(window, buf, sizeof buf);
+  return std::string(buf, n > 0 ? n : 0);
+}
+
+int CheckedRadio(HWND dialog, int firstId, int count) {
+  for (int i = 0; i < count; ++i)
+    if (IsDlgButtonChecked(dialog, firstId + i) == BST_CHECKED) return i;
+  return -1;
+}
+
+void CheckRadio(HWND dialog, int firstId, int count, int index) {
+  for (int i = 0; i < count; ++i)
+    CheckDlgButton(dialog, firstId + i, i == index ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void PumpWaitingMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the main loop
+      return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+int ScreenPixelsPerInch() {
+  HDC dc = GetDC(nullptr);
+  int ppi = GetDeviceCaps(dc, LOGPIXELSY);
+  ReleaseDC(nullptr, dc);
+  return ppi;
+}

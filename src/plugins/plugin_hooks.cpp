@@ -1,0 +1,4 @@
+#include "plugins/plugin_hooks.h"
+
+void LoadPluginSelectionList() {}
+void EnsurePluginFolder() {}
