@@ -37,14 +37,18 @@ void CheckRadio(HWND dialog, int firstId, int count, int index) {
 
 void PumpWaitingMessages() {
   MSG msg;
+  bool quit = false;
+  int exitCode = 0;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the main loop
-      return;
+      quit = true;
+      exitCode = static_cast<int>(msg.wParam);
+      continue;
     }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
+  if (quit) PostQuitMessage(exitCode);  // left for the main loop
 }
 
 int ScreenPixelsPerInch() {

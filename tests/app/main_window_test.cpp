@@ -1,0 +1,359 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/main_window.h"
+#include "app/modal.h"
+#include "app/purge_run.h"
+#include "app/report_rules.h"
+#include "app/text_util.h"
+#include "firefox/browser_activity.h"
+#include "app/settings.h"
+#include "app/window_placement.h"
+#include "platform/window.h"
+#include "resource.h"
+#include "support/test_support.h"
+
+namespace {
+int SelectedLine(HWND list) {
+  return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+}
+void Click(HWND button) { SendMessageA(button, BM_CLICK, 0, 0); }
+}  // namespace
+
+// A real main window over a data folder of its own.
+struct MainWindowTest : testing::Test {
+  ScopedDataFolder data;
+  ScopedArguments args{{}};
+  MessageBoxRecorder boxes;
+  TFFoxForm form;
+  HWND list = nullptr;
+
+  void SetUp() override {
+    WriteFileText(data.SettingsPath(), "[ShowOption]\r\nQuickStartOpt=N\r\n");
+    ASSERT_TRUE(form.Create());
+    list = form.Control(IDC_RESULTS);
+    ShowWindow(form.Handle(), SW_SHOWNOACTIVATE);
+    PumpFor(50);
+  }
+  void TearDown() override {
+    if (IsWindow(form.Handle())) DestroyWindow(form.Handle());
+    PumpWaitingMessages();
+    MSG quit;
+    PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);  // the window's end posts it
+  }
+  std::vector<std::string> ListLines() {
+    std::vector<std::string> lines;
+    for (int i = 0; i < ListViewCount(list); ++i) lines.push_back(ListViewItemText(list, i));
+    return lines;
+  }
+  HWND FrameButton(RunMode mode, int id) { return GetDlgItem(form.OptionFrame(mode).Handle(), id); }
+};
+
+TEST_F(MainWindowTest, StartsWithTheStandardPageAndItsStatusText) {
+  EXPECT_EQ(form.MainPageIndex(), TFFoxForm::kPurgeOptionsPage);
+  EXPECT_EQ(form.ShownOptionFrame().Mode(), RunMode::Standard);
+  EXPECT_EQ(form.StatusPanelText(1), "  \"Standard Options\" is current...");
+  EXPECT_EQ(WindowText(form.Handle()),
+            "Quorvane - Purge Cache, Cookies and Tracks for Mozilla's FireFox -  Version 5.01");
+  EXPECT_TRUE(boxes.boxes.empty());
+  form.SelectOptionPage(RunMode::Startup);
+  EXPECT_EQ(form.StatusPanelText(1), "  \"Startup Options\" is current...");
+}
+
+TEST_F(MainWindowTest, PageButtonsSaveSetAndReset) {
+  TFFoxOptionsFrame1& frame = form.OptionFrame(RunMode::PurgeNow);
+  SetChecked(frame.Control(OptionField::History), true);
+  SetChecked(frame.Control(OptionField::Report, 0), false);
+  SetChecked(frame.Control(OptionField::Report, 1), true);
+  Click(FrameButton(RunMode::PurgeNow, IDC_SAVEOPT));
+  EXPECT_NE(data.SettingsText().find("HistoryOption=1"), std::string::npos);
+  EXPECT_NE(data.SettingsText().find("ReportOpt=1"), std::string::npos);
+
+  const std::string before = data.SettingsText();
+  SetChecked(frame.Control(OptionField::SecureDelete, 1), true);
+  SetChecked(frame.Control(OptionField::SecureDelete, 0), false);
+  Click(FrameButton(RunMode::PurgeNow, IDC_OPTON));
+  OptionSet on = frame.Values();
+  for (const auto& f : OptionFields())
+    if (!f.isRadio) EXPECT_EQ(on[f.field], 1) << f.key;
+  EXPECT_EQ(on[OptionField::SecureDelete], 1);  // radio groups untouched
+  EXPECT_EQ(on[OptionField::Report], 1);
+  EXPECT_EQ(data.SettingsText(), before);  // nothing written
+
+  Click(FrameButton(RunMode::PurgeNow, IDC_OPTRESET));
+  OptionSet reset = frame.Values();
+  EXPECT_EQ(reset, ReadOptionSet(SettingsFile(), "PnowOptions"));
+  EXPECT_EQ(reset[OptionField::History], 1);
+  EXPECT_EQ(reset[OptionField::Cache], 0);
+  EXPECT_EQ(reset[OptionField::SecureDelete], 0);
+}
+
+TEST_F(MainWindowTest, PreviewWithNothingSelected) {
+  Click(form.Control(IDC_PREVIEW_BTN));
+  std::vector<std::string> lines = ListLines();
+  ASSERT_GE(lines.size(), 5u);
+  EXPECT_EQ(lines[0], "This List is from a \"Preview Purge\".");
+  EXPECT_EQ(lines[3], "");
+  EXPECT_EQ(lines[4], " -Error- No Purge Options were Selected.");
+  EXPECT_EQ(form.State().highestLevel, 9);
+  EXPECT_TRUE(form.State().attention);
+  EXPECT_EQ(form.MainPageIndex(), TFFoxForm::kResultsPage);
+  EXPECT_FALSE(IsWindowVisible(form.Control(IDC_CANCEL_BTN)));
+  EXPECT_EQ(WindowText(form.Control(IDC_STATUS_LABEL)),
+            " Errors in Purge function  -  Use the TAB key to locate the Error... ");
+}
+
+TEST_F(MainWindowTest, ErrorLinesDrawBlueOthersBlack) {
+  form.ClearResults();
+  form.AddLine("       deleted - C:\\a.txt");
+  form.AddLine("File not Found - C:\\b.txt");
+  auto colourOf = [&](int item) {
+    NMLVCUSTOMDRAW cd{};
+    cd.nmcd.hdr.hwndFrom = list;
+    cd.nmcd.hdr.idFrom = IDC_RESULTS;
+    cd.nmcd.hdr.code = NM_CUSTOMDRAW;
+    cd.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+    cd.nmcd.dwItemSpec = item;
+    SendMessageA(form.Handle(), WM_NOTIFY, IDC_RESULTS, reinterpret_cast<LPARAM>(&cd));
+    return cd.clrText;
+  };
+  EXPECT_EQ(colourOf(0), RGB(0, 0, 0));
+  EXPECT_EQ(colourOf(1), RGB(0, 0, 0xFF));
+}
+
+TEST_F(MainWindowTest, TabWalksTheErrorLines) {
+  form.ClearResults();
+  for (const char* l : {"a", "File not Found - x", "b", "*** Error occurred in above function ***", "c"})
+    form.AddLine(l);
+  auto tab = [&] { SendMessageA(list, WM_KEYDOWN, VK_TAB, 0); return SelectedLine(list); };
+  EXPECT_EQ(tab(), 1);
+  EXPECT_EQ(tab(), 3);
+  EXPECT_EQ(tab(), 4);  // none further: the last line
+  EXPECT_EQ(tab(), 1);  // from the last line the search starts at the top
+  form.ClearResults();
+  form.AddLine("only");
+  EXPECT_EQ(tab(), 0);
+}
+
+TEST_F(MainWindowTest, PageDownStopsAboveTheNextSeparator) {
+  form.ClearResults();
+  form.SelectMainPage(TFFoxForm::kResultsPage);
+  for (int i = 0; i < 120; ++i) form.AddLine(i % 30 == 29 ? kSeparatorLine : "line " + std::to_string(i));
+  const int perPage = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
+  ASSERT_GT(perPage, 3);
+  ASSERT_LT(perPage, 58);
+  SendMessageA(list, WM_KEYDOWN, VK_NEXT, 0);
+  int firstBelow = perPage + 1, sep = firstBelow;
+  while (sep % 30 != 29) ++sep;
+  EXPECT_EQ(SelectedLine(list), sep - 1);
+
+  form.ClearResults();
+  form.AddLine("a");
+  form.AddLine(kSeparatorLine);
+  SendMessageA(list, WM_KEYDOWN, VK_NEXT, 0);
+  EXPECT_EQ(SelectedLine(list), -1);  // the list fits: nothing happens
+}
+
+TEST_F(MainWindowTest, RunningFirefoxTurnsTickedBoxesYellowAndCautionsThePurge) {
+  TFFoxOptionsFrame1& frame = form.OptionFrame(RunMode::Standard);
+  SetChecked(frame.Control(OptionField::Cookies), true);
+  form.PollBrowserActivity();  // as start-up does; arms the 2-second timer
+  FakeTopWindow firefox("MozillaWindowClass", "Start Page - Mozilla Firefox", true);
+  DWORD end = GetTickCount() + 2500;
+  while (!frame.IsHighlighted(OptionField::Cookies) && static_cast<int>(end - GetTickCount()) > 0)
+    PumpFor(50);
+  EXPECT_TRUE(frame.IsHighlighted(OptionField::Cookies));
+  EXPECT_FALSE(frame.IsHighlighted(OptionField::Cache));  // not ticked
+  EXPECT_EQ(form.StatusPanelText(1), "  FireFox Browser is active");
+  EXPECT_EQ(form.StatusBarColor(), RGB(255, 255, 0));
+  // The box really paints yellow.
+  HDC dc = GetDC(frame.Control(OptionField::Cookies));
+  auto brush = reinterpret_cast<HBRUSH>(SendMessageA(frame.Handle(), WM_CTLCOLORSTATIC,
+      reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(frame.Control(OptionField::Cookies))));
+  ReleaseDC(frame.Control(OptionField::Cookies), dc);
+  LOGBRUSH lb{};
+  ASSERT_TRUE(GetObjectA(brush, sizeof lb, &lb));
+  EXPECT_EQ(lb.lbColor, RGB(255, 255, 0));
+
+  Click(form.Control(IDC_PURGE_BTN));
+  EXPECT_EQ(ListViewItemText(list, 0), "-Caution- Some functions may not complete as a Browser was executing.");
+  EXPECT_EQ(form.State().highestLevel, 9);
+  EXPECT_EQ(form.HintOf(form.Control(IDC_PURGE_BTN)),
+            "CAUTION - As FireFox is Executing, some Purge Options may not succeed.|"
+            "CAUTION - As FireFox is Executing, some Purge Options may not succeed.");
+}
+
+TEST_F(MainWindowTest, IeAloneLeavesFirefoxPurgesFree) {
+  TFFoxOptionsFrame1& frame = form.OptionFrame(RunMode::Standard);
+  SetChecked(frame.Control(OptionField::Cache), true);
+  SetChecked(frame.Control(OptionField::IECache), true);
+  FakeTopWindow ie("IEFrame", "Home - Windows Internet Explorer", true);
+  form.PollBrowserActivity();
+  EXPECT_EQ(form.StatusPanelText(1), "  I.E. Browser is active");
+  EXPECT_TRUE(frame.IsHighlighted(OptionField::IECache));
+  EXPECT_FALSE(frame.IsHighlighted(OptionField::Cache));
+  EXPECT_FALSE(FirefoxActive());
+}
+
+TEST_F(MainWindowTest, CancelDuringARunStopsItBetweenItems) {
+  static HWND cancelButton;
+  static int counted;
+  cancelButton = form.Control(IDC_CANCEL_BTN);
+  counted = 0;
+  PurgeFunctionTable table = PurgeFunctions();
+  auto body = [](ReportContext& ctx) {
+    PostMessageA(cancelButton, BM_CLICK, 0, 0);  // the user clicks while the run works
+    for (int i = 0; i < 1000 && !ctx.Cancelled(); ++i, ++counted) ctx.CountItem();
+    if (ctx.Cancelled()) ctx.AddReportLine("*** Cancelled by operator.");
+  };
+  for (auto& e : table)
+    if (e.option == OptionField::IECache || e.option == OptionField::IEStrays) e.body = body;
+  PurgeRequest r;
+  r.options[OptionField::IECache] = 1;
+  r.options[OptionField::IEStrays] = 1;
+  ASSERT_TRUE(RunPurge(form.Context(), r, table));
+  std::vector<std::string> lines = ListLines();
+  EXPECT_LT(counted, 1000);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "*** Cancelled by operator."), lines.end());
+  EXPECT_EQ(std::find(lines.begin(), lines.end(), "Processing \"I.E. Strays\""), lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "  Purge Functions Cancelled by Operator."), lines.end());
+}
+
+TEST_F(MainWindowTest, CopiedReportEndsWithItsFooter) {
+  ScopedArguments a({"MULT", "LEVEL3"});
+  form.ClearResults();
+  form.AddLine("first");
+  SendMessageA(form.Handle(), WM_COMMAND, IDM_COPY_REPORT, 0);
+  std::string text = ClipboardText();
+  ASSERT_EQ(text.rfind("first\r\n \r\nvia Quorvane - Version - 5.01 - Build 5.1.0.180 - ", 0), 0u) << text;
+  EXPECT_NE(text.find("\r\n    FireFox Product version - "), std::string::npos);
+  EXPECT_NE(text.find("\r\n  Params = Quorvane.exe MULT LEVEL3\r\n"), std::string::npos);
+  EXPECT_TRUE(EndsWith(text, "\r\n \r\n"));
+}
+
+TEST_F(MainWindowTest, ConfigurePagesApplyTheirOwnKeys) {
+  HWND general = form.ConfigPageHandle(TFFoxForm::kGeneralPage);
+  CheckRadio(general, IDC_SHRED_QUICK, 3, 1);
+  SetDlgItemTextA(general, IDC_REPEATS_EDIT, "250");
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(general, IDC_APPLY)));  // the edit enables Apply
+  Click(GetDlgItem(general, IDC_APPLY));
+  ShredSettings s = ReadShredSettings(SettingsFile());
+  EXPECT_EQ(s.thoroughness, "1");
+  EXPECT_EQ(s.repeats, 99);
+  EXPECT_EQ(Globals().shred.repeats, 99);
+  EXPECT_EQ(data.SettingsText().find("SplashOpt"), std::string::npos);
+
+  HWND shut = form.ConfigPageHandle(TFFoxForm::kShutdownPage);
+  CheckRadio(shut, IDC_MAINWIN_0, 4, 2);
+  CheckRadio(shut, IDC_SHUTTYPE_0, 6, 5);
+  Click(GetDlgItem(shut, IDC_APPLY));
+  DisplayPolicy p = ReadDisplayPolicy(SettingsFile(), "ShutOptions");
+  EXPECT_EQ(p.mainWinOpt, 2);
+  EXPECT_EQ(p.shutType, 5);
+
+  HWND temp = form.ConfigPageHandle(TFFoxForm::kTempFoldersPage);
+  CheckDlgButton(temp, IDC_TMPDIR, BST_UNCHECKED);
+  CheckDlgButton(temp, IDC_TMPDIR + 1, BST_CHECKED);  // "Windows Temp"
+  SetDlgItemTextA(temp, IDC_AGEHOURS, "x");
+  Click(GetDlgItem(temp, IDC_APPLY));
+  TempFolderSelection t = ReadTempFolders(SettingsFile());
+  EXPECT_TRUE(t.dosDir);
+  EXPECT_FALSE(t.tmpDir);
+  EXPECT_EQ(WindowText(GetDlgItem(temp, IDC_AGEHOURS)), "0");  // reloaded from the file
+}
+
+TEST_F(MainWindowTest, WindowPositionRoundTripAndOffScreenCheck) {
+  WriteFileText(data.SettingsPath(),
+                "[ShowOption]\r\nQuickStartOpt=N\r\n[Positions]\r\nFFoxForm=0 5000 5000 500 600\r\n");
+  LoadWindowPosition(form.Handle(), "FFoxForm");
+  RECT r;
+  GetWindowRect(form.Handle(), &r);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(r.right - r.left, 600);
+  EXPECT_EQ(r.bottom - r.top, 500);
+  SetWindowPos(form.Handle(), nullptr, 12, 34, 640, 480, SWP_NOZORDER | SWP_NOACTIVATE);
+  Globals().fonts.main = {"Lucida Console", 11, 1};
+  SaveWindowPosition(form.Handle(), "FFoxForm");
+  ProfileFile file = SettingsFile();
+  EXPECT_EQ(file.ReadString("Positions", "FFoxForm"), "0 34 12 480 640");
+  EXPECT_EQ(file.ReadString("Fonts", "Main0Name"), "Lucida Console");
+  EXPECT_EQ(file.ReadString("ShowOption", "QuickStartOpt"), "N");
+  Globals().fonts = FontSettings();
+}
+
+TEST_F(MainWindowTest, FontsWindowStoresTheChosenMainFont) {
+  SetFontDialogAnswerer([](CHOOSEFONTA& cf) {
+    EXPECT_TRUE(cf.Flags & CF_FIXEDPITCHONLY);
+    EXPECT_EQ(cf.nSizeMin, 6);
+    EXPECT_EQ(cf.nSizeMax, 16);
+    lstrcpyA(cf.lpLogFont->lfFaceName, "Lucida Console");
+    cf.lpLogFont->lfItalic = TRUE;
+    cf.iPointSize = 120;
+    return true;
+  });
+  std::string caption;
+  SetModalDriver([&](HWND dialog) {
+    caption = WindowText(dialog);
+    Click(GetDlgItem(dialog, IDC_SET_MAIN_FONT));
+    Click(GetDlgItem(dialog, IDOK));
+  });
+  Click(GetDlgItem(form.ConfigPageHandle(TFFoxForm::kGeneralPage), IDC_SELECT_FONTS));
+  SetModalDriver(nullptr);
+  SetFontDialogAnswerer(nullptr);
+  EXPECT_EQ(caption, "Quorvane - Configure Display Fonts");
+  EXPECT_EQ(Globals().fonts.main.name, "Lucida Console");
+  EXPECT_EQ(Globals().fonts.main.size, 12);
+  EXPECT_EQ(Globals().fonts.main.style, 2);
+  Globals().fonts = FontSettings();
+}
+
+TEST_F(MainWindowTest, AboutBoxAndVendorQuestion) {
+  std::vector<std::string> texts;
+  SetModalDriver([&](HWND dialog) {
+    for (int id : {IDC_ABOUT_NAME, IDC_ABOUT_VERSION, IDC_ABOUT_BUILD})
+      texts.push_back(WindowText(GetDlgItem(dialog, id)));
+    EXPECT_TRUE(form.State().busy);
+    Click(GetDlgItem(dialog, IDOK));
+  });
+  SendMessageA(form.Handle(), WM_COMMAND, IDM_ABOUT, 0);
+  SetModalDriver(nullptr);
+  EXPECT_EQ(texts, (std::vector<std::string>{"Quorvane", "Version - 5.01", "Build 5.1.0.180"}));
+  EXPECT_FALSE(form.State().busy);
+
+  MessageBoxRecorder no(MessageAnswer::No);
+  SendMessageA(form.Handle(), WM_COMMAND, IDM_VENDOR_MAIL, 0);
+  ASSERT_EQ(no.boxes.size(), 1u);
+  EXPECT_EQ(no.boxes[0].caption, "Quorvane  -  Information");
+  EXPECT_EQ(no.boxes[0].buttons, MessageButtons::YesNo);
+  EXPECT_NE(no.boxes[0].text.find("?MailDrop=Support"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, HiddenBrowserListingAndFolderReport) {
+  FakeTopWindow hidden("MozillaWindowClass", "Old - Mozilla Firefox", false);
+  SendMessageA(form.Handle(), WM_COMMAND, IDM_HIDDEN_BROWSERS, 0);
+  std::vector<std::string> lines = ListLines();
+  EXPECT_EQ(lines.front(), "Display Hidden Browser Windows ");
+  EXPECT_EQ(lines.back(), "1 - Browser Window Found");
+  EXPECT_EQ(form.MainPageIndex(), TFFoxForm::kResultsPage);
+
+  SendMessageA(form.Handle(), WM_COMMAND, IDM_FOLDERS, 0);
+  lines = ListLines();
+  EXPECT_EQ(lines[0], "Following are the Files and Folders:");
+  EXPECT_EQ(lines.back(), "       Plugins Path - " + BinFolder() + "\\Plugins");
+  EXPECT_NE(std::find(lines.begin(), lines.end(), " Quorvane Data Path - " + data.Path()), lines.end());
+}
+
+TEST_F(MainWindowTest, ExitIsRefusedWhileBusy) {
+  form.State().busy = true;
+  Click(form.Control(IDC_EXIT_BTN));
+  PumpFor(50);
+  EXPECT_TRUE(IsWindow(form.Handle()));
+  form.State().busy = false;
+  Click(form.Control(IDC_EXIT_BTN));
+  PumpFor(50);
+  EXPECT_FALSE(IsWindow(form.Handle()));
+  EXPECT_NE(data.SettingsText().find("FFoxForm="), std::string::npos);  // position saved on close
+}

@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "app/purge_run.h"
+#include "support/test_support.h"
+
+namespace {
+// A report view that keeps the lines, as the results list would.
+struct VectorView : ReportView {
+  std::vector<std::string> lines, statuses;
+  int finished = 0;
+  void ClearLines() override { lines.clear(); }
+  void AddLine(const std::string& l) override { lines.push_back(l); }
+  void ReplaceLine(size_t i, const std::string& l) override { lines.at(i) = l; }
+  size_t LineCount() const override { return lines.size(); }
+  void ShowStatus(const std::string& s) override { statuses.push_back(s); }
+  void PumpMessages() override {}
+  void FunctionFinished() override { ++finished; }
+};
+
+PurgeFunctionTable TableWith(OptionField option, PurgeFunctionBody body) {
+  PurgeFunctionTable t = PurgeFunctions();
+  for (auto& e : t)
+    if (e.option == option) e.body = body;
+  return t;
+}
+
+void CountThree(ReportContext& ctx) {
+  for (int i = 0; i < 3; ++i) ctx.CountItem();
+  ctx.AddReportLine("  Purge \"Test\" Function Completed.");
+}
+void Throws(ReportContext&) { throw std::runtime_error("boom"); }
+void CancelsAndLocks(ReportContext& ctx) {
+  ctx.State().cancel = true;
+  ctx.State().lockedFile = true;
+}
+}  // namespace
+
+struct PurgeRunTest : testing::Test {
+  RunState state;
+  VectorView view;
+  ReportContext ctx{state, view};
+  ScopedArguments args{{}};
+};
+
+TEST_F(PurgeRunTest, NothingSelectedIsASevereError) {
+  PurgeRequest r;
+  r.preview = true;
+  ASSERT_TRUE(RunPurge(ctx, r));
+  EXPECT_EQ(view.lines, (std::vector<std::string>{
+                            "This List is from a \"Preview Purge\".",
+                            "  No Deletes are done for a \"Preview Purge\".",
+                            "  The following list is for illustration purposes only.", "",
+                            " -Error- No Purge Options were Selected.", " ",
+                            "NOTE - The TroubleShooting section of the Quorvane Help file ",
+                            "       contains additonal information for the Error indicators."}));
+  EXPECT_EQ(state.highestLevel, 9);
+  EXPECT_TRUE(state.attention);
+  EXPECT_FALSE(state.busy || state.running);
+}
+
+TEST_F(PurgeRunTest, ASelectedFunctionNotYetBuiltIsNeverReportedAsDone) {
+  PurgeRequest r;
+  r.options[OptionField::Cache] = 1;
+  RunPurge(ctx, r);
+  EXPECT_EQ(view.lines[0], "Results of \"Purge\" function...");
+  EXPECT_EQ(view.lines[2], " -Error- No Purge Options were Selected.");
+}
+
+TEST_F(PurgeRunTest, FrameReportsHeaderSeparatorAndStatusWithShredSuffix) {
+  PurgeRequest r;
+  r.options[OptionField::Temp] = 1;
+  r.options[OptionField::SecureDelete] = 1;
+  r.shred = {"2", 3};
+  RunPurge(ctx, r, TableWith(OptionField::Temp, CountThree));
+  EXPECT_EQ(view.lines, (std::vector<std::string>{
+                            "Results of \"Purge\" function...", "", "Processing \"Temp Folders\"",
+                            "  Purge \"Test\" Function Completed.", " - - - - - - - - - - - - - - - - -",
+                            "  Purge Functions Completed."}));
+  EXPECT_EQ(view.statuses.back(),
+            "  Processing \"Temp Folders\" with 4 Shred Operations  -  Total processed = 3");
+  EXPECT_EQ(state.processed, 3);
+  EXPECT_EQ(state.highestLevel, 0);
+  EXPECT_EQ(view.finished, 1);
+}
+
+TEST_F(PurgeRunTest, AFailingFunctionIsFramedAndTheRunGoesOn) {
+  PurgeRequest r;
+  r.options[OptionField::Temp] = 1;
+  r.options[OptionField::ClipBoard] = 1;
+  PurgeFunctionTable t = TableWith(OptionField::Temp, Throws);
+  for (auto& e : t)
+    if (e.option == OptionField::ClipBoard) e.body = CountThree;
+  RunPurge(ctx, r, t);
+  std::vector<std::string> expected{"Results of \"Purge\" function...", "",
+                                    "Processing \"Temp Folders\"", " - - - - - - - - - - - - - - - - -",
+                                    "*** Error occurred in above function ***",
+                                    " - - - - - - - - - - - - - - - - -", "Clearing Windows ClipBoard",
+                                    "  Purge \"Test\" Function Completed.",
+                                    " - - - - - - - - - - - - - - - - -", "  Purge Functions Completed."};
+  EXPECT_EQ(view.lines, expected);
+}
+
+TEST_F(PurgeRunTest, CancelSkipsLaterFunctionsAndLockedFilesGetTheirNote) {
+  PurgeRequest r;
+  r.options[OptionField::IECache] = 1;
+  r.options[OptionField::RecentLnks] = 1;
+  PurgeFunctionTable t = TableWith(OptionField::IECache, CancelsAndLocks);
+  for (auto& e : t)
+    if (e.option == OptionField::RecentLnks) e.body = CountThree;
+  RunPurge(ctx, r, t);
+  const auto& l = view.lines;
+  EXPECT_EQ(std::count(l.begin(), l.end(), "Processing \"Recent LNKs\""), 0);
+  ASSERT_GE(l.size(), 9u);
+  EXPECT_EQ(l[4], "  Purge Functions Cancelled by Operator.");
+  EXPECT_EQ(l[5], " ");
+  EXPECT_EQ(l[6], "NOTE - A \"Locked\" file has been encountered.");
+  EXPECT_EQ(l.back(), "       program or system function and can not safely be deleted.");
+}
+
+TEST_F(PurgeRunTest, GaugeStepAndErrorSwitch) {
+  ScopedArguments a({"ERROR5", "LEVEL3"});
+  PurgeRequest r;
+  for (OptionField f : {OptionField::Cache, OptionField::Cookies, OptionField::History,
+                        OptionField::FFTypedUrls, OptionField::Forms, OptionField::Temp,
+                        OptionField::Visited, OptionField::RecentLnks, OptionField::RecycleBin,
+                        OptionField::ClipBoard})
+    r.options[f] = 1;
+  RunPurge(ctx, r, TableWith(OptionField::Temp, CountThree));
+  EXPECT_EQ(state.gaugeStep, 18);  // ten options: 11 steps
+  EXPECT_EQ(state.highestLevel, 5);
+  EXPECT_EQ(state.threshold, 3);
+  EXPECT_TRUE(state.attention);
+}
+
+TEST_F(PurgeRunTest, ARunStillReturningRefusesANewOne) {
+  state.running = true;  // a cancelled run unwinding
+  EXPECT_FALSE(RunPurge(ctx, PurgeRequest{}));
+  EXPECT_TRUE(view.lines.empty());
+}

@@ -1,0 +1,42 @@
+#include <gtest/gtest.h>
+
+#include "app/option_set.h"
+#include "app/report_rules.h"
+
+TEST(ReportRules, ErrorLinesByPrefixAndResultColumn) {
+  EXPECT_TRUE(IsErrorLine(std::string(result_text::kFileNotFound) + "C:\\x.txt"));
+  EXPECT_FALSE(IsErrorLine(std::string(result_text::kDeleted) + "C:\\x.txt"));
+  EXPECT_TRUE(IsErrorLine(" -Error- No Purge Options were Selected."));
+  EXPECT_TRUE(IsErrorLine("-Caution- Some functions may not complete as a Browser was executing."));
+  EXPECT_TRUE(IsErrorLine("*** Error occurred in above function ***"));
+  EXPECT_TRUE(IsErrorLine("NOTE - A \"Locked\" file has been encountered."));
+  EXPECT_FALSE(IsErrorLine("NOTE - The TroubleShooting section of the Quorvane Help file "));
+  EXPECT_TRUE(IsErrorLine("     exec failed - notepad"));
+  EXPECT_FALSE(IsErrorLine("        Locked"));  // too short for the column
+  EXPECT_TRUE(IsSeparatorLine(kSeparatorLine));
+  EXPECT_FALSE(IsSeparatorLine(" - - -"));
+}
+
+TEST(ReportRules, DeletionErrorCodes) {
+  EXPECT_EQ(MapDeleteErrorCode(2).text, "File not Found - ");
+  EXPECT_EQ(MapDeleteErrorCode(2).level, 7);
+  EXPECT_EQ(MapDeleteErrorCode(32).text, "        Locked - ");
+  EXPECT_EQ(MapDeleteErrorCode(32).level, 0);
+  EXPECT_EQ(MapDeleteErrorCode(145).level, 1);
+  MappedError other = MapDeleteErrorCode(1392);
+  EXPECT_EQ(other.text, " -Error-1392          ");
+  EXPECT_EQ(other.level, 3);
+  EXPECT_EQ(ResultColumn(other.text), " -Error-1392     ");
+  EXPECT_EQ(ResultColumn(other.text).size(), 17u);
+}
+
+TEST(ReportRules, CountPhraseAndShredSuffix) {
+  EXPECT_EQ(CountPhrase(1, "Entry", "Entries"), "1 Entry ");
+  EXPECT_EQ(CountPhrase(0, "Entry", "Entries"), "0 Entries ");
+  ShredSettings s{"2", 3};
+  EXPECT_EQ(ShredSuffix(false, true, s), " with 4 Shred Operations");
+  EXPECT_EQ(ShredSuffix(true, true, s), "");  // a Preview shreds nothing
+  EXPECT_EQ(ShredSuffix(false, false, s), "");
+  EXPECT_EQ(ShredSuffix(false, true, {"1xyz", 5}), " with 5 Shred Operations");
+  EXPECT_EQ(ShredSuffix(false, true, {"0", 5}), " with Quick Shred");
+}

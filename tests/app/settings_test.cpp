@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include "app/command_line.h"
+#include "app/folders.h"
+#include "app/settings.h"
+#include "app/text_util.h"
+#include "app/window_position.h"
+#include "platform/files.h"
+#include "support/test_support.h"
+
+TEST(Settings, AnEmptyFileGivesEveryDefault) {
+  ScopedDataFolder data;
+  WriteFileText(data.SettingsPath(), "");
+  ProfileFile file = SettingsFile();
+  for (const char* section : {"StndOptions", "PnowOptions", "BootOptions", "ShutOptions"})
+    EXPECT_EQ(ReadOptionSet(file, section), OptionSet{}) << section;
+  DisplayPolicy p = ReadDisplayPolicy(file, "ShutOptions");
+  EXPECT_EQ(p.splashOpt, 0);
+  EXPECT_EQ(p.mainWinOpt, 0);
+  EXPECT_EQ(p.shutType, 0);
+  ShredSettings s = ReadShredSettings(file);
+  EXPECT_EQ(s.Method(), '0');
+  EXPECT_EQ(s.repeats, 1);
+  TempFolderSelection t = ReadTempFolders(file);
+  EXPECT_TRUE(t.tmpDir);  // forced when none is chosen
+  EXPECT_FALSE(t.dosDir || t.winDir || t.volDir);
+  EXPECT_TRUE(t.ageTemp);
+  EXPECT_EQ(t.ageHours, "8");
+  MessageChoices m = ReadMessageChoices(file);
+  EXPECT_EQ(m.cookieMsgOpt + m.ffCookieMsgOpt + m.quickStartOpt + m.win8WarningOpt, "NNSS");
+  FontSettings f = ReadFonts(file);
+  EXPECT_EQ(f.main.name, "Courier New");
+  EXPECT_EQ(f.cookies.size, 10);
+}
+
+TEST(Settings, OptionSetIsWrittenAsTwentyTwoKeysInTableOrder) {
+  ScopedDataFolder data;
+  OptionSet set;
+  set[OptionField::Cookies] = 1;
+  set[OptionField::Report] = 1;
+  set[OptionField::IEDomStore] = 1;
+  WriteOptionSet(SettingsFile(), "PnowOptions", set);
+  const std::string text = data.SettingsText();
+  size_t last = 0;
+  for (const auto& f : OptionFields()) {
+    size_t at = text.find(std::string(f.key) + "=");
+    ASSERT_NE(at, std::string::npos) << f.key;
+    EXPECT_GT(at, last) << f.key << " out of order";
+    last = at;
+  }
+  EXPECT_NE(text.find("CookiesOption=1"), std::string::npos);
+  EXPECT_NE(text.find("CacheOption=0"), std::string::npos);
+  EXPECT_EQ(ReadOptionSet(SettingsFile(), "PnowOptions"), set);
+}
+
+TEST(Settings, ShredValuesAreClampedAndReadByFirstCharacter) {
+  ScopedDataFolder data;
+  WriteFileText(data.SettingsPath(), "[ShredOption]\r\nThoroughness=1xyz\r\nRepeats=0\r\n");
+  ShredSettings s = ReadShredSettings(SettingsFile());
+  EXPECT_EQ(s.Method(), '1');
+  EXPECT_EQ(s.thoroughness, "1xyz");
+  EXPECT_EQ(s.repeats, 1);
+  WriteFileText(data.SettingsPath(), "[ShredOption]\r\nThoroughness=7\r\nRepeats=250\r\n");
+  s = ReadShredSettings(SettingsFile());
+  EXPECT_EQ(s.repeats, 99);
+  EXPECT_EQ(s.Method(), '7');  // selects no button, the text is kept
+}
+
+TEST(Settings, TempFolderKeysAndAgeHours) {
+  ScopedDataFolder data;
+  WriteFileText(data.SettingsPath(), "[TempFolders]\r\nDosDir=1\r\nAgeHours=abc\r\nAgeTemp=0\r\n");
+  TempFolderSelection t = ReadTempFolders(SettingsFile());
+  EXPECT_TRUE(t.dosDir);   // "Windows Temp"
+  EXPECT_FALSE(t.tmpDir);  // not forced: a box is checked
+  EXPECT_FALSE(t.ageTemp);
+  EXPECT_EQ(t.ageHours, "0");
+  EXPECT_EQ(AgeHoursValue("-4"), 0);
+  EXPECT_EQ(NormalizeAgeHours("12"), "12");
+  t.winDir = true;
+  WriteTempFolders(SettingsFile(), t);
+  EXPECT_NE(data.SettingsText().find("WinDir=1"), std::string::npos);
+}
+
+TEST(WindowPosition, StoredValuesAgainstTheDesktop) {
+  WindowBounds b = ResolveWindowBounds(ParseWindowPosition("0 5000 5000 400 600"), 1024, 768, 96);
+  EXPECT_EQ(b.top, 0);
+  EXPECT_EQ(b.left, 0);
+  EXPECT_EQ(b.height, 400);
+  EXPECT_EQ(b.width, 600);
+  EXPECT_TRUE(ResolveWindowBounds(ParseWindowPosition("2"), 1024, 768, 96).maximised);
+  b = ResolveWindowBounds(ParseWindowPosition("1 10 10 300 500"), 1024, 768, 96);
+  EXPECT_FALSE(b.maximised);
+  EXPECT_EQ(b.top, 10);
+  EXPECT_EQ(b.left, 10);
+  EXPECT_EQ(ParseWindowPosition("1 10 10 300 500").state, 0);  // minimised reopens normal
+  b = ResolveWindowBounds(ParseWindowPosition("Default"), 1024, 768, 144);
+  EXPECT_EQ(b.width, 930);
+  EXPECT_EQ(b.height, 675);
+  EXPECT_EQ(ResolveWindowBounds(ParseWindowPosition("0 1 2 x 4"), 1024, 768, 96).width, 620);
+  WindowPlacementValue v = ParseWindowPosition("0 12 34 400 600");
+  EXPECT_EQ(FormatWindowPosition(v), "0 12 34 400 600");
+}
+
+TEST(Folders, DataValueNamesTheSubFolderAndOldSettingsAreCarriedOver) {
+  TempFolder program;
+  ScopedArguments args({"data=QvTestData"});
+  ResolveDataFolder(program.File("Quorvane.exe"));
+  const AppFolders f = Folders();
+  EXPECT_EQ(f.programFolder, program.Path());
+  EXPECT_TRUE(EndsWith(f.dataFolder, "\\QVTESTDATA")) << f.dataFolder;
+  EXPECT_TRUE(DirectoryExists(f.dataFolder));
+  EXPECT_EQ(f.settingsFile, f.dataFolder + "\\Quorvane.ini");
+  WriteFileText(program.File("Quorvane.ini"), "[StndOptions]\r\nCacheOption=1\r\n");
+  PrepareSettingsFile();
+  EXPECT_EQ(ReadFileText(f.settingsFile), "[StndOptions]\r\nCacheOption=1\r\n");
+  EXPECT_TRUE(FileExists(program.File("Quorvane.ini")));  // the old file stays
+  WriteFileText(program.File("Quorvane.ini"), "[StndOptions]\r\nCacheOption=0\r\n");
+  PrepareSettingsFile();  // an existing file is never replaced
+  EXPECT_EQ(ReadFileText(f.settingsFile), "[StndOptions]\r\nCacheOption=1\r\n");
+  RemoveTree(f.dataFolder);
+  MutableFolders() = AppFolders();
+}
+
+TEST(Folders, CdModeNeverCreatesTheSettingsFile) {
+  TempFolder program;
+  ScopedArguments args({"CDEXEC", "data=QvTestCd"});
+  ResolveDataFolder(program.File("Quorvane.exe"));
+  EXPECT_TRUE(Folders().cdMode);
+  DeleteFileA(Folders().settingsFile.c_str());
+  PrepareSettingsFile();
+  EXPECT_FALSE(FileExists(Folders().settingsFile));
+  RemoveTree(Folders().dataFolder);
+  MutableFolders() = AppFolders();
+}

@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include "firefox/browser_activity.h"
+#include "firefox/browser_window_rules.h"
+#include "support/test_support.h"
+
+TEST(BrowserWindowRules, ClassAndTitle) {
+  EXPECT_TRUE(IsFirefoxClassAndTitle("MozillaWindowClass", "Mozilla Firefox Start Page"));
+  EXPECT_TRUE(IsFirefoxClassAndTitle("MozillaUIWindowClass", "News - Mozilla Firefox"));
+  EXPECT_FALSE(IsFirefoxClassAndTitle("MozillaWindowClass", "Firefox"));
+  EXPECT_FALSE(IsFirefoxClassAndTitle("MozillaWindowClass", "A page about Mozilla Firefox today"));
+  EXPECT_FALSE(IsFirefoxClassAndTitle("Notepad", "x - Mozilla Firefox"));
+  EXPECT_TRUE(IsIeClassAndTitle("IEFrame", "anything", "", false));
+  EXPECT_FALSE(IsIeClassAndTitle("IEFrame", "anything", "", true));  // listing holds it to titles
+  EXPECT_FALSE(IsIeClassAndTitle("CabinetWClass", "C:\\Temp", "", false));
+  EXPECT_TRUE(IsIeClassAndTitle("CabinetWClass", "news - windows internet explorer", "", false));
+  EXPECT_TRUE(IsIeClassAndTitle("CabinetWClass", "news - My Browser", "MY BROWSER", false));
+  EXPECT_FALSE(IsIeClassAndTitle("CabinetWClass", "Browser", "MY BROWSER", false));
+}
+
+TEST(BrowserActivity, VisibleFirefoxCountsHiddenDoesNot) {
+  {
+    FakeTopWindow hidden("MozillaWindowClass", "Hidden - Mozilla Firefox", false);
+    EXPECT_FALSE(TisFireFoxActive());
+    std::vector<std::string> lines;
+    ListHiddenBrowserWindows([&](const std::string& l) { lines.push_back(l); });
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "Hidden FireFox Window - Title = Hidden - Mozilla Firefox"),
+              lines.end());
+    EXPECT_EQ(lines.back(), "1 - Browser Window Found");
+  }
+  FakeTopWindow shown("MozillaWindowClass", "Mozilla Firefox Start Page", true);
+  EXPECT_TRUE(TisFireFoxActive());
+  FakeTopWindow tooShort("MozillaWindowClass", "Firefox", true);
+  EXPECT_TRUE(TisFireFoxActive());
+}
+
+TEST(BrowserActivity, NoHiddenBrowsersListsZero) {
+  std::vector<std::string> lines;
+  ListHiddenBrowserWindows([&](const std::string& l) { lines.push_back(l); });
+  EXPECT_EQ(lines, (std::vector<std::string>{"Display Hidden Browser Windows ", " ",
+                                             "   0 - Browser Windows Found"}));
+}
+
+TEST(BrowserActivity, IeAndMsnStates) {
+  EXPECT_FALSE(TisIEorMSNactive());
+  EXPECT_EQ(BrowserState(), 0);
+  {
+    FakeTopWindow folder("CabinetWClass", "C:\\Temp", true);
+    EXPECT_FALSE(TisIEorMSNactive());
+  }
+  {
+    FakeTopWindow msn("MSN9 Window", "MSN", true);
+    EXPECT_FALSE(TisIEorMSNactive());  // no "Browser" child
+    msn.AddChild("Browser");
+    EXPECT_TRUE(TisIEorMSNactive());
+    EXPECT_EQ(BrowserState(), 3);
+  }
+  {
+    FakeTopWindow ie("IEFrame", "Blank Page - Windows Internet Explorer", false);
+    EXPECT_TRUE(TisIEorMSNactive());
+    EXPECT_EQ(BrowserState(), 2);
+  }
+}
+
+TEST(BrowserActivity, AbortSwitchesKeepTheAnswer) {
+  ScopedArguments args({"AbortFFA", "AbortIEA"});
+  FakeTopWindow shown("MozillaWindowClass", "x - Mozilla Firefox", true);
+  EXPECT_TRUE(TisFireFoxActive());
+  EXPECT_FALSE(TisIEorMSNactive());
+}

@@ -1,0 +1,135 @@
+#include "support/test_support.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include "app/command_line.h"
+#include "app/folders.h"
+#include "platform/files.h"
+#include "platform/window.h"
+
+void RemoveTree(const std::string& path) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = fd.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string full = path + "\\" + name;
+      SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full);
+      else DeleteFileA(full.c_str());
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryA(path.c_str());
+}
+
+TempFolder::TempFolder() {
+  char base[MAX_PATH];
+  GetTempPathA(sizeof base, base);
+  static int counter = 0;
+  path_ = std::string(base) + "qvtest_" + std::to_string(GetCurrentProcessId()) + "_" +
+          std::to_string(++counter);
+  RemoveTree(path_);
+  CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder() { RemoveTree(path_); }
+
+ScopedDataFolder::ScopedDataFolder() {
+  AppFolders& f = MutableFolders();
+  f.programFolder = BinFolder();
+  f.dataFolder = folder_.Path();
+  f.settingsFile = SettingsPath();
+  f.cdMode = false;
+  f.ffDatExe = false;
+}
+
+ScopedDataFolder::~ScopedDataFolder() { MutableFolders() = AppFolders(); }
+
+std::string ScopedDataFolder::SettingsText() const { return ReadFileText(SettingsPath()); }
+
+ScopedArguments::ScopedArguments(std::vector<std::string> args) {
+  std::string line = "Quorvane.exe";
+  for (const auto& a : args) line += " " + a;
+  SetProgramArguments(std::move(args), line);
+}
+
+ScopedArguments::~ScopedArguments() { SetProgramArguments({}, {}); }
+
+namespace {
+MessageAnswer FailOnBox(const MessageBoxRequest& r) {
+  ADD_FAILURE() << "unexpected message box: " << r.caption << ": " << r.text;
+  return MessageAnswer::Ok;
+}
+}  // namespace
+
+MessageBoxRecorder::MessageBoxRecorder(MessageAnswer answer) {
+  SetMessageBoxAnswerer([this, answer](const MessageBoxRequest& r) {
+    boxes.push_back(r);
+    return answer;
+  });
+}
+
+MessageBoxRecorder::~MessageBoxRecorder() { SetMessageBoxAnswerer(FailOnBox); }
+
+std::string ReadFileText(const std::string& path) {
+  std::string s;
+  ReadWholeFile(path, s);
+  return s;
+}
+
+void WriteFileText(const std::string& path, const std::string& text) { WriteWholeFile(path, text); }
+
+std::string ListViewItemText(HWND list, int index) {
+  char buf[1024] = {};
+  LVITEMA item{};
+  item.iSubItem = 0;
+  item.pszText = buf;
+  item.cchTextMax = sizeof buf;
+  SendMessageA(list, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
+  return buf;
+}
+
+int ListViewCount(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+void PumpFor(int milliseconds) {
+  DWORD end = GetTickCount() + milliseconds;
+  while (static_cast<int>(end - GetTickCount()) > 0) {
+    PumpWaitingMessages();
+    Sleep(10);
+  }
+}
+
+std::string BinFolder() { return ExtractFilePath(ModuleFileName()); }
+
+std::string ClipboardText() {
+  std::string text;
+  if (!OpenClipboard(nullptr)) return text;
+  if (HANDLE h = GetClipboardData(CF_TEXT)) {
+    text = static_cast<const char*>(GlobalLock(h));
+    GlobalUnlock(h);
+  }
+  CloseClipboard();
+  return text;
+}
+
+FakeTopWindow::FakeTopWindow(const std::string& className, const std::string& title, bool visible) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = className.c_str();
+  RegisterClassA(&wc);  // fails harmlessly when registered before
+  window_ = CreateWindowExA(WS_EX_NOACTIVATE, className.c_str(), title.c_str(), WS_POPUP, 700, 500,
+                            100, 60, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (visible) ShowWindow(window_, SW_SHOWNOACTIVATE);
+}
+
+FakeTopWindow::~FakeTopWindow() { DestroyWindow(window_); }
+
+HWND FakeTopWindow::AddChild(const std::string& title) {
+  return CreateWindowExA(0, "STATIC", title.c_str(), WS_CHILD, 0, 0, 10, 10, window_, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
+}

@@ -1,0 +1,70 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/message_box.h"
+
+// A fresh folder under the Windows temp folder, removed with everything in it.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  std::string path_;
+};
+void RemoveTree(const std::string& path);
+
+// Points the program's folders at a temp data folder with its own Quorvane.ini.
+class ScopedDataFolder {
+ public:
+  ScopedDataFolder();
+  ~ScopedDataFolder();
+  const std::string& Path() const { return folder_.Path(); }
+  std::string SettingsPath() const { return folder_.File("Quorvane.ini"); }
+  std::string SettingsText() const;
+
+ private:
+  TempFolder folder_;
+};
+
+// Sets the program's arguments for the life of the object.
+class ScopedArguments {
+ public:
+  explicit ScopedArguments(std::vector<std::string> args);
+  ~ScopedArguments();
+};
+
+// Records every message box and answers it; the default answerer fails unexpected boxes.
+class MessageBoxRecorder {
+ public:
+  explicit MessageBoxRecorder(MessageAnswer answer = MessageAnswer::Ok);
+  ~MessageBoxRecorder();
+  std::vector<MessageBoxRequest> boxes;
+};
+
+std::string ReadFileText(const std::string& path);
+void WriteFileText(const std::string& path, const std::string& text);
+std::string ListViewItemText(HWND list, int index);
+int ListViewCount(HWND list);
+// Lets window messages run for the given time.
+void PumpFor(int milliseconds);
+// The folder of the test executable, where the program's build output also lies.
+std::string BinFolder();
+std::string ClipboardText();
+
+// A top-level window of a given class and title, as a browser would show; destroyed with the object.
+class FakeTopWindow {
+ public:
+  FakeTopWindow(const std::string& className, const std::string& title, bool visible);
+  ~FakeTopWindow();
+  HWND Handle() const { return window_; }
+  HWND AddChild(const std::string& title);
+
+ private:
+  HWND window_ = nullptr;
+};
