@@ -1,12 +1,204 @@
 #include "firefox/firefox_profile.h"
 
+#include <windows.h>
+
+#include <set>
+
+#include "app/message_box.h"
+#include "app/text_util.h"
+#include "firefox/profile_rules.h"
+#include "firefox/sqlite_module.h"
+#include "platform/files.h"
+#include "platform/profile_file.h"
+#include "platform/registry.h"
+#include "platform/shell_folders.h"
+#include "platform/version_resource.h"
+
+namespace {
+TypedUrlsDisabler g_disableTypedUrls = nullptr;
+
+// Collects the SQLite module of every Mozilla product with a "Main" key and an install folder.
+void WalkMozillaKeys(HKEY root, const std::string& path, std::set<std::string>& candidates) {
+  RegKey key;
+  if (key.OpenRead(root, path) != ERROR_SUCCESS) return;
+  if (path.size() >= 5 && UpperCase(path.substr(path.size() - 5)) == "\\MAIN") {
+    std::string folder = LowerCase(key.ReadString("Install Directory").value_or(""));
+    if (folder.empty()) return;
+    for (const char* module : {"mozsqlite3.dll", "sqlite3.dll"}) {
+      if (FileExists(folder + "\\" + module)) {
+        candidates.insert(folder + "\\" + module);
+        return;
+      }
+    }
+    return;
+  }
+  for (const auto& sub : key.SubkeyNames()) WalkMozillaKeys(root, path + "\\" + UpperCase(sub), candidates);
+}
+
+std::string ChooseSqliteModule(const std::string& execPath) {
+  const std::string prefix = execPath.empty() ? std::string() : execPath + "\\";
+  for (const char* name : {"MozSQLite3.dll", "SQLite3.dll"})
+    if (FileExists(prefix + name)) return name;
+  return {};
+}
+
+void MarkMissingFile(std::string& field, const char* name) {
+  if (!StartsWith(field, kFileNotFoundMarker) && !FileExists(field))
+    field = std::string(kFileNotFoundMarker) + name;
+}
+
+void MarkMissingFolder(std::string& field) {
+  if (field != kFolderNotFound && !DirectoryExists(field)) field = kFolderNotFound;
+}
+}  // namespace
+
 TFFoxProfile& FFoxProfile() {
   static TFFoxProfile p;
   return p;
 }
-bool FindFirefoxInstall() { return true; }
-void ReadFirefoxProductVersion() {}
-bool CheckFirefoxInstall(bool) { return true; }
-void DiscoverProfile() {}
-void RefreshProfileStatus() {}
-void SetTypedUrlsDisabler(TypedUrlsDisabler) {}
+
+void SetTypedUrlsDisabler(TypedUrlsDisabler disabler) { g_disableTypedUrls = disabler; }
+
+bool FindFirefoxInstall() {
+  TFFoxProfile& p = FFoxProfile();
+  p.ExecPath.clear();
+  try {
+    std::set<std::string> candidates;  // sorted, without duplicates
+    WalkMozillaKeys(HKEY_LOCAL_MACHINE, "Software\\Mozilla", candidates);
+    WalkMozillaKeys(HKEY_CURRENT_USER, "Software\\Mozilla", candidates);
+    if (!candidates.empty()) {
+      auto it = candidates.begin();
+      std::string best = *it, bestVersion = FileVersionText(*it);
+      for (++it; it != candidates.end(); ++it) {
+        std::string v = FileVersionText(*it);
+        if (CompareVersions(v, bestVersion)) {
+          best = *it;
+          bestVersion = v;
+        }
+      }
+      if (bestVersion != "00.00.00.00" && bestVersion != "00.00.00.01") p.ExecPath = ExtractFilePath(best);
+    }
+    if (!p.ExecPath.empty()) {
+      // The module and the libraries it needs are then found by name, before any other copy.
+      char current[32767] = {};
+      GetEnvironmentVariableA("PATH", current, sizeof current);
+      SetEnvironmentVariableA("PATH", (p.ExecPath + ";" + current).c_str());
+    }
+    p.SqliteModule = ChooseSqliteModule(p.ExecPath);
+    if (p.SqliteModule.empty()) return false;
+    return LoadSqliteModule(p.SqliteModule) < 999;
+  } catch (...) {
+    return false;
+  }
+}
+
+void ReadFirefoxProductVersion() {
+  TFFoxProfile& p = FFoxProfile();
+  p.ProductVersion = "not found.";
+  if (p.ExecPath.empty()) return;
+  std::string v = ProductVersionText(p.ExecPath + "\\firefox.exe");
+  if (!StartsWith(v, "00.00.00.")) p.ProductVersion = v;
+}
+
+bool CheckFirefoxInstall(bool moduleLoaded) {
+  TFFoxProfile& p = FFoxProfile();
+  bool ok = true;
+  if (p.ExecPath.empty()) {
+    ShowMessageBox("Quorvane could not locate the FireFox install folder.\r\n\r\nQuorvane will terminate.\r\n\r\nPlease notify the Vendor.",
+                   "Quorvane - FireFox Install Folder Error", MessageKind::Error, MessageButtons::Ok);
+    ok = false;
+  } else if (p.SqliteModule.empty()) {
+    ShowMessageBox("Quorvane could not locate the SQLite database\r\nmodules used by FireFox.\r\n\r\nQuorvane will terminate.\r\n\r\nPlease notify the Vendor.",
+                   "Quorvane - FireFox Database Modules Error", MessageKind::Error, MessageButtons::Ok);
+    ok = false;
+  } else if (!moduleLoaded) {
+    ok = false;  // the loader has shown its own box
+  }
+  RefreshProfileStatus();
+  return ok;
+}
+
+void DiscoverProfile() {
+  TFFoxProfile& p = FFoxProfile();
+  if (p.discovered) return;
+  p.discovered = true;
+  try {
+    p.IEHistoryIndex = "none";
+    if (SpecialFolder f = GetSpecialFolder(kCsidlHistory); f.ok) p.IEHistoryIndex = f.text + "\\History.IE5\\index.dat";
+    if (SpecialFolder f = GetSpecialFolder(kCsidlRecent); f.ok) p.RecentFolder = f.text;
+    if (SpecialFolder f = GetSpecialFolder(kCsidlProgramFiles); f.ok) p.ProgramFilesFolder = f.text;
+    if (SpecialFolder f = GetSpecialFolder(kCsidlLocalAppData); f.ok) p.LocalAppDataFolder = f.text;
+
+    std::string appData;
+    if (SpecialFolder f = GetSpecialFolder(kCsidlAppData); f.ok) {
+      appData = f.text;
+      const std::string firefoxFolder = appData + "\\Mozilla\\Firefox";
+      ProfileFile ini(firefoxFolder + "\\profiles.ini");
+      std::vector<ProfilesIniSection> sections;
+      if (FileExists(ini.Path()))
+        for (const auto& name : ini.SectionNames())
+          sections.push_back({name, ini.ReadString(name, "Path"), ini.ReadString(name, "IsRelative"),
+                              ini.ReadString(name, "Default", "0")});
+      int index = DefaultProfileIndex(sections);
+      if (index >= 0) {
+        std::string folder = ProfileFolder(sections[index], firefoxFolder);
+        if (!folder.empty() && DirectoryExists(folder)) p.DataPath = folder;
+      }
+    }
+    const std::string& d = p.DataPath;
+    p.HostpermFile = d + "\\hostperm.1";
+    p.PermissionsFile = d + "\\permissions.sqlite";
+    p.CookiesTxtFile = d + "\\Cookies.txt";
+    p.CookiesFile = d + "\\Cookies.sqlite";
+    p.PlacesFile = d + "\\Places.sqlite";
+    p.FormHistoryFile = d + "\\FormHistory.sqlite";
+    p.HasPermissionsDb = FileExists(p.PermissionsFile);
+    p.HasCookiesDb = FileExists(p.CookiesFile);
+    p.HasPlacesDb = FileExists(p.PlacesFile);
+    p.HasFormHistoryDb = FileExists(p.FormHistoryFile);
+    p.IsSqliteProfile = p.HasPermissionsDb || p.HasCookiesDb || p.HasPlacesDb || p.HasFormHistoryDb;
+    if (!p.IsSqliteProfile && g_disableTypedUrls) g_disableTypedUrls();
+    p.CookiesPg1File = d + "\\Cookies.pg1";
+    p.CookiesPg2File = d + "\\Cookies.pg2";
+    p.HistoryDatFile = d + "\\History.dat";
+    p.FormHistoryDatFile = d + "\\FormHistory.dat";
+    p.ProfileCacheFolder = d + "\\Cache";
+    if (!appData.empty() && StartsWith(p.ProfileCacheFolder, appData)) {
+      p.LocalCacheFolder = p.LocalAppDataFolder + p.ProfileCacheFolder.substr(appData.size()).substr(0, 260);
+      p.LocalProfileFolder = ExtractFilePath(p.LocalCacheFolder);
+    }
+    if (FileExists(d + "\\Prefs.js")) {
+      std::string text;
+      std::vector<std::string> lines;
+      if (ReadWholeFile(d + "\\Prefs.js", text)) {
+        size_t start = 0;
+        while (start <= text.size()) {
+          size_t end = text.find('\n', start);
+          std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+          if (!line.empty() && line.back() == '\r') line.pop_back();
+          lines.push_back(line);
+          if (end == std::string::npos) break;
+          start = end + 1;
+        }
+      }
+      if (std::string cache = ParseCacheDirPref(lines); !cache.empty()) p.ProfileCacheFolder = cache;
+    }
+  } catch (...) {
+    // What was found so far stays.
+  }
+}
+
+void RefreshProfileStatus() {
+  try {
+    DiscoverProfile();
+    TFFoxProfile& p = FFoxProfile();
+    MarkMissingFile(p.CookiesTxtFile, "Cookies.txt");
+    MarkMissingFile(p.CookiesFile, "Cookies.sqlite");
+    MarkMissingFile(p.HistoryDatFile, "History.dat");
+    MarkMissingFile(p.FormHistoryDatFile, "FormHistory.dat");
+    MarkMissingFolder(p.ProfileCacheFolder);
+    MarkMissingFolder(p.LocalCacheFolder);
+    if (p.IEHistoryIndex != kFolderNotFound && !FileExists(p.IEHistoryIndex)) p.IEHistoryIndex = kFolderNotFound;
+  } catch (...) {
+  }
+}

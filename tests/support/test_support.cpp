@@ -133,3 +133,12 @@ HWND FakeTopWindow::AddChild(const std::string& title) {
   return CreateWindowExA(0, "STATIC", title.c_str(), WS_CHILD, 0, 0, 10, 10, window_, nullptr,
                          GetModuleHandleA(nullptr), nullptr);
 }
+
+ScopedFileRestore::ScopedFileRestore(std::string path) : path_(std::move(path)) {
+  existed_ = ReadWholeFile(path_, contents_);
+}
+
+ScopedFileRestore::~ScopedFileRestore() {
+  if (existed_) WriteWholeFile(path_, contents_);
+  else DeleteFileA(path_.c_str());
+}

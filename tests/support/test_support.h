@@ -68,3 +68,14 @@ class FakeTopWindow {
  private:
   HWND window_ = nullptr;
 };
+
+// Puts a file's contents (or its absence) back when the test ends.
+class ScopedFileRestore {
+ public:
+  explicit ScopedFileRestore(std::string path);
+  ~ScopedFileRestore();
+
+ private:
+  std::string path_, contents_;
+  bool existed_;
+};

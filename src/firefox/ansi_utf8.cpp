@@ -1,0 +1,30 @@
+#include "firefox/ansi_utf8.h"
+
+#include <windows.h>
+
+#include <vector>
+
+// Each UTF-16 unit is encoded on its own (1, 2 or 3 bytes), as the database layer expects;
+// surrogate pairs therefore become two 3-byte sequences.
+std::string AnsiToUtf8(const std::string& text) {
+  if (text.empty()) return {};
+  int units = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::vector<wchar_t> wide(units);
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), units);
+  std::string out;
+  out.reserve(units * 3);
+  for (wchar_t w : wide) {
+    unsigned c = static_cast<unsigned short>(w);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}

@@ -1,0 +1,5 @@
+#pragma once
+#include <string>
+
+// ANSI text in the system code page to UTF-8, one UTF-16 code unit at a time.
+std::string AnsiToUtf8(const std::string& text);

@@ -1,0 +1,49 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+// The sqlite3 programming interface, bound at run time from the module that Firefox ships.
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace sqlite_api {
+using OpenFn = int(__cdecl*)(const char*, sqlite3**);
+using CloseFn = int(__cdecl*)(sqlite3*);
+using ErrMsgFn = const char*(__cdecl*)(sqlite3*);
+using ErrCodeFn = int(__cdecl*)(sqlite3*);
+using PrepareFn = int(__cdecl*)(sqlite3*, const char*, int, sqlite3_stmt**, const char**);
+using StepFn = int(__cdecl*)(sqlite3_stmt*);
+using FinalizeFn = int(__cdecl*)(sqlite3_stmt*);
+using ColumnCountFn = int(__cdecl*)(sqlite3_stmt*);
+using ColumnTextFn = const char*(__cdecl*)(sqlite3_stmt*, int);  // name, decltype, text
+using ColumnIntFn = int(__cdecl*)(sqlite3_stmt*, int);           // type, bytes
+using ColumnInt64Fn = int64_t(__cdecl*)(sqlite3_stmt*, int);
+using ColumnDoubleFn = double(__cdecl*)(sqlite3_stmt*, int);
+using ColumnBlobFn = const void*(__cdecl*)(sqlite3_stmt*, int);
+}  // namespace sqlite_api
+
+// Result codes and fundamental types of SQLite 3 that the layer tests for.
+constexpr int kSqliteBusy = 5;
+constexpr int kSqliteRow = 100;
+constexpr int kSqliteDone = 101;
+constexpr int kSqliteInteger = 1, kSqliteFloat = 2, kSqliteText = 3, kSqliteBlob = 4, kSqliteNull = 5;
+
+// Loads the module once (by bare name, through the system's library search) and binds the
+// 40 entry points; returns how many were missing, or 999 when the module did not load.
+int LoadSqliteModule(const std::string& name);
+int MissingEntryPoints();
+bool SqliteModuleLoaded();
+const std::string& SqliteModuleName();
+// The number of entry points looked up, and their names in order.
+constexpr int kSqliteEntryPointCount = 40;
+const char* const* SqliteEntryPointNames();
+
+// The bound entry point, or an ESQLiteException naming it when it was missing at load time.
+void* SqliteEntryPoint(int index);
+
+// The last SQLite error: set by a failed open and by every raised error.
+struct SqliteError {
+  int code = 0;
+  std::string message;
+};
+SqliteError& LastSqliteError();

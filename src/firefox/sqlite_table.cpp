@@ -1,0 +1,224 @@
+#include "firefox/sqlite_table.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "firefox/ansi_utf8.h"
+
+namespace {
+using namespace sqlite_api;
+enum Entry {
+  kOpen = 0, kClose = 1, kErrMsg = 4, kErrCode = 5, kPrepare = 16, kColumnCount = 17,
+  kColumnName = 18, kColumnDecltype = 19, kStep = 20, kColumnBlob = 22, kColumnBytes = 23,
+  kColumnDouble = 24, kColumnText = 26, kColumnType = 27, kColumnInt64 = 28, kFinalize = 29,
+};
+template <typename Fn>
+Fn Api(Entry e) {
+  return reinterpret_cast<Fn>(SqliteEntryPoint(e));
+}
+
+// Finalizes a statement whatever way its scope is left.
+struct StatementGuard {
+  sqlite3_stmt* stmt;
+  ~StatementGuard() {
+    if (stmt) Api<FinalizeFn>(kFinalize)(stmt);
+  }
+};
+
+int TypeFromDeclared(const char* declared) {
+  const std::string d = declared;
+  if (d == "INTEGER" || d == "BOOLEAN") return kSqliteInteger;
+  if (d == "NUMERIC" || d == "FLOAT" || d == "DOUBLE" || d == "REAL") return kSqliteFloat;
+  if (d == "BLOB") return kSqliteBlob;
+  return kSqliteText;
+}
+
+std::string UpperCaseLocale(const char* text) {
+  std::string s = text ? text : "";
+  if (!s.empty()) CharUpperBuffA(s.data(), static_cast<DWORD>(s.size()));
+  return s;
+}
+}  // namespace
+
+TSQLiteDatabase::TSQLiteDatabase(const std::string& fileName) {
+  int rc = Api<OpenFn>(kOpen)(AnsiToUtf8(fileName).c_str(), &db_);
+  if (rc != 0) {
+    std::string text = "unknown error";
+    if (db_) text = Api<ErrMsgFn>(kErrMsg)(db_);
+    LastSqliteError() = {rc, text};
+    Close();
+    throw ESQLiteException("Failed to open database \"" + fileName + "\" : " + text);
+  }
+  try {
+    ExecSQL("PRAGMA SYNCHRONOUS=NORMAL;");
+    ExecSQL("PRAGMA temp_store = MEMORY;");
+  } catch (...) {
+    Close();
+    throw;
+  }
+}
+
+TSQLiteDatabase::~TSQLiteDatabase() { Close(); }
+
+void TSQLiteDatabase::Close() {
+  if (!db_) return;
+  try {
+    Api<CloseFn>(kClose)(db_);
+  } catch (const ESQLiteException&) {
+  }
+  db_ = nullptr;
+}
+
+void TSQLiteDatabase::RaiseError(const std::string& prefix, const std::string& sql) {
+  int code = Api<ErrCodeFn>(kErrCode)(db_);
+  LastSqliteError().code = code;
+  if (code != 0) {
+    std::string message = Api<ErrMsgFn>(kErrMsg)(db_);
+    LastSqliteError().message = message;
+    throw ESQLiteException(prefix + " \"" + sql + "\" : " + message);
+  }
+  LastSqliteError().message = "No message";
+  throw ESQLiteException(prefix);
+}
+
+sqlite3_stmt* TSQLiteDatabase::Prepare(const std::string& sql) {
+  sqlite3_stmt* stmt = nullptr;
+  const char* tail = nullptr;  // only the first statement runs
+  int rc = Api<PrepareFn>(kPrepare)(db_, sql.c_str(), -1, &stmt, &tail);
+  if (rc != 0) {
+    StatementGuard guard{stmt};
+    RaiseError("Error executing SQL", sql);
+  }
+  if (!stmt) RaiseError("Could not prepare SQL statement", sql);
+  return stmt;
+}
+
+void TSQLiteDatabase::ExecSQL(const std::string& sql) {
+  StatementGuard guard{Prepare(sql)};
+  if (Api<StepFn>(kStep)(guard.stmt) != kSqliteDone) RaiseError("Error executing SQL statement", sql);
+}
+
+TSQLiteTable TSQLiteDatabase::GetTable(const std::string& sql) {
+  TSQLiteTable t;
+  StatementGuard guard{Prepare(sql)};
+  sqlite3_stmt* stmt = guard.stmt;
+  for (;;) {
+    int rc = Api<StepFn>(kStep)(stmt);
+    if (rc == kSqliteDone) break;
+    if (rc == kSqliteBusy) throw ESQLiteException("Could not prepare SQL statement");
+    if (rc != kSqliteRow) RaiseError("Could not retrieve data", sql);
+    if (t.rowCount_ == 0) {
+      t.columnCount_ = Api<ColumnCountFn>(kColumnCount)(stmt);
+      for (size_t c = 0; c < t.columnCount_; ++c) {
+        int i = static_cast<int>(c);
+        t.names_.push_back(UpperCaseLocale(Api<ColumnTextFn>(kColumnName)(stmt, i)));
+        const char* declared = Api<ColumnTextFn>(kColumnDecltype)(stmt, i);
+        int type = declared ? TypeFromDeclared(declared) : Api<ColumnIntFn>(kColumnType)(stmt, i);
+        t.types_.push_back(type == kSqliteNull ? kSqliteText : type);
+      }
+    }
+    for (size_t c = 0; c < t.columnCount_; ++c) {
+      int i = static_cast<int>(c);
+      if (Api<ColumnIntFn>(kColumnType)(stmt, i) == kSqliteNull) {
+        t.cells_.emplace_back();
+        continue;
+      }
+      switch (t.types_[c]) {
+        case kSqliteInteger: t.cells_.emplace_back(Api<ColumnInt64Fn>(kColumnInt64)(stmt, i)); break;
+        case kSqliteFloat: t.cells_.emplace_back(Api<ColumnDoubleFn>(kColumnDouble)(stmt, i)); break;
+        case kSqliteBlob: {
+          int n = Api<ColumnIntFn>(kColumnBytes)(stmt, i);
+          const void* p = Api<ColumnBlobFn>(kColumnBlob)(stmt, i);
+          if (n > 0 && p) t.cells_.emplace_back(std::in_place_index<4>, static_cast<const char*>(p), n);
+          else t.cells_.emplace_back();
+          break;
+        }
+        default: {
+          const char* text = Api<ColumnTextFn>(kColumnText)(stmt, i);
+          t.cells_.emplace_back(std::in_place_index<3>, text ? text : "");
+        }
+      }
+    }
+    ++t.rowCount_;
+  }
+  return t;
+}
+
+bool TSQLiteTable::Next() {
+  if (Eof()) return false;
+  ++current_;
+  return true;
+}
+
+int TSQLiteTable::FieldIndex(const std::string& name) const {
+  if (names_.empty()) throw ESQLiteException("Field " + name + " Not found. Empty dataset");
+  std::string upper = name;
+  if (!upper.empty()) CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
+  for (size_t i = 0; i < names_.size(); ++i)
+    if (names_[i] == upper) return static_cast<int>(i);
+  throw ESQLiteException("Field not found in dataset: " + name);
+}
+
+const TSQLiteTable::Cell& TSQLiteTable::CellAt(int i) const {
+  if (Eof()) throw ESQLiteException("Table is at End of File");
+  if (i < 0 || static_cast<size_t>(i) >= columnCount_)
+    throw ESQLiteException("Column index out of range: " + std::to_string(i));
+  return cells_[current_ * columnCount_ + i];
+}
+
+std::string TSQLiteTable::Fields(int i) const {
+  const Cell& cell = CellAt(i);
+  switch (types_[i]) {
+    case kSqliteInteger: return std::to_string(FieldAsInteger(i));
+    case kSqliteFloat: {
+      char buf[40];
+      snprintf(buf, sizeof buf, "%.15g", FieldAsDouble(i));
+      return buf;
+    }
+    case kSqliteText: return cell.index() == 3 ? std::get<3>(cell) : std::string();
+    case kSqliteBlob: return FieldAsBlobText(i);
+    default: return {};
+  }
+}
+
+std::string TSQLiteTable::FieldAsString(int i) const {
+  return CellAt(i).index() == 0 ? std::string() : Fields(i);
+}
+
+int64_t TSQLiteTable::FieldAsInteger(int i) const {
+  const Cell& cell = CellAt(i);
+  if (cell.index() == 0) return 0;
+  if (types_[i] == kSqliteInteger) return std::get<1>(cell);
+  if (types_[i] == kSqliteFloat) return static_cast<int64_t>(std::get<2>(cell));
+  throw ESQLiteException("Not an integer or numeric field");
+}
+
+double TSQLiteTable::FieldAsDouble(int i) const {
+  const Cell& cell = CellAt(i);
+  if (cell.index() == 0) return 0;
+  if (types_[i] == kSqliteInteger) return static_cast<double>(std::get<1>(cell));
+  if (types_[i] == kSqliteFloat) return std::get<2>(cell);
+  throw ESQLiteException("Not an integer or numeric field");
+}
+
+const TSQLiteTable::Blob* TSQLiteTable::FieldAsBlob(int i) const {
+  const Cell& cell = CellAt(i);
+  if (cell.index() == 0) return nullptr;
+  if (types_[i] != kSqliteBlob) throw ESQLiteException("Not a Blob field");
+  return &std::get<4>(cell);
+}
+
+std::string TSQLiteTable::FieldAsBlobText(int i) const {
+  const Blob* blob = FieldAsBlob(i);
+  return blob ? *blob : std::string();
+}
+
+std::string QuoteSqlText(const std::string& text) {
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + "\"";
+}

@@ -1,0 +1,69 @@
+#pragma once
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "firefox/sqlite_module.h"
+
+// Every failure of the database layer.
+class ESQLiteException : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class TSQLiteTable;
+
+// One open connection to a database file; closed when destroyed.
+class TSQLiteDatabase {
+ public:
+  explicit TSQLiteDatabase(const std::string& fileName);
+  ~TSQLiteDatabase();
+  TSQLiteDatabase(const TSQLiteDatabase&) = delete;
+  TSQLiteDatabase& operator=(const TSQLiteDatabase&) = delete;
+
+  // Runs the first statement of `sql`, which returns no rows.
+  void ExecSQL(const std::string& sql);
+  // Runs a query; the whole result is read into the table.
+  TSQLiteTable GetTable(const std::string& sql);
+  [[noreturn]] void RaiseError(const std::string& prefix, const std::string& sql);
+
+ private:
+  friend class TSQLiteTable;
+  sqlite3_stmt* Prepare(const std::string& sql);
+  void Close();
+  sqlite3* db_ = nullptr;
+};
+
+// The complete result of one query, held in memory; addressed by the current row.
+class TSQLiteTable {
+ public:
+  using Blob = std::string;  // the bytes of a blob cell
+  using Cell = std::variant<std::monostate, int64_t, double, std::string, Blob>;
+
+  int RowCount() const { return static_cast<int>(rowCount_); }
+  int ColumnCount() const { return static_cast<int>(columnCount_); }
+  bool Eof() const { return current_ >= rowCount_; }
+  bool Next();
+  int FieldIndex(const std::string& name) const;
+  int ColumnType(int i) const { return types_.at(i); }
+  std::string Fields(int i) const;
+  std::string FieldAsString(int i) const;
+  int64_t FieldAsInteger(int i) const;
+  double FieldAsDouble(int i) const;
+  const Blob* FieldAsBlob(int i) const;
+  std::string FieldAsBlobText(int i) const;
+
+ private:
+  friend class TSQLiteDatabase;
+  TSQLiteTable() = default;
+  const Cell& CellAt(int i) const;
+  std::vector<Cell> cells_;
+  std::vector<std::string> names_;
+  std::vector<int> types_;
+  size_t rowCount_ = 0, columnCount_ = 0, current_ = 0;
+};
+
+// `text` as an SQL string in double quotes, inner double quotes doubled.
+std::string QuoteSqlText(const std::string& text);

@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include "firefox/firefox_profile.h"
+#include "firefox/profile_rules.h"
+#include "firefox_install.h"
+#include "app/text_util.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/shell_folders.h"
+#include "support/registry_stash.h"
+#include "support/test_support.h"
+
+TEST(ProfileRules, VersionsCompareByNumberNotText) {
+  EXPECT_TRUE(CompareVersions("10.0.2", "3.6.28"));
+  EXPECT_FALSE(CompareVersions("3.6.28", "10.0.2"));
+  EXPECT_FALSE(CompareVersions("10.0", "10.0.0"));  // equal is not greater
+  EXPECT_TRUE(CompareVersions("1.9.2.x", "1.9.1.9"));
+  EXPECT_TRUE(CompareVersions("00.00.00.01", "00.00.00.00"));
+}
+
+TEST(ProfileRules, DefaultSectionAndFolders) {
+  std::vector<ProfilesIniSection> s{{"General"},
+                                    {"Profile0", "Profiles/abc.default", "1", "0"},
+                                    {"Profile1", "D:\\FF\\p1", "0", "1"}};
+  EXPECT_EQ(DefaultProfileIndex(s), 2);
+  EXPECT_EQ(ProfileFolder(s[2], "C:\\AD\\Mozilla\\Firefox"), "D:\\FF\\p1");
+  s[2].isDefault = "0";
+  EXPECT_EQ(DefaultProfileIndex(s), 1);  // the first profile section
+  EXPECT_EQ(ProfileFolder(s[1], "C:\\AD\\Mozilla\\Firefox"), "C:\\AD\\Mozilla\\Firefox\\Profiles\\abc.default");
+  EXPECT_TRUE(IsProfileSection("PROFILE-X"));
+  EXPECT_TRUE(IsProfileSection("Profiles"));
+  EXPECT_FALSE(IsProfileSection("Profil"));
+  // Firefox 67+: the install section names the profile in use, over an old Default=1.
+  std::vector<ProfilesIniSection> modern{{"Install308046B0AF4A39CB", "", "", "Profiles/new.default-release"},
+                                         {"Profile1", "Profiles/old.default", "1", "1"},
+                                         {"Profile0", "Profiles/new.default-release", "1", "0"}};
+  EXPECT_EQ(DefaultProfileIndex(modern), 2);
+}
+
+TEST(ProfileRules, CacheDirectoryPreference) {
+  EXPECT_EQ(ParseCacheDirPref({"user_pref(\"a\", 1);",
+                               "user_pref(\"browser.cache.disk.parent_directory\", \"E:\\\\cache\");"}),
+            "E:\\cache");
+  EXPECT_EQ(ParseCacheDirPref({"user_pref(\"browser.cache.disk.parent_directory\", \"\");"}), "");
+  EXPECT_EQ(ParseCacheDirPref({"browser.cache.disk.parent_directory"}), "");  // unquoted key
+}
+
+namespace {
+// The registered products and the user's profiles.ini are the test's for its duration.
+struct DiscoveryTest : testing::Test {
+  RegistryStash machine{HKEY_LOCAL_MACHINE, "Software\\Mozilla"};
+  RegistryStash user{HKEY_CURRENT_USER, "Software\\Mozilla"};
+  std::string appData = GetSpecialFolder(kCsidlAppData).text;
+  std::string firefoxFolder = appData + "\\Mozilla\\Firefox";
+  ScopedFileRestore ini{firefoxFolder + "\\profiles.ini"};
+  TempFolder temp;
+  void SetUp() override { FFoxProfile() = TFFoxProfile(); }
+  void TearDown() override { FFoxProfile() = TFFoxProfile(); }
+  void Register(const std::string& product, const std::string& fixtureProduct) {
+    RegKey key;
+    ASSERT_EQ(key.Create(HKEY_CURRENT_USER, "Software\\Mozilla\\" + product + "\\1.0\\Main"), ERROR_SUCCESS);
+    key.WriteString("Install Directory", BinFolder() + "\\fixtures\\" + fixtureProduct);
+  }
+};
+}  // namespace
+
+TEST_F(DiscoveryTest, NewestModuleWinsInEitherRegistryOrder) {
+  const std::string firefox = LowerCase(BinFolder() + "\\fixtures\\Mozilla Firefox");
+  Register("A Product", "SeaMonkey");
+  Register("B Product", "Mozilla Firefox");
+  FindFirefoxInstall();
+  EXPECT_EQ(FFoxProfile().ExecPath, firefox);
+  EXPECT_EQ(FFoxProfile().SqliteModule, "SQLite3.dll");
+  DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Mozilla");
+  Register("A Product", "Mozilla Firefox");
+  Register("B Product", "SeaMonkey");
+  FindFirefoxInstall();
+  EXPECT_EQ(FFoxProfile().ExecPath, firefox);
+  ReadFirefoxProductVersion();
+  EXPECT_EQ(FFoxProfile().ProductVersion, "10.0.2");
+}
+
+TEST_F(DiscoveryTest, AModuleWithoutVersionNeverWins) {
+  Register("Partial", "Partial");
+  CopyFileA((BinFolder() + "\\fixtures\\Partial\\partialsqlite.dll").c_str(), temp.File("sqlite3.dll").c_str(), FALSE);
+  RegKey key;
+  key.Create(HKEY_CURRENT_USER, "Software\\Mozilla\\Partial\\1.0\\Main");
+  key.WriteString("Install Directory", temp.Path());
+  EXPECT_FALSE(FindFirefoxInstall());
+  EXPECT_EQ(FFoxProfile().ExecPath, "");
+  ReadFirefoxProductVersion();
+  EXPECT_EQ(FFoxProfile().ProductVersion, "not found.");
+  MessageBoxRecorder boxes;
+  EXPECT_FALSE(CheckFirefoxInstall(false));
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].caption, "Quorvane - FireFox Install Folder Error");
+  EXPECT_EQ(boxes.boxes[0].text,
+            "Quorvane could not locate the FireFox install folder.\r\n\r\nQuorvane will terminate.\r\n\r\nPlease notify the Vendor.");
+}
+
+TEST_F(DiscoveryTest, InstallFolderWithoutModuleIsFatalToo) {
+  FFoxProfile().ExecPath = "c:\\somewhere";
+  MessageBoxRecorder boxes;
+  EXPECT_FALSE(CheckFirefoxInstall(false));
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].caption, "Quorvane - FireFox Database Modules Error");
+}
+
+TEST_F(DiscoveryTest, DefaultProfileFromProfilesIni) {
+  const std::string p1 = temp.File("p1");
+  CreateDirectoryA(p1.c_str(), nullptr);
+  WriteFileText(p1 + "\\Places.sqlite", "");
+  WriteFileText(firefoxFolder + "\\profiles.ini",
+                "[General]\r\nStartWithLastProfile=1\r\n[Profile0]\r\nIsRelative=1\r\nPath=Profiles/abc.default\r\n"
+                "[Profile1]\r\nDefault=1\r\nIsRelative=0\r\nPath=" + p1 + "\r\n");
+  RefreshProfileStatus();
+  const TFFoxProfile& p = FFoxProfile();
+  EXPECT_EQ(p.DataPath, p1);
+  EXPECT_EQ(p.PlacesFile, p1 + "\\Places.sqlite");
+  EXPECT_TRUE(p.HasPlacesDb);
+  EXPECT_TRUE(p.IsSqliteProfile);
+  EXPECT_EQ(p.CookiesFile, "  File not found - Cookies.sqlite");
+  EXPECT_EQ(p.HistoryDatFile, "  File not found - History.dat");
+  EXPECT_EQ(p.ProfileCacheFolder, "  Folder not found");
+  EXPECT_EQ(p.LocalCacheFolder, "  Folder not found");  // outside the roaming folder
+
+  // The default's folder missing: no fallback to Profile0.
+  FFoxProfile() = TFFoxProfile();
+  RemoveTree(p1);
+  RefreshProfileStatus();
+  EXPECT_EQ(FFoxProfile().DataPath, "");
+  EXPECT_FALSE(FFoxProfile().IsSqliteProfile);
+}
+
+TEST_F(DiscoveryTest, RelativeProfileCacheAndTypedUrlsOption) {
+  const std::string profile = firefoxFolder + "\\Profiles\\abc.default";
+  ForceDirectories(profile);
+  WriteFileText(firefoxFolder + "\\profiles.ini",
+                "[General]\r\n[PROFILE-X]\r\nIsRelative=1\r\nPath=Profiles/abc.default\r\n");
+  WriteFileText(profile + "\\Prefs.js",
+                "user_pref(\"browser.cache.disk.parent_directory\", \"" + ReplaceAll(temp.Path(), "\\", "\\\\") + "\");\r\n");
+  static bool disabled;
+  disabled = false;
+  SetTypedUrlsDisabler([] { disabled = true; });
+  RefreshProfileStatus();
+  SetTypedUrlsDisabler(nullptr);
+  const TFFoxProfile& p = FFoxProfile();
+  EXPECT_EQ(p.DataPath, profile);
+  EXPECT_FALSE(p.IsSqliteProfile);
+  EXPECT_TRUE(disabled);  // no databases: typed URLs cannot be purged
+  EXPECT_EQ(p.ProfileCacheFolder, temp.Path());
+  EXPECT_EQ(p.LocalCacheFolder, "  Folder not found");
+  RemoveTree(profile);
+}

@@ -1,0 +1,149 @@
+// The real program, started as a process, as a user or the installer starts it.
+#include <gtest/gtest.h>
+
+#include "app/text_util.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/shell_folders.h"
+#include "platform/window.h"
+#include "support/child_process.h"
+#include "support/registry_stash.h"
+#include "support/test_support.h"
+
+namespace {
+std::string DataFolder(const std::string& name) { return GetSpecialFolder(kCsidlAppData).text + "\\" + name; }
+
+struct FoundButton {
+  std::string text;
+  HWND button = nullptr;
+};
+BOOL CALLBACK FindButton(HWND child, LPARAM param) {
+  auto* f = reinterpret_cast<FoundButton*>(param);
+  if (WindowClass(child) != "Button" || WindowText(child) != f->text || !IsWindowVisible(child)) return TRUE;
+  f->button = child;
+  return FALSE;
+}
+HWND VisibleButton(HWND window, const std::string& text) {
+  FoundButton f{text};
+  EnumChildWindows(window, FindButton, reinterpret_cast<LPARAM>(&f));
+  return f.button;
+}
+
+// Each test starts with a data folder of its own, removed afterwards.
+struct StartupTest : testing::Test {
+  std::string name = "QVSTART" + std::to_string(testing::UnitTest::GetInstance()->random_seed()) +
+                     testing::UnitTest::GetInstance()->current_test_info()->name();
+  std::string data;
+  void SetUp() override {
+    name = UpperCase(name);
+    data = DataFolder(name);
+    RemoveTree(data);
+  }
+  void TearDown() override { RemoveTree(data); }
+  std::string Args(const std::string& extra = "") { return "data=" + name + " " + extra; }
+  void WriteSettings(const std::string& text) {
+    ForceDirectories(data);
+    WriteFileText(data + "\\Quorvane.ini", "[ShowOption]\r\nQuickStartOpt=N\r\n" + text);
+  }
+};
+}  // namespace
+
+TEST_F(StartupTest, FirstStartCreatesTheSettingsFileAndSaveOptionsWritesIt) {
+  ChildProcess q(QuorvanePath(), Args());
+  HWND main = q.WaitForWindow("TFFoxForm", 20000);
+  ASSERT_TRUE(main);
+  EXPECT_TRUE(FileExists(data + "\\Quorvane.ini"));
+  EXPECT_TRUE(FileExists(data + "\\Quorvane.Dat"));
+  EXPECT_TRUE(FileExists(data + "\\IEcookie.dat"));
+  HWND save = VisibleButton(main, "Save Options");
+  ASSERT_TRUE(save);
+  SendMessageA(save, BM_CLICK, 0, 0);
+  const std::string text = ReadFileText(data + "\\Quorvane.ini");
+  size_t section = text.find("[StndOptions]");
+  ASSERT_NE(section, std::string::npos) << text;
+  EXPECT_NE(text.find("CacheOption=0", section), std::string::npos);
+  EXPECT_NE(text.find("IEDOMstoreOption=0", section), std::string::npos);
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(q.WaitForExit(10000));
+  EXPECT_NE(ReadFileText(data + "\\Quorvane.ini").find("FFoxForm="), std::string::npos);
+}
+
+TEST_F(StartupTest, ASecondStartBringsTheFirstForwardUnlessMult) {
+  WriteSettings("");
+  ChildProcess first(QuorvanePath(), Args());
+  HWND main = first.WaitForWindow("TFFoxForm", 20000);
+  ASSERT_TRUE(main);
+  ShowWindow(main, SW_MINIMIZE);
+  for (int i = 0; i < 50 && !IsIconic(main); ++i) Sleep(20);
+  ASSERT_TRUE(IsIconic(main));
+  {
+    ChildProcess second(QuorvanePath(), Args());
+    ASSERT_TRUE(second.WaitForExit(20000));
+    EXPECT_EQ(second.ExitCode(), 0u);
+  }
+  for (int i = 0; i < 50 && IsIconic(main); ++i) Sleep(20);
+  EXPECT_FALSE(IsIconic(main));  // restored by the second start
+  EXPECT_TRUE(first.Running());
+
+  ChildProcess another(QuorvanePath(), Args("MULT"));
+  EXPECT_TRUE(another.WaitForWindow("TFFoxForm", 20000));
+  EXPECT_TRUE(first.Running());
+}
+
+TEST_F(StartupTest, AutomaticRunWithItsWindowDisabledEndsByItself) {
+  WriteSettings("[PnowOptions]\r\nSplashOpt=1\r\nMainWinOpt=3\r\n");
+  ChildProcess q(QuorvanePath(), Args("auto"));
+  ASSERT_TRUE(q.WaitForExit(30000));
+  EXPECT_EQ(q.ExitCode(), 0u);
+  // The close handling ran: the position was saved.
+  EXPECT_NE(ReadFileText(data + "\\Quorvane.ini").find("FFoxForm="), std::string::npos);
+}
+
+TEST_F(StartupTest, AnyErrorPolicyShowsTheWindowAfterERROR1) {
+  WriteSettings("[BootOptions]\r\nSplashOpt=1\r\nMainWinOpt=1\r\n");
+  ChildProcess q(QuorvanePath(), Args("BOOT ERROR1"));
+  HWND main = q.WaitForWindow("TFFoxForm", 30000);
+  ASSERT_TRUE(main);
+  EXPECT_NE(WindowText(main).find("Mozilla's FireFox"), std::string::npos);
+}
+
+TEST_F(StartupTest, SevereOnlyPolicyShowsTheWindowAfterANoOptionRun) {
+  // Nothing selected is a level 9 error, so the severe-only policy shows the window.
+  WriteSettings("[ShutOptions]\r\nSplashOpt=1\r\nMainWinOpt=2\r\n");
+  ChildProcess shown(QuorvanePath(), Args("SHUT"));
+  EXPECT_TRUE(shown.WaitForWindow("TFFoxForm", 30000));
+}
+
+TEST_F(StartupTest, WithoutAnyMozillaKeyTheProgramSaysSoAndEnds) {
+  RegistryStash machine(HKEY_LOCAL_MACHINE, "Software\\Mozilla");
+  RegistryStash user(HKEY_CURRENT_USER, "Software\\Mozilla");
+  WriteSettings("");
+  ChildProcess q(QuorvanePath(), Args());
+  ASSERT_TRUE(q.WaitForExit(30000));
+  ASSERT_FALSE(q.boxes.empty());
+  EXPECT_EQ(q.boxes[0].caption, "Quorvane - FireFox Install Folder Error");
+  EXPECT_EQ(q.boxes[0].text.rfind("Quorvane could not locate the FireFox install folder.", 0), 0u);
+  EXPECT_FALSE(FindProcessWindow(q.Id(), "TFFoxForm", true));
+}
+
+TEST_F(StartupTest, FailureOutsideAllGuardsReachesTheProgramErrorBox) {
+  WriteSettings("");
+  ChildProcess q(QuorvanePath(), Args("AbortC1"));
+  ASSERT_TRUE(q.WaitForExit(30000));
+  ASSERT_EQ(q.boxes.size(), 1u);
+  EXPECT_EQ(q.boxes[0].caption, "Quorvane  -  Program Error");
+  EXPECT_EQ(q.boxes[0].text.rfind("Exception Test - FFoxMain - FormCreate -1. Occurred at: ", 0), 0u);
+  EXPECT_NE(q.boxes[0].text.find("Please report this message to the vendor..."), std::string::npos);
+}
+
+TEST_F(StartupTest, UninstallRemovesDataFilesAndTheRunEntry) {
+  WriteSettings("");
+  RegKey run;
+  ASSERT_EQ(run.Create(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run"), ERROR_SUCCESS);
+  run.WriteString("Quorvane", QuorvanePath());
+  ChildProcess q(QuorvanePath(), Args("UNINST"));
+  ASSERT_TRUE(q.WaitForExit(30000));
+  EXPECT_FALSE(run.ReadString("Quorvane").has_value());
+  EXPECT_FALSE(FileExists(data + "\\Quorvane.ini"));
+  EXPECT_FALSE(DirectoryExists(data));
+}
