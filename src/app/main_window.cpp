@@ -177,9 +177,12 @@ void TFFoxForm::Layout() {
   place(IDC_MAIN_TABS, 4, tabsTop, w - 8, bottomTop - tabsTop);
   place(IDC_GAUGE, 8, bottomTop + 11, 200, 18);
   place(IDC_GAUGE_BAR, 9, bottomTop + 12, gaugeWidth_, 16);
-  place(IDC_STATUS_LABEL, 216, bottomTop + 8, w - 224, 24);
+  // The label takes the gauge's room while no run shows the gauge.
+  const int labelLeft = state_.busy ? 216 : 8;
+  place(IDC_STATUS_LABEL, labelLeft, bottomTop + 8, w - labelLeft - 8, 24);
   place(IDC_PGDN_HINT, 8, bottomTop + 6, w - 16, 28);
   EndDeferWindowPos(dwp);
+  InvalidateRect(Control(IDC_STATUS_LABEL), nullptr, TRUE);  // moved: its old pixels are stale
 
   RECT page{4, tabsTop, w - 4, bottomTop};
   TabCtrl_AdjustRect(Control(IDC_MAIN_TABS), FALSE, &page);

@@ -182,6 +182,7 @@ void TFFoxForm::RunEnded(bool errorStatus) {
   ShowWindow(Control(IDC_GAUGE), SW_HIDE);
   gaugeWidth_ = 0;
   state_.busy = false;
+  Layout();
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   ShowResultsPage();
 }
