@@ -13,6 +13,19 @@ AppFolders g_folders;
 const AppFolders& Folders() { return g_folders; }
 AppFolders& MutableFolders() { return g_folders; }
 
+// "data" names a folder below the per-user folder; a value that climbs out of it or names
+// another drive or root is not taken (the program deletes its own files there on uninstall).
+bool IsPlainSubFolderName(const std::string& name) {
+  if (name.empty() || name.find(':') != std::string::npos || name[0] == '\\' || name[0] == '/')
+    return false;
+  for (size_t at = name.find(".."); at != std::string::npos; at = name.find("..", at + 1)) {
+    bool startsPart = at == 0 || name[at - 1] == '\\' || name[at - 1] == '/';
+    bool endsPart = at + 2 == name.size() || name[at + 2] == '\\' || name[at + 2] == '/';
+    if (startsPart && endsPart) return false;
+  }
+  return true;
+}
+
 void ResolveDataFolder(const std::string& exePath) {
   AppFolders f;
   f.programFolder = ExtractFilePath(exePath);
@@ -30,6 +43,7 @@ void ResolveDataFolder(const std::string& exePath) {
     // Without a per-user folder the program folder keeps the data, rather than a bare root.
     std::string base = appData.ok ? appData.text : f.programFolder;
     std::string sub = ParamValue("data");
+    if (!IsPlainSubFolderName(sub)) sub.clear();
     f.dataFolder = base + "\\" + (sub.empty() ? std::string("Quorvane") : sub);
     ForceDirectories(f.dataFolder);
   }

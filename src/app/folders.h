@@ -16,6 +16,7 @@ AppFolders& MutableFolders();  // start-up and tests only
 // Runs the folder resolution for the given executable path and the program's arguments.
 void ResolveDataFolder(const std::string& exePath);
 void PrepareSettingsFile();
+bool IsPlainSubFolderName(const std::string& name);
 
 std::string FirefoxKeepListFile();  // "Quorvane.Dat"
 std::string IeKeepListFile();       // "IEcookie.dat"

@@ -222,8 +222,10 @@ LRESULT CALLBACK TFFoxForm::WindowProc(HWND window, UINT msg, WPARAM wp, LPARAM 
     return self->OnMessage(msg, wp, lp);
   } catch (const std::exception& e) {
     HandleProgramFailure(e.what(), reinterpret_cast<const void*>(&WindowProc));
-    return 0;
+  } catch (...) {
+    HandleProgramFailure("Unknown failure", reinterpret_cast<const void*>(&WindowProc));
   }
+  return 0;
 }
 
 LRESULT TFFoxForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -288,6 +290,10 @@ void TFFoxForm::OnTimer(UINT_PTR id) {
 
 void TFFoxForm::OnClose() {
   if (state_.busy) return;
+  if (state_.running) {
+    closeAfterRun_ = true;  // the cancelled run still uses the window; close when it returns
+    return;
+  }
   closing_ = true;
   for (UINT_PTR t : {kTimer1, kTimerMsg, kQsTimer}) KillTimer(window_, t);
   EndUrlServerLink();

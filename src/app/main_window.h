@@ -51,7 +51,12 @@ class TFFoxForm : public ReportView {
   void SelectConfigPage(int page);
   int MainPageIndex() const;
   void LoadAllSettings();
-  void ApplyConfigPage(ConfigPage page);
+  // The Configure pages' "Apply Changes", each writing only its own keys.
+  void SaveShredSettings();
+  void SavePnowDisplay() { SaveDisplayPolicy(kPurgeNowPage); }
+  void SaveBootDisplay() { SaveDisplayPolicy(kStartupPage); }
+  void SaveShutDisplay() { SaveDisplayPolicy(kShutdownPage); }
+  void SaveTempFolders();
   HWND Control(int id) const { return GetDlgItem(window_, id); }
   HWND StatusBar() const { return Control(114); }
   std::string StatusPanelText(int panel) const;
@@ -100,7 +105,10 @@ class TFFoxForm : public ReportView {
   void SizeResultsColumn(bool toContents);
   void SelectResultLine(int index);
   void ApplyMainFont();
-  void LoadConfigPages();
+  void LoadGlobalSettings();
+  void LoadTempFolderPage();
+  void SaveDisplayPolicy(ConfigPage page);
+  std::string NormalStatusText() const;
   void OpenFontsWindow();
   void OpenAboutBox();
   void OpenQuickStart();
@@ -122,6 +130,7 @@ class TFFoxForm : public ReportView {
   int gaugeWidth_ = 0;
   bool fatal_ = false;
   bool closing_ = false;
+  bool closeAfterRun_ = false;  // Exit was chosen while a cancelled run was still returning
   bool statusLabelError_ = false;
   COLORREF statusBarColor_ = 0;
   COLORREF mainTabSelected_ = 0, mainTabOther_ = 0, subTabSelected_ = 0, subTabOther_ = 0;

@@ -81,6 +81,9 @@ void TFFoxForm::RunInitialisation() {
   HMODULE shell = GetModuleHandleA("shell32.dll");
   if (!shell || !GetProcAddress(shell, "SHEmptyRecycleBinA"))
     for (auto& f : frames_) f.EnableOption(OptionField::RecycleBin, false);
+  // 13. The help file opens through the shell when it is there.
+  if (!FileExists(Folders().programFolder + "\\Quorvane.chm"))
+    EnableMenuItem(GetMenu(window_), IDM_HELP_CONTENTS, MF_BYCOMMAND | MF_GRAYED);
   // 14.
   EnableWindow(Control(IDC_PURGE_BTN), TRUE);
   // 15.

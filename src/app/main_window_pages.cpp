@@ -150,7 +150,7 @@ void TFFoxForm::OnMainPageChanged() {
     if (IsWindowVisible(window_)) SetFocus(resultsList_);
   } else {
     SetPageDownHint(false);
-    SetStatusLabel(WindowText(Control(IDC_STATUS_LABEL)), false);
+    SetStatusLabel(NormalStatusText(), false);
   }
 }
 
@@ -167,15 +167,11 @@ std::string TFFoxForm::IdleStatusText() {
 // then the temp-folder discovery.
 void TFFoxForm::LoadAllSettings() {
   for (auto& f : frames_) f.LoadOptionSet();
-  LoadConfigPages();
-  DiscoverTempFolders();
-  std::vector<TempFolderLabel> labels = TempFolderLabels();
-  for (size_t i = 0; i < labels.size() && i < 4; ++i)
-    SetDlgItemTextA(configPages_[kTempFoldersPage], IDC_TEMP_LABEL_0 + static_cast<int>(i),
-                    labels[i].path.c_str());
+  LoadGlobalSettings();
+  LoadTempFolderPage();
 }
 
-void TFFoxForm::LoadConfigPages() {
+void TFFoxForm::LoadGlobalSettings() {
   ProfileFile file = SettingsFile();
   GlobalSettings& g = Globals();
   g.shred = ReadShredSettings(file);
@@ -195,58 +191,59 @@ void TFFoxForm::LoadConfigPages() {
   }
   CheckDlgButton(configPages_[kStartupPage], IDC_STARTUP_CHECK,
                  IsRunKeyEntryPresent() ? BST_CHECKED : BST_UNCHECKED);
-  TempFolderSelection t = ReadTempFolders(file);
+}
+
+void TFFoxForm::LoadTempFolderPage() {
+  TempFolderSelection t = ReadTempFolders(SettingsFile());
   HWND temp = configPages_[kTempFoldersPage];
   const bool boxes[] = {t.tmpDir, t.dosDir, t.winDir, t.volDir};
   for (int i = 0; i < 4; ++i) CheckDlgButton(temp, IDC_TMPDIR + i, boxes[i] ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(temp, IDC_AGETEMP, t.ageTemp ? BST_CHECKED : BST_UNCHECKED);
   SetDlgItemTextA(temp, IDC_AGEHOURS, t.ageHours.c_str());
+  DiscoverTempFolders();
+  std::vector<TempFolderLabel> labels = TempFolderLabels();
+  for (size_t i = 0; i < labels.size() && i < 4; ++i)
+    SetDlgItemTextA(temp, IDC_TEMP_LABEL_0 + static_cast<int>(i), labels[i].path.c_str());
 }
 
-void TFFoxForm::ApplyConfigPage(ConfigPage which) {
+void TFFoxForm::SaveShredSettings() {
+  HWND page = configPages_[kGeneralPage];
+  ShredSettings s;
+  int method = CheckedRadio(page, IDC_SHRED_QUICK, 3);
+  s.thoroughness = method < 0 ? Globals().shred.thoroughness : std::string(1, char('0' + method));
+  BOOL ok = FALSE;
+  int repeats = static_cast<int>(GetDlgItemInt(page, IDC_REPEATS_EDIT, &ok, TRUE));
+  s.repeats = ClampRepeats(ok ? repeats : 1);
+  SetDlgItemInt(page, IDC_REPEATS_EDIT, s.repeats, FALSE);
   ProfileFile file = SettingsFile();
+  if (method >= 0) file.WriteString("ShredOption", "Thoroughness", s.thoroughness);
+  file.WriteInt("ShredOption", "Repeats", s.repeats);
+  Globals().shred = s;
+  ApplyThemesChoice(IsDlgButtonChecked(page, IDC_THEMES_CHECK) == BST_CHECKED);
+  EnableWindow(GetDlgItem(page, IDC_APPLY), FALSE);
+}
+
+void TFFoxForm::SaveDisplayPolicy(ConfigPage which) {
   HWND page = configPages_[which];
-  switch (which) {
-    case kGeneralPage: {
-      ShredSettings s;
-      int method = CheckedRadio(page, IDC_SHRED_QUICK, 3);
-      s.thoroughness = method < 0 ? Globals().shred.thoroughness : std::string(1, char('0' + method));
-      BOOL ok = FALSE;
-      int repeats = static_cast<int>(GetDlgItemInt(page, IDC_REPEATS_EDIT, &ok, TRUE));
-      s.repeats = ClampRepeats(ok ? repeats : 1);
-      SetDlgItemInt(page, IDC_REPEATS_EDIT, s.repeats, FALSE);
-      if (method >= 0) file.WriteString("ShredOption", "Thoroughness", s.thoroughness);
-      file.WriteInt("ShredOption", "Repeats", s.repeats);
-      Globals().shred = s;
-      ApplyThemesChoice(IsDlgButtonChecked(page, IDC_THEMES_CHECK) == BST_CHECKED);
-      EnableWindow(GetDlgItem(page, IDC_APPLY), FALSE);
-      break;
-    }
-    case kPurgeNowPage:
-    case kStartupPage:
-    case kShutdownPage: {
-      DisplayPolicy p;
-      p.splashOpt = std::max(0, CheckedRadio(page, IDC_SPLASH_ENABLE, 2));
-      p.mainWinOpt = std::max(0, CheckedRadio(page, IDC_MAINWIN_0, 4));
-      p.shutType = std::max(0, CheckedRadio(page, IDC_SHUTTYPE_0, 6));
-      WriteDisplayPolicy(file, kDisplaySections[which], p);
-      if (which == kStartupPage)
-        SetRunKeyEntry(IsDlgButtonChecked(page, IDC_STARTUP_CHECK) == BST_CHECKED);
-      break;
-    }
-    case kTempFoldersPage: {
-      TempFolderSelection t;
-      t.tmpDir = IsDlgButtonChecked(page, IDC_TMPDIR) == BST_CHECKED;
-      t.dosDir = IsDlgButtonChecked(page, IDC_TMPDIR + 1) == BST_CHECKED;
-      t.winDir = IsDlgButtonChecked(page, IDC_TMPDIR + 2) == BST_CHECKED;
-      t.volDir = IsDlgButtonChecked(page, IDC_TMPDIR + 3) == BST_CHECKED;
-      t.ageTemp = IsDlgButtonChecked(page, IDC_AGETEMP) == BST_CHECKED;
-      t.ageHours = WindowText(GetDlgItem(page, IDC_AGEHOURS));
-      WriteTempFolders(file, t);
-      LoadAllSettings();  // reload the page and refresh the folder labels
-      break;
-    }
-  }
+  DisplayPolicy p;
+  p.splashOpt = std::max(0, CheckedRadio(page, IDC_SPLASH_ENABLE, 2));
+  p.mainWinOpt = std::max(0, CheckedRadio(page, IDC_MAINWIN_0, 4));
+  p.shutType = std::max(0, CheckedRadio(page, IDC_SHUTTYPE_0, 6));
+  WriteDisplayPolicy(SettingsFile(), kDisplaySections[which], p);
+  if (which == kStartupPage) SetRunKeyEntry(IsDlgButtonChecked(page, IDC_STARTUP_CHECK) == BST_CHECKED);
+}
+
+void TFFoxForm::SaveTempFolders() {
+  HWND page = configPages_[kTempFoldersPage];
+  TempFolderSelection t;
+  t.tmpDir = IsDlgButtonChecked(page, IDC_TMPDIR) == BST_CHECKED;
+  t.dosDir = IsDlgButtonChecked(page, IDC_TMPDIR + 1) == BST_CHECKED;
+  t.winDir = IsDlgButtonChecked(page, IDC_TMPDIR + 2) == BST_CHECKED;
+  t.volDir = IsDlgButtonChecked(page, IDC_TMPDIR + 3) == BST_CHECKED;
+  t.ageTemp = IsDlgButtonChecked(page, IDC_AGETEMP) == BST_CHECKED;
+  t.ageHours = WindowText(GetDlgItem(page, IDC_AGEHOURS));
+  WriteTempFolders(SettingsFile(), t);
+  LoadTempFolderPage();  // fresh from the file, with fresh folder labels
 }
 
 INT_PTR CALLBACK TFFoxForm::ConfigPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
@@ -268,7 +265,13 @@ INT_PTR TFFoxForm::OnConfigMessage(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg != WM_COMMAND || which == 5) return FALSE;
   const int id = LOWORD(wp), code = HIWORD(wp);
   if (id == IDC_APPLY && code == BN_CLICKED) {
-    ApplyConfigPage(static_cast<ConfigPage>(which));
+    switch (which) {
+      case kGeneralPage: SaveShredSettings(); break;
+      case kPurgeNowPage: SavePnowDisplay(); break;
+      case kStartupPage: SaveBootDisplay(); break;
+      case kShutdownPage: SaveShutDisplay(); break;
+      case kTempFoldersPage: SaveTempFolders(); break;
+    }
     return TRUE;
   }
   if (which == kGeneralPage) {

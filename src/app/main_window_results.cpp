@@ -27,6 +27,10 @@ constexpr UINT_PTR kTimerMsg = 2;
 constexpr const char* kNormalStatusText = "New Users - click \"Help\" and select \"Getting Started Information\"";
 }
 
+std::string TFFoxForm::NormalStatusText() const {
+  return ParamSwitch("NOVER") ? std::string() : kNormalStatusText;
+}
+
 void TFFoxForm::AddLine(const std::string& line) {
   LVITEMA item{LVIF_TEXT};
   item.iItem = static_cast<int>(lines_.size());
@@ -74,7 +78,7 @@ void TFFoxForm::ClearResults() {
   SizeResultsColumn(false);
   SendMessageA(resultsList_, WM_SETREDRAW, TRUE, 0);
   tabSearchPos_ = -1;
-  SetStatusLabel(ParamSwitch("NOVER") ? "" : kNormalStatusText, false);
+  SetStatusLabel(NormalStatusText(), false);
   PumpMessages();
 }
 
@@ -161,7 +165,7 @@ void TFFoxForm::RunEnded(bool errorStatus) {
   if (errorStatus) {
     SetStatusLabel(" Errors in Purge function  -  Use the TAB key to locate the Error... ", true);
   } else {
-    SetStatusLabel(ParamSwitch("NOVER") ? "" : kNormalStatusText, false);
+    SetStatusLabel(NormalStatusText(), false);
     if (ParamSwitch("totals")) {
       SetStatusLabel("Total Processed - " + std::to_string(state_.processed), false);
     } else {
@@ -185,6 +189,10 @@ void TFFoxForm::RunEnded(bool errorStatus) {
   Layout();
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   ShowResultsPage();
+  if (closeAfterRun_) {
+    closeAfterRun_ = false;
+    PostMessageA(window_, WM_CLOSE, 0, 0);  // handled once the run has returned
+  }
 }
 
 void TFFoxForm::ShowResultsPage() {

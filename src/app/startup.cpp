@@ -103,11 +103,16 @@ void HandleProgramFailure(const std::string& message, const void* address) {
   snprintf(where, sizeof where, "%08X", static_cast<unsigned>(reinterpret_cast<uintptr_t>(address)));
   ShowMessageBox(message + ". Occurred at: " + where + "\r\n\r\nPlease report this message to the vendor...",
                  Caption("Program Error"), MessageKind::Error, MessageButtons::Ok);
+  static bool handling = false;  // a failure while closing must not start another close
+  if (handling) return;
+  handling = true;
   if (TFFoxForm* form = MainForm()) {
     form->State().busy = false;
     form->State().running = false;
+    if (IsWindow(form->Handle())) SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
     if (IsWindow(form->Handle())) DestroyWindow(form->Handle());
   }
+  handling = false;
 }
 
 void RunInstallerInit() {

@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Small text helpers in the program's conventions: 8-bit ANSI text, comparisons upper-cased.
 std::string UpperCase(std::string_view s);
@@ -14,4 +15,6 @@ std::string Trim(std::string_view s);
 bool TryParseInt(std::string_view s, long long& out);
 int ParseIntOr(std::string_view s, int fallback);
 std::string ReplaceAll(std::string s, std::string_view from, std::string_view to);
+// Lines of a text, without their CR LF or LF endings.
+std::vector<std::string> SplitLines(const std::string& text);
 std::string PadLeft(std::string_view s, size_t width);

@@ -47,6 +47,14 @@ void MarkMissingFile(std::string& field, const char* name) {
     field = std::string(kFileNotFoundMarker) + name;
 }
 
+// A cache folder chosen in Prefs.js replaces the profile's own; the local one stays as it was.
+void ReadCacheDirPref(TFFoxProfile& p) {
+  const std::string prefs = p.DataPath + "\\Prefs.js";
+  std::string text;
+  if (!FileExists(prefs) || !ReadWholeFile(prefs, text)) return;
+  if (std::string cache = ParseCacheDirPref(SplitLines(text)); !cache.empty()) p.ProfileCacheFolder = cache;
+}
+
 void MarkMissingFolder(std::string& field) {
   if (field != kFolderNotFound && !DirectoryExists(field)) field = kFolderNotFound;
 }
@@ -167,22 +175,7 @@ void DiscoverProfile() {
       p.LocalCacheFolder = p.LocalAppDataFolder + p.ProfileCacheFolder.substr(appData.size()).substr(0, 260);
       p.LocalProfileFolder = ExtractFilePath(p.LocalCacheFolder);
     }
-    if (FileExists(d + "\\Prefs.js")) {
-      std::string text;
-      std::vector<std::string> lines;
-      if (ReadWholeFile(d + "\\Prefs.js", text)) {
-        size_t start = 0;
-        while (start <= text.size()) {
-          size_t end = text.find('\n', start);
-          std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-          if (!line.empty() && line.back() == '\r') line.pop_back();
-          lines.push_back(line);
-          if (end == std::string::npos) break;
-          start = end + 1;
-        }
-      }
-      if (std::string cache = ParseCacheDirPref(lines); !cache.empty()) p.ProfileCacheFolder = cache;
-    }
+    ReadCacheDirPref(p);
   } catch (...) {
     // What was found so far stays.
   }

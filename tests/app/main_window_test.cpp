@@ -357,3 +357,26 @@ TEST_F(MainWindowTest, ExitIsRefusedWhileBusy) {
   EXPECT_FALSE(IsWindow(form.Handle()));
   EXPECT_NE(data.SettingsText().find("FFoxForm="), std::string::npos);  // position saved on close
 }
+
+TEST_F(MainWindowTest, ExitDuringACancelledRunClosesOnceTheRunHasReturned) {
+  static HWND cancelButton, exitButton, window;
+  static bool openWhenCancelled;
+  cancelButton = form.Control(IDC_CANCEL_BTN);
+  exitButton = form.Control(IDC_EXIT_BTN);
+  window = form.Handle();
+  PurgeFunctionTable table = PurgeFunctions();
+  for (auto& e : table)
+    if (e.option == OptionField::ClipBoard)
+      e.body = [](ReportContext& ctx) {
+        PostMessageA(cancelButton, BM_CLICK, 0, 0);
+        PostMessageA(exitButton, BM_CLICK, 0, 0);
+        for (int i = 0; i < 40; ++i) ctx.CountItem();  // messages run every 10th item
+        openWhenCancelled = ctx.Cancelled() && IsWindow(window);
+      };
+  PurgeRequest r;
+  r.options[OptionField::ClipBoard] = 1;
+  ASSERT_TRUE(RunPurge(form.Context(), r, table));
+  EXPECT_TRUE(openWhenCancelled);  // not torn down under the unwinding run
+  PumpFor(100);
+  EXPECT_FALSE(IsWindow(form.Handle()));
+}

@@ -132,3 +132,13 @@ TEST(Folders, CdModeNeverCreatesTheSettingsFile) {
   RemoveTree(Folders().dataFolder);
   MutableFolders() = AppFolders();
 }
+
+TEST(Folders, DataValueMustStayBelowTheUserFolder) {
+  EXPECT_TRUE(IsPlainSubFolderName("WORK"));
+  EXPECT_TRUE(IsPlainSubFolderName("A..B"));
+  EXPECT_TRUE(IsPlainSubFolderName("TOOLS\\QV"));
+  EXPECT_FALSE(IsPlainSubFolderName("..\\..\\WINDOWS"));
+  EXPECT_FALSE(IsPlainSubFolderName("X\\.."));
+  EXPECT_FALSE(IsPlainSubFolderName("C:\\TEMP"));
+  EXPECT_FALSE(IsPlainSubFolderName("\\ROOT"));
+}

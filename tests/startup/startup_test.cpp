@@ -147,3 +147,30 @@ TEST_F(StartupTest, UninstallRemovesDataFilesAndTheRunEntry) {
   EXPECT_FALSE(FileExists(data + "\\Quorvane.ini"));
   EXPECT_FALSE(DirectoryExists(data));
 }
+
+TEST_F(StartupTest, PauseShowsTheSplashAndWaitsBeforeTheRun) {
+  WriteSettings("[PnowOptions]\r\nSplashOpt=0\r\nMainWinOpt=3\r\n");
+  const DWORD start = GetTickCount();
+  ChildProcess q(QuorvanePath(), Args("AUTO pause=2"));
+  HWND splash = nullptr;
+  for (int i = 0; i < 200 && !splash; ++i, Sleep(25)) {
+    HWND w = FindProcessWindow(q.Id(), "#32770", true);
+    if (w && WindowText(w) == "Quorvane - \"Purge Now\"") splash = w;
+  }
+  EXPECT_TRUE(splash);
+  ASSERT_TRUE(q.WaitForExit(30000));
+  EXPECT_GE(GetTickCount() - start, 2000u);
+}
+
+TEST_F(StartupTest, InstallerInitActivatesTheInstalledManifest) {
+  const std::string installed = BinFolder() + "\\Quorvane.ManifesI";
+  const std::string target = BinFolder() + "\\Quorvane.ManifesT";
+  WriteFileText(installed, "<assembly/>");
+  DeleteFileA(target.c_str());
+  WriteSettings("");
+  ChildProcess q(QuorvanePath(), Args("INIT"));
+  ASSERT_TRUE(q.WaitForExit(30000));
+  EXPECT_EQ(ReadFileText(target), "<assembly/>");
+  DeleteFileA(installed.c_str());
+  DeleteFileA(target.c_str());
+}

@@ -54,17 +54,34 @@ ChildProcess::~ChildProcess() {
   CloseHandle(info_.hThread);
 }
 
+namespace {
+struct Dialogs {
+  DWORD pid;
+  std::vector<HWND> found;
+};
+BOOL CALLBACK CollectDialogs(HWND w, LPARAM param) {
+  auto* d = reinterpret_cast<Dialogs*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  if (pid == d->pid && IsWindowVisible(w) && WindowClass(w) == "#32770") d->found.push_back(w);
+  return TRUE;
+}
+}  // namespace
+
+// Presses OK (or Yes, or Cancel) on every visible box of the process; windows without such a
+// button, like the splash, are left alone.
 void ChildProcess::AnswerBoxes() {
-  while (HWND box = FindProcessWindow(info_.dwProcessId, "#32770", true)) {
+  Dialogs d{info_.dwProcessId};
+  EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&d));
+  for (HWND box : d.found) {
+    int button = 0;
+    for (int id : {IDOK, IDYES, IDCANCEL})
+      if (!button && GetDlgItem(box, id)) button = id;
+    if (!button) continue;
     SeenBox seen{WindowText(box), ""};
     EnumChildWindows(box, ReadStatic, reinterpret_cast<LPARAM>(&seen.text));
     boxes.push_back(seen);
-    // Message boxes end on IDOK or IDYES; IDCANCEL ends the rest.
-    for (int id : {IDOK, IDYES, IDCANCEL})
-      if (GetDlgItem(box, id)) {
-        PostMessageA(box, WM_COMMAND, id, 0);
-        break;
-      }
+    PostMessageA(box, WM_COMMAND, button, 0);
     for (int i = 0; i < 100 && IsWindow(box) && IsWindowVisible(box); ++i) Sleep(20);
   }
 }
