@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include "platform/files.h"
+#include "platform/profile_file.h"
+#include "platform/registry.h"
+#include "platform/shell_folders.h"
+#include "platform/version_resource.h"
+#include "support/test_support.h"
+
+namespace {
+constexpr const char* kTestKey = "Software\\QuorvaneTests\\Platform";
+}
+
+TEST(Registry, StringsOnlyWhenStoredAsStrings) {
+  DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\QuorvaneTests");
+  RegKey key;
+  ASSERT_EQ(key.Create(HKEY_CURRENT_USER, std::string(kTestKey) + "\\Sub\\Deeper"), ERROR_SUCCESS);
+  ASSERT_EQ(key.Create(HKEY_CURRENT_USER, kTestKey), ERROR_SUCCESS);
+  key.WriteString("Text", "value");
+  DWORD number = 7;
+  RegSetValueExA(key, "Number", 0, REG_DWORD, reinterpret_cast<BYTE*>(&number), sizeof number);
+  RegSetValueExA(key, "Expand", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>("%TEMP%\\x"), 9);
+  EXPECT_EQ(key.ReadString("Text").value_or("?"), "value");
+  EXPECT_EQ(key.ReadString("Expand").value_or("?"), "%TEMP%\\x");  // not expanded
+  EXPECT_FALSE(key.ReadString("Number").has_value());
+  EXPECT_FALSE(key.ReadString("Missing").has_value());
+  EXPECT_EQ(key.SubkeyNames(), std::vector<std::string>{"Sub"});
+  EXPECT_EQ(key.DeleteValue("Text"), ERROR_SUCCESS);
+  EXPECT_FALSE(key.ReadString("Text").has_value());
+  key = RegKey();
+  EXPECT_EQ(DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\QuorvaneTests"), ERROR_SUCCESS);
+  EXPECT_NE(key.OpenRead(HKEY_CURRENT_USER, kTestKey), ERROR_SUCCESS);
+}
+
+TEST(ProfileFile, ReadsAndWritesThroughThePrivateProfileCalls) {
+  TempFolder folder;
+  const std::string path = folder.File("t.ini");
+  WriteFileText(path, "[Zeta]\r\nA=1xyz\r\nEmpty=\r\n[alpha]\r\nkey=Value\r\n");
+  ProfileFile file(path);
+  EXPECT_EQ(file.SectionNames(), (std::vector<std::string>{"Zeta", "alpha"}));  // file order
+  EXPECT_EQ(file.ReadInt("Zeta", "A", 5), 1);
+  EXPECT_EQ(file.ReadString("ALPHA", "KEY"), "Value");  // keys ignore case
+  EXPECT_TRUE(file.HasKey("Zeta", "Empty"));
+  EXPECT_FALSE(file.HasKey("Zeta", "None"));
+  EXPECT_EQ(file.ReadString("Zeta", "None", "fallback"), "fallback");
+  EXPECT_TRUE(file.WriteBool("New", "Flag", true));
+  EXPECT_NE(ReadFileText(path).find("[New]\r\nFlag=1"), std::string::npos);
+  EXPECT_TRUE(ProfileFile(folder.File("missing.ini")).SectionNames().empty());
+}
+
+TEST(Files, FoldersAndNames) {
+  TempFolder folder;
+  const std::string deep = folder.File("a\\b\\c");
+  EXPECT_TRUE(ForceDirectories(deep));
+  EXPECT_TRUE(DirectoryExists(deep));
+  EXPECT_FALSE(FileExists(deep));
+  EXPECT_TRUE(EnsureFileExists(folder.File("x\\y\\z.dat")));
+  EXPECT_TRUE(FileExists(folder.File("x\\y\\z.dat")));
+  EXPECT_EQ(ExtractFilePath("C:\\Program Files\\Q\\Quorvane.exe"), "C:\\Program Files\\Q");
+  EXPECT_EQ(ExtractFileName("C:\\Q\\Quorvane.exe"), "Quorvane.exe");
+  EXPECT_EQ(ChangeFileExt("C:\\Q.d\\Quorvane.exe", ".ManifesI"), "C:\\Q.d\\Quorvane.ManifesI");
+  EXPECT_EQ(ChangeFileExt("C:\\Q.d\\noext", ".x"), "C:\\Q.d\\noext.x");
+}
+
+TEST(VersionResource, FileAndProductVersionTexts) {
+  const std::string fixtures = BinFolder() + "\\fixtures";
+  EXPECT_EQ(FileVersionText(fixtures + "\\Mozilla Firefox\\sqlite3.dll"), "10.0.2");
+  EXPECT_EQ(FileVersionText(fixtures + "\\SeaMonkey\\mozsqlite3.dll"), "3.6.28");
+  EXPECT_EQ(ProductVersionText(fixtures + "\\Mozilla Firefox\\firefox.exe"), "10.0.2");
+  EXPECT_EQ(FileVersionText(fixtures + "\\Partial\\partialsqlite.dll"), "00.00.00.00");
+  EXPECT_EQ(FileVersionText(fixtures + "\\no-such-file.dll"), "00.00.00.00");
+  TVerInfoRes own(BinFolder() + "\\Quorvane.exe");
+  EXPECT_EQ(own.Value(TVerInfoRes::ProductVersion), "Build 5.1.0.180");
+  EXPECT_EQ(own.Value(TVerInfoRes::FileVersion), "5.01");
+}
+
+TEST(ShellFolders, KnownFoldersOfTheUser) {
+  SpecialFolder appData = GetSpecialFolder(kCsidlAppData);
+  ASSERT_TRUE(appData.ok);
+  EXPECT_TRUE(DirectoryExists(appData.text));
+  EXPECT_TRUE(GetSpecialFolder(kCsidlLocalAppData).ok);
+  SpecialFolder bogus = GetSpecialFolder(0x7F);
+  EXPECT_FALSE(bogus.ok);
+  EXPECT_EQ(bogus.text, "Failed - Path not Found");
+}
