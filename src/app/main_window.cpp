@@ -71,14 +71,12 @@ bool TFFoxForm::Create() {
 
 void TFFoxForm::CreateControls() {
   guiFont_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  NONCLIENTMETRICSA ncm{sizeof ncm};
   LOGFONTA lf{};
   GetObjectA(guiFont_, sizeof lf, &lf);
   lf.lfWeight = FW_BOLD;
   boldFont_ = CreateFontIndirectA(&lf);
   lf.lfHeight = lf.lfHeight * 4 / 3;
   purgeFont_ = CreateFontIndirectA(&lf);
-  (void)ncm;
 
   struct ButtonDef { int id; const char* text; const char* hint; };
   const ButtonDef buttons[] = {

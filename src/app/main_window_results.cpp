@@ -6,6 +6,7 @@
 
 #include "app/command_line.h"
 #include "app/folders.h"
+#include "app/font_setting.h"
 #include "app/main_window.h"
 #include "app/os_flags.h"
 #include "app/report_rules.h"
@@ -53,17 +54,7 @@ void TFFoxForm::ShowStatus(const std::string& text) { SetStatusLabel(text, statu
 void TFFoxForm::PumpMessages() { PumpWaitingMessages(); }
 
 void TFFoxForm::ApplyMainFont() {
-  const FontSetting& f = Globals().fonts.main;
-  HDC dc = GetDC(nullptr);
-  LOGFONTA lf{};
-  lf.lfHeight = -MulDiv(f.size, GetDeviceCaps(dc, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, dc);
-  lf.lfWeight = (f.style & 1) ? FW_BOLD : FW_NORMAL;
-  lf.lfItalic = (f.style & 2) != 0;
-  lf.lfUnderline = (f.style & 4) != 0;
-  lf.lfStrikeOut = (f.style & 8) != 0;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynA(lf.lfFaceName, f.name.c_str(), LF_FACESIZE);
+  LOGFONTA lf = LogFontOf(Globals().fonts.main);
   HFONT font = CreateFontIndirectA(&lf);
   SendMessageA(resultsList_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   if (resultsFont_) DeleteObject(resultsFont_);

@@ -4,6 +4,7 @@
 #include <richedit.h>
 
 #include "app/folders.h"
+#include "app/font_setting.h"
 #include "app/modal.h"
 #include "app/run_mode.h"
 #include "app/settings.h"
@@ -15,15 +16,7 @@
 namespace {
 // Asks the font dialog for one of the two fonts; false when the user cancelled.
 bool PickFont(HWND owner, FontSetting& font, bool fixedPitchOnly) {
-  HDC dc = GetDC(nullptr);
-  LOGFONTA lf{};
-  lf.lfHeight = -MulDiv(font.size, GetDeviceCaps(dc, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, dc);
-  lf.lfWeight = (font.style & 1) ? FW_BOLD : FW_NORMAL;
-  lf.lfItalic = (font.style & 2) != 0;
-  lf.lfUnderline = (font.style & 4) != 0;
-  lf.lfStrikeOut = (font.style & 8) != 0;
-  lstrcpynA(lf.lfFaceName, font.name.c_str(), LF_FACESIZE);
+  LOGFONTA lf = LogFontOf(font);
   CHOOSEFONTA cf{sizeof cf};
   cf.hwndOwner = owner;
   cf.lpLogFont = &lf;
@@ -32,10 +25,7 @@ bool PickFont(HWND owner, FontSetting& font, bool fixedPitchOnly) {
   cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_EFFECTS | CF_LIMITSIZE |
              (fixedPitchOnly ? CF_FIXEDPITCHONLY : 0);
   if (!ChooseFontDialog(cf)) return false;
-  font.name = lf.lfFaceName;
-  font.size = cf.iPointSize > 0 ? cf.iPointSize / 10 : font.size;
-  font.style = (lf.lfWeight >= FW_BOLD ? 1 : 0) | (lf.lfItalic ? 2 : 0) | (lf.lfUnderline ? 4 : 0) |
-               (lf.lfStrikeOut ? 8 : 0);
+  font = FontSettingOf(lf, cf.iPointSize > 0 ? cf.iPointSize / 10 : font.size);
   return true;
 }
 
@@ -119,8 +109,8 @@ void ShowAboutBox(HWND owner) { ShowModalDialog(IDD_ABOUT, owner, AboutProc, 0);
 
 HWND ShowQuickStart(HWND owner, HWND existing) {
   if (!existing || !IsWindow(existing)) {
-    static HMODULE richEdit = LoadLibraryA("riched20.dll");  // registers "RichEdit20A"
-    (void)richEdit;
+    static const bool richEditLoaded = LoadLibraryA("riched20.dll") != nullptr;  // "RichEdit20A"
+    if (!richEditLoaded) return nullptr;
     existing = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_QUICKSTART),
                                   owner, QuickStartProc, 0);
   }

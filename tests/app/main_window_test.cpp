@@ -380,3 +380,21 @@ TEST_F(MainWindowTest, ExitDuringACancelledRunClosesOnceTheRunHasReturned) {
   PumpFor(100);
   EXPECT_FALSE(IsWindow(form.Handle()));
 }
+
+TEST_F(MainWindowTest, QuickStartShowsTheGuideAndRemembersTheStartupChoice) {
+  SendMessageA(form.Handle(), WM_COMMAND, IDM_QUICK_START, 0);
+  HWND quick = FindWindowA(nullptr, "Quorvane - Quick Start");
+  ASSERT_TRUE(quick);
+  EXPECT_TRUE(IsWindowVisible(quick));
+  EXPECT_NE(WindowText(GetDlgItem(quick, IDC_QS_TEXT)).find("Click Preview"), std::string::npos);
+  // The fixture's settings say "N": the box starts ticked.
+  EXPECT_EQ(IsDlgButtonChecked(quick, IDC_QS_NOSHOW), BST_CHECKED);
+  Click(GetDlgItem(quick, IDC_QS_NOSHOW));
+  EXPECT_EQ(Globals().messages.quickStartOpt, "S");
+  Click(GetDlgItem(quick, IDC_QS_NOSHOW));
+  EXPECT_EQ(Globals().messages.quickStartOpt, "N");
+  Click(GetDlgItem(quick, IDOK));
+  EXPECT_FALSE(IsWindowVisible(quick));
+  // Without Quorvane.chm beside the program its menu item cannot be chosen.
+  EXPECT_TRUE(GetMenuState(GetMenu(form.Handle()), IDM_HELP_CONTENTS, MF_BYCOMMAND) & MF_GRAYED);
+}

@@ -1,0 +1,8 @@
+#pragma once
+#include <windows.h>
+
+#include "app/option_set.h"
+
+// A stored font (name, point size, style bits) as the system describes fonts, and back.
+LOGFONTA LogFontOf(const FontSetting& font);
+FontSetting FontSettingOf(const LOGFONTA& font, int pointSize);
