@@ -6,11 +6,16 @@ export WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all} LANG=${LANG:-C.UTF-8}
 export XDG_DATA_HOME=$build/xdg
 mkdir -p "$XDG_DATA_HOME"
 
+# Builds a configured tree, showing warnings and errors but not the progress lines; fails
+# when the build fails (the scripts run with pipefail).
+build_tree() {
+  cmake --build "$1" -j "$(nproc)" -- --no-print-directory | { grep -vE '^\[ *[0-9]+%\]' || true; }
+}
+
 configure_and_build() {
   cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
         -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$build" -j "$(nproc)" -- --no-print-directory | grep -vE '^\[ *[0-9]+%\]' || true
-  [ "${PIPESTATUS[0]}" -eq 0 ]
+  build_tree "$build"
 }
 
 # An X display for the windows: the user's, or a private Xvfb that ends with the script.

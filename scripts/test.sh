@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test under Wine. Extra arguments go to ctest
-# (for one test: scripts/test.sh -R settings).
+# Builds everything and runs every test: the pure logic natively under sanitizers, then the
+# program under Wine. Extra arguments go to the Wine ctest (one test program: -R app).
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 "$root/scripts/setup.sh"
+# First the pure logic, natively under the sanitizers; then everything under Wine.
+cmake -S "$root/tests/native" -B "$build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
+build_tree "$build/native"
+(cd "$build/native" && ctest --output-on-failure)
 configure_and_build
 ensure_display
 fresh_prefix test
