@@ -9,6 +9,7 @@
 #include "app/report_rules.h"
 #include "app/text_util.h"
 #include "firefox/browser_activity.h"
+#include "firefox/firefox_profile.h"
 #include "app/settings.h"
 #include "app/window_placement.h"
 #include "platform/window.h"
@@ -344,6 +345,16 @@ TEST_F(MainWindowTest, HiddenBrowserListingAndFolderReport) {
   EXPECT_EQ(lines[0], "Following are the Files and Folders:");
   EXPECT_EQ(lines.back(), "       Plugins Path - " + BinFolder() + "\\Plugins");
   EXPECT_NE(std::find(lines.begin(), lines.end(), " Quorvane Data Path - " + data.Path()), lines.end());
+  // The installed Firefox and the profile its install section names, with its databases.
+  const TFFoxProfile& p = FFoxProfile();
+  EXPECT_EQ(lines[2], "  FireFox Exec Path - c:\\program files\\mozilla firefox");
+  EXPECT_TRUE(EndsWith(p.DataPath, "\\Profiles\\k3w9d2qa.default-release")) << p.DataPath;
+  EXPECT_EQ(lines[4], "        Cookie File - " + p.DataPath + "\\Cookies.sqlite");
+  EXPECT_EQ(lines[5], "       History File - " + p.DataPath + "\\Places.sqlite");
+  EXPECT_EQ(lines[6], "  Form History File - " + p.DataPath + "\\FormHistory.sqlite");
+  EXPECT_NE(lines[7].find("\\AppData\\Local\\Mozilla\\Firefox\\Profiles\\k3w9d2qa.default-release\\Cache"),
+            std::string::npos) << lines[7];
+  EXPECT_EQ(p.ProductVersion, "10.0.2");
 }
 
 TEST_F(MainWindowTest, ExitIsRefusedWhileBusy) {
