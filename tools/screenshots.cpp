@@ -30,9 +30,10 @@ int main(int argc, char** argv) {
   const std::string out = argv[1];
   SetProgramArguments({"data=QVSHOTS"}, "Quorvane.exe data=QVSHOTS");
   ResolveDataFolder(ExtractFilePath(ModuleFileName()) + "\\Quorvane.exe");
-  WriteWholeFile(Folders().settingsFile,
-                 "[ShowOption]\r\nQuickStartOpt=N\r\n[StndOptions]\r\nCacheOption=1\r\nCookiesOption=1\r\n"
-                 "HistoryOption=1\r\nTempOption=1\r\nRecycleBinOption=1\r\n[TempFolders]\r\nTmpDir=1\r\n");
+  WriteWholeFile(
+      Folders().settingsFile,
+      "[ShowOption]\r\nQuickStartOpt=N\r\n[StndOptions]\r\nCacheOption=1\r\nCookiesOption=1\r\n"
+      "HistoryOption=1\r\nTempOption=1\r\nRecycleBinOption=1\r\n[TempFolders]\r\nTmpDir=1\r\n");
   SelectRunMode();
   TFFoxForm form;
   if (!form.Create() || form.Fatal()) return 1;
@@ -43,7 +44,8 @@ int main(int argc, char** argv) {
     Settle(300);
     if (CaptureWindowToBmp(form.Handle(), out + "\\" + name + ".bmp")) ++written;
   };
-  const char* const modes[] = {"options-standard", "options-purge-now", "options-startup", "options-shutdown"};
+  const char* const modes[] = {"options-standard", "options-purge-now", "options-startup",
+                               "options-shutdown"};
   for (RunMode m : kAllModes) {
     form.SelectMainPage(TFFoxForm::kPurgeOptionsPage);
     form.SelectOptionPage(m);

@@ -5,9 +5,9 @@
 struct AppFolders {
   std::string programFolder;  // no trailing backslash
   std::string dataFolder;
-  std::string settingsFile;   // data folder + "\Quorvane.ini"
-  bool cdMode = false;        // read-only media: no settings file is created or migrated
-  bool ffDatExe = false;      // keep lists and plugin list in the program folder
+  std::string settingsFile;  // data folder + "\Quorvane.ini"
+  bool cdMode = false;       // read-only media: no settings file is created or migrated
+  bool ffDatExe = false;     // keep lists and plugin list in the program folder
 };
 
 const AppFolders& Folders();

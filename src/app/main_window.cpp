@@ -78,17 +78,23 @@ void TFFoxForm::CreateControls() {
   lf.lfHeight = lf.lfHeight * 4 / 3;
   purgeFont_ = CreateFontIndirectA(&lf);
 
-  struct ButtonDef { int id; const char* text; const char* hint; };
+  struct ButtonDef {
+    int id;
+    const char* text;
+    const char* hint;
+  };
   const ButtonDef buttons[] = {
       {IDC_COOKIES_BTN, "Cookies", "Select Cookies to Keep [protect from Purge]"},
-      {IDC_PREVIEW_BTN, "Preview", "Show what would be deleted by 'Purge' for selected Purge Options"},
+      {IDC_PREVIEW_BTN, "Preview",
+       "Show what would be deleted by 'Purge' for selected Purge Options"},
       {IDC_PURGE_BTN, "Purge", "Process Delete function for selected Purge Options"},
       {IDC_EXIT_BTN, "Exit", "Terminate Execution of this program"},
       {IDC_CANCEL_BTN, "  Cancel / Stop", "Cancel / Stop processing"},
   };
   for (const auto& b : buttons) {
     HWND h = MakeChild(window_, WC_BUTTONA, b.text, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, b.id);
-    SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(b.id == IDC_PURGE_BTN ? purgeFont_ : guiFont_), 0);
+    SendMessageA(h, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(b.id == IDC_PURGE_BTN ? purgeFont_ : guiFont_), 0);
     SetHint(h, b.hint);
   }
   ShowWindow(Control(IDC_CANCEL_BTN), SW_HIDE);
@@ -119,13 +125,13 @@ void TFFoxForm::CreateControls() {
           {InfoOf(RunMode::Standard).pageCaption, InfoOf(RunMode::PurgeNow).pageCaption,
            InfoOf(RunMode::Startup).pageCaption, InfoOf(RunMode::Shutdown).pageCaption},
           130);
-  addTabs(IDC_CONFIG_TABS, {"  General  ", "Purge Now", "  Startup  ", "  Shutdown  ", "  Temp Folders  "},
-          100);
+  addTabs(IDC_CONFIG_TABS,
+          {"  General  ", "Purge Now", "  Startup  ", "  Shutdown  ", "  Temp Folders  "}, 100);
 
-  resultsList_ = MakeChild(window_, WC_LISTVIEWA, "",
-                           WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER |
-                               LVS_SINGLESEL | LVS_SHOWSELALWAYS,
-                           IDC_RESULTS);
+  resultsList_ = MakeChild(
+      window_, WC_LISTVIEWA, "",
+      WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+      IDC_RESULTS);
   ListView_SetExtendedListViewStyle(resultsList_, LVS_EX_FULLROWSELECT);
   LVCOLUMNA col{LVCF_WIDTH};
   col.cx = 500;
@@ -136,12 +142,13 @@ void TFFoxForm::CreateControls() {
 
   MakeChild(window_, WC_STATICA, "", WS_VISIBLE | WS_BORDER, IDC_GAUGE);
   MakeChild(window_, WC_STATICA, "", 0, IDC_GAUGE_BAR);
-  HWND label = MakeChild(window_, WC_STATICA, "", WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE,
-                         IDC_STATUS_LABEL);
+  HWND label =
+      MakeChild(window_, WC_STATICA, "", WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, IDC_STATUS_LABEL);
   SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_), 0);
-  HWND hint = MakeChild(window_, WC_STATICA,
-                        "You can use the <Page Down> key to advance to the next off-screen summary line.",
-                        WS_BORDER | SS_CENTER | SS_CENTERIMAGE, IDC_PGDN_HINT);
+  HWND hint =
+      MakeChild(window_, WC_STATICA,
+                "You can use the <Page Down> key to advance to the next off-screen summary line.",
+                WS_BORDER | SS_CENTER | SS_CENTERIMAGE, IDC_PGDN_HINT);
   SendMessageA(hint, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_), 0);
   HWND status = MakeChild(window_, STATUSCLASSNAMEA, "", WS_VISIBLE, IDC_STATUSBAR);
   int parts[2] = {400, -1};
@@ -189,7 +196,8 @@ void TFFoxForm::Layout() {
                  page.bottom - page.top, SWP_NOACTIVATE);
   SetWindowPos(resultsList_, nullptr, page.left, page.top, page.right - page.left,
                page.bottom - page.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  SetWindowPos(Control(IDC_MAIN_TABS), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetWindowPos(Control(IDC_MAIN_TABS), HWND_BOTTOM, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   RECT inner = page;
   TabCtrl_AdjustRect(Control(IDC_OPTION_TABS), FALSE, &inner);
   for (auto& f : frames_)
@@ -236,11 +244,8 @@ LRESULT TFFoxForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       mmi->ptMinTrackSize = {590, 424};
       return 0;
     }
-    case WM_COMMAND:
-      OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
-      return 0;
-    case WM_NOTIFY:
-      return OnNotify(reinterpret_cast<NMHDR*>(lp));
+    case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)); return 0;
+    case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lp));
     case WM_DRAWITEM:
       if (reinterpret_cast<DRAWITEMSTRUCT*>(lp)->CtlType == ODT_TAB) {
         OnDrawTab(reinterpret_cast<DRAWITEMSTRUCT*>(lp));
@@ -248,24 +253,26 @@ LRESULT TFFoxForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_CTLCOLORSTATIC:
-      if (HBRUSH b = OnControlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp))) return reinterpret_cast<LRESULT>(b);
+      if (HBRUSH b = OnControlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)))
+        return reinterpret_cast<LRESULT>(b);
       break;
-    case WM_TIMER:
-      OnTimer(wp);
-      return 0;
+    case WM_TIMER: OnTimer(wp); return 0;
     case WM_KEYDOWN:
-      if (wp == VK_TAB) { TabKeyDown(); return 0; }
-      if (wp == VK_NEXT) { PageDownKeyDown(); return 0; }
+      if (wp == VK_TAB) {
+        TabKeyDown();
+        return 0;
+      }
+      if (wp == VK_NEXT) {
+        PageDownKeyDown();
+        return 0;
+      }
       break;
-    case WM_SETCURSOR:
-      ShowHintFor(reinterpret_cast<HWND>(wp));
-      break;
-    case WM_CLOSE:
-      OnClose();
-      return 0;
+    case WM_SETCURSOR: ShowHintFor(reinterpret_cast<HWND>(wp)); break;
+    case WM_CLOSE: OnClose(); return 0;
     case WM_DESTROY:
       if (g_mainForm == this) g_mainForm = nullptr;
-      for (HFONT f : {purgeFont_, boldFont_, resultsFont_}) if (f) DeleteObject(f);
+      for (HFONT f : {purgeFont_, boldFont_, resultsFont_})
+        if (f) DeleteObject(f);
       PostQuitMessage(0);
       return 0;
   }

@@ -23,11 +23,10 @@ constexpr UINT_PTR kTimer1 = 1;
 constexpr OptionField kFirefoxOptions[] = {OptionField::Cache, OptionField::Cookies,
                                            OptionField::History, OptionField::FFTypedUrls,
                                            OptionField::Forms};
-constexpr OptionField kIeOptions[] = {OptionField::Visited,    OptionField::IECache,
-                                      OptionField::IECookies,  OptionField::IEHistory,
-                                      OptionField::IEUserData, OptionField::IESearches,
-                                      OptionField::IETypedUrls, OptionField::IEStrays,
-                                      OptionField::IEDomStore};
+constexpr OptionField kIeOptions[] = {
+    OptionField::Visited,     OptionField::IECache,    OptionField::IECookies,
+    OptionField::IEHistory,   OptionField::IEUserData, OptionField::IESearches,
+    OptionField::IETypedUrls, OptionField::IEStrays,   OptionField::IEDomStore};
 }  // namespace
 
 void TFFoxForm::OnCommand(int id, int code, HWND control) {
@@ -41,14 +40,10 @@ void TFFoxForm::OnCommand(int id, int code, HWND control) {
     case IDM_FOLDERS: ShowFolderReport(); break;
     case IDM_HIDDEN_BROWSERS: ShowHiddenBrowserWindows(); break;
     case IDM_COPY_REPORT: CopyReportToClipboard(); break;
-    case IDM_CHECK_VERSION:
-      OpenShell(kVendorVersionPage + std::string("?ver=5.01&bld=180"));
-      break;
+    case IDM_CHECK_VERSION: OpenShell(kVendorVersionPage + std::string("?ver=5.01&bld=180")); break;
     case IDM_HELP_CONTENTS: OpenShell(Folders().programFolder + "\\Quorvane.chm"); break;
     case IDM_QUICK_START: OpenQuickStart(); break;
-    case IDM_VENDOR_WEB:
-      AskAndOpenVendorPage("Quorvane  -  Information", kVendorHome, "");
-      break;
+    case IDM_VENDOR_WEB: AskAndOpenVendorPage("Quorvane  -  Information", kVendorHome, ""); break;
     case IDM_VENDOR_MAIL:
       AskAndOpenVendorPage(Caption("Information"), kVendorMailPage, "?MailDrop=Support");
       break;
@@ -105,7 +100,8 @@ void TFFoxForm::PollBrowserActivity() {
       SetFirefoxActive(true);
       statusBarColor_ = RGB(255, 255, 0);
       SetStatusPanel(1, "  FireFox Browser is active");
-      const std::string caution = "CAUTION - As FireFox is Executing, some Purge Options may not succeed.";
+      const std::string caution =
+          "CAUTION - As FireFox is Executing, some Purge Options may not succeed.";
       purgeHint_ = caution + "|" + caution;
     } else if (other) {
       statusBarColor_ = RGB(255, 255, 0);

@@ -92,8 +92,10 @@ void TFFoxForm::RunInitialisation() {
     SetTimer(window_, kQsTimer, 1000, nullptr);
   // 16.
   std::string caption = DisplayName() + kCaptionTail;
-  if (ParamSwitch("NOVER")) SetStatusLabel("", false);
-  else caption += std::string(" -  Version ") + kVersion;
+  if (ParamSwitch("NOVER"))
+    SetStatusLabel("", false);
+  else
+    caption += std::string(" -  Version ") + kVersion;
   SetWindowTextString(window_, caption);
   // 17.
   if (ParamSwitch("AbortC9")) throw std::runtime_error("Exception Test - FFoxMain - FormCreate -9");

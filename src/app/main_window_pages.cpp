@@ -13,9 +13,9 @@
 
 namespace {
 constexpr const char* kDisplaySections[] = {"", "PnowOptions", "BootOptions", "ShutOptions"};
-constexpr const char* kDisplayHeadings[] = {
-    "", "Display options for 'Purge Now' Execution", "Display options for Execution at Startup",
-    "Display options for 'Purge && Shutdown' Execution"};
+constexpr const char* kDisplayHeadings[] = {"", "Display options for 'Purge Now' Execution",
+                                            "Display options for Execution at Startup",
+                                            "Display options for 'Purge && Shutdown' Execution"};
 
 HBRUSH BrushOf(COLORREF colour) {
   static std::vector<std::pair<COLORREF, HBRUSH>> cache;
@@ -197,7 +197,8 @@ void TFFoxForm::LoadTempFolderPage() {
   TempFolderSelection t = ReadTempFolders(SettingsFile());
   HWND temp = configPages_[kTempFoldersPage];
   const bool boxes[] = {t.tmpDir, t.dosDir, t.winDir, t.volDir};
-  for (int i = 0; i < 4; ++i) CheckDlgButton(temp, IDC_TMPDIR + i, boxes[i] ? BST_CHECKED : BST_UNCHECKED);
+  for (int i = 0; i < 4; ++i)
+    CheckDlgButton(temp, IDC_TMPDIR + i, boxes[i] ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(temp, IDC_AGETEMP, t.ageTemp ? BST_CHECKED : BST_UNCHECKED);
   SetDlgItemTextA(temp, IDC_AGEHOURS, t.ageHours.c_str());
   DiscoverTempFolders();
@@ -230,7 +231,8 @@ void TFFoxForm::SaveDisplayPolicy(ConfigPage which) {
   p.mainWinOpt = std::max(0, CheckedRadio(page, IDC_MAINWIN_0, 4));
   p.shutType = std::max(0, CheckedRadio(page, IDC_SHUTTYPE_0, 6));
   WriteDisplayPolicy(SettingsFile(), kDisplaySections[which], p);
-  if (which == kStartupPage) SetRunKeyEntry(IsDlgButtonChecked(page, IDC_STARTUP_CHECK) == BST_CHECKED);
+  if (which == kStartupPage)
+    SetRunKeyEntry(IsDlgButtonChecked(page, IDC_STARTUP_CHECK) == BST_CHECKED);
 }
 
 void TFFoxForm::SaveTempFolders() {
@@ -277,8 +279,10 @@ INT_PTR TFFoxForm::OnConfigMessage(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
   if (which == kGeneralPage) {
     if (id == IDC_THEMES_CHECK || (id == IDC_REPEATS_EDIT && code == EN_CHANGE))
       EnableWindow(GetDlgItem(page, IDC_APPLY), TRUE);
-    else if (id == IDC_SELECT_FONTS) OpenFontsWindow();
-    else if (id == IDC_PLUGMGR_BTN) OpenShell(Folders().programFolder + "\\PlugMgr.exe");
+    else if (id == IDC_SELECT_FONTS)
+      OpenFontsWindow();
+    else if (id == IDC_PLUGMGR_BTN)
+      OpenShell(Folders().programFolder + "\\PlugMgr.exe");
     return TRUE;
   }
   return FALSE;

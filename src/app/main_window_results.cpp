@@ -25,8 +25,9 @@
 
 namespace {
 constexpr UINT_PTR kTimerMsg = 2;
-constexpr const char* kNormalStatusText = "New Users - click \"Help\" and select \"Getting Started Information\"";
-}
+constexpr const char* kNormalStatusText =
+    "New Users - click \"Help\" and select \"Getting Started Information\"";
+}  // namespace
 
 std::string TFFoxForm::NormalStatusText() const {
   return ParamSwitch("NOVER") ? std::string() : kNormalStatusText;
@@ -193,7 +194,8 @@ void TFFoxForm::ShowResultsPage() {
 
 void TFFoxForm::SelectResultLine(int index) {
   ListView_SetItemState(resultsList_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-  ListView_SetItemState(resultsList_, index, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_SetItemState(resultsList_, index, LVIS_SELECTED | LVIS_FOCUSED,
+                        LVIS_SELECTED | LVIS_FOCUSED);
   ListView_EnsureVisible(resultsList_, index, FALSE);
   SetFocus(resultsList_);
 }
@@ -222,8 +224,10 @@ void TFFoxForm::PageDownKeyDown() {
       target = i - 1;
       break;
     }
-  if (target > 0) SelectResultLine(target);
-  else ListView_EnsureVisible(resultsList_, 0, FALSE);
+  if (target > 0)
+    SelectResultLine(target);
+  else
+    ListView_EnsureVisible(resultsList_, 0, FALSE);
 }
 
 LRESULT CALLBACK TFFoxForm::ResultsListProc(HWND list, UINT msg, WPARAM wp, LPARAM lp) {
@@ -254,8 +258,10 @@ LRESULT TFFoxForm::OnNotify(NMHDR* header) {
     return CDRF_DODEFAULT;
   }
   if (header->code == TCN_SELCHANGE) {
-    if (header->hwndFrom == Control(IDC_OPTION_TABS)) OnOptionPageChanged();
-    else OnMainPageChanged();
+    if (header->hwndFrom == Control(IDC_OPTION_TABS))
+      OnOptionPageChanged();
+    else
+      OnMainPageChanged();
   }
   return 0;
 }
@@ -269,13 +275,15 @@ void TFFoxForm::CopyReportToClipboard() {
   strftime(stamp, sizeof stamp, "%m/%d/%Y - %I:%M ", &local);
   std::string when = std::string(stamp) + (local.tm_hour < 12 ? "am" : "pm");
   text += " \r\n";
-  text += "via " + DisplayName() + " - " + kVersionText + " - " + kBuildText + " - " + when + "\r\n";
+  text +=
+      "via " + DisplayName() + " - " + kVersionText + " - " + kBuildText + " - " + when + "\r\n";
   text += "    FireFox Product version - " + FFoxProfile().ProductVersion;
   if (CurrentOsFlags().vista) text += "    TisVista=True";
   text += "\r\n";
   text += "  Params = " + FullCommandLine() + "\r\n";
   RegKey key;
-  if (key.OpenRead(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion") == ERROR_SUCCESS)
+  if (key.OpenRead(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion") ==
+      ERROR_SUCCESS)
     if (auto lab = key.ReadString("BuildLab"); lab && !lab->empty())
       text += "    Windows Build - " + *lab + "\r\n";
   if (std::string ie = IeVersionText(); !ie.empty()) text += "     I.E. Version - " + ie + "\r\n";
@@ -308,10 +316,12 @@ void TFFoxForm::ShowFolderReport() {
     AddLine("       History File - " + p.HistoryDatFile);
     AddLine("  Form History File - " + p.FormHistoryDatFile);
   }
-  if (!StartsWith(p.ProfileCacheFolder, kFolderNotFound) && StartsWith(p.LocalCacheFolder, kFolderNotFound))
+  if (!StartsWith(p.ProfileCacheFolder, kFolderNotFound) &&
+      StartsWith(p.LocalCacheFolder, kFolderNotFound))
     AddLine("        Cache [1.0] - " + p.ProfileCacheFolder);
-  AddLine("       Cache Folder - " +
-          (StartsWith(p.LocalCacheFolder, kFolderNotFound) ? p.ProfileCacheFolder : p.LocalCacheFolder));
+  AddLine("       Cache Folder - " + (StartsWith(p.LocalCacheFolder, kFolderNotFound)
+                                          ? p.ProfileCacheFolder
+                                          : p.LocalCacheFolder));
   AddLine(" ");
   const std::string none = "  ..folder not found..";
   AddLine("    IE Visited URLs - " + none);

@@ -18,7 +18,8 @@ INT_PTR ShowModalDialog(int templateId, HWND owner, DLGPROC proc, LPARAM param) 
   SetPropA(dialog, kDrivenProp, reinterpret_cast<HANDLE>(1));
   ShowWindow(dialog, SW_SHOWNA);
   g_driver(dialog);
-  INT_PTR result = IsWindow(dialog) ? reinterpret_cast<INT_PTR>(GetPropA(dialog, kResultProp)) : IDCANCEL;
+  INT_PTR result =
+      IsWindow(dialog) ? reinterpret_cast<INT_PTR>(GetPropA(dialog, kResultProp)) : IDCANCEL;
   if (IsWindow(dialog)) {
     RemovePropA(dialog, kDrivenProp);
     RemovePropA(dialog, kResultProp);

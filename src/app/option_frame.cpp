@@ -16,8 +16,8 @@ HBRUSH YellowBrush() {
 
 bool TFFoxOptionsFrame1::Create(HWND parent, RunMode mode) {
   mode_ = mode;
-  dialog_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OPTION_FRAME), parent,
-                               DialogProc, reinterpret_cast<LPARAM>(this));
+  dialog_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OPTION_FRAME),
+                               parent, DialogProc, reinterpret_cast<LPARAM>(this));
   if (!dialog_) return false;
   SetDlgItemTextA(dialog_, IDC_OPTION_HEADING, InfoOf(mode).heading);
   return true;

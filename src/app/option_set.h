@@ -4,9 +4,28 @@
 
 // The 22 fields of one run mode's option set, in the order they are written to the file.
 enum class OptionField {
-  Cache, Cookies, History, FFTypedUrls, Forms, Temp, Visited, RecentLnks, RecycleBin, ClipBoard,
-  Plugins, SecureDelete, CompactSql, Report, IECache, IECookies, IEHistory, IEUserData,
-  IESearches, IETypedUrls, IEStrays, IEDomStore,
+  Cache,
+  Cookies,
+  History,
+  FFTypedUrls,
+  Forms,
+  Temp,
+  Visited,
+  RecentLnks,
+  RecycleBin,
+  ClipBoard,
+  Plugins,
+  SecureDelete,
+  CompactSql,
+  Report,
+  IECache,
+  IECookies,
+  IEHistory,
+  IEUserData,
+  IESearches,
+  IETypedUrls,
+  IEStrays,
+  IEDomStore,
 };
 constexpr int kOptionFieldCount = 22;
 constexpr int kCheckBoxCount = 19;

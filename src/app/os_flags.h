@@ -17,7 +17,8 @@ struct WindowsVersion {
 };
 
 OsFlags ComputeOsFlags(const WindowsVersion& v, const std::vector<std::string>& args);
-// Reads CurrentVersion / CurrentBuildNumber over the reported numbers (NT only); failures keep them.
+// Reads CurrentVersion / CurrentBuildNumber over the reported numbers (NT only); failures keep
+// them.
 WindowsVersion ApplyRegistryVersion(WindowsVersion reported, const std::string& versionText,
                                     const std::string& buildText);
 

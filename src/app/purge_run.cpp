@@ -76,7 +76,8 @@ void LoadTempProtectEntries() {}
 void SaveTempProtectEntries() {}
 void RefreshFirefoxProfilePaths() {}
 
-bool RunPurge(ReportContext& ctx, const PurgeRequest& request, const PurgeFunctionTable& functions) {
+bool RunPurge(ReportContext& ctx, const PurgeRequest& request,
+              const PurgeFunctionTable& functions) {
   RunState& st = ctx.State();
   if (st.busy || st.running) return false;
   st.running = true;

@@ -20,8 +20,8 @@ void ReportContext::RaiseLevel(int level) {
 void ReportContext::SetAttention() { state_.attention = true; }
 
 void ReportContext::ShowProcessed() {
-  view_.ShowStatus(state_.statusTitle + "  -  Total processed = " +
-                   std::to_string(state_.processed));
+  view_.ShowStatus(state_.statusTitle +
+                   "  -  Total processed = " + std::to_string(state_.processed));
 }
 
 void ReportContext::CountItem() {

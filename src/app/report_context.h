@@ -12,7 +12,7 @@ class ReportView {
   virtual void ReplaceLine(size_t index, const std::string& line) = 0;
   virtual size_t LineCount() const = 0;
   virtual void ShowStatus(const std::string& text) = 0;  // the status line during a run
-  virtual void PumpMessages() = 0;                      // let pending window messages run
+  virtual void PumpMessages() = 0;                       // let pending window messages run
   // Window furniture around a run; a test view may ignore it.
   virtual void RunStarting(int gaugeStep) {}
   virtual void FunctionFinished() {}

@@ -7,7 +7,10 @@ MappedError MapDeleteErrorCode(unsigned long code) {
     case 0: return {result_text::kDeleted, 0};
     case 2: return {result_text::kFileNotFound, 7};
     case 3: return {result_text::kPathNotFound, 7};
-    case 5: case 32: case 33: case 1224: return {result_text::kLocked, 0};
+    case 5:
+    case 32:
+    case 33:
+    case 1224: return {result_text::kLocked, 0};
     case 145: return {result_text::kDirNotEmpty, 1};
     default: return {" -Error-" + std::to_string(code) + std::string(10, ' '), 3};
   }

@@ -49,7 +49,8 @@ DisplayPolicy ReadDisplayPolicy(const ProfileFile& file, const std::string& sect
   return p;
 }
 
-void WriteDisplayPolicy(const ProfileFile& file, const std::string& section, const DisplayPolicy& p) {
+void WriteDisplayPolicy(const ProfileFile& file, const std::string& section,
+                        const DisplayPolicy& p) {
   file.WriteInt(section, "SplashOpt", p.splashOpt);
   file.WriteInt(section, "MainWinOpt", p.mainWinOpt);
   if (section == "ShutOptions") file.WriteInt(section, "ShutType", p.shutType);

@@ -13,7 +13,8 @@ void WriteOptionSet(const ProfileFile& file, const std::string& section, const O
 
 DisplayPolicy ReadDisplayPolicy(const ProfileFile& file, const std::string& section);
 // ShutType is written only for "ShutOptions".
-void WriteDisplayPolicy(const ProfileFile& file, const std::string& section, const DisplayPolicy& p);
+void WriteDisplayPolicy(const ProfileFile& file, const std::string& section,
+                        const DisplayPolicy& p);
 
 ShredSettings ReadShredSettings(const ProfileFile& file);
 void WriteShredSettings(const ProfileFile& file, const ShredSettings& s);

@@ -80,7 +80,8 @@ INT_PTR CALLBACK QuickStartProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
       std::string rtf;
       if (ReadWholeFile(Folders().programFolder + "\\qvrnqst.rtf", rtf)) {
         EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&rtf), 0, StreamFromString};
-        SendDlgItemMessageA(dialog, IDC_QS_TEXT, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&es));
+        SendDlgItemMessageA(dialog, IDC_QS_TEXT, EM_STREAMIN, SF_RTF,
+                            reinterpret_cast<LPARAM>(&es));
         SendDlgItemMessageA(dialog, IDC_QS_TEXT, EM_SETSEL, 0, 0);
       }
       CheckDlgButton(dialog, IDC_QS_NOSHOW,

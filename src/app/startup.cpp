@@ -72,11 +72,12 @@ WindowsVersion ReadWindowsVersion() {
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
   GetVersionExA(&info);
 #pragma GCC diagnostic pop
-  WindowsVersion v{info.dwPlatformId == VER_PLATFORM_WIN32_NT, static_cast<int>(info.dwMajorVersion),
-                   static_cast<int>(info.dwMinorVersion), static_cast<int>(info.dwBuildNumber)};
+  WindowsVersion v{info.dwPlatformId == VER_PLATFORM_WIN32_NT,
+                   static_cast<int>(info.dwMajorVersion), static_cast<int>(info.dwMinorVersion),
+                   static_cast<int>(info.dwBuildNumber)};
   RegKey key;
-  if (v.isNt &&
-      key.OpenRead(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion") == ERROR_SUCCESS)
+  if (v.isNt && key.OpenRead(HKEY_LOCAL_MACHINE,
+                             "Software\\Microsoft\\Windows NT\\CurrentVersion") == ERROR_SUCCESS)
     v = ApplyRegistryVersion(v, key.ReadString("CurrentVersion").value_or(""),
                              key.ReadString("CurrentBuildNumber").value_or(""));
   return v;
@@ -91,7 +92,8 @@ bool ActivateOtherInstance() {
   } else {
     HWND popup = GetLastActivePopup(s.found);
     HWND target = popup && popup != s.found && IsWindowVisible(popup) && IsWindowEnabled(popup)
-                      ? popup : s.found;
+                      ? popup
+                      : s.found;
     SetForegroundWindow(target);
     BringWindowToTop(target);
   }
@@ -100,9 +102,11 @@ bool ActivateOtherInstance() {
 
 void HandleProgramFailure(const std::string& message, const void* address) {
   char where[16];
-  snprintf(where, sizeof where, "%08X", static_cast<unsigned>(reinterpret_cast<uintptr_t>(address)));
-  ShowMessageBox(message + ". Occurred at: " + where + "\r\n\r\nPlease report this message to the vendor...",
-                 Caption("Program Error"), MessageKind::Error, MessageButtons::Ok);
+  snprintf(where, sizeof where, "%08X",
+           static_cast<unsigned>(reinterpret_cast<uintptr_t>(address)));
+  ShowMessageBox(
+      message + ". Occurred at: " + where + "\r\n\r\nPlease report this message to the vendor...",
+      Caption("Program Error"), MessageKind::Error, MessageButtons::Ok);
   static bool handling = false;  // a failure while closing must not start another close
   if (handling) return;
   handling = true;
@@ -120,7 +124,8 @@ void RunInstallerInit() {
   const std::string installed = ChangeFileExt(exe, ".ManifesI");
   if (FileExists(installed)) {
     const std::string active = ChangeFileExt(exe, ".ManifesX");
-    CopyFileA(installed.c_str(), (FileExists(active) ? active : ChangeFileExt(exe, ".ManifesT")).c_str(), FALSE);
+    CopyFileA(installed.c_str(),
+              (FileExists(active) ? active : ChangeFileExt(exe, ".ManifesT")).c_str(), FALSE);
   }
   SpecialFolder common = GetSpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
   SpecialFolder user = GetSpecialFolder(CSIDL_DESKTOPDIRECTORY);

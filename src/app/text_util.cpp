@@ -71,7 +71,8 @@ std::vector<std::string> SplitLines(const std::string& text) {
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find('\n', start);
-    std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    std::string line =
+        text.substr(start, end == std::string::npos ? std::string::npos : end - start);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     lines.push_back(line);
     if (end == std::string::npos) break;

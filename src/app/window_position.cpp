@@ -16,7 +16,8 @@ WindowPlacementValue ParseWindowPosition(const std::string& value) {
   for (int i = 0; i < 4; ++i) {
     if (pos == std::string::npos) return {};
     size_t next = value.find(' ', pos + 1);
-    std::string part = i < 3 ? value.substr(pos + 1, next == std::string::npos ? std::string::npos : next - pos - 1)
+    std::string part = i < 3 ? value.substr(pos + 1, next == std::string::npos ? std::string::npos
+                                                                               : next - pos - 1)
                              : value.substr(pos + 1);
     long long n;
     if (!TryParseInt(part, n)) return {};  // unreadable: treated as "Default"
@@ -42,8 +43,8 @@ std::string FormatWindowPosition(const WindowPlacementValue& v) {
   }
 }
 
-WindowBounds ResolveWindowBounds(const WindowPlacementValue& v, int desktopWidth,
-                                 int desktopHeight, int pixelsPerInch) {
+WindowBounds ResolveWindowBounds(const WindowPlacementValue& v, int desktopWidth, int desktopHeight,
+                                 int pixelsPerInch) {
   WindowBounds b;
   switch (v.kind) {
     case WindowPlacementValue::Kind::Maximised:

@@ -17,5 +17,5 @@ struct WindowBounds {
   int top = 0, left = 0, width = 0, height = 0;
   bool maximised = false;
 };
-WindowBounds ResolveWindowBounds(const WindowPlacementValue& v, int desktopWidth,
-                                 int desktopHeight, int pixelsPerInch);
+WindowBounds ResolveWindowBounds(const WindowPlacementValue& v, int desktopWidth, int desktopHeight,
+                                 int pixelsPerInch);

@@ -8,7 +8,8 @@
 // surrogate pairs therefore become two 3-byte sequences.
 std::string AnsiToUtf8(const std::string& text) {
   if (text.empty()) return {};
-  int units = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  int units =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::vector<wchar_t> wide(units);
   MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), units);
   std::string out;

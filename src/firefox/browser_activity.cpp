@@ -46,7 +46,8 @@ bool IsIeForActivity(HWND w) { return IsIeWindow(w, false); }
 const std::string& IeCustomTitle() {
   static const std::string title = [] {
     RegKey key;
-    if (key.OpenRead(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\Main") != ERROR_SUCCESS)
+    if (key.OpenRead(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\Main") !=
+        ERROR_SUCCESS)
       return std::string();
     return UpperCase(key.ReadString("Window Title").value_or(""));
   }();
@@ -83,10 +84,14 @@ bool TisFireFoxActive() {
 bool TisIEorMSNactive() {
   g_browserState = 0;
   try {
-    if (FindTopLevel(true, IsIeForActivity)) g_browserState = 1;
-    else if (FindTopLevel(false, IsIeForActivity)) g_browserState = 2;
-    else if (FindTopLevel(true, IsMsnWindow)) g_browserState = 3;
-    else if (FindTopLevel(false, IsMsnWindow)) g_browserState = 4;
+    if (FindTopLevel(true, IsIeForActivity))
+      g_browserState = 1;
+    else if (FindTopLevel(false, IsIeForActivity))
+      g_browserState = 2;
+    else if (FindTopLevel(true, IsMsnWindow))
+      g_browserState = 3;
+    else if (FindTopLevel(false, IsMsnWindow))
+      g_browserState = 4;
     if (ParamSwitch("AbortIEA"))
       throw std::runtime_error("Exception Test - FFoxActv - TisIEorMSNactive");
   } catch (...) {
@@ -110,10 +115,14 @@ BOOL CALLBACK ListProc(HWND window, LPARAM param) {
   if (IsWindowVisible(window)) return TRUE;
   const std::string title = WindowTitle(window);
   std::string line;
-  if (IsIeWindow(window, true)) line = "Hidden I.E. Window - Title = " + title;
-  else if (IsFirefoxWindow(window)) line = "Hidden FireFox Window - Title = " + title;
-  else if (IsMsnWindow(window)) line = "HiddenMSN Window - Title = " + title;
-  else return TRUE;
+  if (IsIeWindow(window, true))
+    line = "Hidden I.E. Window - Title = " + title;
+  else if (IsFirefoxWindow(window))
+    line = "Hidden FireFox Window - Title = " + title;
+  else if (IsMsnWindow(window))
+    line = "HiddenMSN Window - Title = " + title;
+  else
+    return TRUE;
   (*l->add)(line);
   (*l->add)(" ");
   ++l->count;

@@ -32,7 +32,8 @@ void WalkMozillaKeys(HKEY root, const std::string& path, std::set<std::string>& 
     }
     return;
   }
-  for (const auto& sub : key.SubkeyNames()) WalkMozillaKeys(root, path + "\\" + UpperCase(sub), candidates);
+  for (const auto& sub : key.SubkeyNames())
+    WalkMozillaKeys(root, path + "\\" + UpperCase(sub), candidates);
 }
 
 std::string ChooseSqliteModule(const std::string& execPath) {
@@ -52,7 +53,8 @@ void ReadCacheDirPref(TFFoxProfile& p) {
   const std::string prefs = p.DataPath + "\\Prefs.js";
   std::string text;
   if (!FileExists(prefs) || !ReadWholeFile(prefs, text)) return;
-  if (std::string cache = ParseCacheDirPref(SplitLines(text)); !cache.empty()) p.ProfileCacheFolder = cache;
+  if (std::string cache = ParseCacheDirPref(SplitLines(text)); !cache.empty())
+    p.ProfileCacheFolder = cache;
 }
 
 void MarkMissingFolder(std::string& field) {
@@ -84,7 +86,8 @@ bool FindFirefoxInstall() {
           bestVersion = v;
         }
       }
-      if (bestVersion != "00.00.00.00" && bestVersion != "00.00.00.01") p.ExecPath = ExtractFilePath(best);
+      if (bestVersion != "00.00.00.00" && bestVersion != "00.00.00.01")
+        p.ExecPath = ExtractFilePath(best);
     }
     if (!p.ExecPath.empty()) {
       // The module and the libraries it needs are then found by name, before any other copy.
@@ -112,12 +115,16 @@ bool CheckFirefoxInstall(bool moduleLoaded) {
   TFFoxProfile& p = FFoxProfile();
   bool ok = true;
   if (p.ExecPath.empty()) {
-    ShowMessageBox("Quorvane could not locate the FireFox install folder.\r\n\r\nQuorvane will terminate.\r\n\r\nPlease notify the Vendor.",
-                   "Quorvane - FireFox Install Folder Error", MessageKind::Error, MessageButtons::Ok);
+    ShowMessageBox(
+        "Quorvane could not locate the FireFox install folder.\r\n\r\nQuorvane will "
+        "terminate.\r\n\r\nPlease notify the Vendor.",
+        "Quorvane - FireFox Install Folder Error", MessageKind::Error, MessageButtons::Ok);
     ok = false;
   } else if (p.SqliteModule.empty()) {
-    ShowMessageBox("Quorvane could not locate the SQLite database\r\nmodules used by FireFox.\r\n\r\nQuorvane will terminate.\r\n\r\nPlease notify the Vendor.",
-                   "Quorvane - FireFox Database Modules Error", MessageKind::Error, MessageButtons::Ok);
+    ShowMessageBox(
+        "Quorvane could not locate the SQLite database\r\nmodules used by FireFox.\r\n\r\nQuorvane "
+        "will terminate.\r\n\r\nPlease notify the Vendor.",
+        "Quorvane - FireFox Database Modules Error", MessageKind::Error, MessageButtons::Ok);
     ok = false;
   } else if (!moduleLoaded) {
     ok = false;  // the loader has shown its own box
@@ -132,7 +139,8 @@ void DiscoverProfile() {
   p.discovered = true;
   try {
     p.IEHistoryIndex = "none";
-    if (SpecialFolder f = GetSpecialFolder(kCsidlHistory); f.ok) p.IEHistoryIndex = f.text + "\\History.IE5\\index.dat";
+    if (SpecialFolder f = GetSpecialFolder(kCsidlHistory); f.ok)
+      p.IEHistoryIndex = f.text + "\\History.IE5\\index.dat";
     if (SpecialFolder f = GetSpecialFolder(kCsidlRecent); f.ok) p.RecentFolder = f.text;
     if (SpecialFolder f = GetSpecialFolder(kCsidlProgramFiles); f.ok) p.ProgramFilesFolder = f.text;
     if (SpecialFolder f = GetSpecialFolder(kCsidlLocalAppData); f.ok) p.LocalAppDataFolder = f.text;
@@ -145,7 +153,8 @@ void DiscoverProfile() {
       std::vector<ProfilesIniSection> sections;
       if (FileExists(ini.Path()))
         for (const auto& name : ini.SectionNames())
-          sections.push_back({name, ini.ReadString(name, "Path"), ini.ReadString(name, "IsRelative"),
+          sections.push_back({name, ini.ReadString(name, "Path"),
+                              ini.ReadString(name, "IsRelative"),
                               ini.ReadString(name, "Default", "0")});
       int index = DefaultProfileIndex(sections);
       if (index >= 0) {
@@ -172,7 +181,8 @@ void DiscoverProfile() {
     p.FormHistoryDatFile = d + "\\FormHistory.dat";
     p.ProfileCacheFolder = d + "\\Cache";
     if (!appData.empty() && StartsWith(p.ProfileCacheFolder, appData)) {
-      p.LocalCacheFolder = p.LocalAppDataFolder + p.ProfileCacheFolder.substr(appData.size()).substr(0, 260);
+      p.LocalCacheFolder =
+          p.LocalAppDataFolder + p.ProfileCacheFolder.substr(appData.size()).substr(0, 260);
       p.LocalProfileFolder = ExtractFilePath(p.LocalCacheFolder);
     }
     ReadCacheDirPref(p);
@@ -191,7 +201,8 @@ void RefreshProfileStatus() {
     MarkMissingFile(p.FormHistoryDatFile, "FormHistory.dat");
     MarkMissingFolder(p.ProfileCacheFolder);
     MarkMissingFolder(p.LocalCacheFolder);
-    if (p.IEHistoryIndex != kFolderNotFound && !FileExists(p.IEHistoryIndex)) p.IEHistoryIndex = kFolderNotFound;
+    if (p.IEHistoryIndex != kFolderNotFound && !FileExists(p.IEHistoryIndex))
+      p.IEHistoryIndex = kFolderNotFound;
   } catch (...) {
   }
 }

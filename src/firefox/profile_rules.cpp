@@ -9,7 +9,8 @@ std::vector<long long> VersionParts(const std::string& v) {
   for (;;) {
     size_t dot = v.find('.', start);
     long long n = 0;
-    if (!TryParseInt(v.substr(start, dot == std::string::npos ? std::string::npos : dot - start), n))
+    if (!TryParseInt(v.substr(start, dot == std::string::npos ? std::string::npos : dot - start),
+                     n))
       n = 0;
     parts.push_back(n);
     if (dot == std::string::npos) return parts;
@@ -49,8 +50,10 @@ int DefaultProfileIndex(const std::vector<ProfilesIniSection>& sections) {
 
 std::string ProfileFolder(const ProfilesIniSection& s, const std::string& firefoxFolder) {
   std::string folder;
-  if (s.isRelative == "0") folder = s.path;
-  else if (!s.path.empty()) folder = firefoxFolder + "\\" + s.path;
+  if (s.isRelative == "0")
+    folder = s.path;
+  else if (!s.path.empty())
+    folder = firefoxFolder + "\\" + s.path;
   return ReplaceAll(folder, "/", "\\");
 }
 

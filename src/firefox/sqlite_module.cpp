@@ -6,18 +6,46 @@
 #include "firefox/sqlite_table.h"
 
 namespace {
-const char* const kNames[kSqliteEntryPointCount] = {
-    "sqlite3_open", "sqlite3_close", "sqlite3_exec", "sqlite3_libversion", "sqlite3_errmsg",
-    "sqlite3_errcode", "sqlite3_free", "sqlite3_get_table", "sqlite3_free_table",
-    "sqlite3_complete", "sqlite3_last_insert_rowid", "sqlite3_interrupt",
-    "sqlite3_busy_handler", "sqlite3_busy_timeout", "sqlite3_changes", "sqlite3_total_changes",
-    "sqlite3_prepare", "sqlite3_column_count", "sqlite3_column_name", "sqlite3_column_decltype",
-    "sqlite3_step", "sqlite3_data_count", "sqlite3_column_blob", "sqlite3_column_bytes",
-    "sqlite3_column_double", "sqlite3_column_int", "sqlite3_column_text", "sqlite3_column_type",
-    "sqlite3_column_int64", "sqlite3_finalize", "sqlite3_reset", "sqlite3_bind_blob",
-    "sqlite3_bind_text", "sqlite3_bind_double", "sqlite3_bind_int", "sqlite3_bind_int64",
-    "sqlite3_bind_null", "sqlite3_bind_parameter_index", "sqlite3_enable_shared_cache",
-    "sqlite3_create_collation"};
+const char* const kNames[kSqliteEntryPointCount] = {"sqlite3_open",
+                                                    "sqlite3_close",
+                                                    "sqlite3_exec",
+                                                    "sqlite3_libversion",
+                                                    "sqlite3_errmsg",
+                                                    "sqlite3_errcode",
+                                                    "sqlite3_free",
+                                                    "sqlite3_get_table",
+                                                    "sqlite3_free_table",
+                                                    "sqlite3_complete",
+                                                    "sqlite3_last_insert_rowid",
+                                                    "sqlite3_interrupt",
+                                                    "sqlite3_busy_handler",
+                                                    "sqlite3_busy_timeout",
+                                                    "sqlite3_changes",
+                                                    "sqlite3_total_changes",
+                                                    "sqlite3_prepare",
+                                                    "sqlite3_column_count",
+                                                    "sqlite3_column_name",
+                                                    "sqlite3_column_decltype",
+                                                    "sqlite3_step",
+                                                    "sqlite3_data_count",
+                                                    "sqlite3_column_blob",
+                                                    "sqlite3_column_bytes",
+                                                    "sqlite3_column_double",
+                                                    "sqlite3_column_int",
+                                                    "sqlite3_column_text",
+                                                    "sqlite3_column_type",
+                                                    "sqlite3_column_int64",
+                                                    "sqlite3_finalize",
+                                                    "sqlite3_reset",
+                                                    "sqlite3_bind_blob",
+                                                    "sqlite3_bind_text",
+                                                    "sqlite3_bind_double",
+                                                    "sqlite3_bind_int",
+                                                    "sqlite3_bind_int64",
+                                                    "sqlite3_bind_null",
+                                                    "sqlite3_bind_parameter_index",
+                                                    "sqlite3_enable_shared_cache",
+                                                    "sqlite3_create_collation"};
 
 std::string g_moduleName = "sqlite3.dll";
 HMODULE g_module = nullptr;
@@ -28,8 +56,8 @@ constexpr const char* kCaption = "SQLite3VEK -  Error Message";
 void BindEntryPoint(int index) {
   g_entries[index] = reinterpret_cast<void*>(GetProcAddress(g_module, kNames[index]));
   if (g_entries[index]) return;
-  ShowMessageBox(std::string("The specified Dll function was not found -\r\n\r\n   ") + kNames[index] +
-                     "\r\n\r\nExecution may fail...",
+  ShowMessageBox(std::string("The specified Dll function was not found -\r\n\r\n   ") +
+                     kNames[index] + "\r\n\r\nExecution may fail...",
                  kCaption, MessageKind::Error, MessageButtons::Ok);
   ++g_missing;
 }

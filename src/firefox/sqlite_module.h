@@ -26,7 +26,8 @@ using ColumnBlobFn = const void*(__cdecl*)(sqlite3_stmt*, int);
 constexpr int kSqliteBusy = 5;
 constexpr int kSqliteRow = 100;
 constexpr int kSqliteDone = 101;
-constexpr int kSqliteInteger = 1, kSqliteFloat = 2, kSqliteText = 3, kSqliteBlob = 4, kSqliteNull = 5;
+constexpr int kSqliteInteger = 1, kSqliteFloat = 2, kSqliteText = 3, kSqliteBlob = 4,
+              kSqliteNull = 5;
 
 // Loads the module once (by bare name, through the system's library search) and binds the
 // 40 entry points; returns how many were missing, or 999 when the module did not load.

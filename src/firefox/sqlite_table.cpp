@@ -9,9 +9,22 @@
 namespace {
 using namespace sqlite_api;
 enum Entry {
-  kOpen = 0, kClose = 1, kErrMsg = 4, kErrCode = 5, kPrepare = 16, kColumnCount = 17,
-  kColumnName = 18, kColumnDecltype = 19, kStep = 20, kColumnBlob = 22, kColumnBytes = 23,
-  kColumnDouble = 24, kColumnText = 26, kColumnType = 27, kColumnInt64 = 28, kFinalize = 29,
+  kOpen = 0,
+  kClose = 1,
+  kErrMsg = 4,
+  kErrCode = 5,
+  kPrepare = 16,
+  kColumnCount = 17,
+  kColumnName = 18,
+  kColumnDecltype = 19,
+  kStep = 20,
+  kColumnBlob = 22,
+  kColumnBytes = 23,
+  kColumnDouble = 24,
+  kColumnText = 26,
+  kColumnType = 27,
+  kColumnInt64 = 28,
+  kFinalize = 29,
 };
 template <typename Fn>
 Fn Api(Entry e) {
@@ -96,7 +109,8 @@ sqlite3_stmt* TSQLiteDatabase::Prepare(const std::string& sql) {
 
 void TSQLiteDatabase::ExecSQL(const std::string& sql) {
   StatementGuard guard{Prepare(sql)};
-  if (Api<StepFn>(kStep)(guard.stmt) != kSqliteDone) RaiseError("Error executing SQL statement", sql);
+  if (Api<StepFn>(kStep)(guard.stmt) != kSqliteDone)
+    RaiseError("Error executing SQL statement", sql);
 }
 
 TSQLiteTable TSQLiteDatabase::GetTable(const std::string& sql) {
@@ -125,13 +139,19 @@ TSQLiteTable TSQLiteDatabase::GetTable(const std::string& sql) {
         continue;
       }
       switch (t.types_[c]) {
-        case kSqliteInteger: t.cells_.emplace_back(Api<ColumnInt64Fn>(kColumnInt64)(stmt, i)); break;
-        case kSqliteFloat: t.cells_.emplace_back(Api<ColumnDoubleFn>(kColumnDouble)(stmt, i)); break;
+        case kSqliteInteger:
+          t.cells_.emplace_back(Api<ColumnInt64Fn>(kColumnInt64)(stmt, i));
+          break;
+        case kSqliteFloat:
+          t.cells_.emplace_back(Api<ColumnDoubleFn>(kColumnDouble)(stmt, i));
+          break;
         case kSqliteBlob: {
           int n = Api<ColumnIntFn>(kColumnBytes)(stmt, i);
           const void* p = Api<ColumnBlobFn>(kColumnBlob)(stmt, i);
-          if (n > 0 && p) t.cells_.emplace_back(std::in_place_index<4>, static_cast<const char*>(p), n);
-          else t.cells_.emplace_back();
+          if (n > 0 && p)
+            t.cells_.emplace_back(std::in_place_index<4>, static_cast<const char*>(p), n);
+          else
+            t.cells_.emplace_back();
           break;
         }
         default: {

@@ -6,8 +6,8 @@ bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 // Creates the folder with every missing parent; true when it exists afterwards.
 bool ForceDirectories(const std::string& path);
-unsigned DriveTypeOf(const std::string& path);  // GetDriveType of the path's drive root
-std::string ModuleFileName();                   // full path of the running executable
+unsigned DriveTypeOf(const std::string& path);         // GetDriveType of the path's drive root
+std::string ModuleFileName();                          // full path of the running executable
 std::string ExtractFilePath(const std::string& path);  // folder, without trailing backslash
 std::string ExtractFileName(const std::string& path);
 std::string ChangeFileExt(const std::string& path, const std::string& ext);

@@ -4,8 +4,11 @@
 
 namespace {
 // Returned for a missing key, so that an existing empty value can be told apart.
-constexpr const char* kAbsent = "\x01\x02" "absent" "\x02\x01";
-}
+constexpr const char* kAbsent =
+    "\x01\x02"
+    "absent"
+    "\x02\x01";
+}  // namespace
 
 std::string ProfileFile::ReadString(const std::string& section, const std::string& key,
                                     const std::string& fallback) const {
@@ -22,10 +25,12 @@ std::string ProfileFile::ReadString(const std::string& section, const std::strin
 }
 
 int ProfileFile::ReadInt(const std::string& section, const std::string& key, int fallback) const {
-  return static_cast<int>(GetPrivateProfileIntA(section.c_str(), key.c_str(), fallback, path_.c_str()));
+  return static_cast<int>(
+      GetPrivateProfileIntA(section.c_str(), key.c_str(), fallback, path_.c_str()));
 }
 
-bool ProfileFile::ReadBool(const std::string& section, const std::string& key, bool fallback) const {
+bool ProfileFile::ReadBool(const std::string& section, const std::string& key,
+                           bool fallback) const {
   return ReadInt(section, key, fallback ? 1 : 0) != 0;
 }
 
@@ -49,7 +54,8 @@ bool ProfileFile::WriteBool(const std::string& section, const std::string& key, 
 std::vector<std::string> ProfileFile::SectionNames() const {
   std::vector<char> buf(8192);
   for (;;) {
-    DWORD n = GetPrivateProfileSectionNamesA(buf.data(), static_cast<DWORD>(buf.size()), path_.c_str());
+    DWORD n =
+        GetPrivateProfileSectionNamesA(buf.data(), static_cast<DWORD>(buf.size()), path_.c_str());
     if (n + 2 < buf.size()) {
       std::vector<std::string> names;
       for (const char* p = buf.data(); *p; p += strlen(p) + 1) names.emplace_back(p);

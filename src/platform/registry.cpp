@@ -38,8 +38,7 @@ std::optional<std::string> RegKey::ReadString(const std::string& name) const {
 }
 
 LONG RegKey::WriteString(const std::string& name, const std::string& value) const {
-  return RegSetValueExA(key_, name.c_str(), 0, REG_SZ,
-                        reinterpret_cast<const BYTE*>(value.c_str()),
+  return RegSetValueExA(key_, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                         static_cast<DWORD>(value.size() + 1));
 }
 

@@ -10,9 +10,12 @@ TVerInfoRes::TVerInfoRes(const std::string& fileName) {
   if (size == 0) throw VersionResourceAbsent();
   data_.resize(size);
   if (!GetFileVersionInfoA(fileName.c_str(), 0, size, data_.data())) throw VersionResourceAbsent();
-  struct Translation { WORD language, codePage; }* t = nullptr;
+  struct Translation {
+    WORD language, codePage;
+  }* t = nullptr;
   UINT len = 0;
-  if (!VerQueryValueA(data_.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&t), &len) ||
+  if (!VerQueryValueA(data_.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&t),
+                      &len) ||
       len < sizeof(Translation))
     throw VersionResourceAbsent();
   language_ = t->language;
@@ -20,13 +23,15 @@ TVerInfoRes::TVerInfoRes(const std::string& fileName) {
 }
 
 std::string TVerInfoRes::Value(Name name) const {
-  static const char* const kNames[] = {"\\CompanyName", "\\FileDescription", "\\FileVersion",
-                                       "\\OriginalFilename", "\\ProductName", "\\ProductVersion"};
+  static const char* const kNames[] = {"\\CompanyName", "\\FileDescription",
+                                       "\\FileVersion", "\\OriginalFilename",
+                                       "\\ProductName", "\\ProductVersion"};
   char path[96];
   snprintf(path, sizeof path, "\\StringFileInfo\\%04x%04x%s", language_, codePage_, kNames[name]);
   char* value = nullptr;
   UINT len = 0;
-  if (!VerQueryValueA(const_cast<char*>(data_.data()), path, reinterpret_cast<void**>(&value), &len) ||
+  if (!VerQueryValueA(const_cast<char*>(data_.data()), path, reinterpret_cast<void**>(&value),
+                      &len) ||
       !value)
     return {};
   return std::string(value, strnlen(value, len));

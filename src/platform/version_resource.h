@@ -11,7 +11,14 @@ struct VersionResourceAbsent : std::runtime_error {
 
 class TVerInfoRes {
  public:
-  enum Name { CompanyName, FileDescription, FileVersion, OriginalFilename, ProductName, ProductVersion };
+  enum Name {
+    CompanyName,
+    FileDescription,
+    FileVersion,
+    OriginalFilename,
+    ProductName,
+    ProductVersion
+  };
   explicit TVerInfoRes(const std::string& fileName);
   std::string Value(Name name) const;  // empty when the string is absent
 

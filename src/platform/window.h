@@ -8,7 +8,9 @@ std::string WindowText(HWND window);
 void SetWindowTextString(HWND window, const std::string& text);
 std::string WindowClass(HWND window);  // at most 255 characters
 std::string WindowTitle(HWND window);  // at most 255 characters
-inline bool IsChecked(HWND button) { return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+inline bool IsChecked(HWND button) {
+  return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
 inline void SetChecked(HWND button, bool on) {
   SendMessageA(button, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }

@@ -13,8 +13,8 @@ TEST(CommandLine, SplitsOnBlanksAndKeepsQuotedBlanks) {
 TEST(CommandLine, SwitchesMatchWholeArgumentsIgnoringCase) {
   std::vector<std::string> args{"auto", "MULTX", "Pause=3", "pause=9", "data=mine"};
   EXPECT_TRUE(HasSwitch(args, "AUTO"));
-  EXPECT_FALSE(HasSwitch(args, "MULT"));  // a longer argument is not the switch
-  EXPECT_EQ(ValueOf(args, "Pause"), "3");  // the first wins
+  EXPECT_FALSE(HasSwitch(args, "MULT"));     // a longer argument is not the switch
+  EXPECT_EQ(ValueOf(args, "Pause"), "3");    // the first wins
   EXPECT_EQ(ValueOf(args, "data"), "MINE");  // values arrive upper-cased
   EXPECT_EQ(ValueOf(args, "missing"), "");
 }

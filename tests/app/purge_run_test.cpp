@@ -76,8 +76,8 @@ TEST_F(PurgeRunTest, FrameReportsHeaderSeparatorAndStatusWithShredSuffix) {
   RunPurge(ctx, r, TableWith(OptionField::Temp, CountThree));
   EXPECT_EQ(view.lines, (std::vector<std::string>{
                             "Results of \"Purge\" function...", "", "Processing \"Temp Folders\"",
-                            "  Purge \"Test\" Function Completed.", " - - - - - - - - - - - - - - - - -",
-                            "  Purge Functions Completed."}));
+                            "  Purge \"Test\" Function Completed.",
+                            " - - - - - - - - - - - - - - - - -", "  Purge Functions Completed."}));
   EXPECT_EQ(view.statuses.back(),
             "  Processing \"Temp Folders\" with 4 Shred Operations  -  Total processed = 3");
   EXPECT_EQ(state.processed, 3);
@@ -93,12 +93,16 @@ TEST_F(PurgeRunTest, AFailingFunctionIsFramedAndTheRunGoesOn) {
   for (auto& e : t)
     if (e.option == OptionField::ClipBoard) e.body = CountThree;
   RunPurge(ctx, r, t);
-  std::vector<std::string> expected{"Results of \"Purge\" function...", "",
-                                    "Processing \"Temp Folders\"", " - - - - - - - - - - - - - - - - -",
+  std::vector<std::string> expected{"Results of \"Purge\" function...",
+                                    "",
+                                    "Processing \"Temp Folders\"",
+                                    " - - - - - - - - - - - - - - - - -",
                                     "*** Error occurred in above function ***",
-                                    " - - - - - - - - - - - - - - - - -", "Clearing Windows ClipBoard",
+                                    " - - - - - - - - - - - - - - - - -",
+                                    "Clearing Windows ClipBoard",
                                     "  Purge \"Test\" Function Completed.",
-                                    " - - - - - - - - - - - - - - - - -", "  Purge Functions Completed."};
+                                    " - - - - - - - - - - - - - - - - -",
+                                    "  Purge Functions Completed."};
   EXPECT_EQ(view.lines, expected);
 }
 
@@ -122,10 +126,10 @@ TEST_F(PurgeRunTest, CancelSkipsLaterFunctionsAndLockedFilesGetTheirNote) {
 TEST_F(PurgeRunTest, GaugeStepAndErrorSwitch) {
   ScopedArguments a({"ERROR5", "LEVEL3"});
   PurgeRequest r;
-  for (OptionField f : {OptionField::Cache, OptionField::Cookies, OptionField::History,
-                        OptionField::FFTypedUrls, OptionField::Forms, OptionField::Temp,
-                        OptionField::Visited, OptionField::RecentLnks, OptionField::RecycleBin,
-                        OptionField::ClipBoard})
+  for (OptionField f :
+       {OptionField::Cache, OptionField::Cookies, OptionField::History, OptionField::FFTypedUrls,
+        OptionField::Forms, OptionField::Temp, OptionField::Visited, OptionField::RecentLnks,
+        OptionField::RecycleBin, OptionField::ClipBoard})
     r.options[f] = 1;
   RunPurge(ctx, r, TableWith(OptionField::Temp, CountThree));
   EXPECT_EQ(state.gaugeStep, 18);  // ten options: 11 steps

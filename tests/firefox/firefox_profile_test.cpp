@@ -22,7 +22,8 @@ struct DiscoveryTest : testing::Test {
   void TearDown() override { FFoxProfile() = TFFoxProfile(); }
   void Register(const std::string& product, const std::string& fixtureProduct) {
     RegKey key;
-    ASSERT_EQ(key.Create(HKEY_CURRENT_USER, "Software\\Mozilla\\" + product + "\\1.0\\Main"), ERROR_SUCCESS);
+    ASSERT_EQ(key.Create(HKEY_CURRENT_USER, "Software\\Mozilla\\" + product + "\\1.0\\Main"),
+              ERROR_SUCCESS);
     key.WriteString("Install Directory", BinFolder() + "\\fixtures\\" + fixtureProduct);
   }
 };
@@ -46,7 +47,8 @@ TEST_F(DiscoveryTest, NewestModuleWinsInEitherRegistryOrder) {
 
 TEST_F(DiscoveryTest, AModuleWithoutVersionNeverWins) {
   Register("Partial", "Partial");
-  CopyFileA((BinFolder() + "\\fixtures\\Partial\\partialsqlite.dll").c_str(), temp.File("sqlite3.dll").c_str(), FALSE);
+  CopyFileA((BinFolder() + "\\fixtures\\Partial\\partialsqlite.dll").c_str(),
+            temp.File("sqlite3.dll").c_str(), FALSE);
   RegKey key;
   key.Create(HKEY_CURRENT_USER, "Software\\Mozilla\\Partial\\1.0\\Main");
   key.WriteString("Install Directory", temp.Path());
@@ -59,7 +61,8 @@ TEST_F(DiscoveryTest, AModuleWithoutVersionNeverWins) {
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].caption, "Quorvane - FireFox Install Folder Error");
   EXPECT_EQ(boxes.boxes[0].text,
-            "Quorvane could not locate the FireFox install folder.\r\n\r\nQuorvane will terminate.\r\n\r\nPlease notify the Vendor.");
+            "Quorvane could not locate the FireFox install folder.\r\n\r\nQuorvane will "
+            "terminate.\r\n\r\nPlease notify the Vendor.");
 }
 
 TEST_F(DiscoveryTest, InstallFolderWithoutModuleIsFatalToo) {
@@ -75,8 +78,10 @@ TEST_F(DiscoveryTest, DefaultProfileFromProfilesIni) {
   CreateDirectoryA(p1.c_str(), nullptr);
   WriteFileText(p1 + "\\Places.sqlite", "");
   WriteFileText(firefoxFolder + "\\profiles.ini",
-                "[General]\r\nStartWithLastProfile=1\r\n[Profile0]\r\nIsRelative=1\r\nPath=Profiles/abc.default\r\n"
-                "[Profile1]\r\nDefault=1\r\nIsRelative=0\r\nPath=" + p1 + "\r\n");
+                "[General]\r\nStartWithLastProfile=1\r\n[Profile0]\r\nIsRelative=1\r\nPath="
+                "Profiles/abc.default\r\n"
+                "[Profile1]\r\nDefault=1\r\nIsRelative=0\r\nPath=" +
+                    p1 + "\r\n");
   RefreshProfileStatus();
   const TFFoxProfile& p = FFoxProfile();
   EXPECT_EQ(p.DataPath, p1);
@@ -101,8 +106,8 @@ TEST_F(DiscoveryTest, RelativeProfileCacheAndTypedUrlsOption) {
   ForceDirectories(profile);
   WriteFileText(firefoxFolder + "\\profiles.ini",
                 "[General]\r\n[PROFILE-X]\r\nIsRelative=1\r\nPath=Profiles/abc.default\r\n");
-  WriteFileText(profile + "\\Prefs.js",
-                "user_pref(\"browser.cache.disk.parent_directory\", \"" + ReplaceAll(temp.Path(), "\\", "\\\\") + "\");\r\n");
+  WriteFileText(profile + "\\Prefs.js", "user_pref(\"browser.cache.disk.parent_directory\", \"" +
+                                            ReplaceAll(temp.Path(), "\\", "\\\\") + "\");\r\n");
   static bool disabled;
   disabled = false;
   SetTypedUrlsDisabler([] { disabled = true; });

@@ -7,7 +7,9 @@
 #include "support/test_support.h"
 
 namespace {
-int64_t Count(TSQLiteDatabase& db, const std::string& sql) { return db.GetTable(sql).FieldAsInteger(0); }
+int64_t Count(TSQLiteDatabase& db, const std::string& sql) {
+  return db.GetTable(sql).FieldAsInteger(0);
+}
 }  // namespace
 
 TEST(GeneratedProfile, LegacySchemaTakesTheOldPurgeStatements) {
@@ -26,8 +28,13 @@ TEST(GeneratedProfile, LegacySchemaTakesTheOldPurgeStatements) {
   EXPECT_GT(Count(places, "SELECT COUNT(*) FROM moz_places WHERE SUBSTR(url,0,6) = 'place'"), 0);
   // The typed-URL statements of that era run on it, in their order.
   places.ExecSQL("DELETE FROM moz_InputHistory ");
-  places.ExecSQL("DELETE FROM moz_FavIcons WHERE id IN( SELECT F.id FROM moz_FavIcons F LEFT OUTER JOIN moz_places P ON P.favicon_id = F.id WHERE P.typed <> 0 AND P.favicon_id IS NULL) ");
-  places.ExecSQL("DELETE FROM moz_places WHERE id IN ( SELECT P.id FROM moz_places P LEFT OUTER JOIN moz_historyvisits V ON P.id = V.place_id LEFT OUTER JOIN moz_bookmarks B ON P.id = B.fk WHERE V.visit_type = 2 AND B.id IS NULL AND SUBSTR(P.url,0,6) <> 'place:' )");
+  places.ExecSQL(
+      "DELETE FROM moz_FavIcons WHERE id IN( SELECT F.id FROM moz_FavIcons F LEFT OUTER JOIN "
+      "moz_places P ON P.favicon_id = F.id WHERE P.typed <> 0 AND P.favicon_id IS NULL) ");
+  places.ExecSQL(
+      "DELETE FROM moz_places WHERE id IN ( SELECT P.id FROM moz_places P LEFT OUTER JOIN "
+      "moz_historyvisits V ON P.id = V.place_id LEFT OUTER JOIN moz_bookmarks B ON P.id = B.fk "
+      "WHERE V.visit_type = 2 AND B.id IS NULL AND SUBSTR(P.url,0,6) <> 'place:' )");
   places.ExecSQL("DELETE FROM moz_HistoryVisits WHERE visit_type = 2 ");
   EXPECT_EQ(Count(places, "SELECT COUNT(*) FROM moz_historyvisits WHERE visit_type = 2"), 0);
   EXPECT_LT(Count(places, "SELECT COUNT(*) FROM moz_places"), 400);
@@ -52,9 +59,11 @@ TEST(GeneratedProfile, CurrentSchemaLooksLikeATodaysFirefox) {
   EXPECT_EQ(Count(places, "SELECT COUNT(*) FROM sqlite_master WHERE name = 'moz_favicons'"), 0);
   TSQLiteDatabase cookies(folder.File("cookies.sqlite"));
   EXPECT_EQ(Count(cookies, "PRAGMA user_version"), 17);
-  EXPECT_GT(Count(cookies, "SELECT MIN(expiry) FROM moz_cookies"), 1000000000000LL);  // milliseconds
+  EXPECT_GT(Count(cookies, "SELECT MIN(expiry) FROM moz_cookies"),
+            1000000000000LL);  // milliseconds
   TSQLiteDatabase perms(folder.File("permissions.sqlite"));
-  EXPECT_EQ(Count(perms, "SELECT COUNT(*) FROM moz_perms WHERE origin LIKE 'https://%'"), recipe.permissions);
+  EXPECT_EQ(Count(perms, "SELECT COUNT(*) FROM moz_perms WHERE origin LIKE 'https://%'"),
+            recipe.permissions);
   EXPECT_EQ(Count(perms, "SELECT COUNT(*) FROM moz_hosts"), 0);
   TSQLiteDatabase forms(folder.File("formhistory.sqlite"));
   EXPECT_EQ(Count(forms, "SELECT COUNT(*) FROM moz_formhistory"), recipe.formEntries);

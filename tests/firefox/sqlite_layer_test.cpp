@@ -46,7 +46,8 @@ struct SqliteLayerTest : testing::Test {
 
 TEST_F(SqliteLayerTest, CellsOfEveryTypeReadAsDeclared) {
   TSQLiteDatabase db(path);
-  TSQLiteTable t = db.GetTable("SELECT n, d, s, b, lower, flag, n * 2 AS twice FROM t ORDER BY rowid");
+  TSQLiteTable t =
+      db.GetTable("SELECT n, d, s, b, lower, flag, n * 2 AS twice FROM t ORDER BY rowid");
   ASSERT_EQ(t.RowCount(), 2);
   EXPECT_EQ(t.FieldIndex("Twice"), 6);
   EXPECT_EQ(t.ColumnType(0), kSqliteInteger);
@@ -60,14 +61,16 @@ TEST_F(SqliteLayerTest, CellsOfEveryTypeReadAsDeclared) {
   EXPECT_EQ(t.Fields(1), "2.5");
   EXPECT_EQ(t.FieldAsInteger(1), 2);
   EXPECT_EQ(t.FieldAsString(2), "hello");
-  EXPECT_EQ(t.FieldAsBlobText(3), std::string("\0\xFF" "A", 3));
+  EXPECT_EQ(t.FieldAsBlobText(3), std::string("\0\xFF"
+                                              "A",
+                                              3));
   EXPECT_EQ(t.Fields(4), "7");
   EXPECT_EQ(ThrownText([&] { t.FieldAsInteger(4); }), "Not an integer or numeric field");
   EXPECT_EQ(ThrownText([&] { t.FieldAsBlob(0); }), "Not a Blob field");
   EXPECT_EQ(t.FieldAsInteger(6), 84);
 
   ASSERT_TRUE(t.Next());
-  EXPECT_EQ(t.Fields(0), "0");  // an empty numeric cell reads as 0 ...
+  EXPECT_EQ(t.Fields(0), "0");        // an empty numeric cell reads as 0 ...
   EXPECT_EQ(t.FieldAsString(0), "");  // ... but as no text
   EXPECT_EQ(t.FieldAsDouble(1), 0.0);
   EXPECT_EQ(t.FieldAsBlob(3), nullptr);
@@ -98,8 +101,9 @@ TEST_F(SqliteLayerTest, ErrorsCarrySqlitesOwnMessages) {
   EXPECT_EQ(ThrownText([&] { db.ExecSQL("DELETE FROM nosuch"); }),
             "Error executing SQL \"DELETE FROM nosuch\" : no such table: nosuch");
   EXPECT_EQ(LastSqliteError().message, "no such table: nosuch");
-  EXPECT_EQ(ThrownText([] { TSQLiteDatabase bad("Z:\\no\\such\\folder\\x.sqlite"); }).rfind(
-                "Failed to open database \"Z:\\no\\such\\folder\\x.sqlite\" : ", 0),
+  EXPECT_EQ(ThrownText([] {
+              TSQLiteDatabase bad("Z:\\no\\such\\folder\\x.sqlite");
+            }).rfind("Failed to open database \"Z:\\no\\such\\folder\\x.sqlite\" : ", 0),
             0u);
 
   // Another program holds a write lock, as a running Firefox would.

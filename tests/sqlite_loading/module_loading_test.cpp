@@ -11,7 +11,8 @@ TEST(SqliteModuleLoading, MissingModuleThenPartialModule) {
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].caption, "SQLite3VEK -  Error Message");
     EXPECT_EQ(boxes.boxes[0].text,
-              "The specified Dll module was not found -\r\n\r\n   nosuchsqlite.dll\r\n\r\nExecution will terminate...");
+              "The specified Dll module was not found -\r\n\r\n   "
+              "nosuchsqlite.dll\r\n\r\nExecution will terminate...");
     EXPECT_FALSE(SqliteModuleLoaded());
   }
   MessageBoxRecorder boxes;
@@ -19,7 +20,8 @@ TEST(SqliteModuleLoading, MissingModuleThenPartialModule) {
   EXPECT_EQ(LoadSqliteModule("partialsqlite.dll"), 36);
   ASSERT_EQ(boxes.boxes.size(), 36u);
   EXPECT_EQ(boxes.boxes[0].text,
-            "The specified Dll function was not found -\r\n\r\n   sqlite3_exec\r\n\r\nExecution may fail...");
+            "The specified Dll function was not found -\r\n\r\n   sqlite3_exec\r\n\r\nExecution "
+            "may fail...");
   // An operation whose entry point is missing fails in order instead of calling nowhere.
   try {
     TSQLiteDatabase db("Z:\\tmp\\never-created.sqlite");

@@ -11,7 +11,9 @@
 #include "support/test_support.h"
 
 namespace {
-std::string DataFolder(const std::string& name) { return GetSpecialFolder(kCsidlAppData).text + "\\" + name; }
+std::string DataFolder(const std::string& name) {
+  return GetSpecialFolder(kCsidlAppData).text + "\\" + name;
+}
 
 struct FoundButton {
   std::string text;
@@ -19,7 +21,8 @@ struct FoundButton {
 };
 BOOL CALLBACK FindButton(HWND child, LPARAM param) {
   auto* f = reinterpret_cast<FoundButton*>(param);
-  if (WindowClass(child) != "Button" || WindowText(child) != f->text || !IsWindowVisible(child)) return TRUE;
+  if (WindowClass(child) != "Button" || WindowText(child) != f->text || !IsWindowVisible(child))
+    return TRUE;
   f->button = child;
   return FALSE;
 }
@@ -132,14 +135,16 @@ TEST_F(StartupTest, FailureOutsideAllGuardsReachesTheProgramErrorBox) {
   ASSERT_TRUE(q.WaitForExit(30000));
   ASSERT_EQ(q.boxes.size(), 1u);
   EXPECT_EQ(q.boxes[0].caption, "Quorvane  -  Program Error");
-  EXPECT_EQ(q.boxes[0].text.rfind("Exception Test - FFoxMain - FormCreate -1. Occurred at: ", 0), 0u);
+  EXPECT_EQ(q.boxes[0].text.rfind("Exception Test - FFoxMain - FormCreate -1. Occurred at: ", 0),
+            0u);
   EXPECT_NE(q.boxes[0].text.find("Please report this message to the vendor..."), std::string::npos);
 }
 
 TEST_F(StartupTest, UninstallRemovesDataFilesAndTheRunEntry) {
   WriteSettings("");
   RegKey run;
-  ASSERT_EQ(run.Create(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run"), ERROR_SUCCESS);
+  ASSERT_EQ(run.Create(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run"),
+            ERROR_SUCCESS);
   run.WriteString("Quorvane", QuorvanePath());
   ChildProcess q(QuorvanePath(), Args("UNINST"));
   ASSERT_TRUE(q.WaitForExit(30000));
@@ -153,7 +158,7 @@ TEST_F(StartupTest, PauseShowsTheSplashAndWaitsBeforeTheRun) {
   const DWORD start = GetTickCount();
   ChildProcess q(QuorvanePath(), Args("AUTO pause=2"));
   HWND splash = nullptr;
-  for (int i = 0; i < 200 && !splash; ++i, Sleep(25)) {
+  for (int i = 0; i < 600 && !splash && q.Running(); ++i, Sleep(25)) {
     HWND w = FindProcessWindow(q.Id(), "#32770", true);
     if (w && WindowText(w) == "Quorvane - \"Purge Now\"") splash = w;
   }

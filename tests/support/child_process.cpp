@@ -39,7 +39,8 @@ std::string QuorvanePath() { return BinFolder() + "\\Quorvane.exe"; }
 ChildProcess::ChildProcess(const std::string& exe, const std::string& arguments) {
   std::string line = "\"" + exe + "\" " + arguments;
   STARTUPINFOA si{sizeof si};
-  if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &info_))
+  if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &info_))
     info_ = {};
 }
 
@@ -111,4 +112,6 @@ DWORD ChildProcess::ExitCode() const {
   return code;
 }
 
-bool ChildProcess::Running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+bool ChildProcess::Running() const {
+  return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}

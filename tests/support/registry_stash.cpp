@@ -14,7 +14,8 @@ void RegistryStash::Collect(const std::string& keyPath) {
   char name[512];
   for (DWORD i = 0;; ++i) {
     DWORD len = sizeof name;
-    if (RegEnumValueA(key, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegEnumValueA(key, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
     if (auto v = key.ReadString(name)) entries_.push_back({keyPath, name, *v});
   }
   for (const auto& sub : key.SubkeyNames()) Collect(keyPath + "\\" + sub);

@@ -18,8 +18,10 @@ void RemoveTree(const std::string& path) {
       if (name == "." || name == "..") continue;
       std::string full = path + "\\" + name;
       SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full);
-      else DeleteFileA(full.c_str());
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(full);
+      else
+        DeleteFileA(full.c_str());
     } while (FindNextFileA(h, &fd));
     FindClose(h);
   }
@@ -93,7 +95,9 @@ std::string ListViewItemText(HWND list, int index) {
   return buf;
 }
 
-int ListViewCount(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
+int ListViewCount(HWND list) {
+  return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+}
 
 void PumpFor(int milliseconds) {
   DWORD end = GetTickCount() + milliseconds;
@@ -139,6 +143,8 @@ ScopedFileRestore::ScopedFileRestore(std::string path) : path_(std::move(path)) 
 }
 
 ScopedFileRestore::~ScopedFileRestore() {
-  if (existed_) WriteWholeFile(path_, contents_);
-  else DeleteFileA(path_.c_str());
+  if (existed_)
+    WriteWholeFile(path_, contents_);
+  else
+    DeleteFileA(path_.c_str());
 }

@@ -57,7 +57,8 @@ void PumpFor(int milliseconds);
 std::string BinFolder();
 std::string ClipboardText();
 
-// A top-level window of a given class and title, as a browser would show; destroyed with the object.
+// A top-level window of a given class and title, as a browser would show; destroyed with the
+// object.
 class FakeTopWindow {
  public:
   FakeTopWindow(const std::string& className, const std::string& title, bool visible);
