@@ -191,15 +191,20 @@ int RunQuorvane(const std::string& commandLine) {
   } catch (const std::exception& e) {
     HandleProgramFailure(e.what(), reinterpret_cast<const void*>(&RunQuorvane));
     return 1;
-  }
-  if (form.Fatal()) {
-    DestroyWindow(form.Handle());
+  } catch (...) {
+    HandleProgramFailure("Unknown failure", reinterpret_cast<const void*>(&RunQuorvane));
     return 1;
   }
+  // The installer's modes do their work even when Firefox is gone: an uninstall after
+  // Firefox's own must still clean up.
   if (ParamSwitch("INIT") || ParamSwitch("UNINST")) {
     DestroyWindow(form.Handle());
     ParamSwitch("INIT") ? RunInstallerInit() : RunInstallerUninstall();
     return 0;
+  }
+  if (form.Fatal()) {
+    DestroyWindow(form.Handle());
+    return 1;
   }
   // 11.
   StartUrlServerLink(TimeSuffix(), WindowText(form.Handle()), kBuildText);
@@ -209,6 +214,7 @@ int RunQuorvane(const std::string& commandLine) {
       form.PurgeBtnClick();
       RunState& st = form.State();
       if (!ShouldShowMainWindow(policy.mainWinOpt, st.attention, st.highestLevel, st.threshold)) {
+        if (splash) DestroyWindow(splash);
         SendMessageA(form.Handle(), WM_CLOSE, 0, 0);
         return 0;
       }
@@ -222,6 +228,8 @@ int RunQuorvane(const std::string& commandLine) {
     }
   } catch (const std::exception& e) {
     HandleProgramFailure(e.what(), reinterpret_cast<const void*>(&RunQuorvane));
+  } catch (...) {
+    HandleProgramFailure("Unknown failure", reinterpret_cast<const void*>(&RunQuorvane));
   }
   if (splash) DestroyWindow(splash);
   return IsWindow(form.Handle()) ? RunMessageLoop() : 0;

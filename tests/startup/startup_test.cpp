@@ -140,7 +140,9 @@ TEST_F(StartupTest, FailureOutsideAllGuardsReachesTheProgramErrorBox) {
   EXPECT_NE(q.boxes[0].text.find("Please report this message to the vendor..."), std::string::npos);
 }
 
-TEST_F(StartupTest, UninstallRemovesDataFilesAndTheRunEntry) {
+TEST_F(StartupTest, UninstallRemovesDataFilesAndTheRunEntryEvenWithFirefoxGone) {
+  RegistryStash machine(HKEY_LOCAL_MACHINE, "Software\\Mozilla");
+  RegistryStash user(HKEY_CURRENT_USER, "Software\\Mozilla");
   WriteSettings("");
   RegKey run;
   ASSERT_EQ(run.Create(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run"),
