@@ -28,7 +28,7 @@ ensure_display() {
     xvfb_pid=$!
     export DISPLAY=":$n"
     for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
-    trap 'wineserver -k >/dev/null 2>&1; kill $xvfb_pid 2>/dev/null' EXIT
+    trap 'wineserver -k >/dev/null 2>&1 || true; kill $xvfb_pid 2>/dev/null || true' EXIT
     return
   done
   echo "no free X display number" >&2; exit 1
