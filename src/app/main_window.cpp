@@ -50,6 +50,8 @@ bool RegisterMainClass() {
 
 TFFoxForm* MainForm() { return g_mainForm; }
 
+HWND TFFoxForm::StatusBar() const { return Control(IDC_STATUSBAR); }
+
 bool TFFoxForm::Create() {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
                                            ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS};

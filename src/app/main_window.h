@@ -58,7 +58,7 @@ class TFFoxForm : public ReportView {
   void SaveShutDisplay() { SaveDisplayPolicy(kShutdownPage); }
   void SaveTempFolders();
   HWND Control(int id) const { return GetDlgItem(window_, id); }
-  HWND StatusBar() const { return Control(114); }
+  HWND StatusBar() const;
   std::string StatusPanelText(int panel) const;
   COLORREF StatusBarColor() const { return statusBarColor_; }
   std::string HintOf(HWND control) const;

@@ -49,6 +49,7 @@ void TFFoxForm::RunInitialisation() {
   ShowWindow(Control(IDC_GAUGE_BAR), SW_HIDE);
   // Windows of later parts of the program are not connected yet.
   EnableWindow(Control(IDC_COOKIES_BTN), FALSE);
+  EnableWindow(GetDlgItem(configPages_[kGeneralPage], IDC_SELECT_PLUGINS), FALSE);
   HMENU menu = GetMenu(window_);
   EnableMenuItem(menu, IDM_TEMP_PROTECT, MF_BYCOMMAND | MF_GRAYED);
   EnableMenuItem(menu, IDM_DELETE_INDEX, MF_BYCOMMAND | MF_GRAYED);
@@ -83,7 +84,7 @@ void TFFoxForm::RunInitialisation() {
     for (auto& f : frames_) f.EnableOption(OptionField::RecycleBin, false);
   // 13. The help file opens through the shell when it is there.
   if (!FileExists(Folders().programFolder + "\\Quorvane.chm"))
-    EnableMenuItem(GetMenu(window_), IDM_HELP_CONTENTS, MF_BYCOMMAND | MF_GRAYED);
+    EnableMenuItem(menu, IDM_HELP_CONTENTS, MF_BYCOMMAND | MF_GRAYED);
   // 14.
   EnableWindow(Control(IDC_PURGE_BTN), TRUE);
   // 15.

@@ -58,8 +58,6 @@ void TFFoxForm::CreatePages() {
   SendDlgItemMessageA(general, IDC_REPEATS_SPIN, UDM_SETRANGE32, 1, 99);
   SetHint(GetDlgItem(general, IDC_SELECT_PLUGINS), "Pass control to Plugin Selection window");
   SetHint(GetDlgItem(general, IDC_PLUGMGR_BTN), "Execute the Plugin Manager program...");
-  // Windows of later parts of the program: not connected yet, so not clickable.
-  EnableWindow(GetDlgItem(general, IDC_SELECT_PLUGINS), FALSE);
 
   // Tab colours by the screen's colour depth.
   HDC dc = GetDC(nullptr);

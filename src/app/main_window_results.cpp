@@ -141,9 +141,7 @@ void TFFoxForm::RunStarting(int gaugeStep) {
   Layout();
   ShowWindow(Control(IDC_GAUGE), SW_SHOW);
   ShowWindow(Control(IDC_GAUGE_BAR), SW_SHOW);
-  RECT r;
-  GetClientRect(resultsList_, &r);
-  SendMessageA(resultsList_, LVM_SETCOLUMNWIDTH, 0, std::max(10L, static_cast<long>(r.right - 50)));
+  SizeResultsColumn(false);
   SendMessageA(resultsList_, WM_SETREDRAW, FALSE, 0);
 }
 

@@ -14,6 +14,7 @@
 #include "app/small_windows.h"
 #include "app/text_util.h"
 #include "app/version.h"
+#include "app/window_placement.h"
 #include "ie/ie_hooks.h"
 #include "platform/files.h"
 #include "platform/registry.h"
@@ -25,8 +26,7 @@ namespace {
 WindowsVersion g_version;
 
 void ShowMainWindow(TFFoxForm& form) {
-  const bool maximised = GetPropA(form.Handle(), "Quorvane.Maximised") != nullptr;
-  ShowWindow(form.Handle(), maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+  ShowWindow(form.Handle(), OpensMaximised(form.Handle()) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
   UpdateWindow(form.Handle());
   SetForegroundWindow(form.Handle());
 }

@@ -7,6 +7,12 @@
 #include "app/window_position.h"
 #include "platform/window.h"
 
+namespace {
+constexpr const char* kMaximisedProp = "Quorvane.Maximised";
+}
+
+bool OpensMaximised(HWND window) { return GetPropA(window, kMaximisedProp) != nullptr; }
+
 void LoadWindowPosition(HWND window, const std::string& name) {
   if (ParamSwitch("ANYPOS")) return;
   ProfileFile file = SettingsFile();
@@ -27,7 +33,7 @@ void LoadWindowPosition(HWND window, const std::string& name) {
   wp.rcNormalPosition = {b.left, b.top, b.left + b.width, b.top + b.height};
   wp.showCmd = IsWindowVisible(window) ? (b.maximised ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL) : SW_HIDE;
   SetWindowPlacement(window, &wp);
-  SetPropA(window, "Quorvane.Maximised", reinterpret_cast<HANDLE>(b.maximised ? 1 : 0));
+  SetPropA(window, kMaximisedProp, reinterpret_cast<HANDLE>(b.maximised ? 1 : 0));
 }
 
 void SaveWindowPosition(HWND window, const std::string& name) {
