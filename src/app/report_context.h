@@ -28,6 +28,7 @@ struct RunState {
   bool detail = true;
   bool secureErase = false;
   bool compact = false;
+  ShredSettings shred;  // how a secure erase overwrites, when secureErase is set
   OptionSet options;
   int highestLevel = 0;
   int threshold = 0;

@@ -1,0 +1,24 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "app/report_context.h"
+
+// The one routine through which every purge deletes a data file. Honours "KeepFiles" (nothing
+// is deleted, false) and the run's secure-erase choice with the shred settings it carries.
+// The file is addressed by its bare name from inside its folder; the alternate name (its short
+// 8.3 form, say) is tried when the path itself is not found. On false, LastDeleteError() says why.
+bool DeleteDataFile(ReportContext& ctx, const std::string& path, const std::string& alternate = {});
+
+// Deletes `path`, or `alternate` when `path` is not found (errors 2, 3, 206) and `alternate` is
+// non-empty and does not begin with a blank. True when deleted.
+bool PlainDeleteFile(const std::string& path, const std::string& alternate = {});
+
+// Overwrites the file (method '0' Quick, '1' Thorough with `passes` passes, '2' Both), truncates
+// it, moves it to a meaningless name and deletes it there. False leaves the file (partly
+// overwritten after a cancel) under its own name. Tests the run's cancel flag and lets window
+// messages run between writes.
+bool ShredFile(ReportContext& ctx, const std::string& path, char method, int passes);
+
+// Windows error of the last failed open, move or delete; 0 after a successful deletion.
+uint32_t& LastDeleteError();
