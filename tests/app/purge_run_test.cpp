@@ -6,19 +6,6 @@
 #include "support/test_support.h"
 
 namespace {
-// A report view that keeps the lines, as the results list would.
-struct VectorView : ReportView {
-  std::vector<std::string> lines, statuses;
-  int finished = 0;
-  void ClearLines() override { lines.clear(); }
-  void AddLine(const std::string& l) override { lines.push_back(l); }
-  void ReplaceLine(size_t i, const std::string& l) override { lines.at(i) = l; }
-  size_t LineCount() const override { return lines.size(); }
-  void ShowStatus(const std::string& s) override { statuses.push_back(s); }
-  void PumpMessages() override {}
-  void FunctionFinished() override { ++finished; }
-};
-
 PurgeFunctionTable TableWith(OptionField option, PurgeFunctionBody body) {
   PurgeFunctionTable t = PurgeFunctions();
   for (auto& e : t)

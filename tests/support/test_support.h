@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/message_box.h"
+#include "app/report_context.h"
 
 // A fresh folder under the Windows temp folder, removed with everything in it.
 class TempFolder {
@@ -79,4 +80,24 @@ class ScopedFileRestore {
  private:
   std::string path_, contents_;
   bool existed_;
+};
+
+// A report view that keeps the lines, as the results list would.
+struct VectorView : ReportView {
+  std::vector<std::string> lines, statuses;
+  int finished = 0, pumps = 0;
+  void ClearLines() override { lines.clear(); }
+  void AddLine(const std::string& l) override { lines.push_back(l); }
+  void ReplaceLine(size_t i, const std::string& l) override { lines.at(i) = l; }
+  size_t LineCount() const override { return lines.size(); }
+  void ShowStatus(const std::string& s) override { statuses.push_back(s); }
+  void PumpMessages() override { ++pumps; }
+  void FunctionFinished() override { ++finished; }
+};
+
+// A run's state and report for calling one purge function directly.
+struct TestRun {
+  RunState state;
+  VectorView view;
+  ReportContext ctx{state, view};
 };
