@@ -21,8 +21,23 @@ constexpr const char* kClassName = "TFFoxForm";
 constexpr int kTopBarHeight = 36;
 constexpr int kBreakerHeight = 5;
 constexpr int kBottomPanelHeight = 40;
+constexpr int kDesignWidth = 592, kDesignHeight = 434;
+constexpr COLORREF kSilver = RGB(0xC0, 0xC0, 0xC0);
 constexpr UINT_PTR kTimer1 = 1, kTimerMsg = 2, kQsTimer = 3;
 TFFoxForm* g_mainForm = nullptr;
+
+// Tab and Page Down act wherever the focus is inside the main window (an option box, a page,
+// a button), not only in the results list: every message this thread takes is looked at first.
+LRESULT CALLBACK KeyPreviewHook(int code, WPARAM wp, LPARAM lp) {
+  if (code == HC_ACTION && wp == PM_REMOVE && g_mainForm) {
+    MSG* m = reinterpret_cast<MSG*>(lp);
+    HWND main = g_mainForm->Handle();
+    if (m->message == WM_KEYDOWN && (m->wParam == VK_TAB || m->wParam == VK_NEXT) &&
+        (m->hwnd == main || IsChild(main, m->hwnd)) && g_mainForm->PreviewKey(m->wParam))
+      m->message = WM_NULL;  // consumed
+  }
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
 
 HWND MakeChild(HWND parent, const char* cls, const char* text, DWORD style, int id,
                DWORD exStyle = 0) {
@@ -57,13 +72,17 @@ bool TFFoxForm::Create() {
                                            ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&icc);
   if (!RegisterMainClass()) return false;
+  // Designed at 592 x 434, centred; a stored position replaces this at initialisation.
+  const int left = std::max(0, (GetSystemMetrics(SM_CXSCREEN) - kDesignWidth) / 2);
+  const int top = std::max(0, (GetSystemMetrics(SM_CYSCREEN) - kDesignHeight) / 2);
   window_ = CreateWindowExA(WS_EX_CONTROLPARENT, kClassName, "Quorvane",
-                            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                            620, 450, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+                            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top, kDesignWidth,
+                            kDesignHeight, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   if (!window_) return false;
   SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowProc));
   g_mainForm = this;
+  keyHook_ = SetWindowsHookExA(WH_GETMESSAGE, KeyPreviewHook, nullptr, GetCurrentThreadId());
   CreateControls();
   CreatePages();
   RunInitialisation();
@@ -258,21 +277,31 @@ LRESULT TFFoxForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (HBRUSH b = OnControlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)))
         return reinterpret_cast<LRESULT>(b);
       break;
+    case WM_ERASEBKGND: {
+      // The top bar and the bottom panel are silver whatever the system's face colour is.
+      LRESULT r = DefWindowProcA(window_, msg, wp, lp);
+      HDC dc = reinterpret_cast<HDC>(wp);
+      RECT rc;
+      GetClientRect(window_, &rc);
+      RECT top{0, 0, rc.right, kTopBarHeight};
+      FillRect(dc, &top, BrushOf(kSilver));
+      RECT sb;
+      GetWindowRect(StatusBar(), &sb);
+      RECT bottom{0, rc.bottom - (sb.bottom - sb.top) - kBottomPanelHeight, rc.right,
+                  rc.bottom - (sb.bottom - sb.top)};
+      FillRect(dc, &bottom, BrushOf(kSilver));
+      return r;
+    }
     case WM_TIMER: OnTimer(wp); return 0;
     case WM_KEYDOWN:
-      if (wp == VK_TAB) {
-        TabKeyDown();
-        return 0;
-      }
-      if (wp == VK_NEXT) {
-        PageDownKeyDown();
-        return 0;
-      }
+      if (PreviewKey(wp)) return 0;
       break;
     case WM_SETCURSOR: ShowHintFor(reinterpret_cast<HWND>(wp)); break;
     case WM_CLOSE: OnClose(); return 0;
     case WM_DESTROY:
       if (g_mainForm == this) g_mainForm = nullptr;
+      if (keyHook_) UnhookWindowsHookEx(keyHook_);
+      keyHook_ = nullptr;
       for (HFONT f : {purgeFont_, boldFont_, resultsFont_})
         if (f) DeleteObject(f);
       PostQuitMessage(0);

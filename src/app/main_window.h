@@ -40,6 +40,8 @@ class TFFoxForm : public ReportView {
   void ShowResultsPage();
   void TabKeyDown();
   void PageDownKeyDown();
+  // Tab or Page Down pressed anywhere in the window; false when not taken (busy, other key).
+  bool PreviewKey(WPARAM key);
   std::vector<std::string> ResultLines() const { return lines_; }
 
   // Pages
@@ -136,6 +138,7 @@ class TFFoxForm : public ReportView {
   COLORREF mainTabSelected_ = 0, mainTabOther_ = 0, subTabSelected_ = 0, subTabOther_ = 0;
   HFONT purgeFont_ = nullptr, boldFont_ = nullptr, resultsFont_ = nullptr, guiFont_ = nullptr;
   HWND quickStart_ = nullptr;
+  HHOOK keyHook_ = nullptr;
   std::string purgeHint_ = "|Process Delete function for selected Purge Options";
 };
 

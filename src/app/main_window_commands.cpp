@@ -54,7 +54,7 @@ void TFFoxForm::OnCommand(int id, int code, HWND control) {
 void TFFoxForm::RunPurgeOrPreview(bool preview) {
   if (state_.busy || state_.running) return;
   PurgeRequest request;
-  request.options = ShownOptionFrame().Values();
+  request.options = ShownOptionFrame().RunValues();
   request.preview = preview;
   request.shred = Globals().shred;
   RunPurge(context_, request);
@@ -78,7 +78,7 @@ void TFFoxForm::PurgeBtnClick() {
 void TFFoxForm::CookiesBtnClick() {
   if (state_.busy) return;
   state_.busy = true;
-  state_.options = ShownOptionFrame().Values();
+  state_.options = ShownOptionFrame().RunValues();
   state_.busy = false;
   if (ParamSwitch("PROTECT")) PostMessageA(window_, WM_CLOSE, 0, 0);
 }
@@ -125,7 +125,7 @@ void TFFoxForm::PollBrowserActivity() {
     SetHint(Control(IDC_PURGE_BTN), purgeHint_);
 
     TFFoxOptionsFrame1& shown = ShownOptionFrame();
-    const OptionSet values = shown.Values();
+    const OptionSet values = shown.RunValues();
     auto colour = [&](OptionField f, bool browserRunning) {
       bool mark = browserRunning && values[f];
       shown.SetHighlighted(f, mark);
@@ -156,7 +156,12 @@ void TFFoxForm::AskAndOpenVendorPage(const std::string& caption, const std::stri
     OpenShell(target + params);
 }
 
-void TFFoxForm::OpenFontsWindow() { ShowFontsWindow(window_); }
+void TFFoxForm::OpenFontsWindow() {
+  if (state_.busy) return;
+  state_.busy = true;
+  ShowFontsWindow(window_);
+  state_.busy = false;
+}
 
 void TFFoxForm::OpenAboutBox() {
   if (state_.busy) return;

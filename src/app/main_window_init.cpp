@@ -25,9 +25,10 @@
 namespace {
 constexpr UINT_PTR kQsTimer = 3;
 
-void DisableTypedUrlsEverywhere() {
+void SetTypedUrlsAvailable(bool available) {
   if (TFFoxForm* form = MainForm())
-    for (RunMode m : kAllModes) form->OptionFrame(m).EnableOption(OptionField::FFTypedUrls, false);
+    for (RunMode m : kAllModes)
+      form->OptionFrame(m).EnableOption(OptionField::FFTypedUrls, available);
 }
 }  // namespace
 
@@ -62,7 +63,7 @@ void TFFoxForm::RunInitialisation() {
   OnMainPageChanged();
   SetStatusPanel(1, IdleStatusText());
   // 8. Firefox and its SQLite module.
-  SetTypedUrlsDisabler(DisableTypedUrlsEverywhere);
+  SetTypedUrlsAvailability(SetTypedUrlsAvailable);
   bool moduleLoaded = FindFirefoxInstall();
   ReadFirefoxProductVersion();
   if (!CheckFirefoxInstall(moduleLoaded)) fatal_ = true;

@@ -17,13 +17,6 @@ constexpr const char* kDisplayHeadings[] = {"", "Display options for 'Purge Now'
                                             "Display options for Execution at Startup",
                                             "Display options for 'Purge && Shutdown' Execution"};
 
-HBRUSH BrushOf(COLORREF colour) {
-  static std::vector<std::pair<COLORREF, HBRUSH>> cache;
-  for (auto& [c, b] : cache)
-    if (c == colour) return b;
-  cache.emplace_back(colour, CreateSolidBrush(colour));
-  return cache.back().second;
-}
 }  // namespace
 
 void TFFoxForm::CreatePages() {
@@ -98,6 +91,10 @@ HBRUSH TFFoxForm::OnControlColor(HDC dc, HWND control) {
       return BrushOf(kBreaker[MainPageIndex()]);
     }
     case IDC_GAUGE_BAR: return GetSysColorBrush(COLOR_HIGHLIGHT);
+    case IDC_VERSION:
+    case IDC_BUILD:  // on the silver top bar
+      SetBkColor(dc, RGB(0xC0, 0xC0, 0xC0));
+      return BrushOf(RGB(0xC0, 0xC0, 0xC0));
     case IDC_STATUS_LABEL: {
       COLORREF c = statusLabelError_ ? RGB(0, 0xFF, 0) : RGB(0xC0, 0xC0, 0xC0);
       SetBkColor(dc, c);
@@ -275,7 +272,9 @@ INT_PTR TFFoxForm::OnConfigMessage(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
     return TRUE;
   }
   if (which == kGeneralPage) {
-    if (id == IDC_THEMES_CHECK || (id == IDC_REPEATS_EDIT && code == EN_CHANGE))
+    // A new shred method is stored only by Apply, so choosing one must make Apply available.
+    if (id == IDC_THEMES_CHECK || (id == IDC_REPEATS_EDIT && code == EN_CHANGE) ||
+        (id >= IDC_SHRED_QUICK && id <= IDC_SHRED_BOTH && code == BN_CLICKED))
       EnableWindow(GetDlgItem(page, IDC_APPLY), TRUE);
     else if (id == IDC_SELECT_FONTS)
       OpenFontsWindow();

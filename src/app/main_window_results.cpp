@@ -198,6 +198,12 @@ void TFFoxForm::SelectResultLine(int index) {
   SetFocus(resultsList_);
 }
 
+bool TFFoxForm::PreviewKey(WPARAM key) {
+  if (state_.busy || (key != VK_TAB && key != VK_NEXT)) return false;
+  key == VK_TAB ? TabKeyDown() : PageDownKeyDown();
+  return true;
+}
+
 void TFFoxForm::TabKeyDown() {
   if (state_.busy || lines_.empty()) return;
   const int count = static_cast<int>(lines_.size());
@@ -231,10 +237,7 @@ void TFFoxForm::PageDownKeyDown() {
 LRESULT CALLBACK TFFoxForm::ResultsListProc(HWND list, UINT msg, WPARAM wp, LPARAM lp) {
   auto* self = reinterpret_cast<TFFoxForm*>(GetWindowLongPtrA(list, GWLP_USERDATA));
   if (msg == WM_GETDLGCODE) return DLGC_WANTALLKEYS;
-  if (msg == WM_KEYDOWN && (wp == VK_TAB || wp == VK_NEXT)) {
-    wp == VK_TAB ? self->TabKeyDown() : self->PageDownKeyDown();
-    return 0;  // the key itself is consumed
-  }
+  if (msg == WM_KEYDOWN && self->PreviewKey(wp)) return 0;  // the key itself is consumed
   if (msg == WM_SIZE) {
     LRESULT r = CallWindowProcA(self->resultsListBaseProc_, list, msg, wp, lp);
     self->SizeResultsColumn(true);
@@ -317,9 +320,7 @@ void TFFoxForm::ShowFolderReport() {
   if (!StartsWith(p.ProfileCacheFolder, kFolderNotFound) &&
       StartsWith(p.LocalCacheFolder, kFolderNotFound))
     AddLine("        Cache [1.0] - " + p.ProfileCacheFolder);
-  AddLine("       Cache Folder - " + (StartsWith(p.LocalCacheFolder, kFolderNotFound)
-                                          ? p.ProfileCacheFolder
-                                          : p.LocalCacheFolder));
+  AddLine("       Cache Folder - " + p.LocalCacheFolder);
   AddLine(" ");
   const std::string none = "  ..folder not found..";
   AddLine("    IE Visited URLs - " + none);

@@ -33,10 +33,18 @@ OptionSet TFFoxOptionsFrame1::Values() const {
     if (info.isRadio) {
       set[info.field] = IsChecked(Control(info.field, 1)) ? 1 : 0;
     } else {
-      HWND box = Control(info.field);
-      set[info.field] = IsWindowEnabled(box) && IsChecked(box) ? 1 : 0;
+      set[info.field] = IsChecked(Control(info.field)) ? 1 : 0;
     }
   }
+  return set;
+}
+
+// Only "Recycle Bin" is disabled for a reason that makes it impossible (Windows cannot empty
+// the bin); "FireFox Typed URLs" is disabled for a profile without databases, where its run
+// does nothing, and a profile created later makes it work again.
+OptionSet TFFoxOptionsFrame1::RunValues() const {
+  OptionSet set = Values();
+  if (!IsWindowEnabled(Control(OptionField::RecycleBin))) set[OptionField::RecycleBin] = 0;
   return set;
 }
 

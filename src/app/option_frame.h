@@ -15,8 +15,10 @@ class TFFoxOptionsFrame1 {
   RunMode Mode() const { return mode_; }
   HWND Control(OptionField f, int choice = 0) const;
 
-  // The option set as a run takes it: a disabled check box counts as not selected.
+  // The ticks of the page, as "Save Options" stores them.
   OptionSet Values() const;
+  // The option set as a run takes it: a disabled "Recycle Bin" counts as not selected.
+  OptionSet RunValues() const;
   void SetValues(const OptionSet& set);
   void SetAllOptions(bool on);
   void EnableOption(OptionField f, bool enabled);

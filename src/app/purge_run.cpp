@@ -5,6 +5,7 @@
 #include "app/command_line.h"
 #include "app/report_rules.h"
 #include "app/run_mode.h"
+#include "firefox/firefox_profile.h"
 
 namespace {
 using F = OptionField;
@@ -41,6 +42,11 @@ void RunFrame(ReportContext& ctx, const PurgeFunctionEntry& entry) {
   } catch (...) {
     failed = true;
   }
+  if (failed) {
+    // A function that failed as a whole is severe: an unattended run must show itself.
+    ctx.RaiseLevel(9);
+    ctx.SetAttention();
+  }
   ctx.View().FunctionFinished();
   st.someFunctionRan = true;
   ctx.AddReportLine(kSeparatorLine);
@@ -68,25 +74,11 @@ void AddClosingLines(ReportContext& ctx) {
     ctx.AddReportLine("       program or system function and can not safely be deleted.");
   }
 }
-}  // namespace
 
-const PurgeFunctionTable& PurgeFunctions() { return kFunctions; }
-
-void LoadTempProtectEntries() {}
-void SaveTempProtectEntries() {}
-void RefreshFirefoxProfilePaths() {}
-
-bool RunPurge(ReportContext& ctx, const PurgeRequest& request,
+// The run from its header lines to its error status.
+void RunSteps(ReportContext& ctx, const PurgeRequest& request,
               const PurgeFunctionTable& functions) {
   RunState& st = ctx.State();
-  if (st.busy || st.running) return false;
-  st.running = true;
-  // Whatever happens below, the run is over when this returns.
-  struct EndOfRun {
-    RunState& st;
-    ~EndOfRun() { st.busy = st.running = false; }
-  } endOfRun{st};
-
   LoadTempProtectEntries();
   st.lockedFile = false;
   ctx.View().ClearLines();
@@ -135,5 +127,44 @@ bool RunPurge(ReportContext& ctx, const PurgeRequest& request,
     ctx.AddReportLine("       contains additonal information for the Error indicators.");
   }
   ctx.View().RunEnded(errorStatus);
+}
+
+// A failure outside every function's frame still ends the run in order, with its level and
+// attention set, so that an unattended run decides to show its window as after any error.
+void FailWholeRun(ReportContext& ctx, const std::string& what) {
+  ctx.RaiseLevel(9);
+  ctx.SetAttention();
+  ctx.AddReportLine(" -Error- The Purge run failed - " + what);
+  try {
+    ctx.View().RunEnded(true);
+  } catch (...) {
+  }
+}
+}  // namespace
+
+const PurgeFunctionTable& PurgeFunctions() { return kFunctions; }
+
+void LoadTempProtectEntries() {}
+void SaveTempProtectEntries() {}
+void RefreshFirefoxProfilePaths() { RefreshProfileStatus(); }
+
+bool RunPurge(ReportContext& ctx, const PurgeRequest& request,
+              const PurgeFunctionTable& functions) {
+  RunState& st = ctx.State();
+  if (st.busy || st.running) return false;
+  st.running = true;
+  // Whatever happens below, the run is over when this returns.
+  struct EndOfRun {
+    RunState& st;
+    ~EndOfRun() { st.busy = st.running = false; }
+  } endOfRun{st};
+
+  try {
+    RunSteps(ctx, request, functions);
+  } catch (const std::exception& e) {
+    FailWholeRun(ctx, e.what());
+  } catch (...) {
+    FailWholeRun(ctx, "unknown error");
+  }
   return true;
 }

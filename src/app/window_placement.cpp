@@ -13,19 +13,28 @@ constexpr const char* kMaximisedProp = "Quorvane.Maximised";
 
 bool OpensMaximised(HWND window) { return GetPropA(window, kMaximisedProp) != nullptr; }
 
+// "ANYPOS" leaves the design position alone, but the fonts and message choices are still read:
+// the main window writes them back when it closes.
 void LoadWindowPosition(HWND window, const std::string& name) {
-  if (ParamSwitch("ANYPOS")) return;
+  const bool anyPos = ParamSwitch("ANYPOS");
   ProfileFile file = SettingsFile();
   if (name == "FFoxForm") {
     DWORD attributes = GetFileAttributesA(file.Path().c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    if (!anyPos && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
       SetFileAttributesA(file.Path().c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
     FontSettings stored = ReadFonts(file);
     if (!stored.main.name.empty() && stored.main.size != 0) Globals().fonts.main = stored.main;
+    // The cookie window's font rides on the main window's entry too: read here, so that the
+    // font dialog opens on it and the write at exit keeps it.
+    if (!stored.cookies.name.empty() && stored.cookies.size != 0)
+      Globals().fonts.cookies = stored.cookies;
     Globals().messages = ReadMessageChoices(file);
   }
-  std::string value = file.ReadString("Positions", name, "Default");
-  if (ResetPositionsRequested()) value = "Default";
+  if (anyPos) return;
+  // No entry at all: the window keeps its design size and centred place.
+  std::string value = file.ReadString("Positions", name, "");
+  if (value.empty() && !ResetPositionsRequested()) return;
+  if (value.empty() || ResetPositionsRequested()) value = "Default";
   WindowBounds b = ResolveWindowBounds(ParseWindowPosition(value), GetSystemMetrics(SM_CXSCREEN),
                                        GetSystemMetrics(SM_CYSCREEN), ScreenPixelsPerInch());
   WINDOWPLACEMENT wp{sizeof wp};
@@ -42,7 +51,12 @@ void SaveWindowPosition(HWND window, const std::string& name) {
   WINDOWPLACEMENT wp{sizeof wp};
   GetWindowPlacement(window, &wp);
   WindowPlacementValue v;
-  if (wp.showCmd == SW_SHOWMAXIMIZED || IsZoomed(window)) {
+  // A window that was never shown (an unattended run that stayed hidden) keeps the maximised
+  // state it was given at start.
+  const bool maximised = IsWindowVisible(window)
+                             ? wp.showCmd == SW_SHOWMAXIMIZED || IsZoomed(window)
+                             : OpensMaximised(window);
+  if (maximised) {
     v.kind = WindowPlacementValue::Kind::Maximised;
   } else {
     const RECT& r = wp.rcNormalPosition;

@@ -29,3 +29,16 @@ std::string AnsiToUtf8(const std::string& text) {
   }
   return out;
 }
+
+std::string Utf8ToAnsi(const std::string& text) {
+  if (text.empty()) return {};
+  const int n = static_cast<int>(text.size());
+  int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), n, nullptr, 0);
+  if (units <= 0) return text;  // not UTF-8 at all: leave the bytes as they are
+  std::vector<wchar_t> wide(units);
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), n, wide.data(), units);
+  int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
+  std::string out(bytes, '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), units, out.data(), bytes, nullptr, nullptr);
+  return out;
+}

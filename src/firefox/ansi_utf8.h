@@ -3,3 +3,5 @@
 
 // ANSI text in the system code page to UTF-8, one UTF-16 code unit at a time.
 std::string AnsiToUtf8(const std::string& text);
+// UTF-8 from the database back to ANSI text; characters the code page lacks become '?'.
+std::string Utf8ToAnsi(const std::string& text);

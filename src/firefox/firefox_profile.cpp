@@ -15,7 +15,7 @@
 #include "platform/version_resource.h"
 
 namespace {
-TypedUrlsDisabler g_disableTypedUrls = nullptr;
+TypedUrlsAvailability g_typedUrlsAvailability = nullptr;
 
 // Collects the SQLite module of every Mozilla product with a "Main" key and an install folder.
 void WalkMozillaKeys(HKEY root, const std::string& path, std::set<std::string>& candidates) {
@@ -36,16 +36,47 @@ void WalkMozillaKeys(HKEY root, const std::string& path, std::set<std::string>& 
     WalkMozillaKeys(root, path + "\\" + UpperCase(sub), candidates);
 }
 
+// Without an installation there is no module: names are never tried in the current folder,
+// where anyone could have put a DLL of that name.
 std::string ChooseSqliteModule(const std::string& execPath) {
-  const std::string prefix = execPath.empty() ? std::string() : execPath + "\\";
+  if (execPath.empty()) return {};
   for (const char* name : {"MozSQLite3.dll", "SQLite3.dll"})
-    if (FileExists(prefix + name)) return name;
+    if (FileExists(execPath + "\\" + name)) return name;
   return {};
 }
 
-void MarkMissingFile(std::string& field, const char* name) {
-  if (!StartsWith(field, kFileNotFoundMarker) && !FileExists(field))
-    field = std::string(kFileNotFoundMarker) + name;
+bool IsUsableVersion(const std::string& version) {
+  return version != "00.00.00.00" && version != "00.00.00.01";
+}
+
+// The newest module of the candidates (ties keep the first in sorted order); empty for none.
+std::string NewestModule(const std::set<std::string>& candidates, std::string& version) {
+  std::string best;
+  version.clear();
+  for (const std::string& c : candidates) {
+    std::string v = FileVersionText(c);
+    if (best.empty() || CompareVersions(v, version)) {
+      best = c;
+      version = v;
+    }
+  }
+  return best;
+}
+
+void MarkMissingFile(std::string& field, const std::string& path, const char* name) {
+  field = FileExists(path) ? path : std::string(kFileNotFoundMarker) + name;
+}
+
+void MarkMissingFolder(std::string& field, const std::string& path) {
+  field = DirectoryExists(path) ? path : kFolderNotFound;
+}
+
+void CheckDatabases(TFFoxProfile& p) {
+  p.HasPermissionsDb = FileExists(p.PermissionsFile);
+  p.HasCookiesDb = FileExists(p.CookiesFile);
+  p.HasPlacesDb = FileExists(p.PlacesFile);
+  p.HasFormHistoryDb = FileExists(p.FormHistoryFile);
+  p.IsSqliteProfile = p.HasPermissionsDb || p.HasCookiesDb || p.HasPlacesDb || p.HasFormHistoryDb;
 }
 
 // A cache folder chosen in Prefs.js replaces the profile's own; the local one stays as it was.
@@ -56,10 +87,6 @@ void ReadCacheDirPref(TFFoxProfile& p) {
   if (std::string cache = ParseCacheDirPref(SplitLines(text)); !cache.empty())
     p.ProfileCacheFolder = cache;
 }
-
-void MarkMissingFolder(std::string& field) {
-  if (field != kFolderNotFound && !DirectoryExists(field)) field = kFolderNotFound;
-}
 }  // namespace
 
 TFFoxProfile& FFoxProfile() {
@@ -67,7 +94,7 @@ TFFoxProfile& FFoxProfile() {
   return p;
 }
 
-void SetTypedUrlsDisabler(TypedUrlsDisabler disabler) { g_disableTypedUrls = disabler; }
+void SetTypedUrlsAvailability(TypedUrlsAvailability notify) { g_typedUrlsAvailability = notify; }
 
 bool FindFirefoxInstall() {
   TFFoxProfile& p = FFoxProfile();
@@ -76,19 +103,15 @@ bool FindFirefoxInstall() {
     std::set<std::string> candidates;  // sorted, without duplicates
     WalkMozillaKeys(HKEY_LOCAL_MACHINE, "Software\\Mozilla", candidates);
     WalkMozillaKeys(HKEY_CURRENT_USER, "Software\\Mozilla", candidates);
-    if (!candidates.empty()) {
-      auto it = candidates.begin();
-      std::string best = *it, bestVersion = FileVersionText(*it);
-      for (++it; it != candidates.end(); ++it) {
-        std::string v = FileVersionText(*it);
-        if (CompareVersions(v, bestVersion)) {
-          best = *it;
-          bestVersion = v;
-        }
-      }
-      if (bestVersion != "00.00.00.00" && bestVersion != "00.00.00.01")
-        p.ExecPath = ExtractFilePath(best);
-    }
+    // Firefox's own installation comes first: a newer Thunderbird or SeaMonkey beside it would
+    // otherwise lend its folder, and Firefox's version would read as not found.
+    std::set<std::string> firefoxOwn;
+    for (const std::string& c : candidates)
+      if (FileExists(ExtractFilePath(c) + "\\firefox.exe")) firefoxOwn.insert(c);
+    std::string version;
+    std::string best = NewestModule(firefoxOwn, version);
+    if (best.empty() || !IsUsableVersion(version)) best = NewestModule(candidates, version);
+    if (!best.empty() && IsUsableVersion(version)) p.ExecPath = ExtractFilePath(best);
     if (!p.ExecPath.empty()) {
       // The module and the libraries it needs are then found by name, before any other copy.
       char current[32767] = {};
@@ -97,7 +120,7 @@ bool FindFirefoxInstall() {
     }
     p.SqliteModule = ChooseSqliteModule(p.ExecPath);
     if (p.SqliteModule.empty()) return false;
-    return LoadSqliteModule(p.SqliteModule) < 999;
+    return LoadSqliteModule(p.ExecPath + "\\" + p.SqliteModule) < 999;
   } catch (...) {
     return false;
   }
@@ -169,12 +192,7 @@ void DiscoverProfile() {
     p.CookiesFile = d + "\\Cookies.sqlite";
     p.PlacesFile = d + "\\Places.sqlite";
     p.FormHistoryFile = d + "\\FormHistory.sqlite";
-    p.HasPermissionsDb = FileExists(p.PermissionsFile);
-    p.HasCookiesDb = FileExists(p.CookiesFile);
-    p.HasPlacesDb = FileExists(p.PlacesFile);
-    p.HasFormHistoryDb = FileExists(p.FormHistoryFile);
-    p.IsSqliteProfile = p.HasPermissionsDb || p.HasCookiesDb || p.HasPlacesDb || p.HasFormHistoryDb;
-    if (!p.IsSqliteProfile && g_disableTypedUrls) g_disableTypedUrls();
+    CheckDatabases(p);
     p.CookiesPg1File = d + "\\Cookies.pg1";
     p.CookiesPg2File = d + "\\Cookies.pg2";
     p.HistoryDatFile = d + "\\History.dat";
@@ -189,20 +207,26 @@ void DiscoverProfile() {
   } catch (...) {
     // What was found so far stays.
   }
+  p.discoveredPaths = {p.CookiesTxtFile,     p.CookiesFile,        p.HistoryDatFile,
+                       p.FormHistoryDatFile, p.ProfileCacheFolder, p.LocalCacheFolder,
+                       p.IEHistoryIndex};
 }
 
 void RefreshProfileStatus() {
   try {
     DiscoverProfile();
+    // Every refresh looks again: databases and files made or removed since the last one count.
     TFFoxProfile& p = FFoxProfile();
-    MarkMissingFile(p.CookiesTxtFile, "Cookies.txt");
-    MarkMissingFile(p.CookiesFile, "Cookies.sqlite");
-    MarkMissingFile(p.HistoryDatFile, "History.dat");
-    MarkMissingFile(p.FormHistoryDatFile, "FormHistory.dat");
-    MarkMissingFolder(p.ProfileCacheFolder);
-    MarkMissingFolder(p.LocalCacheFolder);
-    if (p.IEHistoryIndex != kFolderNotFound && !FileExists(p.IEHistoryIndex))
-      p.IEHistoryIndex = kFolderNotFound;
+    const TFFoxProfile::DiscoveredPaths& d = p.discoveredPaths;
+    CheckDatabases(p);
+    if (g_typedUrlsAvailability) g_typedUrlsAvailability(p.IsSqliteProfile);
+    MarkMissingFile(p.CookiesTxtFile, d.cookiesTxt, "Cookies.txt");
+    MarkMissingFile(p.CookiesFile, d.cookies, "Cookies.sqlite");
+    MarkMissingFile(p.HistoryDatFile, d.historyDat, "History.dat");
+    MarkMissingFile(p.FormHistoryDatFile, d.formHistoryDat, "FormHistory.dat");
+    MarkMissingFolder(p.ProfileCacheFolder, d.profileCache);
+    MarkMissingFolder(p.LocalCacheFolder, d.localCache);
+    p.IEHistoryIndex = FileExists(d.ieHistoryIndex) ? d.ieHistoryIndex : kFolderNotFound;
   } catch (...) {
   }
 }

@@ -16,6 +16,12 @@ struct TFFoxProfile {
        HasFormHistoryDb = false;
   bool IsSqliteProfile = false;
   bool discovered = false;  // DiscoverProfile has run
+  // The paths as discovered, before any status marker replaced them: each refresh starts
+  // from these, so a file created after start-up is found again.
+  struct DiscoveredPaths {
+    std::string cookiesTxt, cookies, historyDat, formHistoryDat, profileCache, localCache,
+        ieHistoryIndex;
+  } discoveredPaths;
 };
 
 TFFoxProfile& FFoxProfile();
@@ -29,9 +35,10 @@ bool CheckFirefoxInstall(bool moduleLoaded);
 void DiscoverProfile();
 void RefreshProfileStatus();
 
-// Called when a profile has no databases: "FireFox Typed URLs" cannot be purged anywhere.
-using TypedUrlsDisabler = void (*)();
-void SetTypedUrlsDisabler(TypedUrlsDisabler disabler);
+// Told at every refresh whether the profile has databases: without them "FireFox Typed URLs"
+// cannot be purged anywhere.
+using TypedUrlsAvailability = void (*)(bool available);
+void SetTypedUrlsAvailability(TypedUrlsAvailability notify);
 
 inline constexpr const char* kFolderNotFound = "  Folder not found";
 inline constexpr const char* kFileNotFoundMarker = "  File not found - ";

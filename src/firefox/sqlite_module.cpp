@@ -68,7 +68,7 @@ const char* const* SqliteEntryPointNames() { return kNames; }
 int LoadSqliteModule(const std::string& name) {
   if (g_module) return 0;
   if (!name.empty()) g_moduleName = name;
-  g_module = LoadLibraryA(g_moduleName.c_str());
+  g_module = LoadLibraryExA(g_moduleName.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (!g_module) {
     ShowMessageBox("The specified Dll module was not found -\r\n\r\n   " + g_moduleName +
                        "\r\n\r\nExecution will terminate...",
@@ -90,6 +90,8 @@ void* SqliteEntryPoint(int index) {
     throw ESQLiteException(std::string("SQLite function not available: ") + kNames[index]);
   return g_entries[index];
 }
+
+void* SqliteEntryPointOrNull(int index) { return g_entries[index]; }
 
 SqliteError& LastSqliteError() {
   static SqliteError e;

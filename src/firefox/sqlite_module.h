@@ -29,9 +29,10 @@ constexpr int kSqliteDone = 101;
 constexpr int kSqliteInteger = 1, kSqliteFloat = 2, kSqliteText = 3, kSqliteBlob = 4,
               kSqliteNull = 5;
 
-// Loads the module once (by bare name, through the system's library search) and binds the
-// 40 entry points; returns how many were missing, or 999 when the module did not load.
-int LoadSqliteModule(const std::string& name);
+// Loads the module once and binds the 40 entry points; returns how many were missing, or 999
+// when the module did not load. Give the full path: the module's own folder is then searched
+// first for the libraries it needs, and no other copy of the name can stand in for it.
+int LoadSqliteModule(const std::string& path);
 int MissingEntryPoints();
 bool SqliteModuleLoaded();
 const std::string& SqliteModuleName();
@@ -41,6 +42,8 @@ const char* const* SqliteEntryPointNames();
 
 // The bound entry point, or an ESQLiteException naming it when it was missing at load time.
 void* SqliteEntryPoint(int index);
+// The bound entry point or null; never throws (for clean-up code).
+void* SqliteEntryPointOrNull(int index);
 
 // The last SQLite error: set by a failed open and by every raised error.
 struct SqliteError {

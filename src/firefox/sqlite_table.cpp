@@ -31,11 +31,14 @@ Fn Api(Entry e) {
   return reinterpret_cast<Fn>(SqliteEntryPoint(e));
 }
 
-// Finalizes a statement whatever way its scope is left.
+// Finalizes a statement whatever way its scope is left. Prepare has made sure the entry point
+// exists: a destructor must not throw.
 struct StatementGuard {
   sqlite3_stmt* stmt;
   ~StatementGuard() {
-    if (stmt) Api<FinalizeFn>(kFinalize)(stmt);
+    if (auto finalize = reinterpret_cast<FinalizeFn>(SqliteEntryPointOrNull(kFinalize));
+        stmt && finalize)
+      finalize(stmt);
   }
 };
 
@@ -48,7 +51,7 @@ int TypeFromDeclared(const char* declared) {
 }
 
 std::string UpperCaseLocale(const char* text) {
-  std::string s = text ? text : "";
+  std::string s = text ? Utf8ToAnsi(text) : "";
   if (!s.empty()) CharUpperBuffA(s.data(), static_cast<DWORD>(s.size()));
   return s;
 }
@@ -58,7 +61,7 @@ TSQLiteDatabase::TSQLiteDatabase(const std::string& fileName) {
   int rc = Api<OpenFn>(kOpen)(AnsiToUtf8(fileName).c_str(), &db_);
   if (rc != 0) {
     std::string text = "unknown error";
-    if (db_) text = Api<ErrMsgFn>(kErrMsg)(db_);
+    if (db_) text = Utf8ToAnsi(Api<ErrMsgFn>(kErrMsg)(db_));
     LastSqliteError() = {rc, text};
     Close();
     throw ESQLiteException("Failed to open database \"" + fileName + "\" : " + text);
@@ -87,7 +90,7 @@ void TSQLiteDatabase::RaiseError(const std::string& prefix, const std::string& s
   int code = Api<ErrCodeFn>(kErrCode)(db_);
   LastSqliteError().code = code;
   if (code != 0) {
-    std::string message = Api<ErrMsgFn>(kErrMsg)(db_);
+    std::string message = Utf8ToAnsi(Api<ErrMsgFn>(kErrMsg)(db_));
     LastSqliteError().message = message;
     throw ESQLiteException(prefix + " \"" + sql + "\" : " + message);
   }
@@ -95,15 +98,30 @@ void TSQLiteDatabase::RaiseError(const std::string& prefix, const std::string& s
   throw ESQLiteException(prefix);
 }
 
+void TSQLiteDatabase::RaiseLayerError(int code, const std::string& message,
+                                      const std::string& text) {
+  LastSqliteError() = {code, message};
+  throw ESQLiteException(text);
+}
+
 sqlite3_stmt* TSQLiteDatabase::Prepare(const std::string& sql) {
+  SqliteEntryPoint(kFinalize);  // a statement that cannot be finalized is never made
+  const std::string utf8 = AnsiToUtf8(sql);
   sqlite3_stmt* stmt = nullptr;
-  const char* tail = nullptr;  // only the first statement runs
-  int rc = Api<PrepareFn>(kPrepare)(db_, sql.c_str(), -1, &stmt, &tail);
+  const char* tail = nullptr;
+  int rc = Api<PrepareFn>(kPrepare)(db_, utf8.c_str(), -1, &stmt, &tail);
   if (rc != 0) {
     StatementGuard guard{stmt};
     RaiseError("Error executing SQL", sql);
   }
   if (!stmt) RaiseError("Could not prepare SQL statement", sql);
+  // A second statement would be silently left out: refuse the whole text instead.
+  if (tail && !IsOnlyStatementEnd(tail)) {
+    StatementGuard guard{stmt};
+    RaiseLayerError(
+        1, "only one statement can be run at a time",
+        "Error executing SQL \"" + sql + "\" : only one statement can be run at a time");
+  }
   return stmt;
 }
 
@@ -120,7 +138,9 @@ TSQLiteTable TSQLiteDatabase::GetTable(const std::string& sql) {
   for (;;) {
     int rc = Api<StepFn>(kStep)(stmt);
     if (rc == kSqliteDone) break;
-    if (rc == kSqliteBusy) throw ESQLiteException("Could not prepare SQL statement");
+    if (rc == kSqliteBusy)  // the detail is this busy step's own, not an earlier error's
+      RaiseLayerError(rc, Utf8ToAnsi(Api<ErrMsgFn>(kErrMsg)(db_)),
+                      "Could not prepare SQL statement");
     if (rc != kSqliteRow) RaiseError("Could not retrieve data", sql);
     if (t.rowCount_ == 0) {
       t.columnCount_ = Api<ColumnCountFn>(kColumnCount)(stmt);
@@ -156,7 +176,7 @@ TSQLiteTable TSQLiteDatabase::GetTable(const std::string& sql) {
         }
         default: {
           const char* text = Api<ColumnTextFn>(kColumnText)(stmt, i);
-          t.cells_.emplace_back(std::in_place_index<3>, text ? text : "");
+          t.cells_.emplace_back(std::in_place_index<3>, text ? Utf8ToAnsi(text) : std::string());
         }
       }
     }
@@ -191,11 +211,7 @@ std::string TSQLiteTable::Fields(int i) const {
   const Cell& cell = CellAt(i);
   switch (types_[i]) {
     case kSqliteInteger: return std::to_string(FieldAsInteger(i));
-    case kSqliteFloat: {
-      char buf[40];
-      snprintf(buf, sizeof buf, "%.15g", FieldAsDouble(i));
-      return buf;
-    }
+    case kSqliteFloat: return FloatToText(FieldAsDouble(i));
     case kSqliteText: return cell.index() == 3 ? std::get<3>(cell) : std::string();
     case kSqliteBlob: return FieldAsBlobText(i);
     default: return {};
@@ -232,13 +248,4 @@ const TSQLiteTable::Blob* TSQLiteTable::FieldAsBlob(int i) const {
 std::string TSQLiteTable::FieldAsBlobText(int i) const {
   const Blob* blob = FieldAsBlob(i);
   return blob ? *blob : std::string();
-}
-
-std::string QuoteSqlText(const std::string& text) {
-  std::string out = "\"";
-  for (char c : text) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + "\"";
 }

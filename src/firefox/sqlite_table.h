@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "firefox/sqlite_module.h"
+#include "firefox/sqlite_text.h"
 
 // Every failure of the database layer.
 class ESQLiteException : public std::runtime_error {
@@ -23,7 +24,9 @@ class TSQLiteDatabase {
   TSQLiteDatabase(const TSQLiteDatabase&) = delete;
   TSQLiteDatabase& operator=(const TSQLiteDatabase&) = delete;
 
-  // Runs the first statement of `sql`, which returns no rows.
+  // Runs one statement, which returns no rows. SQL text is ANSI, as everywhere in the program;
+  // it reaches SQLite as UTF-8, and text read back is ANSI again. A text holding a second
+  // statement is refused before anything runs.
   void ExecSQL(const std::string& sql);
   // Runs a query; the whole result is read into the table.
   TSQLiteTable GetTable(const std::string& sql);
@@ -32,6 +35,7 @@ class TSQLiteDatabase {
  private:
   friend class TSQLiteTable;
   sqlite3_stmt* Prepare(const std::string& sql);
+  [[noreturn]] void RaiseLayerError(int code, const std::string& message, const std::string& text);
   void Close();
   sqlite3* db_ = nullptr;
 };
@@ -64,6 +68,3 @@ class TSQLiteTable {
   std::vector<int> types_;
   size_t rowCount_ = 0, columnCount_ = 0, current_ = 0;
 };
-
-// `text` as an SQL string in double quotes, inner double quotes doubled.
-std::string QuoteSqlText(const std::string& text);

@@ -1,5 +1,8 @@
 #include "platform/window.h"
 
+#include <utility>
+#include <vector>
+
 std::string WindowText(HWND window) {
   int n = GetWindowTextLengthA(window);
   std::string s(n + 1, '\0');
@@ -56,4 +59,12 @@ int ScreenPixelsPerInch() {
   int ppi = GetDeviceCaps(dc, LOGPIXELSY);
   ReleaseDC(nullptr, dc);
   return ppi;
+}
+
+HBRUSH BrushOf(COLORREF colour) {
+  static std::vector<std::pair<COLORREF, HBRUSH>> cache;
+  for (auto& [c, b] : cache)
+    if (c == colour) return b;
+  cache.emplace_back(colour, CreateSolidBrush(colour));
+  return cache.back().second;
 }

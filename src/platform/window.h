@@ -20,3 +20,5 @@ void CheckRadio(HWND dialog, int firstId, int count, int index);
 // Runs the window messages that are waiting, without blocking.
 void PumpWaitingMessages();
 int ScreenPixelsPerInch();
+// A solid brush of the colour, made once and kept for the life of the process.
+HBRUSH BrushOf(COLORREF colour);

@@ -3,10 +3,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "app/main_window.h"
 #include "app/modal.h"
 #include "app/purge_run.h"
 #include "app/report_rules.h"
+#include "app/run_mode.h"
 #include "app/text_util.h"
 #include "firefox/browser_activity.h"
 #include "firefox/firefox_profile.h"
@@ -425,4 +429,193 @@ TEST_F(MainWindowTest, QuickStartShowsTheGuideAndRemembersTheStartupChoice) {
   EXPECT_FALSE(IsWindowVisible(quick));
   // Without Quorvane.chm beside the program its menu item cannot be chosen.
   EXPECT_TRUE(GetMenuState(GetMenu(form.Handle()), IDM_HELP_CONTENTS, MF_BYCOMMAND) & MF_GRAYED);
+}
+
+TEST_F(MainWindowTest, SaveStoresTicksEvenOfDisabledBoxesAndOnlyTheBinDropsOutOfARun) {
+  TFFoxOptionsFrame1& frame = form.OptionFrame(RunMode::Standard);
+  for (OptionField f : {OptionField::FFTypedUrls, OptionField::RecycleBin}) {
+    SetChecked(frame.Control(f), true);
+    frame.EnableOption(f, false);  // no databases / no recycle-bin service
+  }
+  Click(FrameButton(RunMode::Standard, IDC_SAVEOPT));
+  OptionSet saved = ReadOptionSet(SettingsFile(), "StndOptions");
+  EXPECT_EQ(saved[OptionField::FFTypedUrls], 1);
+  EXPECT_EQ(saved[OptionField::RecycleBin], 1);
+  // The run takes the typed-URLs tick but not the bin's: two steps of the gauge, not three.
+  Click(form.Control(IDC_PREVIEW_BTN));
+  EXPECT_EQ(form.State().gaugeStep, 100);
+  frame.EnableOption(OptionField::RecycleBin, true);
+  Click(form.Control(IDC_PREVIEW_BTN));
+  EXPECT_EQ(form.State().gaugeStep, 66);
+}
+
+TEST_F(MainWindowTest, ChoosingAnotherShredMethodOffersApply) {
+  HWND general = form.ConfigPageHandle(TFFoxForm::kGeneralPage);
+  HWND apply = GetDlgItem(general, IDC_APPLY);
+  EXPECT_FALSE(IsWindowEnabled(apply));
+  Click(GetDlgItem(general, IDC_SHRED_THOROUGH));
+  ASSERT_TRUE(IsWindowEnabled(apply));
+  Click(apply);
+  EXPECT_EQ(SettingsFile().ReadString("ShredOption", "Thoroughness"), "1");
+  EXPECT_EQ(Globals().shred.Method(), '1');
+  Globals().shred = ShredSettings();
+}
+
+TEST_F(MainWindowTest, TabAndPageDownWorkFromAnyControlOfTheWindowButNotWhileBusy) {
+  for (int i = 0; i < 60; ++i) form.AddLine(i == 40 ? "*** Error - something" : "line");
+  HWND box = form.OptionFrame(RunMode::Standard).Control(OptionField::History);
+  PostMessageA(box, WM_KEYDOWN, VK_TAB, 0);
+  PumpFor(50);
+  EXPECT_EQ(SelectedLine(list), 40);
+  PostMessageA(form.Control(IDC_PREVIEW_BTN), WM_KEYDOWN, VK_TAB, 0);
+  PumpFor(50);
+  EXPECT_EQ(SelectedLine(list), 59);  // no further error line: the last one
+  form.State().busy = true;
+  PostMessageA(box, WM_KEYDOWN, VK_TAB, 0);
+  PumpFor(50);
+  EXPECT_EQ(SelectedLine(list), 59);
+  form.State().busy = false;
+
+  // The fonts window is a modal action: busy while it is open.
+  bool busyInside = false;
+  SetModalDriver([&](HWND dialog) {
+    busyInside = form.State().busy;
+    Click(GetDlgItem(dialog, IDOK));
+  });
+  Click(GetDlgItem(form.ConfigPageHandle(TFFoxForm::kGeneralPage), IDC_SELECT_FONTS));
+  SetModalDriver(nullptr);
+  EXPECT_TRUE(busyInside);
+  EXPECT_FALSE(form.State().busy);
+}
+
+TEST_F(MainWindowTest, DesignSizeCentredWithSilverBarsWhenNoPositionIsStored) {
+  RECT r;
+  GetWindowRect(form.Handle(), &r);
+  EXPECT_EQ(r.right - r.left, 592);
+  EXPECT_EQ(r.bottom - r.top, 434);
+  EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - 592) / 2);
+  EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - 434) / 2);
+
+  SetWindowPos(form.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  RedrawWindow(form.Handle(), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  PumpFor(100);
+  RECT client;
+  GetClientRect(form.Handle(), &client);
+  RECT bar;
+  GetWindowRect(form.StatusBar(), &bar);
+  HDC dc = GetDC(form.Handle());
+  const COLORREF top = GetPixel(dc, 470, 20);  // between the buttons and the version text
+  const COLORREF bottom = GetPixel(dc, 3, client.bottom - (bar.bottom - bar.top) - 20);
+  ReleaseDC(form.Handle(), dc);
+  EXPECT_EQ(top, RGB(0xC0, 0xC0, 0xC0));
+  EXPECT_EQ(bottom, RGB(0xC0, 0xC0, 0xC0));
+}
+
+TEST_F(MainWindowTest, FolderReportShowsTheMarkerWhenTheLocalCacheIsMissing) {
+  RefreshProfileStatus();
+  const std::string local = FFoxProfile().discoveredPaths.localCache;
+  ASSERT_FALSE(local.empty());
+  const std::string moved = local + ".away";
+  ASSERT_TRUE(MoveFileA(local.c_str(), moved.c_str()));
+  SendMessageA(form.Handle(), WM_COMMAND, IDM_FOLDERS, 0);
+  std::vector<std::string> lines = ListLines();
+  MoveFileA(moved.c_str(), local.c_str());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "       Cache Folder -   Folder not found"),
+            lines.end());
+  SendMessageA(form.Handle(), WM_COMMAND, IDM_FOLDERS, 0);  // and back once it is there again
+  lines = ListLines();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "       Cache Folder - " + local), lines.end());
+}
+
+namespace {
+// A main window made over a given settings file and command line, closed as the user would.
+struct StoredStateTest : testing::Test {
+  ScopedDataFolder data;
+  MessageBoxRecorder boxes;
+  void TearDown() override {
+    Globals() = GlobalSettings();
+    MSG quit;
+    PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+  }
+  void StartAndClose(const std::string& settings, std::vector<std::string> args,
+                     const std::function<void(TFFoxForm&)>& whileOpen = {}) {
+    if (!settings.empty()) WriteFileText(data.SettingsPath(), settings);
+    ScopedArguments scoped(args);
+    SelectRunMode();
+    TFFoxForm form;
+    ASSERT_TRUE(form.Create());
+    if (whileOpen) whileOpen(form);
+    SendMessageA(form.Handle(), WM_CLOSE, 0, 0);
+    PumpWaitingMessages();
+    EXPECT_FALSE(IsWindow(form.Handle()));
+    SelectRunMode();
+  }
+  std::string Stored(const char* section, const char* key) {
+    return SettingsFile().ReadString(section, key, "(none)");
+  }
+};
+constexpr const char* kStoredChoices =
+    "[ShowOption]\r\nQuickStartOpt=N\r\nCookieMsgOpt=Y\r\n"
+    "[Fonts]\r\nMain0Name=Lucida Console\r\nMain0Size=11\r\nMain0Style=1\r\n"
+    "Prot1Name=Arial\r\nProt1Size=12\r\nProt1Style=2\r\n";
+}  // namespace
+
+TEST_F(StoredStateTest, AHiddenRunKeepsTheMaximisedState) {
+  StartAndClose(std::string(kStoredChoices) + "[Positions]\r\nFFoxForm=2\r\n", {"BOOT"});
+  EXPECT_EQ(Stored("Positions", "FFoxForm"), "2");
+}
+
+TEST_F(StoredStateTest, AnyPosSkipsOnlyThePositionsNeverTheFontsAndChoices) {
+  StartAndClose(std::string(kStoredChoices) + "[Positions]\r\nFFoxForm=0 10 20 500 600\r\n",
+                {"BOOT", "ANYPOS"}, [](TFFoxForm& form) {
+                  RECT r;
+                  GetWindowRect(form.Handle(), &r);
+                  EXPECT_EQ(r.right - r.left, 592);  // the design size stays
+                  EXPECT_EQ(Globals().fonts.main.name, "Lucida Console");
+                });
+  EXPECT_EQ(Stored("Fonts", "Main0Name"), "Lucida Console");
+  EXPECT_EQ(Stored("Fonts", "Main0Style"), "1");
+  EXPECT_EQ(Stored("ShowOption", "QuickStartOpt"), "N");
+  EXPECT_EQ(Stored("ShowOption", "CookieMsgOpt"), "Y");
+}
+
+TEST_F(StoredStateTest, TheCookieWindowsFontIsReadAndKept) {
+  CHOOSEFONTA seen{};
+  LOGFONTA seenFont{};
+  SetFontDialogAnswerer([&](CHOOSEFONTA& cf) {
+    seen = cf;
+    seenFont = *cf.lpLogFont;
+    return false;  // cancelled: nothing changes
+  });
+  StartAndClose(kStoredChoices, {}, [](TFFoxForm& form) {
+    SetModalDriver([](HWND dialog) {
+      Click(GetDlgItem(dialog, IDC_SET_COOKIE_FONT));
+      Click(GetDlgItem(dialog, IDOK));
+    });
+    Click(GetDlgItem(form.ConfigPageHandle(TFFoxForm::kGeneralPage), IDC_SELECT_FONTS));
+    SetModalDriver(nullptr);
+  });
+  SetFontDialogAnswerer(nullptr);
+  EXPECT_STREQ(seenFont.lfFaceName, "Arial");  // the dialog opens on the stored font
+  EXPECT_EQ(Stored("Fonts", "Prot1Name"), "Arial");
+  EXPECT_EQ(Stored("Fonts", "Prot1Size"), "12");
+  EXPECT_EQ(Stored("Fonts", "Prot1Style"), "2");
+}
+
+TEST_F(StoredStateTest, ResetTurnsAStoredPositionIntoTheDefaultAndReadOnlyIsCleared) {
+  StartAndClose("[ShowOption]\r\nQuickStartOpt=N\r\n[Positions]\r\nFFoxForm=0 10 20 500 600\r\n",
+                {"RESET"}, [](TFFoxForm& form) {
+                  RECT r;
+                  GetWindowRect(form.Handle(), &r);
+                  EXPECT_EQ(r.left, 0);
+                  EXPECT_EQ(r.top, 0);
+                  EXPECT_EQ(r.right - r.left, 620);
+                  EXPECT_EQ(r.bottom - r.top, 450);
+                });
+  SetFileAttributesA(data.SettingsPath().c_str(), FILE_ATTRIBUTE_READONLY);
+  StartAndClose("", {});
+  // Cleared at start, so the close could write the position.
+  EXPECT_FALSE(GetFileAttributesA(data.SettingsPath().c_str()) & FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(Stored("Positions", "FFoxForm"), "0 0 0 450 620");
 }

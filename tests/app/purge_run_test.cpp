@@ -80,17 +80,48 @@ TEST_F(PurgeRunTest, AFailingFunctionIsFramedAndTheRunGoesOn) {
   for (auto& e : t)
     if (e.option == OptionField::ClipBoard) e.body = CountThree;
   RunPurge(ctx, r, t);
-  std::vector<std::string> expected{"Results of \"Purge\" function...",
-                                    "",
-                                    "Processing \"Temp Folders\"",
-                                    " - - - - - - - - - - - - - - - - -",
-                                    "*** Error occurred in above function ***",
-                                    " - - - - - - - - - - - - - - - - -",
-                                    "Clearing Windows ClipBoard",
-                                    "  Purge \"Test\" Function Completed.",
-                                    " - - - - - - - - - - - - - - - - -",
-                                    "  Purge Functions Completed."};
+  std::vector<std::string> expected{
+      "Results of \"Purge\" function...",
+      "",
+      "Processing \"Temp Folders\"",
+      " - - - - - - - - - - - - - - - - -",
+      "*** Error occurred in above function ***",
+      " - - - - - - - - - - - - - - - - -",
+      "Clearing Windows ClipBoard",
+      "  Purge \"Test\" Function Completed.",
+      " - - - - - - - - - - - - - - - - -",
+      "  Purge Functions Completed.",
+      " ",
+      "NOTE - The TroubleShooting section of the Quorvane Help file ",
+      "       contains additonal information for the Error indicators."};
   EXPECT_EQ(view.lines, expected);
+  // A function that failed as a whole is severe, so an unattended run shows its window.
+  EXPECT_EQ(state.highestLevel, 9);
+  EXPECT_TRUE(state.attention);
+}
+
+namespace {
+// A results list that fails while the run gets ready, outside every function's frame.
+struct FailingView : VectorView {
+  int ended = 0;
+  void RunStarting(int) override { throw std::runtime_error("list gone"); }
+  void RunEnded(bool errorStatus) override { ended += errorStatus ? 1 : 100; }
+};
+}  // namespace
+
+TEST(PurgeRunFailure, ARunFailingAsAWholeEndsInOrderWithLevelAndAttention) {
+  ScopedArguments args{{}};
+  RunState state;
+  FailingView view;
+  ReportContext ctx{state, view};
+  PurgeRequest r;
+  r.options[OptionField::Temp] = 1;
+  EXPECT_TRUE(RunPurge(ctx, r, TableWith(OptionField::Temp, CountThree)));
+  EXPECT_EQ(state.highestLevel, 9);
+  EXPECT_TRUE(state.attention);
+  EXPECT_EQ(view.ended, 1);  // the window left its running look, with the error status
+  EXPECT_FALSE(state.busy || state.running);
+  EXPECT_EQ(view.lines.back(), " -Error- The Purge run failed - list gone");
 }
 
 TEST_F(PurgeRunTest, CancelSkipsLaterFunctionsAndLockedFilesGetTheirNote) {

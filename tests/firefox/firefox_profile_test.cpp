@@ -45,6 +45,23 @@ TEST_F(DiscoveryTest, NewestModuleWinsInEitherRegistryOrder) {
   EXPECT_EQ(FFoxProfile().ProductVersion, "10.0.2");
 }
 
+TEST_F(DiscoveryTest, FirefoxsOwnModuleWinsOverANewerProductBesideIt) {
+  const std::string firefox = LowerCase(BinFolder() + "\\fixtures\\Mozilla Firefox");
+  Register("Thunderbird", "Thunderbird");  // 91.0.3, no firefox.exe in its folder
+  Register("Mozilla Firefox", "Mozilla Firefox");
+  FindFirefoxInstall();
+  EXPECT_EQ(FFoxProfile().ExecPath, firefox);
+  ReadFirefoxProductVersion();
+  EXPECT_EQ(FFoxProfile().ProductVersion, "10.0.2");
+  // Without a Firefox among them the newest product still lends its module.
+  DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Mozilla");
+  Register("Thunderbird", "Thunderbird");
+  Register("SeaMonkey", "SeaMonkey");
+  FindFirefoxInstall();
+  EXPECT_EQ(FFoxProfile().ExecPath, LowerCase(BinFolder() + "\\fixtures\\Thunderbird"));
+  EXPECT_EQ(FFoxProfile().SqliteModule, "MozSQLite3.dll");
+}
+
 TEST_F(DiscoveryTest, AModuleWithoutVersionNeverWins) {
   Register("Partial", "Partial");
   CopyFileA((BinFolder() + "\\fixtures\\Partial\\partialsqlite.dll").c_str(),
@@ -52,8 +69,14 @@ TEST_F(DiscoveryTest, AModuleWithoutVersionNeverWins) {
   RegKey key;
   key.Create(HKEY_CURRENT_USER, "Software\\Mozilla\\Partial\\1.0\\Main");
   key.WriteString("Install Directory", temp.Path());
+  // A module lying in the current folder is never taken without an installation.
+  char previous[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  SetCurrentDirectoryA(temp.Path().c_str());
   EXPECT_FALSE(FindFirefoxInstall());
+  SetCurrentDirectoryA(previous);
   EXPECT_EQ(FFoxProfile().ExecPath, "");
+  EXPECT_EQ(FFoxProfile().SqliteModule, "");
   ReadFirefoxProductVersion();
   EXPECT_EQ(FFoxProfile().ProductVersion, "not found.");
   MessageBoxRecorder boxes;
@@ -108,16 +131,30 @@ TEST_F(DiscoveryTest, RelativeProfileCacheAndTypedUrlsOption) {
                 "[General]\r\n[PROFILE-X]\r\nIsRelative=1\r\nPath=Profiles/abc.default\r\n");
   WriteFileText(profile + "\\Prefs.js", "user_pref(\"browser.cache.disk.parent_directory\", \"" +
                                             ReplaceAll(temp.Path(), "\\", "\\\\") + "\");\r\n");
-  static bool disabled;
-  disabled = false;
-  SetTypedUrlsDisabler([] { disabled = true; });
+  static int available;
+  available = -1;
+  SetTypedUrlsAvailability([](bool on) { available = on; });
   RefreshProfileStatus();
-  SetTypedUrlsDisabler(nullptr);
   const TFFoxProfile& p = FFoxProfile();
   EXPECT_EQ(p.DataPath, profile);
   EXPECT_FALSE(p.IsSqliteProfile);
-  EXPECT_TRUE(disabled);  // no databases: typed URLs cannot be purged
+  EXPECT_EQ(available, 0);  // no databases: typed URLs cannot be purged
   EXPECT_EQ(p.ProfileCacheFolder, temp.Path());
   EXPECT_EQ(p.LocalCacheFolder, "  Folder not found");
+  EXPECT_EQ(p.HistoryDatFile, "  File not found - History.dat");
+
+  // Files made after start-up are seen by the next refresh, and the markers give way again.
+  WriteFileText(profile + "\\Places.sqlite", "");
+  WriteFileText(profile + "\\History.dat", "x");
+  RefreshProfileStatus();
+  EXPECT_TRUE(p.HasPlacesDb);
+  EXPECT_TRUE(p.IsSqliteProfile);
+  EXPECT_EQ(available, 1);
+  EXPECT_EQ(p.HistoryDatFile, profile + "\\History.dat");
+  DeleteFileA((profile + "\\Places.sqlite").c_str());
+  RefreshProfileStatus();
+  EXPECT_FALSE(p.HasPlacesDb);
+  EXPECT_EQ(available, 0);
+  SetTypedUrlsAvailability(nullptr);
   RemoveTree(profile);
 }

@@ -84,16 +84,54 @@ TEST_F(SqliteLayerTest, CellsOfEveryTypeReadAsDeclared) {
   EXPECT_EQ(ThrownText([&] { t.FieldIndex("nope"); }), "Field not found in dataset: nope");
 }
 
-TEST_F(SqliteLayerTest, EmptyResultsAndOnlyTheFirstStatement) {
+TEST_F(SqliteLayerTest, EmptyResultsAndASecondStatementIsRefusedWhole) {
   TSQLiteDatabase db(path);
-  db.ExecSQL("DELETE FROM t WHERE n = 42; DELETE FROM t");
-  TSQLiteTable rest = db.GetTable("SELECT COUNT(*) FROM t");
-  EXPECT_EQ(rest.FieldAsInteger(0), 1);  // the second statement did not run
+  EXPECT_EQ(ThrownText([&] { db.ExecSQL("DELETE FROM t WHERE n = 42; DELETE FROM t"); }),
+            "Error executing SQL \"DELETE FROM t WHERE n = 42; DELETE FROM t\" : only one "
+            "statement can be run at a time");
+  EXPECT_EQ(db.GetTable("SELECT COUNT(*) FROM t").FieldAsInteger(0), 2);  // neither ran
+  db.ExecSQL("DELETE FROM t WHERE n = 42;");  // a closing semicolon is no second statement
   TSQLiteTable none = db.GetTable("SELECT * FROM t WHERE n = 42");
   EXPECT_EQ(none.RowCount(), 0);
   EXPECT_TRUE(none.Eof());
   EXPECT_EQ(ThrownText([&] { none.FieldIndex("n"); }), "Field n Not found. Empty dataset");
   EXPECT_EQ(ThrownText([&] { db.ExecSQL(""); }), "Could not prepare SQL statement");
+}
+
+TEST_F(SqliteLayerTest, QuotedTextsMatchValuesNotColumns) {
+  MakeDatabase(path, "INSERT INTO t (n, s) VALUES (3, 's'), (4, 'x');");
+  TSQLiteDatabase db(path);
+  // A value spelled like a column is still a value: only the row holding it goes.
+  db.ExecSQL("DELETE FROM t WHERE s = " + QuoteSqlText("s"));
+  EXPECT_EQ(db.GetTable("SELECT COUNT(*) FROM t").FieldAsInteger(0), 3);
+  db.ExecSQL("DELETE FROM t WHERE s = " + QuoteSqlText("it's") + " OR s = " + QuoteSqlText("x"));
+  EXPECT_EQ(db.GetTable("SELECT COUNT(*) FROM t").FieldAsInteger(0), 2);
+}
+
+TEST_F(SqliteLayerTest, AnsiTextIsUtf8InTheFileAndAnsiAgainWhenRead) {
+  MakeDatabase(path, "INSERT INTO t (n, s) VALUES (5, 'caf\xC3\xA9');");  // written by Firefox
+  TSQLiteDatabase db(path);
+  TSQLiteTable t = db.GetTable("SELECT n, s FROM t WHERE s = 'caf\xE9'");  // "café" in 1252
+  ASSERT_EQ(t.RowCount(), 1);
+  EXPECT_EQ(t.FieldAsString(1), "caf\xE9");
+  db.ExecSQL("UPDATE t SET s = 'na\xEFve' WHERE n = 5");
+  sqlite3* raw = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
+  sqlite3_stmt* stmt = nullptr;
+  sqlite3_prepare_v2(raw, "SELECT s FROM t WHERE n = 5", -1, &stmt, nullptr);
+  ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
+  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "na\xC3\xAFve");
+  sqlite3_finalize(stmt);
+  sqlite3_close(raw);
+}
+
+TEST_F(SqliteLayerTest, FloatCellsReadInTheProgramsNumberForm) {
+  MakeDatabase(path, "INSERT INTO t (n, d) VALUES (6, 1e20), (7, 0.000001);");
+  TSQLiteDatabase db(path);
+  TSQLiteTable t = db.GetTable("SELECT d FROM t WHERE n >= 6 ORDER BY n");
+  EXPECT_EQ(t.Fields(0), "1E20");
+  t.Next();
+  EXPECT_EQ(t.Fields(0), "1E-6");
 }
 
 TEST_F(SqliteLayerTest, ErrorsCarrySqlitesOwnMessages) {
@@ -113,6 +151,12 @@ TEST_F(SqliteLayerTest, ErrorsCarrySqlitesOwnMessages) {
   EXPECT_EQ(ThrownText([&] { db.ExecSQL("DELETE FROM t"); }),
             "Error executing SQL statement \"DELETE FROM t\" : database is locked");
   EXPECT_EQ(LastSqliteError().code, SQLITE_BUSY);
+
+  // A busy query reports its own detail, not the unrelated error before it.
+  EXPECT_THROW(db.ExecSQL("DELETE FROM nosuch"), ESQLiteException);
+  EXPECT_EQ(ThrownText([&] { db.GetTable("SELECT * FROM t"); }), "Could not prepare SQL statement");
+  EXPECT_EQ(LastSqliteError().code, SQLITE_BUSY);
+  EXPECT_EQ(LastSqliteError().message, "database is locked");
   sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
   sqlite3_close(holder);
 }
@@ -126,13 +170,9 @@ TEST_F(SqliteLayerTest, AnsiFileNamesReachTheModuleAsUtf8) {
   EXPECT_EQ(GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES, true);
 }
 
-TEST(SqliteText, QuotingDoublesInnerQuotes) {
-  EXPECT_EQ(QuoteSqlText("a\"b"), "\"a\"\"b\"");
-  EXPECT_EQ(QuoteSqlText(""), "\"\"");
-}
-
 TEST(SqliteModule, LoadingAgainDoesNothing) {
   LoadFirefoxModule();
   EXPECT_EQ(LoadSqliteModule("other.dll"), 0);
-  EXPECT_EQ(SqliteModuleName(), "SQLite3.dll");
+  // Loaded by its full path inside the installation, never by a bare name.
+  EXPECT_EQ(SqliteModuleName(), FFoxProfile().ExecPath + "\\SQLite3.dll");
 }
