@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 
 #include "app/main_window.h"
 #include "app/modal.h"
@@ -618,4 +619,102 @@ TEST_F(StoredStateTest, ResetTurnsAStoredPositionIntoTheDefaultAndReadOnlyIsClea
   // Cleared at start, so the close could write the position.
   EXPECT_FALSE(GetFileAttributesA(data.SettingsPath().c_str()) & FILE_ATTRIBUTE_READONLY);
   EXPECT_EQ(Stored("Positions", "FFoxForm"), "0 0 0 450 620");
+}
+
+TEST_F(StoredStateTest, APopulatedSettingsFileReachesEveryPage) {
+  // Each mode ticks a different pair of boxes and radio choices, so a mix-up shows.
+  const OptionField picks[4][2] = {{OptionField::Cache, OptionField::IEStrays},
+                                   {OptionField::Cookies, OptionField::RecentLnks},
+                                   {OptionField::FFTypedUrls, OptionField::IEDomStore},
+                                   {OptionField::Forms, OptionField::ClipBoard}};
+  std::map<std::string, std::string> sections{
+      {"ShowOption", "QuickStartOpt=N\r\n"},
+      {"PnowOptions", "SplashOpt=1\r\nMainWinOpt=2\r\n"},
+      {"BootOptions", "MainWinOpt=3\r\n"},
+      {"ShutOptions", "MainWinOpt=1\r\nShutType=4\r\n"},
+      {"ShredOption", "Thoroughness=2\r\nRepeats=7\r\n"},
+      {"TempFolders",
+       "TmpDir=0\r\nDosDir=1\r\nWinDir=0\r\nVolDir=1\r\nAgeTemp=0\r\nAgeHours=24\r\n"}};
+  for (RunMode m : kAllModes) {
+    const int i = ModeIndex(m);
+    OptionSet set;
+    set[picks[i][0]] = set[picks[i][1]] = 1;
+    set[OptionField::SecureDelete] = i % 2;
+    set[OptionField::CompactSql] = i / 2;
+    set[OptionField::Report] = i == 3;
+    for (const auto& f : OptionFields())
+      sections[InfoOf(m).section] +=
+          std::string(f.key) + "=" + std::to_string(set[f.field]) + "\r\n";
+  }
+  std::string settings;
+  for (const auto& [name, keys] : sections) settings += "[" + name + "]\r\n" + keys;
+  StartAndClose(settings, {}, [&](TFFoxForm& form) {
+    for (RunMode m : kAllModes) {
+      const int i = ModeIndex(m);
+      OptionSet shown = form.OptionFrame(m).Values();
+      for (const auto& f : OptionFields()) {
+        if (f.isRadio) continue;
+        const bool expected = f.field == picks[i][0] || f.field == picks[i][1];
+        EXPECT_EQ(shown[f.field], expected ? 1 : 0) << InfoOf(m).section << " " << f.key;
+      }
+      EXPECT_EQ(shown[OptionField::SecureDelete], i % 2) << InfoOf(m).section;
+      EXPECT_EQ(shown[OptionField::CompactSql], i / 2) << InfoOf(m).section;
+      EXPECT_EQ(shown[OptionField::Report], i == 3 ? 1 : 0) << InfoOf(m).section;
+    }
+    HWND general = form.ConfigPageHandle(TFFoxForm::kGeneralPage);
+    EXPECT_EQ(CheckedRadio(general, IDC_SHRED_QUICK, 3), 2);
+    EXPECT_EQ(WindowText(GetDlgItem(general, IDC_REPEATS_EDIT)), "7");
+    HWND pnow = form.ConfigPageHandle(TFFoxForm::kPurgeNowPage);
+    EXPECT_EQ(CheckedRadio(pnow, IDC_SPLASH_ENABLE, 2), 1);
+    EXPECT_EQ(CheckedRadio(pnow, IDC_MAINWIN_0, 4), 2);
+    HWND boot = form.ConfigPageHandle(TFFoxForm::kStartupPage);
+    EXPECT_EQ(CheckedRadio(boot, IDC_SPLASH_ENABLE, 2), 0);
+    EXPECT_EQ(CheckedRadio(boot, IDC_MAINWIN_0, 4), 3);
+    HWND shut = form.ConfigPageHandle(TFFoxForm::kShutdownPage);
+    EXPECT_EQ(CheckedRadio(shut, IDC_MAINWIN_0, 4), 1);
+    EXPECT_EQ(CheckedRadio(shut, IDC_SHUTTYPE_0, 6), 4);
+    HWND temp = form.ConfigPageHandle(TFFoxForm::kTempFoldersPage);
+    for (int i = 0; i < 4; ++i)
+      EXPECT_EQ(IsDlgButtonChecked(temp, IDC_TMPDIR + i), i % 2 ? BST_CHECKED : BST_UNCHECKED);
+    EXPECT_EQ(IsDlgButtonChecked(temp, IDC_AGETEMP), BST_UNCHECKED);
+    EXPECT_EQ(WindowText(GetDlgItem(temp, IDC_AGEHOURS)), "24");
+  });
+}
+
+namespace {
+void CountThreeItems(ReportContext& ctx) {
+  for (int i = 0; i < 3; ++i) ctx.CountItem();
+}
+PurgeRequest ClipboardOnly() {
+  PurgeRequest r;
+  r.options[OptionField::ClipBoard] = 1;
+  return r;
+}
+PurgeFunctionTable ClipboardCounts() {
+  PurgeFunctionTable t = PurgeFunctions();
+  for (auto& e : t)
+    if (e.option == OptionField::ClipBoard) e.body = CountThreeItems;
+  return t;
+}
+}  // namespace
+
+TEST_F(MainWindowTest, ErrorsAndTotalsSwitchesShapeTheEndOfARun) {
+  ASSERT_TRUE(RunPurge(form.Context(), ClipboardOnly(), ClipboardCounts()));
+  EXPECT_EQ(ListLines().back(), "  Purge Functions Completed.");
+  EXPECT_EQ(WindowText(form.Control(IDC_STATUS_LABEL)),
+            "New Users - click \"Help\" and select \"Getting Started Information\"");
+  {
+    ScopedArguments totals({"totals"});
+    RunPurge(form.Context(), ClipboardOnly(), ClipboardCounts());
+    EXPECT_EQ(WindowText(form.Control(IDC_STATUS_LABEL)), "Total Processed - 3");
+  }
+  ScopedArguments errors({"errors", "totals"});
+  RunPurge(form.Context(), ClipboardOnly(), ClipboardCounts());
+  std::vector<std::string> lines = ListLines();
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(form.State().highestLevel, 0);
+  EXPECT_EQ(lines[lines.size() - 2],
+            "NOTE - The TroubleShooting section of the Quorvane Help file ");
+  EXPECT_EQ(WindowText(form.Control(IDC_STATUS_LABEL)),
+            " Errors in Purge function  -  Use the TAB key to locate the Error... ");
 }

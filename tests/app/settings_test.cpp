@@ -40,13 +40,23 @@ TEST(Settings, OptionSetIsWrittenAsTwentyTwoKeysInTableOrder) {
   set[OptionField::IEDomStore] = 1;
   WriteOptionSet(SettingsFile(), "PnowOptions", set);
   const std::string text = data.SettingsText();
-  size_t last = 0;
-  for (const auto& f : OptionFields()) {
-    size_t at = text.find(std::string(f.key) + "=");
-    ASSERT_NE(at, std::string::npos) << f.key;
-    EXPECT_GT(at, last) << f.key << " out of order";
+  // The keys other programs and older versions read, in the order they are written.
+  const char* const keys[] = {
+      "CacheOption",      "CookiesOption",    "HistoryOption",    "FFtypedURLs",
+      "FormsOption",      "TempOption",       "VisitedOption",    "RecentLNKsOption",
+      "RecycleBinOption", "ClipBoardOption",  "PluginsOption",    "SecureDeleteOption",
+      "CompactSqlOption", "ReportOpt",        "IECacheOption",    "IECookiesOption",
+      "IEHistoryOption",  "IEUserDataOption", "IESearchesOption", "IETypedURLsOption",
+      "IEStraysOption",   "IEDOMstoreOption"};
+  size_t last = 0, lines = 0;
+  for (const char* key : keys) {
+    size_t at = text.find(std::string("\n") + key + "=");
+    ASSERT_NE(at, std::string::npos) << key;
+    EXPECT_GT(at, last) << key << " out of order";
     last = at;
   }
+  for (char c : text) lines += c == '\n';
+  EXPECT_EQ(lines, 23u);  // the section line and the 22 keys
   EXPECT_NE(text.find("CookiesOption=1"), std::string::npos);
   EXPECT_NE(text.find("CacheOption=0"), std::string::npos);
   EXPECT_EQ(ReadOptionSet(SettingsFile(), "PnowOptions"), set);

@@ -14,9 +14,12 @@ TEST(BrowserActivity, VisibleFirefoxCountsHiddenDoesNot) {
               lines.end());
     EXPECT_EQ(lines.back(), "1 - Browser Window Found");
   }
+  {
+    // A title too short to hold "Mozilla Firefox" is not Firefox, even in Firefox's class.
+    FakeTopWindow tooShort("MozillaWindowClass", "Firefox", true);
+    EXPECT_FALSE(TisFireFoxActive());
+  }
   FakeTopWindow shown("MozillaWindowClass", "Mozilla Firefox Start Page", true);
-  EXPECT_TRUE(TisFireFoxActive());
-  FakeTopWindow tooShort("MozillaWindowClass", "Firefox", true);
   EXPECT_TRUE(TisFireFoxActive());
 }
 

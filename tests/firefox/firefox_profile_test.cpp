@@ -94,6 +94,10 @@ TEST_F(DiscoveryTest, InstallFolderWithoutModuleIsFatalToo) {
   EXPECT_FALSE(CheckFirefoxInstall(false));
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].caption, "Quorvane - FireFox Database Modules Error");
+  EXPECT_EQ(boxes.boxes[0].text,
+            "Quorvane could not locate the SQLite database\r\nmodules used by FireFox.\r\n\r\n"
+            "Quorvane will terminate.\r\n\r\nPlease notify the Vendor.");
+  EXPECT_EQ(boxes.boxes[0].kind, MessageKind::Error);
 }
 
 TEST_F(DiscoveryTest, DefaultProfileFromProfilesIni) {

@@ -6,6 +6,7 @@
 #include "platform/registry.h"
 #include "platform/shell_folders.h"
 #include "platform/window.h"
+#include "resource.h"
 #include "support/child_process.h"
 #include "support/registry_stash.h"
 #include "support/test_support.h"
@@ -180,4 +181,35 @@ TEST_F(StartupTest, InstallerInitActivatesTheInstalledManifest) {
   EXPECT_EQ(ReadFileText(target), "<assembly/>");
   DeleteFileA(installed.c_str());
   DeleteFileA(target.c_str());
+}
+
+TEST_F(StartupTest, HiddenBrowserListingKnowsTheIeCustomTitleAndMsn) {
+  // Read once at start: the program must find the setting already there.
+  RegistryStash ieMain(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\Main");
+  RegKey key;
+  ASSERT_EQ(key.Create(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\Main"),
+            ERROR_SUCCESS);
+  key.WriteString("Window Title", "My Browser");
+  FakeTopWindow folder("CabinetWClass", "news - My Browser", false);
+  FakeTopWindow ie("IEFrame", "Blank Page - Windows Internet Explorer", false);
+  FakeTopWindow msn("MSN9 Window", "MSN Today", false);
+  msn.AddChild("Browser");
+  FakeTopWindow other("CabinetWClass", "news - Other Browser", false);
+  WriteSettings("");
+  ChildProcess q(QuorvanePath(), Args());
+  HWND main = q.WaitForWindow("TFFoxForm", 30000);
+  ASSERT_TRUE(main);
+  DWORD_PTR ignored;
+  SendMessageTimeoutA(main, WM_COMMAND, IDM_HIDDEN_BROWSERS, 0, SMTO_NORMAL, 10000, &ignored);
+  SendMessageTimeoutA(main, WM_COMMAND, IDM_COPY_REPORT, 0, SMTO_NORMAL, 10000, &ignored);
+  const std::string text = ClipboardText();
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  q.WaitForExit(20000);
+  EXPECT_NE(text.find("Hidden I.E. Window - Title = news - My Browser\r\n"), std::string::npos)
+      << text;
+  EXPECT_NE(text.find("Hidden I.E. Window - Title = Blank Page - Windows Internet Explorer\r\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("HiddenMSN Window - Title = MSN Today\r\n"), std::string::npos);
+  EXPECT_EQ(text.find("Other Browser"), std::string::npos);
+  EXPECT_NE(text.find("   3 - Browser Windows Found\r\n"), std::string::npos);
 }
