@@ -12,11 +12,6 @@
 namespace {
 constexpr char kCancelledLine[] = "*** Cancelled by operator.";
 
-// A pass hands the system this much of its pattern per write (whole blocks, the block pattern
-// repeated). One block per call with write-through made a shred of a large file dozens of times
-// slower than the disk; the bytes on disk and their order are the same either way.
-constexpr size_t kWriteBufferBytes = 1 << 20;
-
 // Shared by every shred of every run, for the life of the process.
 struct ShredProcessState {
   int renameCounter = 1001;
@@ -88,7 +83,7 @@ bool OverwriteFile(ReportContext& ctx, const std::string& path, int passes) {
 
   const size_t blockLength = shared.blockLength;
   const int64_t blocks = length / int64_t(blockLength);
-  const int64_t blocksPerWrite = std::max<int64_t>(1, kWriteBufferBytes / blockLength);
+  const int64_t blocksPerWrite = std::max<int64_t>(1, kShredWriteBytes / blockLength);
   const int count = std::max(passes, 1);
   for (int pass = 0; pass < count; ++pass) {
     if (ctx.Cancelled()) {
