@@ -82,6 +82,8 @@ bool OverwriteFile(ReportContext& ctx, const std::string& path, int passes) {
   }
 
   const size_t blockLength = shared.blockLength;
+  // A thorough shred given no passes writes zeros, which it has not made yet.
+  if (pattern == ShredPattern::Zero) shared.patterns.MakeZero(blockLength);
   const int64_t blocks = length / int64_t(blockLength);
   const int64_t blocksPerWrite = std::max<int64_t>(1, kShredWriteBytes / blockLength);
   const int count = std::max(passes, 1);

@@ -162,6 +162,12 @@ TEST_F(ShredTest, QuickWritesZerosOnceAndBothAddsThemAfterTheThoroughPasses) {
   EXPECT_TRUE(SameBytes(recorder.passes[0], std::string(Whole(3 * 4096 + 7), '\0')));
 
   recorder.passes.clear();
+  const std::string none = MakeFile("none.dat", 3 * 4096 + 7);
+  ASSERT_TRUE(ShredFile(run.ctx, none, '1', 0));
+  ASSERT_EQ(recorder.passes.size(), 1u) << "a thorough shred of no passes writes zeros once";
+  EXPECT_TRUE(SameBytes(recorder.passes[0], std::string(Whole(3 * 4096 + 7), '\0')));
+
+  recorder.passes.clear();
   const std::string both = MakeFile("both.dat", 3 * 4096 + 7);
   ASSERT_TRUE(ShredFile(run.ctx, both, '2', 2));
   ASSERT_EQ(recorder.passes.size(), 3u);
