@@ -13,13 +13,20 @@ class CurrentDirectoryScope {
     char buf[MAX_PATH * 2] = {};
     GetCurrentDirectoryA(sizeof buf, buf);
     previous_ = buf;
-    if (!folder.empty()) SetCurrentDirectoryA(folder.c_str());
+    entered_ = folder.empty() || SetCurrentDirectoryA(folder.c_str());
   }
   ~CurrentDirectoryScope() { SetCurrentDirectoryA(previous_.c_str()); }
+  // False when the folder could not be made current (it does not exist, say).
+  bool Entered() const { return entered_; }
 
  private:
   std::string previous_;
+  bool entered_;
 };
+
+bool InUse(uint32_t error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
 }  // namespace
 
 uint32_t& LastDeleteError() {
@@ -39,19 +46,29 @@ bool PlainDeleteFile(const std::string& path, const std::string& alternate) {
 }
 
 bool DeleteDataFile(ReportContext& ctx, const std::string& path, const std::string& alternate) {
-  if (ParamSwitch("KeepFiles")) return false;
+  RunState& st = ctx.State();
+  // A Preview reports what would go; "KeepFiles" runs a real purge that keeps every file.
+  if (st.preview || ParamSwitch("KeepFiles")) return false;
   CurrentDirectoryScope scope(ExtractFilePath(path));
-  const std::string name = ExtractFileName(path);
+  // A bare name resolved in the wrong folder could delete a namesake: a folder that cannot be
+  // entered leaves the file addressed by its full path, which then fails as not found.
+  const std::string name = scope.Entered() ? ExtractFileName(path) : path;
   DWORD attributes = GetFileAttributesA(name.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
     SetFileAttributesA(name.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
   LastDeleteError() = 0;
+  bool deleted = false;
   try {
-    const RunState& st = ctx.State();
-    if (!st.secureErase) return PlainDeleteFile(name, alternate);
-    char method = st.shred.Method();
-    return ShredFile(ctx, name, method, method == '0' ? 0 : st.shred.repeats);
+    if (!st.secureErase) {
+      deleted = PlainDeleteFile(name, alternate);
+    } else {
+      const char method = st.shred.Method();
+      deleted = ShredFile(ctx, name, method, method == '0' ? 0 : st.shred.repeats);
+    }
   } catch (...) {
-    return false;
+    deleted = false;
   }
+  // The run closes with a note on locked files.
+  if (!deleted && InUse(LastDeleteError())) st.lockedFile = true;
+  return deleted;
 }

@@ -4,10 +4,11 @@
 
 #include "app/report_context.h"
 
-// The one routine through which every purge deletes a data file. Honours "KeepFiles" (nothing
-// is deleted, false) and the run's secure-erase choice with the shred settings it carries.
-// The file is addressed by its bare name from inside its folder; the alternate name (its short
-// 8.3 form, say) is tried when the path itself is not found. On false, LastDeleteError() says why.
+// The one routine through which every purge deletes a data file. Deletes nothing (false) in a
+// Preview or with "KeepFiles"; otherwise deletes plainly or shreds, as the run's secure-erase
+// choice and shred settings say. The file is addressed by its bare name from inside its folder;
+// the alternate name (its short 8.3 form, say) is tried when the path itself is not found. On
+// false, LastDeleteError() says why; a file in use also sets the run's locked-file flag.
 bool DeleteDataFile(ReportContext& ctx, const std::string& path, const std::string& alternate = {});
 
 // Deletes `path`, or `alternate` when `path` is not found (errors 2, 3, 206) and `alternate` is
@@ -16,9 +17,14 @@ bool PlainDeleteFile(const std::string& path, const std::string& alternate = {})
 
 // Overwrites the file (method '0' Quick, '1' Thorough with `passes` passes, '2' Both), truncates
 // it, moves it to a meaningless name and deletes it there. False leaves the file (partly
-// overwritten after a cancel) under its own name. Tests the run's cancel flag and lets window
-// messages run between writes.
+// overwritten after a cancel) under its own name.
 bool ShredFile(ReportContext& ctx, const std::string& path, char method, int passes);
+
+// A pass hands the system this much of its pattern per write (whole blocks, the block pattern
+// repeated), and tests the cancel flag and lets messages run between writes. One block per call
+// with write-through made a shred of a large file dozens of times slower than the disk; the bytes
+// on disk and their order are the same either way.
+constexpr size_t kShredWriteBytes = 4 << 20;
 
 // Windows error of the last failed open, move or delete; 0 after a successful deletion.
 uint32_t& LastDeleteError();
