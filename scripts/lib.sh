@@ -43,9 +43,21 @@ template_prefix() {
     # Without a window manager Wine waits ~2 s each time a top-level window hides.
     WINEPREFIX=$t wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     WINEPREFIX=$t wineserver -w
+    unlink_user_folders "$t"
     touch "$t/.qv-ready"
   fi
   echo "$t"
+}
+
+# A new prefix links the user's Desktop, Documents, Pictures ... to the Linux home of whoever
+# runs Wine: a purge, a plugin or a shortcut would reach that person's real files. Every prefix
+# gets real folders in their place.
+unlink_user_folders() {
+  local link
+  for link in "$1"/drive_c/users/*/*; do
+    [ -L "$link" ] || continue
+    rm -f "$link" && mkdir -p "$link"
+  done
 }
 
 # fresh_prefix NAME: a new copy of the template at $build/wine/NAME, exported as WINEPREFIX.
@@ -54,5 +66,6 @@ fresh_prefix() {
   t=$(template_prefix)
   [ -d "$p" ] && WINEPREFIX=$p wineserver -k >/dev/null 2>&1 || true
   rm -rf "$p"; cp -a "$t" "$p"
+  unlink_user_folders "$p"
   export WINEPREFIX=$p
 }

@@ -83,3 +83,16 @@ TEST(ShellFolders, KnownFoldersOfTheUser) {
   EXPECT_FALSE(bogus.ok);
   EXPECT_EQ(bogus.text, "Failed - Path not Found");
 }
+
+// The prefix's user folders must be its own: a link to the Linux home would let a purge, a
+// plugin or a desktop shortcut reach the real files of whoever runs the tests.
+TEST(ShellFolders, UserFoldersAreRealFoldersOfThePrefix) {
+  const int desktop = 0x10, documents = 0x05, pictures = 0x27, music = 0x0D;
+  for (int csidl : {desktop, documents, pictures, music}) {
+    SpecialFolder f = GetSpecialFolder(csidl);
+    ASSERT_TRUE(f.ok) << csidl;
+    DWORD attributes = GetFileAttributesA(f.text.c_str());
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << f.text;
+    EXPECT_FALSE(attributes & FILE_ATTRIBUTE_REPARSE_POINT) << f.text << " links elsewhere";
+  }
+}
