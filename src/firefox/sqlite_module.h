@@ -20,6 +20,12 @@ using ColumnIntFn = int(__cdecl*)(sqlite3_stmt*, int);           // type, bytes
 using ColumnInt64Fn = int64_t(__cdecl*)(sqlite3_stmt*, int);
 using ColumnDoubleFn = double(__cdecl*)(sqlite3_stmt*, int);
 using ColumnBlobFn = const void*(__cdecl*)(sqlite3_stmt*, int);
+using ResetFn = int(__cdecl*)(sqlite3_stmt*);
+using ChangesFn = int(__cdecl*)(sqlite3*);
+using BindTextFn = int(__cdecl*)(sqlite3_stmt*, int, const char*, int, void (*)(void*));
+using BindDoubleFn = int(__cdecl*)(sqlite3_stmt*, int, double);
+using BindInt64Fn = int(__cdecl*)(sqlite3_stmt*, int, int64_t);
+using BindNullFn = int(__cdecl*)(sqlite3_stmt*, int);
 }  // namespace sqlite_api
 
 // Result codes and fundamental types of SQLite 3 that the layer tests for.

@@ -24,8 +24,16 @@ enum Entry {
   kColumnText = 26,
   kColumnType = 27,
   kColumnInt64 = 28,
+  kChanges = 14,
   kFinalize = 29,
+  kReset = 30,
+  kBindText = 32,
+  kBindDouble = 33,
+  kBindInt64 = 35,
+  kBindNull = 36,
 };
+// SQLite copies a bound text at once (SQLITE_TRANSIENT), so the caller's buffer may go.
+void (*const kTransient)(void*) = reinterpret_cast<void (*)(void*)>(-1);
 template <typename Fn>
 Fn Api(Entry e) {
   return reinterpret_cast<Fn>(SqliteEntryPoint(e));
@@ -125,15 +133,58 @@ sqlite3_stmt* TSQLiteDatabase::Prepare(const std::string& sql) {
   return stmt;
 }
 
-void TSQLiteDatabase::ExecSQL(const std::string& sql) {
-  StatementGuard guard{Prepare(sql)};
-  if (Api<StepFn>(kStep)(guard.stmt) != kSqliteDone)
-    RaiseError("Error executing SQL statement", sql);
+void TSQLiteDatabase::Bind(sqlite3_stmt* stmt, const SqlParams& params, const std::string& sql) {
+  for (size_t i = 0; i < params.size(); ++i) {
+    const int n = static_cast<int>(i) + 1;
+    const SqlValue& v = params[i];
+    int rc = 0;
+    if (const auto* text = std::get_if<std::string>(&v))
+      rc = Api<BindTextFn>(kBindText)(stmt, n, AnsiToUtf8(*text).c_str(), -1, kTransient);
+    else if (const auto* whole = std::get_if<int64_t>(&v))
+      rc = Api<BindInt64Fn>(kBindInt64)(stmt, n, *whole);
+    else if (const auto* real = std::get_if<double>(&v))
+      rc = Api<BindDoubleFn>(kBindDouble)(stmt, n, *real);
+    else
+      rc = Api<BindNullFn>(kBindNull)(stmt, n);
+    if (rc != 0) RaiseError("Could not bind value " + std::to_string(n) + " of SQL", sql);
+  }
 }
 
-TSQLiteTable TSQLiteDatabase::GetTable(const std::string& sql) {
+void TSQLiteDatabase::StepToDone(sqlite3_stmt* stmt, const std::string& sql) {
+  if (Api<StepFn>(kStep)(stmt) != kSqliteDone) RaiseError("Error executing SQL statement", sql);
+}
+
+void TSQLiteDatabase::ExecSQL(const std::string& sql, const SqlParams& params) {
+  StatementGuard guard{Prepare(sql)};
+  Bind(guard.stmt, params, sql);
+  StepToDone(guard.stmt, sql);
+}
+
+int TSQLiteDatabase::Changes() { return Api<ChangesFn>(kChanges)(db_); }
+
+TSQLiteStatement::TSQLiteStatement(TSQLiteDatabase& db, const std::string& sql)
+    : db_(db), sql_(sql) {
+  SqliteEntryPoint(kReset);
+  stmt_ = db_.Prepare(sql);
+}
+
+TSQLiteStatement::~TSQLiteStatement() { StatementGuard guard{stmt_}; }
+
+void TSQLiteStatement::Run(const SqlParams& params) {
+  struct ResetGuard {  // ready for the next run, also after a failure
+    sqlite3_stmt* stmt;
+    ~ResetGuard() {
+      if (auto reset = reinterpret_cast<ResetFn>(SqliteEntryPointOrNull(kReset))) reset(stmt);
+    }
+  } reset{stmt_};
+  db_.Bind(stmt_, params, sql_);
+  db_.StepToDone(stmt_, sql_);
+}
+
+TSQLiteTable TSQLiteDatabase::GetTable(const std::string& sql, const SqlParams& params) {
   TSQLiteTable t;
   StatementGuard guard{Prepare(sql)};
+  Bind(guard.stmt, params, sql);
   sqlite3_stmt* stmt = guard.stmt;
   for (;;) {
     int rc = Api<StepFn>(kStep)(stmt);

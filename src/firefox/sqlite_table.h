@@ -16,6 +16,11 @@ class ESQLiteException : public std::runtime_error {
 
 class TSQLiteTable;
 
+// A value bound to a "?" of a statement. Hosts, names and values from the profile travel this
+// way, never pasted into SQL text. Texts are ANSI, bound as UTF-8.
+using SqlValue = std::variant<std::monostate, int64_t, double, std::string>;
+using SqlParams = std::vector<SqlValue>;
+
 // One open connection to a database file; closed when destroyed.
 class TSQLiteDatabase {
  public:
@@ -27,17 +32,39 @@ class TSQLiteDatabase {
   // Runs one statement, which returns no rows. SQL text is ANSI, as everywhere in the program;
   // it reaches SQLite as UTF-8, and text read back is ANSI again. A text holding a second
   // statement is refused before anything runs.
-  void ExecSQL(const std::string& sql);
+  void ExecSQL(const std::string& sql, const SqlParams& params = {});
   // Runs a query; the whole result is read into the table.
-  TSQLiteTable GetTable(const std::string& sql);
+  TSQLiteTable GetTable(const std::string& sql, const SqlParams& params = {});
+  // Rows changed by the last statement that changed rows.
+  int Changes();
   [[noreturn]] void RaiseError(const std::string& prefix, const std::string& sql);
 
  private:
   friend class TSQLiteTable;
+  friend class TSQLiteStatement;
   sqlite3_stmt* Prepare(const std::string& sql);
+  void Bind(sqlite3_stmt* stmt, const SqlParams& params, const std::string& sql);
+  void StepToDone(sqlite3_stmt* stmt, const std::string& sql);
   [[noreturn]] void RaiseLayerError(int code, const std::string& message, const std::string& text);
   void Close();
   sqlite3* db_ = nullptr;
+};
+
+// One statement prepared once and run many times with new values, for batches of rows inside
+// one transaction. Finalized when destroyed; must not outlive its database.
+class TSQLiteStatement {
+ public:
+  TSQLiteStatement(TSQLiteDatabase& db, const std::string& sql);
+  ~TSQLiteStatement();
+  TSQLiteStatement(const TSQLiteStatement&) = delete;
+  TSQLiteStatement& operator=(const TSQLiteStatement&) = delete;
+  // Binds the values, runs the statement to its end and makes it ready for the next run.
+  void Run(const SqlParams& params);
+
+ private:
+  TSQLiteDatabase& db_;
+  std::string sql_;
+  sqlite3_stmt* stmt_ = nullptr;
 };
 
 // The complete result of one query, held in memory; addressed by the current row.

@@ -176,3 +176,38 @@ TEST(SqliteModule, LoadingAgainDoesNothing) {
   // Loaded by its full path inside the installation, never by a bare name.
   EXPECT_EQ(SqliteModuleName(), FFoxProfile().ExecPath + "\\SQLite3.dll");
 }
+
+TEST_F(SqliteLayerTest, BoundValuesAreValuesWhateverTheyHold) {
+  MakeDatabase(path, "INSERT INTO t (n, s) VALUES (10, 's'), (11, 'a_c'), (12, 'abc'), (13, 'x');");
+  TSQLiteDatabase db(path);
+  // Column names, quotes, wildcards and SQL in a value match only that exact value.
+  db.ExecSQL("DELETE FROM t WHERE s = ?", {std::string("s")});
+  EXPECT_EQ(db.Changes(), 1);
+  db.ExecSQL("DELETE FROM t WHERE s = ?", {std::string("a_c")});
+  EXPECT_EQ(db.GetTable("SELECT COUNT(*) FROM t WHERE s = 'abc'").FieldAsInteger(0), 1);
+  db.ExecSQL("DELETE FROM t WHERE s = ?", {std::string("x' OR '1'='1")});
+  EXPECT_EQ(db.Changes(), 0);
+  TSQLiteTable t = db.GetTable("SELECT COUNT(*) FROM t WHERE n >= ? AND s = ?",
+                               {int64_t{12}, std::string("abc")});
+  EXPECT_EQ(t.FieldAsInteger(0), 1);
+
+  // One statement, many runs, one transaction: the values land as text in UTF-8.
+  db.ExecSQL("BEGIN");
+  {
+    TSQLiteStatement insert(db, "INSERT INTO t (n, d, s) VALUES (?, ?, ?)");
+    for (int i = 0; i < 3; ++i)
+      insert.Run({int64_t{20 + i}, 0.5 * i, std::string("caf\xE9") + std::to_string(i)});
+    insert.Run({int64_t{30}, SqlValue{}, SqlValue{}});
+  }
+  db.ExecSQL("COMMIT");
+  TSQLiteTable rows = db.GetTable("SELECT s, d FROM t WHERE n BETWEEN 20 AND 30 ORDER BY n");
+  ASSERT_EQ(rows.RowCount(), 4);
+  EXPECT_EQ(rows.FieldAsString(0),
+            "caf\xE9"
+            "0");
+  rows.Next();
+  rows.Next();
+  EXPECT_EQ(rows.Fields(1), "1");
+  rows.Next();
+  EXPECT_EQ(rows.FieldAsString(0), "");  // NULL
+}
