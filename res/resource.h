@@ -95,3 +95,10 @@
 #define IDC_QS_NOSHOW 481
 #define IDC_SPLASH_LINE1 490
 #define IDC_SPLASH_LINE2 491
+
+// No-protection warning of the cookie purges
+#define IDD_NO_PROTECTION 30
+#define IDC_NOPROT_TEXT 700
+#define IDC_NOPROT_NOSHOW 701
+#define IDC_NOPROT_CONTINUE 702
+#define IDC_NOPROT_BYPASS 703
