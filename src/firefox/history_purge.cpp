@@ -67,6 +67,8 @@ std::vector<unsigned> CodePointsOf(const std::string& ansi) {
 PlacesSchema ReadPlacesSchema(TSQLiteDatabase& db, const std::string& placesFile) {
   PlacesSchema s;
   s.tables = TableNames(db, "main");
+  for (TSQLiteTable t = db.GetTable(TriggeredTablesSql()); !t.Eof(); t.Next())
+    s.triggered.insert(t.FieldAsString(0));
   const std::string icons = ExtractFilePath(placesFile) + "\\" + kIconsFileName;
   if (!s.Has("moz_favicons") && FileExists(icons)) {
     db.ExecSQL(AttachIconsSql(CodePointsOf(icons)));
@@ -79,6 +81,7 @@ PlacesSchema ReadPlacesSchema(TSQLiteDatabase& db, const std::string& placesFile
 
 // One transaction: a failure leaves the file as it was.
 void RunInTransaction(TSQLiteDatabase& db, const std::vector<std::string>& statements) {
+  db.ExecSQL(kPurgeCacheSql);
   db.ExecSQL(kBeginSql);
   try {
     for (const auto& sql : statements) db.ExecSQL(sql);

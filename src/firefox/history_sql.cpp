@@ -1,9 +1,14 @@
 #include "firefox/history_sql.h"
 
 namespace {
-// Places whose visits a purge removes; the survivors among them get their counts reset.
+// Every visited place, with whether it has typed and other visits: read in one pass over the
+// visits, it tells which places a purge takes visits from (their survivors get their counts
+// reset) and which were reached only by typing.
 constexpr const char* kCreateVisitedPlaces =
-    "CREATE TEMP TABLE qv_visited_places (id INTEGER PRIMARY KEY)";
+    "CREATE TEMP TABLE qv_visited_places (id INTEGER PRIMARY KEY, typed INTEGER, other INTEGER)";
+constexpr const char* kRememberVisitedPlaces =
+    "INSERT INTO temp.qv_visited_places SELECT place_id, MAX(visit_type = 2), MAX(visit_type <> "
+    "2) FROM moz_historyvisits WHERE place_id IS NOT NULL GROUP BY place_id";
 
 // The first six characters: SUBSTR counts from 1, and SUBSTR(url,0,6) gives only five, so
 // a comparison with 'place:' on those never matched and protected no query place.
@@ -20,27 +25,39 @@ std::string KeptPlaceGuards(const PlacesSchema& s) {
   return g;
 }
 
-std::string RememberVisitedPlaces(const char* visitCondition) {
-  return std::string(
-             "INSERT OR IGNORE INTO temp.qv_visited_places SELECT place_id FROM "
-             "moz_historyvisits WHERE ") +
-         visitCondition + " AND place_id IS NOT NULL";
+// Removing most rows of a big table one by one updates every index for every row. When what
+// stays is the smaller part, setting it aside, emptying the table (SQLite then frees whole
+// pages) and putting it back removes the same rows far faster. The rows kept are those the
+// DELETE would keep: its condition not true. Not on a table with triggers, which emptying
+// and refilling would run.
+void AddDeleteMost(const PlacesSchema& s, const std::string& table, const std::string& condition,
+                   const std::string& plainDelete, std::vector<std::string>& out) {
+  if (s.triggered.count(table)) {
+    out.push_back(plainDelete);
+    return;
+  }
+  out.push_back("CREATE TEMP TABLE qv_kept_rows AS SELECT * FROM main." + table + " WHERE (" +
+                condition + ") IS NOT 1");
+  out.push_back("DELETE FROM main." + table);
+  out.push_back("INSERT INTO main." + table + " SELECT * FROM temp.qv_kept_rows");
+  out.push_back("DROP TABLE temp.qv_kept_rows");
 }
 
 // A place that survives (bookmarked, say) would still tell how often and when it was visited.
 // Counts follow the visits left; frecency is left for Firefox to compute again. Firefox counts
 // neither embeds (4), downloads (7), framed links (8), reloads (9) nor type 0 in visit_count.
-std::string ResetSurvivingPlaces(const PlacesSchema& s, bool clearTyped) {
+std::string ResetSurvivingPlaces(const PlacesSchema& s, bool typedPurge) {
   std::string sql =
       "UPDATE moz_places SET visit_count = (SELECT COUNT(*) FROM moz_historyvisits V WHERE "
       "V.place_id = moz_places.id AND V.visit_type NOT IN (0,4,7,8,9)), last_visit_date = "
       "(SELECT MAX(V.visit_date) FROM moz_historyvisits V WHERE V.place_id = moz_places.id), "
       "frecency = -1";
-  if (clearTyped) sql += ", typed = 0";
+  if (typedPurge) sql += ", typed = 0";
   if (s.HasColumn("moz_places.recalc_frecency")) sql += ", recalc_frecency = 1";
   if (s.HasColumn("moz_places.alt_frecency")) sql += ", alt_frecency = NULL";
   if (s.HasColumn("moz_places.recalc_alt_frecency")) sql += ", recalc_alt_frecency = 1";
-  return sql + " WHERE id IN (SELECT id FROM temp.qv_visited_places)";
+  return sql + " WHERE id IN (SELECT id FROM temp.qv_visited_places WHERE " +
+         (typedPurge ? "typed" : "other") + " = 1)";
 }
 
 // What goes with removed places: on a current profile what Firefox's own triggers and foreign
@@ -110,6 +127,10 @@ std::string TableNamesSql(std::string_view schema) {
   return "SELECT LOWER(name) FROM " + std::string(schema) + ".sqlite_master WHERE type = 'table'";
 }
 
+std::string TriggeredTablesSql() {
+  return "SELECT LOWER(tbl_name) FROM main.sqlite_master WHERE type = 'trigger'";
+}
+
 std::string ColumnNamesSql(std::string_view schema, std::string_view table) {
   return "PRAGMA " + std::string(schema) + ".table_info(" + std::string(table) + ")";
 }
@@ -143,17 +164,14 @@ std::vector<std::string> TypedUrlStatements(const PlacesSchema& s) {
   std::vector<std::string> out;
   if (s.Has("moz_inputhistory")) out.push_back("DELETE FROM moz_InputHistory ");
   out.push_back(kCreateVisitedPlaces);
-  out.push_back(RememberVisitedPlaces("visit_type = 2"));
+  out.push_back(kRememberVisitedPlaces);
   // Places reached only by typing: one that also has other visits belongs to the history, and
   // removing it would leave those visits without their place.
   out.push_back(
-      "DELETE FROM moz_places WHERE id IN ( SELECT P.id FROM moz_places P LEFT OUTER JOIN "
-      "moz_historyvisits V ON P.id = V.place_id LEFT OUTER JOIN moz_bookmarks B ON P.id = B.fk "
-      "WHERE V.visit_type = 2 AND B.id IS NULL" +
-      std::string(kNotAQueryPlace) +
-      " AND P.id NOT IN (SELECT O.place_id FROM moz_historyvisits O WHERE O.visit_type <> 2 AND "
-      "O.place_id IS NOT NULL)" +
-      KeptPlaceGuards(s) + " )");
+      "DELETE FROM moz_places WHERE id IN ( SELECT P.id FROM temp.qv_visited_places T JOIN "
+      "moz_places P ON P.id = T.id LEFT OUTER JOIN moz_bookmarks B ON P.id = B.fk WHERE T.typed "
+      "= 1 AND T.other IS NOT 1 AND B.id IS NULL" +
+      std::string(kNotAQueryPlace) + KeptPlaceGuards(s) + " )");
   // After the places statement, which finds the places through these visits.
   out.push_back("DELETE FROM moz_HistoryVisits WHERE visit_type = 2 ");
   out.push_back(ResetSurvivingPlaces(s, true));
@@ -164,13 +182,17 @@ std::vector<std::string> TypedUrlStatements(const PlacesSchema& s) {
 std::vector<std::string> HistoryStatements(const PlacesSchema& s) {
   std::vector<std::string> out;
   out.push_back(kCreateVisitedPlaces);
-  out.push_back(RememberVisitedPlaces("visit_type <> 2"));
-  out.push_back("DELETE FROM moz_HistoryVisits WHERE visit_type <> 2 ");
-  out.push_back(
-      "DELETE FROM moz_places WHERE id IN ( SELECT P.id FROM moz_places P LEFT OUTER JOIN "
-      "moz_historyvisits V ON P.id = V.place_id LEFT OUTER JOIN moz_bookmarks B ON P.id = B.fk "
-      "WHERE V.id IS NULL AND B.id IS NULL" +
-      std::string(kNotAQueryPlace) + KeptPlaceGuards(s) + " )");
+  out.push_back(kRememberVisitedPlaces);
+  // Typed visits are the few that stay, and after the typed-URL purge none does.
+  AddDeleteMost(s, "moz_historyvisits", "visit_type <> 2",
+                "DELETE FROM moz_HistoryVisits WHERE visit_type <> 2 ", out);
+  const std::string unvisitedPlaces =
+      "id IN ( SELECT P.id FROM moz_places P LEFT OUTER JOIN moz_historyvisits V ON P.id = "
+      "V.place_id LEFT OUTER JOIN moz_bookmarks B ON P.id = B.fk WHERE V.id IS NULL AND B.id IS "
+      "NULL" +
+      std::string(kNotAQueryPlace) + KeptPlaceGuards(s) + " )";
+  AddDeleteMost(s, "moz_places", unvisitedPlaces, "DELETE FROM moz_places WHERE " + unvisitedPlaces,
+                out);
   if (s.Has("moz_annos"))
     out.push_back(
         "DELETE FROM moz_Annos WHERE id IN( SELECT A.id FROM moz_Annos A LEFT OUTER JOIN "
