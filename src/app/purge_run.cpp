@@ -6,6 +6,7 @@
 #include "app/report_rules.h"
 #include "app/run_mode.h"
 #include "firefox/firefox_profile.h"
+#include "firefox/history_purge.h"
 
 namespace {
 using F = OptionField;
@@ -13,9 +14,9 @@ using F = OptionField;
 const PurgeFunctionTable kFunctions = {{
     {F::Cache, "  Processing \"FireFox Cache\"", nullptr},
     {F::Cookies, "  Processing \"FireFox Cookies\"", nullptr},
-    {F::FFTypedUrls, "  Processing \"FireFox Typed URLs\"", nullptr},
-    {F::History, "  Processing \"FireFox History File\"", nullptr},
-    {F::Forms, "  Processing \"FireFox Forms History\"", nullptr},
+    {F::FFTypedUrls, "  Processing \"FireFox Typed URLs\"", PurgeFirefoxTypedUrls},
+    {F::History, "  Processing \"FireFox History File\"", PurgeFirefoxHistory},
+    {F::Forms, "  Processing \"FireFox Forms History\"", PurgeFirefoxForms},
     {F::Temp, "  Processing \"Temp Folders\"", nullptr},
     {F::Visited, "  Processing \"I.E. Visited URLs\"", nullptr},
     {F::IECache, "  Processing \"I.E. Cache\"", nullptr},

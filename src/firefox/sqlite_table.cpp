@@ -151,7 +151,12 @@ void TSQLiteDatabase::Bind(sqlite3_stmt* stmt, const SqlParams& params, const st
 }
 
 void TSQLiteDatabase::StepToDone(sqlite3_stmt* stmt, const std::string& sql) {
-  if (Api<StepFn>(kStep)(stmt) != kSqliteDone) RaiseError("Error executing SQL statement", sql);
+  if (Api<StepFn>(kStep)(stmt) != kSqliteDone) {
+    // A statement made by the original prepare call reports only "SQL logic error" from the
+    // failed step; resetting it brings SQLite's own code and message for the report line.
+    if (auto reset = reinterpret_cast<ResetFn>(SqliteEntryPointOrNull(kReset))) reset(stmt);
+    RaiseError("Error executing SQL statement", sql);
+  }
 }
 
 void TSQLiteDatabase::ExecSQL(const std::string& sql, const SqlParams& params) {
@@ -192,7 +197,10 @@ TSQLiteTable TSQLiteDatabase::GetTable(const std::string& sql, const SqlParams& 
     if (rc == kSqliteBusy)  // the detail is this busy step's own, not an earlier error's
       RaiseLayerError(rc, Utf8ToAnsi(Api<ErrMsgFn>(kErrMsg)(db_)),
                       "Could not prepare SQL statement");
-    if (rc != kSqliteRow) RaiseError("Could not retrieve data", sql);
+    if (rc != kSqliteRow) {
+      if (auto reset = reinterpret_cast<ResetFn>(SqliteEntryPointOrNull(kReset))) reset(stmt);
+      RaiseError("Could not retrieve data", sql);
+    }
     if (t.rowCount_ == 0) {
       t.columnCount_ = Api<ColumnCountFn>(kColumnCount)(stmt);
       for (size_t c = 0; c < t.columnCount_; ++c) {

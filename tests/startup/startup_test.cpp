@@ -103,8 +103,20 @@ TEST_F(StartupTest, AutomaticRunWithItsWindowDisabledEndsByItself) {
   EXPECT_NE(ReadFileText(data + "\\Quorvane.ini").find("FFoxForm="), std::string::npos);
 }
 
-TEST_F(StartupTest, AnyErrorPolicyShowsTheWindowAfterERROR1) {
-  WriteSettings("[BootOptions]\r\nSplashOpt=1\r\nMainWinOpt=1\r\n");
+TEST_F(StartupTest, AnyErrorPolicyShowsTheWindowOnlyAfterAnError) {
+  // A legacy profile of its own without History.dat: the history purge runs and finds nothing
+  // to complain about, so only ERROR1 makes the run one with an error.
+  const std::string firefox = GetSpecialFolder(kCsidlAppData).text + "\\Mozilla\\Firefox";
+  ScopedFileRestore ini(firefox + "\\profiles.ini");
+  TempFolder profile;
+  WriteFileText(firefox + "\\profiles.ini",
+                "[Profile0]\r\nName=quiet\r\nIsRelative=0\r\nPath=" + profile.Path() + "\r\n");
+  WriteSettings("[BootOptions]\r\nSplashOpt=1\r\nMainWinOpt=1\r\nHistoryOption=1\r\n");
+  {
+    ChildProcess quiet(QuorvanePath(), Args("BOOT"));
+    ASSERT_TRUE(quiet.WaitForExit(30000));  // no error: the window stays hidden
+    EXPECT_FALSE(FindProcessWindow(quiet.Id(), "TFFoxForm", true));
+  }
   ChildProcess q(QuorvanePath(), Args("BOOT ERROR1"));
   HWND main = q.WaitForWindow("TFFoxForm", 30000);
   ASSERT_TRUE(main);

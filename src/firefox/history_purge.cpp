@@ -1,0 +1,247 @@
+#include "firefox/history_purge.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <set>
+
+#include "app/report_rules.h"
+#include "app/text_util.h"
+#include "files/secure_erase.h"
+#include "firefox/browser_activity.h"
+#include "firefox/firefox_profile.h"
+#include "firefox/history_sql.h"
+#include "firefox/sqlite_table.h"
+#include "platform/files.h"
+
+namespace {
+constexpr const char* kNoDeletesLine = "  No Deletes are done for a \"Preview Purge\".";
+constexpr const char* kNoPlacesLine =
+    "*** Error - Unable to find FireFox History file - Places.SQLite";
+
+// Firefox keeps its files open and locked while it runs: the profile is left alone then.
+bool RefusedWhileFirefoxRuns(ReportContext& ctx) {
+  if (!FirefoxActive()) return false;
+  ctx.AddReportLine(" -Error- not Processed as FireFox browser is active.");
+  if (!ctx.State().preview) ctx.RaiseLevel(7);
+  return true;
+}
+
+std::set<std::string> TableNames(TSQLiteDatabase& db, const std::string& schema) {
+  std::set<std::string> names;
+  TSQLiteTable t = db.GetTable(TableNamesSql(schema));
+  for (; !t.Eof(); t.Next()) names.insert(t.FieldAsString(0));
+  return names;
+}
+
+void AddColumns(TSQLiteDatabase& db, const SchemaTable& table, PlacesSchema& schema) {
+  const std::string prefix =
+      std::string(table.schema) == "main" ? std::string() : std::string(table.schema) + ".";
+  if (!schema.Has(prefix + table.table)) return;
+  TSQLiteTable t = db.GetTable(ColumnNamesSql(table.schema, table.table));
+  if (t.RowCount() == 0) return;
+  const int name = t.FieldIndex("name");
+  for (; !t.Eof(); t.Next())
+    schema.columns.insert(prefix + table.table + "." + LowerCase(t.FieldAsString(name)));
+}
+
+// The path as Unicode code points, read in the ANSI code page as every path of the program.
+std::vector<unsigned> CodePointsOf(const std::string& ansi) {
+  std::vector<unsigned> out;
+  if (ansi.empty()) return out;
+  const int n =
+      MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+  std::wstring w(n, L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), w.data(), n);
+  for (size_t i = 0; i < w.size(); ++i) {
+    unsigned c = w[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < w.size() && w[i + 1] >= 0xDC00 && w[i + 1] < 0xE000)
+      c = 0x10000 + ((c - 0xD800) << 10) + (w[++i] - 0xDC00);
+    out.push_back(c);
+  }
+  return out;
+}
+
+// Reads what the Places file holds, attaching favicons.sqlite beside it on a profile whose
+// icons live there (Firefox 55 and later); moz_favicons marks the earlier layout.
+PlacesSchema ReadPlacesSchema(TSQLiteDatabase& db, const std::string& placesFile) {
+  PlacesSchema s;
+  s.tables = TableNames(db, "main");
+  for (TSQLiteTable t = db.GetTable(TriggeredTablesSql()); !t.Eof(); t.Next())
+    s.triggered.insert(t.FieldAsString(0));
+  const std::string icons = ExtractFilePath(placesFile) + "\\" + kIconsFileName;
+  if (!s.Has("moz_favicons") && FileExists(icons)) {
+    db.ExecSQL(AttachIconsSql(CodePointsOf(icons)));
+    for (const auto& name : TableNames(db, kIconsSchema))
+      s.tables.insert(std::string(kIconsSchema) + "." + name);
+  }
+  for (const auto& table : TablesWithColumnsOfInterest()) AddColumns(db, table, s);
+  return s;
+}
+
+// One transaction: a failure leaves the file as it was.
+void RunInTransaction(TSQLiteDatabase& db, const std::vector<std::string>& statements) {
+  db.ExecSQL(kPurgeCacheSql);
+  db.ExecSQL(kBeginSql);
+  try {
+    for (const auto& sql : statements) db.ExecSQL(sql);
+    db.ExecSQL(kCommitSql);
+  } catch (...) {
+    const SqliteError failure = LastSqliteError();
+    try {
+      db.ExecSQL(kRollbackSql);
+    } catch (const ESQLiteException&) {
+      // A failed COMMIT may already have ended the transaction.
+    }
+    LastSqliteError() = failure;
+    throw;
+  }
+}
+
+struct CompactTexts {
+  const char* completed;
+  const char* failed;
+};
+CompactTexts TextsOf(CompactKind kind) {
+  switch (kind) {
+    case CompactKind::History:
+      return {"  Compact History file completed", "*** Error - Compact History file failed - "};
+    case CompactKind::FormHistory:
+      return {"  Compact Form History file completed",
+              "*** Error - Compact Form History file failed - "};
+    case CompactKind::Cookie:
+      return {"  Compact Cookie file completed", "*** Error - Compact Cookie file failed - "};
+  }
+  return {"", ""};
+}
+}  // namespace
+
+bool CompactDatabase(ReportContext& ctx, TSQLiteDatabase& db, CompactKind kind,
+                     const std::vector<std::string>& attached) {
+  if (!ctx.State().compact) return true;
+  const CompactTexts texts = TextsOf(kind);
+  LastSqliteError() = {};  // the message of this failure, not of an earlier one
+  try {
+    db.ExecSQL(kCompactPrepareSql);
+    // A VACUUM rewrites the whole file and can take a while: let the window repaint first.
+    ctx.View().PumpMessages();
+    db.ExecSQL(kVacuumSql);
+    for (const auto& schema : attached) db.ExecSQL(std::string(kVacuumSql) + " " + schema);
+  } catch (...) {
+    const std::string& message = LastSqliteError().message;
+    ctx.AddReportLine(texts.failed + (message.empty() ? std::string("exception") : message));
+    return false;
+  }
+  ctx.AddReportLine(texts.completed);
+  return true;
+}
+
+bool DeleteTypedUrls(ReportContext& ctx) {
+  const TFFoxProfile& p = FFoxProfile();
+  if (!p.HasPlacesDb) {
+    ctx.AddReportLine(kNoPlacesLine);
+    return false;
+  }
+  try {
+    TSQLiteDatabase db(p.PlacesFile);
+    RunInTransaction(db, TypedUrlStatements(ReadPlacesSchema(db, p.PlacesFile)));
+    return true;
+  } catch (...) {
+    ctx.AddReportLine("*** Error - Delete Typed URL entries failed - Places.SQLite");
+    return false;
+  }
+}
+
+bool DeleteHistory(ReportContext& ctx) {
+  const TFFoxProfile& p = FFoxProfile();
+  if (!p.HasPlacesDb) {
+    ctx.AddReportLine(kNoPlacesLine);
+    return false;
+  }
+  std::unique_ptr<TSQLiteDatabase> db;
+  std::vector<std::string> attached;
+  try {
+    db = std::make_unique<TSQLiteDatabase>(p.PlacesFile);
+    const PlacesSchema schema = ReadPlacesSchema(*db, p.PlacesFile);
+    if (schema.Has(std::string(kIconsSchema) + ".moz_icons")) attached.push_back(kIconsSchema);
+    RunInTransaction(*db, HistoryStatements(schema));
+  } catch (...) {
+    ctx.AddReportLine("*** Error - Delete entries from History failed - Places.SQLite");
+    return false;
+  }
+  return CompactDatabase(ctx, *db, CompactKind::History, attached);
+}
+
+bool DeleteFormHistory(ReportContext& ctx) {
+  const TFFoxProfile& p = FFoxProfile();
+  if (!p.HasFormHistoryDb) {
+    ctx.AddReportLine("*-* Error - Unable to find FireFox Form History file - FormHistory.SQLite");
+    return false;
+  }
+  std::unique_ptr<TSQLiteDatabase> db;
+  try {
+    db = std::make_unique<TSQLiteDatabase>(p.FormHistoryFile);
+    RunInTransaction(*db, FormHistoryStatements(TableNames(*db, "main")));
+  } catch (...) {
+    ctx.AddReportLine("*** Error - Delete entries from Form History failed - FormHistory.SQLite");
+    return false;
+  }
+  return CompactDatabase(ctx, *db, CompactKind::FormHistory);
+}
+
+bool PurgeDataFile(ReportContext& ctx, const std::string& path) {
+  if (StartsWith(path, kFileNotFoundMarker)) {
+    ctx.AddReportLine("    This file is not currently defined...");
+    return false;
+  }
+  if (!FileExists(path)) {
+    ctx.AddReportLine(result_text::kFileNotFound + path);
+    return false;
+  }
+  if (ctx.State().preview) {
+    ctx.AddReportLine(result_text::kToDelete + path);
+    ctx.CountItem();
+    return true;
+  }
+  if (DeleteDataFile(ctx, path)) {
+    ctx.AddReportLine(result_text::kDeleted + path);
+    ctx.CountItem();
+    return true;
+  }
+  ctx.AddReportLine(ResultColumn(ctx.MapFileError(LastDeleteError())) + path);
+  return false;
+}
+
+void PurgeFirefoxTypedUrls(ReportContext& ctx) {
+  if (RefusedWhileFirefoxRuns(ctx)) return;
+  if (ctx.State().preview) {
+    ctx.AddReportLine(kNoDeletesLine);
+    return;
+  }
+  if (FFoxProfile().IsSqliteProfile && DeleteTypedUrls(ctx))
+    ctx.AddReportLine("  Deleted entries from  FireFox Typed URLs - Places.SQLite");
+}
+
+void PurgeFirefoxHistory(ReportContext& ctx) {
+  if (RefusedWhileFirefoxRuns(ctx)) return;
+  const TFFoxProfile& p = FFoxProfile();
+  if (!p.IsSqliteProfile) PurgeDataFile(ctx, p.HistoryDatFile);
+  if (ctx.State().preview) {
+    ctx.AddReportLine(kNoDeletesLine);
+    return;
+  }
+  if (p.IsSqliteProfile && DeleteHistory(ctx))
+    ctx.AddReportLine("  Deleted entries from  FireFox History file - Places.SQLite");
+}
+
+void PurgeFirefoxForms(ReportContext& ctx) {
+  if (RefusedWhileFirefoxRuns(ctx)) return;
+  const TFFoxProfile& p = FFoxProfile();
+  if (!p.IsSqliteProfile) PurgeDataFile(ctx, p.FormHistoryDatFile);
+  if (ctx.State().preview) {
+    ctx.AddReportLine(kNoDeletesLine);
+    return;
+  }
+  if (p.IsSqliteProfile && DeleteFormHistory(ctx))
+    ctx.AddReportLine("  Deleted entries from FireFox Form History file - FormHistory.SQLite");
+}

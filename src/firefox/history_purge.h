@@ -1,0 +1,31 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "app/report_context.h"
+
+class TSQLiteDatabase;
+
+// The purge functions "FireFox Typed URLs", "FireFox History File" and "FireFox Forms History":
+// rows of Places.sqlite (and favicons.sqlite) and FormHistory.sqlite in an SQLite profile, the
+// whole History.dat and FormHistory.dat in a legacy one. None touches a profile while Firefox
+// runs. Each writes only its body lines; the run's frame writes the header and the footer.
+void PurgeFirefoxTypedUrls(ReportContext& ctx);
+void PurgeFirefoxHistory(ReportContext& ctx);
+void PurgeFirefoxForms(ReportContext& ctx);
+
+// True when every statement ran (and, for the history and forms, the compaction did not fail).
+bool DeleteTypedUrls(ReportContext& ctx);
+bool DeleteHistory(ReportContext& ctx);
+bool DeleteFormHistory(ReportContext& ctx);
+
+// Which database a compaction reports on.
+enum class CompactKind { History, FormHistory, Cookie };
+// VACUUM of the main database (and of the attached ones named) when the run's Compact Files
+// is Yes; true when off or done, false after its error line.
+bool CompactDatabase(ReportContext& ctx, TSQLiteDatabase& db, CompactKind kind,
+                     const std::vector<std::string>& attached = {});
+
+// Deletes one whole data file (or reports it in a preview); true when it was (or would be)
+// deleted.
+bool PurgeDataFile(ReportContext& ctx, const std::string& path);
