@@ -45,23 +45,6 @@ void AddColumns(TSQLiteDatabase& db, const SchemaTable& table, PlacesSchema& sch
     schema.columns.insert(prefix + table.table + "." + LowerCase(t.FieldAsString(name)));
 }
 
-// The path as Unicode code points, read in the ANSI code page as every path of the program.
-std::vector<unsigned> CodePointsOf(const std::string& ansi) {
-  std::vector<unsigned> out;
-  if (ansi.empty()) return out;
-  const int n =
-      MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::wstring w(n, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), w.data(), n);
-  for (size_t i = 0; i < w.size(); ++i) {
-    unsigned c = w[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < w.size() && w[i + 1] >= 0xDC00 && w[i + 1] < 0xE000)
-      c = 0x10000 + ((c - 0xD800) << 10) + (w[++i] - 0xDC00);
-    out.push_back(c);
-  }
-  return out;
-}
-
 // Reads what the Places file holds, attaching favicons.sqlite beside it on a profile whose
 // icons live there (Firefox 55 and later); moz_favicons marks the earlier layout.
 PlacesSchema ReadPlacesSchema(TSQLiteDatabase& db, const std::string& placesFile) {
@@ -71,7 +54,7 @@ PlacesSchema ReadPlacesSchema(TSQLiteDatabase& db, const std::string& placesFile
     s.triggered.insert(t.FieldAsString(0));
   const std::string icons = ExtractFilePath(placesFile) + "\\" + kIconsFileName;
   if (!s.Has("moz_favicons") && FileExists(icons)) {
-    db.ExecSQL(AttachIconsSql(CodePointsOf(icons)));
+    db.ExecSQL(AttachIconsSql(), {icons});
     for (const auto& name : TableNames(db, kIconsSchema))
       s.tables.insert(std::string(kIconsSchema) + "." + name);
   }

@@ -143,22 +143,7 @@ const std::vector<SchemaTable>& TablesWithColumnsOfInterest() {
   return tables;
 }
 
-std::string AttachIconsSql(const std::vector<unsigned>& pathCodePoints) {
-  // char() takes at most 127 arguments in older SQLite builds: spell the name in pieces.
-  constexpr size_t kPiece = 100;
-  std::string name;
-  for (size_t i = 0; i < pathCodePoints.size(); i += kPiece) {
-    if (!name.empty()) name += " || ";
-    name += "char(";
-    for (size_t j = i; j < pathCodePoints.size() && j < i + kPiece; ++j) {
-      if (j > i) name += ',';
-      name += std::to_string(pathCodePoints[j]);
-    }
-    name += ')';
-  }
-  if (name.empty()) name = "''";
-  return "ATTACH DATABASE " + name + " AS " + kIconsSchema;
-}
+std::string AttachIconsSql() { return std::string("ATTACH DATABASE ? AS ") + kIconsSchema; }
 
 std::vector<std::string> TypedUrlStatements(const PlacesSchema& s) {
   std::vector<std::string> out;

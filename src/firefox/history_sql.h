@@ -32,9 +32,8 @@ struct SchemaTable {
 };
 const std::vector<SchemaTable>& TablesWithColumnsOfInterest();
 
-// ATTACH of favicons.sqlite. The file name is spelled with char() so that the statement text
-// is plain ASCII, whatever code page the path is in and whatever the layer does with SQL text.
-std::string AttachIconsSql(const std::vector<unsigned>& pathCodePoints);
+// ATTACH of favicons.sqlite; the file name is bound to its "?".
+std::string AttachIconsSql();
 
 // The statements of each purge, in the order they run (inside one transaction).
 std::vector<std::string> TypedUrlStatements(const PlacesSchema& schema);

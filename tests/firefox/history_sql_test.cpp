@@ -131,26 +131,3 @@ TEST(HistoryStatements, FormHistoryTakesItsSourcesWhenTheFileHasThem) {
       3u);
 }
 
-TEST(HistoryStatements, AttachSpellsLongNamesInPiecesSQLiteAccepts) {
-  std::vector<unsigned> path;
-  for (int i = 0; i < 260; ++i) path.push_back(i % 2 ? 0xE4 : 'a' + i % 26);
-  const std::string sql = AttachIconsSql(path);
-  EXPECT_EQ(sql.rfind("ATTACH DATABASE char(", 0), 0u);
-  EXPECT_EQ(sql.substr(sql.size() - 9), " AS icons");
-  // The code points come back in order, at most 100 to a char() call (old builds take 127).
-  std::vector<unsigned> decoded;
-  static const std::regex call(R"(char\(([0-9,]*)\))");
-  for (std::sregex_iterator it(sql.begin(), sql.end(), call), end; it != end; ++it) {
-    std::string args = (*it)[1];
-    size_t count = 0;
-    for (size_t pos = 0; pos < args.size();) {
-      size_t comma = args.find(',', pos);
-      if (comma == std::string::npos) comma = args.size();
-      decoded.push_back(static_cast<unsigned>(std::stoul(args.substr(pos, comma - pos))));
-      ++count;
-      pos = comma + 1;
-    }
-    EXPECT_LE(count, 100u);
-  }
-  EXPECT_EQ(decoded, path);
-}
