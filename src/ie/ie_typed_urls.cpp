@@ -100,7 +100,8 @@ void ProcessTypedUrlKey(TypedUrlPass& pass, const std::string& path, const std::
     const std::string data = key.TextOf(name);
     if (msn6User ? !IsMsn6TypedUrlName(name) : !IsTypedUrlName(name)) continue;
     if (msn6User && !announced) {
-      ctx.AddReportLine("       ..Process MSN entries for - " + *msn6User);
+      // A per-item line like those it introduces: a report without Detail is only the footer.
+      ctx.AddDetailLine("       ..Process MSN entries for - " + *msn6User);
       announced = true;
     }
     ++pass.counter;
