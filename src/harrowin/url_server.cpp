@@ -65,9 +65,11 @@ int RunUrlServer(const std::string& commandLine, const std::string& buildText) {
     UnmapViewOfFile(view);
     return 3;
   }
-  // Marks this process idle, which is what the program's start-up waits for.
+  // Marks this process idle, which is what the program's start-up waits for (up to 2 s).
+  // Under Wine only a wait on the message queue sets the idle event, not PeekMessage alone.
   MSG msg;
   PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
 
   WinInetCache cache;
   bool stop = false;
