@@ -19,8 +19,8 @@ bool CachePage(const std::string& url, const std::string& body) {
   WriteFile(h, body.data(), static_cast<DWORD>(body.size()), &written, nullptr);
   CloseHandle(h);
   FILETIME none{};
-  return CommitUrlCacheEntryA(url.c_str(), file, none, none, NORMAL_CACHE_ENTRY, nullptr, 0,
-                              "html", nullptr) != FALSE;
+  return CommitUrlCacheEntryA(url.c_str(), file, none, none, NORMAL_CACHE_ENTRY, nullptr, 0, "html",
+                              nullptr) != FALSE;
 }
 
 bool Visit(const std::string& url) {
@@ -39,8 +39,8 @@ int main(int argc, char** argv) {
   if (command == "prime") {
     char buffer[4096];
     DWORD size = sizeof buffer;
-    HANDLE h = FindFirstUrlCacheEntryA(nullptr, reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer),
-                                       &size);
+    HANDLE h = FindFirstUrlCacheEntryA(
+        nullptr, reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer), &size);
     if (h) FindCloseUrlCache(h);
     return 0;
   }

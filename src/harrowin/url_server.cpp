@@ -56,10 +56,9 @@ int RunUrlServer(const std::string& commandLine, const std::string& buildText) {
   rec.SetText(url_record::kBuild, buildText);
 
   Handle program(OpenProcess(SYNCHRONIZE, FALSE, rec.U32(url_record::kProcessId)));
-  Handle pipe(CreateNamedPipeA((us::kPipeName + *suffix).c_str(),
-                               PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
-                               PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 64,
-                               us::kReplySize, 0, nullptr));
+  Handle pipe(CreateNamedPipeA(
+      (us::kPipeName + *suffix).c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+      PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 64, us::kReplySize, 0, nullptr));
   Handle event(CreateEventA(nullptr, TRUE, FALSE, nullptr));
   if (!pipe || !event) {
     UnmapViewOfFile(view);
@@ -105,8 +104,7 @@ int RunUrlServer(const std::string& commandLine, const std::string& buildText) {
       ov.hEvent = event.get();
       ResetEvent(event.get());
       BOOL wrote = WriteFile(pipe.get(), result.reply.data(), us::kReplySize, nullptr, &ov);
-      if (Complete(pipe.get(), ov, wrote, program.get(), bytes, error) == Wait::ProgramEnded)
-        break;
+      if (Complete(pipe.get(), ov, wrote, program.get(), bytes, error) == Wait::ProgramEnded) break;
       FlushFileBuffers(pipe.get());
     }
     DisconnectNamedPipe(pipe.get());

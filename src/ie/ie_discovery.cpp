@@ -76,9 +76,12 @@ struct LadderStep {
   const char* keyPath;
 };
 constexpr LadderStep kLadder[] = {
-    {FolderSource::KnownFolder, "User", ""},         {FolderSource::SpecialFolder, "User", ""},
-    {FolderSource::Registry, "User", kUserShellFolders}, {FolderSource::Registry, "User", kShellFolders},
-    {FolderSource::Registry, "Mach", kUserShellFolders}, {FolderSource::Registry, "Mach", kShellFolders},
+    {FolderSource::KnownFolder, "User", ""},
+    {FolderSource::SpecialFolder, "User", ""},
+    {FolderSource::Registry, "User", kUserShellFolders},
+    {FolderSource::Registry, "User", kShellFolders},
+    {FolderSource::Registry, "Mach", kUserShellFolders},
+    {FolderSource::Registry, "Mach", kShellFolders},
 };
 
 // The six candidates in order; the first that qualifies wins.
@@ -101,7 +104,7 @@ FolderSearch SearchFolder(const LadderFolder& f) {
 
 std::string ProtectedIfIndexed(const std::string& candidate) {
   return !candidate.empty() && DirectoryExists(candidate) && HasIndexFile(candidate) ? candidate
-                                                                                      : "";
+                                                                                     : "";
 }
 }  // namespace
 
@@ -118,10 +121,10 @@ bool DetectIeVersion() {
     RegKey key;
     if (key.OpenRead(HKEY_LOCAL_MACHINE, kIeKey) == ERROR_SUCCESS) {
       // "Version" counts only when "svcVersion" does not exist at all, whatever its type.
-      const char* name = RegQueryValueExA(key, "svcVersion", nullptr, nullptr, nullptr,
-                                          nullptr) == ERROR_SUCCESS
-                             ? "svcVersion"
-                             : "Version";
+      const char* name =
+          RegQueryValueExA(key, "svcVersion", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS
+              ? "svcVersion"
+              : "Version";
       if (auto text = key.ReadString(name)) {
         v.registryVersion = *text;
         v.foundInRegistry = true;
@@ -234,8 +237,7 @@ bool DiscoverIeFolders() {
   }
 
   s.protectedCacheFolder = ProtectedIfIndexed(InsertLowFolder(s.cacheFolder, "\\Content.IE5"));
-  s.protectedHistoryFolder =
-      ProtectedIfIndexed(InsertLowFolder(s.historyFolder, "\\History.IE5"));
+  s.protectedHistoryFolder = ProtectedIfIndexed(InsertLowFolder(s.historyFolder, "\\History.IE5"));
   if (!s.cookiesFolder.empty())
     s.protectedCookiesFolder = ProtectedIfIndexed(s.cookiesFolder + "\\Low");
   if (!s.userDataFolder.empty())
@@ -279,8 +281,8 @@ std::vector<std::string> IeFolderReportLines(bool vista) {
   lines.push_back("  IE Cookies Folder - " + shown(f.cookiesFolder));
   // The folder the system names for history, which holds the visited-URL container folder.
   std::string historyRoot = f.historyFolder;
-  if (size_t at = UpperCase(historyRoot).rfind("\\HISTORY.IE5"); at != std::string::npos &&
-                                                                  at + 12 == historyRoot.size())
+  if (size_t at = UpperCase(historyRoot).rfind("\\HISTORY.IE5");
+      at != std::string::npos && at + 12 == historyRoot.size())
     historyRoot.resize(at);
   lines.push_back("  IE History Folder - " + shown(historyRoot));
   if (f.domStoreFound) lines.push_back("   DOM Store Folder - " + shown(f.domStoreFolder));

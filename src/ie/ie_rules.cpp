@@ -35,7 +35,8 @@ std::string InsertLowFolder(const std::string& path, std::string_view component)
 }
 
 std::string LocalLowFolder(const std::string& localAppData) {
-  if (localAppData.size() < 6 || UpperCase(localAppData.substr(localAppData.size() - 6)) != "\\LOCAL")
+  if (localAppData.size() < 6 ||
+      UpperCase(localAppData.substr(localAppData.size() - 6)) != "\\LOCAL")
     return {};
   return localAppData + "Low";
 }

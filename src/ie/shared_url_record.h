@@ -16,12 +16,12 @@ struct TextField {
   size_t offset, size;  // size includes the terminating NUL
 };
 
-inline constexpr size_t kCommand = 0;       // request letter; the server writes Y for a ping
-inline constexpr size_t kResult = 20;       // 0 false, 1 true
-inline constexpr size_t kDeletedCount = 24; // URLs deleted by the last history clear
-inline constexpr size_t kNoMore = 28;       // the enumeration reached its end (error 259)
-inline constexpr size_t kException = 29;    // the operation failed (code at kError)
-inline constexpr size_t kError = 32;        // Windows error code of the last operation
+inline constexpr size_t kCommand = 0;        // request letter; the server writes Y for a ping
+inline constexpr size_t kResult = 20;        // 0 false, 1 true
+inline constexpr size_t kDeletedCount = 24;  // URLs deleted by the last history clear
+inline constexpr size_t kNoMore = 28;        // the enumeration reached its end (error 259)
+inline constexpr size_t kException = 29;     // the operation failed (code at kError)
+inline constexpr size_t kError = 32;         // Windows error code of the last operation
 inline constexpr TextField kMessage{36, 1025};
 inline constexpr size_t kEntryType = 1064;
 inline constexpr size_t kHitRate = 1068;

@@ -11,10 +11,10 @@ struct QvCacheContainerInfoA {
   LPSTR lpszVolumeTitle;
 };
 extern "C" {
-__declspec(dllimport) HANDLE WINAPI FindFirstUrlCacheContainerA(LPDWORD, QvCacheContainerInfoA*,
-                                                                LPDWORD, DWORD);
-__declspec(dllimport) BOOL WINAPI FindNextUrlCacheContainerA(HANDLE, QvCacheContainerInfoA*,
-                                                             LPDWORD);
+__declspec(dllimport) HANDLE WINAPI
+    FindFirstUrlCacheContainerA(LPDWORD, QvCacheContainerInfoA*, LPDWORD, DWORD);
+__declspec(dllimport) BOOL WINAPI
+    FindNextUrlCacheContainerA(HANDLE, QvCacheContainerInfoA*, LPDWORD);
 }
 
 namespace {
@@ -47,12 +47,11 @@ HANDLE FindFirstPlain(const std::string& pattern, std::vector<char>& buffer, DWO
 }
 
 // One enumeration, Ex calls first and the plain ones where they are missing.
-HANDLE FindFirst(const std::string& prefix, std::vector<char>& buffer, bool& plain,
-                 DWORD& error) {
+HANDLE FindFirst(const std::string& prefix, std::vector<char>& buffer, bool& plain, DWORD& error) {
   DWORD size = static_cast<DWORD>(buffer.size());
   SetLastError(0);
-  HANDLE h = FindFirstUrlCacheEntryExA(prefix.c_str(), 0, kAllEntryTypes, 0, AsEntry(buffer),
-                                       &size, nullptr, nullptr, nullptr);
+  HANDLE h = FindFirstUrlCacheEntryExA(prefix.c_str(), 0, kAllEntryTypes, 0, AsEntry(buffer), &size,
+                                       nullptr, nullptr, nullptr);
   error = h ? 0 : GetLastError();
   if (!h && error == ERROR_INSUFFICIENT_BUFFER) {
     buffer.assign(size, 0);
@@ -70,9 +69,9 @@ bool FindNext(HANDLE h, std::vector<char>& buffer, bool plain, DWORD& error) {
   for (int attempt = 0; attempt < 2; ++attempt) {
     DWORD size = static_cast<DWORD>(buffer.size());
     SetLastError(0);
-    BOOL ok = plain ? FindNextUrlCacheEntryA(h, AsEntry(buffer), &size)
-                    : FindNextUrlCacheEntryExA(h, AsEntry(buffer), &size, nullptr, nullptr,
-                                               nullptr);
+    BOOL ok = plain
+                  ? FindNextUrlCacheEntryA(h, AsEntry(buffer), &size)
+                  : FindNextUrlCacheEntryExA(h, AsEntry(buffer), &size, nullptr, nullptr, nullptr);
     error = ok ? 0 : GetLastError();
     if (ok || error != ERROR_INSUFFICIENT_BUFFER) return ok;
     buffer.assign(size, 0);
@@ -87,8 +86,8 @@ std::string PlainContainerPrefix(const std::string& prefix) {
 
 std::string WinInetErrorText(DWORD code) {
   char* text = nullptr;
-  DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                FORMAT_MESSAGE_IGNORE_INSERTS;
+  DWORD flags =
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
   HMODULE wininet = GetModuleHandleA("wininet.dll");
   if (wininet) flags |= FORMAT_MESSAGE_FROM_HMODULE;
   DWORD n = FormatMessageA(flags, wininet, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);

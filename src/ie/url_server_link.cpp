@@ -24,9 +24,9 @@ constexpr int kPingTries = 10;
 
 std::string SystemMessage(DWORD code) {
   char* text = nullptr;
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                               FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  DWORD n = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
   std::string s = n && text ? std::string(text, n) : "Error " + std::to_string(code);
   if (text) LocalFree(text);
   while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ')) s.pop_back();
@@ -99,8 +99,7 @@ std::string UrlServerLink::LaunchLowIntegrity() {
                         TOKEN_ASSIGN_PRIMARY | TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ADJUST_DEFAULT,
                         &token)) {
     fail("OpenProcessToken - ");
-  } else if (!DuplicateTokenEx(token, 0, nullptr, SecurityImpersonation, TokenPrimary,
-                               &lowToken)) {
+  } else if (!DuplicateTokenEx(token, 0, nullptr, SecurityImpersonation, TokenPrimary, &lowToken)) {
     fail("DuplicateTokenEx - ");
   } else if (!ConvertStringSidToSidA("S-1-16-4096", &sid)) {
     fail("SetTokenInformation - ");
@@ -169,15 +168,17 @@ void UrlServerLink::StartUrlServer(const std::string& caption, const std::string
     if (!CurrentOsFlags().vista) return;  // before Vista there is no protected mode
     if (!FileExists(Folders().programFolder + "\\" + FirstWord(serverProgram) + ".exe")) {
       Fatal(ExecutionErrorCaption(),
-            name + " could not locate the  URL server\r\nprogram - Harrowin.exe\r\n\r\n"
-                   "Please resintall Tessmor");
+            name +
+                " could not locate the  URL server\r\nprogram - Harrowin.exe\r\n\r\n"
+                "Please resintall Tessmor");
       return;
     }
     for (;;) {
       std::string failure = LaunchLowIntegrity();
       if (failure.empty()) break;
-      if (ShowMessageBox(name + " could not start Harrowin\r\nThis URL server program is "
-                                "required\r\nto access URL data.\r\n\r\nError - " +
+      if (ShowMessageBox(name +
+                             " could not start Harrowin\r\nThis URL server program is "
+                             "required\r\nto access URL data.\r\n\r\nError - " +
                              failure + "\r\n\r\nChoose Retry or Cancel",
                          ExecutionErrorCaption(), MessageKind::Error,
                          MessageButtons::RetryCancel) != MessageAnswer::Retry) {
@@ -233,8 +234,9 @@ bool UrlServerLink::CallUrlServer(char letter, DWORD timeoutMs) {
   }
   if (ok || letter == us::kPing) return ok;
   const std::string name = DisplayName();
-  ShowMessageBox(name + " is not able to communicate with Harrowin.exe\r\n\r\nThis URL server "
-                        "program is required\r\nto access URL data.\r\n\r\n" +
+  ShowMessageBox(name +
+                     " is not able to communicate with Harrowin.exe\r\n\r\nThis URL server "
+                     "program is required\r\nto access URL data.\r\n\r\n" +
                      name + " will now close.\r\n\r\nPlease notify the vendor. ",
                  ExecutionErrorCaption(), MessageKind::Error, MessageButtons::Ok);
   connected_ = false;

@@ -33,9 +33,9 @@ struct CacheStatus {
 };
 
 struct DeleteEntryResult {
-  bool ok = false;           // the index entry was deleted
-  uint32_t error = 0;        // error of the local file deletion (0: deleted or absent)
-  uint32_t indexError = 0;   // error of the index deletion, as the record carries it
+  bool ok = false;          // the index entry was deleted
+  uint32_t error = 0;       // error of the local file deletion (0: deleted or absent)
+  uint32_t indexError = 0;  // error of the index deletion, as the record carries it
 };
 
 class UrlServerLink {

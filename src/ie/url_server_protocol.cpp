@@ -8,7 +8,8 @@ namespace us = url_server;
 namespace {
 ServeResult Reply(std::string_view text, bool stop = false) {
   ServeResult r;
-  std::memcpy(r.reply.data(), text.data(), text.size() < us::kReplySize ? text.size() : us::kReplySize);
+  std::memcpy(r.reply.data(), text.data(),
+              text.size() < us::kReplySize ? text.size() : us::kReplySize);
   r.stop = stop;
   return r;
 }
@@ -26,9 +27,7 @@ ServeResult ServeRequest(UrlRecordView rec, const void* message, size_t length,
   if (!rec.MarkersIntact()) return Refuse(rec, "URL server: shared record markers are damaged");
   const char letter = *static_cast<const char*>(message);
   switch (letter) {
-    case us::kPing:
-      rec.SetByte(kCommand, us::kPingAnswer);
-      return Reply("A-OK");
+    case us::kPing: rec.SetByte(kCommand, us::kPingAnswer); return Reply("A-OK");
     case us::kFirst: {
       auto prefix = rec.Text(kPrefix);
       if (!prefix) return Refuse(rec, "URL server: search prefix is not terminated");
@@ -37,12 +36,8 @@ ServeResult ServeRequest(UrlRecordView rec, const void* message, size_t length,
       WriteEnumOutcome(rec, backend.First(*prefix));
       return Reply("F-OK");
     }
-    case us::kNext:
-      WriteEnumOutcome(rec, backend.Next());
-      return Reply("N-OK");
-    case us::kClose:
-      WriteCloseOutcome(rec, backend.Close());
-      return Reply("C-OK");
+    case us::kNext: WriteEnumOutcome(rec, backend.Next()); return Reply("N-OK");
+    case us::kClose: WriteCloseOutcome(rec, backend.Close()); return Reply("C-OK");
     case us::kDelete: {
       auto url = rec.Text(kUrl);
       if (!url) return Refuse(rec, "URL server: URL is not terminated");
@@ -54,10 +49,8 @@ ServeResult ServeRequest(UrlRecordView rec, const void* message, size_t length,
     case us::kHistory:
       WriteHistoryOutcome(rec, backend.ClearHistoryContainers());
       return Reply("H-OK");
-    case us::kStop:
-      return Reply("S-OK", true);
-    default:
-      return Refuse(rec, "URL server: unknown command letter");
+    case us::kStop: return Reply("S-OK", true);
+    default: return Refuse(rec, "URL server: unknown command letter");
   }
 }
 

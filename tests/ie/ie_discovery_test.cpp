@@ -53,10 +53,10 @@ class ScopedRegValue {
   void Set(DWORD type, const std::string& text) {
     RegKey key;
     ASSERT_EQ(key.Create(root_, path_), ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(key, name_.c_str(), 0, type,
-                             reinterpret_cast<const BYTE*>(text.c_str()),
-                             static_cast<DWORD>(text.size() + 1)),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegSetValueExA(key, name_.c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>(text.size() + 1)),
+        ERROR_SUCCESS);
   }
   void SetDword(DWORD value) {
     RegKey key;
@@ -91,8 +91,8 @@ bool Contains(const std::vector<std::string>& lines, const std::string& line) {
 }  // namespace
 
 TEST(IeVersionTest, RegistryVersionAndShdocvwGiveTheMajorAndFlags) {
-  ScopedRegValue svc(HKEY_LOCAL_MACHINE, kIeKey, "svcVersion"), ver(HKEY_LOCAL_MACHINE, kIeKey,
-                                                                      "Version");
+  ScopedRegValue svc(HKEY_LOCAL_MACHINE, kIeKey, "svcVersion"),
+      ver(HKEY_LOCAL_MACHINE, kIeKey, "Version");
   ScopedArguments args{{}};
   const int fileMajor = VersionMajor(FileVersionText("shdocvw.dll"));
 
@@ -163,11 +163,10 @@ TEST_F(IeFolderTest, FindsTheWinInetContainersOfThePrefix) {
   EXPECT_EQ(f.domStoreDrive, ' ');
 
   std::vector<std::string> lines = IeFolderReportLines(true);
-  EXPECT_EQ(lines, (std::vector<std::string>{
-                       "    IE Visited URLs - " + UpperCase(f.historyFolder),
-                       "    IE Cache Folder - " + UpperCase(f.cacheFolder),
-                       "  IE Cookies Folder - " + UpperCase(f.cookiesFolder),
-                       "  IE History Folder - " + UpperCase(Known(34))}));
+  EXPECT_EQ(lines, (std::vector<std::string>{"    IE Visited URLs - " + UpperCase(f.historyFolder),
+                                             "    IE Cache Folder - " + UpperCase(f.cacheFolder),
+                                             "  IE Cookies Folder - " + UpperCase(f.cookiesFolder),
+                                             "  IE History Folder - " + UpperCase(Known(34))}));
 }
 
 TEST_F(IeFolderTest, ACandidateWithoutIndexFallsThroughTheLadder) {

@@ -81,9 +81,9 @@ TEST_F(IeRegistryTest, PreviewListsTypedUrlsWithDetailAndDeletesNothing) {
   quiet.state.preview = true;
   quiet.state.detail = false;
   ClearTypedUrls(quiet.ctx);
-  EXPECT_EQ(quiet.view.lines,
-            std::vector<std::string>{
-                "  \"I.E. Typed URLs\" Function Completed. 5 Entries Processed."});
+  EXPECT_EQ(
+      quiet.view.lines,
+      std::vector<std::string>{"  \"I.E. Typed URLs\" Function Completed. 5 Entries Processed."});
 }
 
 TEST_F(IeRegistryTest, PurgeDeletesTypedUrlsAndKeepsTheMruLists) {
@@ -110,8 +110,9 @@ TEST_F(IeRegistryTest, PurgeDeletesTypedUrlsAndKeepsTheMruLists) {
   // A second purge finds nothing.
   TestRun again;
   ClearTypedUrls(again.ctx);
-  EXPECT_EQ(again.view.lines, (std::vector<std::string>{"    No Typed URLs were found to delete.",
-                                                        "  \"I.E. Typed URLs\" Function Completed. "}));
+  EXPECT_EQ(again.view.lines,
+            (std::vector<std::string>{"    No Typed URLs were found to delete.",
+                                      "  \"I.E. Typed URLs\" Function Completed. "}));
 }
 
 TEST_F(IeRegistryTest, CancelStopsEveryKeyBeforeItsFirstValue) {
@@ -148,9 +149,9 @@ TEST_F(IeRegistryTest, SearchesDeletePreviousSearchesOfEveryProvider) {
 
   TestRun again;
   ClearSearches(again.ctx);
-  EXPECT_EQ(again.view.lines,
-            (std::vector<std::string>{"Clear Searches:", "    No \"I.E. Searches\" found to delete.",
-                                      "  \"I.E. Searches\" Function Completed."}));
+  EXPECT_EQ(again.view.lines, (std::vector<std::string>{
+                                  "Clear Searches:", "    No \"I.E. Searches\" found to delete.",
+                                  "  \"I.E. Searches\" Function Completed."}));
 }
 
 TEST_F(IeRegistryTest, OneSearchBlockIsCountedInTheSingular) {

@@ -80,7 +80,7 @@ TEST(SharedUrlRecordTest, TextsAreCutToTheirFieldAndUnterminatedFieldsAreRefused
   r.view.SetText(url_record::kBuild, std::string(50, 'b'));  // 33 bytes: 32 characters and NUL
   EXPECT_EQ(r.view.Text(url_record::kBuild), std::string(32, 'b'));
   EXPECT_EQ(r.bytes[1349 + 32], 0);
-  EXPECT_EQ(r.bytes[1382], 0);  // the next field is untouched
+  EXPECT_EQ(r.bytes[1382], 0);             // the next field is untouched
   std::memset(&r.bytes[1461], 'u', 8193);  // a URL field with no NUL in it
   EXPECT_FALSE(r.view.Text(url_record::kUrl).has_value());
   EXPECT_FALSE(ReadEnumOutcome(r.view).has_value());
@@ -110,8 +110,14 @@ TEST(UrlServerProtocolTest, EnumerationWritesTheEntryAtTheLayoutsOffsets) {
   FakeCache cache;
   EnumOutcome found;
   found.found = true;
-  found.entry = {"Visited: user@http://a.example/", "C:\\cache\\a.htm", 0x100001, 3, 512, 1,
-                 0x11223344, 0x01D00000};
+  found.entry = {"Visited: user@http://a.example/",
+                 "C:\\cache\\a.htm",
+                 0x100001,
+                 3,
+                 512,
+                 1,
+                 0x11223344,
+                 0x01D00000};
   cache.outcomes = {found, EnumOutcome{false, true, false, 259, "", {}}};
 
   EXPECT_EQ(ReplyText(Send(r, cache, 'F')), "F-OK");

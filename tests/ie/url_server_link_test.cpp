@@ -11,6 +11,7 @@
 
 #include "app/folders.h"
 #include "app/os_flags.h"
+#include "app/text_util.h"
 #include "app/version.h"
 #include "ie/url_server_link.h"
 #include "ie/url_server_protocol.h"
@@ -190,6 +191,17 @@ TEST_F(UrlServerLinkTest, NormalModeEnumeratesAndDeletesInThisProcess) {
   DeleteFileA(file2.c_str());
   EXPECT_TRUE(link.DeleteEntry(run.ctx, page2, file2).ok);
   EXPECT_FALSE(InCache(page2));
+  // A local file in use keeps its index entry; the file's error is the answer.
+  const std::string page3 = "http://normal.example/locked" + UniqueSuffix() + ".htm";
+  const std::string file3 = CachePage(page3);
+  HANDLE held = CreateFileA(file3.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  DeleteEntryResult locked = link.DeleteEntry(run.ctx, page3, file3);
+  CloseHandle(held);
+  EXPECT_FALSE(locked.ok);
+  EXPECT_EQ(locked.error, static_cast<uint32_t>(ERROR_SHARING_VIOLATION));
+  EXPECT_TRUE(InCache(page3));
+  EXPECT_TRUE(link.DeleteEntry(run.ctx, page3, file3).ok);
   EXPECT_TRUE(link.DeleteEntry(run.ctx, cookie, "").ok);
   EXPECT_FALSE(Has(ListAll(link, "Cookie:").urls, cookie));
   EXPECT_TRUE(link.DeleteEntry(run.ctx, visited, "").ok);
@@ -224,7 +236,8 @@ TEST_F(UrlServerLinkTest, HarrowinServesEveryOperationAndEndsOnStop) {
   ASSERT_TRUE(link.Connected());
   EXPECT_TRUE(boxes.boxes.empty());  // same build: no warning
   EXPECT_EQ(link.Record().Text({1349, 33}), kBuildText);
-  HANDLE server = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, link.ServerProcessId());
+  HANDLE server =
+      OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, link.ServerProcessId());
   ASSERT_NE(server, nullptr);
 
   link.SetProtectedMode(true);
@@ -307,6 +320,26 @@ TEST_F(UrlServerLinkTest, ServerMissingFromTheProgramFolderIsFatal) {
             "Quorvane could not locate the  URL server\r\nprogram - Harrowin.exe\r\n\r\nPlease "
             "resintall Tessmor");
   EXPECT_EQ(link.ServerProcessId(), 0u);
+}
+
+TEST_F(UrlServerLinkTest, AServerThatCannotBeStartedAsksRetryOrCancel) {
+  MessageBoxRecorder boxes(MessageAnswer::Cancel);
+  // The file is in the program folder, but the system's search (from the tests' own folder)
+  // finds no such program.
+  TempFolder folder;
+  WriteFileText(folder.File("qv_absent_server.exe"), "not a program");
+  MutableFolders().programFolder = folder.Path();
+  TestLink link;
+  link.serverProgram = "qv_absent_server";
+  EXPECT_EQ(EndCode([&] { link.StartUrlServer("caption", kBuildText); }), 1u);
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].buttons, MessageButtons::RetryCancel);
+  const std::string& text = boxes.boxes[0].text;
+  EXPECT_EQ(text.rfind("Quorvane could not start Harrowin\r\nThis URL server program is required"
+                       "\r\nto access URL data.\r\n\r\nError - CreateProcessAsUser - ",
+                       0),
+            0u);
+  EXPECT_TRUE(EndsWith(text, "\r\n\r\nChoose Retry or Cancel"));
 }
 
 TEST_F(UrlServerLinkTest, AServerThatNeverAnswersEndsInRetryOrCancel) {
