@@ -127,6 +127,27 @@ TEST(IeVersionTest, RegistryVersionAndShdocvwGiveTheMajorAndFlags) {
   EXPECT_EQ(IeVersion().major, fileMajor);
 }
 
+TEST(IeVersionTest, TheIe7SwitchForcesOnlyTheIe7Flag) {
+  ScopedRegValue svc(HKEY_LOCAL_MACHINE, kIeKey, "svcVersion");
+  const int fileMajor = VersionMajor(FileVersionText("shdocvw.dll"));
+  if (fileMajor > 6) GTEST_SKIP() << "shdocvw.dll is version " << fileMajor;
+  svc.Set(REG_SZ, "5.50.4807.2300");
+  {
+    ScopedArguments args{{}};
+    DetectIeVersion();
+    EXPECT_EQ(IeVersion().major, std::max(5, fileMajor));
+    EXPECT_FALSE(IeVersion().ie7);
+  }
+  {
+    ScopedArguments args{{"ie7"}};
+    DetectIeVersion();
+    EXPECT_TRUE(IeVersion().ie7);
+    EXPECT_FALSE(IeVersion().ie8);
+    EXPECT_EQ(IeVersion().major, std::max(5, fileMajor));
+  }
+  DetectIeVersion();
+}
+
 struct IeFolderTest : testing::Test {
   ScopedArguments args{{}};
   void SetUp() override { DetectIeVersion(); }

@@ -16,7 +16,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR args, int) {
     return 0;
   }
   if (mode == "late") {
-    Sleep(1500);
+    Sleep(3500);  // past the 2 s start-up wait, so that the first pings find no pipe
     return RunUrlServer(line, kBuildText);
   }
   if (mode.rfind("build=", 0) == 0) {
