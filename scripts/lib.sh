@@ -46,6 +46,12 @@ template_prefix() {
     unlink_user_folders "$t"
     touch "$t/.qv-ready"
   fi
+  # WinINet used once: Wine then creates the IE cache, cookie and history containers.
+  if [ ! -f "$t/.qv-wininet" ] && [ -x "$build/bin/fixtures/wininet_tracks.exe" ]; then
+    WINEPREFIX=$t wine "$build/bin/fixtures/wininet_tracks.exe" prime >/dev/null 2>&1
+    WINEPREFIX=$t wineserver -w
+    touch "$t/.qv-wininet"
+  fi
   echo "$t"
 }
 

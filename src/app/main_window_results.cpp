@@ -322,11 +322,7 @@ void TFFoxForm::ShowFolderReport() {
     AddLine("        Cache [1.0] - " + p.ProfileCacheFolder);
   AddLine("       Cache Folder - " + p.LocalCacheFolder);
   AddLine(" ");
-  const std::string none = "  ..folder not found..";
-  AddLine("    IE Visited URLs - " + none);
-  AddLine("    IE Cache Folder - " + none);
-  AddLine("  IE Cookies Folder - " + none);
-  AddLine("  IE History Folder - " + none);
+  for (const std::string& line : IeFolderReportLines(CurrentOsFlags().vista)) AddLine(line);
   AddLine(" Recent LNKs Folder - " + p.RecentFolder);
   TempFolderSelection t = ReadTempFolders(SettingsFile());
   const bool selected[] = {t.tmpDir, t.dosDir, t.winDir, t.volDir};

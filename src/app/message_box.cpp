@@ -16,10 +16,16 @@ MessageAnswer ShowMessageBox(const std::string& text, const std::string& caption
                              MessageButtons buttons) {
   if (g_answerer) return g_answerer({text, caption, kind, buttons});
   UINT flags = MB_TASKMODAL | MB_SETFOREGROUND;
-  flags |= buttons == MessageButtons::YesNo ? MB_YESNO : MB_OK;
+  flags |= buttons == MessageButtons::YesNo         ? MB_YESNO
+           : buttons == MessageButtons::RetryCancel ? MB_RETRYCANCEL
+                                                    : MB_OK;
   flags |= kind == MessageKind::Error         ? MB_ICONERROR
            : kind == MessageKind::Information ? MB_ICONINFORMATION
                                               : MB_ICONQUESTION;
   int r = MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
-  return r == IDYES ? MessageAnswer::Yes : r == IDNO ? MessageAnswer::No : MessageAnswer::Ok;
+  return r == IDYES      ? MessageAnswer::Yes
+         : r == IDNO     ? MessageAnswer::No
+         : r == IDRETRY  ? MessageAnswer::Retry
+         : r == IDCANCEL ? MessageAnswer::Cancel
+                         : MessageAnswer::Ok;
 }

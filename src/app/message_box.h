@@ -4,8 +4,8 @@
 
 // The one modal message box of the program. Tests install an answerer so that no box waits.
 enum class MessageKind { Error, Information, Confirmation };
-enum class MessageButtons { Ok, YesNo };
-enum class MessageAnswer { Ok, Yes, No };
+enum class MessageButtons { Ok, YesNo, RetryCancel };
+enum class MessageAnswer { Ok, Yes, No, Retry, Cancel };
 
 struct MessageBoxRequest {
   std::string text;

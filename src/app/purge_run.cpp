@@ -7,6 +7,7 @@
 #include "app/run_mode.h"
 #include "firefox/firefox_profile.h"
 #include "firefox/history_purge.h"
+#include "ie/ie_typed_urls.h"
 
 namespace {
 using F = OptionField;
@@ -24,8 +25,8 @@ const PurgeFunctionTable kFunctions = {{
     {F::IEHistory, "  Processing \"I.E. History Folders\"", nullptr},
     {F::IEUserData, "  Processing \"I.E. UserData\"", nullptr},
     {F::IEDomStore, "  Processing \"I.E. DOMstore\"", nullptr},
-    {F::IESearches, "  Processing \"I.E. Searches\"", nullptr},
-    {F::IETypedUrls, "  Processing \"I.E. Typed URLs\"", nullptr},
+    {F::IESearches, "  Processing \"I.E. Searches\"", ClearSearches},
+    {F::IETypedUrls, "  Processing \"I.E. Typed URLs\"", ClearTypedUrls},
     {F::IEStrays, "  Processing \"I.E. Strays\"", nullptr},
     {F::RecentLnks, "  Processing \"Recent LNKs\"", nullptr},
     {F::RecycleBin, "  Processing \"Recycle Bin\"", nullptr},

@@ -1,0 +1,189 @@
+#include "ie/ie_typed_urls.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/report_rules.h"
+#include "app/text_util.h"
+#include "ie/ie_rules.h"
+
+namespace {
+constexpr const char* kCancelled = "*** Cancelled by operator.";
+constexpr const char* kMsn6Users = "Software\\Microsoft\\MSN6\\Users";
+constexpr const char* kSearchProperties =
+    "Software\\Microsoft\\Internet Explorer\\Search\\SearchProperties";
+
+// A key opened for reading and writing (never created), closed with the object.
+class WritableKey {
+ public:
+  WritableKey(HKEY root, const std::string& path) {
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | KEY_WRITE, &key_) != ERROR_SUCCESS)
+      key_ = nullptr;
+  }
+  ~WritableKey() {
+    if (key_) RegCloseKey(key_);
+  }
+  WritableKey(const WritableKey&) = delete;
+  WritableKey& operator=(const WritableKey&) = delete;
+  bool IsOpen() const { return key_ != nullptr; }
+
+  // Names listed before anything is deleted, since deleting shifts the enumeration.
+  std::vector<std::string> ValueNames() const {
+    std::vector<std::string> names;
+    char name[16384];
+    for (DWORD i = 0;; ++i) {
+      DWORD len = sizeof name;
+      if (RegEnumValueA(key_, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        break;
+      names.emplace_back(name, len);
+    }
+    return names;
+  }
+  std::vector<std::string> SubkeyNames() const {
+    std::vector<std::string> names;
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+      DWORD len = sizeof name;
+      if (RegEnumKeyExA(key_, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        break;
+      names.emplace_back(name, len);
+    }
+    return names;
+  }
+  bool HasValue(const std::string& name) const {
+    return RegQueryValueExA(key_, name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+           ERROR_SUCCESS;
+  }
+  // The value's text for string and expandable-string values; empty for every other type.
+  std::string TextOf(const std::string& name) const {
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+      return {};
+    std::string data(size + 1, '\0');
+    if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                         &size) != ERROR_SUCCESS)
+      return {};
+    data.resize(strnlen(data.c_str(), size));
+    return data;
+  }
+  bool Delete(const std::string& name) const {
+    return RegDeleteValueA(key_, name.c_str()) == ERROR_SUCCESS;
+  }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+struct TypedUrlPass {
+  ReportContext& ctx;
+  long long& counter;
+};
+
+// One typed-URL key. `label` prefixes the lines ("I.E.-", "MSN-"); an MSN 6 user's key has no
+// label, announces the user once and keeps only "MRUList".
+void ProcessTypedUrlKey(TypedUrlPass& pass, const std::string& path, const std::string& label,
+                        const std::optional<std::string>& msn6User) {
+  WritableKey key(HKEY_CURRENT_USER, path);
+  if (!key.IsOpen()) return;
+  ReportContext& ctx = pass.ctx;
+  RunState& st = ctx.State();
+  bool announced = false;
+  for (const std::string& name : key.ValueNames()) {
+    if (ctx.Cancelled()) {
+      ctx.AddReportLine(kCancelled);
+      return;
+    }
+    const std::string data = key.TextOf(name);
+    if (msn6User ? !IsMsn6TypedUrlName(name) : !IsTypedUrlName(name)) continue;
+    if (msn6User && !announced) {
+      // A per-item line like those it introduces: a report without Detail is only the footer.
+      ctx.AddDetailLine("       ..Process MSN entries for - " + *msn6User);
+      announced = true;
+    }
+    ++pass.counter;
+    ctx.CountItem();
+    const std::string subject = (label.empty() ? "" : label + "-") + name + " = " + data;
+    if (st.preview) {
+      ctx.AddDetailLine(result_text::kToDelete + subject);
+    } else if (!key.Delete(name)) {
+      ctx.AddReportLine(result_text::kDeleteFailed + subject);
+      ctx.SetAttention();
+      ctx.RaiseLevel(3);
+    } else {
+      ctx.AddDetailLine(result_text::kDeleted + subject);
+    }
+    ctx.View().PumpMessages();
+  }
+}
+}  // namespace
+
+void ClearTypedUrls(ReportContext& ctx) {
+  long long counter = 0;
+  try {
+    TypedUrlPass pass{ctx, counter};
+    ProcessTypedUrlKey(pass, "Software\\Microsoft\\Internet Explorer\\Typedurls", "I.E.", {});
+    ProcessTypedUrlKey(pass, "Software\\Microsoft\\MSN\\Typedurls", "MSN", {});
+    std::vector<std::string> users;
+    {
+      WritableKey usersKey(HKEY_CURRENT_USER, kMsn6Users);
+      if (usersKey.IsOpen()) users = usersKey.SubkeyNames();
+    }
+    for (const std::string& user : users)
+      ProcessTypedUrlKey(pass, std::string(kMsn6Users) + "\\" + user + "\\TypedURLs", "", user);
+    if (counter > 0) {
+      ctx.AddReportLine("  \"I.E. Typed URLs\" Function Completed. " +
+                        CountPhrase(counter, "Entry", "Entries") + "Processed.");
+    } else {
+      ctx.AddReportLine("    No Typed URLs were found to delete.");
+      ctx.AddReportLine("  \"I.E. Typed URLs\" Function Completed. ");
+    }
+  } catch (...) {
+    ctx.AddReportLine("*** Error in above Function.");
+    ctx.RaiseLevel(9);
+  }
+}
+
+bool ClearPreviousSearches(ReportContext& ctx, long long& counter) {
+  bool deleted = false;
+  std::vector<std::string> providers;
+  {
+    WritableKey base(HKEY_CURRENT_USER, kSearchProperties);
+    if (base.IsOpen()) providers = base.SubkeyNames();
+  }
+  for (const std::string& provider : providers) {
+    if (ctx.Cancelled()) {
+      ctx.AddReportLine(kCancelled);
+      break;
+    }
+    WritableKey key(HKEY_CURRENT_USER, std::string(kSearchProperties) + "\\" + UpperCase(provider));
+    if (!key.IsOpen() || !key.HasValue("PreviousSearches")) continue;
+    if (key.Delete("PreviousSearches")) {  // a value that resists is simply not counted
+      ++counter;
+      ctx.CountItem();
+      deleted = true;
+    }
+  }
+  return deleted;
+}
+
+void ClearSearches(ReportContext& ctx) {
+  ctx.AddReportLine("Clear Searches:");
+  if (ctx.State().preview) {
+    ctx.AddReportLine("  \"I.E. Searches\" Function bypassed for Preview.");
+    return;
+  }
+  long long counter = 0;
+  ClearPreviousSearches(ctx, counter);
+  if (counter > 0) {
+    ctx.AddReportLine("  \"I.E. Searches\" Function Completed.   " +
+                      CountPhrase(counter, "\"I.E. Search\" block", "\"I.E. Search\" blocks") +
+                      "Processed.");
+  } else {
+    ctx.AddReportLine("    No \"I.E. Searches\" found to delete.");
+    ctx.AddReportLine("  \"I.E. Searches\" Function Completed.");
+  }
+}

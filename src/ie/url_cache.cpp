@@ -1,0 +1,213 @@
+#include "ie/url_cache.h"
+
+#include <wininet.h>
+
+// MinGW's wininet.h lacks the container enumeration, which wininet.dll exports.
+struct QvCacheContainerInfoA {
+  DWORD dwCacheVersion;
+  LPSTR lpszName;
+  LPSTR lpszCachePrefix;
+  LPSTR lpszVolumeLabel;
+  LPSTR lpszVolumeTitle;
+};
+extern "C" {
+__declspec(dllimport) HANDLE WINAPI
+    FindFirstUrlCacheContainerA(LPDWORD, QvCacheContainerInfoA*, LPDWORD, DWORD);
+__declspec(dllimport) BOOL WINAPI
+    FindNextUrlCacheContainerA(HANDLE, QvCacheContainerInfoA*, LPDWORD);
+}
+
+namespace {
+constexpr DWORD kEntryBufferSize = 4096;
+constexpr DWORD kContainerBufferSize = 1024;
+constexpr DWORD kAllEntryTypes = 0xFFFFFFFF;
+
+INTERNET_CACHE_ENTRY_INFOA* AsEntry(std::vector<char>& b) {
+  return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(b.data());
+}
+
+// Wine's FindFirstUrlCacheEntryExA is a stub that fails with error 2 (and its Next with no
+// error at all); Windows itself may say "not implemented". Those answers mean: use the plain calls.
+bool ExCallMissing(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_CALL_NOT_IMPLEMENTED || error == 0;
+}
+
+std::string OrEmpty(const char* s) { return s ? s : ""; }
+
+HANDLE FindFirstPlain(const std::string& pattern, std::vector<char>& buffer, DWORD& error) {
+  DWORD size = static_cast<DWORD>(buffer.size());
+  HANDLE h = FindFirstUrlCacheEntryA(pattern.c_str(), AsEntry(buffer), &size);
+  error = h ? 0 : GetLastError();
+  if (!h && error == ERROR_INSUFFICIENT_BUFFER) {
+    buffer.assign(size, 0);
+    h = FindFirstUrlCacheEntryA(pattern.c_str(), AsEntry(buffer), &size);
+    error = h ? 0 : GetLastError();
+  }
+  return h;
+}
+
+// One enumeration, Ex calls first and the plain ones where they are missing.
+HANDLE FindFirst(const std::string& prefix, std::vector<char>& buffer, bool& plain, DWORD& error) {
+  DWORD size = static_cast<DWORD>(buffer.size());
+  SetLastError(0);
+  HANDLE h = FindFirstUrlCacheEntryExA(prefix.c_str(), 0, kAllEntryTypes, 0, AsEntry(buffer), &size,
+                                       nullptr, nullptr, nullptr);
+  error = h ? 0 : GetLastError();
+  if (!h && error == ERROR_INSUFFICIENT_BUFFER) {
+    buffer.assign(size, 0);
+    SetLastError(0);
+    h = FindFirstUrlCacheEntryExA(prefix.c_str(), 0, kAllEntryTypes, 0, AsEntry(buffer), &size,
+                                  nullptr, nullptr, nullptr);
+    error = h ? 0 : GetLastError();
+  }
+  plain = !h && ExCallMissing(error);
+  if (plain) h = FindFirstPlain(PlainContainerPrefix(prefix), buffer, error);
+  return h;
+}
+
+bool FindNext(HANDLE h, std::vector<char>& buffer, bool plain, DWORD& error) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    DWORD size = static_cast<DWORD>(buffer.size());
+    SetLastError(0);
+    BOOL ok = plain
+                  ? FindNextUrlCacheEntryA(h, AsEntry(buffer), &size)
+                  : FindNextUrlCacheEntryExA(h, AsEntry(buffer), &size, nullptr, nullptr, nullptr);
+    error = ok ? 0 : GetLastError();
+    if (ok || error != ERROR_INSUFFICIENT_BUFFER) return ok;
+    buffer.assign(size, 0);
+  }
+  return false;
+}
+}  // namespace
+
+std::string PlainContainerPrefix(const std::string& prefix) {
+  return prefix == "*.*" ? std::string() : prefix;
+}
+
+std::string WinInetErrorText(DWORD code) {
+  char* text = nullptr;
+  DWORD flags =
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+  HMODULE wininet = GetModuleHandleA("wininet.dll");
+  if (wininet) flags |= FORMAT_MESSAGE_FROM_HMODULE;
+  DWORD n = FormatMessageA(flags, wininet, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  std::string s;
+  if (n && text) {
+    s.assign(text, n);
+    while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ')) s.pop_back();
+  }
+  if (text) LocalFree(text);
+  if (s.empty()) s = "Error-" + std::to_string(code) + " - (Unknown Error in Wininet Function).";
+  return s;
+}
+
+WinInetCache::~WinInetCache() { Close(); }
+
+EnumOutcome WinInetCache::Outcome(bool ok, DWORD error) {
+  EnumOutcome o;
+  if (ok) {
+    const INTERNET_CACHE_ENTRY_INFOA* e = AsEntry(buffer_);
+    o.found = true;
+    o.entry.url = OrEmpty(e->lpszSourceUrlName);
+    o.entry.localFile = OrEmpty(e->lpszLocalFileName);
+    o.entry.entryType = e->CacheEntryType;
+    o.entry.hitRate = e->dwHitRate;
+    o.entry.sizeLow = e->dwSizeLow;
+    o.entry.sizeHigh = e->dwSizeHigh;
+    o.entry.accessLow = e->LastAccessTime.dwLowDateTime;
+    o.entry.accessHigh = e->LastAccessTime.dwHighDateTime;
+  } else if (error == ERROR_NO_MORE_ITEMS) {
+    o.noMore = true;
+    o.error = error;
+  } else {
+    o.failed = true;
+    o.error = error;
+    o.message = WinInetErrorText(error);
+  }
+  return o;
+}
+
+EnumOutcome WinInetCache::First(const std::string& prefix) {
+  try {
+    Close();
+    buffer_.assign(kEntryBufferSize, 0);
+    DWORD error = 0;
+    find_ = FindFirst(prefix, buffer_, plainCalls_, error);
+    return Outcome(find_ != nullptr, error);
+  } catch (...) {
+    return {false, false, true, url_record::kExceptionCode, "Exception in FindFirstUrlCacheEntry"};
+  }
+}
+
+EnumOutcome WinInetCache::Next() {
+  try {
+    if (!find_) return Outcome(false, ERROR_NO_MORE_ITEMS);
+    DWORD error = 0;
+    bool ok = FindNext(find_, buffer_, plainCalls_, error);
+    return Outcome(ok, error);
+  } catch (...) {
+    return {false, false, true, url_record::kExceptionCode, "Exception in FindNextUrlCacheEntry"};
+  }
+}
+
+bool WinInetCache::Close() {
+  bool ok = true;
+  if (find_) ok = FindCloseUrlCache(find_) != FALSE;
+  find_ = nullptr;
+  buffer_.clear();
+  buffer_.shrink_to_fit();
+  return ok;
+}
+
+bool WinInetCache::DeleteEntry(const std::string& url, uint32_t& error) {
+  BOOL ok = DeleteUrlCacheEntryA(url.c_str());
+  error = ok ? 0 : GetLastError();
+  return ok != FALSE;
+}
+
+// Deletes every entry of the dated history containers, whose prefixes read ":" + 16 digits +
+// ": " (the daily and weekly history).
+HistoryOutcome WinInetCache::ClearHistoryContainers() {
+  HistoryOutcome out;
+  try {
+    std::vector<char> buffer(kContainerBufferSize);
+    auto info = [&buffer] { return reinterpret_cast<QvCacheContainerInfoA*>(buffer.data()); };
+    DWORD size = kContainerBufferSize, modified = 0;
+    HANDLE containers = FindFirstUrlCacheContainerA(&modified, info(), &size, 0);
+    if (!containers && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+      buffer.assign(size, 0);
+      containers = FindFirstUrlCacheContainerA(&modified, info(), &size, 0);
+    }
+    // Wine's container enumeration is a stub that finds none: nothing is cleared there.
+    if (!containers) return out;
+    do {
+      std::string prefix = OrEmpty(info()->lpszCachePrefix);
+      if (prefix.empty()) break;
+      if (prefix.size() > 18 && prefix[0] == ':' && prefix[17] == ':' && prefix[18] == ' ') {
+        std::vector<char> entries(kEntryBufferSize);
+        bool plain = false;
+        DWORD error = 0;
+        if (HANDLE h = FindFirst(prefix, entries, plain, error)) {
+          do {
+            if (const char* url = AsEntry(entries)->lpszSourceUrlName)
+              if (DeleteUrlCacheEntryA(url)) ++out.count;
+          } while (FindNext(h, entries, plain, error));
+          FindCloseUrlCache(h);
+        }
+      }
+      size = static_cast<DWORD>(buffer.size());
+      if (!FindNextUrlCacheContainerA(containers, info(), &size)) {
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+        buffer.assign(size, 0);
+        size = static_cast<DWORD>(buffer.size());
+        if (!FindNextUrlCacheContainerA(containers, info(), &size)) break;
+      }
+    } while (true);
+    FindCloseUrlCache(containers);
+  } catch (...) {
+    out.failed = true;
+    out.error = url_record::kExceptionCode;
+    out.message = "Exception in ClearHistoryContainers";
+  }
+  return out;
+}

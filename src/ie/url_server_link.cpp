@@ -1,0 +1,362 @@
+#include "ie/url_server_link.h"
+
+#include <aclapi.h>
+#include <sddl.h>
+
+#include "app/command_line.h"
+#include "app/folders.h"
+#include "app/message_box.h"
+#include "app/os_flags.h"
+#include "app/run_mode.h"
+#include "files/secure_erase.h"
+#include "ie/ie_hooks.h"
+#include "ie/url_server_protocol.h"
+#include "platform/files.h"
+#include "platform/window.h"
+
+using namespace url_record;
+namespace us = url_server;
+
+namespace {
+constexpr DWORD kPingTimeoutMs = 500;
+constexpr DWORD kCommandTimeoutMs = 5000;
+constexpr int kPingTries = 10;
+
+std::string SystemMessage(DWORD code) {
+  char* text = nullptr;
+  DWORD n = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  std::string s = n && text ? std::string(text, n) : "Error " + std::to_string(code);
+  if (text) LocalFree(text);
+  while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ')) s.pop_back();
+  return s;
+}
+
+std::string ExecutionErrorCaption() { return DisplayName() + " -  Execution Error"; }
+
+std::string FirstWord(const std::string& s) { return s.substr(0, s.find(' ')); }
+}  // namespace
+
+UrlServerLink& UrlLink() {
+  static UrlServerLink link;
+  return link;
+}
+
+UrlServerLink::~UrlServerLink() {
+  if (view_) UnmapViewOfFile(view_);
+  if (mapping_) CloseHandle(mapping_);
+}
+
+std::string UrlServerLink::PipeName() const { return us::kPipeName + suffix_; }
+std::string UrlServerLink::MapName() const { return us::kMapName + suffix_; }
+
+bool UrlServerLink::CreateSharedMap(std::string& error) {
+  const std::string name = MapName();
+  SetLastError(0);
+  HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                      static_cast<DWORD>(kSize), name.c_str());
+  DWORD code = GetLastError();
+  if (!mapping || code != 0) {  // an existing mapping of that name is a failure too
+    error = SystemMessage(code);
+    if (mapping) CloseHandle(mapping);
+    return false;
+  }
+  void* view = MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, kSize);
+  if (!view) {
+    error = SystemMessage(GetLastError());
+    CloseHandle(mapping);
+    return false;
+  }
+  // A low mandatory label lets the low-integrity server open the mapping. Best effort: Wine
+  // parses labels but ignores them, and an old Windows has none.
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (ConvertStringSecurityDescriptorToSecurityDescriptorA("S:(ML;;NW;;;LW)", SDDL_REVISION_1, &sd,
+                                                           nullptr)) {
+    PACL sacl = nullptr;
+    BOOL present = FALSE, defaulted = FALSE;
+    if (GetSecurityDescriptorSacl(sd, &present, &sacl, &defaulted) && present)
+      SetNamedSecurityInfoA(const_cast<char*>(name.c_str()), SE_KERNEL_OBJECT,
+                            LABEL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, sacl);
+    LocalFree(sd);
+  }
+  mapping_ = mapping;
+  view_ = view;
+  UrlRecordView rec = Record();
+  rec.Clear();
+  rec.WriteMarkers();
+  return true;
+}
+
+std::string UrlServerLink::LaunchLowIntegrity() {
+  HANDLE token = nullptr, lowToken = nullptr;
+  PSID sid = nullptr;
+  std::string failure;
+  auto fail = [&failure](const char* step) {
+    failure = std::string(step) + SystemMessage(GetLastError());
+  };
+  if (!OpenProcessToken(GetCurrentProcess(),
+                        TOKEN_ASSIGN_PRIMARY | TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ADJUST_DEFAULT,
+                        &token)) {
+    fail("OpenProcessToken - ");
+  } else if (!DuplicateTokenEx(token, 0, nullptr, SecurityImpersonation, TokenPrimary, &lowToken)) {
+    fail("DuplicateTokenEx - ");
+  } else if (!ConvertStringSidToSidA("S-1-16-4096", &sid)) {
+    fail("SetTokenInformation - ");
+  } else {
+    TOKEN_MANDATORY_LABEL label{};
+    label.Label.Attributes = SE_GROUP_INTEGRITY | SE_GROUP_INTEGRITY_ENABLED;
+    label.Label.Sid = sid;
+    if (!SetTokenInformation(lowToken, TokenIntegrityLevel, &label,
+                             sizeof label + GetLengthSid(sid))) {
+      fail("SetTokenInformation - ");
+    } else {
+      std::string line = serverProgram + " Type=Server";
+      if (!suffix_.empty()) line += " TS=" + suffix_;
+      if (ParamSwitch("MULT")) line += " Mult";
+      STARTUPINFOA si{sizeof si};
+      PROCESS_INFORMATION pi{};
+      // No application name: the system's search finds the server, first in our own folder.
+      if (!CreateProcessAsUserA(lowToken, nullptr, line.data(), nullptr, nullptr, FALSE,
+                                HIGH_PRIORITY_CLASS, nullptr, nullptr, &si, &pi)) {
+        fail("CreateProcessAsUser - ");
+      } else {
+        WaitForInputIdle(pi.hProcess, 2000);
+        serverProcessId_ = pi.dwProcessId;
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+      }
+    }
+  }
+  if (sid) LocalFree(sid);
+  if (lowToken) CloseHandle(lowToken);
+  if (token) CloseHandle(token);
+  return failure;
+}
+
+void UrlServerLink::Fatal(const std::string& caption, const std::string& text) {
+  ShowMessageBox(text, caption, MessageKind::Error, MessageButtons::Ok);
+  endProcess(1);
+}
+
+bool UrlServerLink::Ping() {
+  UrlRecordView rec = Record();
+  for (int i = 0; i < kPingTries; ++i) {
+    rec.SetByte(kCommand, us::kPing);  // a Y left by an earlier answer never counts
+    CallUrlServer(us::kPing, kPingTimeoutMs);
+    if (rec.Byte(kCommand) == us::kPingAnswer) {
+      connected_ = true;
+      return true;
+    }
+    Sleep(500);
+  }
+  return false;
+}
+
+void UrlServerLink::StartUrlServer(const std::string& caption, const std::string& build) {
+  const std::string name = DisplayName();
+  try {
+    std::string error;
+    if (!CreateSharedMap(error)) {
+      Fatal(ExecutionErrorCaption(),
+            name + " could not create the \r\nNecessary MappedMemory.\r\n\r\nError - " + error);
+      return;
+    }
+    UrlRecordView rec = Record();
+    rec.SetU32(kProcessId, GetCurrentProcessId());
+    rec.SetText(kCaption, caption);
+    if (!CurrentOsFlags().vista) return;  // before Vista there is no protected mode
+    if (!FileExists(Folders().programFolder + "\\" + FirstWord(serverProgram) + ".exe")) {
+      Fatal(ExecutionErrorCaption(),
+            name +
+                " could not locate the  URL server\r\nprogram - Harrowin.exe\r\n\r\n"
+                "Please resintall Tessmor");
+      return;
+    }
+    for (;;) {
+      std::string failure = LaunchLowIntegrity();
+      if (failure.empty()) break;
+      if (ShowMessageBox(name +
+                             " could not start Harrowin\r\nThis URL server program is "
+                             "required\r\nto access URL data.\r\n\r\nError - " +
+                             failure + "\r\n\r\nChoose Retry or Cancel",
+                         ExecutionErrorCaption(), MessageKind::Error,
+                         MessageButtons::RetryCancel) != MessageAnswer::Retry) {
+        endProcess(1);
+        return;
+      }
+    }
+    PumpWaitingMessages();
+    protectedMode_ = false;
+    while (!Ping()) {
+      if (ShowMessageBox(name + " could not communicate with Harrowin.exe\r\n\r\nCommunication "
+                                "with the URL server program\r\nHarrowin.exe is required to "
+                                "access URL data.\r\n\r\nChoose Retry or Cancel",
+                         ExecutionErrorCaption(), MessageKind::Error,
+                         MessageButtons::RetryCancel) != MessageAnswer::Retry) {
+        endProcess(1);
+        return;
+      }
+    }
+    // An unterminated build field is shown as far as it goes.
+    std::string serverBuild = rec.Text(kBuild).value_or("");
+    if (serverBuild != build)
+      ShowMessageBox("The Build number for Harrowin is " + serverBuild +
+                         "\r\nThe Build number for " + name + " is " + build +
+                         "\r\n\r\nThis may cause " + name + " to fail.\r\n\r\nPlease Reinstall " +
+                         name + ".",
+                     name + " -  Warning", MessageKind::Error, MessageButtons::Ok);
+  } catch (const UrlServerProcessEnd&) {
+    throw;
+  } catch (...) {
+  }
+}
+
+void UrlServerLink::StopUrlServer() {
+  if (!connected_) return;
+  Record().SetByte(kCommand, us::kStop);
+  CallUrlServer(us::kStop, kCommandTimeoutMs);
+  connected_ = false;
+}
+
+bool UrlServerLink::CallUrlServer(char letter, DWORD timeoutMs) {
+  Record().SetByte(kCommand, static_cast<uint8_t>(letter));
+  char request = letter;
+  char reply[us::kReplySize] = {};
+  DWORD read = 0;
+  bool ok = false;
+  try {
+    ok = CallNamedPipeA(PipeName().c_str(), &request, 1, reply, sizeof reply, &read, timeoutMs);
+    lastReply_ = ok ? std::string(reply, read)
+                    : "*** Error - " + std::to_string(GetLastError()) + " unknown Service Error";
+  } catch (...) {
+    lastReply_ = "*** Error - Service Program Error";
+  }
+  if (ok || letter == us::kPing) return ok;
+  const std::string name = DisplayName();
+  ShowMessageBox(name +
+                     " is not able to communicate with Harrowin.exe\r\n\r\nThis URL server "
+                     "program is required\r\nto access URL data.\r\n\r\n" +
+                     name + " will now close.\r\n\r\nPlease notify the vendor. ",
+                 ExecutionErrorCaption(), MessageKind::Error, MessageButtons::Ok);
+  connected_ = false;
+  endProcess(1);
+  return false;
+}
+
+bool UrlServerLink::RecordMissing() {
+  if (view_) return false;
+  ShowMessageBox("Memory Map not Allocated", DisplayName(), MessageKind::Information,
+                 MessageButtons::Ok);
+  return true;
+}
+
+bool UrlServerLink::EnumStep(char letter, const std::function<EnumOutcome()>& local) {
+  UrlRecordView rec = Record();
+  if (protectedMode_) {
+    CallUrlServer(letter, kCommandTimeoutMs);
+  } else {
+    WriteEnumOutcome(rec, local());
+  }
+  auto outcome = ReadEnumOutcome(rec);
+  return outcome && rec.MarkersIntact() && outcome->found;
+}
+
+bool UrlServerLink::First(const std::string& prefix) {
+  if (RecordMissing()) return false;
+  UrlRecordView rec = Record();
+  rec.SetText(kPrefix, prefix);
+  if (!protectedMode_) {
+    rec.SetText(kUrl, "");
+    rec.SetText(kLocalFile, "");
+  }
+  return EnumStep(us::kFirst, [this, &prefix] { return local_.First(prefix); });
+}
+
+bool UrlServerLink::Next() {
+  if (RecordMissing()) return false;
+  return EnumStep(us::kNext, [this] { return local_.Next(); });
+}
+
+void UrlServerLink::Close() {
+  if (!view_) return;
+  if (protectedMode_)
+    CallUrlServer(us::kClose, kCommandTimeoutMs);
+  else
+    WriteCloseOutcome(Record(), local_.Close());
+}
+
+DeleteEntryResult UrlServerLink::DeleteEntry(ReportContext& ctx, const std::string& url,
+                                             const std::string& localFile) {
+  DeleteEntryResult result;
+  UrlRecordView rec = Record();
+  rec.SetU32(kError, 0);
+  rec.SetText(kUrl, url);
+  if (!localFile.empty() && !DeleteDataFile(ctx, localFile)) {
+    uint32_t code = LastDeleteError();
+    if (code != ERROR_FILE_NOT_FOUND) {  // an absent file lets the index entry go
+      result.error = code;
+      rec.SetByte(kResult, 0);
+      rec.SetU32(kError, code);
+      return result;
+    }
+  }
+  if (!protectedMode_) {
+    uint32_t indexError = 0;
+    result.ok = local_.DeleteEntry(url, indexError);
+    result.indexError = indexError;
+    WriteDeleteOutcome(rec, result.ok, result.error);
+    return result;
+  }
+  if (!view_) return result;
+  CallUrlServer(us::kDelete, kCommandTimeoutMs);
+  result.ok = rec.Byte(kResult) != 0;
+  result.indexError = rec.U32(kError);
+  if (result.indexError != 0) rec.SetText(kMessage, SystemMessage(result.indexError));
+  return result;
+}
+
+long UrlServerLink::ClearHistoryContainers() {
+  if (RecordMissing()) return 0;
+  UrlRecordView rec = Record();
+  rec.SetU32(kDeletedCount, 0);
+  rec.SetByte(kException, 0);
+  rec.SetU32(kError, 0);
+  rec.SetText(kMessage, "");
+  if (protectedMode_)
+    CallUrlServer(us::kHistory, kCommandTimeoutMs);
+  else
+    WriteHistoryOutcome(rec, local_.ClearHistoryContainers());
+  return static_cast<long>(rec.U32(kDeletedCount));
+}
+
+CacheEntryView UrlServerLink::CurrentEntry() const {
+  CacheEntryView v;
+  auto o = ReadEnumOutcome(Record());
+  if (!o || !o->found) return v;
+  v.url = o->entry.url;
+  v.localFile = o->entry.localFile;
+  v.entryType = o->entry.entryType;
+  v.hitRate = o->entry.hitRate;
+  v.sizeLow = o->entry.sizeLow;
+  v.sizeHigh = o->entry.sizeHigh;
+  v.lastAccess = {o->entry.accessLow, o->entry.accessHigh};
+  return v;
+}
+
+CacheStatus UrlServerLink::Status() const {
+  UrlRecordView rec = Record();
+  auto o = ReadEnumOutcome(rec);
+  if (!rec.Valid()) return {false, true, kInvalidDataCode, "Memory Map not Allocated"};
+  if (!o || !rec.MarkersIntact())
+    return {false, true, kInvalidDataCode, "The shared URL record is damaged"};
+  return {o->noMore, o->failed, o->error, o->message};
+}
+
+void StartUrlServerLink(const std::string& nameSuffix, const std::string& mainCaption,
+                        const std::string& buildText) {
+  UrlLink().SetNameSuffix(nameSuffix);
+  UrlLink().StartUrlServer(mainCaption, buildText);
+}
+
+void EndUrlServerLink() { UrlLink().StopUrlServer(); }
