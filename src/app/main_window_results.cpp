@@ -321,6 +321,8 @@ void TFFoxForm::ShowFolderReport() {
       StartsWith(p.LocalCacheFolder, kFolderNotFound))
     AddLine("        Cache [1.0] - " + p.ProfileCacheFolder);
   AddLine("       Cache Folder - " + p.LocalCacheFolder);
+  if (!StartsWith(p.Cache2Folder, kFolderNotFound) && !p.Cache2Folder.empty())
+    AddLine("      Cache2 Folder - " + p.Cache2Folder);
   AddLine(" ");
   for (const std::string& line : IeFolderReportLines(CurrentOsFlags().vista)) AddLine(line);
   AddLine(" Recent LNKs Folder - " + p.RecentFolder);

@@ -79,13 +79,18 @@ void CheckDatabases(TFFoxProfile& p) {
   p.IsSqliteProfile = p.HasPermissionsDb || p.HasCookiesDb || p.HasPlacesDb || p.HasFormHistoryDb;
 }
 
-// A cache folder chosen in Prefs.js replaces the profile's own; the local one stays as it was.
+// The cache preference names the folder in which Firefox makes its cache folders ("Cache",
+// "cache2"), not a cache folder itself: taken as the cache, a preference of D:\ would have
+// the purge empty the whole drive. The local cache stays as it was.
 void ReadCacheDirPref(TFFoxProfile& p) {
   const std::string prefs = p.DataPath + "\\Prefs.js";
   std::string text;
   if (!FileExists(prefs) || !ReadWholeFile(prefs, text)) return;
-  if (std::string cache = ParseCacheDirPref(SplitLines(text)); !cache.empty())
-    p.ProfileCacheFolder = cache;
+  std::string parent = ParseCacheDirPref(SplitLines(text));
+  while (!parent.empty() && parent.back() == '\\') parent.pop_back();  // "D:\" gives "D:\Cache"
+  if (parent.empty()) return;
+  p.ProfileCacheFolder = parent + "\\Cache";
+  p.Cache2Folder = parent + "\\cache2";
 }
 }  // namespace
 
@@ -202,6 +207,7 @@ void DiscoverProfile() {
       p.LocalCacheFolder =
           p.LocalAppDataFolder + p.ProfileCacheFolder.substr(appData.size()).substr(0, 260);
       p.LocalProfileFolder = ExtractFilePath(p.LocalCacheFolder);
+      p.Cache2Folder = p.LocalProfileFolder + "\\cache2";
     }
     ReadCacheDirPref(p);
   } catch (...) {
@@ -209,7 +215,7 @@ void DiscoverProfile() {
   }
   p.discoveredPaths = {p.CookiesTxtFile,     p.CookiesFile,        p.HistoryDatFile,
                        p.FormHistoryDatFile, p.ProfileCacheFolder, p.LocalCacheFolder,
-                       p.IEHistoryIndex};
+                       p.Cache2Folder,       p.IEHistoryIndex};
 }
 
 void RefreshProfileStatus() {
@@ -226,6 +232,7 @@ void RefreshProfileStatus() {
     MarkMissingFile(p.FormHistoryDatFile, d.formHistoryDat, "FormHistory.dat");
     MarkMissingFolder(p.ProfileCacheFolder, d.profileCache);
     MarkMissingFolder(p.LocalCacheFolder, d.localCache);
+    MarkMissingFolder(p.Cache2Folder, d.cache2);
     p.IEHistoryIndex = FileExists(d.ieHistoryIndex) ? d.ieHistoryIndex : kFolderNotFound;
   } catch (...) {
   }

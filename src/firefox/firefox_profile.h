@@ -10,6 +10,9 @@ struct TFFoxProfile {
   std::string HostpermFile, PermissionsFile, CookiesTxtFile, CookiesFile, PlacesFile,
       FormHistoryFile, CookiesPg1File, CookiesPg2File, HistoryDatFile, FormHistoryDatFile;
   std::string ProfileCacheFolder, LocalCacheFolder, LocalProfileFolder;
+  // Where Firefox 32 and later keep the disk cache: "cache2" in the local profile folder, or
+  // in the folder the cache preference names.
+  std::string Cache2Folder;
   std::string IEHistoryIndex;
   std::string RecentFolder, LocalAppDataFolder, ProgramFilesFolder;
   bool HasPermissionsDb = false, HasCookiesDb = false, HasPlacesDb = false,
@@ -20,7 +23,7 @@ struct TFFoxProfile {
   // from these, so a file created after start-up is found again.
   struct DiscoveredPaths {
     std::string cookiesTxt, cookies, historyDat, formHistoryDat, profileCache, localCache,
-        ieHistoryIndex;
+        cache2, ieHistoryIndex;
   } discoveredPaths;
 };
 

@@ -143,9 +143,15 @@ TEST_F(DiscoveryTest, RelativeProfileCacheAndTypedUrlsOption) {
   EXPECT_EQ(p.DataPath, profile);
   EXPECT_FALSE(p.IsSqliteProfile);
   EXPECT_EQ(available, 0);  // no databases: typed URLs cannot be purged
-  EXPECT_EQ(p.ProfileCacheFolder, temp.Path());
+  // The preference names the folder Firefox makes its cache folders in, not the cache itself.
+  EXPECT_EQ(p.ProfileCacheFolder, "  Folder not found");
   EXPECT_EQ(p.LocalCacheFolder, "  Folder not found");
   EXPECT_EQ(p.HistoryDatFile, "  File not found - History.dat");
+  ForceDirectories(temp.File("Cache"));
+  ForceDirectories(temp.File("cache2\\entries"));
+  RefreshProfileStatus();
+  EXPECT_EQ(p.ProfileCacheFolder, temp.File("Cache"));
+  EXPECT_EQ(p.Cache2Folder, temp.File("cache2"));
 
   // Files made after start-up are seen by the next refresh, and the markers give way again.
   WriteFileText(profile + "\\Places.sqlite", "");
