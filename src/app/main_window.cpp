@@ -14,7 +14,7 @@
 #include "ie/ie_hooks.h"
 #include "platform/window.h"
 #include "resource.h"
-#include "system/system_hooks.h"
+#include "system/shutdown_action.h"
 
 namespace {
 constexpr const char* kClassName = "TFFoxForm";
@@ -334,8 +334,7 @@ void TFFoxForm::OnClose() {
   for (UINT_PTR t : {kTimer1, kTimerMsg, kQsTimer}) KillTimer(window_, t);
   EndUrlServerLink();
   SaveWindowPosition(window_, "FFoxForm");
-  if (CurrentRunMode() == RunMode::Shutdown)
-    StartShutdownAction(ReadDisplayPolicy(SettingsFile(), "ShutOptions").shutType);
+  if (CurrentRunMode() == RunMode::Shutdown && !StartShutdownAction()) state_.attention = true;
   DestroyWindow(window_);
 }
 

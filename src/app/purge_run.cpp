@@ -5,6 +5,9 @@
 #include "app/command_line.h"
 #include "app/report_rules.h"
 #include "app/run_mode.h"
+#include "files/clipboard_clear.h"
+#include "files/recent_links.h"
+#include "files/recycle_bin.h"
 #include "firefox/firefox_profile.h"
 
 namespace {
@@ -26,9 +29,9 @@ const PurgeFunctionTable kFunctions = {{
     {F::IESearches, "  Processing \"I.E. Searches\"", nullptr},
     {F::IETypedUrls, "  Processing \"I.E. Typed URLs\"", nullptr},
     {F::IEStrays, "  Processing \"I.E. Strays\"", nullptr},
-    {F::RecentLnks, "  Processing \"Recent LNKs\"", nullptr},
-    {F::RecycleBin, "  Processing \"Recycle Bin\"", nullptr},
-    {F::ClipBoard, "  Clearing Windows ClipBoard", nullptr},
+    {F::RecentLnks, "  Processing \"Recent LNKs\"", PurgeRecentLinks},
+    {F::RecycleBin, "  Processing \"Recycle Bin\"", EmptyRecycleBin},
+    {F::ClipBoard, "  Clearing Windows ClipBoard", ClearClipboard},
     {F::Plugins, "  Processing \"Plugins\"", nullptr},
 }};
 

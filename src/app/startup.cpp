@@ -20,7 +20,8 @@
 #include "platform/registry.h"
 #include "platform/shell_folders.h"
 #include "platform/window.h"
-#include "system/system_hooks.h"
+#include "system/executables.h"
+#include "system/run_key.h"
 
 namespace {
 WindowsVersion g_version;
@@ -137,7 +138,7 @@ void RunInstallerInit() {
 
 // Removes only the files this program writes into its data folder, then the folder when empty.
 void RunInstallerUninstall() {
-  RemoveRunKeyEntry();
+  RemoveRunKey();
   const AppFolders& f = Folders();
   if (f.cdMode) return;
   for (const char* name : {"Quorvane.ini", "Quorvane.Dat", "IEcookie.dat", "IEprMode.dat",
@@ -183,7 +184,7 @@ int RunQuorvane(const std::string& commandLine) {
   }
   // 8.
   const std::string folder = Folders().programFolder;
-  NoteShortcutExecutables((folder + "\\Quorvane.exe").c_str(), (folder + "\\QvrnMain.exe").c_str());
+  NoteShortcutExecutables(folder + "\\Quorvane.exe", folder + "\\QvrnMain.exe");
   // 9.-10.
   TFFoxForm form;
   try {
