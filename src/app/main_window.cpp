@@ -7,6 +7,7 @@
 
 #include "app/command_line.h"
 #include "app/folders.h"
+#include "app/help_file.h"
 #include "app/run_mode.h"
 #include "app/settings.h"
 #include "app/startup.h"
@@ -299,6 +300,7 @@ LRESULT TFFoxForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETCURSOR: ShowHintFor(reinterpret_cast<HWND>(wp)); break;
     case WM_CLOSE: OnClose(); return 0;
     case WM_DESTROY:
+      CloseHelp();
       if (g_mainForm == this) g_mainForm = nullptr;
       if (keyHook_) UnhookWindowsHookEx(keyHook_);
       keyHook_ = nullptr;

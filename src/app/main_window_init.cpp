@@ -8,6 +8,7 @@
 
 #include "app/command_line.h"
 #include "app/folders.h"
+#include "app/help_file.h"
 #include "app/main_window.h"
 #include "app/os_flags.h"
 #include "app/run_mode.h"
@@ -88,8 +89,8 @@ void TFFoxForm::RunInitialisation() {
   // 12. No recycle-bin service: the box cannot be selected anywhere.
   if (!RecycleBinAvailable())
     for (auto& f : frames_) f.EnableOption(OptionField::RecycleBin, false);
-  // 13. The help file opens through the shell when it is there.
-  if (!FileExists(Folders().programFolder + "\\Quorvane.chm"))
+  // 13. The help file opens in HTML Help when it is there.
+  if (!FileExists(Folders().programFolder + "\\" + kHelpFileName))
     EnableMenuItem(menu, IDM_HELP_CONTENTS, MF_BYCOMMAND | MF_GRAYED);
   // 14.
   EnableWindow(Control(IDC_PURGE_BTN), TRUE);

@@ -1,10 +1,12 @@
 // The Run-key entry, the desktop shortcuts read back through the shell-link object, and the
 // themes manifest, each on its own and through the main window's Configure pages.
 #include <windows.h>
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "app/folders.h"
 #include "app/main_window.h"
 #include "app/text_util.h"
 #include "platform/files.h"
@@ -341,4 +343,70 @@ TEST_F(ConfigurePagesTest, WithoutManifestsTheThemesBoxIsHidden) {
   HWND themes = GetDlgItem(Page(TFFoxForm::kGeneralPage), IDC_THEMES_CHECK);
   EXPECT_FALSE(GetWindowLongA(themes, GWL_STYLE) & WS_VISIBLE);
   EXPECT_FALSE(IsWindowEnabled(themes));
+}
+
+namespace {
+BOOL CALLBACK MatchHelpWindow(HWND w, LPARAM p) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  if (pid != GetCurrentProcessId() || WindowClass(w) != "HH Parent" || !IsWindowVisible(w))
+    return TRUE;
+  *reinterpret_cast<HWND*>(p) = w;
+  return FALSE;
+}
+HWND FindHelpWindow() {
+  HWND found = nullptr;
+  EnumWindows(MatchHelpWindow, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+BOOL CALLBACK CollectTreeView(HWND w, LPARAM p) {
+  if (WindowClass(w) != WC_TREEVIEWA) return TRUE;
+  *reinterpret_cast<HWND*>(p) = w;
+  return FALSE;
+}
+
+std::string TreeItemText(HWND tree, HTREEITEM item) {
+  char text[256] = {};
+  TVITEMA tv{TVIF_TEXT};
+  tv.hItem = item;
+  tv.pszText = text;
+  tv.cchTextMax = sizeof text;
+  SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+  return text;
+}
+}  // namespace
+
+TEST_F(ConfigurePagesTest, HelpFileContentsOpensTheCompiledHelpAtItsContents) {
+  ASSERT_TRUE(FileExists(BinFolder() + "\\Quorvane.chm"));  // built beside the program
+  Open();
+  HMENU menu = GetMenu(form->Handle());
+  EXPECT_FALSE(GetMenuState(menu, IDM_HELP_CONTENTS, MF_BYCOMMAND) & MF_GRAYED);
+  SendMessageA(form->Handle(), WM_COMMAND, IDM_HELP_CONTENTS, 0);
+  HWND help = nullptr;
+  for (int i = 0; i < 100 && !help; ++i) {
+    PumpFor(50);
+    help = FindHelpWindow();
+  }
+  ASSERT_TRUE(help);
+  EXPECT_EQ(WindowText(help), "Quorvane Help");
+  HWND tree = nullptr;
+  EnumChildWindows(help, CollectTreeView, reinterpret_cast<LPARAM>(&tree));
+  ASSERT_TRUE(tree);
+  std::vector<std::string> topics;
+  for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item))
+    topics.push_back(TreeItemText(tree, item));
+  EXPECT_EQ(topics, (std::vector<std::string>{"Quorvane Help", "Getting Started", "Purge Options",
+                                               "Configure pages", "Cookies to keep", "Plugins",
+                                               "Command line and run modes", "TroubleShooting"}));
+  // The viewer closes with the main window.
+  DestroyWindow(form->Handle());
+  PumpFor(200);
+  EXPECT_FALSE(FindHelpWindow());
+}
+
+TEST_F(ConfigurePagesTest, WithoutTheHelpFileTheMenuItemIsGrey) {
+  MutableFolders().programFolder = program.Path();
+  Open();
+  EXPECT_TRUE(GetMenuState(GetMenu(form->Handle()), IDM_HELP_CONTENTS, MF_BYCOMMAND) & MF_GRAYED);
 }
