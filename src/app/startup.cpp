@@ -22,6 +22,7 @@
 #include "platform/window.h"
 #include "system/executables.h"
 #include "system/run_key.h"
+#include "system/themes_manifest.h"
 
 namespace {
 WindowsVersion g_version;
@@ -121,12 +122,12 @@ void HandleProgramFailure(const std::string& message, const void* address) {
 }
 
 void RunInstallerInit() {
-  const std::string exe = ModuleFileName();
-  const std::string installed = ChangeFileExt(exe, ".ManifesI");
+  // The installed manifest goes to the names the themes choice reads and switches.
+  const std::string installed = ChangeFileExt(ModuleFileName(), ".ManifesI");
   if (FileExists(installed)) {
-    const std::string active = ChangeFileExt(exe, ".ManifesX");
-    CopyFileA(installed.c_str(),
-              (FileExists(active) ? active : ChangeFileExt(exe, ".ManifesT")).c_str(), FALSE);
+    const std::string parked = ParkedManifestFile();
+    CopyFileA(installed.c_str(), (FileExists(parked) ? parked : ActiveManifestFile()).c_str(),
+              FALSE);
   }
   SpecialFolder common = GetSpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
   SpecialFolder user = GetSpecialFolder(CSIDL_DESKTOPDIRECTORY);
