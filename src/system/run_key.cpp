@@ -10,10 +10,11 @@
 namespace {
 bool OpenRunKey(RegKey& key) {
   if (key.Create(HKEY_CURRENT_USER, kRunKeyPath) == ERROR_SUCCESS) return true;
-  ShowMessageBox("Error accessing Registry. \r\nFor Windows XP/VISTA/Win-7/Win-8, you need "
-                 "Registry Privileges \r\nfor this function. \r\nPlease see your System "
-                 "Administrator",
-                 "Quorvane  -  Message", MessageKind::Error, MessageButtons::Ok);
+  ShowMessageBox(
+      "Error accessing Registry. \r\nFor Windows XP/VISTA/Win-7/Win-8, you need "
+      "Registry Privileges \r\nfor this function. \r\nPlease see your System "
+      "Administrator",
+      "Quorvane  -  Message", MessageKind::Error, MessageButtons::Ok);
   return false;
 }
 }  // namespace

@@ -25,8 +25,7 @@ const PowerCalls& SystemCalls() {
       reinterpret_cast<BOOLEAN(WINAPI*)(PUINT)>(PowerEntry("GetActivePwrScheme")),
       reinterpret_cast<BOOLEAN(WINAPI*)()>(PowerEntry("IsPwrSuspendAllowed")),
       reinterpret_cast<BOOLEAN(WINAPI*)()>(PowerEntry("IsPwrHibernateAllowed")),
-      reinterpret_cast<BOOLEAN(WINAPI*)(BOOLEAN, BOOLEAN, BOOLEAN)>(
-          PowerEntry("SetSuspendState")),
+      reinterpret_cast<BOOLEAN(WINAPI*)(BOOLEAN, BOOLEAN, BOOLEAN)>(PowerEntry("SetSuspendState")),
   };
   return calls;
 }
@@ -120,10 +119,11 @@ bool RunShutdownAction(int shutType) {
   if (calls.exitWindows(flags, 0)) return true;
   const DWORD code = GetLastError();
   if (code == 0) return true;
-  ShowMessageBox("The shutdown function encountered a \r\n\r\nSystem Error attempting to shutdown "
-                 "Windows.\r\n\r\nThe Error Code is Error-" +
-                     std::to_string(code) + "\r\n\r\nPress \"OK\" to exit.",
-                 Caption("Message"), MessageKind::Error, MessageButtons::Ok);
+  ShowMessageBox(
+      "The shutdown function encountered a \r\n\r\nSystem Error attempting to shutdown "
+      "Windows.\r\n\r\nThe Error Code is Error-" +
+          std::to_string(code) + "\r\n\r\nPress \"OK\" to exit.",
+      Caption("Message"), MessageKind::Error, MessageButtons::Ok);
   return false;
 }
 

@@ -40,9 +40,9 @@ void ShowThemesState(HWND box) {
 void ApplyThemesState(HWND box) {
   // The box's own style: the page holding it may be hidden while Apply runs.
   const bool shown = GetWindowLongA(box, GWL_STYLE) & WS_VISIBLE;
-  ThemesState wanted = !shown ? kThemesNotAvailable
+  ThemesState wanted = !shown                                                ? kThemesNotAvailable
                        : SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED ? kThemesOn
-                                                                              : kThemesOff;
+                                                                             : kThemesOff;
   if (wanted == g_current) return;
   bool moved = false;
   if (wanted == kThemesOff)

@@ -77,7 +77,8 @@ TEST(RecentLinksTest, PreviewInDetailListsEachLinkAndDeletesNothing) {
   PurgeRecentLinksIn(run.ctx, recent.folder.Path());
   EXPECT_EQ(LinesStartingWith(run.view.lines, "     to delete - "),
             recent.ExpectedLines("     to delete - "));
-  EXPECT_EQ(run.view.lines.back(), "  Purge \"Recent LNKs\" Function Completed.   3 Links Processed.");
+  EXPECT_EQ(run.view.lines.back(),
+            "  Purge \"Recent LNKs\" Function Completed.   3 Links Processed.");
   EXPECT_EQ(run.view.lines.size(), 4u);  // nothing about the other files or the folder
   EXPECT_EQ(run.state.processed, 3);
   for (const auto& l : recent.links) EXPECT_TRUE(FileExists(l)) << l;
@@ -131,9 +132,9 @@ TEST(RecentLinksTest, EmptyMissingAndCancelledFolders) {
     WriteFileText(empty.File("not-a-link.txt"), "x");
     TestRun run;
     PurgeRecentLinksIn(run.ctx, empty.Path());
-    EXPECT_EQ(run.view.lines, (std::vector<std::string>{
-                                  "    No Links found to delete.",
-                                  "  Purge \"Recent LNKs\" Function Completed."}));
+    EXPECT_EQ(run.view.lines,
+              (std::vector<std::string>{"    No Links found to delete.",
+                                        "  Purge \"Recent LNKs\" Function Completed."}));
     EXPECT_EQ(run.state.processed, 0);
   }
   {
@@ -202,8 +203,8 @@ TEST(RecycleBinTest, PreviewBypassesAndPurgeEmptiesTheBin) {
     TestRun run;
     run.state.preview = true;
     EmptyRecycleBin(run.ctx);
-    EXPECT_EQ(run.view.lines, std::vector<std::string>{
-                                  "  \"Purge Recycle Bin\" Function bypassed for Preview."});
+    EXPECT_EQ(run.view.lines,
+              std::vector<std::string>{"  \"Purge Recycle Bin\" Function bypassed for Preview."});
     EXPECT_TRUE(FileExists(trash + "\\files\\old-report.txt"));
     EXPECT_EQ(run.state.processed, 0);
   }
@@ -226,8 +227,8 @@ bool MakeUnixLink(const std::string& target, const std::string& link) {
   std::string line = "ln -s " + target + " " + link;
   STARTUPINFOA si{sizeof si};
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessA("Z:\\bin\\ln", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &si, &pi))
+  if (!CreateProcessA("Z:\\bin\\ln", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi))
     return false;
   WaitForSingleObject(pi.hProcess, 10000);
   CloseHandle(pi.hProcess);

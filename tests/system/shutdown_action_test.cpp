@@ -63,10 +63,9 @@ TEST_F(ShutdownActionTest, EachShutTypeEndsTheSessionItsOwnWay) {
   const struct {
     int type;
     const char* call;
-  } cases[] = {{0, "ExitWindowsEx 0 0"},      {1, "ExitWindowsEx 2 0"},
-               {2, "ExitWindowsEx 1 0"},      {3, "ExitWindowsEx 8 0"},
-               {4, "SetSuspendState 0 0 0"},  {5, "SetSuspendState 1 0 0"},
-               {9, "ExitWindowsEx 0 0"},      {-1, "ExitWindowsEx 0 0"}};
+  } cases[] = {{0, "ExitWindowsEx 0 0"}, {1, "ExitWindowsEx 2 0"},     {2, "ExitWindowsEx 1 0"},
+               {3, "ExitWindowsEx 8 0"}, {4, "SetSuspendState 0 0 0"}, {5, "SetSuspendState 1 0 0"},
+               {9, "ExitWindowsEx 0 0"}, {-1, "ExitWindowsEx 0 0"}};
   for (const auto& c : cases) {
     seam.calls.clear();
     EXPECT_TRUE(RunShutdownAction(c.type)) << c.type;
@@ -150,12 +149,12 @@ TEST(UserAdminTest, TheAdministratorIsAdminAndADenyOnlyTokenIsNot) {
   // A standard user under Vista holds the group only for deny: a restricted token does the same.
   SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
   PSID admins = nullptr;
-  ASSERT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID,
-                                       DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &admins));
+  ASSERT_TRUE(AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS,
+                                       0, 0, 0, 0, 0, 0, &admins));
   SID_AND_ATTRIBUTES disable{admins, 0};
   HANDLE restricted = nullptr;
-  const bool made = CreateRestrictedToken(process, 0, 1, &disable, 0, nullptr, 0, nullptr,
-                                          &restricted);
+  const bool made =
+      CreateRestrictedToken(process, 0, 1, &disable, 0, nullptr, 0, nullptr, &restricted);
   CloseHandle(process);
   FreeSid(admins);
   if (!made) GTEST_SKIP() << "no restricted tokens here";
@@ -208,7 +207,8 @@ HWND FindChildById(HWND parent, int id) {
 }
 
 struct ShutdownRunTest : testing::Test {
-  std::string name = "QVSHUT" + UpperCase(testing::UnitTest::GetInstance()->current_test_info()->name());
+  std::string name =
+      "QVSHUT" + UpperCase(testing::UnitTest::GetInstance()->current_test_info()->name());
   std::string data = GetSpecialFolder(kCsidlAppData).text + "\\" + name;
   void SetUp() override {
     ASSERT_FALSE(RecordFile().empty());

@@ -156,13 +156,13 @@ TEST_F(ShortcutButtonsTest, EachButtonWritesItsShortcutToTheDesktop) {
   const struct {
     int id;
     const char *caption, *name, *arguments, *icon;
-  } buttons[] = {{IDC_SHORTCUT_MAIN, "Quorvane       ", "Quorvane", "", "VaskQuor1.ico"},
-                 {IDC_SHORTCUT_PNOW, "Quorvane Now", "Quorvane Now", "auto", "VaskQuor2.ico"},
-                 {IDC_SHORTCUT_SHUT, "Quorvane && Shutdown", "Quorvane & Shutdown", "SHUT",
-                  "VaskQuor3.ico"}};
-  EXPECT_EQ(WindowText(GetDlgItem(form.ConfigPageHandle(TFFoxForm::kGeneralPage),
-                                  IDC_SHORTCUT_LABEL)),
-            "Generate Desktop Shortcuts:");
+  } buttons[] = {
+      {IDC_SHORTCUT_MAIN, "Quorvane       ", "Quorvane", "", "VaskQuor1.ico"},
+      {IDC_SHORTCUT_PNOW, "Quorvane Now", "Quorvane Now", "auto", "VaskQuor2.ico"},
+      {IDC_SHORTCUT_SHUT, "Quorvane && Shutdown", "Quorvane & Shutdown", "SHUT", "VaskQuor3.ico"}};
+  EXPECT_EQ(
+      WindowText(GetDlgItem(form.ConfigPageHandle(TFFoxForm::kGeneralPage), IDC_SHORTCUT_LABEL)),
+      "Generate Desktop Shortcuts:");
   for (const auto& b : buttons) {
     ASSERT_TRUE(IsWindowEnabled(Button(b.id))) << b.name;
     EXPECT_EQ(WindowText(Button(b.id)), b.caption);
@@ -396,9 +396,10 @@ TEST_F(ConfigurePagesTest, HelpFileContentsOpensTheCompiledHelpAtItsContents) {
   std::vector<std::string> topics;
   for (HTREEITEM item = TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item))
     topics.push_back(TreeItemText(tree, item));
-  EXPECT_EQ(topics, (std::vector<std::string>{"Quorvane Help", "Getting Started", "Purge Options",
-                                               "Configure pages", "Cookies to keep", "Plugins",
-                                               "Command line and run modes", "TroubleShooting"}));
+  EXPECT_EQ(topics,
+            (std::vector<std::string>{"Quorvane Help", "Getting Started Information",
+                                      "Purge Options", "Configure pages", "Cookies to keep",
+                                      "Plugins", "Command line and run modes", "TroubleShooting"}));
   // The viewer closes with the main window.
   DestroyWindow(form->Handle());
   PumpFor(200);
