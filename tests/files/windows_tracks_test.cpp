@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "app/purge_run.h"
 #include "app/text_util.h"
 #include "files/clipboard_clear.h"
 #include "files/recent_links.h"
@@ -337,4 +338,38 @@ TEST(ClipboardTest, PurgeEmptiesTheClipboardAndPreviewLeavesIt) {
   EXPECT_EQ(run.state.processed, 1);
   EXPECT_EQ(ClipboardText(), "");
   EXPECT_EQ(CountClipboardFormats(), 0);
+}
+
+TEST(WindowsTracksRunTest, APurgeRunsTheThreeInOrderInTheirFrames) {
+  const std::string trash = BuildTrash();
+  ASSERT_FALSE(trash.empty()) << "XDG_DATA_HOME must point inside the build folder";
+  RecentFolder recent;
+  DiscoverProfile();
+  const std::string saved = FFoxProfile().RecentFolder;
+  FFoxProfile().RecentFolder = recent.folder.Path();
+  PutInTrash(trash, "binned-page.html", false);
+  ClipboardOwner owner("copied text");
+  PurgeRequest request;
+  request.options[OptionField::RecentLnks] = 1;
+  request.options[OptionField::RecycleBin] = 1;
+  request.options[OptionField::ClipBoard] = 1;
+  request.options[OptionField::Report] = 1;  // Summary
+  TestRun run;
+  ASSERT_FALSE(BuildTrash().empty());
+  ASSERT_TRUE(RunPurge(run.ctx, request));
+  FFoxProfile().RecentFolder = saved;
+  const std::string separator = " - - - - - - - - - - - - - - - - -";
+  EXPECT_EQ(run.view.lines,
+            (std::vector<std::string>{
+                "Results of \"Purge\" function...", "", "Processing \"Recent LNKs\"",
+                "  Purge \"Recent LNKs\" Function Completed.   3 Links Processed.", separator,
+                "Processing \"Recycle Bin\"", "  Purge \"Recycle Bin\" Function Completed.",
+                separator, "Clearing Windows ClipBoard",
+                "  \"Clear Windows ClipBoard\" Function Completed.", separator,
+                "  Purge Functions Completed."}));
+  EXPECT_EQ(run.state.processed, 5);
+  EXPECT_EQ(run.state.highestLevel, 0);
+  for (const auto& l : recent.links) EXPECT_FALSE(FileExists(l)) << l;
+  EXPECT_FALSE(FileExists(trash + "\\files\\binned-page.html"));
+  EXPECT_EQ(ClipboardText(), "");
 }
