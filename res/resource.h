@@ -83,6 +83,7 @@
 #define IDC_AGETEMP 458
 #define IDC_AGEHOURS 459
 #define IDC_AGEHOURS_LABEL 460
+#define IDC_SHORTCUT_LABEL 461
 
 // Fonts, about, quick start, splash
 #define IDC_SET_MAIN_FONT 470

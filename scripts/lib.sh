@@ -5,6 +5,9 @@ export WINEARCH=win32 WINEDEBUG=${WINEDEBUG:--all} LANG=${LANG:-C.UTF-8}
 # SHEmptyRecycleBinA under Wine empties the XDG trash of the Linux user: never the real one.
 export XDG_DATA_HOME=$build/xdg
 mkdir -p "$XDG_DATA_HOME"
+# A log-off or shut-down under Wine ends every program of the prefix: tests and the demo have
+# the program write its shutdown actions to this file instead.
+export QUORVANE_SHUTDOWN_RECORD="Z:$build/shutdown-actions.txt"
 
 # Builds a configured tree, showing warnings and errors but not the progress lines; fails
 # when the build fails (the scripts run with pipefail).

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Renders the main window on each page and sub-page, and after a Preview, to PNG files in
-# build/screenshots (under Xvfb when there is no display).
+# Renders the main window on each page and sub-page, and after a Preview, and the help viewer at
+# its contents page, to PNG files in build/screenshots (under Xvfb when there is no display).
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 "$root/scripts/setup.sh"

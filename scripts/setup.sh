@@ -12,9 +12,22 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   updated=0
 fi
 
-# sqlite3: the native command that runs the reference side of the history benchmark.
-for p in wine wine32:i386 g++-mingw-w64-i686 cmake googletest xvfb x11-utils imagemagick xauth \
-         sqlite3; do
+# One package a line. sqlite3: the native command of the history benchmark's reference side;
+# fp-utils: chmcmd, which compiles the help file.
+packages=(
+  wine
+  wine32:i386
+  g++-mingw-w64-i686
+  cmake
+  googletest
+  xvfb
+  x11-utils
+  imagemagick
+  xauth
+  sqlite3
+  fp-utils
+)
+for p in "${packages[@]}"; do
   have_pkg "$p" || need+=("$p")
 done
 

@@ -1,5 +1,6 @@
 // Renders the main window on each of its pages and sub-pages, and after a finished Preview,
-// to BMP files in the folder given as the first argument.
+// and the help viewer at its contents page, to BMP files in the folder given as the first
+// argument.
 #include <windows.h>
 
 #include <cstdio>
@@ -10,9 +11,24 @@
 #include "app/run_mode.h"
 #include "platform/files.h"
 #include "platform/window.h"
+#include "resource.h"
 #include "window_capture.h"
 
 namespace {
+BOOL CALLBACK MatchHelpViewer(HWND w, LPARAM found) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  if (pid != GetCurrentProcessId() || WindowClass(w) != "HH Parent" || !IsWindowVisible(w))
+    return TRUE;
+  *reinterpret_cast<HWND*>(found) = w;
+  return FALSE;
+}
+HWND FindHelpViewer() {
+  HWND found = nullptr;
+  EnumWindows(MatchHelpViewer, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
 void Settle(int ms) {
   DWORD end = GetTickCount() + ms;
   while (static_cast<int>(end - GetTickCount()) > 0) {
@@ -64,7 +80,19 @@ int main(int argc, char** argv) {
   shot("results-preview");
   form.ShowFolderReport();
   shot("results-folders");
+  // "Help File Contents": the help viewer at the contents page of Quorvane.chm.
+  SendMessageA(form.Handle(), WM_COMMAND, IDM_HELP_CONTENTS, 0);
+  HWND help = nullptr;
+  for (int i = 0; i < 100 && !help; ++i) {
+    Settle(50);
+    help = FindHelpViewer();
+  }
+  if (help) {
+    SetWindowPos(help, HWND_TOP, 120, 60, 760, 560, SWP_SHOWWINDOW);
+    Settle(1000);
+    if (CaptureWindowToBmp(help, out + "\\help-contents.bmp")) ++written;
+  }
   DestroyWindow(form.Handle());
   std::printf("%d screenshots\n", written);
-  return written == 11 ? 0 : 1;
+  return written == 12 ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 
 #include "app/command_line.h"
 #include "app/folders.h"
+#include "app/help_file.h"
 #include "app/run_mode.h"
 #include "app/settings.h"
 #include "app/startup.h"
@@ -14,7 +15,7 @@
 #include "ie/ie_hooks.h"
 #include "platform/window.h"
 #include "resource.h"
-#include "system/system_hooks.h"
+#include "system/shutdown_action.h"
 
 namespace {
 constexpr const char* kClassName = "TFFoxForm";
@@ -299,6 +300,7 @@ LRESULT TFFoxForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETCURSOR: ShowHintFor(reinterpret_cast<HWND>(wp)); break;
     case WM_CLOSE: OnClose(); return 0;
     case WM_DESTROY:
+      CloseHelp();
       if (g_mainForm == this) g_mainForm = nullptr;
       if (keyHook_) UnhookWindowsHookEx(keyHook_);
       keyHook_ = nullptr;
@@ -334,8 +336,7 @@ void TFFoxForm::OnClose() {
   for (UINT_PTR t : {kTimer1, kTimerMsg, kQsTimer}) KillTimer(window_, t);
   EndUrlServerLink();
   SaveWindowPosition(window_, "FFoxForm");
-  if (CurrentRunMode() == RunMode::Shutdown)
-    StartShutdownAction(ReadDisplayPolicy(SettingsFile(), "ShutOptions").shutType);
+  if (CurrentRunMode() == RunMode::Shutdown && !StartShutdownAction()) state_.attention = true;
   DestroyWindow(window_);
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/command_line.h"
 #include "app/folders.h"
+#include "app/help_file.h"
 #include "app/main_window.h"
 #include "app/message_box.h"
 #include "app/purge_run.h"
@@ -41,7 +42,9 @@ void TFFoxForm::OnCommand(int id, int code, HWND control) {
     case IDM_HIDDEN_BROWSERS: ShowHiddenBrowserWindows(); break;
     case IDM_COPY_REPORT: CopyReportToClipboard(); break;
     case IDM_CHECK_VERSION: OpenShell(kVendorVersionPage + std::string("?ver=5.01&bld=180")); break;
-    case IDM_HELP_CONTENTS: OpenShell(Folders().programFolder + "\\Quorvane.chm"); break;
+    case IDM_HELP_CONTENTS:
+      OpenHelpTopic(window_, Folders().programFolder + "\\" + kHelpFileName, kHelpContentsTopic);
+      break;
     case IDM_QUICK_START: OpenQuickStart(); break;
     case IDM_VENDOR_WEB: AskAndOpenVendorPage("Quorvane  -  Information", kVendorHome, ""); break;
     case IDM_VENDOR_MAIL:

@@ -8,6 +8,7 @@
 
 #include "app/command_line.h"
 #include "app/folders.h"
+#include "app/help_file.h"
 #include "app/main_window.h"
 #include "app/os_flags.h"
 #include "app/run_mode.h"
@@ -15,12 +16,15 @@
 #include "app/startup.h"
 #include "app/version.h"
 #include "app/window_placement.h"
+#include "files/recycle_bin.h"
 #include "firefox/firefox_profile.h"
 #include "ie/ie_hooks.h"
 #include "platform/files.h"
 #include "platform/window.h"
 #include "plugins/plugin_hooks.h"
 #include "resource.h"
+#include "system/shutdown_action.h"
+#include "system/themes_manifest.h"
 
 namespace {
 constexpr UINT_PTR kQsTimer = 3;
@@ -40,6 +44,8 @@ void TFFoxForm::RunInitialisation() {
   DetectIeVersion();
   SetCurrentOsFlags(ComputeOsFlags(CurrentWindowsVersion(), ProgramArguments()));
   DiscoverIeFolders();
+  // 3.
+  ReadThemesState();
   // 5. Pages, breaker, Purge disabled until the end, gauge hidden.
   TabCtrl_SetCurSel(Control(IDC_MAIN_TABS), kPurgeOptionsPage);
   TabCtrl_SetCurSel(Control(IDC_OPTION_TABS), 0);
@@ -74,17 +80,17 @@ void TFFoxForm::RunInitialisation() {
   ApplyMainFont();
   // 10.
   LoadAllSettings();
+  NoteShutdownAction(ReadDisplayPolicy(SettingsFile(), "ShutOptions").shutType);
   // 11.
   const bool plugMgr = FileExists(Folders().programFolder + "\\plugmgr.exe");
   HWND general = configPages_[kGeneralPage];
   ShowWindow(GetDlgItem(general, IDC_PLUGMGR_LABEL), plugMgr ? SW_SHOW : SW_HIDE);
   ShowWindow(GetDlgItem(general, IDC_PLUGMGR_BTN), plugMgr ? SW_SHOW : SW_HIDE);
   // 12. No recycle-bin service: the box cannot be selected anywhere.
-  HMODULE shell = GetModuleHandleA("shell32.dll");
-  if (!shell || !GetProcAddress(shell, "SHEmptyRecycleBinA"))
+  if (!RecycleBinAvailable())
     for (auto& f : frames_) f.EnableOption(OptionField::RecycleBin, false);
-  // 13. The help file opens through the shell when it is there.
-  if (!FileExists(Folders().programFolder + "\\Quorvane.chm"))
+  // 13. The help file opens in HTML Help when it is there.
+  if (!FileExists(Folders().programFolder + "\\" + kHelpFileName))
     EnableMenuItem(menu, IDM_HELP_CONTENTS, MF_BYCOMMAND | MF_GRAYED);
   // 14.
   EnableWindow(Control(IDC_PURGE_BTN), TRUE);

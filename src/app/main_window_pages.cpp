@@ -2,14 +2,19 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <stdexcept>
+
 #include "app/main_window.h"
 #include "app/folders.h"
 #include "app/settings.h"
+#include "app/startup.h"
 #include "files/temp_folder_hooks.h"
 #include "platform/files.h"
 #include "platform/window.h"
 #include "resource.h"
-#include "system/system_hooks.h"
+#include "system/run_key.h"
+#include "system/shortcuts.h"
+#include "system/themes_manifest.h"
 
 namespace {
 constexpr const char* kDisplaySections[] = {"", "PnowOptions", "BootOptions", "ShutOptions"};
@@ -17,6 +22,15 @@ constexpr const char* kDisplayHeadings[] = {"", "Display options for 'Purge Now'
                                             "Display options for Execution at Startup",
                                             "Display options for 'Purge && Shutdown' Execution"};
 
+// A shortcut button: a failure to make the shell-link object is a program error, which must not
+// unwind through the dialog manager.
+void GenerateShortcut(int which) {
+  try {
+    CreateShortcut(DesktopShortcut(which));
+  } catch (const std::exception& e) {
+    HandleProgramFailure(e.what(), reinterpret_cast<const void*>(&GenerateShortcut));
+  }
+}
 }  // namespace
 
 void TFFoxForm::CreatePages() {
@@ -51,6 +65,18 @@ void TFFoxForm::CreatePages() {
   SendDlgItemMessageA(general, IDC_REPEATS_SPIN, UDM_SETRANGE32, 1, 99);
   SetHint(GetDlgItem(general, IDC_SELECT_PLUGINS), "Pass control to Plugin Selection window");
   SetHint(GetDlgItem(general, IDC_PLUGMGR_BTN), "Execute the Plugin Manager program...");
+  SetHint(GetDlgItem(general, IDC_SHORTCUT_MAIN),
+          "Generate a Shortcut to execute Quorvane with its normal window");
+  SetHint(GetDlgItem(general, IDC_SHORTCUT_PNOW),
+          "Generate a Shortcut to execute Quorvane with the \"Purge Now\" options ");
+  SetHint(GetDlgItem(general, IDC_SHORTCUT_SHUT),
+          "Generate a Shortcut to execute Quorvane then Shutdown Windows with Shutdown options");
+  SetHint(GetDlgItem(general, IDC_THEMES_CHECK), "Change support of XP Themes (at next execution)");
+  SetHint(GetDlgItem(configPages_[kStartupPage], IDC_STARTUP_CHECK),
+          "Check to Set, Clear to Remove if Set");
+  for (int id = IDC_SHUTTYPE_0; id <= IDC_SHUTTYPE_0 + 5; ++id)
+    SetHint(GetDlgItem(configPages_[kShutdownPage], id),
+            "Indicate Shutdown action - see Help file for detailed information");
 
   // Tab colours by the screen's colour depth.
   HDC dc = GetDC(nullptr);
@@ -175,7 +201,7 @@ void TFFoxForm::LoadGlobalSettings() {
   CheckRadio(general, IDC_SHRED_QUICK, 3, m == '0' ? 0 : m == '1' ? 1 : m == '2' ? 2 : -1);
   SendDlgItemMessageA(general, IDC_REPEATS_SPIN, UDM_SETPOS32, 0, g.shred.repeats);
   SetDlgItemInt(general, IDC_REPEATS_EDIT, g.shred.repeats, FALSE);
-  CheckDlgButton(general, IDC_THEMES_CHECK, ThemesManifestPresent() ? BST_CHECKED : BST_UNCHECKED);
+  ShowThemesState(GetDlgItem(general, IDC_THEMES_CHECK));
   EnableWindow(GetDlgItem(general, IDC_APPLY), FALSE);
   for (int i = kPurgeNowPage; i <= kShutdownPage; ++i) {
     DisplayPolicy p = ReadDisplayPolicy(file, kDisplaySections[i]);
@@ -185,7 +211,7 @@ void TFFoxForm::LoadGlobalSettings() {
     if (i == kShutdownPage) CheckRadio(page, IDC_SHUTTYPE_0, 6, p.shutType);
   }
   CheckDlgButton(configPages_[kStartupPage], IDC_STARTUP_CHECK,
-                 IsRunKeyEntryPresent() ? BST_CHECKED : BST_UNCHECKED);
+                 IsRunKeySet() ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void TFFoxForm::LoadTempFolderPage() {
@@ -215,7 +241,7 @@ void TFFoxForm::SaveShredSettings() {
   if (method >= 0) file.WriteString("ShredOption", "Thoroughness", s.thoroughness);
   file.WriteInt("ShredOption", "Repeats", s.repeats);
   Globals().shred = s;
-  ApplyThemesChoice(IsDlgButtonChecked(page, IDC_THEMES_CHECK) == BST_CHECKED);
+  ApplyThemesState(GetDlgItem(page, IDC_THEMES_CHECK));
   EnableWindow(GetDlgItem(page, IDC_APPLY), FALSE);
 }
 
@@ -226,8 +252,12 @@ void TFFoxForm::SaveDisplayPolicy(ConfigPage which) {
   p.mainWinOpt = std::max(0, CheckedRadio(page, IDC_MAINWIN_0, 4));
   p.shutType = std::max(0, CheckedRadio(page, IDC_SHUTTYPE_0, 6));
   WriteDisplayPolicy(SettingsFile(), kDisplaySections[which], p);
-  if (which == kStartupPage)
-    SetRunKeyEntry(IsDlgButtonChecked(page, IDC_STARTUP_CHECK) == BST_CHECKED);
+  if (which == kStartupPage) {
+    if (IsDlgButtonChecked(page, IDC_STARTUP_CHECK) == BST_CHECKED)
+      SetRunKey();
+    else
+      RemoveRunKey();
+  }
 }
 
 void TFFoxForm::SaveTempFolders() {
@@ -280,6 +310,8 @@ INT_PTR TFFoxForm::OnConfigMessage(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
       OpenFontsWindow();
     else if (id == IDC_PLUGMGR_BTN)
       OpenShell(Folders().programFolder + "\\PlugMgr.exe");
+    else if (id >= IDC_SHORTCUT_MAIN && id <= IDC_SHORTCUT_SHUT && code == BN_CLICKED)
+      GenerateShortcut(id - IDC_SHORTCUT_MAIN);
     return TRUE;
   }
   return FALSE;

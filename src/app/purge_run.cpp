@@ -5,6 +5,9 @@
 #include "app/command_line.h"
 #include "app/report_rules.h"
 #include "app/run_mode.h"
+#include "files/clipboard_clear.h"
+#include "files/recent_links.h"
+#include "files/recycle_bin.h"
 #include "firefox/firefox_profile.h"
 #include "firefox/history_purge.h"
 #include "ie/ie_typed_urls.h"
@@ -28,9 +31,9 @@ const PurgeFunctionTable kFunctions = {{
     {F::IESearches, "  Processing \"I.E. Searches\"", ClearSearches},
     {F::IETypedUrls, "  Processing \"I.E. Typed URLs\"", ClearTypedUrls},
     {F::IEStrays, "  Processing \"I.E. Strays\"", nullptr},
-    {F::RecentLnks, "  Processing \"Recent LNKs\"", nullptr},
-    {F::RecycleBin, "  Processing \"Recycle Bin\"", nullptr},
-    {F::ClipBoard, "  Clearing Windows ClipBoard", nullptr},
+    {F::RecentLnks, "  Processing \"Recent LNKs\"", PurgeRecentLinks},
+    {F::RecycleBin, "  Processing \"Recycle Bin\"", EmptyRecycleBin},
+    {F::ClipBoard, "  Clearing Windows ClipBoard", ClearClipboard},
     {F::Plugins, "  Processing \"Plugins\"", nullptr},
 }};
 

@@ -20,7 +20,9 @@
 #include "platform/registry.h"
 #include "platform/shell_folders.h"
 #include "platform/window.h"
-#include "system/system_hooks.h"
+#include "system/executables.h"
+#include "system/run_key.h"
+#include "system/themes_manifest.h"
 
 namespace {
 WindowsVersion g_version;
@@ -120,12 +122,12 @@ void HandleProgramFailure(const std::string& message, const void* address) {
 }
 
 void RunInstallerInit() {
-  const std::string exe = ModuleFileName();
-  const std::string installed = ChangeFileExt(exe, ".ManifesI");
+  // The installed manifest goes to the names the themes choice reads and switches.
+  const std::string installed = ChangeFileExt(ModuleFileName(), ".ManifesI");
   if (FileExists(installed)) {
-    const std::string active = ChangeFileExt(exe, ".ManifesX");
-    CopyFileA(installed.c_str(),
-              (FileExists(active) ? active : ChangeFileExt(exe, ".ManifesT")).c_str(), FALSE);
+    const std::string parked = ParkedManifestFile();
+    CopyFileA(installed.c_str(), (FileExists(parked) ? parked : ActiveManifestFile()).c_str(),
+              FALSE);
   }
   SpecialFolder common = GetSpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
   SpecialFolder user = GetSpecialFolder(CSIDL_DESKTOPDIRECTORY);
@@ -137,7 +139,7 @@ void RunInstallerInit() {
 
 // Removes only the files this program writes into its data folder, then the folder when empty.
 void RunInstallerUninstall() {
-  RemoveRunKeyEntry();
+  RemoveRunKey();
   const AppFolders& f = Folders();
   if (f.cdMode) return;
   for (const char* name : {"Quorvane.ini", "Quorvane.Dat", "IEcookie.dat", "IEprMode.dat",
@@ -183,7 +185,7 @@ int RunQuorvane(const std::string& commandLine) {
   }
   // 8.
   const std::string folder = Folders().programFolder;
-  NoteShortcutExecutables((folder + "\\Quorvane.exe").c_str(), (folder + "\\QvrnMain.exe").c_str());
+  NoteShortcutExecutables(folder + "\\Quorvane.exe", folder + "\\QvrnMain.exe");
   // 9.-10.
   TFFoxForm form;
   try {

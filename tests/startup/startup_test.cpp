@@ -184,7 +184,7 @@ TEST_F(StartupTest, PauseShowsTheSplashAndWaitsBeforeTheRun) {
 
 TEST_F(StartupTest, InstallerInitActivatesTheInstalledManifest) {
   const std::string installed = BinFolder() + "\\Quorvane.ManifesI";
-  const std::string target = BinFolder() + "\\Quorvane.ManifesT";
+  const std::string target = BinFolder() + "\\QvrnMain.exe.ManifesT";
   WriteFileText(installed, "<assembly/>");
   DeleteFileA(target.c_str());
   WriteSettings("");

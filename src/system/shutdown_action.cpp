@@ -1,0 +1,132 @@
+#include "system/shutdown_action.h"
+
+#include <cstdio>
+#include <string>
+
+#include "app/message_box.h"
+#include "app/startup.h"
+
+namespace {
+int g_notedAction = kLogoff;
+const PowerCalls* g_replaced = nullptr;
+
+FARPROC PowerEntry(const char* name) {
+  // Loaded on first use and kept for the rest of the run.
+  static HMODULE powrprof = [] {
+    HMODULE m = GetModuleHandleA("POWRPROF.dll");
+    return m ? m : LoadLibraryA("POWRPROF.dll");
+  }();
+  return powrprof ? GetProcAddress(powrprof, name) : nullptr;
+}
+
+const PowerCalls& SystemCalls() {
+  static const PowerCalls calls = {
+      ExitWindowsEx,
+      reinterpret_cast<BOOLEAN(WINAPI*)(PUINT)>(PowerEntry("GetActivePwrScheme")),
+      reinterpret_cast<BOOLEAN(WINAPI*)()>(PowerEntry("IsPwrSuspendAllowed")),
+      reinterpret_cast<BOOLEAN(WINAPI*)()>(PowerEntry("IsPwrHibernateAllowed")),
+      reinterpret_cast<BOOLEAN(WINAPI*)(BOOLEAN, BOOLEAN, BOOLEAN)>(PowerEntry("SetSuspendState")),
+  };
+  return calls;
+}
+
+std::string RecordFile() {
+  char path[MAX_PATH] = {};
+  DWORD n = GetEnvironmentVariableA(kShutdownRecordVariable, path, sizeof path);
+  return n > 0 && n < sizeof path ? path : "";
+}
+
+void Record(const std::string& line) {
+  if (FILE* f = fopen(RecordFile().c_str(), "ab")) {
+    fprintf(f, "%s\r\n", line.c_str());
+    fclose(f);
+  }
+}
+
+BOOL WINAPI RecordExitWindows(UINT flags, DWORD reason) {
+  Record("ExitWindowsEx " + std::to_string(flags) + " " + std::to_string(reason));
+  return TRUE;
+}
+BOOLEAN WINAPI RecordActiveScheme(PUINT scheme) {
+  if (scheme) *scheme = 0;
+  return TRUE;
+}
+BOOLEAN WINAPI RecordAllowed() { return TRUE; }
+BOOLEAN WINAPI RecordSuspend(BOOLEAN hibernate, BOOLEAN force, BOOLEAN noWake) {
+  Record(std::string("SetSuspendState ") + (hibernate ? "1" : "0") + " " + (force ? "1" : "0") +
+         " " + (noWake ? "1" : "0"));
+  return TRUE;
+}
+const PowerCalls kRecordingCalls = {RecordExitWindows, RecordActiveScheme, RecordAllowed,
+                                    RecordAllowed, RecordSuspend};
+
+const PowerCalls& Calls() {
+  if (g_replaced) return *g_replaced;
+  if (!RecordFile().empty()) return kRecordingCalls;
+  return SystemCalls();
+}
+
+void ShowPowerRefusal(const char* option) {
+  ShowMessageBox(std::string("The shutdown function did not complete.\r\n\r\nThe \"") + option +
+                     "\" Power Option was not allowed\r\n\r\nby the Operating System.\r\n\r\n"
+                     "Press \"OK\" to exit.",
+                 Caption("Message"), MessageKind::Error, MessageButtons::Ok);
+}
+
+bool Suspend(const PowerCalls& calls, bool hibernate) {
+  bool allowed = true;
+  if (calls.getActivePwrScheme) {
+    UINT scheme = 0;
+    allowed = calls.getActivePwrScheme(&scheme);  // a failed probe counts as not allowed
+  }
+  auto permitted = hibernate ? calls.isPwrHibernateAllowed : calls.isPwrSuspendAllowed;
+  allowed = allowed && permitted && permitted() && calls.setSuspendState &&
+            calls.setSuspendState(hibernate, FALSE, FALSE);
+  if (!allowed) ShowPowerRefusal(hibernate ? "Hibernate" : "StandBy");
+  return allowed;
+}
+}  // namespace
+
+void SetPowerCalls(const PowerCalls* calls) { g_replaced = calls; }
+
+bool EnableShutdownPrivilege() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+    return false;
+  TOKEN_PRIVILEGES tp{1};
+  bool ok = LookupPrivilegeValueA(nullptr, SE_SHUTDOWN_NAME, &tp.Privileges[0].Luid);
+  if (ok) {
+    tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    AdjustTokenPrivileges(token, FALSE, &tp, 0, nullptr, nullptr);
+    ok = GetLastError() == ERROR_SUCCESS;  // "not all assigned" is a success of the call
+  }
+  CloseHandle(token);
+  return ok;
+}
+
+bool RunShutdownAction(int shutType) {
+  const PowerCalls& calls = Calls();
+  if (CurrentWindowsVersion().isNt) EnableShutdownPrivilege();
+  if (shutType == kStandBy) return Suspend(calls, false);
+  if (shutType == kHibernate) return Suspend(calls, true);
+  UINT flags = EWX_LOGOFF;
+  switch (shutType) {
+    case kReboot: flags = EWX_REBOOT; break;
+    case kShutdown: flags = EWX_SHUTDOWN; break;
+    case kPoweroff: flags = EWX_POWEROFF; break;
+  }
+  SetLastError(0);
+  if (calls.exitWindows(flags, 0)) return true;
+  const DWORD code = GetLastError();
+  if (code == 0) return true;
+  ShowMessageBox(
+      "The shutdown function encountered a \r\n\r\nSystem Error attempting to shutdown "
+      "Windows.\r\n\r\nThe Error Code is Error-" +
+          std::to_string(code) + "\r\n\r\nPress \"OK\" to exit.",
+      Caption("Message"), MessageKind::Error, MessageButtons::Ok);
+  return false;
+}
+
+void NoteShutdownAction(int shutType) { g_notedAction = shutType; }
+int NotedShutdownAction() { return g_notedAction; }
+bool StartShutdownAction() { return RunShutdownAction(g_notedAction); }
