@@ -11,6 +11,7 @@
 #define IDD_ABOUT 15
 #define IDD_QUICKSTART 16
 #define IDD_SPLASH 17
+#define IDD_TEMP_PROTECT 18
 
 // Main window
 #define IDC_COOKIES_BTN 100
@@ -95,3 +96,10 @@
 #define IDC_QS_NOSHOW 481
 #define IDC_SPLASH_LINE1 490
 #define IDC_SPLASH_LINE2 491
+
+// Temp protect entries editor
+#define IDC_TPROT_EDIT 500
+#define IDC_TPROT_ADD 501
+#define IDC_TPROT_DELETE 502
+#define IDC_TPROT_LIST 503
+#define IDC_TPROT_CLOSE 504

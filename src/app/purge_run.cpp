@@ -5,6 +5,8 @@
 #include "app/command_line.h"
 #include "app/report_rules.h"
 #include "app/run_mode.h"
+#include "files/temp_folders.h"
+#include "files/temp_protect_list.h"
 #include "firefox/firefox_profile.h"
 
 namespace {
@@ -16,7 +18,7 @@ const PurgeFunctionTable kFunctions = {{
     {F::FFTypedUrls, "  Processing \"FireFox Typed URLs\"", nullptr},
     {F::History, "  Processing \"FireFox History File\"", nullptr},
     {F::Forms, "  Processing \"FireFox Forms History\"", nullptr},
-    {F::Temp, "  Processing \"Temp Folders\"", nullptr},
+    {F::Temp, "  Processing \"Temp Folders\"", PurgeTempFolders},
     {F::Visited, "  Processing \"I.E. Visited URLs\"", nullptr},
     {F::IECache, "  Processing \"I.E. Cache\"", nullptr},
     {F::IECookies, "  Processing \"I.E. Cookies\"", nullptr},
@@ -144,8 +146,8 @@ void FailWholeRun(ReportContext& ctx, const std::string& what) {
 
 const PurgeFunctionTable& PurgeFunctions() { return kFunctions; }
 
-void LoadTempProtectEntries() {}
-void SaveTempProtectEntries() {}
+void LoadTempProtectEntries() { LoadTempProtectList(); }
+void SaveTempProtectEntries() { SaveTempProtectList(); }
 void RefreshFirefoxProfilePaths() { RefreshProfileStatus(); }
 
 bool RunPurge(ReportContext& ctx, const PurgeRequest& request,
