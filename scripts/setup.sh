@@ -12,7 +12,9 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   updated=0
 fi
 
-for p in wine wine32:i386 g++-mingw-w64-i686 cmake googletest xvfb x11-utils imagemagick xauth; do
+# clang with libclang-rt-14-dev brings libFuzzer for scripts/fuzz.sh.
+for p in wine wine32:i386 g++-mingw-w64-i686 cmake googletest xvfb x11-utils imagemagick xauth \
+         clang libclang-rt-14-dev; do
   have_pkg "$p" || need+=("$p")
 done
 

@@ -108,6 +108,8 @@ int FindIn(const std::unordered_map<std::string, int>& map, const std::string& k
 struct KeepList::Index {
   std::unordered_map<std::string, int> firefox;  // remainder after "p="/"r=", or whole entry
   std::unordered_map<std::string, int> ieProtect, ieRandomize;  // "p=" / "r=" addresses
+  // Modes 2 and 3 compare every "p=" entry whole, "p=*" ones too (as literal text).
+  std::unordered_map<std::string, int> ieProtectLiteral;
   PatternScanner parts;
   std::vector<Form> forms;
 };
@@ -163,6 +165,7 @@ const KeepList::Index& KeepList::Indexed() const {
     ix->forms.push_back(f);
     const bool pr = f == Form::PExact || f == Form::RExact || f == Form::PStar || f == Form::RStar;
     AddFirst(ix->firefox, pr ? e.substr(2) : e, i);
+    if (f == Form::PExact || f == Form::PStar) AddFirst(ix->ieProtectLiteral, e.substr(2), i);
     switch (f) {
       case Form::PExact: AddFirst(ix->ieProtect, e.substr(2), i); break;
       case Form::RExact: AddFirst(ix->ieRandomize, e.substr(2), i); break;
@@ -204,9 +207,12 @@ KeepMatch KeepList::LookupIeAddress(std::string_view address, int mode) const {
   const std::string ul = LowerCase(address);
   const std::string host = ExtractCookieHost(ul);
   int best = ix.parts.First(host, mode != kIeCookieMode);
-  if (mode == kIeCookieMode || mode == kIeCacheMode || mode == kIeVisitedMode)
+  if (mode == kIeCookieMode) {
     best = std::min(best, FindIn(ix.ieProtect, ul));
-  if (mode == kIeCookieMode) best = std::min(best, FindIn(ix.ieRandomize, ul));
+    best = std::min(best, FindIn(ix.ieRandomize, ul));
+  } else if (mode == kIeCacheMode || mode == kIeVisitedMode) {
+    best = std::min(best, FindIn(ix.ieProtectLiteral, ul));
+  }
   if (best == INT_MAX) return m;
   m.found = true;
   m.index = best;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <set>
+
 #include "app/command_line.h"
 #include "app/os_flags.h"
 #include "app/report_rules.h"
@@ -100,8 +102,21 @@ unsigned long RemoveFolder(const std::string& path, bool link) {
   return RemoveDirectoryA(path.c_str()) ? 0 : GetLastError();
 }
 
-long long PurgeTree(ReportContext& ctx, const std::string& folder, const FolderPurgeOptions& o,
-                    const TempProtectList& protect) {
+// One folder purge from its root down.
+struct Walk {
+  const FolderPurgeOptions& o;
+  const TempProtectList& protect;
+  // Under Wine a link to a file looks like a plain file: the links below the root come from
+  // one scan, or, when the scan cannot be made, from each file's resolved path.
+  bool linksKnown = false;
+  std::set<std::string> links;
+  bool checkEachFile = false;
+};
+
+long long PurgeTree(ReportContext& ctx, Walk& walk, const std::string& folder,
+                    const std::string& relative) {
+  const FolderPurgeOptions& o = walk.o;
+  const TempProtectList& protect = walk.protect;
   RunState& st = ctx.State();
   const FolderPurgeTexts& tx = o.texts;
   const std::string upperFolder = UpperCase(folder);
@@ -113,6 +128,7 @@ long long PurgeTree(ReportContext& ctx, const std::string& folder, const FolderP
   const uint64_t now = AsUint64(nowFt);
   WIN32_FIND_DATAA fd;
   HANDLE find = FindFirstFileA((folder + "\\" + o.mask).c_str(), &fd);
+  int listed = 0;
   if (find != INVALID_HANDLE_VALUE) {
     do {
       if (st.cancel) {
@@ -129,13 +145,17 @@ long long PurgeTree(ReportContext& ctx, const std::string& folder, const FolderP
         files.push_back({name, UpperCase(name), fd.cAlternateFileName,
                          (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
       }
-      ctx.View().PumpMessages();
+      // Every tenth entry, as CountItem does: a message check per entry costs a round trip
+      // to the window system that long listings feel.
+      if (++listed % 10 == 0) ctx.View().PumpMessages();
     } while (FindNextFileA(find, &fd));
     FindClose(find);
   }
 
-  const bool checkLinks = !st.preview && RunningUnderWine();
-  const std::string folderFinal = checkLinks ? FinalPathOf(folder) : std::string();
+  const std::string folderFinal = walk.checkEachFile ? FinalPathOf(folder) : std::string();
+  auto below = [&](const std::string& name) {
+    return relative.empty() ? name : relative + "\\" + name;
+  };
   auto match = [&](const std::string& path, const std::string& name) {
     return protect.Match(path, name, SystemWildcardMatch);
   };
@@ -156,7 +176,10 @@ long long PurgeTree(ReportContext& ctx, const std::string& folder, const FolderP
     }
     const std::string path = folder + "\\" + f.name;
     bool deleted;
-    if (f.link || (checkLinks && ResolvesElsewhere(folderFinal, path, f.name))) {
+    const bool link = f.link || (walk.linksKnown ? walk.links.count(below(f.name)) > 0
+                                                  : walk.checkEachFile &&
+                                                        ResolvesElsewhere(folderFinal, path, f.name));
+    if (link) {
       const unsigned long error = ParamSwitch("KeepFiles") ? 0 : RemoveLinkItself(path, false);
       LastDeleteError() = error;
       deleted = error == 0;
@@ -179,7 +202,7 @@ long long PurgeTree(ReportContext& ctx, const std::string& folder, const FolderP
       continue;
     }
     const std::string path = folder + "\\" + d.name;
-    if (!d.link) count += PurgeTree(ctx, path, o, protect);
+    if (!d.link) count += PurgeTree(ctx, walk, path, below(d.name));
     if (st.cancel) break;
     if (st.preview) {
       if (!o.applyAgeFilter || !o.age.on) {
@@ -275,7 +298,12 @@ long long PurgeFolderTree(ReportContext& ctx, const std::string& folder,
                           const FolderPurgeOptions& options) {
   const TempProtectList& protect = options.protect ? *options.protect : TempProtectEntries();
   try {
-    return PurgeTree(ctx, folder, options, protect);
+    Walk walk{options, protect};
+    if (!ctx.State().preview && RunningUnderWine()) {
+      walk.linksKnown = ListLinksBelowUnderWine(folder, walk.links);
+      walk.checkEachFile = !walk.linksKnown;
+    }
+    return PurgeTree(ctx, walk, folder, {});
   } catch (...) {
     return 0;  // a failing folder ends its own processing, silently
   }
