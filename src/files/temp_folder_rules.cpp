@@ -58,11 +58,14 @@ TempDeleteResult TempDeleteError(unsigned long code, bool ignore) {
     case 0: return {"       deleted - "};
     case 2: return {"File not Found - ", 3};
     case 3: return {"Path not Found - ", 3};
-    case 5: return ignore ? TempDeleteResult{" Ignore Denied - "} : TempDeleteResult{" Access Denied - ", 3};
+    case 5:
+      return ignore ? TempDeleteResult{" Ignore Denied - "}
+                    : TempDeleteResult{" Access Denied - ", 3};
     case 32:
     case 33:
     case 1224:
-      return ignore ? TempDeleteResult{" Ignore Locked - "} : TempDeleteResult{"        Locked - ", 0, true};
+      return ignore ? TempDeleteResult{" Ignore Locked - "}
+                    : TempDeleteResult{"        Locked - ", 0, true};
     case 145: return {" Dir Not Empty - "};
     default: return {(" -Error-" + std::to_string(code) + std::string(10, ' ')).substr(0, 17), 3};
   }

@@ -138,7 +138,9 @@ long long PurgeTree(ReportContext& ctx, Walk& walk, const std::string& folder,
       const std::string name = fd.cFileName;
       if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         if (name != "." && name != "..")
-          folders.push_back({name, UpperCase(name), {},
+          folders.push_back({name,
+                             UpperCase(name),
+                             {},
                              (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
       } else if (OldEnough(AsUint64(fd.ftLastWriteTime), now, o.applyAgeFilter, o.age.on,
                            o.age.hours)) {
@@ -176,9 +178,10 @@ long long PurgeTree(ReportContext& ctx, Walk& walk, const std::string& folder,
     }
     const std::string path = folder + "\\" + f.name;
     bool deleted;
-    const bool link = f.link || (walk.linksKnown ? walk.links.count(below(f.name)) > 0
-                                                  : walk.checkEachFile &&
-                                                        ResolvesElsewhere(folderFinal, path, f.name));
+    const bool link =
+        f.link ||
+        (walk.linksKnown ? walk.links.count(below(f.name)) > 0
+                         : walk.checkEachFile && ResolvesElsewhere(folderFinal, path, f.name));
     if (link) {
       const unsigned long error = ParamSwitch("KeepFiles") ? 0 : RemoveLinkItself(path, false);
       LastDeleteError() = error;
@@ -220,7 +223,8 @@ long long PurgeTree(ReportContext& ctx, Walk& walk, const std::string& folder,
     // Younger files stayed behind: the folder has to stay too, and that is no error.
     if (error == ERROR_DIR_NOT_EMPTY && o.applyAgeFilter && o.age.on) continue;
     TempDeleteResult r = TempDeleteError(error, code == 'i');
-    if (error == ERROR_DIR_NOT_EMPTY) r.text = protect.Count() > 0 ? tx.ignoreDirError : tx.dirNotEmpty;
+    if (error == ERROR_DIR_NOT_EMPTY)
+      r.text = protect.Count() > 0 ? tx.ignoreDirError : tx.dirNotEmpty;
     ReportFailure(ctx, r, full);
     ++count;
     ctx.CountItem();

@@ -15,9 +15,9 @@ TempProtectList g_entries;
 bool g_loaded = true;
 
 HFONT ListFont() {
-  static HFONT font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                  FIXED_PITCH | FF_MODERN, "Courier New");
+  static HFONT font =
+      CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "Courier New");
   return font;
 }
 
@@ -34,9 +34,10 @@ void AddClick(HWND form) {
   const std::string text = EditText(form);
   switch (g_entries.Add(text)) {
     case TempProtectAdd::BadPrefix:
-      ShowMessageBox("The entry must begin with: \r\n    \"p=\" for Protect or\r\n"
-                     "    \"i=\" for Ignore delete error\r\n\r\nAdd Function ignored.",
-                     "Quorvane  -  Error Message", MessageKind::Error, MessageButtons::Ok);
+      ShowMessageBox(
+          "The entry must begin with: \r\n    \"p=\" for Protect or\r\n"
+          "    \"i=\" for Ignore delete error\r\n\r\nAdd Function ignored.",
+          "Quorvane  -  Error Message", MessageKind::Error, MessageButtons::Ok);
       return;
     case TempProtectAdd::AlreadyPresent: return;
     case TempProtectAdd::Added:
@@ -48,9 +49,10 @@ void AddClick(HWND form) {
 
 void DeleteClick(HWND form) {
   if (!g_entries.Delete(EditText(form))) {
-    ShowMessageBox("Unable to locate the specified \r\nentry for Deletion.\r\n\r\n"
-                   "Delete Function ignored.",
-                   "Quorvane  -  Error Message", MessageKind::Error, MessageButtons::Ok);
+    ShowMessageBox(
+        "Unable to locate the specified \r\nentry for Deletion.\r\n\r\n"
+        "Delete Function ignored.",
+        "Quorvane  -  Error Message", MessageKind::Error, MessageButtons::Ok);
     return;
   }
   FillList(form);
@@ -68,8 +70,8 @@ INT_PTR CALLBACK FormProc(HWND form, UINT msg, WPARAM wp, LPARAM) {
   switch (msg) {
     case WM_INITDIALOG:
       g_loaded = LoadTempProtectList(g_entries);
-      SendDlgItemMessageA(form, IDC_TPROT_LIST, WM_SETFONT,
-                          reinterpret_cast<WPARAM>(ListFont()), FALSE);
+      SendDlgItemMessageA(form, IDC_TPROT_LIST, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont()),
+                          FALSE);
       SendDlgItemMessageA(form, IDC_TPROT_LIST, LB_SETHORIZONTALEXTENT, 2000, 0);
       FillList(form);
       EnableWindow(GetDlgItem(form, IDC_TPROT_ADD), FALSE);

@@ -38,8 +38,8 @@ bool StartUnixProgram(const wchar_t* program, const std::wstring& line) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  return CreateProcessW(program, buffer.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &si, &pi) != FALSE;
+  return CreateProcessW(program, buffer.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &si, &pi) != FALSE;
 }
 
 // Wine 8 gives every open file the real path of what it names, so DeleteFile, RemoveDirectory
@@ -96,13 +96,14 @@ bool ListLinksBelowUnderWine(const std::string& folder, std::set<std::string>& l
   const std::string root = UnixNameOf(folder);
   if (root.empty()) return false;
   static int serial = 0;
-  const std::string out = "/tmp/qv-links-" + std::to_string(GetCurrentProcessId()) + "-" +
-                          std::to_string(++serial);
+  const std::string out =
+      "/tmp/qv-links-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
   const std::string outDos = "Z:" + out;  // Wine maps Z: to the Unix root
   // The list is complete once it has its final name.
-  const std::wstring line = L"sh -c \"find -P \\\"$1\\\" -type l -print0 > \\\"$2.part\\\" && "
-                            L"mv \\\"$2.part\\\" \\\"$2\\\"\" qv \"" +
-                            Widen(root, CP_UTF8) + L"\" \"" + Widen(out, CP_UTF8) + L"\"";
+  const std::wstring line =
+      L"sh -c \"find -P \\\"$1\\\" -type l -print0 > \\\"$2.part\\\" && "
+      L"mv \\\"$2.part\\\" \\\"$2\\\"\" qv \"" +
+      Widen(root, CP_UTF8) + L"\" \"" + Widen(out, CP_UTF8) + L"\"";
   if (!StartUnixProgram(L"Z:\\bin\\sh", line)) return false;
   std::string text;
   bool done = false;
@@ -111,8 +112,8 @@ bool ListLinksBelowUnderWine(const std::string& folder, std::set<std::string>& l
     if (!done) Sleep(i < 50 ? 1 : 10);
   }
   if (!done) return false;
-  HANDLE h = CreateFileA(outDos.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         0, nullptr);
+  HANDLE h = CreateFileA(outDos.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   char buf[65536];
   DWORD got = 0;
@@ -132,7 +133,8 @@ bool ListLinksBelowUnderWine(const std::string& folder, std::set<std::string>& l
     const std::wstring wide = Widen(path.substr(root.size() + 1), CP_UTF8);
     int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string relative(n > 0 ? static_cast<size_t>(n - 1) : 0, '\0');
-    if (n > 1) WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, relative.data(), n, nullptr, nullptr);
+    if (n > 1)
+      WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, relative.data(), n, nullptr, nullptr);
     for (char& c : relative)
       if (c == '/') c = '\\';
     links.insert(relative);

@@ -13,9 +13,9 @@ bool RunningUnderWine();
 std::string FinalPathOf(const std::string& path);
 
 // Under Wine, the symbolic links anywhere below a folder, as paths relative to it (backslash
-// separated, names as the folder holds them), found in one pass by the system's "find" program; false when the
-// scan could not be made. Wine shows a link to a file as a plain file, so this is how a
-// folder purge knows it without opening every file.
+// separated, names as the folder holds them), found in one pass by the system's "find" program;
+// false when the scan could not be made. Wine shows a link to a file as a plain file, so this is
+// how a folder purge knows it without opening every file.
 bool ListLinksBelowUnderWine(const std::string& folder, std::set<std::string>& links);
 
 // Removes the link itself, never its target. Returns 0 or the Windows error code.

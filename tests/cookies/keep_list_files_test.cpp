@@ -120,9 +120,11 @@ TEST_F(KeepListFilesTest, StartUpCreatesBothFilesAndMergesTheOldProtectedModeLis
   }
   MergeLegacyIeKeepList(data.Path());
   EXPECT_FALSE(FileExists(legacy));
-  EXPECT_EQ(ReadFileText(IeKeepListFile()),
-            "p=cookie:ann@both.example/\r\np=cookie:joe@pm.example/\r\nr=cookie:bob@ads.example/\r\n");
+  EXPECT_EQ(
+      ReadFileText(IeKeepListFile()),
+      "p=cookie:ann@both.example/\r\np=cookie:joe@pm.example/\r\nr=cookie:bob@ads.example/\r\n");
   MergeLegacyIeKeepList(data.Path());  // nothing left to merge
-  EXPECT_EQ(ReadFileText(IeKeepListFile()),
-            "p=cookie:ann@both.example/\r\np=cookie:joe@pm.example/\r\nr=cookie:bob@ads.example/\r\n");
+  EXPECT_EQ(
+      ReadFileText(IeKeepListFile()),
+      "p=cookie:ann@both.example/\r\np=cookie:joe@pm.example/\r\nr=cookie:bob@ads.example/\r\n");
 }

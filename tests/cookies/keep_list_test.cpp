@@ -80,8 +80,8 @@ TEST(KeepListFirefox, ExactHostOnlyWithItsCode) {
 
 TEST(KeepListIe, ModesDecideWhichFormsCount) {
   KeepList list;
-  Fill(list, {"p=*example", "p=*", "r=*tracker", "a=*always.test",
-              "p=cookie:joe@shop.sample.net/", "r=cookie:ann@ads.test/", "x=cookie:bob@x.test/"});
+  Fill(list, {"p=*example", "p=*", "r=*tracker", "a=*always.test", "p=cookie:joe@shop.sample.net/",
+              "r=cookie:ann@ads.test/", "x=cookie:bob@x.test/"});
   // Mode 1: part of the host part, which keeps the path.
   auto m = list.LookupIeAddress("Cookie:joe@shop.example.com/", kIeCookieMode);
   EXPECT_TRUE(m.found);

@@ -112,26 +112,25 @@ TEST_F(FolderPurgeTest, PurgeDeletesAllButProtectedEntriesAndReportsEachItem) {
   protect.SetLines({"p=*.log", "p=" + LowerCase(tree.root) + "\\keep\\*"});
 
   EXPECT_EQ(Purge(true), 4);  // two files and two folders; protected entries are not counted
-  EXPECT_EQ(Sorted(run.view.lines),
-            Sorted({"     to delete - " + tree.Shown("a.txt"),
-                    "     Protected - " + tree.Shown("Sub\\b.log"),
-                    "     to delete - " + tree.Shown("Sub\\Deep\\c.txt"),
-                    "     to delete - " + tree.Shown("Sub\\Deep"),
-                    "     to delete - " + tree.Shown("Sub"),
-                    "     Protected - " + tree.Shown("Keep")}));
+  EXPECT_EQ(Sorted(run.view.lines), Sorted({"     to delete - " + tree.Shown("a.txt"),
+                                            "     Protected - " + tree.Shown("Sub\\b.log"),
+                                            "     to delete - " + tree.Shown("Sub\\Deep\\c.txt"),
+                                            "     to delete - " + tree.Shown("Sub\\Deep"),
+                                            "     to delete - " + tree.Shown("Sub"),
+                                            "     Protected - " + tree.Shown("Keep")}));
   EXPECT_TRUE(FileExists(tree["a.txt"]));
   EXPECT_EQ(run.state.processed, 4);
 
   run.view.lines.clear();
   EXPECT_EQ(Purge(false), 3);
-  EXPECT_EQ(Sorted(run.view.lines),
-            Sorted({"       deleted - " + tree.Shown("a.txt"),
-                    "     Protected - " + tree.Shown("Sub\\b.log"),
-                    "       deleted - " + tree.Shown("Sub\\Deep\\c.txt"),
-                    "       deleted - " + tree.Shown("Sub\\Deep"),
-                    // The protected file keeps its folder; protect entries make that no error.
-                    "Ignore Dir Err - " + tree.Shown("Sub"),
-                    "     Protected - " + tree.Shown("Keep")}));
+  EXPECT_EQ(
+      Sorted(run.view.lines),
+      Sorted({"       deleted - " + tree.Shown("a.txt"),
+              "     Protected - " + tree.Shown("Sub\\b.log"),
+              "       deleted - " + tree.Shown("Sub\\Deep\\c.txt"),
+              "       deleted - " + tree.Shown("Sub\\Deep"),
+              // The protected file keeps its folder; protect entries make that no error.
+              "Ignore Dir Err - " + tree.Shown("Sub"), "     Protected - " + tree.Shown("Keep")}));
   // A folder's contents are reported before the folder itself.
   const Lines& l = run.view.lines;
   EXPECT_LT(std::find(l.begin(), l.end(), "       deleted - " + tree.Shown("Sub\\Deep\\c.txt")),
@@ -150,9 +149,8 @@ TEST_F(FolderPurgeTest, PurgeDeletesAllButProtectedEntriesAndReportsEachItem) {
                             OPEN_EXISTING, 0, nullptr);
   Purge(false, false);
   CloseHandle(open);
-  EXPECT_EQ(Sorted(run.view.lines),
-            Sorted({"        Locked - " + tree.Shown("Keep\\k.txt"),
-                    " Dir Not Empty - " + tree.Shown("Keep")}));
+  EXPECT_EQ(Sorted(run.view.lines), Sorted({"        Locked - " + tree.Shown("Keep\\k.txt"),
+                                            " Dir Not Empty - " + tree.Shown("Keep")}));
   EXPECT_TRUE(run.state.lockedFile);
   EXPECT_FALSE(DirectoryExists(tree["Sub"]));
 }
@@ -231,10 +229,12 @@ TEST_F(FolderPurgeTest, LinksAreRemovedAndNeverFollowed) {
   MakeFile(target + "_file.txt");
   const std::string link = tree["Link"], fileLink = tree["filelink.txt"];
   LinkGuard guard{link, true}, fileGuard{fileLink, false};
-  ASSERT_TRUE(RunUnix(L"Z:\\bin\\ln", L"ln -s \"" + UnixName(target) + L"\" \"" +
-                                          UnixName(link) + L"\"", link));
-  ASSERT_TRUE(RunUnix(L"Z:\\bin\\ln", L"ln -s \"" + UnixName(target + "_file.txt") + L"\" \"" +
-                                          UnixName(fileLink) + L"\"", fileLink));
+  ASSERT_TRUE(RunUnix(L"Z:\\bin\\ln",
+                      L"ln -s \"" + UnixName(target) + L"\" \"" + UnixName(link) + L"\"", link));
+  ASSERT_TRUE(
+      RunUnix(L"Z:\\bin\\ln",
+              L"ln -s \"" + UnixName(target + "_file.txt") + L"\" \"" + UnixName(fileLink) + L"\"",
+              fileLink));
   EXPECT_EQ(GetFileAttributesA(link.c_str()),
             static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
   EXPECT_NE(FinalPathOf(link).find("qvlink_target_"), std::string::npos) << FinalPathOf(link);

@@ -89,8 +89,9 @@ TEST_F(TempProtectFormTest, AddReplaceDeleteAndWriteBackOnClose) {
   Type("p=nothing");
   Click(Item(IDC_TPROT_DELETE));
   ASSERT_EQ(boxes.boxes.size(), 2u);
-  EXPECT_EQ(boxes.boxes[1].text,
-            "Unable to locate the specified \r\nentry for Deletion.\r\n\r\nDelete Function ignored.");
+  EXPECT_EQ(
+      boxes.boxes[1].text,
+      "Unable to locate the specified \r\nentry for Deletion.\r\n\r\nDelete Function ignored.");
   EXPECT_EQ(ReadFileText(pit), "p=*.log\r\np=old.tmp\r\n");  // nothing written while open
 
   SetFileAttributesA(pit.c_str(), FILE_ATTRIBUTE_READONLY);

@@ -43,9 +43,9 @@ TEST(TempCandidates, OnlyFoldersNamedTempAreSafe) {
   EXPECT_FALSE(IsSafeTempPath("C:\\WINDOWS", false));
   EXPECT_TRUE(IsSafeTempPath("C:\\WINDOWS", true));
   EXPECT_FALSE(IsSafeTempPath("C:\\MYTEMP", false));
-  EXPECT_FALSE(IsSafeTempPath("\\TEMP", true));   // no drive
-  EXPECT_FALSE(IsSafeTempPath("C:TEMP", true));   // no backslash
-  EXPECT_FALSE(IsSafeTempPath("C:\\", true));     // too short
+  EXPECT_FALSE(IsSafeTempPath("\\TEMP", true));  // no drive
+  EXPECT_FALSE(IsSafeTempPath("C:TEMP", true));  // no backslash
+  EXPECT_FALSE(IsSafeTempPath("C:\\", true));    // too short
   EXPECT_EQ(NormalizeTempPath("c:\\Users\\Temp\\\\"), "C:\\USERS\\TEMP");
 
   TempCandidate win = Candidate("Old Temp", "C:\\Windows\\", true);
@@ -94,17 +94,13 @@ TEST(TempDeleteErrors, TableWithAndWithoutIgnore) {
     int level;
     bool locked;
   };
-  const Row rows[] = {{0, false, "       deleted - ", 0, false},
-                      {2, true, "File not Found - ", 3, false},
-                      {3, false, "Path not Found - ", 3, false},
-                      {5, false, " Access Denied - ", 3, false},
-                      {5, true, " Ignore Denied - ", 0, false},
-                      {32, false, "        Locked - ", 0, true},
-                      {33, true, " Ignore Locked - ", 0, false},
-                      {1224, false, "        Locked - ", 0, true},
-                      {145, true, " Dir Not Empty - ", 0, false},
-                      {1234567, false, " -Error-1234567  ", 3, false},
-                      {87, true, " -Error-87       ", 3, false}};
+  const Row rows[] = {
+      {0, false, "       deleted - ", 0, false},  {2, true, "File not Found - ", 3, false},
+      {3, false, "Path not Found - ", 3, false},  {5, false, " Access Denied - ", 3, false},
+      {5, true, " Ignore Denied - ", 0, false},   {32, false, "        Locked - ", 0, true},
+      {33, true, " Ignore Locked - ", 0, false},  {1224, false, "        Locked - ", 0, true},
+      {145, true, " Dir Not Empty - ", 0, false}, {1234567, false, " -Error-1234567  ", 3, false},
+      {87, true, " -Error-87       ", 3, false}};
   for (const Row& r : rows) {
     TempDeleteResult got = TempDeleteError(r.code, r.ignore);
     EXPECT_EQ(got.text, r.text) << r.code;

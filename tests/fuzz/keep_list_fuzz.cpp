@@ -68,7 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int i = 1; i < list.Count(); ++i)
     if (KeepEntryLess(list.Entries()[i], list.Entries()[i - 1])) abort();
   Same(list.LookupFirefoxHost(address), ScanFirefox(list, address));
-  for (int mode = 0; mode <= 4; ++mode) Same(list.LookupIeAddress(address, mode), ScanIe(list, address, mode));
+  for (int mode = 0; mode <= 4; ++mode)
+    Same(list.LookupIeAddress(address, mode), ScanIe(list, address, mode));
   // Every entry's own pattern, looked up as an address, agrees as well.
   for (const auto& e : list.Entries()) {
     const std::string tail = e.size() > 2 ? e.substr(2) : e;
