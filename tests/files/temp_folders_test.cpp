@@ -224,6 +224,13 @@ TEST_F(FolderPurgeTest, CancelStopsAfterTheCurrentFile) {
 TEST_F(FolderPurgeTest, LinksAreRemovedAndNeverFollowed) {
   const std::string target = "Z:\\tmp\\qvlink_target_" + std::to_string(GetCurrentProcessId());
   RemoveTree(target);
+  struct TargetCleanUp {
+    std::string target;
+    ~TargetCleanUp() {
+      RemoveTree(target);
+      DeleteFileA((target + "_file.txt").c_str());
+    }
+  } cleanUp{target};
   MakeFile(target + "\\precious.txt");
   MakeFile(target + "\\Inner\\also.txt");
   MakeFile(target + "_file.txt");
@@ -254,8 +261,6 @@ TEST_F(FolderPurgeTest, LinksAreRemovedAndNeverFollowed) {
   EXPECT_TRUE(FileExists(target + "\\precious.txt"));
   EXPECT_TRUE(FileExists(target + "\\Inner\\also.txt"));
   EXPECT_TRUE(FileExists(target + "_file.txt"));
-  RemoveTree(target);
-  DeleteFileA((target + "_file.txt").c_str());
 }
 
 // The "Temp Folders" function over the candidates of the environment and the settings.
