@@ -11,6 +11,7 @@
 #define IDD_ABOUT 15
 #define IDD_QUICKSTART 16
 #define IDD_SPLASH 17
+#define IDD_TEMP_PROTECT 18
 
 // Main window
 #define IDC_COOKIES_BTN 100
@@ -103,3 +104,10 @@
 #define IDC_NOPROT_NOSHOW 701
 #define IDC_NOPROT_CONTINUE 702
 #define IDC_NOPROT_BYPASS 703
+
+// Temp protect entries editor
+#define IDC_TPROT_EDIT 500
+#define IDC_TPROT_ADD 501
+#define IDC_TPROT_DELETE 502
+#define IDC_TPROT_LIST 503
+#define IDC_TPROT_CLOSE 504

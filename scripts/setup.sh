@@ -13,7 +13,8 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 
 # One package a line. sqlite3: the native command of the history benchmark's reference side;
-# fp-utils: chmcmd, which compiles the help file.
+# fp-utils: chmcmd, which compiles the help file; clang and libclang-rt-14-dev: libFuzzer
+# for scripts/fuzz.sh.
 packages=(
   wine
   wine32:i386
@@ -26,6 +27,8 @@ packages=(
   xauth
   sqlite3
   fp-utils
+  clang
+  libclang-rt-14-dev
 )
 for p in "${packages[@]}"; do
   have_pkg "$p" || need+=("$p")

@@ -13,6 +13,7 @@
 #include "app/settings.h"
 #include "app/small_windows.h"
 #include "app/version.h"
+#include "files/temp_protect_form.h"
 #include "firefox/browser_activity.h"
 #include "platform/files.h"
 #include "platform/window.h"
@@ -38,6 +39,7 @@ void TFFoxForm::OnCommand(int id, int code, HWND control) {
     case IDC_EXIT_BTN:
     case IDM_FILE_EXIT: ExitBtnClick(); break;
     case IDC_CANCEL_BTN: CancelBtnClick(); break;
+    case IDM_TEMP_PROTECT: TProtTempForm::Show(window_); break;
     case IDM_FOLDERS: ShowFolderReport(); break;
     case IDM_HIDDEN_BROWSERS: ShowHiddenBrowserWindows(); break;
     case IDM_COPY_REPORT: CopyReportToClipboard(); break;

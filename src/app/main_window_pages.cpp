@@ -8,7 +8,7 @@
 #include "app/folders.h"
 #include "app/settings.h"
 #include "app/startup.h"
-#include "files/temp_folder_hooks.h"
+#include "files/temp_folders.h"
 #include "platform/files.h"
 #include "platform/window.h"
 #include "resource.h"
@@ -224,8 +224,11 @@ void TFFoxForm::LoadTempFolderPage() {
   SetDlgItemTextA(temp, IDC_AGEHOURS, t.ageHours.c_str());
   DiscoverTempFolders();
   std::vector<TempFolderLabel> labels = TempFolderLabels();
-  for (size_t i = 0; i < labels.size() && i < 4; ++i)
-    SetDlgItemTextA(temp, IDC_TEMP_LABEL_0 + static_cast<int>(i), labels[i].path.c_str());
+  for (size_t i = 0; i < labels.size() && i < 4; ++i) {
+    const int row = static_cast<int>(i);
+    SetDlgItemTextA(temp, IDC_TEMP_LABEL_0 + row, labels[i].text.c_str());
+    EnableWindow(GetDlgItem(temp, IDC_TMPDIR + row), labels[i].enabled);
+  }
 }
 
 void TFFoxForm::SaveShredSettings() {

@@ -14,7 +14,7 @@
 #include "app/settings.h"
 #include "app/text_util.h"
 #include "app/version.h"
-#include "files/temp_folder_hooks.h"
+#include "files/temp_folders.h"
 #include "firefox/browser_activity.h"
 #include "firefox/firefox_profile.h"
 #include "ie/ie_hooks.h"
@@ -326,11 +326,8 @@ void TFFoxForm::ShowFolderReport() {
   AddLine(" ");
   for (const std::string& line : IeFolderReportLines(CurrentOsFlags().vista)) AddLine(line);
   AddLine(" Recent LNKs Folder - " + p.RecentFolder);
-  TempFolderSelection t = ReadTempFolders(SettingsFile());
-  const bool selected[] = {t.tmpDir, t.dosDir, t.winDir, t.volDir};
-  std::vector<TempFolderLabel> labels = TempFolderLabels();
-  for (size_t i = 0; i < labels.size() && i < 4; ++i)
-    if (selected[i]) AddLine(PadLeft(labels[i].name, 20) + ":  " + labels[i].path);
+  for (const SelectedTempFolder& t : SelectTempFolders(ReadTempFolders(SettingsFile())))
+    AddLine(PadLeft(t.name, 20) + ":  " + t.path);
   AddLine(" ");
   AddLine("");
   AddLine(" Quorvane Exec Path - " + UpperCase(Folders().programFolder));

@@ -8,6 +8,8 @@
 #include "files/clipboard_clear.h"
 #include "files/recent_links.h"
 #include "files/recycle_bin.h"
+#include "files/temp_folders.h"
+#include "files/temp_protect_list.h"
 #include "firefox/firefox_profile.h"
 #include "firefox/history_purge.h"
 #include "ie/ie_typed_urls.h"
@@ -21,7 +23,7 @@ const PurgeFunctionTable kFunctions = {{
     {F::FFTypedUrls, "  Processing \"FireFox Typed URLs\"", PurgeFirefoxTypedUrls},
     {F::History, "  Processing \"FireFox History File\"", PurgeFirefoxHistory},
     {F::Forms, "  Processing \"FireFox Forms History\"", PurgeFirefoxForms},
-    {F::Temp, "  Processing \"Temp Folders\"", nullptr},
+    {F::Temp, "  Processing \"Temp Folders\"", PurgeTempFolders},
     {F::Visited, "  Processing \"I.E. Visited URLs\"", nullptr},
     {F::IECache, "  Processing \"I.E. Cache\"", nullptr},
     {F::IECookies, "  Processing \"I.E. Cookies\"", nullptr},
@@ -149,8 +151,8 @@ void FailWholeRun(ReportContext& ctx, const std::string& what) {
 
 const PurgeFunctionTable& PurgeFunctions() { return kFunctions; }
 
-void LoadTempProtectEntries() {}
-void SaveTempProtectEntries() {}
+void LoadTempProtectEntries() { LoadTempProtectList(); }
+void SaveTempProtectEntries() { SaveTempProtectList(); }
 void RefreshFirefoxProfilePaths() { RefreshProfileStatus(); }
 
 bool RunPurge(ReportContext& ctx, const PurgeRequest& request,

@@ -1,0 +1,31 @@
+# Piece of scripts/bench.sh. temp: the user's temp folder holding 50 000 files in 500
+# folders, emptied by Quorvane's "Temp Folders" function in a Purge Now run with a Detail
+# report (the whole program: start, run, exit), against rm -rf of a copy of the same tree.
+wine "$build/bin/fixtures/qvfixture.exe" install >/dev/null 2>&1
+appdata=$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
+ini_dir=$(winepath -u "$appdata\\Quorvane" 2>/dev/null)
+mkdir -p "$ini_dir"
+printf '[PnowOptions]\r\nTempOption=1\r\nReportOpt=0\r\nSplashOpt=1\r\nMainWinOpt=3\r\n[TempFolders]\r\nTmpDir=1\r\nAgeTemp=0\r\n' \
+  > "$ini_dir/Quorvane.ini"
+temp_dir=$(winepath -u "$(wine cmd /c echo %TMP% 2>/dev/null | tr -d '\r')" 2>/dev/null)
+tree=$bench_data/temp/tree
+python3 - "$tree" <<'PY'
+import os, sys
+root = sys.argv[1]
+for d in range(500):
+    folder = os.path.join(root, "cache%03d" % d, "part")
+    os.makedirs(folder)
+    for f in range(100):
+        with open(os.path.join(folder, "tmp%05d.dat" % (d * 100 + f)), "wb") as out:
+            out.write(b"x" * 512)
+PY
+rm -rf "${temp_dir:?}"/*
+cp -a "$tree"/. "$temp_dir"/
+cp -a "$tree" "$bench_data/temp/copy"
+sync
+wine cmd /c exit >/dev/null 2>&1  # the Wine server is up before either clock starts
+ours=$(seconds_of wine "$build/bin/Quorvane.exe" AUTO)
+left=$(find "$temp_dir" -type f | wc -l)
+[ "$left" -eq 0 ] || echo "temp: $left files were left in the temp folder" >&2
+reference=$(seconds_of rm -rf "$bench_data/temp/copy")
+bench_line temp "$ours" "$reference" 2

@@ -1,0 +1,88 @@
+#include "cookies/keep_list_files.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "app/folders.h"
+#include "app/message_box.h"
+#include "app/text_util.h"
+#include "platform/files.h"
+
+namespace {
+// The standard text-list save: every line followed by CR LF.
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const auto& l : lines) text += l + "\r\n";
+  return text;
+}
+
+// Adds the lines of a file; true when it is missing or was read.
+bool AddFileLines(const std::string& path, std::vector<std::string>& into) {
+  if (!FileExists(path)) return true;
+  std::string text;
+  if (!ReadWholeFile(path, text)) return false;
+  for (auto& l : SplitLines(text)) into.push_back(std::move(l));
+  return true;
+}
+}  // namespace
+
+void EnsureKeepListFiles() {
+  if (Folders().cdMode) return;
+  for (const std::string& path : {FirefoxKeepListFile(), IeKeepListFile()}) {
+    try {
+      EnsureFileExists(path);
+    } catch (...) {
+    }
+  }
+}
+
+void MergeLegacyIeKeepList(const std::string& dataFolder) {
+  const std::string legacy = dataFolder + "\\IEprMode.dat";
+  const std::string current = dataFolder + "\\IEcookie.dat";
+  try {
+    if (!FileExists(legacy)) return;
+    // Either file unreadable (locked, say): both stay as they are, to be merged at a later
+    // start, rather than losing the old entries or overwriting the current list.
+    std::vector<std::string> lines;
+    if (!AddFileLines(legacy, lines) || !AddFileLines(current, lines)) return;
+    std::sort(lines.begin(), lines.end(), KeepEntryLess);
+    lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+    DeleteFileA(legacy.c_str());
+    NormalizeKeepList(lines);
+    WriteWholeFile(current, JoinLines(lines));
+  } catch (...) {
+  }
+}
+
+bool LoadKeepList(KeepList& list) {
+  list.Clear();
+  list.loaded = true;
+  list.modified = false;
+  if (!FileExists(list.path)) return true;
+  std::string text;
+  if (!ReadWholeFile(list.path, text)) {
+    list.loaded = false;
+    return false;
+  }
+  if (list.TakeFileLines(SplitLines(text))) list.modified = true;
+  return true;
+}
+
+void SaveKeepList(KeepList& list) {
+  if (list.modified && list.loaded) {
+    const std::string text = JoinLines(list.Entries());
+    bool written = WriteWholeFile(list.path, text);
+    if (!written) {
+      DWORD a = GetFileAttributesA(list.path.c_str());
+      if (a != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesA(list.path.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
+      written = WriteWholeFile(list.path, text);
+    }
+    if (!written)
+      ShowMessageBox("Unable to save the protect file - " + ExtractFileName(list.path) +
+                         "\r\nExecution will continue without saving the changes.",
+                     "Quorvane  -  Message", MessageKind::Information, MessageButtons::Ok);
+  }
+  list.modified = false;
+}

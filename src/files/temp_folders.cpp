@@ -1,0 +1,349 @@
+#include "files/temp_folders.h"
+
+#include <windows.h>
+
+#include <set>
+
+#include "app/command_line.h"
+#include "app/os_flags.h"
+#include "app/report_rules.h"
+#include "app/settings.h"
+#include "app/text_util.h"
+#include "files/secure_erase.h"
+#include "files/temp_protect_list.h"
+#include "platform/files.h"
+#include "platform/links.h"
+
+namespace {
+std::array<TempCandidate, 4> g_candidates = {
+    TempCandidate{"System Temp"}, TempCandidate{"Windows Temp"}, TempCandidate{"Old Temp"},
+    TempCandidate{"BootDisk Temp"}};
+TempCandidate g_fallback{"System Temp"};
+bool g_discovered = false;
+
+std::string EnvironmentValue(const char* name) {
+  char buf[MAX_PATH * 2] = {};
+  DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
+  return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
+}
+
+// Environment references expanded, long form, no trailing backslash, upper case.
+std::string ExpandedLongPath(const std::string& raw) {
+  if (raw.empty()) return {};
+  char expanded[MAX_PATH * 2] = {};
+  DWORD n = ExpandEnvironmentStringsA(raw.c_str(), expanded, sizeof expanded);
+  std::string path = n > 0 && n <= sizeof expanded ? std::string(expanded) : raw;
+  char longForm[MAX_PATH * 2] = {};
+  n = GetLongPathNameA(path.c_str(), longForm, sizeof longForm);
+  if (n > 0 && n < sizeof longForm) path = longForm;
+  return NormalizeTempPath(path);
+}
+
+TempCandidate Validate(const char* name, const std::string& raw) {
+  TempCandidate c;
+  c.name = name;
+  c.path = ExpandedLongPath(raw);
+  ClassifyTempCandidate(c, !c.path.empty() && DirectoryExists(c.path), ParamSwitch("ANYTEMP"));
+  return c;
+}
+
+// Runs with the folder as the current directory, restoring the previous one after.
+class CurrentDirectoryScope {
+ public:
+  explicit CurrentDirectoryScope(const std::string& folder) {
+    char buf[MAX_PATH * 2] = {};
+    GetCurrentDirectoryA(sizeof buf, buf);
+    previous_ = buf;
+    SetCurrentDirectoryA(folder.c_str());
+  }
+  ~CurrentDirectoryScope() { SetCurrentDirectoryA(previous_.c_str()); }
+
+ private:
+  std::string previous_;
+};
+
+struct Listed {
+  std::string name;   // as the folder holds it
+  std::string upper;  // as the report shows it
+  std::string shortName;
+  bool link = false;
+};
+
+uint64_t AsUint64(const FILETIME& t) {
+  return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+
+// Under Wine a symbolic link to a file looks like a plain file (no reparse attribute), and
+// deleting it deletes its target. The link shows itself by resolving elsewhere than where
+// it lies.
+bool ResolvesElsewhere(const std::string& folderFinal, const std::string& path,
+                       const std::string& name) {
+  if (folderFinal.empty()) return false;
+  const std::string final = FinalPathOf(path);
+  return !final.empty() && !SameText(final, folderFinal + "\\" + name);
+}
+
+void ReportFailure(ReportContext& ctx, const TempDeleteResult& r, const std::string& what) {
+  ctx.AddReportLine(r.text + what);
+  if (r.level > 0) {
+    ctx.RaiseLevel(r.level);
+    ctx.SetAttention();
+  }
+  if (r.locked) ctx.State().lockedFile = true;
+}
+
+// Removes a sub-folder after it was emptied: a link is removed itself, never followed.
+unsigned long RemoveFolder(const std::string& path, bool link) {
+  if (ParamSwitch("KeepFiles")) return 0;
+  if (link) return RemoveLinkItself(path, true);
+  DWORD a = GetFileAttributesA(path.c_str());
+  if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY))
+    SetFileAttributesA(path.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
+  return RemoveDirectoryA(path.c_str()) ? 0 : GetLastError();
+}
+
+// One folder purge from its root down.
+struct Walk {
+  const FolderPurgeOptions& o;
+  const TempProtectList& protect;
+  // Under Wine a link to a file looks like a plain file: the links below the root come from
+  // one scan, or, when the scan cannot be made, from each file's resolved path.
+  bool linksKnown = false;
+  std::set<std::string> links;
+  bool checkEachFile = false;
+};
+
+long long PurgeTree(ReportContext& ctx, Walk& walk, const std::string& folder,
+                    const std::string& relative) {
+  const FolderPurgeOptions& o = walk.o;
+  const TempProtectList& protect = walk.protect;
+  RunState& st = ctx.State();
+  const FolderPurgeTexts& tx = o.texts;
+  const std::string upperFolder = UpperCase(folder);
+  long long count = 0;
+  CurrentDirectoryScope scope(folder);
+  std::vector<Listed> files, folders;
+  FILETIME nowFt;
+  GetSystemTimeAsFileTime(&nowFt);
+  const uint64_t now = AsUint64(nowFt);
+  WIN32_FIND_DATAA fd;
+  HANDLE find = FindFirstFileA((folder + "\\" + o.mask).c_str(), &fd);
+  int listed = 0;
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      if (st.cancel) {
+        ctx.AddReportLine("*** Cancelled by operator.");
+        break;
+      }
+      const std::string name = fd.cFileName;
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (name != "." && name != "..")
+          folders.push_back({name,
+                             UpperCase(name),
+                             {},
+                             (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+      } else if (OldEnough(AsUint64(fd.ftLastWriteTime), now, o.applyAgeFilter, o.age.on,
+                           o.age.hours)) {
+        files.push_back({name, UpperCase(name), fd.cAlternateFileName,
+                         (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+      }
+      // Every tenth entry, as CountItem does: a message check per entry costs a round trip
+      // to the window system that long listings feel.
+      if (++listed % 10 == 0) ctx.View().PumpMessages();
+    } while (FindNextFileA(find, &fd));
+    FindClose(find);
+  }
+
+  const std::string folderFinal = walk.checkEachFile ? FinalPathOf(folder) : std::string();
+  auto below = [&](const std::string& name) {
+    return relative.empty() ? name : relative + "\\" + name;
+  };
+  auto match = [&](const std::string& path, const std::string& name) {
+    return protect.Match(path, name, SystemWildcardMatch);
+  };
+
+  for (const Listed& f : files) {
+    if (st.cancel) break;
+    const std::string full = upperFolder + "\\" + f.upper;
+    const char code = match(full, f.upper);
+    if (code == 'p') {
+      ctx.AddDetailLine(tx.protectedItem + full);
+      continue;
+    }
+    ++count;
+    ctx.CountItem();
+    if (st.preview) {
+      ctx.AddDetailLine((code == 'i' ? tx.ignoreErrors : tx.toDelete) + full);
+      continue;
+    }
+    const std::string path = folder + "\\" + f.name;
+    bool deleted;
+    const bool link =
+        f.link ||
+        (walk.linksKnown ? walk.links.count(below(f.name)) > 0
+                         : walk.checkEachFile && ResolvesElsewhere(folderFinal, path, f.name));
+    if (link) {
+      const unsigned long error = ParamSwitch("KeepFiles") ? 0 : RemoveLinkItself(path, false);
+      LastDeleteError() = error;
+      deleted = error == 0;
+    } else {
+      LastDeleteError() = 0;
+      deleted = DeleteDataFile(ctx, path, f.shortName);
+    }
+    if (deleted)
+      ctx.AddDetailLine(tx.deleted + full);
+    else if (!st.cancel)
+      ReportFailure(ctx, TempDeleteError(LastDeleteError(), code == 'i'), full);
+  }
+
+  for (const Listed& d : folders) {
+    if (st.cancel) break;
+    const std::string full = upperFolder + "\\" + d.upper;
+    const char code = match(full + "\\", d.upper);
+    if (code == 'p') {
+      ctx.AddDetailLine(tx.protectedItem + full);
+      continue;
+    }
+    const std::string path = folder + "\\" + d.name;
+    if (!d.link) count += PurgeTree(ctx, walk, path, below(d.name));
+    if (st.cancel) break;
+    if (st.preview) {
+      if (!o.applyAgeFilter || !o.age.on) {
+        ctx.AddDetailLine((code == 'i' ? tx.ignoreErrors : tx.toDelete) + full);
+        ++count;
+        ctx.CountItem();
+      }
+      continue;
+    }
+    const unsigned long error = RemoveFolder(path, d.link);
+    if (error == 0) {
+      ctx.AddDetailLine(tx.deleted + full);
+      continue;
+    }
+    // Younger files stayed behind: the folder has to stay too, and that is no error.
+    if (error == ERROR_DIR_NOT_EMPTY && o.applyAgeFilter && o.age.on) continue;
+    TempDeleteResult r = TempDeleteError(error, code == 'i');
+    if (error == ERROR_DIR_NOT_EMPTY)
+      r.text = protect.Count() > 0 ? tx.ignoreDirError : tx.dirNotEmpty;
+    ReportFailure(ctx, r, full);
+    ++count;
+    ctx.CountItem();
+  }
+  return count;
+}
+}  // namespace
+
+void DiscoverTempFolders() {
+  g_candidates[0] = Validate("System Temp", EnvironmentValue("tmp"));
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, sizeof windows);
+  TempCandidate& win = g_candidates[1] = Validate("Windows Temp", std::string(windows) + "\\temp");
+  // Without elevation Vista and later refuse to list the Windows Temp folder.
+  if (CurrentOsFlags().vista && win.status == kTempValid) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((win.path + "\\*.*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) {
+      win.status = kTempNotFound;
+      win.reason = "Only available to Admin with Elevated UAC";
+      win.enabled = false;
+    } else {
+      FindClose(h);
+    }
+  }
+  g_candidates[2] = Validate("Old Temp", EnvironmentValue("temp"));
+  if (win.status == kTempValid) {
+    g_candidates[3] = Validate("BootDisk Temp", std::string(1, win.drive) + ":\\temp");
+  } else {
+    TempCandidate boot;
+    boot.name = "BootDisk Temp";
+    boot.status = kTempNotFound;
+    boot.shown = "... Path Not Found ...";
+    g_candidates[3] = boot;
+  }
+  char system[MAX_PATH + 1] = {};
+  DWORD n = GetTempPathA(sizeof system, system);
+  g_fallback = Validate("System Temp", n > 0 && n < sizeof system ? system : "");
+  if (g_fallback.status != kTempValid) {
+    g_fallback.status = kTempNotFound;
+    g_fallback.reason = "... Folder Not Found ...";
+  }
+  g_discovered = true;
+}
+
+const std::array<TempCandidate, 4>& TempFolderCandidates() {
+  if (!g_discovered) DiscoverTempFolders();
+  return g_candidates;
+}
+
+const TempCandidate& FallbackTempFolder() {
+  if (!g_discovered) DiscoverTempFolders();
+  return g_fallback;
+}
+
+std::vector<TempFolderLabel> TempFolderLabels() {
+  std::vector<TempFolderLabel> labels;
+  for (const auto& c : TempFolderCandidates())
+    labels.push_back({c.name, TempCandidateLabel(c), c.enabled});
+  return labels;
+}
+
+std::vector<SelectedTempFolder> SelectTempFolders(const TempFolderSelection& s) {
+  return SelectTempFolders(TempFolderCandidates(), {s.tmpDir, s.dosDir, s.winDir, s.volDir},
+                           FallbackTempFolder());
+}
+
+bool FileIsOldEnough(const FILETIME& lastWrite, bool apply, const AgeFilter& age) {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return OldEnough(AsUint64(lastWrite), AsUint64(now), apply, age.on, age.hours);
+}
+
+long long PurgeFolderTree(ReportContext& ctx, const std::string& folder,
+                          const FolderPurgeOptions& options) {
+  const TempProtectList& protect = options.protect ? *options.protect : TempProtectEntries();
+  try {
+    Walk walk{options, protect};
+    if (!ctx.State().preview && RunningUnderWine()) {
+      walk.linksKnown = ListLinksBelowUnderWine(folder, walk.links);
+      walk.checkEachFile = !walk.linksKnown;
+    }
+    return PurgeTree(ctx, walk, folder, {});
+  } catch (...) {
+    return 0;  // a failing folder ends its own processing, silently
+  }
+}
+
+void PurgeTempFolders(ReportContext& ctx) {
+  try {
+    const TempFolderSelection selection = ReadTempFolders(SettingsFile());
+    FolderPurgeOptions options;
+    options.applyAgeFilter = true;
+    options.age = {selection.ageTemp, AgeHoursValue(selection.ageHours)};
+    if (options.age.on)
+      ctx.AddReportLine("     Ignore files modified in the last " +
+                        std::to_string(options.age.hours) + " Hours");
+    const std::vector<SelectedTempFolder> folders = SelectTempFolders(selection);
+    if (folders.empty()) {
+      ctx.AddReportLine(" -Error- Temp Folder: not processed - folder could not be located");
+      ctx.AddReportLine("         Please verify your Temp Folders configuration:");
+      ctx.AddReportLine("         Click 'Configue' and select the 'Temp Folders' Tab.");
+      ctx.AddReportLine("         or remove checkmark from 'Temp Folders' option.");
+      ctx.RaiseLevel(3);
+      ctx.SetAttention();
+      return;
+    }
+    long long count = 0;
+    for (const auto& f : folders) count += PurgeFolderTree(ctx, f.path, options);
+    if (count > 0) {
+      ctx.AddReportLine("  Purge \"Temp Folders\" Function Completed.  " +
+                        CountPhrase(count, "File/Directory", "Files/Directories") + "Processed.");
+    } else {
+      ctx.AddReportLine("    No Files/Directories found to delete.");
+      ctx.AddReportLine("  Purge \"Temp Folders\" Function Completed.");
+    }
+  } catch (...) {
+    ctx.AddReportLine("*** Error in above Function.");
+    ctx.RaiseLevel(9);
+    ctx.SetAttention();
+  }
+}

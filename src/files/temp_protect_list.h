@@ -1,0 +1,20 @@
+#pragma once
+#include <string>
+
+#include "files/temp_protect.h"
+
+// The process-wide temp protect list: loaded at the start of every purge run (and by the
+// plugin selection window), saved and freed at its end.
+TempProtectList& TempProtectEntries();
+std::string TempProtectFile();  // data folder + "\quorvane.pit"
+
+// Reads the file into the list; a file that cannot be read leaves it empty (false).
+bool LoadTempProtectList(TempProtectList& list = TempProtectEntries());
+// Writes the list when it was modified (clearing the file's read-only attribute first) and
+// empties it; false when the write failed.
+bool SaveTempProtectList(TempProtectList& list = TempProtectEntries());
+
+// The code of the process-wide list for a path and bare name ('p', 'i' or ' '), with the
+// system's path wildcard match (PathMatchSpecA).
+char MatchTempProtect(const std::string& fullPath, const std::string& bareName);
+bool SystemWildcardMatch(const std::string& text, const std::string& pattern);

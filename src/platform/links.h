@@ -1,0 +1,22 @@
+#pragma once
+#include <set>
+#include <string>
+
+// Symbolic links and junctions met while emptying a folder: they are removed themselves and
+// never followed, so that nothing outside the folder being purged is touched.
+
+// True when the process runs under Wine (ntdll exports wine_get_version).
+bool RunningUnderWine();
+
+// The path a handle on the file or folder resolves to (GetFinalPathNameByHandleA, loaded at
+// run time: Windows XP lacks it); empty when unknown.
+std::string FinalPathOf(const std::string& path);
+
+// Under Wine, the symbolic links anywhere below a folder, as paths relative to it (backslash
+// separated, names as the folder holds them), found in one pass by the system's "find" program;
+// false when the scan could not be made. Wine shows a link to a file as a plain file, so this is
+// how a folder purge knows it without opening every file.
+bool ListLinksBelowUnderWine(const std::string& folder, std::set<std::string>& links);
+
+// Removes the link itself, never its target. Returns 0 or the Windows error code.
+unsigned long RemoveLinkItself(const std::string& path, bool isFolder);
