@@ -41,5 +41,8 @@ void ReportContext::BeginFunction(const std::string& title) {
 std::string ReportContext::MapFileError(unsigned long code) {
   MappedError m = MapDeleteErrorCode(code);
   RaiseLevel(m.level);
+  // Reported as locked: the run closes with its note on files in use. (A caller that ignores
+  // the error, as a temp "i=" entry does, never maps it and so never marks it.)
+  if (m.text == result_text::kLocked) state_.lockedFile = true;
   return m.text;
 }

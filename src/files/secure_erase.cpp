@@ -23,10 +23,6 @@ class CurrentDirectoryScope {
   std::string previous_;
   bool entered_;
 };
-
-bool InUse(uint32_t error) {
-  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
-}
 }  // namespace
 
 uint32_t& LastDeleteError() {
@@ -68,7 +64,5 @@ bool DeleteDataFile(ReportContext& ctx, const std::string& path, const std::stri
   } catch (...) {
     deleted = false;
   }
-  // The run closes with a note on locked files.
-  if (!deleted && InUse(LastDeleteError())) st.lockedFile = true;
   return deleted;
 }

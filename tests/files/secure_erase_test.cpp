@@ -101,6 +101,7 @@ TEST_F(DeleteDataFileTest, FileInUseIsLockedAndLeftWhole) {
     run.state.lockedFile = false;
     EXPECT_FALSE(DeleteDataFile(run.ctx, path));
     EXPECT_EQ(LastDeleteError(), uint32_t(ERROR_SHARING_VIOLATION));
+    EXPECT_FALSE(run.state.lockedFile) << "marked only once reported as locked";
     EXPECT_EQ(run.ctx.MapFileError(LastDeleteError()), "        Locked - ");
     EXPECT_TRUE(run.state.lockedFile);
   }
