@@ -10,6 +10,7 @@
 #include "files/recycle_bin.h"
 #include "files/temp_folders.h"
 #include "files/temp_protect_list.h"
+#include "firefox/cookie_purge.h"
 #include "firefox/firefox_profile.h"
 #include "firefox/history_purge.h"
 #include "ie/ie_typed_urls.h"
@@ -18,8 +19,8 @@ namespace {
 using F = OptionField;
 // The bodies are filled in as the purge functions are built.
 const PurgeFunctionTable kFunctions = {{
-    {F::Cache, "  Processing \"FireFox Cache\"", nullptr},
-    {F::Cookies, "  Processing \"FireFox Cookies\"", nullptr},
+    {F::Cache, "  Processing \"FireFox Cache\"", PurgeFirefoxCache},
+    {F::Cookies, "  Processing \"FireFox Cookies\"", PurgeFirefoxCookies},
     {F::FFTypedUrls, "  Processing \"FireFox Typed URLs\"", PurgeFirefoxTypedUrls},
     {F::History, "  Processing \"FireFox History File\"", PurgeFirefoxHistory},
     {F::Forms, "  Processing \"FireFox Forms History\"", PurgeFirefoxForms},

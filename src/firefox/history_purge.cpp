@@ -19,14 +19,6 @@ constexpr const char* kNoDeletesLine = "  No Deletes are done for a \"Preview Pu
 constexpr const char* kNoPlacesLine =
     "*** Error - Unable to find FireFox History file - Places.SQLite";
 
-// Firefox keeps its files open and locked while it runs: the profile is left alone then.
-bool RefusedWhileFirefoxRuns(ReportContext& ctx) {
-  if (!FirefoxActive()) return false;
-  ctx.AddReportLine(" -Error- not Processed as FireFox browser is active.");
-  if (!ctx.State().preview) ctx.RaiseLevel(7);
-  return true;
-}
-
 std::set<std::string> TableNames(TSQLiteDatabase& db, const std::string& schema) {
   std::set<std::string> names;
   TSQLiteTable t = db.GetTable(TableNamesSql(schema));
@@ -98,6 +90,14 @@ CompactTexts TextsOf(CompactKind kind) {
   return {"", ""};
 }
 }  // namespace
+
+// Firefox keeps its files open and locked while it runs: the profile is left alone then.
+bool RefusedWhileFirefoxRuns(ReportContext& ctx) {
+  if (!FirefoxActive()) return false;
+  ctx.AddReportLine(" -Error- not Processed as FireFox browser is active.");
+  if (!ctx.State().preview) ctx.RaiseLevel(7);
+  return true;
+}
 
 bool CompactDatabase(ReportContext& ctx, TSQLiteDatabase& db, CompactKind kind,
                      const std::vector<std::string>& attached) {

@@ -26,6 +26,9 @@ enum class CompactKind { History, FormHistory, Cookie };
 bool CompactDatabase(ReportContext& ctx, TSQLiteDatabase& db, CompactKind kind,
                      const std::vector<std::string>& attached = {});
 
+// The refusal line (and level 7 outside a preview) while Firefox runs; true when refused.
+bool RefusedWhileFirefoxRuns(ReportContext& ctx);
+
 // Deletes one whole data file (or reports it in a preview); true when it was (or would be)
 // deleted.
 bool PurgeDataFile(ReportContext& ctx, const std::string& path);

@@ -50,7 +50,7 @@ TEST_F(PurgeRunTest, NothingSelectedIsASevereError) {
 TEST_F(PurgeRunTest, ASelectedFunctionNotYetBuiltIsNeverReportedAsDone) {
   PurgeRequest r;
   r.options[OptionField::Cache] = 1;
-  RunPurge(ctx, r);
+  RunPurge(ctx, r, TableWith(OptionField::Temp, CountThree));  // "FireFox Cache" left unbuilt
   EXPECT_EQ(view.lines[0], "Results of \"Purge\" function...");
   EXPECT_EQ(view.lines[2], " -Error- No Purge Options were Selected.");
 }

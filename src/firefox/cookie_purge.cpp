@@ -1,0 +1,261 @@
+#include "firefox/cookie_purge.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <memory>
+#include <random>
+
+#include "app/report_rules.h"
+#include "app/text_util.h"
+#include "app/folders.h"
+#include "cookies/keep_list_files.h"
+#include "cookies/no_protection_window.h"
+#include "files/secure_erase.h"
+#include "files/temp_folders.h"
+#include "firefox/firefox_profile.h"
+#include "firefox/history_purge.h"
+#include "firefox/sqlite_table.h"
+#include "platform/files.h"
+
+namespace {
+constexpr const char* kCompleted = "  Purge \"FireFox Cookies\" Function Completed.";
+constexpr const char* kNoCookiesDb =
+    "*** Error - Unable to find FireFox Cookies file - Cookies.SQLite";
+
+bool LoadFromDatabase(const TFFoxProfile& p, std::vector<CookieLine>& cookies) {
+  TSQLiteDatabase db(p.CookiesFile);
+  TSQLiteTable t = db.GetTable("SELECT rowid AS qv_rowid, * FROM moz_cookies");
+  if (t.RowCount() == 0) return true;
+  const int rowid = t.FieldIndex("qv_rowid"), host = t.FieldIndex("host"),
+            httpOnly = t.FieldIndex("isHttpOnly"), path = t.FieldIndex("path"),
+            secure = t.FieldIndex("isSecure"), expiry = t.FieldIndex("expiry"),
+            name = t.FieldIndex("name"), value = t.FieldIndex("value");
+  cookies.reserve(t.RowCount());
+  for (; !t.Eof(); t.Next())
+    cookies.push_back(
+        {MakeCookieLine(t.FieldAsString(host), t.FieldAsString(httpOnly) == "1",
+                        t.FieldAsString(path), t.FieldAsString(secure) == "1",
+                        t.FieldAsString(expiry), t.FieldAsString(name), t.FieldAsString(value)),
+         t.FieldAsInteger(rowid)});
+  return true;
+}
+
+// Letters and digits of a value move at random within their class.
+std::string Scrambled(const std::string& value) {
+  static std::mt19937 rng(
+      static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  return ScrambleCookieValue(value, [](int n) {
+    return static_cast<int>(std::uniform_int_distribution<int>(0, n - 1)(rng));
+  });
+}
+
+// The changes of one pass on Cookies.sqlite: one transaction, statements prepared once. Either
+// every change is made or none, so the report never claims one that did not happen.
+class CookieChanges {
+ public:
+  explicit CookieChanges(TSQLiteDatabase& db)
+      : db_(db),
+        delete_(begin(db), "DELETE FROM moz_cookies WHERE rowid = ?"),
+        update_(db, "UPDATE moz_cookies SET value = ? WHERE rowid = ?") {}
+  ~CookieChanges() {
+    if (open_) try {
+        db_.ExecSQL("ROLLBACK");
+      } catch (...) {
+      }
+  }
+  void Delete(int64_t rowid) { delete_.Run({rowid}); }
+  void Update(int64_t rowid, const std::string& value) { update_.Run({value, rowid}); }
+  void Commit() {
+    db_.ExecSQL("COMMIT");
+    open_ = false;
+  }
+
+ private:
+  TSQLiteDatabase& begin(TSQLiteDatabase& db) {
+    db.ExecSQL("BEGIN");
+    open_ = true;
+    return db;
+  }
+  TSQLiteDatabase& db_;
+  bool open_ = false;
+  TSQLiteStatement delete_, update_;
+};
+}  // namespace
+
+bool LoadCookieLines(CookieStore& store, std::string& errorLine) {
+  store = CookieStore();
+  const TFFoxProfile& p = FFoxProfile();
+  if (p.IsSqliteProfile) {
+    if (!p.HasCookiesDb) {
+      errorLine = kNoCookiesDb;
+      return false;
+    }
+    try {
+      LoadFromDatabase(p, store.cookies);
+    } catch (...) {
+      store.cookies.clear();
+      errorLine = "*** Error - Load FireFox Cookies File failed - Cookies.SQLite";
+      return false;
+    }
+  } else {
+    std::string text;
+    if (!ReadWholeFile(p.CookiesTxtFile, text)) return false;
+    SplitCookiesTxt(SplitLines(text), store.header, store.cookies);
+  }
+  SortCookieLines(store.cookies);
+  return true;
+}
+
+void WriteBackCookiesTxt(ReportContext& ctx, const CookieStore& store) {
+  const TFFoxProfile& p = FFoxProfile();
+  if (!WriteWholeFile(p.CookiesPg1File, JoinCookiesTxt(store.header, store.cookies))) return;
+  DeleteFileA(p.CookiesPg2File.c_str());
+  if (MoveFileA(p.CookiesTxtFile.c_str(), p.CookiesPg2File.c_str()) &&
+      DeleteDataFile(ctx, p.CookiesPg2File))
+    MoveFileA(p.CookiesPg1File.c_str(), p.CookiesTxtFile.c_str());
+}
+
+void PurgeFirefoxCookies(ReportContext& ctx) {
+  if (RefusedWhileFirefoxRuns(ctx)) return;
+  const TFFoxProfile& p = FFoxProfile();
+  const RunState& st = ctx.State();
+  const bool sqlite = p.IsSqliteProfile;
+  if (StartsWith(sqlite ? p.CookiesFile : p.CookiesTxtFile, kFileNotFoundMarker)) {
+    ctx.AddReportLine("    Cookie File not found..");
+    ctx.AddReportLine(kCompleted);
+    return;
+  }
+  CookieStore store;
+  std::string loadError;
+  if (!LoadCookieLines(store, loadError) && !loadError.empty()) ctx.AddReportLine(loadError);
+  KeepList keep(FirefoxKeepListFile());
+  LoadKeepList(keep);
+  std::unique_ptr<TSQLiteDatabase> db;
+  if (sqlite) {
+    if (!p.HasCookiesDb) {
+      ctx.AddReportLine(kNoCookiesDb);
+    } else {
+      try {
+        db = std::make_unique<TSQLiteDatabase>(p.CookiesFile);
+      } catch (...) {
+        ctx.AddReportLine("*** Error - Open FireFox Cookies file failed - Cookies.SQLite");
+      }
+    }
+  }
+  if (!keep.loaded) {
+    ctx.AddReportLine(
+        "*** Error - Bypassed Cookie procesing as existing Protect file could not be opened");
+    ctx.RaiseLevel(7);
+    return;
+  }
+  if (keep.Count() == 0 && !st.preview && NoProtectionWarningWanted(CookieBrowser::Firefox) &&
+      ShowNoProtectionWindow(GetActiveWindow(), CookieBrowser::Firefox) ==
+          NoProtectionAnswer::Bypass) {
+    ctx.AddReportLine("  Purge \"FireFox Cookies\" Function Bypassed.");
+    return;
+  }
+  // Without the database there is nothing the pass could change: it claims nothing.
+  if (sqlite && !db && !st.preview) return;
+
+  std::unique_ptr<CookieChanges> changes;
+  std::vector<std::string> lines;  // written once the changes are made
+  long long processed = 0, randomized = 0;
+  std::string previous;
+  std::vector<CookieLine> kept;
+  try {
+    if (db && !st.preview) changes = std::make_unique<CookieChanges>(*db);
+    for (CookieLine& cookie : store.cookies) {
+      if (ctx.Cancelled()) {
+        ctx.AddReportLine("*** Cancelled by operator.");
+        return;  // nothing changed: the transaction is rolled back
+      }
+      const std::string host = StartsWith(cookie.text, "#") ? "" : CookieLineHost(cookie.text);
+      const KeepMatch match =
+          host.empty() ? KeepMatch{true, -1, 'P'} : keep.LookupFirefoxHost(host);
+      const bool newHost = !host.empty() && host != previous;
+      if (match.found && match.code == 'R') {
+        if (!st.preview) {
+          const std::string value = Scrambled(CookieLineField(cookie.text, kCookieValue));
+          cookie.text = ReplaceCookieLineField(cookie.text, kCookieValue, value);
+          if (changes) {
+            try {
+              changes->Update(cookie.rowid, value);
+            } catch (const ESQLiteException&) {
+              ctx.AddReportLine(
+                  "*** Error - Replace Entry in Cookies file failed - Cookies.SQLite");
+              return;
+            }
+          }
+        }
+        if (newHost) {
+          if (st.detail)
+            lines.push_back((st.preview ? result_text::kToRandomize : result_text::kRandomized) +
+                            host);
+          ++randomized;
+          ++processed;
+        }
+      } else if (!match.found) {
+        if (changes) {
+          try {
+            changes->Delete(cookie.rowid);
+          } catch (const ESQLiteException&) {
+            lines.push_back(
+                "*** Error - Delete Entry from FireFox Cookies file failed - Cookies.SQLite");
+            kept.push_back(cookie);
+            continue;
+          }
+        }
+        if (newHost) {
+          if (st.detail)
+            lines.push_back((st.preview ? result_text::kToDelete : result_text::kDeleted) + host);
+          ++processed;
+          ctx.CountItem();
+        }
+        if (st.preview) kept.push_back(cookie);
+        previous = host.empty() ? previous : host;
+        continue;
+      }
+      if (!host.empty()) previous = host;
+      kept.push_back(cookie);
+    }
+    if (changes) changes->Commit();
+  } catch (const ESQLiteException&) {
+    ctx.AddReportLine("*** Error - Delete Entry from FireFox Cookies file failed - Cookies.SQLite");
+    return;
+  }
+  for (const auto& line : lines) ctx.AddReportLine(line);
+  store.cookies = std::move(kept);
+  if (!st.preview && !sqlite) WriteBackCookiesTxt(ctx, store);
+  if (db && !st.preview) CompactDatabase(ctx, *db, CompactKind::Cookie);
+  for (const auto& line : CookieSummaryLines(st.preview, randomized, processed))
+    ctx.AddReportLine(line);
+}
+
+// Every file of the profile's cache folders goes, sub-folders too; the temp protect entries
+// apply, the age filter does not.
+void PurgeFirefoxCache(ReportContext& ctx) {
+  if (RefusedWhileFirefoxRuns(ctx)) return;
+  const TFFoxProfile& p = FFoxProfile();
+  const std::string completed = "  Purge \"FireFox Cache\" Function Completed.";
+  long long files = 0;
+  FolderPurgeOptions options;  // "*.*", no age filter, the run's temp protect entries
+  // The old cache, the local one, and the cache2 folder of Firefox 32 and later.
+  for (const std::string* folder : {&p.ProfileCacheFolder, &p.LocalCacheFolder, &p.Cache2Folder}) {
+    if (folder->empty() || StartsWith(*folder, kFolderNotFound)) continue;
+    if (ctx.Cancelled()) break;
+    files += PurgeFolderTree(ctx, *folder, options);
+    if (folder == &p.LocalCacheFolder && !p.LocalProfileFolder.empty() &&
+        FileExists(p.LocalProfileFolder + "\\XUL.MFL") &&
+        PurgeDataFile(ctx, p.LocalProfileFolder + "\\XUL.MFL"))
+      ++files;
+  }
+  if (files == 0) {
+    ctx.AddReportLine("    No Cache Data Files found to delete.");
+    ctx.AddReportLine(completed);
+  } else {
+    ctx.AddReportLine(
+        completed + "   " + std::to_string(files) +
+        (files == 1 ? " Cache Data File Processed." : " Cache Data Files Processed."));
+  }
+}

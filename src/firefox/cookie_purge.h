@@ -1,0 +1,23 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "app/report_context.h"
+#include "firefox/cookie_lines.h"
+
+// The purge functions "FireFox Cookies" and "FireFox Cache".
+void PurgeFirefoxCookies(ReportContext& ctx);
+void PurgeFirefoxCache(ReportContext& ctx);
+
+// The default profile's cookies, from Cookies.sqlite or (a profile of the Firefox 1-2 era)
+// Cookies.txt, sorted so that the cookies of one host are adjacent. On failure: false, no
+// cookies, and `errorLine` says what failed.
+struct CookieStore {
+  std::vector<std::string> header;  // Cookies.txt only: its leading comment lines
+  std::vector<CookieLine> cookies;
+};
+bool LoadCookieLines(CookieStore& store, std::string& errorLine);
+
+// Rewrites Cookies.txt from the store through Cookies.pg1 and Cookies.pg2, the old file
+// removed by the deletion routine (so shredded when Secure Erase is on).
+void WriteBackCookiesTxt(ReportContext& ctx, const CookieStore& store);
