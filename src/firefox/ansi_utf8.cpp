@@ -6,8 +6,17 @@
 
 // Each UTF-16 unit is encoded on its own (1, 2 or 3 bytes), as the database layer expects;
 // surrogate pairs therefore become two 3-byte sequences.
+namespace {
+// Plain ASCII reads the same in every code page and in UTF-8: most hosts, names and SQL are.
+bool IsAscii(const std::string& text) {
+  for (unsigned char c : text)
+    if (c >= 0x80) return false;
+  return true;
+}
+}  // namespace
+
 std::string AnsiToUtf8(const std::string& text) {
-  if (text.empty()) return {};
+  if (IsAscii(text)) return text;
   int units =
       MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::vector<wchar_t> wide(units);
@@ -31,7 +40,7 @@ std::string AnsiToUtf8(const std::string& text) {
 }
 
 std::string Utf8ToAnsi(const std::string& text) {
-  if (text.empty()) return {};
+  if (IsAscii(text)) return text;
   const int n = static_cast<int>(text.size());
   int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), n, nullptr, 0);
   if (units <= 0) return text;  // not UTF-8 at all: leave the bytes as they are

@@ -25,7 +25,10 @@ constexpr const char* kNoCookiesDb =
 
 bool LoadFromDatabase(const TFFoxProfile& p, std::vector<CookieLine>& cookies) {
   TSQLiteDatabase db(p.CookiesFile);
-  TSQLiteTable t = db.GetTable("SELECT rowid AS qv_rowid, * FROM moz_cookies");
+  // The seven fields and the row, looked up by name as any column order of any era allows.
+  TSQLiteTable t = db.GetTable(
+      "SELECT rowid AS qv_rowid, host, isHttpOnly, path, isSecure, expiry, name, value FROM "
+      "moz_cookies");
   if (t.RowCount() == 0) return true;
   const int rowid = t.FieldIndex("qv_rowid"), host = t.FieldIndex("host"),
             httpOnly = t.FieldIndex("isHttpOnly"), path = t.FieldIndex("path"),
@@ -51,12 +54,14 @@ std::string Scrambled(const std::string& value) {
 }
 
 // The changes of one pass on Cookies.sqlite: one transaction, statements prepared once. Either
-// every change is made or none, so the report never claims one that did not happen.
+// every change is made or none, so the report never claims one that did not happen. The rows
+// to delete are gathered first and go in one statement: one pass over the table and its
+// index instead of one search per cookie.
 class CookieChanges {
  public:
   explicit CookieChanges(TSQLiteDatabase& db)
       : db_(db),
-        delete_(begin(db), "DELETE FROM moz_cookies WHERE rowid = ?"),
+        delete_(begin(db), "INSERT OR IGNORE INTO temp.qv_gone_cookies VALUES (?)"),
         update_(db, "UPDATE moz_cookies SET value = ? WHERE rowid = ?") {}
   ~CookieChanges() {
     if (open_) try {
@@ -67,6 +72,7 @@ class CookieChanges {
   void Delete(int64_t rowid) { delete_.Run({rowid}); }
   void Update(int64_t rowid, const std::string& value) { update_.Run({value, rowid}); }
   void Commit() {
+    db_.ExecSQL("DELETE FROM moz_cookies WHERE rowid IN (SELECT id FROM temp.qv_gone_cookies)");
     db_.ExecSQL("COMMIT");
     open_ = false;
   }
@@ -75,6 +81,7 @@ class CookieChanges {
   TSQLiteDatabase& begin(TSQLiteDatabase& db) {
     db.ExecSQL("BEGIN");
     open_ = true;
+    db.ExecSQL("CREATE TEMP TABLE qv_gone_cookies (id INTEGER PRIMARY KEY)");
     return db;
   }
   TSQLiteDatabase& db_;
