@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "app/command_line.h"
 #include "platform/files.h"
 
@@ -45,10 +47,14 @@ bool DeleteDataFile(ReportContext& ctx, const std::string& path, const std::stri
   RunState& st = ctx.State();
   // A Preview reports what would go; "KeepFiles" runs a real purge that keeps every file.
   if (st.preview || ParamSwitch("KeepFiles")) return false;
-  CurrentDirectoryScope scope(ExtractFilePath(path));
+  // A path too long for the system calls is reached by its bare name from inside its folder.
+  // A shorter one is used as it is: entering the folder costs two more system calls per file,
+  // which a temp folder of 50 000 files feels.
+  std::optional<CurrentDirectoryScope> scope;
+  if (path.size() >= MAX_PATH) scope.emplace(ExtractFilePath(path));
   // A bare name resolved in the wrong folder could delete a namesake: a folder that cannot be
   // entered leaves the file addressed by its full path, which then fails as not found.
-  const std::string name = scope.Entered() ? ExtractFileName(path) : path;
+  const std::string name = scope && scope->Entered() ? ExtractFileName(path) : path;
   DWORD attributes = GetFileAttributesA(name.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
     SetFileAttributesA(name.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
