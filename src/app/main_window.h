@@ -100,6 +100,7 @@ class TFFoxForm : public ReportView {
   void OnTimer(UINT_PTR id);
   void RunPurgeOrPreview(bool preview);
   void SetStatusLabel(const std::string& text, bool errorColour);
+  void FlushStatus();
   void SetPageDownHint(bool visible);
   void SetHint(HWND control, const std::string& hint);
   void ShowHintFor(HWND control);
@@ -139,6 +140,9 @@ class TFFoxForm : public ReportView {
   HFONT purgeFont_ = nullptr, boldFont_ = nullptr, resultsFont_ = nullptr, guiFont_ = nullptr;
   HWND quickStart_ = nullptr;
   HHOOK keyHook_ = nullptr;
+  std::string pendingStatus_;  // the run's latest status text, shown at most every 50 ms
+  bool statusPending_ = false;
+  DWORD lastStatusTick_ = 0;
   std::string purgeHint_ = "|Process Delete function for selected Purge Options";
 };
 

@@ -50,9 +50,26 @@ void TFFoxForm::ReplaceLine(size_t index, const std::string& line) {
   SendMessageA(resultsList_, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
 }
 
-void TFFoxForm::ShowStatus(const std::string& text) { SetStatusLabel(text, statusLabelError_); }
+// A purge can count tens of thousands of items a second; repainting the label for each would
+// cost more than the work. It shows the latest text at most every 50 ms, and whenever the
+// window's messages run.
+void TFFoxForm::ShowStatus(const std::string& text) {
+  pendingStatus_ = text;
+  statusPending_ = true;
+  if (GetTickCount() - lastStatusTick_ >= 50) FlushStatus();
+}
 
-void TFFoxForm::PumpMessages() { PumpWaitingMessages(); }
+void TFFoxForm::FlushStatus() {
+  if (!statusPending_) return;
+  statusPending_ = false;
+  lastStatusTick_ = GetTickCount();
+  SetStatusLabel(pendingStatus_, statusLabelError_);
+}
+
+void TFFoxForm::PumpMessages() {
+  FlushStatus();
+  PumpWaitingMessages();
+}
 
 void TFFoxForm::ApplyMainFont() {
   LOGFONTA lf = LogFontOf(Globals().fonts.main);
@@ -152,6 +169,7 @@ void TFFoxForm::FunctionFinished() {
 }
 
 void TFFoxForm::RunEnded(bool errorStatus) {
+  statusPending_ = false;  // the run's last count gives way to its closing status
   if (errorStatus) {
     SetStatusLabel(" Errors in Purge function  -  Use the TAB key to locate the Error... ", true);
   } else {
