@@ -8,6 +8,8 @@ source "$(dirname "$0")/lib.sh"
 cmake -S "$root/tests/native" -B "$build/native" -DCMAKE_BUILD_TYPE=Debug >/dev/null
 build_tree "$build/native"
 (cd "$build/native" && ctest --output-on-failure)
+# Every parser of outside input, fuzzed briefly from its checked-in seeds.
+"$root/scripts/fuzz.sh" "${QV_FUZZ_SECONDS:-5}"
 configure_and_build
 ensure_display
 fresh_prefix test
