@@ -5,3 +5,5 @@ ini_dir=$(winepath -u "$appdata\\Quorvane")
 mkdir -p "$ini_dir"
 sets="CacheOption=1\r\nCookiesOption=1\r\nHistoryOption=1\r\nFFtypedURLs=1\r\nFormsOption=1\r\nTempOption=1\r\nRecentLNKsOption=1\r\nClipBoardOption=1\r\nCompactSqlOption=1\r\n"
 printf "[StndOptions]\r\n$sets[PnowOptions]\r\n${sets}SplashOpt=1\r\nMainWinOpt=0\r\n[TempFolders]\r\nTmpDir=1\r\n" > "$ini_dir/Quorvane.ini"
+# The cookie keep list: one site's cookies kept as they are, another's kept with scrambled values.
+printf "p=bank.example.com\r\nr=login.example.com\r\n" > "$ini_dir/Quorvane.Dat"
