@@ -64,11 +64,7 @@ bool GetDriveGeometry(char letter, DriveGeometry& out) {
 
 bool GetAllocationUnit(const std::string& path) {
   std::string folder = ExtractFilePath(path);
-  if (folder.empty()) {
-    char buf[MAX_PATH * 2] = {};
-    GetCurrentDirectoryA(sizeof buf, buf);
-    folder = buf;
-  }
+  if (folder.empty()) folder = CurrentDirectory();
   if (folder.size() < 2 || folder[1] != ':') return false;
   AllocationUnitCache& cache = Cache();
   const std::string letter = folder.substr(0, 1);

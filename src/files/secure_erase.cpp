@@ -7,26 +7,6 @@
 #include "app/command_line.h"
 #include "platform/files.h"
 
-namespace {
-// Runs with the file's folder as the current directory, restoring the previous one after.
-class CurrentDirectoryScope {
- public:
-  explicit CurrentDirectoryScope(const std::string& folder) {
-    char buf[MAX_PATH * 2] = {};
-    GetCurrentDirectoryA(sizeof buf, buf);
-    previous_ = buf;
-    entered_ = folder.empty() || SetCurrentDirectoryA(folder.c_str());
-  }
-  ~CurrentDirectoryScope() { SetCurrentDirectoryA(previous_.c_str()); }
-  // False when the folder could not be made current (it does not exist, say).
-  bool Entered() const { return entered_; }
-
- private:
-  std::string previous_;
-  bool entered_;
-};
-}  // namespace
-
 uint32_t& LastDeleteError() {
   static uint32_t error = 0;
   return error;

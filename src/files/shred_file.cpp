@@ -50,12 +50,6 @@ int64_t FoundFileSize(const std::string& path) {
   return (int64_t(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
 }
 
-std::string CurrentDirectory() {
-  char buf[MAX_PATH * 2] = {};
-  GetCurrentDirectoryA(sizeof buf, buf);
-  return buf;
-}
-
 // Overwrites the file's whole allocation units `passes` times with the pattern sequence (0
 // passes: zeros once). False when the file could not be opened or a cancel was seen; the
 // cancel is reported once.
@@ -101,8 +95,8 @@ bool OverwriteFile(ReportContext& ctx, const std::string& path, int passes) {
       return false;
     }
     SetFilePointer(file.Get(), 0, nullptr, FILE_BEGIN);
-    const std::vector<uint8_t> buffer = RepeatBlock(
-        shared.patterns.Block(pattern), size_t(std::min(blocks, blocksPerWrite)));
+    const std::vector<uint8_t> buffer =
+        RepeatBlock(shared.patterns.Block(pattern), size_t(std::min(blocks, blocksPerWrite)));
     bool complete = true;
     for (int64_t done = 0; done < blocks;) {
       ctx.View().PumpMessages();

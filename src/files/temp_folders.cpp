@@ -47,21 +47,6 @@ TempCandidate Validate(const char* name, const std::string& raw) {
   return c;
 }
 
-// Runs with the folder as the current directory, restoring the previous one after.
-class CurrentDirectoryScope {
- public:
-  explicit CurrentDirectoryScope(const std::string& folder) {
-    char buf[MAX_PATH * 2] = {};
-    GetCurrentDirectoryA(sizeof buf, buf);
-    previous_ = buf;
-    SetCurrentDirectoryA(folder.c_str());
-  }
-  ~CurrentDirectoryScope() { SetCurrentDirectoryA(previous_.c_str()); }
-
- private:
-  std::string previous_;
-};
-
 struct Listed {
   std::string name;   // as the folder holds it
   std::string upper;  // as the report shows it

@@ -84,3 +84,15 @@ bool EnsureFileExists(const std::string& path) {
   ForceDirectories(ExtractFilePath(path));
   return WriteWholeFile(path, {});
 }
+
+std::string CurrentDirectory() {
+  char buf[MAX_PATH * 2] = {};
+  GetCurrentDirectoryA(sizeof buf, buf);
+  return buf;
+}
+
+CurrentDirectoryScope::CurrentDirectoryScope(const std::string& folder)
+    : previous_(CurrentDirectory()),
+      entered_(folder.empty() || SetCurrentDirectoryA(folder.c_str())) {}
+
+CurrentDirectoryScope::~CurrentDirectoryScope() { SetCurrentDirectoryA(previous_.c_str()); }

@@ -15,3 +15,19 @@ bool ReadWholeFile(const std::string& path, std::string& contents);
 bool WriteWholeFile(const std::string& path, const std::string& contents);
 // Creates an empty file when none exists (missing parents included).
 bool EnsureFileExists(const std::string& path);
+
+std::string CurrentDirectory();
+// Runs with a folder as the current directory and restores the previous one when it ends.
+class CurrentDirectoryScope {
+ public:
+  explicit CurrentDirectoryScope(const std::string& folder);
+  ~CurrentDirectoryScope();
+  CurrentDirectoryScope(const CurrentDirectoryScope&) = delete;
+  CurrentDirectoryScope& operator=(const CurrentDirectoryScope&) = delete;
+  // False when the folder could not be made current (it does not exist, say).
+  bool Entered() const { return entered_; }
+
+ private:
+  std::string previous_;
+  bool entered_;
+};
