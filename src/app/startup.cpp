@@ -57,12 +57,14 @@ BOOL CALLBACK FindOtherMainWindow(HWND window, LPARAM param) {
   return FALSE;
 }
 
-std::string TimeSuffix() {
+// The start time names the URL server's pipe and memory; two instances ("MULT") started in the
+// same second would share them, so the process number follows.
+std::string NameSuffix() {
   time_t now = time(nullptr);
   tm local = *localtime(&now);
   char buf[16];
   strftime(buf, sizeof buf, "_%H_%M_%S", &local);
-  return buf;
+  return buf + ("_" + std::to_string(GetCurrentProcessId()));
 }
 }  // namespace
 
@@ -209,7 +211,7 @@ int RunQuorvane(const std::string& commandLine) {
     return 1;
   }
   // 11.
-  StartUrlServerLink(TimeSuffix(), WindowText(form.Handle()), kBuildText);
+  StartUrlServerLink(NameSuffix(), WindowText(form.Handle()), kBuildText);
   try {
     if (IsAutomatic(mode)) {
       // 12.
