@@ -314,8 +314,9 @@ void DeleteFolder(Engine& e, const PluginStatement& s, const std::string& folder
 }
 
 void RunProgram(Engine& e, const PluginStatement& s) {
-  const std::string commandLine = JoinPluginPath(s.folder, s.fileName);
-  const std::string line = s.folder.empty() ? s.fileName : commandLine;
+  // The operand as written: joining folder and file name again would drop one backslash of
+  // a "\\" before the last name (a server path among the arguments, say).
+  const std::string& line = s.path;
   e.Count();
   if (e.Preview()) {
     e.Line("      to execute - " + line);

@@ -173,12 +173,14 @@ bool PluginWildcardMatch(std::string_view text, std::string_view pattern) {
   // exponential on a hostile pattern.
   size_t ti = 0, pi = 0, star = std::string::npos, mark = 0;
   while (ti < t.size()) {
-    if (pi < p.size() && (p[pi] == '?' || p[pi] == t[ti])) {
-      ++ti;
-      ++pi;
-    } else if (pi < p.size() && p[pi] == '*') {
+    // A "*" of the pattern is always a wildcard, even against a "*" in the text (registry
+    // key names may hold one).
+    if (pi < p.size() && p[pi] == '*') {
       star = pi++;
       mark = ti;
+    } else if (pi < p.size() && (p[pi] == '?' || p[pi] == t[ti])) {
+      ++ti;
+      ++pi;
     } else if (star != std::string::npos) {
       pi = star + 1;
       ti = ++mark;

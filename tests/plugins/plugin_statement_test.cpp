@@ -118,6 +118,7 @@ TEST(PluginStatementTest, WildcardsMatchWithoutRegardToCase) {
   EXPECT_TRUE(PluginWildcardMatch("x", "*"));
   EXPECT_FALSE(PluginWildcardMatch("xyz", "*q*"));
   EXPECT_TRUE(PluginWildcardMatch("aXbXc", "a*b*c"));
+  EXPECT_TRUE(PluginWildcardMatch("x**", "*x*"));  // a "*" in a key name is still text
   EXPECT_EQ(SplitPluginPath("C:\\A\\*\\B"), (Lines{"C:", "A", "*", "B"}));
 }
 
