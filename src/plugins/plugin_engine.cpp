@@ -303,13 +303,31 @@ void DeleteFolderFiles(Engine& e, const std::string& folder, const std::string& 
   }
 }
 
-void DeleteFolder(Engine& e, const PluginStatement& s, const std::string& folder) {
-  const DWORD a = GetFileAttributesA(folder.c_str());
-  if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    // The folder itself is a link: everything behind it lies elsewhere.
-    e.Line(" -Error- Previous statement not processed - " + folder + " is a link");
-    return;
+// The first folder along the path (below its drive) that is a link or junction, or empty.
+// A plugin names paths; a link on the way (a user folder that Wine links to the Linux home,
+// say) leads somewhere it did not name, and the statement is refused there.
+std::string LinkAlongPath(const std::string& folder) {
+  const std::vector<std::string> parts = SplitPluginPath(folder);
+  std::string path;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    path += (i ? "\\" : "") + parts[i];
+    if (i == 0 || parts[i].empty() || (folder.rfind("\\\\", 0) == 0 && i < 4)) continue;
+    const DWORD a = GetFileAttributesA(path.c_str());
+    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT)) return path;
   }
+  return {};
+}
+
+bool RefusedForLink(Engine& e, const std::string& folder) {
+  const std::string link = LinkAlongPath(folder);
+  if (link.empty()) return false;
+  e.Line(" -Error- Previous statement not processed - " + link + " is a link");
+  e.ctx.RaiseLevel(3);
+  return true;
+}
+
+void DeleteFolder(Engine& e, const PluginStatement& s, const std::string& folder) {
+  if (RefusedForLink(e, folder)) return;
   DeleteFolderFiles(e, folder, s.filter, s.folderType, true);
 }
 
@@ -354,6 +372,7 @@ void RunFileCommand(Engine& e, const PluginStatement& s) {
     return;
   }
   ExpandFolderWildcards(s.folder, [&](const std::string& f) {
+    if (RefusedForLink(e, f)) return;
     const std::string path = JoinPluginPath(f, s.fileName);
     if (s.command == "DELFILE")
       DeleteOneFile(e, path, ShortNameOf(path));
@@ -514,7 +533,7 @@ void RunRegistryCommand(Engine& e, const PluginStatement& s) {
       for (const auto& v : names) {
         if (e.St().cancel) return;
         if (MatchesPluginPattern(UpperCase(v), s.pattern, s.matchMode))
-          DeleteOneValue(e, root, key, {}, v);
+          DeleteOneValue(e, root, key, {}, UpperCase(v));
       }
     } else if (s.command == "DELSKVS") {
       std::vector<std::string> subkeys;
@@ -534,7 +553,7 @@ void RunRegistryCommand(Engine& e, const PluginStatement& s) {
         for (const auto& v : names) {
           if (e.St().cancel) return;
           if (MatchesPluginPattern(UpperCase(v), s.pattern, s.matchMode))
-            DeleteOneValue(e, root, subKey, sub, v);
+            DeleteOneValue(e, root, subKey, sub, UpperCase(v));
         }
       }
     } else if (s.command == "DEL1KEY") {

@@ -232,6 +232,9 @@ std::string PluginStatementProblem(const PluginStatement& s) {
     return {};
   }
   const std::string& folder = s.command == "DELFOLD" ? s.path : s.folder;
+  // DELFOLD drops the folder's last backslash: "C:" arrives as "C:".
+  if (s.command == "DELFOLD" && !DriveOf(folder).empty() && IsRootFolder(folder))
+    return "names a root folder";
   if (!IsAbsoluteFolder(folder)) return "names no full path";
   if (HasDotComponent(folder)) return "names a relative path";
   if (s.command == "DELFOLD") {
