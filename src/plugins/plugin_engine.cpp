@@ -134,8 +134,9 @@ void ExpandFolderWildcards(const std::string& folder,
       return;
     }
     const std::string& part = parts[i];
+    // Joined at every step but the first, so that a server path keeps its "\\\\".
     if (!HasPluginWildcard(part)) {
-      walk(i + 1, path.empty() ? LowerCase(part) : path + "\\" + LowerCase(part));
+      walk(i + 1, i == 0 ? LowerCase(part) : path + "\\" + LowerCase(part));
       return;
     }
     std::vector<std::string> matches;

@@ -240,6 +240,8 @@ std::string PluginStatementProblem(const PluginStatement& s) {
   if (s.command == "DELFOLD") {
     if (IsRootFolder(folder)) return "names a root folder";
     if (s.filter.empty()) return "names no files";
+    // The filter picks names inside the folder; a path in it would reach another folder.
+    if (s.filter.find_first_of("\\/:") != std::string::npos) return "has a path in its filter";
     return {};
   }
   if (Trim(s.fileName).empty()) return "names no file";

@@ -132,6 +132,8 @@ TEST(PluginStatementTest, EmptyRelativeAndRootTargetsAreRefused) {
   EXPECT_FALSE(problem("DELFOLD=\\\\SRV\\SHARE\\[*.*]DS?").empty());
   EXPECT_FALSE(problem("DELFOLD=C:\\X\\..[*.*]DS?").empty());
   EXPECT_FALSE(problem("DELFOLD=C:\\X[]DS?").empty());
+  EXPECT_FALSE(problem("DELFOLD=C:\\X[..\\*.*]DS?").empty());
+  EXPECT_FALSE(problem("DELFOLD=C:\\X[C:*.*]DS?").empty());
   EXPECT_FALSE(problem("DELFILE=\\A.TXT?").empty());
   EXPECT_FALSE(problem("DELFILE=C:\\X\\?").empty());
   EXPECT_FALSE(problem("DELTEXT=C:\\X\\A.INI[]").empty());
