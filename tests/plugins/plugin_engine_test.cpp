@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/folders.h"
+#include "app/purge_run.h"
 #include "app/text_util.h"
 #include "files/temp_protect_list.h"
 #include "platform/files.h"
@@ -450,5 +451,22 @@ TEST_F(RunPluginsOptionTest, SelectedPluginsRunInListOrderWithTheirTotal) {
   run.view.lines.clear();
   RunSelectedPlugins(run.ctx);
   EXPECT_EQ(run.view.lines, (Lines{"*** Cancelled by operator."}));
+}
+
+TEST_F(RunPluginsOptionTest, APurgeRunsThePluginsInTheirFrame) {
+  MakeFile(tree.File("one.tmp"));
+  MakeFile(program.File("PLUGINS\\A.STD"), "DELFILE=" + T + "\\one.tmp?\r\n");
+  SavePluginSelection({"A.STD"});
+  PurgeRequest request;
+  request.options[OptionField::Plugins] = 1;
+  ASSERT_TRUE(RunPurge(run.ctx, request));
+  const Lines& lines = run.view.lines;
+  auto at = std::find(lines.begin(), lines.end(), "Processing \"Plugins\"");
+  ASSERT_NE(at, lines.end()) << Dump(lines);
+  EXPECT_EQ(Lines(at + 1, at + 5),
+            (Lines{"Process Plugin - A.STD", "DELFILE=" + T + "\\ONE.TMP?",
+                   "         deleted - " + T + "\\ONE.TMP",
+                   "  Run Plugins Function Completed.  1 - Entry processed."}));
+  EXPECT_FALSE(FileExists(tree.File("one.tmp")));
 }
 }  // namespace
