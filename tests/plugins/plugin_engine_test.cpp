@@ -336,6 +336,52 @@ TEST_F(PluginRunTest, ProtectAndIgnoreEntriesAreHonoured) {
   EXPECT_EQ(run.state.highestLevel, 0);
 }
 
+TEST_F(PluginRunTest, FolderTypesPickTheLevelsTheyWorkOn) {
+  auto fill = [&](const std::string& top) {
+    MakeFile(tree.File(top + "\\top.txt"));
+    MakeFile(tree.File(top + "\\a\\x.txt"));
+    MakeFile(tree.File(top + "\\a\\b\\y.txt"));
+  };
+  for (const char* type : {"IS", "OR", "OD"}) fill(type);
+  Run({"DELFOLD=" + T + "\\IS[*.*]IS?", "DELFOLD=" + T + "\\OR[*.*]OR?",
+       "DELFOLD=" + T + "\\OD[*.*]OD?"},
+      false, false);
+  EXPECT_EQ(run.state.processed, 1 + 2 + 4);
+  EXPECT_FALSE(FileExists(tree.File("IS\\top.txt")));
+  EXPECT_TRUE(FileExists(tree.File("IS\\a\\x.txt")));
+  EXPECT_TRUE(FileExists(tree.File("OR\\top.txt")));
+  EXPECT_FALSE(FileExists(tree.File("OR\\a\\x.txt")));
+  EXPECT_FALSE(FileExists(tree.File("OR\\a\\b\\y.txt")));
+  EXPECT_TRUE(DirectoryExists(tree.File("OR\\a\\b")));
+  EXPECT_TRUE(FileExists(tree.File("OD\\top.txt")));
+  EXPECT_FALSE(DirectoryExists(tree.File("OD\\a")));
+}
+
+TEST_F(PluginRunTest, FailuresAreReportedWhateverTheDetail) {
+  MakeFile(tree.File("held.txt"));
+  MakeFile(tree.File("held.ini"), "secret=1\r\nkeep=2\r\n");
+  HANDLE file = CreateFileA(tree.File("held.txt").c_str(), GENERIC_READ, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  HANDLE ini = CreateFileA(tree.File("held.ini").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+  run.state.detail = false;
+  RunPlugin(run.ctx,
+            {"DELFILE=" + T + "\\HELD.TXT?", "DELTEXT=" + T + "\\HELD.INI[SECRET]",
+             "DELTEXT=" + T + "\\NONE.INI[SECRET]"},
+            false);
+  const Lines& lines = run.view.lines;
+  CloseHandle(file);
+  CloseHandle(ini);
+  EXPECT_EQ(lines, (Lines{"DELFILE=" + T + "\\HELD.TXT?", "          Locked - " + T + "\\HELD.TXT",
+                          "DELTEXT=" + T + "\\HELD.INI[SECRET]", "     Not updated - " + T + "\\HELD.INI",
+                          "DELTEXT=" + T + "\\NONE.INI[SECRET]",
+                          "  File Not Found - " + T + "\\NONE.INI"}));
+  EXPECT_TRUE(run.state.lockedFile);
+  EXPECT_EQ(run.state.highestLevel, 0);
+  EXPECT_TRUE(FileExists(tree.File("held.txt")));
+  EXPECT_EQ(ReadFileText(tree.File("held.ini")), "secret=1\r\nkeep=2\r\n");
+}
+
 // Runs a Unix program by its DOS path (Wine starts it without a handle to wait on) and waits
 // for what it makes.
 bool MakeUnixLink(const std::string& target, const std::string& link) {
