@@ -587,8 +587,8 @@ std::optional<std::string> NamedMacro(const std::string& name) {
   if (name == "COMPUTER" || name == "USER") {
     char buffer[256] = {};
     DWORD size = sizeof buffer;
-    const BOOL ok = name == "COMPUTER" ? GetComputerNameA(buffer, &size)
-                                       : GetUserNameA(buffer, &size);
+    const BOOL ok =
+        name == "COMPUTER" ? GetComputerNameA(buffer, &size) : GetUserNameA(buffer, &size);
     if (!ok || !buffer[0]) return std::nullopt;
     return std::string(buffer);
   }

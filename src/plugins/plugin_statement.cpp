@@ -5,9 +5,9 @@
 #include "app/text_util.h"
 
 namespace {
-constexpr std::array<std::string_view, 11> kCommands = {
-    "EXECUTE", "EXEHIDE", "DELFILE", "DELTEXT", "DELEXML", "DELFOLD",
-    "DEL1VAL", "DELVALS", "DEL1KEY", "DELKEYS", "DELSKVS"};
+constexpr std::array<std::string_view, 11> kCommands = {"EXECUTE", "EXEHIDE", "DELFILE", "DELTEXT",
+                                                        "DELEXML", "DELFOLD", "DEL1VAL", "DELVALS",
+                                                        "DEL1KEY", "DELKEYS", "DELSKVS"};
 
 // Reads one operand up to its terminator, which is consumed; without a terminator the field
 // takes the rest of the line and every later field is empty.
@@ -292,9 +292,9 @@ std::string PluginErrorText(unsigned long code, bool ignore) {
 }
 
 std::string ExpandPluginMacrosWith(std::string_view input, const PluginMacroSources& src) {
-  static constexpr std::string_view kNamed[] = {"#USERSOFTWARE#", "#COMPUTER#", "#USER#",
-                                                "#APPDATA#",      "#LOCALAPPDATA#",
-                                                "#PICTURES#",     "#DOCUMENTS#"};
+  static constexpr std::string_view kNamed[] = {"#USERSOFTWARE#", "#COMPUTER#",     "#USER#",
+                                                "#APPDATA#",      "#LOCALAPPDATA#", "#PICTURES#",
+                                                "#DOCUMENTS#"};
   static constexpr std::string_view kRoots[] = {"^HKCR:", "^HKCU:", "^HKU:", "^HKLM:", "^HKCC:"};
   constexpr size_t kAfterLimit = 255;
   auto replace = [&](std::string& line, size_t at, size_t length, const std::string& value) {

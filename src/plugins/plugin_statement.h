@@ -20,7 +20,7 @@ struct PluginStatement {
   std::string filter, folderType;
   std::string root, key, value;
   std::string pattern;
-  char matchMode = ' ';  // 'A', 'B', 'C', '?' when invalid, ' ' when the command has none
+  char matchMode = ' ';      // 'A', 'B', 'C', '?' when invalid, ' ' when the command has none
   bool invalidType = false;  // a DELFOLD type or a match mode that is none of the allowed
 };
 

@@ -68,8 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(s.kind == 'T' || s.kind == 'F' || s.kind == 'R');
     // Joined again, folder and file name give the operand (a doubled backslash before the
     // file name comes back single).
-    if (s.kind == 'F' && s.command != "DELFOLD" && !s.folder.empty() &&
-        s.command != "DELTEXT" && s.command != "DELEXML" && s.path.find("\\\\") == std::string::npos)
+    if (s.kind == 'F' && s.command != "DELFOLD" && !s.folder.empty() && s.command != "DELTEXT" &&
+        s.command != "DELEXML" && s.path.find("\\\\") == std::string::npos)
       Check(JoinPluginPath(s.folder, s.fileName) == s.path);
     if (s.kind == 'R' && s.command != "DEL1VAL" && s.command != "DEL1KEY")
       Check(s.invalidType == (s.matchMode == '?'));

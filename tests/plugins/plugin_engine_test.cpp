@@ -42,8 +42,8 @@ bool KeyExists(const std::string& path) {
 bool ValueExists(const std::string& key, const std::string& name) {
   HKEY h;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
-  const bool found = RegQueryValueExA(h, name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
-                     ERROR_SUCCESS;
+  const bool found =
+      RegQueryValueExA(h, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
   RegCloseKey(h);
   return found;
 }
@@ -152,17 +152,29 @@ TEST_F(EveryCommandTest, TestChangesNothingAndCountsEveryEntry) {
   EXPECT_EQ(run.state.processed, 24);
   EXPECT_EQ(lines[lines.size() - 2], "   24 - Entries processed for this Plugin") << Dump(lines);
   EXPECT_EQ(lines.back(), " ");
-  for (const std::string& l : Lines{"* LEVEL=1", "* ; ONE STATEMENT OF EACH COMMAND", "DELFILE=" + T + "\\GONE.TXT?",
-        "       to delete - " + T + "\\GONE.TXT", "    file not present - " + T + "\\MISSING.TXT",
-        "       to delete - FILE2=C:\\B.DOC", "       to delete - FILE1=C:\\A.DOC",
-        "       to delete - <item>1</item>", "       to delete - <item a=\"2\"/>",
-        "       to delete - " + T + "\\CACHE\\X.HTM", "       to delete - " + T + "\\CACHE\\SUB\\Y.HTM",
-        "       to delete - " + T + "\\STORE\\INNER\\DEEP\\U.TXT",
-        "       to delete - " + T + "\\STORE\\INNER\\DEEP", "       to delete - " + T + "\\STORE\\INNER",
-        "   to delete Val - LASTFILE - c:\\a.doc", "   to delete Val - FILE1 - c:\\1.doc",
-        "   to delete Val - A[V1] - one", "   to delete Val - B[V1] - Type = Reg_Dword",
-        "   to delete Key - " + K + "\\KEYS\\K1\\SUB", "   to delete Key - " + K + "\\KEYS\\K2",
-        "   to delete Key - " + K + "\\WHOLE", "      to execute - C:\\WINDOWS\\SYSTEM32\\CMD.EXE /C ECHO RAN> " + T + "\\RAN.TXT"})
+  for (const std::string& l :
+       Lines{"* LEVEL=1",
+             "* ; ONE STATEMENT OF EACH COMMAND",
+             "DELFILE=" + T + "\\GONE.TXT?",
+             "       to delete - " + T + "\\GONE.TXT",
+             "    file not present - " + T + "\\MISSING.TXT",
+             "       to delete - FILE2=C:\\B.DOC",
+             "       to delete - FILE1=C:\\A.DOC",
+             "       to delete - <item>1</item>",
+             "       to delete - <item a=\"2\"/>",
+             "       to delete - " + T + "\\CACHE\\X.HTM",
+             "       to delete - " + T + "\\CACHE\\SUB\\Y.HTM",
+             "       to delete - " + T + "\\STORE\\INNER\\DEEP\\U.TXT",
+             "       to delete - " + T + "\\STORE\\INNER\\DEEP",
+             "       to delete - " + T + "\\STORE\\INNER",
+             "   to delete Val - LASTFILE - c:\\a.doc",
+             "   to delete Val - FILE1 - c:\\1.doc",
+             "   to delete Val - A[V1] - one",
+             "   to delete Val - B[V1] - Type = Reg_Dword",
+             "   to delete Key - " + K + "\\KEYS\\K1\\SUB",
+             "   to delete Key - " + K + "\\KEYS\\K2",
+             "   to delete Key - " + K + "\\WHOLE",
+             "      to execute - C:\\WINDOWS\\SYSTEM32\\CMD.EXE /C ECHO RAN> " + T + "\\RAN.TXT"})
     EXPECT_TRUE(Has(lines, l)) << l << "\n" << Dump(lines);
   // Neither the longer extension nor the kept sub-folder of the PS statement is touched.
   EXPECT_FALSE(Has(lines, "       to delete - " + T + "\\CACHE\\X.HTML"));
@@ -198,12 +210,13 @@ TEST_F(EveryCommandTest, ExecuteRemovesExactlyWhatIsNamed) {
   EXPECT_EQ(Trim(ReadFileText(tree.File("RAN.TXT"))), "RAN");
   for (int i = 0; i < 100 && !FileExists(tree.File("HID.TXT")); ++i) Sleep(50);
   EXPECT_EQ(Trim(ReadFileText(tree.File("HID.TXT"))), "HID");
-  for (const std::string& l : Lines{"         deleted - " + T + "\\GONE.TXT", "         deleted - FILE1=C:\\A.DOC",
-        "         deleted - <item>1</item>", "         deleted - " + T + "\\STORE\\INNER",
-        "     Val deleted - LASTFILE - c:\\a.doc", "     Val deleted - B[V1] - Type = Reg_Dword",
-        "     Key deleted - " + K + "\\WHOLE\\INNER", "     Key deleted - " + K + "\\WHOLE",
-        "        executed - C:\\WINDOWS\\SYSTEM32\\CMD.EXE /C ECHO RAN> " + T + "\\RAN.TXT",
-        "        executed - C:\\WINDOWS\\SYSTEM32\\CMD.EXE /C ECHO HID> " + T + "\\HID.TXT"})
+  for (const std::string& l : Lines{
+           "         deleted - " + T + "\\GONE.TXT", "         deleted - FILE1=C:\\A.DOC",
+           "         deleted - <item>1</item>", "         deleted - " + T + "\\STORE\\INNER",
+           "     Val deleted - LASTFILE - c:\\a.doc", "     Val deleted - B[V1] - Type = Reg_Dword",
+           "     Key deleted - " + K + "\\WHOLE\\INNER", "     Key deleted - " + K + "\\WHOLE",
+           "        executed - C:\\WINDOWS\\SYSTEM32\\CMD.EXE /C ECHO RAN> " + T + "\\RAN.TXT",
+           "        executed - C:\\WINDOWS\\SYSTEM32\\CMD.EXE /C ECHO HID> " + T + "\\HID.TXT"})
     EXPECT_TRUE(Has(lines, l)) << l << "\n" << Dump(lines);
   EXPECT_EQ(run.state.highestLevel, 0);
 }
@@ -228,10 +241,11 @@ TEST_F(EveryCommandTest, SummaryReportsKeepOnlyCommandsFailuresProgramsAndElemen
 TEST_F(PluginRunTest, StatementsThatNameNothingOrARootAreRefused) {
   MakeFile(tree.File("stay.txt"));
   // Previewed: a fault here could only report, never delete.
-  const Lines lines = Run({"DELFOLD=#NOSUCHMACRO#\\CACHE[*.*]DS?", "DELFOLD=C:\\[*.*]DS?",
-                           "DELFOLD=" + T + "\\..\\..[*.*]DS?", "DELFILE=^HKCU:NO\\SUCH[VALUE]\\A.TXT?",
-                           "DELKEYS=HKCU:[*]A?", "DELTEXT=" + T + "\\STAY.TXT['']"},
-                          true);
+  const Lines lines =
+      Run({"DELFOLD=#NOSUCHMACRO#\\CACHE[*.*]DS?", "DELFOLD=C:\\[*.*]DS?",
+           "DELFOLD=" + T + "\\..\\..[*.*]DS?", "DELFILE=^HKCU:NO\\SUCH[VALUE]\\A.TXT?",
+           "DELKEYS=HKCU:[*]A?", "DELTEXT=" + T + "\\STAY.TXT['']"},
+          true);
   EXPECT_EQ(lines, (Lines{"DELFOLD=#NOSUCHMACRO#\\CACHE[*.*]DS?",
                           " -Error- Previous statement not processed - names no full path",
                           "DELFOLD=C:\\[*.*]DS?",
@@ -255,18 +269,18 @@ TEST_F(PluginRunTest, LevelsInvalidTypesRootsAndTrace) {
   const Lines lines = Run({"LEVEL=62", "DELFOLD=" + T + "\\X[*.*]XX?", "DELVALS=HKCU:X[*]",
                            "DEL1KEY=HKXX:SOFTWARE\\X?", "LEVEL=63", "DELFILE=" + T + "\\A.TXT?"},
                           true);
-  EXPECT_EQ(lines,
-            (Lines{"* LEVEL=62", "DELFOLD=" + T + "\\X[*.*]XX?",
-                   " -Error- Previous statement not processed - has invalid Type field",
-                   "DELVALS=HKCU:X[*]",
-                   " -Error- Previous statement not processed - has invalid Type field",
-                   "DEL1KEY=HKXX:SOFTWARE\\X?", " debug - FoldOrReg = R",
-                   " debug - RegVerb =   >>DEL1KEY<<", " debug - RegRoot =   >>HKXX<<",
-                   " debug - RegKey =    >>SOFTWARE\\X<<", " debug - RegType =   >> <<",
-                   "    invalid Root - HKXX", "* LEVEL=63",
-                   "Error - Quorvane is not programmed to support this Plugin level",
-                   "        You need to upgrade Quorvane to the new version to process this Plugin",
-                   "DELFILE=" + T + "\\A.TXT?", "   0 - Entries processed for this Plugin", " "}));
+  EXPECT_EQ(
+      lines,
+      (Lines{
+          "* LEVEL=62", "DELFOLD=" + T + "\\X[*.*]XX?",
+          " -Error- Previous statement not processed - has invalid Type field", "DELVALS=HKCU:X[*]",
+          " -Error- Previous statement not processed - has invalid Type field",
+          "DEL1KEY=HKXX:SOFTWARE\\X?", " debug - FoldOrReg = R", " debug - RegVerb =   >>DEL1KEY<<",
+          " debug - RegRoot =   >>HKXX<<", " debug - RegKey =    >>SOFTWARE\\X<<",
+          " debug - RegType =   >> <<", "    invalid Root - HKXX", "* LEVEL=63",
+          "Error - Quorvane is not programmed to support this Plugin level",
+          "        You need to upgrade Quorvane to the new version to process this Plugin",
+          "DELFILE=" + T + "\\A.TXT?", "   0 - Entries processed for this Plugin", " "}));
   EXPECT_EQ(run.state.highestLevel, 5);
 }
 
@@ -276,22 +290,23 @@ TEST_F(PluginRunTest, MacrosExpandFromTheSystemAndAreShown) {
   SetEnvironmentVariableA("QVPLUGINDIR", tree.Path().c_str());
   MakeFile(tree.File("a.txt"));
   MakeFile(tree.File("b.txt"));
-  const Lines lines = Run({"delfile=^HKCU:" + key.path + "[Where]\\a.txt?", "DELFILE=%QVPLUGINDIR%\\B.TXT?",
-                           "DELFILE=#APPDATA#\\QV-NOT-THERE.TXT?"},
+  const Lines lines = Run({"delfile=^HKCU:" + key.path + "[Where]\\a.txt?",
+                           "DELFILE=%QVPLUGINDIR%\\B.TXT?", "DELFILE=#APPDATA#\\QV-NOT-THERE.TXT?"},
                           false, false);
   SetEnvironmentVariableA("QVPLUGINDIR", nullptr);
   EXPECT_FALSE(FileExists(tree.File("a.txt")));
   EXPECT_FALSE(FileExists(tree.File("b.txt")));
   const std::string appData = GetSpecialFolder(kCsidlAppData).text;
   ASSERT_FALSE(appData.empty());
-  EXPECT_EQ(lines, (Lines{"DELFILE=^HKCU:" + UpperCase(key.path) + "[WHERE]\\A.TXT?",
-                          "      The above command expands to:", "DELFILE=" + T + "\\A.TXT?",
-                          "         deleted - " + T + "\\A.TXT", "DELFILE=%QVPLUGINDIR%\\B.TXT?",
-                          "      The above command expands to:", "DELFILE=" + T + "\\B.TXT?",
-                          "         deleted - " + T + "\\B.TXT", "DELFILE=#APPDATA#\\QV-NOT-THERE.TXT?",
-                          "      The above command expands to:",
-                          "DELFILE=" + UpperCase(appData) + "\\QV-NOT-THERE.TXT?",
-                          "    file not present - " + UpperCase(appData) + "\\QV-NOT-THERE.TXT"}));
+  EXPECT_EQ(lines,
+            (Lines{"DELFILE=^HKCU:" + UpperCase(key.path) + "[WHERE]\\A.TXT?",
+                   "      The above command expands to:", "DELFILE=" + T + "\\A.TXT?",
+                   "         deleted - " + T + "\\A.TXT", "DELFILE=%QVPLUGINDIR%\\B.TXT?",
+                   "      The above command expands to:", "DELFILE=" + T + "\\B.TXT?",
+                   "         deleted - " + T + "\\B.TXT", "DELFILE=#APPDATA#\\QV-NOT-THERE.TXT?",
+                   "      The above command expands to:",
+                   "DELFILE=" + UpperCase(appData) + "\\QV-NOT-THERE.TXT?",
+                   "    file not present - " + UpperCase(appData) + "\\QV-NOT-THERE.TXT"}));
 }
 
 TEST_F(PluginRunTest, WildcardFoldersAndKeysAndRotatedNames) {
@@ -310,8 +325,10 @@ TEST_F(PluginRunTest, WildcardFoldersAndKeysAndRotatedNames) {
   EXPECT_FALSE(ValueExists(key.path + "\\Apps\\One\\Recent", "Doc1"));
   EXPECT_FALSE(ValueExists(key.path + "\\Apps\\Two\\Recent", "Doc1"));
   const std::string lowered = LowerCase(T) + "\\profiles\\";
-  EXPECT_TRUE(Has(lines, "         deleted - " + lowered + "abc.default\\CACHE.TMP")) << Dump(lines);
-  EXPECT_TRUE(Has(lines, "         deleted - " + lowered + "xyz.default\\CACHE.TMP")) << Dump(lines);
+  EXPECT_TRUE(Has(lines, "         deleted - " + lowered + "abc.default\\CACHE.TMP"))
+      << Dump(lines);
+  EXPECT_TRUE(Has(lines, "         deleted - " + lowered + "xyz.default\\CACHE.TMP"))
+      << Dump(lines);
   const std::string k = UpperCase(key.path);
   EXPECT_TRUE(Has(lines, "    key=HKCU:" + Rot13(k + "\\APPS\\ONE\\RECENT"))) << Dump(lines);
   EXPECT_TRUE(Has(lines, "     Val deleted - QBP1 - a")) << Dump(lines);
@@ -360,8 +377,8 @@ TEST_F(PluginRunTest, FolderTypesPickTheLevelsTheyWorkOn) {
 TEST_F(PluginRunTest, FailuresAreReportedWhateverTheDetail) {
   MakeFile(tree.File("held.txt"));
   MakeFile(tree.File("held.ini"), "secret=1\r\nkeep=2\r\n");
-  HANDLE file = CreateFileA(tree.File("held.txt").c_str(), GENERIC_READ, 0, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
+  HANDLE file = CreateFileA(tree.File("held.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            0, nullptr);
   HANDLE ini = CreateFileA(tree.File("held.ini").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                            OPEN_EXISTING, 0, nullptr);
   run.state.detail = false;
@@ -372,10 +389,11 @@ TEST_F(PluginRunTest, FailuresAreReportedWhateverTheDetail) {
   const Lines& lines = run.view.lines;
   CloseHandle(file);
   CloseHandle(ini);
-  EXPECT_EQ(lines, (Lines{"DELFILE=" + T + "\\HELD.TXT?", "          Locked - " + T + "\\HELD.TXT",
-                          "DELTEXT=" + T + "\\HELD.INI[SECRET]", "     Not updated - " + T + "\\HELD.INI",
-                          "DELTEXT=" + T + "\\NONE.INI[SECRET]",
-                          "  File Not Found - " + T + "\\NONE.INI"}));
+  EXPECT_EQ(
+      lines,
+      (Lines{"DELFILE=" + T + "\\HELD.TXT?", "          Locked - " + T + "\\HELD.TXT",
+             "DELTEXT=" + T + "\\HELD.INI[SECRET]", "     Not updated - " + T + "\\HELD.INI",
+             "DELTEXT=" + T + "\\NONE.INI[SECRET]", "  File Not Found - " + T + "\\NONE.INI"}));
   EXPECT_TRUE(run.state.lockedFile);
   EXPECT_EQ(run.state.highestLevel, 0);
   EXPECT_TRUE(FileExists(tree.File("held.txt")));
@@ -426,12 +444,12 @@ TEST_F(PluginRunTest, LinksOutOfAFolderAreNeverFollowed) {
   MakeFile(tree.File("notes.txt"), "keep\r\nsecret\r\n");
   ASSERT_TRUE(MakeUnixLink(outside, cleanUp.link));
   ASSERT_TRUE(MakeUnixLink(outside + ".txt", cleanUp.fileLink));
-  const Lines lines = Run({"DELFOLD=" + T + "\\STORE\\LINK[*.*]DS?",
-                           "DELFILE=" + T + "\\STORE\\LINK\\PRECIOUS.TXT?",
-                           "DELFILE=" + T + "\\STORE\\L*\\PRECIOUS.TXT?",
-                           "DELFOLD=" + T + "\\STORE[*.*]DS?"},
-                          false);
-  const std::string refused = " -Error- Previous statement not processed - " + T + "\\STORE\\LINK is a link";
+  const Lines lines = Run(
+      {"DELFOLD=" + T + "\\STORE\\LINK[*.*]DS?", "DELFILE=" + T + "\\STORE\\LINK\\PRECIOUS.TXT?",
+       "DELFILE=" + T + "\\STORE\\L*\\PRECIOUS.TXT?", "DELFOLD=" + T + "\\STORE[*.*]DS?"},
+      false);
+  const std::string refused =
+      " -Error- Previous statement not processed - " + T + "\\STORE\\LINK is a link";
   EXPECT_EQ(Lines(lines.begin(), lines.begin() + 5),
             (Lines{"DELFOLD=" + T + "\\STORE\\LINK[*.*]DS?", refused,
                    "DELFILE=" + T + "\\STORE\\LINK\\PRECIOUS.TXT?", refused,
@@ -468,8 +486,8 @@ TEST_F(RunPluginsOptionTest, SelectedPluginsRunInListOrderWithTheirTotal) {
   MakeFile(tree.File("one.tmp"));
   MakeFile(tree.File("two.tmp"));
   MakeFile(tree.File("three.tmp"));
-  MakeFile(program.File("PLUGINS\\b.cus"), "DELFILE=" + T + "\\two.tmp?\r\nDELFILE=" + T +
-                                               "\\three.tmp?\r\n");
+  MakeFile(program.File("PLUGINS\\b.cus"),
+           "DELFILE=" + T + "\\two.tmp?\r\nDELFILE=" + T + "\\three.tmp?\r\n");
   MakeFile(program.File("PLUGINS\\A.STD"), "; first\r\nDELFILE=" + T + "\\one.tmp?\r\n");
   WriteFileText(PluginSelectionFile(), "b.cus\r\nMISSING.STD\r\nA.STD\r\n");
   LoadPluginSelectionList();
@@ -477,11 +495,10 @@ TEST_F(RunPluginsOptionTest, SelectedPluginsRunInListOrderWithTheirTotal) {
   run.view.lines.clear();
   run.state.detail = false;
   RunSelectedPlugins(run.ctx);
-  EXPECT_EQ(run.view.lines,
-            (Lines{"Process Plugin - A.STD", "DELFILE=" + T + "\\ONE.TMP?", " ",
-                   "Process Plugin - B.CUS", "DELFILE=" + T + "\\TWO.TMP?",
-                   "DELFILE=" + T + "\\THREE.TMP?",
-                   "  Run Plugins Function Completed.  3 - Entries processed."}));
+  EXPECT_EQ(run.view.lines, (Lines{"Process Plugin - A.STD", "DELFILE=" + T + "\\ONE.TMP?", " ",
+                                   "Process Plugin - B.CUS", "DELFILE=" + T + "\\TWO.TMP?",
+                                   "DELFILE=" + T + "\\THREE.TMP?",
+                                   "  Run Plugins Function Completed.  3 - Entries processed."}));
   EXPECT_FALSE(FileExists(tree.File("three.tmp")));
 
   SavePluginSelection({"A.STD"});

@@ -123,7 +123,9 @@ TEST(PluginStatementTest, WildcardsMatchWithoutRegardToCase) {
 }
 
 TEST(PluginStatementTest, EmptyRelativeAndRootTargetsAreRefused) {
-  auto problem = [](const char* line) { return PluginStatementProblem(ParsePluginStatement(line)); };
+  auto problem = [](const char* line) {
+    return PluginStatementProblem(ParsePluginStatement(line));
+  };
   // A macro that found no value stays in the line: its path is no full path.
   EXPECT_FALSE(problem("DELFOLD=#APPDATA#\\CACHE[*.*]DS?").empty());
   EXPECT_FALSE(problem("DELFOLD=[*.*]DS?").empty());
@@ -250,13 +252,14 @@ TEST(PluginStatementTest, XmlElementsOnOneLineKeepTheTextAround) {
 }
 
 TEST(PluginStatementTest, XmlElementsOverSeveralLinesGoWithTheirBlankLines) {
-  Lines lines{"<recent>", "  <file name=\"a\">", "    <path>c:\\a</path>", "  </file>",
-              "  <file name='b' />", "  <files>keep</files>", "</recent>"};
+  Lines lines{"<recent>",  "  <file name=\"a\">", "    <path>c:\\a</path>",
+              "  </file>", "  <file name='b' />", "  <files>keep</files>",
+              "</recent>"};
   Lines removed;
   ASSERT_TRUE(RemoveFirstXmlElement(lines, "FILE", removed));
   EXPECT_EQ(removed, (Lines{"<file name=\"a\">", "    <path>c:\\a</path>", "  </file>"}));
-  EXPECT_EQ(lines, (Lines{"<recent>", "  <file name='b' />", "  <files>keep</files>",
-                          "</recent>"}));
+  EXPECT_EQ(lines,
+            (Lines{"<recent>", "  <file name='b' />", "  <files>keep</files>", "</recent>"}));
   removed.clear();
   ASSERT_TRUE(RemoveFirstXmlElement(lines, "FILE", removed));
   EXPECT_EQ(removed, (Lines{"<file name='b' />"}));

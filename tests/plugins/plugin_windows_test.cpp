@@ -170,9 +170,9 @@ TEST_F(PluginWindowsTest, TestPluginNeverDeletesAndExecutePluginDoes) {
   Open();
   const std::string path = UpperCase(tree.Path()) + "\\VICTIM.TMP";
   EXPECT_EQ(title, "Test:   A.STD");
-  EXPECT_EQ(report, (Lines{"* ; REMOVES ONE FILE", "DELFILE=" + path + "?",
-                           "       to delete - " + path, "    1 - Entry processed for this Plugin",
-                           " "}));
+  EXPECT_EQ(report,
+            (Lines{"* ; REMOVES ONE FILE", "DELFILE=" + path + "?", "       to delete - " + path,
+                   "    1 - Entry processed for this Plugin", " "}));
   EXPECT_TRUE(FileExists(tree.File("victim.tmp")));
 
   onSelection = [&](HWND form) {

@@ -79,7 +79,8 @@ struct ShippedPluginTest : testing::Test {
 };
 
 TEST_F(ShippedPluginTest, ChromeAndEdgeCachesAndHistoryOfEveryProfile) {
-  for (const std::string& vendor : {std::string("\\Google\\Chrome"), std::string("\\Microsoft\\Edge")}) {
+  for (const std::string& vendor :
+       {std::string("\\Google\\Chrome"), std::string("\\Microsoft\\Edge")}) {
     const std::string user = local + vendor + "\\User Data";
     MadeFolder made(local + vendor);
     MakeFile(user + "\\Local State");
@@ -115,11 +116,10 @@ TEST_F(ShippedPluginTest, OperaCacheAndHistory) {
   MakeFile(roaming + "\\Opera Software\\Opera Stable\\Bookmarks");
   const Lines lines = TestRunOf("OPERA.STD");
   const std::string l = UpperCase(local), r = UpperCase(roaming);
-  EXPECT_EQ(ToDelete(lines),
-            (Lines{l + "\\OPERA SOFTWARE\\OPERA STABLE\\CACHE\\CACHE_DATA",
-                   l + "\\OPERA SOFTWARE\\OPERA STABLE\\CACHE\\CACHE_DATA\\DATA_0",
-                   r + "\\OPERA SOFTWARE\\OPERA STABLE\\HISTORY",
-                   r + "\\OPERA SOFTWARE\\OPERA STABLE\\VISITED LINKS"}))
+  EXPECT_EQ(ToDelete(lines), (Lines{l + "\\OPERA SOFTWARE\\OPERA STABLE\\CACHE\\CACHE_DATA",
+                                    l + "\\OPERA SOFTWARE\\OPERA STABLE\\CACHE\\CACHE_DATA\\DATA_0",
+                                    r + "\\OPERA SOFTWARE\\OPERA STABLE\\HISTORY",
+                                    r + "\\OPERA SOFTWARE\\OPERA STABLE\\VISITED LINKS"}))
       << Dump(lines);
   EXPECT_EQ(lines[lines.size() - 2], "   4 - Entries processed for this Plugin");
 }
@@ -151,8 +151,9 @@ TEST_F(ShippedPluginTest, ThumbnailCachesOfExplorerAndThumbsFiles) {
   MakeFile(pictures + "\\Holiday\\beach.jpg");
   const Lines lines = TestRunOf("THUMBNAILS.STD");
   const std::string e = UpperCase(explorer), p = UpperCase(pictures), d = UpperCase(documents);
-  EXPECT_EQ(ToDelete(lines), (Lines{e + "\\THUMBCACHE_32.DB", e + "\\THUMBCACHE_IDX.DB",
-                                    d + "\\THUMBS.DB", p + "\\HOLIDAY\\THUMBS.DB", p + "\\THUMBS.DB"}))
+  EXPECT_EQ(ToDelete(lines),
+            (Lines{e + "\\THUMBCACHE_32.DB", e + "\\THUMBCACHE_IDX.DB", d + "\\THUMBS.DB",
+                   p + "\\HOLIDAY\\THUMBS.DB", p + "\\THUMBS.DB"}))
       << Dump(lines);
   EXPECT_EQ(lines[lines.size() - 2], "   5 - Entries processed for this Plugin");
   EXPECT_TRUE(FileExists(pictures + "\\Holiday\\Thumbs.db"));
