@@ -111,3 +111,20 @@
 #define IDC_TPROT_DELETE 502
 #define IDC_TPROT_LIST 503
 #define IDC_TPROT_CLOSE 504
+
+// Plugin selection and test windows
+#define IDD_PLUG_SEL 40
+#define IDD_PLUG_TST 41
+#define IDC_PLUG_LIST 900
+#define IDC_PLUG_TEXT 901
+#define IDC_PLUG_LABEL1 902
+#define IDC_PLUG_LABEL2 903
+#define IDC_PLUG_APPLY 904
+#define IDC_PLUG_CLOSE 905
+#define IDC_PLUG_ALLON 906
+#define IDC_PLUG_ALLOFF 907
+#define IDC_PLUG_TEST 908
+#define IDC_PLUG_EXEC 909
+#define IDC_PLUGT_TITLE 910
+#define IDC_PLUGT_CLOSE 911
+#define IDC_PLUGT_LIST 912

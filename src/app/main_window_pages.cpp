@@ -11,6 +11,7 @@
 #include "files/temp_folders.h"
 #include "platform/files.h"
 #include "platform/window.h"
+#include "plugins/plugin_forms.h"
 #include "resource.h"
 #include "system/run_key.h"
 #include "system/shortcuts.h"
@@ -311,6 +312,15 @@ INT_PTR TFFoxForm::OnConfigMessage(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
       EnableWindow(GetDlgItem(page, IDC_APPLY), TRUE);
     else if (id == IDC_SELECT_FONTS)
       OpenFontsWindow();
+    else if (id == IDC_SELECT_PLUGINS && code == BN_CLICKED && !state_.busy) {
+      // Execute Plugin deletes as a Standard purge would: its secure-erase choice comes along.
+      const OptionSet standard = OptionFrame(RunMode::Standard).RunValues();
+      state_.secureErase = standard[OptionField::SecureDelete] == 1;
+      state_.shred = Globals().shred;
+      state_.busy = true;
+      TPlugSelForm::ShowModal(window_, state_);
+      state_.busy = false;
+    }
     else if (id == IDC_PLUGMGR_BTN)
       OpenShell(Folders().programFolder + "\\PlugMgr.exe");
     else if (id >= IDC_SHORTCUT_MAIN && id <= IDC_SHORTCUT_SHUT && code == BN_CLICKED)

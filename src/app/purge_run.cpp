@@ -14,6 +14,7 @@
 #include "firefox/firefox_profile.h"
 #include "firefox/history_purge.h"
 #include "ie/ie_typed_urls.h"
+#include "plugins/plugin_engine.h"
 
 namespace {
 using F = OptionField;
@@ -37,7 +38,7 @@ const PurgeFunctionTable kFunctions = {{
     {F::RecentLnks, "  Processing \"Recent LNKs\"", PurgeRecentLinks},
     {F::RecycleBin, "  Processing \"Recycle Bin\"", EmptyRecycleBin},
     {F::ClipBoard, "  Clearing Windows ClipBoard", ClearClipboard},
-    {F::Plugins, "  Processing \"Plugins\"", nullptr},
+    {F::Plugins, "  Processing \"Plugins\"", RunSelectedPlugins},
 }};
 
 void RunFrame(ReportContext& ctx, const PurgeFunctionEntry& entry) {

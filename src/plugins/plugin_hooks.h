@@ -1,4 +1,4 @@
 #pragma once
-// The plugin selection list, loaded at start-up.
-void LoadPluginSelectionList();
+// What start-up does for the plugins: the plugin folder and the selection list.
 void EnsurePluginFolder();
+void LoadPluginSelectionList();

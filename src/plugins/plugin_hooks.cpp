@@ -1,4 +1,0 @@
-#include "plugins/plugin_hooks.h"
-
-void LoadPluginSelectionList() {}
-void EnsurePluginFolder() {}

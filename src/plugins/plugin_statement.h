@@ -1,0 +1,81 @@
+#pragma once
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Plugin statements: one line of a plugin file, parsed. Pure logic: plugin files come from
+// users and the internet, so everything here is built natively and fuzzed as well.
+
+// The highest plugin level this program runs.
+constexpr int kPluginLevel = 62;
+
+struct PluginStatement {
+  char kind = 'T';      // 'F' file command, 'R' registry command, 'T' text (a comment)
+  std::string command;  // "DELFILE", "DELKEYS", ...
+  std::string path;     // F: the path operand as written (DELFOLD: its folder)
+  std::string drive, folder, fileName;
+  std::string text;  // DELTEXT text, DELEXML element name
+  std::string filter, folderType;
+  std::string root, key, value;
+  std::string pattern;
+  char matchMode = ' ';      // 'A', 'B', 'C', '?' when invalid, ' ' when the command has none
+  bool invalidType = false;  // a DELFOLD type or a match mode that is none of the allowed
+};
+
+// The line upper-cased, then classified and split into its fields.
+PluginStatement ParsePluginStatement(std::string_view line);
+
+// The level a "LEVEL=" line declares: its leading digits (none: 0; too many: above any level).
+bool IsLevelLine(std::string_view upperLine);
+int PluginLevelOf(std::string_view upperLine);
+
+// Folder and file name joined again without doubling a backslash that ends the folder.
+std::string JoinPluginPath(std::string_view folder, std::string_view name);
+
+// Whether a value or key name (upper-cased) is taken by a DELVALS, DELKEYS or DELSKVS pattern.
+bool MatchesPluginPattern(std::string_view name, std::string_view pattern, char mode);
+// "*" and "?" matched against a text without regard to case.
+bool PluginWildcardMatch(std::string_view text, std::string_view pattern);
+bool HasPluginWildcard(std::string_view s);
+std::vector<std::string> SplitPluginPath(std::string_view path);  // at every backslash
+
+// Letters rotated by 13 places within their case; everything else stays.
+std::string Rot13(std::string_view s);
+
+// Why a statement must not run, or empty when it may. A macro whose value is missing leaves a
+// relative or empty path; a root folder or an empty key would widen a command to a whole
+// drive or hive. Neither is ever taken as "everything".
+std::string PluginStatementProblem(const PluginStatement& s);
+
+// The trace lines of the "debug" switch for a parsed statement.
+std::vector<std::string> PluginTraceLines(const PluginStatement& s);
+
+// The 19-character result text of a failed file or folder deletion with Windows error `code`,
+// under an ignore entry (`ignore`) or not.
+std::string PluginErrorText(unsigned long code, bool ignore);
+
+// What ExpandPluginMacros reads from the system; each answer is empty when unknown.
+struct PluginMacroSources {
+  // "#USERSOFTWARE#", "#APPDATA#", ...: the name between the "#" signs.
+  std::function<std::optional<std::string>(const std::string& name)> named;
+  // A string value of the registry: root text ("HKCU"), key path and value name.
+  std::function<std::optional<std::string>(const std::string& root, const std::string& key,
+                                           const std::string& value)>
+      registryString;
+  // Environment variables expanded in the whole line.
+  std::function<std::string(const std::string& line)> environment;
+};
+std::string ExpandPluginMacrosWith(std::string_view line, const PluginMacroSources& sources);
+
+// DELTEXT: removes, from the last line to the first, every line whose upper-cased text
+// contains `upperText`; returns the removed lines upper-cased, in that order.
+std::vector<std::string> RemoveTextLines(std::vector<std::string>& lines,
+                                         std::string_view upperText);
+
+// DELEXML: finds the first element named `upperName` (scanning from the top) and removes it
+// from the lines; `removed` gets the pieces of the file's own text that went. False when no
+// complete element is found.
+bool RemoveFirstXmlElement(std::vector<std::string>& lines, std::string_view upperName,
+                           std::vector<std::string>& removed);

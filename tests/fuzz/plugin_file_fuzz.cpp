@@ -1,0 +1,114 @@
+// Plugin files from arbitrary bytes: every line is macro-expanded against a fixed system,
+// parsed and checked for the properties the engine relies on; the whole file then goes
+// through the text and XML removals, whose results are checked against the input.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/text_util.h"
+#include "plugins/plugin_statement.h"
+
+namespace {
+// A plain recursive glob, the reference for PluginWildcardMatch on short texts.
+bool Glob(const std::string& t, size_t ti, const std::string& p, size_t pi) {
+  if (pi == p.size()) return ti == t.size();
+  if (p[pi] == '*') return Glob(t, ti, p, pi + 1) || (ti < t.size() && Glob(t, ti + 1, p, pi));
+  return ti < t.size() && (p[pi] == '?' || p[pi] == t[ti]) && Glob(t, ti + 1, p, pi + 1);
+}
+
+PluginMacroSources FixedSystem() {
+  PluginMacroSources s;
+  s.named = [](const std::string& n) -> std::optional<std::string> {
+    if (n == "APPDATA") return std::string("C:\\Users\\Fuzz\\AppData\\Roaming");
+    if (n == "USER") return std::string("#USER#%USER%^HKCU:K[V]");
+    return std::nullopt;
+  };
+  s.registryString = [](const std::string& root, const std::string& key,
+                        const std::string& value) -> std::optional<std::string> {
+    if (root == "HKCU" && !key.empty()) return key + "#" + value;
+    return std::nullopt;
+  };
+  s.environment = [](const std::string& line) {
+    std::string r = line;
+    const size_t at = r.find("%USER%");
+    if (at != std::string::npos) r.replace(at, 6, "%USER%x#APPDATA#");
+    return r;
+  };
+  return s;
+}
+
+// Names the failed check on stderr before aborting, so a finding says what broke.
+void CheckAt(bool ok, int line) {
+  if (ok) return;
+  fprintf(stderr, "plugin_file_fuzz: check at line %d failed\n", line);
+  abort();
+}
+#define Check(ok) CheckAt((ok), __LINE__)
+
+size_t TotalSize(const std::vector<std::string>& lines) {
+  size_t n = lines.size();
+  for (const auto& l : lines) n += l.size();
+  return n;
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  const std::vector<std::string> lines = SplitLines(text);
+  const PluginMacroSources system = FixedSystem();
+  std::string element = "ITEM", needle = "X";
+  for (const auto& raw : lines) {
+    const std::string line = UpperCase(raw);
+    if (IsLevelLine(line)) Check(PluginLevelOf(line) >= 0);
+    const std::string expanded = ExpandPluginMacrosWith(line, system);
+    Check(expanded == UpperCase(expanded));
+    const PluginStatement s = ParsePluginStatement(expanded);
+    Check(s.kind == 'T' || s.kind == 'F' || s.kind == 'R');
+    // Joined again, folder and file name give the operand (a doubled backslash before the
+    // file name comes back single).
+    if (s.kind == 'F' && s.command != "DELFOLD" && !s.folder.empty() && s.command != "DELTEXT" &&
+        s.command != "DELEXML" && s.path.find("\\\\") == std::string::npos)
+      Check(JoinPluginPath(s.folder, s.fileName) == s.path);
+    if (s.kind == 'R' && s.command != "DEL1VAL" && s.command != "DEL1KEY")
+      Check(s.invalidType == (s.matchMode == '?'));
+    if (s.kind != 'T' && !s.invalidType && PluginStatementProblem(s).empty()) {
+      // A statement that may run never names a drive or a hive as a whole.
+      if (s.command == "DELFOLD") Check(s.path.size() > 3 && s.path.find(":\\") != 0);
+      if (s.kind == 'R') Check(!s.key.empty());
+    }
+    Check(!PluginTraceLines(s).empty());
+    Check(Rot13(Rot13(raw)) == raw);
+    if (s.command == "DELEXML" && !s.text.empty()) element = s.text;
+    if (s.command == "DELTEXT" && !s.text.empty()) needle = s.text;
+    if (raw.size() < 24) {
+      const size_t mid = raw.size() / 2;
+      const std::string t = raw.substr(0, mid), p = raw.substr(mid);
+      Check(PluginWildcardMatch(t, p) == Glob(UpperCase(t), 0, UpperCase(p), 0));
+    }
+  }
+
+  std::vector<std::string> kept = lines;
+  const std::vector<std::string> gone = RemoveTextLines(kept, needle);
+  Check(gone.size() + kept.size() == lines.size());
+  for (const auto& l : kept) Check(UpperCase(l).find(needle) == std::string::npos);
+
+  std::vector<std::string> xml = lines, removed;
+  size_t before = TotalSize(xml);
+  std::vector<std::string> previous = xml;
+  while (RemoveFirstXmlElement(xml, element, removed)) {
+    const size_t after = TotalSize(xml);
+    Check(after < before);  // every pass removes at least the start tag
+    before = after;
+    // Each piece reported is text of one line as it stood before the removal.
+    for (const auto& piece : removed) {
+      bool found = false;
+      for (const auto& l : previous) found = found || l.find(piece) != std::string::npos;
+      Check(found);
+    }
+    removed.clear();
+    previous = xml;
+  }
+  return 0;
+}
