@@ -58,7 +58,6 @@ void TFFoxForm::RunInitialisation() {
   EnableWindow(Control(IDC_COOKIES_BTN), FALSE);
   EnableWindow(GetDlgItem(configPages_[kGeneralPage], IDC_SELECT_PLUGINS), FALSE);
   HMENU menu = GetMenu(window_);
-  EnableMenuItem(menu, IDM_DELETE_INDEX, MF_BYCOMMAND | MF_GRAYED);
   // 6.
   SetDlgItemTextA(window_, IDC_VERSION, kVersionText);
   SetDlgItemTextA(window_, IDC_BUILD, kBuildText);
