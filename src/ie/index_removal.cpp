@@ -67,17 +67,17 @@ void ScheduleIndexRemoval() {
       throw std::runtime_error("the folder list cannot be written");
     const std::string program = Folders().programFolder;
     const std::string file = "\"" + program + "\\VaskIndx.exe\"";
+    const std::string folder = "\"" + program + "\"";
     const std::string parameter = "\"" + list + "\"";
     const bool admin = g_adminTest ? g_adminTest() : IsUserAdmin();
     const std::string verb = IndexRemovalVerb(admin, CurrentOsFlags().vista, IsNtFamily());
     SHELLEXECUTEINFOA info{sizeof info};
-    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    // A failed start is kept, not shown: the system would otherwise put up a box of its own.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     info.lpVerb = verb.c_str();
     info.lpFile = file.c_str();
     info.lpParameters = parameter.c_str();
-    // The working folder goes unquoted: the system takes it as the folder's name, and a quoted
-    // one is no folder at all (the start then fails with error 267).
-    info.lpDirectory = program.c_str();
+    info.lpDirectory = folder.c_str();
     info.nShow = SW_SHOWNORMAL;
     g_lastError = {};
     if (!ShellExecuteExA(&info)) {
