@@ -25,7 +25,8 @@ target() {
   (cd "$out" && "./${name}_fuzz" -max_total_time="$seconds" -timeout=10 -print_final_stats=0 \
       "${name}_corpus" "$root/tests/fuzz/${name}_corpus" 2>&1 | grep -E '^(Done|==|SUMMARY|artifact)' || true)
   # A crash leaves its input in $out and a non-zero exit; the grep above hides neither.
-  if ls "$out"/crash-* "$out"/leak-* "$out"/timeout-* >/dev/null 2>&1; then
+  if compgen -G "$out/crash-*" >/dev/null || compgen -G "$out/leak-*" >/dev/null ||
+     compgen -G "$out/timeout-*" >/dev/null; then
     echo "fuzz: $name found a failing input in $out" >&2
     exit 1
   fi
@@ -33,4 +34,7 @@ target() {
 
 target keep_list src/cookies/keep_list.cpp src/app/text_util.cpp
 target temp_protect src/files/temp_protect.cpp src/app/text_util.cpp
+target cookie_text src/ie/cookie_text.cpp src/cookies/keep_list.cpp src/app/text_util.cpp
+target stray_index src/ie/stray_index.cpp src/app/text_util.cpp
+target boot_list src/ie/boot_list.cpp src/app/text_util.cpp
 echo "fuzz: all targets ran ${seconds}s without a failure"

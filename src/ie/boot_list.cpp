@@ -30,7 +30,7 @@ std::vector<std::string> BootListFolders(std::string_view text) {
   std::set<std::string> seen;
   for (size_t i = 1; i < lines.size() && i <= 10; ++i) {
     std::string p = Trim(lines[i]);
-    if (p.size() > 3 && p.back() == '\\') p.pop_back();
+    while (p.size() > 3 && p.back() == '\\') p = Trim(std::string_view(p).substr(0, p.size() - 1));
     if (!IsLocalFullPath(p)) continue;
     if (seen.insert(UpperCase(p)).second) folders.push_back(p);
   }
