@@ -32,7 +32,7 @@ struct FolderScan {
   long listed = 0;
 };
 
-bool IsIndexFileName(const std::string& upper) {
+bool IsIndexFileName(std::string_view upper) {
   return upper == "DESKTOP.INI" || upper == "CONTAINER.DAT" || upper == "INDEX.DAT";
 }
 
@@ -79,14 +79,17 @@ void DeleteStray(FolderScan& scan, const std::string& folder, const std::string&
 void ScanFolder(FolderScan& scan, const std::string& folder, const std::string& relative,
                 bool recurse) {
   ReportContext& ctx = scan.ctx;
-  const std::string upperFolder = UpperCase(folder);
+  std::string upperPath;
+  AppendUpper(upperPath, folder);
+  upperPath += '\\';
+  const size_t nameAt = upperPath.size();
   std::vector<std::string> subFolders;
   WIN32_FIND_DATAA fd;
   HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &fd);
   if (find == INVALID_HANDLE_VALUE) return;
   do {
-    const std::string name = fd.cFileName;
     if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      const std::string name = fd.cFileName;
       if (recurse && name != "." && name != ".." &&
           !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
         subFolders.push_back(name);
@@ -99,9 +102,9 @@ void ScanFolder(FolderScan& scan, const std::string& folder, const std::string& 
       ctx.AddReportLine("*** Cancelled by operator.");
       break;
     }
-    const std::string upperName = UpperCase(name);
-    if (IsIndexFileName(upperName)) continue;
-    const std::string upperPath = upperFolder + "\\" + upperName;
+    upperPath.resize(nameAt);
+    AppendUpper(upperPath, fd.cFileName);
+    if (IsIndexFileName(std::string_view(upperPath).substr(nameAt))) continue;
     if (scan.index.MarkFound(upperPath)) continue;
     ++scan.count;
     ctx.CountItem();
