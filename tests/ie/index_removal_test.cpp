@@ -13,6 +13,8 @@
 #include "ie/ie_hooks.h"
 #include "ie/index_removal.h"
 #include "platform/files.h"
+#include "resource.h"
+#include "support/child_process.h"
 #include "support/test_support.h"
 
 namespace {
@@ -149,4 +151,34 @@ TEST(IndexRemovalVerbTest, AUserWhoIsNoAdministratorIsAskedForElevation) {
   EXPECT_EQ(IndexRemovalVerb(true, true, true), "open");
   EXPECT_EQ(IndexRemovalVerb(false, false, true), "runas");
   EXPECT_EQ(IndexRemovalVerb(false, false, false), "open");  // Windows 9x has no elevation
+}
+
+TEST(IndexRemovalMenuTest, TheMenuCommandHandsTheDiscoveredFoldersToVaskIndx) {
+  PendingRenamesGuard pending;
+  ScopedArguments args{{}};
+  DetectIeVersion();
+  DiscoverIeFolders();
+  const std::string cacheFolder = IeFolders().cacheFolder;
+  ASSERT_FALSE(cacheFolder.empty());
+  char appData[MAX_PATH] = {};
+  ASSERT_TRUE(GetEnvironmentVariableA("APPDATA", appData, sizeof appData));
+  const std::string list = std::string(appData) + "\\QVINDEXMENU\\VaskBoot.dat";
+  DeleteFileA(list.c_str());
+
+  ChildProcess quorvane(QuorvanePath(), "MULT ANYPOS data=QvIndexMenu");
+  ASSERT_TRUE(quorvane.Started());
+  HWND main = quorvane.WaitForWindow("TFFoxForm", 30000);
+  ASSERT_NE(main, nullptr);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDM_DELETE_INDEX, 0), 0);
+  for (int i = 0; i < 200 && !Pending(cacheFolder + "\\index.dat"); ++i) Sleep(50);
+  EXPECT_TRUE(Pending(cacheFolder + "\\index.dat"));
+  const std::vector<std::string> lines = SplitLines(ReadFileText(list));
+  ASSERT_EQ(lines.size(), 11u);
+  EXPECT_EQ(lines[0], "Quorvane");
+  EXPECT_EQ(lines[1], cacheFolder);
+  EXPECT_EQ(lines[2], IeFolders().cookiesFolder);
+  EXPECT_TRUE(FileExists(cacheFolder + "\\index.dat"));  // nothing goes before the next start
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(quorvane.WaitForExit(15000));
+  RemoveTree(std::string(appData) + "\\QVINDEXMENU");
 }
