@@ -111,8 +111,9 @@ void ProcessEntry(ReportContext& ctx, CacheEnumerator& cache, const CacheKind& k
     result = mapped.text;
     level = mapped.level;
     if (result == rt::kLockedUrl) st.lockedFile = true;  // the run's closing note on files in use
-    // The file went but the index kept its entry: not deleted, whatever the file step says.
-    if (!d.ok && d.error == 0) {
+    // The file went but the index refused to let its entry go: not deleted, whatever the file
+    // step says.
+    if (!d.ok && d.error == 0 && d.indexError != 0) {
       result = rt::kDeleteFailed;
       level = 7;
     }

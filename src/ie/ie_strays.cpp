@@ -51,21 +51,24 @@ void DeleteStray(FolderScan& scan, const std::string& folder, const std::string&
   const std::string name = fd.cFileName;
   const std::string path = folder + "\\" + name;
   bool deleted;
+  LastDeleteError() = 0;
   if (IsLinkToFile(scan, folder, relative, name,
                    (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)) {
     // A link goes itself; what it points at is outside the container and stays.
     const unsigned long error = ParamSwitch("KeepFiles") ? 0 : RemoveLinkItself(path, false);
     LastDeleteError() = error;
-    deleted = error == 0 && !ParamSwitch("KeepFiles");
+    deleted = error == 0;
   } else {
     if (fd.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
       SetFileAttributesA(path.c_str(), fd.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY);
     deleted = DeleteDataFile(ctx, path, fd.cAlternateFileName);
   }
-  if (deleted) {
+  // "KeepFiles" keeps the file without an error: the run reports it as the purge would.
+  if (deleted || (LastDeleteError() == 0 && ParamSwitch("KeepFiles"))) {
     ctx.AddDetailLine(rt::kDeleted + upperPath);
     return;
   }
+  if (ctx.Cancelled()) return;  // a shred stopped by Cancel: the file stays, and that is no error
   const IeDeleteResult r = MapDeleteError(LastDeleteError(), DeleteFlavour::Stray);
   ctx.AddReportLine(r.text + upperPath);
   if (r.text == rt::kLocked)
