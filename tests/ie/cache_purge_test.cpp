@@ -367,3 +367,21 @@ TEST_F(IeCachePurgeTest, CancelStopsThePassAndAnUnknownCodeIsReported) {
             "routine.\r\n\r\nPlease report this message to the vendor...");
   EXPECT_TRUE(run.view.lines.empty());
 }
+
+// Wine keeps no UserData or DOMstore containers: what shows is the footers of both options.
+TEST_F(IeCachePurgeTest, UserDataAndDomStoreWithoutTheirFoldersReportTheirFootersOnly) {
+  PurgeLink link(false);
+  LinkEnumerator normal(link, false), prot(link, true);
+  CacheAccess access{normal, prot};
+  KeepList("p=x\r\n");
+  MutableIeFolders().userDataFolder = "";
+  MutableIeFolders().domStoreFound = false;
+  Start(false);
+  PurgeIeUserData(run.ctx, access);
+  PurgeIeDomStore(run.ctx, access);
+  EXPECT_EQ(run.view.lines,
+            (std::vector<std::string>{"    No Entries found to delete.",
+                                      "  Purge \"UserData\" Function Completed.",
+                                      "    No Entries found to delete.",
+                                      "  Purge \"DOMstore\" Function Completed."}));
+}
