@@ -20,6 +20,7 @@
 #include "ie/ie_hooks.h"
 #include "platform/files.h"
 #include "resource.h"
+#include "support/child_process.h"
 #include "support/test_support.h"
 #include "url_cache_fill.h"
 
@@ -384,4 +385,40 @@ TEST_F(IeCachePurgeTest, UserDataAndDomStoreWithoutTheirFoldersReportTheirFooter
                                       "  Purge \"UserData\" Function Completed.",
                                       "    No Entries found to delete.",
                                       "  Purge \"DOMstore\" Function Completed."}));
+}
+
+// The whole program: an unattended Purge Now run with the IE options selected empties the
+// cache but what the keep list protects, and removes the strays of the content folder.
+TEST(IeAutomaticPurgeTest, APurgeNowRunEmptiesTheCacheButTheProtectedEntries) {
+  ScopedArguments args{{}};
+  DetectIeVersion();
+  DiscoverIeFolders();
+  EmptyUrlCache();
+  char appData[MAX_PATH] = {};
+  ASSERT_TRUE(GetEnvironmentVariableA("APPDATA", appData, sizeof appData));
+  const std::string data = std::string(appData) + "\\QVIEAUTO";
+  ForceDirectories(data);
+  WriteFileText(data + "\\Quorvane.ini",
+                "[PnowOptions]\r\nSplashOpt=1\r\nMainWinOpt=3\r\nVisitedOption=1\r\nIECacheOption=1\r\n"
+                "IECookiesOption=1\r\nIEHistoryOption=1\r\nIEStraysOption=1\r\n");
+  const std::string id = Unique();
+  const std::string kept = SetIeCookie("http://bank" + id + ".example/", "login", "1");
+  const std::string cookie = SetIeCookie("http://ads" + id + ".example/", "track", "2");
+  const std::string page = "http://news" + id + ".example/n.htm";
+  const std::string file = CachePage(page);
+  const std::string visited = VisitUrl("http://news" + id + ".example/");
+  WriteFileText(data + "\\IEcookie.dat", "p=*bank" + id + "\r\n");
+  const std::string stray = ExtractFilePath(file) + "\\stray" + id + ".gif";
+  WriteFileText(stray, "GIF89a");
+
+  ChildProcess q(QuorvanePath(), "AUTO MULT data=QvIeAuto");
+  ASSERT_TRUE(q.WaitForExit(60000));
+  EXPECT_EQ(q.ExitCode(), 0u);
+  EXPECT_TRUE(q.boxes.empty());  // a keep list with entries: no question is asked
+  EXPECT_TRUE(InCache(kept));
+  for (const std::string& url : {cookie, page, visited}) EXPECT_FALSE(InCache(url)) << url;
+  EXPECT_FALSE(FileExists(file));
+  EXPECT_FALSE(FileExists(stray));
+  RemoveTree(data);
+  EmptyUrlCache();
 }
