@@ -15,6 +15,7 @@
 #include "app/version.h"
 #include "files/temp_protect_form.h"
 #include "firefox/browser_activity.h"
+#include "ie/index_removal.h"
 #include "platform/files.h"
 #include "platform/window.h"
 #include "resource.h"
@@ -41,6 +42,7 @@ void TFFoxForm::OnCommand(int id, int code, HWND control) {
     case IDC_CANCEL_BTN: CancelBtnClick(); break;
     case IDM_TEMP_PROTECT: TProtTempForm::Show(window_); break;
     case IDM_FOLDERS: ShowFolderReport(); break;
+    case IDM_DELETE_INDEX: ScheduleIndexRemoval(); break;
     case IDM_HIDDEN_BROWSERS: ShowHiddenBrowserWindows(); break;
     case IDM_COPY_REPORT: CopyReportToClipboard(); break;
     case IDM_CHECK_VERSION: OpenShell(kVendorVersionPage + std::string("?ver=5.01&bld=180")); break;

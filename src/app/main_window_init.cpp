@@ -57,7 +57,6 @@ void TFFoxForm::RunInitialisation() {
   // Windows of later parts of the program are not connected yet.
   EnableWindow(Control(IDC_COOKIES_BTN), FALSE);
   HMENU menu = GetMenu(window_);
-  EnableMenuItem(menu, IDM_DELETE_INDEX, MF_BYCOMMAND | MF_GRAYED);
   // 6.
   SetDlgItemTextA(window_, IDC_VERSION, kVersionText);
   SetDlgItemTextA(window_, IDC_BUILD, kBuildText);

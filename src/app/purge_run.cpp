@@ -13,6 +13,8 @@
 #include "firefox/cookie_purge.h"
 #include "firefox/firefox_profile.h"
 #include "firefox/history_purge.h"
+#include "ie/cache_purge.h"
+#include "ie/ie_strays.h"
 #include "ie/ie_typed_urls.h"
 #include "plugins/plugin_engine.h"
 
@@ -26,15 +28,15 @@ const PurgeFunctionTable kFunctions = {{
     {F::History, "  Processing \"FireFox History File\"", PurgeFirefoxHistory},
     {F::Forms, "  Processing \"FireFox Forms History\"", PurgeFirefoxForms},
     {F::Temp, "  Processing \"Temp Folders\"", PurgeTempFolders},
-    {F::Visited, "  Processing \"I.E. Visited URLs\"", nullptr},
-    {F::IECache, "  Processing \"I.E. Cache\"", nullptr},
-    {F::IECookies, "  Processing \"I.E. Cookies\"", nullptr},
-    {F::IEHistory, "  Processing \"I.E. History Folders\"", nullptr},
-    {F::IEUserData, "  Processing \"I.E. UserData\"", nullptr},
-    {F::IEDomStore, "  Processing \"I.E. DOMstore\"", nullptr},
+    {F::Visited, "  Processing \"I.E. Visited URLs\"", PurgeIeVisited},
+    {F::IECache, "  Processing \"I.E. Cache\"", PurgeIeCache},
+    {F::IECookies, "  Processing \"I.E. Cookies\"", PurgeIeCookies},
+    {F::IEHistory, "  Processing \"I.E. History Folders\"", ClearIeHistoryFolders},
+    {F::IEUserData, "  Processing \"I.E. UserData\"", PurgeIeUserData},
+    {F::IEDomStore, "  Processing \"I.E. DOMstore\"", PurgeIeDomStore},
     {F::IESearches, "  Processing \"I.E. Searches\"", ClearSearches},
     {F::IETypedUrls, "  Processing \"I.E. Typed URLs\"", ClearTypedUrls},
-    {F::IEStrays, "  Processing \"I.E. Strays\"", nullptr},
+    {F::IEStrays, "  Processing \"I.E. Strays\"", PurgeIeStrays},
     {F::RecentLnks, "  Processing \"Recent LNKs\"", PurgeRecentLinks},
     {F::RecycleBin, "  Processing \"Recycle Bin\"", EmptyRecycleBin},
     {F::ClipBoard, "  Clearing Windows ClipBoard", ClearClipboard},

@@ -110,6 +110,7 @@ std::string ProtectedIfIndexed(const std::string& candidate) {
 
 const IeVersionInfo& IeVersion() { return g_version; }
 const IeFolderSet& IeFolders() { return g_folders; }
+IeFolderSet& MutableIeFolders() { return g_folders; }
 
 bool HasIndexFile(const std::string& folder) {
   return FileExists(folder + "\\Index.dat") || FileExists(folder + "\\Container.dat");

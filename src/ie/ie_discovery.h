@@ -45,6 +45,7 @@ struct IeFolderSet {
 
 const IeVersionInfo& IeVersion();
 const IeFolderSet& IeFolders();
+IeFolderSet& MutableIeFolders();  // discovery and tests only
 
 // True when F + "\Index.dat" or, failing that, F + "\Container.dat" exists.
 bool HasIndexFile(const std::string& folder);

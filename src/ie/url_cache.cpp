@@ -2,6 +2,8 @@
 
 #include <wininet.h>
 
+#include "ie/cache_rules.h"
+
 // MinGW's wininet.h lacks the container enumeration, which wininet.dll exports.
 struct QvCacheContainerInfoA {
   DWORD dwCacheVersion;
@@ -165,45 +167,73 @@ bool WinInetCache::DeleteEntry(const std::string& url, uint32_t& error) {
   return ok != FALSE;
 }
 
-// Deletes every entry of the dated history containers, whose prefixes read ":" + 16 digits +
-// ": " (the daily and weekly history).
+long ClearDatedHistoryContainers(HistoryContainerSource& source) {
+  long count = 0;
+  std::string prefix;
+  for (bool more = source.FirstContainer(prefix); more && !prefix.empty();
+       more = source.NextContainer(prefix))
+    if (IsDatedHistoryPrefix(prefix)) count += source.DeleteEntriesOf(prefix);
+  source.CloseContainers();
+  return count;
+}
+
+bool WinInetContainers::Take(bool ok, std::string& prefix) {
+  prefix = ok ? OrEmpty(reinterpret_cast<QvCacheContainerInfoA*>(buffer_.data())->lpszCachePrefix)
+              : std::string();
+  return ok;
+}
+
+// Wine's container enumeration is a stub that finds none: there the list is empty.
+bool WinInetContainers::FirstContainer(std::string& prefix) {
+  CloseContainers();
+  buffer_.assign(kContainerBufferSize, 0);
+  auto info = [this] { return reinterpret_cast<QvCacheContainerInfoA*>(buffer_.data()); };
+  DWORD size = kContainerBufferSize, modified = 0;
+  find_ = FindFirstUrlCacheContainerA(&modified, info(), &size, 0);
+  if (!find_ && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+    buffer_.assign(size, 0);
+    find_ = FindFirstUrlCacheContainerA(&modified, info(), &size, 0);
+  }
+  return Take(find_ != nullptr, prefix);
+}
+
+bool WinInetContainers::NextContainer(std::string& prefix) {
+  if (!find_) return Take(false, prefix);
+  auto info = [this] { return reinterpret_cast<QvCacheContainerInfoA*>(buffer_.data()); };
+  DWORD size = static_cast<DWORD>(buffer_.size());
+  if (FindNextUrlCacheContainerA(find_, info(), &size)) return Take(true, prefix);
+  if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return Take(false, prefix);
+  buffer_.assign(size, 0);
+  size = static_cast<DWORD>(buffer_.size());
+  return Take(FindNextUrlCacheContainerA(find_, info(), &size) != FALSE, prefix);
+}
+
+void WinInetContainers::CloseContainers() {
+  if (find_) FindCloseUrlCache(find_);
+  find_ = nullptr;
+}
+
+long WinInetContainers::DeleteEntriesOf(const std::string& prefix) {
+  long count = 0;
+  std::vector<char> entries(kEntryBufferSize);
+  bool plain = false;
+  DWORD error = 0;
+  if (HANDLE h = FindFirst(prefix, entries, plain, error)) {
+    do {
+      if (const char* url = AsEntry(entries)->lpszSourceUrlName)
+        if (DeleteUrlCacheEntryA(url)) ++count;
+    } while (FindNext(h, entries, plain, error));
+    FindCloseUrlCache(h);
+  }
+  return count;
+}
+
+// Deletes every entry of the dated history containers (the daily and weekly history).
 HistoryOutcome WinInetCache::ClearHistoryContainers() {
   HistoryOutcome out;
   try {
-    std::vector<char> buffer(kContainerBufferSize);
-    auto info = [&buffer] { return reinterpret_cast<QvCacheContainerInfoA*>(buffer.data()); };
-    DWORD size = kContainerBufferSize, modified = 0;
-    HANDLE containers = FindFirstUrlCacheContainerA(&modified, info(), &size, 0);
-    if (!containers && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-      buffer.assign(size, 0);
-      containers = FindFirstUrlCacheContainerA(&modified, info(), &size, 0);
-    }
-    // Wine's container enumeration is a stub that finds none: nothing is cleared there.
-    if (!containers) return out;
-    do {
-      std::string prefix = OrEmpty(info()->lpszCachePrefix);
-      if (prefix.empty()) break;
-      if (prefix.size() > 18 && prefix[0] == ':' && prefix[17] == ':' && prefix[18] == ' ') {
-        std::vector<char> entries(kEntryBufferSize);
-        bool plain = false;
-        DWORD error = 0;
-        if (HANDLE h = FindFirst(prefix, entries, plain, error)) {
-          do {
-            if (const char* url = AsEntry(entries)->lpszSourceUrlName)
-              if (DeleteUrlCacheEntryA(url)) ++out.count;
-          } while (FindNext(h, entries, plain, error));
-          FindCloseUrlCache(h);
-        }
-      }
-      size = static_cast<DWORD>(buffer.size());
-      if (!FindNextUrlCacheContainerA(containers, info(), &size)) {
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
-        buffer.assign(size, 0);
-        size = static_cast<DWORD>(buffer.size());
-        if (!FindNextUrlCacheContainerA(containers, info(), &size)) break;
-      }
-    } while (true);
-    FindCloseUrlCache(containers);
+    WinInetContainers containers;
+    out.count = ClearDatedHistoryContainers(containers);
   } catch (...) {
     out.failed = true;
     out.error = url_record::kExceptionCode;

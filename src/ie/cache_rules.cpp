@@ -1,0 +1,57 @@
+#include "ie/cache_rules.h"
+
+#include "app/report_rules.h"
+
+namespace {
+constexpr CacheKind kKinds[] = {
+    {1, "Cookies", "Cookie:", 'C', 1},
+    {2, "Cache", "*.*", 'N', 2},
+    {3, "Visited URLs", "Visited:", 'V', 3},
+    {4, "UserData", "UserData", 'U', 1},
+    {5, "DOMstore", "DOMstore", 'M', 1},
+    {101, "Protected Mode Cookies", "Cookie:", 'C', 1},
+    {102, "Protected Mode Cache", "*.*", 'N', 2},
+    {103, "Protected Mode Visited URLs", "Visited:", 'V', 3},
+    {104, "Protected Mode UserData", "UserData", 'U', 1},
+    {105, "Protected Mode DOMstore", "DOMstore", 'M', 1},
+};
+constexpr uint32_t kStickyEntry = 4;
+constexpr long long kMinute100ns = 600000000LL;
+}  // namespace
+
+const CacheKind* FindCacheKind(int code) {
+  for (const CacheKind& k : kKinds)
+    if (k.code == code) return &k;
+  return nullptr;
+}
+
+std::string ReportTypeCode(const CacheKind& kind, uint32_t entryType) {
+  char letter = kind.typeLetter;
+  if (letter == 'N' && (entryType & kStickyEntry)) letter = 'S';
+  return std::string(1, letter) + (IsProtectedKind(kind.code) ? 'p' : ' ');
+}
+
+// Whole minutes rather than fractions of a day: the same figures, without a 5-days-3-hours age
+// coming out as 2 hours and 59 minutes through rounding.
+std::string FormatEntryAge(long long age100ns) {
+  const long long minutes = age100ns > 0 ? age100ns / kMinute100ns : 0;
+  std::string days = std::to_string(minutes / 1440);
+  if (days.size() < 3) days.insert(0, 3 - days.size(), '0');
+  if (days[0] == '0') days[0] = ' ';
+  auto two = [](long long n) { return std::string(n < 10 ? "0" : "") + std::to_string(n); };
+  return days + "-" + two(minutes % 1440 / 60) + ":" + two(minutes % 60);
+}
+
+IeDeleteResult MapDeleteError(unsigned long code, DeleteFlavour flavour) {
+  const MappedError m = MapDeleteErrorCode(code);
+  IeDeleteResult r{ResultColumn(m.text), m.level};
+  if (r.text == result_text::kLocked) {
+    r.level = 1;
+    if (flavour == DeleteFlavour::LocalFile) r.text = result_text::kLockedUrl;
+  }
+  return r;
+}
+
+bool IsDatedHistoryPrefix(std::string_view prefix) {
+  return prefix.size() > 18 && prefix[0] == ':' && prefix[17] == ':' && prefix[18] == ' ';
+}

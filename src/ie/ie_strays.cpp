@@ -1,0 +1,268 @@
+#include "ie/ie_strays.h"
+
+#include <windows.h>
+
+#include <new>
+#include <set>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/message_box.h"
+#include "app/os_flags.h"
+#include "app/report_rules.h"
+#include "app/text_util.h"
+#include "files/secure_erase.h"
+#include "ie/cache_rules.h"
+#include "ie/ie_discovery.h"
+#include "ie/stray_index.h"
+#include "platform/files.h"
+#include "platform/links.h"
+
+namespace rt = result_text;
+
+namespace {
+struct FolderScan {
+  ReportContext& ctx;
+  StrayIndex& index;
+  long& count;
+  // Under Wine a link to a file looks like a plain file: the links below the folder come from
+  // one scan, or, when it cannot be made, from each stray's resolved path.
+  bool linksKnown = false;
+  std::set<std::string> links;
+  long listed = 0;
+};
+
+bool IsIndexFileName(std::string_view upper) {
+  return upper == "DESKTOP.INI" || upper == "CONTAINER.DAT" || upper == "INDEX.DAT";
+}
+
+bool IsLinkToFile(FolderScan& scan, const std::string& folder, const std::string& relative,
+                  const std::string& name, bool reparse) {
+  if (reparse) return true;
+  if (!RunningUnderWine()) return false;
+  if (scan.linksKnown) return scan.links.count(relative.empty() ? name : relative + "\\" + name) > 0;
+  const std::string final = FinalPathOf(folder + "\\" + name);
+  return !final.empty() && !EndsWith(UpperCase(final), UpperCase(FinalPathOf(folder) + "\\" + name));
+}
+
+void DeleteStray(FolderScan& scan, const std::string& folder, const std::string& relative,
+                 const WIN32_FIND_DATAA& fd, const std::string& upperPath) {
+  ReportContext& ctx = scan.ctx;
+  const std::string name = fd.cFileName;
+  const std::string path = folder + "\\" + name;
+  bool deleted;
+  LastDeleteError() = 0;
+  if (IsLinkToFile(scan, folder, relative, name,
+                   (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)) {
+    // A link goes itself; what it points at is outside the container and stays.
+    const unsigned long error = ParamSwitch("KeepFiles") ? 0 : RemoveLinkItself(path, false);
+    LastDeleteError() = error;
+    deleted = error == 0;
+  } else {
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+      SetFileAttributesA(path.c_str(), fd.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY);
+    deleted = DeleteDataFile(ctx, path, fd.cAlternateFileName);
+  }
+  // "KeepFiles" keeps the file without an error: the run reports it as the purge would.
+  if (deleted || (LastDeleteError() == 0 && ParamSwitch("KeepFiles"))) {
+    ctx.AddDetailLine(rt::kDeleted + upperPath);
+    return;
+  }
+  if (ctx.Cancelled()) return;  // a shred stopped by Cancel: the file stays, and that is no error
+  const IeDeleteResult r = MapDeleteError(LastDeleteError(), DeleteFlavour::Stray);
+  ctx.AddReportLine(r.text + upperPath);
+  if (r.text == rt::kLocked)
+    ctx.State().lockedFile = true;  // the run's closing note on files in use
+  else
+    ctx.SetAttention();
+  ctx.RaiseLevel(r.level);
+}
+
+// The folder's own files, then its sub-folders depth first; links to folders are not entered.
+void ScanFolder(FolderScan& scan, const std::string& folder, const std::string& relative,
+                bool recurse) {
+  ReportContext& ctx = scan.ctx;
+  std::string upperPath;
+  AppendUpper(upperPath, folder);
+  upperPath += '\\';
+  const size_t nameAt = upperPath.size();
+  std::vector<std::string> subFolders;
+  WIN32_FIND_DATAA fd;
+  HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &fd);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      const std::string name = fd.cFileName;
+      if (recurse && name != "." && name != ".." &&
+          !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        subFolders.push_back(name);
+      continue;
+    }
+    // A message check per file costs a round trip to the window system that 50 000 files
+    // feel; every tenth keeps Cancel as quick to answer.
+    if (++scan.listed % 10 == 0) ctx.View().PumpMessages();
+    if (ctx.Cancelled()) {
+      ctx.AddReportLine("*** Cancelled by operator.");
+      break;
+    }
+    upperPath.resize(nameAt);
+    AppendUpper(upperPath, fd.cFileName);
+    if (IsIndexFileName(std::string_view(upperPath).substr(nameAt))) continue;
+    if (scan.index.MarkFound(upperPath)) continue;
+    ++scan.count;
+    ctx.CountItem();
+    if (ctx.State().preview)
+      ctx.AddDetailLine(rt::kToDelete + upperPath);
+    else
+      DeleteStray(scan, folder, relative, fd, upperPath);
+  } while (FindNextFileA(find, &fd));
+  FindClose(find);
+  for (const std::string& sub : subFolders) {
+    if (ctx.Cancelled()) return;
+    ScanFolder(scan, folder + "\\" + sub, relative.empty() ? sub : relative + "\\" + sub, true);
+  }
+}
+
+// Reads the kind's whole index; false (with its report line or message) when it could not.
+bool BuildIndexList(ReportContext& ctx, CacheEnumerator& cache, const CacheKind& kind,
+                    StrayIndex& index) {
+  try {
+    for (bool more = cache.First(kind.prefix); more; more = cache.Next()) {
+      CacheEntryView e = cache.CurrentEntry();
+      index.Add(e.localFile, std::move(e.url));
+    }
+  } catch (const std::bad_alloc&) {
+    StraysOutOfMemory() = true;
+    index = StrayIndex();
+    ShowMessageBox("Insufficient RAM to perform the \"Strays\" processing.\r\nTry again after some "
+                   "Cache is purged.\r\nFunction Terminated.",
+                   Caption("Message"), MessageKind::Error, MessageButtons::Ok);
+    ctx.SetAttention();
+    ctx.RaiseLevel(9);
+    return false;
+  }
+  const CacheStatus status = cache.Status();
+  if (status.error) {
+    ctx.AddReportLine("*** Error Accessing Cache ***  " + status.text);
+    ctx.RaiseLevel(7);
+    return false;
+  }
+  return true;
+}
+
+void RemoveOrphans(ReportContext& ctx, CacheEnumerator& cache, const StrayIndex& index,
+                   bool protectedKind, long& count) {
+  for (const StrayRecord& r : index.Records()) {
+    if (r.found) continue;
+    if (ctx.Cancelled()) {
+      ctx.AddReportLine("*** Cancelled by operator.");
+      return;
+    }
+    std::string result = rt::kToDelete;
+    if (!ctx.State().preview) {
+      const DeleteEntryResult d = cache.DeleteEntry(ctx, r.url, "");
+      // The server may not touch some entries at low integrity: those are not ours to report.
+      if (!d.ok && protectedKind && d.indexError == ERROR_ACCESS_DENIED) continue;
+      result = d.ok ? rt::kDeleted : rt::kDeleteFailed;
+    }
+    ++count;
+    ctx.CountItem();
+    if (result == rt::kDeleteFailed) {
+      ctx.AddReportLine(result + r.url);
+      ctx.SetAttention();
+      ctx.RaiseLevel(7);
+    } else {
+      ctx.AddDetailLine(result + r.url);
+    }
+  }
+}
+
+std::string StraysFolder(int code) {
+  const IeFolderSet& f = IeFolders();
+  switch (code) {
+    case 1: return f.cookiesFolder;
+    case 101: return f.protectedCookiesFolder;
+    case 2: return f.cacheFolder;
+    case 102: return f.protectedCacheFolder;
+    case 4: return f.userDataFolder;
+    case 104: return f.protectedUserDataFolder;
+    case 5: return f.domStoreFolder;
+    case 105: return f.protectedDomStoreFolder;
+  }
+  return {};
+}
+
+}  // namespace
+
+bool& StraysOutOfMemory() {
+  static bool mark = false;
+  return mark;
+}
+
+void StraysPass(ReportContext& ctx, const CacheAccess& access, int code, const std::string& folder,
+                long& count) {
+  const CacheKind* kind = FindCacheKind(code);
+  if (!kind || StraysOutOfMemory()) return;
+  if (folder.empty() || !DirectoryExists(folder) || !HasIndexFile(folder)) return;
+  CacheEnumerator& cache = access.For(code);
+  StrayIndex index;
+  {
+    struct Closer {
+      CacheEnumerator& c;
+      ~Closer() { c.Close(); }
+    } closer{cache};
+    if (!BuildIndexList(ctx, cache, *kind, index)) return;
+  }
+  FolderScan scan{ctx, index, count};
+  if (!ctx.State().preview && RunningUnderWine()) scan.linksKnown = ListLinksBelowUnderWine(folder, scan.links);
+  ScanFolder(scan, folder, {}, code % 100 != 1);  // the cookies folder without sub-folders
+  if (ctx.Cancelled()) return;
+  RemoveOrphans(ctx, cache, index, IsProtectedKind(code), count);
+}
+
+void PurgeIeStrays(ReportContext& ctx, const CacheAccess& access) {
+  try {
+    long count = 0;
+    const bool vista = CurrentOsFlags().vista;
+    for (int code : {1, 101, 2, 102, 4, 104, 5, 105}) {
+      if (ctx.Cancelled()) break;
+      if (IsProtectedKind(code) && !vista) continue;
+      StraysPass(ctx, access, code, StraysFolder(code), count);
+    }
+    if (count > 0) {
+      ctx.AddReportLine("  \"I.E. Strays\" Function Completed. " +
+                        CountPhrase(count, "File/URL", "Files/URLs") + "Processed.");
+    } else {
+      ctx.AddReportLine("    No Strays found to delete.");
+      ctx.AddReportLine("  \"I.E. Strays\" Function Completed. ");
+    }
+  } catch (...) {
+    ctx.AddReportLine("*** Error in above Function.");
+    ctx.RaiseLevel(9);
+    ctx.SetAttention();
+  }
+}
+
+void ClearIeHistoryFolders(ReportContext& ctx, const CacheAccess& access) {
+  try {
+    if (ctx.State().preview) {
+      ctx.AddReportLine("  \"I.E. History Folders\" Function bypassed for Preview.");
+      return;
+    }
+    const long normal = access.normal.ClearHistoryContainers();
+    ctx.AddReportLine("  Cleared " + CountPhrase(normal, "URL", "URLs") + "from Normal History");
+    if (CurrentOsFlags().vista) {
+      const long protectedCount = access.protectedMode.ClearHistoryContainers();
+      ctx.AddReportLine("  Cleared " + CountPhrase(protectedCount, "URL", "URLs") +
+                        "from Protected History");
+    }
+    ctx.AddReportLine("  \"I.E. History Folders\" Function Completed.");
+  } catch (...) {
+    ctx.AddReportLine("*** Error in above Function.");
+    ctx.RaiseLevel(9);
+    ctx.SetAttention();
+  }
+}
+
+void PurgeIeStrays(ReportContext& ctx) { PurgeIeStrays(ctx, ProgramCacheAccess()); }
+void ClearIeHistoryFolders(ReportContext& ctx) { ClearIeHistoryFolders(ctx, ProgramCacheAccess()); }
