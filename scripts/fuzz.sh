@@ -34,4 +34,5 @@ target() {
 target keep_list src/cookies/keep_list.cpp src/app/text_util.cpp
 target temp_protect src/files/temp_protect.cpp src/app/text_util.cpp
 target cookies_txt src/firefox/cookie_lines.cpp src/app/text_util.cpp
+target site_rules src/cookies/site_rules.cpp src/app/text_util.cpp
 echo "fuzz: all targets ran ${seconds}s without a failure"

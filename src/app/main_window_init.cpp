@@ -55,7 +55,6 @@ void TFFoxForm::RunInitialisation() {
   ShowWindow(Control(IDC_GAUGE), SW_HIDE);
   ShowWindow(Control(IDC_GAUGE_BAR), SW_HIDE);
   // Windows of later parts of the program are not connected yet.
-  EnableWindow(Control(IDC_COOKIES_BTN), FALSE);
   EnableWindow(GetDlgItem(configPages_[kGeneralPage], IDC_SELECT_PLUGINS), FALSE);
   HMENU menu = GetMenu(window_);
   EnableMenuItem(menu, IDM_DELETE_INDEX, MF_BYCOMMAND | MF_GRAYED);
