@@ -588,13 +588,15 @@ TEST_F(CookieFormTest, LegacyDatabaseWritesMozHosts) {
   EXPECT_TRUE(SetFirefoxPermission("x_y.example", 'R'));
   EXPECT_TRUE(SetFirefoxPermission("none.example", 'R'));
   CloseFirefoxPermissions();
-  TSQLiteDatabase d(perms);
-  EXPECT_EQ(d.GetTable("SELECT id FROM moz_hosts WHERE host = 'x_y.example'").RowCount(), 0);
-  EXPECT_EQ(d.GetTable("SELECT id FROM moz_hosts WHERE host = 'xzy.example'").RowCount(), 1);
+  {
+    TSQLiteDatabase d(perms);
+    EXPECT_EQ(d.GetTable("SELECT id FROM moz_hosts WHERE host = 'x_y.example'").RowCount(), 0);
+    EXPECT_EQ(d.GetTable("SELECT id FROM moz_hosts WHERE host = 'xzy.example'").RowCount(), 1);
+  }
   EXPECT_TRUE(boxes.boxes.empty());
 
   // No permissions.sqlite: said, and the window goes on without.
-  DeleteFileA(perms.c_str());
+  ASSERT_TRUE(DeleteFileA(perms.c_str()));
   EXPECT_FALSE(LoadFirefoxPermissions());
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].text,
