@@ -286,6 +286,15 @@ INT_PTR TCookieForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (dragging_) ReleaseCapture();
       dragging_ = false;
       return TRUE;
+    case WM_MENUSELECT: {
+      // The context menu's permission items say why they are disabled while Firefox runs.
+      const int id = LOWORD(wp);
+      static const char* const kNames[] = {"Block", "Allow", "Session", "Remove"};
+      if (id >= IDM_CK_BLOCK && id <= IDM_CK_REMOVE && !IeTab() && FirefoxActive())
+        SetStatus(0, std::string("\"") + kNames[id - IDM_CK_BLOCK] +
+                         "\" Disabled - FireFox is Active");
+      return FALSE;
+    }
     case WM_CLOSE: Close(); return TRUE;
   }
   return FALSE;

@@ -704,6 +704,21 @@ TEST_F(CookieFormTest, InternetExplorerTabsListTheCookieCacheAndSetSiteDecisions
   DeleteRegistryTree(HKEY_CURRENT_USER, key);
 }
 
+TEST_F(CookieFormTest, TwentyThousandCookiesAllListedAndSorted) {
+  MakeProfile(FirefoxSchema::Current, 20000, 20000);
+  const auto db = DbCookies(FFoxProfile().CookiesFile);
+  ASSERT_GT(db.size(), 10000u);
+  window.Run([&](HWND form) {
+    HWND list = GetDlgItem(form, IDC_CK_LIST);
+    ASSERT_EQ(ListViewCount(list), static_cast<int>(db.size()));
+    EXPECT_TRUE(SortedBy(Column(list, 0), true));
+    ClickColumn(form, 0);
+    const auto descending = Column(list, 0);
+    EXPECT_TRUE(SortedBy(descending, false));
+    EXPECT_EQ(std::set<std::string>(descending.begin(), descending.end()).size(), db.size());
+  });
+}
+
 TEST_F(CookieFormTest, WindowsBeforeVistaHaveTwoTabs) {
   OsFlags os = CurrentOsFlags();
   os.vista = false;
