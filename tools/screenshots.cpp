@@ -1,6 +1,6 @@
 // Renders the main window on each of its pages and sub-pages, and after a finished Preview, the
-// cookie window on each tab with its keep-list editor, and the help viewer at its contents page, to BMP files in the folder given as the first
-// argument.
+// cookie window on each tab with its keep-list editor, and the help viewer at its contents page, to
+// BMP files in the folder given as the first argument.
 #include <windows.h>
 #include <commctrl.h>
 

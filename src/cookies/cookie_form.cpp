@@ -37,6 +37,7 @@ constexpr const char* kOnlyInProtect = "Only in Protect File - no Cookie";
 constexpr const char* kDeleted = "Deleted";
 // An owner-data list holds at most this many items (the list-view control's own limit).
 constexpr size_t kListCapacity = 100000000;
+constexpr UINT_PTR kButtonTimer = 1;
 
 enum Tab { kFirefoxTab = 0, kIeNormalTab = 1, kIeProtectedTab = 2 };
 enum Column { kAddress = 0, kStatus = 1, kBrowser = 2, kComment = 3 };
@@ -112,7 +113,8 @@ std::vector<IeCookieRecord> ReadIeCookieFile(const std::string& path) {
   std::string text;
   if (path.empty() || !ReadWholeFile(path, text)) return records;
   const std::vector<std::string> lines = SplitLines(text);
-  for (size_t i = 0; i + 2 < lines.size(); i += 9) records.push_back({lines[i], lines[i + 1], lines[i + 2]});
+  for (size_t i = 0; i + 2 < lines.size(); i += 9)
+    records.push_back({lines[i], lines[i + 1], lines[i + 2]});
   return records;
 }
 
@@ -152,7 +154,7 @@ class TCookieForm {
   void SortBy(int column, bool ascending);
   void ColumnClick(int column);
   void ShowSortArrow();
-  void Refill(bool keepSelection);
+  void Refill();
   std::vector<int> Selected() const;
   void Protect();
   void Randomize();
@@ -190,7 +192,9 @@ class TCookieForm {
   std::array<int, 3> widths2_{200, 120, 200};
 };
 
-TCookieForm* FormOf(HWND w) { return reinterpret_cast<TCookieForm*>(GetWindowLongPtrA(w, DWLP_USER)); }
+TCookieForm* FormOf(HWND w) {
+  return reinterpret_cast<TCookieForm*>(GetWindowLongPtrA(w, DWLP_USER));
+}
 
 INT_PTR CALLBACK TCookieForm::Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_INITDIALOG) {
@@ -291,10 +295,14 @@ INT_PTR TCookieForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       const int id = LOWORD(wp);
       static const char* const kNames[] = {"Block", "Allow", "Session", "Remove"};
       if (id >= IDM_CK_BLOCK && id <= IDM_CK_REMOVE && !IeTab() && FirefoxActive())
-        SetStatus(0, std::string("\"") + kNames[id - IDM_CK_BLOCK] +
-                         "\" Disabled - FireFox is Active");
+        SetStatus(
+            0, std::string("\"") + kNames[id - IDM_CK_BLOCK] + "\" Disabled - FireFox is Active");
       return FALSE;
     }
+    case WM_TIMER:
+      // The main window's poll keeps the Firefox state current; the buttons follow it.
+      if (wp == kButtonTimer) UpdatePermissionButtons();
+      return TRUE;
     case WM_CLOSE: Close(); return TRUE;
   }
   return FALSE;
@@ -393,6 +401,7 @@ void TCookieForm::OnInit() {
          kMessageCaption);
   // 4.
   ListCookies();
+  SetTimer(window_, kButtonTimer, 2000, nullptr);
 }
 
 void TCookieForm::SetupTabs() {
@@ -442,7 +451,8 @@ void TCookieForm::Layout() {
   MoveWindow(details_, 4, top + area - h, c.right - 8, h, TRUE);
 }
 
-bool ParseFilterPasses(const std::string& filter, const std::string& field) {
+// The filter text (trimmed, lower-cased) occurs in the lower-cased field.
+bool FilterPasses(const std::string& filter, const std::string& field) {
   return field.find(filter) != std::string::npos;
 }
 
@@ -460,9 +470,7 @@ void TCookieForm::ListFirefox() {
   const TFFoxProfile& p = FFoxProfile();
   std::string error;
   store_ = CookieStore();
-  const bool missing = p.IsSqliteProfile ? !FileExists(p.CookiesFile) : !FileExists(p.CookiesTxtFile);
-  std::vector<std::string> lines;
-  if (missing && p.IsSqliteProfile) {
+  if (p.IsSqliteProfile && !FileExists(p.CookiesFile)) {
     Tell("Unable to find FireFox Cookies file - Cookies.SQLite\r\nExecution will continue...",
          kMessageCaption);
   } else if (!LoadCookieLines(store_, error)) {
@@ -488,9 +496,9 @@ void TCookieForm::ListFirefox() {
       first = false;
     }
     if (shown) continue;
-    if (all || ParseFilterPasses(filter, LowerCase(host)) ||
-        ParseFilterPasses(filter, LowerCase(CookieLineField(line.text, kCookieName))) ||
-        ParseFilterPasses(filter, LowerCase(CookieLineField(line.text, kCookieValue)))) {
+    if (all || FilterPasses(filter, LowerCase(host)) ||
+        FilterPasses(filter, LowerCase(CookieLineField(line.text, kCookieName))) ||
+        FilterPasses(filter, LowerCase(CookieLineField(line.text, kCookieValue)))) {
       rows_.push_back({{host, "", "", ""}});
       shown = true;
     }
@@ -521,9 +529,10 @@ void TCookieForm::ListIe() {
     if (ps.ieListingStopped) continue;
     if (rows_.size() >= kListCapacity) {
       ps.ieListingStopped = true;
-      Tell("The number of Entries to process exceeds \r\nthe Windows ListView Capacity.\r\n"
-           "Execution will continue without listing.",
-           kMessageCaption);
+      Tell(
+          "The number of Entries to process exceeds \r\nthe Windows ListView Capacity.\r\n"
+          "Execution will continue without listing.",
+          kMessageCaption);
       continue;
     }
     rows_.push_back({{e.url, "", "", e.localFile}});
@@ -544,7 +553,8 @@ void TCookieForm::FinishListing() {
   SortBy(0, true);
   ListView_SetItemCountEx(list_, static_cast<int>(rows_.size()), 0);
   ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-  if (!rows_.empty()) ListView_SetItemState(list_, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  if (!rows_.empty())
+    ListView_SetItemState(list_, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   InvalidateRect(list_, nullptr, TRUE);
   ShowDetails();
 }
@@ -591,19 +601,22 @@ void TCookieForm::ShowDetails() {
     it.iItem = static_cast<int>(i);
     it.pszText = const_cast<char*>(details[i][0].c_str());
     ListView_InsertItem(details_, &it);
-    ListView_SetItemText(details_, static_cast<int>(i), 1, const_cast<char*>(details[i][1].c_str()));
-    ListView_SetItemText(details_, static_cast<int>(i), 2, const_cast<char*>(details[i][2].c_str()));
+    ListView_SetItemText(details_, static_cast<int>(i), 1,
+                         const_cast<char*>(details[i][1].c_str()));
+    ListView_SetItemText(details_, static_cast<int>(i), 2,
+                         const_cast<char*>(details[i][2].c_str()));
   }
 }
 
 void TCookieForm::SortBy(int column, bool ascending) {
   auto less = [&](const Row& a, const Row& b) {
     int c = CompareStringA(LOCALE_USER_DEFAULT, 0, a.text[column].c_str(), -1,
-                           b.text[column].c_str(), -1) - CSTR_EQUAL;
+                           b.text[column].c_str(), -1) -
+            CSTR_EQUAL;
     if (c == 0 && column != 0)
       // Ties fall back to the address, always ascending.
-      return CompareStringA(LOCALE_USER_DEFAULT, 0, a.text[0].c_str(), -1, b.text[0].c_str(),
-                            -1) == CSTR_LESS_THAN;
+      return CompareStringA(LOCALE_USER_DEFAULT, 0, a.text[0].c_str(), -1, b.text[0].c_str(), -1) ==
+             CSTR_LESS_THAN;
     return ascending ? c < 0 : c > 0;
   };
   std::stable_sort(rows_.begin(), rows_.end(), less);
@@ -633,10 +646,10 @@ void TCookieForm::ColumnClick(int column) {
   ps.ascending[column] = !ps.ascending[column];
   ps.sortColumn = column;
   SortBy(column, ps.ascending[column]);
-  Refill(false);
+  Refill();
 }
 
-void TCookieForm::Refill(bool) {
+void TCookieForm::Refill() {
   ListView_SetItemCountEx(list_, static_cast<int>(rows_.size()), LVSICF_NOSCROLL);
   InvalidateRect(list_, nullptr, TRUE);
 }
@@ -680,13 +693,16 @@ void TCookieForm::ContextMenu() {
   if (ListView_HitTest(list_, &hit) < 0) return;
   HMENU menu = CreatePopupMenu();
   const std::pair<int, const char*> items[] = {
-      {IDM_CK_PROTECT, "Protect"}, {IDM_CK_UNPROTECT, "UnProtect"}, {IDM_CK_BLOCK, "Block"},
-      {IDM_CK_ALLOW, "Allow"},     {IDM_CK_SESSION, "Session"},     {IDM_CK_REMOVE, "Remove"},
-      {IDM_CK_OPEN, "Open"},       {IDM_CK_DELETE, "Delete"},       {IDM_CK_RANDOMIZE, "Randomize"}};
+      {IDM_CK_PROTECT, "Protect"},    {IDM_CK_UNPROTECT, "UnProtect"},
+      {IDM_CK_BLOCK, "Block"},        {IDM_CK_ALLOW, "Allow"},
+      {IDM_CK_SESSION, "Session"},    {IDM_CK_REMOVE, "Remove"},
+      {IDM_CK_OPEN, "Open"},          {IDM_CK_DELETE, "Delete"},
+      {IDM_CK_RANDOMIZE, "Randomize"}};
   for (const auto& [id, text] : items) {
     // The permission items follow their buttons (disabled while Firefox runs, Session on IE).
-    const bool enabled =
-        id >= IDM_CK_BLOCK && id <= IDM_CK_REMOVE ? IsWindowEnabled(Item(id - IDM_CK_BLOCK + IDC_CK_BLOCK)) : true;
+    const bool enabled = id >= IDM_CK_BLOCK && id <= IDM_CK_REMOVE
+                             ? IsWindowEnabled(Item(id - IDM_CK_BLOCK + IDC_CK_BLOCK))
+                             : true;
     AppendMenuA(menu, MF_STRING | (enabled ? 0 : MF_GRAYED), id, text);
   }
   TrackPopupMenu(menu, TPM_LEFTALIGN, p.x, p.y + 10, 0, window_, nullptr);
@@ -765,7 +781,7 @@ void TCookieForm::Protect() {
     keep.modified = true;
   }
   ps.busy = false;
-  Refill(true);
+  Refill();
 }
 
 void TCookieForm::Randomize() {
@@ -788,7 +804,7 @@ void TCookieForm::Randomize() {
     keep.modified = true;
   }
   ps.busy = false;
-  Refill(true);
+  Refill();
 }
 
 void TCookieForm::Unprotect() {
@@ -815,10 +831,9 @@ void TCookieForm::Unprotect() {
     keep.modified = true;
   }
   ps.busy = false;
-  Refill(true);
+  Refill();
   if (!any)
-    Tell("No \"Protect\" entry selected for Unprotect function", kErrorCaption,
-         MessageKind::Error);
+    Tell("No \"Protect\" entry selected for Unprotect function", kErrorCaption, MessageKind::Error);
 }
 
 // Deletes one item's cookies; the result text of the comment column.
@@ -837,7 +852,8 @@ std::string TCookieForm::DeleteOne(int i) {
   }
   const std::string host = LowerCase(row.text[kAddress]);
   const size_t before = store_.cookies.size();
-  std::erase_if(store_.cookies, [&](const CookieLine& l) { return CookieLineHost(l.text) == host; });
+  std::erase_if(store_.cookies,
+                [&](const CookieLine& l) { return CookieLineHost(l.text) == host; });
   const bool removed = store_.cookies.size() != before;
   const TFFoxProfile& p = FFoxProfile();
   if (p.IsSqliteProfile) {
@@ -861,15 +877,14 @@ void TCookieForm::Delete() {
     return;
   }
   if (!ps.yesToAllDelete) {
-    const std::string what = sel.size() == 1 ? "selected entry, "
-                                             : std::to_string(sel.size()) + " selected entries,";
-    const Confirm a = AskConfirm(
-        window_, "Quorvane  -  Delete Confirmation",
-        "For your request to delete the " + what +
-            "\r\n\r\nPress \"Yes\" to confirm this Delete Request\r\n\r\n"
-            "Press \"No\" to deny this Delete Request\r\n\r\n"
-            "Press \"Yes To All\" to confirm all Delete Requests\r\n"
-            " [this turns off \"Confirmation\" for Deletes]");
+    const std::string what =
+        sel.size() == 1 ? "selected entry, " : std::to_string(sel.size()) + " selected entries,";
+    const Confirm a = AskConfirm(window_, "Quorvane  -  Delete Confirmation",
+                                 "For your request to delete the " + what +
+                                     "\r\n\r\nPress \"Yes\" to confirm this Delete Request\r\n\r\n"
+                                     "Press \"No\" to deny this Delete Request\r\n\r\n"
+                                     "Press \"Yes To All\" to confirm all Delete Requests\r\n"
+                                     " [this turns off \"Confirmation\" for Deletes]");
     if (a == Confirm::No) return;
     if (a == Confirm::YesToAll) ps.yesToAllDelete = true;
   }
@@ -897,7 +912,7 @@ void TCookieForm::Delete() {
   ListView_DeleteAllItems(details_);
   if (!IeTab() && !FFoxProfile().IsSqliteProfile && anyDeleted) WriteBackCookiesTxt(ctx_, store_);
   ps.busy = false;
-  Refill(true);
+  Refill();
 }
 
 void TCookieForm::Open() {
@@ -953,7 +968,8 @@ void TCookieForm::UpdatePermissionButtons() {
   for (const Button& b : kButtons) {
     bool enabled = !firefoxRunning;
     std::string hint = IeTab() ? b.ieHint : b.ffHint;
-    if (firefoxRunning) hint = std::string("|\"") + b.name + "\" Button Disabled - FireFox is Active";
+    if (firefoxRunning)
+      hint = std::string("|\"") + b.name + "\" Button Disabled - FireFox is Active";
     if (IeTab() && b.id == IDC_CK_SESSION) enabled = false;
     EnableWindow(Item(b.id), enabled);
     for (auto& [control, text] : hints_)
@@ -981,7 +997,7 @@ void TCookieForm::Permission(char action) {
                               : SetFirefoxPermission(LowerCase(row.text[kAddress]), action);
     if (done) row.text[kBrowser] = shown(action);
   }
-  Refill(true);
+  Refill();
 }
 
 void TCookieForm::TabChanged() {
@@ -1005,6 +1021,7 @@ void TCookieForm::SaveLayout() {
 
 void TCookieForm::Close() {
   if (Process().busy) return;
+  KillTimer(window_, kButtonTimer);
   SaveWindowPosition(window_, "CookieForm");
   SaveLayout();
   SaveKeepList(ffKeep_);

@@ -29,9 +29,9 @@ void LoadText(HWND dialog) {
     EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&rtf), 0, StreamText};
     SendMessageA(edit, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&es));
   } else {
-    const std::string text = std::string("\r\n...Unable to locate the text file to display.\r\n\r\n") +
-                             "...The file - " + kHelpFile + " must be in the " +
-                             "Quorvane execution folder.";
+    const std::string text =
+        std::string("\r\n...Unable to locate the text file to display.\r\n\r\n") +
+        "...The file - " + kHelpFile + " must be in the " + "Quorvane execution folder.";
     SetWindowTextA(edit, text.c_str());
   }
   SendMessageA(edit, EM_SETSEL, 0, 0);

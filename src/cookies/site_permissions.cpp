@@ -69,8 +69,9 @@ void LoadDatabase(FirefoxPermissionStore& s, const std::string& path) {
   s.origins = TableExists(*s.db, "moz_perms");
   if (s.origins) {
     // Current Firefox keeps moz_hosts only for a downgrade and applies moz_perms.
-    TSQLiteTable t = s.db->GetTable(
-        "SELECT origin, permission FROM moz_perms WHERE type = ? ORDER BY id", {std::string("cookie")});
+    TSQLiteTable t =
+        s.db->GetTable("SELECT origin, permission FROM moz_perms WHERE type = ? ORDER BY id",
+                       {std::string("cookie")});
     for (; !t.Eof(); t.Next()) {
       std::string host = OriginHostKey(t.FieldAsString(0));
       if (!host.empty())
@@ -137,7 +138,9 @@ bool SetOriginPermission(FirefoxPermissionStore& s, const std::string& key, char
       throw;
     }
   } catch (const ESQLiteException&) {
-    DbMessage(action == 'R' ? "Remove Entry from" : existed ? "Replace Entry in" : "Create Entry in");
+    DbMessage(action == 'R' ? "Remove Entry from"
+              : existed     ? "Replace Entry in"
+                            : "Create Entry in");
     return false;
   }
   std::erase_if(s.list, [&](const Permission& p) { return p.host == key; });
@@ -201,9 +204,9 @@ bool LoadFirefoxPermissions() {
     return true;
   }
   if (!FileExists(p.PermissionsFile)) {
-    ShowMessageBox(std::string("Unable to find FireFox Permissions file - Permissions.SQLite") +
-                       kContinue,
-                   "Quorvane  -  Message", MessageKind::Information, MessageButtons::Ok);
+    ShowMessageBox(
+        std::string("Unable to find FireFox Permissions file - Permissions.SQLite") + kContinue,
+        "Quorvane  -  Message", MessageKind::Information, MessageButtons::Ok);
     return false;
   }
   try {
@@ -247,8 +250,7 @@ bool SetFirefoxPermission(const std::string& host, char action) {
 }
 
 std::string IePermissionKey(const std::string& domain) {
-  return "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\P3P\\History\\" +
-         domain;
+  return "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\P3P\\History\\" + domain;
 }
 
 std::string GetIePermission(const std::string& address) {

@@ -120,8 +120,8 @@ std::map<std::string, std::multiset<std::string>> DbCookies(const std::string& f
 std::map<std::string, int64_t> Perms(const std::string& file, const std::string& origin) {
   std::map<std::string, int64_t> out;
   TSQLiteDatabase db(file);
-  for (TSQLiteTable t = db.GetTable("SELECT type, permission FROM moz_perms WHERE origin = ?",
-                                    {origin});
+  for (TSQLiteTable t =
+           db.GetTable("SELECT type, permission FROM moz_perms WHERE origin = ?", {origin});
        !t.Eof(); t.Next())
     out[t.FieldAsString(0)] = t.FieldAsInteger(1);
   return out;
@@ -516,7 +516,8 @@ TEST_F(CookieFormTest, EditorValidatesEntriesAndAFailedListIsNeverSaved) {
 
   // A list that cannot be read: said on opening, refused by Edit, and never written.
   boxes.boxes.clear();
-  HANDLE lock = CreateFileA(KeepFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE lock =
+      CreateFileA(KeepFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
   window.Run([&](HWND form) {
     HWND list = GetDlgItem(form, IDC_CK_LIST);
@@ -645,8 +646,8 @@ TEST_F(CookieFormTest, InternetExplorerTabsListTheCookieCacheAndSetSiteDecisions
     two = Cell(list, rTwo, 0);
     EXPECT_TRUE(StartsWithText(one, "Cookie:"));
     const int n = ListViewCount(list);
-    EXPECT_EQ(StatusText(form, 1), "Displayed " + std::to_string(n) + " of " +
-                                       std::to_string(n) + " Cookie Addreses");
+    EXPECT_EQ(StatusText(form, 1),
+              "Displayed " + std::to_string(n) + " of " + std::to_string(n) + " Cookie Addreses");
     EXPECT_EQ(Cell(list, rOne, 1), "Random");
     EXPECT_EQ(Cell(list, rTwo, 1), "");
     EXPECT_TRUE(FileExists(Cell(list, rTwo, 3)));

@@ -64,9 +64,10 @@ TEST(FirefoxPermissionRulesTest, HostKeysValuesAndOrigins) {
 
 TEST(HostpermFileTest, HeaderRecordsAndWriteBack) {
   HostpermFile f;
-  f.Parse("# Permission File\r\n#\r\n\r\nhost\tcookie\t1\tShop.Example.com\r\n"
-          "host\tcookie\t2\tblocked.example\r\nhost\tpopup\t1\tpop.example\r\n"
-          "host\tcookie\t5\todd.example\r\nbroken line\r\n");
+  f.Parse(
+      "# Permission File\r\n#\r\n\r\nhost\tcookie\t1\tShop.Example.com\r\n"
+      "host\tcookie\t2\tblocked.example\r\nhost\tpopup\t1\tpop.example\r\n"
+      "host\tcookie\t5\todd.example\r\nbroken line\r\n");
   EXPECT_EQ(f.Records().size(), 5u);
   EXPECT_EQ(f.Get(".SHOP.example.com"), "Allow");
   EXPECT_EQ(f.Get("blocked.example"), "Block");
@@ -92,8 +93,9 @@ TEST(HostpermFileTest, NoHeaderGetsOneAndRemovingNothingChangesNothing) {
   EXPECT_TRUE(f.Set("absent.example", 'R'));
   EXPECT_FALSE(f.changed);
   EXPECT_FALSE(f.Set("x.example", 'Q'));
-  EXPECT_EQ(f.Serialize(),
-            "# Permission File\nhost\tcookie\t8\tx.example\nhost\tcookie\t1\ty.example\tand\tmore\n");
+  EXPECT_EQ(
+      f.Serialize(),
+      "# Permission File\nhost\tcookie\t8\tx.example\nhost\tcookie\t1\ty.example\tand\tmore\n");
   // The last line is never header, even when it is a comment.
   HostpermFile only;
   only.Parse("#a\n#b");
