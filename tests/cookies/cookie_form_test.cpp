@@ -13,6 +13,7 @@
 #include <set>
 #include <string>
 
+#include "app/folders.h"
 #include "app/main_window.h"
 #include "app/modal.h"
 #include "app/os_flags.h"
@@ -760,6 +761,35 @@ TEST_F(CookieFormTest, PositionColumnWidthsAndHelpWindow) {
   window.Run([&](HWND form) {
     EXPECT_EQ(ListView_GetColumnWidth(GetDlgItem(form, IDC_CK_LIST), 0), 311);
   });
+}
+
+TEST_F(CookieFormTest, UnreadableOrMissingCookieStoreAndMissingHelpText) {
+  // A cookies file that is no database: the listing says so in its items.
+  WriteFileText(FFoxProfile().CookiesFile, std::string(4096, 'x'));
+  window.Run([&](HWND form) {
+    HWND list = GetDlgItem(form, IDC_CK_LIST);
+    EXPECT_EQ(Column(list, 0),
+              (std::vector<std::string>{"  ---Unable to access FireFox Cookie file---",
+                                        "  ---Unable to display FireFox Cookies---"}));
+    EXPECT_EQ(StatusText(form, 1), "Displayed 2 of 0 Cookie Addresses");
+  });
+  EXPECT_TRUE(boxes.boxes.empty());
+  // No file at all: a message, and an empty list.
+  ASSERT_TRUE(DeleteFileA(FFoxProfile().CookiesFile.c_str()));
+  MutableFolders().programFolder = temp.Path();  // no QvrnCook.rtf here
+  window.Run([&](HWND form) {
+    EXPECT_EQ(ListViewCount(GetDlgItem(form, IDC_CK_LIST)), 0);
+    Click(form, IDC_CK_HELP);
+    ASSERT_TRUE(CookieHelpWindow());
+    EXPECT_EQ(WindowText(GetDlgItem(CookieHelpWindow(), IDC_CH_TEXT)),
+              "\r\n...Unable to locate the text file to display.\r\n\r\n...The file - "
+              "QvrnCook.rtf must be in the Quorvane execution folder.");
+  });
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text,
+            "Unable to find FireFox Cookies file - Cookies.SQLite\r\nExecution will continue...");
+  EXPECT_EQ(boxes.boxes[0].caption, "Quorvane  -  Message");
+  EXPECT_EQ(CookieHelpWindow(), nullptr);  // gone with the cookie window
 }
 
 TEST(CookieFormRulesTest, SplitterAndHelpPlacement) {
