@@ -721,6 +721,37 @@ TEST_F(CookieFormTest, TwentyThousandCookiesAllListedAndSorted) {
   });
 }
 
+TEST(IePermissionTest, SiteDecisionsByDomainKey) {
+  const std::string key = IePermissionKey("cookiewin-three.co.uk");
+  DeleteRegistryTree(HKEY_CURRENT_USER, key);
+  const std::string address = "Cookie:joe@a.b.cookiewin-three.co.uk/path/";
+  EXPECT_EQ(GetIePermission(address), "");
+  EXPECT_TRUE(SetIePermission(address, 'B'));
+  EXPECT_EQ(GetIePermission("https://cookiewin-three.co.uk/"), "Block");
+  {
+    RegKey k;
+    ASSERT_EQ(k.Create(HKEY_CURRENT_USER, key), ERROR_SUCCESS);
+    const DWORD three = 3;
+    RegSetValueExA(k, nullptr, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&three), sizeof three);
+  }
+  EXPECT_EQ(GetIePermission(address), "Other - 3");
+  {
+    RegKey k;
+    ASSERT_EQ(k.Create(HKEY_CURRENT_USER, key), ERROR_SUCCESS);
+    k.WriteString("", "1");
+  }
+  EXPECT_EQ(GetIePermission(address), "");  // not an integer
+  EXPECT_TRUE(SetIePermission(address, 'R'));
+  RegKey gone;
+  EXPECT_NE(gone.OpenRead(HKEY_CURRENT_USER, key), ERROR_SUCCESS);
+  EXPECT_TRUE(SetIePermission(address, 'R'));  // nothing there: nothing to do
+  EXPECT_FALSE(SetIePermission(address, 'S'));
+  // A host the browser could not key gets no decision.
+  EXPECT_FALSE(SetIePermission("Cookie:joe@my_site.cookiewin-three.co.uk/", 'A'));
+  EXPECT_NE(gone.OpenRead(HKEY_CURRENT_USER, key), ERROR_SUCCESS);
+  EXPECT_EQ(GetIePermission("Cookie:joe@my_site.cookiewin-three.co.uk/"), "");
+}
+
 TEST_F(CookieFormTest, WindowsBeforeVistaHaveTwoTabs) {
   OsFlags os = CurrentOsFlags();
   os.vista = false;
