@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "app/folders.h"
@@ -55,6 +56,14 @@ ProcessState& Process() {
   static ProcessState p;
   return p;
 }
+
+// Set for the length of a command, cleared however it ends.
+struct BusyGuard {
+  BusyGuard() { Process().busy = true; }
+  ~BusyGuard() { Process().busy = false; }
+  BusyGuard(const BusyGuard&) = delete;
+  BusyGuard& operator=(const BusyGuard&) = delete;
+};
 
 struct Row {
   std::array<std::string, 4> text;
@@ -118,15 +127,6 @@ std::vector<IeCookieRecord> ReadIeCookieFile(const std::string& path) {
   return records;
 }
 
-std::string LikeLiteral(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    if (c == '%' || c == '_' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out;
-}
-
 class TCookieForm {
  public:
   TCookieForm(const OptionSet& options, const ShredSettings& shred) {
@@ -161,6 +161,7 @@ class TCookieForm {
   void Unprotect();
   void Delete();
   std::string DeleteOne(int row);
+  void FlushDeletes();
   void Open();
   void Edit();
   void Permission(char action);
@@ -184,6 +185,10 @@ class TCookieForm {
   KeepList ffKeep_{FirefoxKeepListFile()}, ieKeep_{IeKeepListFile()};
   CookieStore store_;
   std::vector<Row> rows_;
+  struct PendingDeletes {
+    std::set<std::string> present, gone;  // hosts of the cookie lines; hosts to delete
+    bool primed = false;
+  } pending_;
   int tab_ = kFirefoxTab;
   int detailsHeight_ = 0;
   bool dragging_ = false;
@@ -753,7 +758,8 @@ void TCookieForm::Protect() {
     Tell("No entry selected for Protect function", kErrorCaption, MessageKind::Error);
     return;
   }
-  ps.busy = true;
+  BusyGuard busy;
+  bool deleted = false;
   KeepList& keep = Keep();
   for (int i : sel) {
     Row& row = rows_[i];
@@ -773,6 +779,7 @@ void TCookieForm::Protect() {
       }
       const std::string result = DeleteOne(i);
       row.text[kComment] = result == kDeleted ? kOnlyInProtect : "not deleted - " + result;
+      deleted = deleted || result == kDeleted;
       m = keep.LookupFirefoxHost(address);
     }
     if (m.found) keep.RemoveAt(m.index);
@@ -780,7 +787,8 @@ void TCookieForm::Protect() {
     keep.Add("p=" + address);
     keep.modified = true;
   }
-  ps.busy = false;
+  FlushDeletes();
+  if (!IeTab() && !FFoxProfile().IsSqliteProfile && deleted) WriteBackCookiesTxt(ctx_, store_);
   Refill();
 }
 
@@ -792,7 +800,7 @@ void TCookieForm::Randomize() {
     Tell("No entry selected for Randomize function", kErrorCaption, MessageKind::Error);
     return;
   }
-  ps.busy = true;
+  BusyGuard busy;
   KeepList& keep = Keep();
   for (int i : sel) {
     Row& row = rows_[i];
@@ -803,14 +811,13 @@ void TCookieForm::Randomize() {
     keep.Add("r=" + address);
     keep.modified = true;
   }
-  ps.busy = false;
   Refill();
 }
 
 void TCookieForm::Unprotect() {
   ProcessState& ps = Process();
   if (ps.busy) return;
-  ps.busy = true;
+  BusyGuard busy;
   KeepList& keep = Keep();
   const std::vector<int> sel = Selected();
   bool any = false;
@@ -830,7 +837,6 @@ void TCookieForm::Unprotect() {
       }
     keep.modified = true;
   }
-  ps.busy = false;
   Refill();
   if (!any)
     Tell("No \"Protect\" entry selected for Unprotect function", kErrorCaption, MessageKind::Error);
@@ -850,22 +856,45 @@ std::string TCookieForm::DeleteOne(int i) {
     if (code == 5 || code == 32 || code == 33 || code == 1224) return "Locked";
     return "Error-" + std::to_string(code);
   }
-  const std::string host = LowerCase(row.text[kAddress]);
-  const size_t before = store_.cookies.size();
-  std::erase_if(store_.cookies,
-                [&](const CookieLine& l) { return CookieLineHost(l.text) == host; });
-  const bool removed = store_.cookies.size() != before;
-  const TFFoxProfile& p = FFoxProfile();
-  if (p.IsSqliteProfile) {
-    try {
-      TSQLiteDatabase db(p.CookiesFile);
-      db.ExecSQL("DELETE FROM moz_cookies WHERE host LIKE ? ESCAPE '\\'", {LikeLiteral(host)});
-    } catch (...) {
-      Tell("Delete Entry from Cookies file failed... \r\nExecution will continue...",
-           "Quorvane -  Message", MessageKind::Error);
-    }
+  if (!pending_.primed) {
+    for (const CookieLine& l : store_.cookies) pending_.present.insert(CookieLineHost(l.text));
+    pending_.primed = true;
   }
-  return removed ? kDeleted : "Cookie File not found to Delete";
+  const std::string host = LowerCase(row.text[kAddress]);
+  pending_.gone.insert(host);
+  return pending_.present.erase(host) ? kDeleted : "Cookie File not found to Delete";
+}
+
+// The Firefox deletions of one command, made together: one pass over the cookie lines and one
+// statement on the database, however many hosts were selected.
+void TCookieForm::FlushDeletes() {
+  PendingDeletes gone = std::move(pending_);
+  pending_ = PendingDeletes();
+  if (gone.gone.empty()) return;
+  std::erase_if(store_.cookies,
+                [&](const CookieLine& l) { return gone.gone.count(CookieLineHost(l.text)) != 0; });
+  const TFFoxProfile& p = FFoxProfile();
+  if (!p.IsSqliteProfile) return;
+  try {
+    TSQLiteDatabase db(p.CookiesFile);
+    db.ExecSQL("CREATE TEMP TABLE IF NOT EXISTS qv_gone_hosts (h TEXT PRIMARY KEY)");
+    db.ExecSQL("BEGIN");
+    try {
+      {
+        TSQLiteStatement add(db, "INSERT OR IGNORE INTO temp.qv_gone_hosts VALUES (?)");
+        for (const std::string& h : gone.gone) add.Run({h});
+      }
+      // lower() folds exactly what LIKE ignores: the host's ASCII letter case.
+      db.ExecSQL("DELETE FROM moz_cookies WHERE lower(host) IN (SELECT h FROM temp.qv_gone_hosts)");
+      db.ExecSQL("COMMIT");
+    } catch (...) {
+      db.ExecSQL("ROLLBACK");
+      throw;
+    }
+  } catch (...) {
+    Tell("Delete Entry from Cookies file failed... \r\nExecution will continue...",
+         "Quorvane -  Message", MessageKind::Error);
+  }
 }
 
 void TCookieForm::Delete() {
@@ -888,7 +917,7 @@ void TCookieForm::Delete() {
     if (a == Confirm::No) return;
     if (a == Confirm::YesToAll) ps.yesToAllDelete = true;
   }
-  ps.busy = true;
+  BusyGuard busy;
   bool hinted = false, anyDeleted = false;
   for (int i : sel) {
     Row& row = rows_[i];
@@ -909,9 +938,9 @@ void TCookieForm::Delete() {
     }
     PumpWaitingMessages();
   }
+  FlushDeletes();
   ListView_DeleteAllItems(details_);
   if (!IeTab() && !FFoxProfile().IsSqliteProfile && anyDeleted) WriteBackCookiesTxt(ctx_, store_);
-  ps.busy = false;
   Refill();
 }
 

@@ -709,6 +709,7 @@ TEST_F(CookieFormTest, InternetExplorerTabsListTheCookieCacheAndSetSiteDecisions
 TEST_F(CookieFormTest, TwentyThousandCookiesAllListedAndSorted) {
   MakeProfile(FirefoxSchema::Current, 20000, 20000);
   const auto db = DbCookies(FFoxProfile().CookiesFile);
+  window.nested = [](HWND d) { Answer(d, IDC_CF_YESALL); };
   ASSERT_GT(db.size(), 10000u);
   window.Run([&](HWND form) {
     HWND list = GetDlgItem(form, IDC_CK_LIST);
@@ -718,7 +719,14 @@ TEST_F(CookieFormTest, TwentyThousandCookiesAllListedAndSorted) {
     const auto descending = Column(list, 0);
     EXPECT_TRUE(SortedBy(descending, false));
     EXPECT_EQ(std::set<std::string>(descending.begin(), descending.end()).size(), db.size());
+    // Every host at once, as Ctrl+A selects them.
+    ListView_SetItemState(list, -1, LVIS_SELECTED, LVIS_SELECTED);
+    Click(form, IDC_CK_DELETE);
+    const auto comments = Column(list, 3);
+    EXPECT_EQ(std::count(comments.begin(), comments.end(), "Deleted"),
+              static_cast<long>(db.size()));
   });
+  EXPECT_TRUE(DbCookies(FFoxProfile().CookiesFile).empty());
 }
 
 TEST(IePermissionTest, SiteDecisionsByDomainKey) {
