@@ -44,4 +44,5 @@ target plugin_file src/plugins/plugin_statement.cpp src/app/text_util.cpp
 target cookie_text src/ie/cookie_text.cpp src/cookies/keep_list.cpp src/app/text_util.cpp
 target stray_index src/ie/stray_index.cpp src/app/text_util.cpp
 target boot_list src/ie/boot_list.cpp src/app/text_util.cpp
+target site_rules src/cookies/site_rules.cpp src/app/text_util.cpp
 echo "fuzz: all targets ran ${seconds}s without a failure"

@@ -1,13 +1,19 @@
-// Renders the main window on each of its pages and sub-pages, and after a finished Preview,
-// and the help viewer at its contents page, to BMP files in the folder given as the first
-// argument.
+// Renders the main window on each of its pages and sub-pages, and after a finished Preview, the
+// cookie window on each tab with its keep-list editor, and the help viewer at its contents page, to
+// BMP files in the folder given as the first argument.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 
 #include "app/command_line.h"
 #include "app/folders.h"
 #include "app/main_window.h"
+#include "app/message_box.h"
+#include "app/modal.h"
+#include "app/os_flags.h"
+#include "app/version.h"
+#include "ie/ie_hooks.h"
 #include "app/run_mode.h"
 #include "platform/files.h"
 #include "platform/window.h"
@@ -46,6 +52,9 @@ int main(int argc, char** argv) {
   const std::string out = argv[1];
   SetProgramArguments({"data=QVSHOTS"}, "Quorvane.exe data=QVSHOTS");
   ResolveDataFolder(ExtractFilePath(ModuleFileName()) + "\\Quorvane.exe");
+  // One site kept and one randomized, so the cookie window shows both marks.
+  WriteWholeFile(Folders().dataFolder + "\\Quorvane.Dat",
+                 "p=news.example.com\r\nr=.example.org\r\n");
   WriteWholeFile(
       Folders().settingsFile,
       "[ShowOption]\r\nQuickStartOpt=N\r\n[StndOptions]\r\nCacheOption=1\r\nCookiesOption=1\r\n"
@@ -80,6 +89,42 @@ int main(int argc, char** argv) {
   shot("results-preview");
   form.ShowFolderReport();
   shot("results-folders");
+  // The cookie window on each of its tabs, and its keep-list editor. Any message box is answered
+  // at once: nothing may wait for a user here.
+  SetMessageBoxAnswerer([](const MessageBoxRequest&) { return MessageAnswer::Ok; });
+  // The program's start-up, which this tool skips, takes the Windows generation from the
+  // system; Wine reports Windows 7, which has the protected-mode tab.
+  OsFlags os = CurrentOsFlags();
+  os.vista = os.win7 = true;
+  SetCurrentOsFlags(os);
+  StartUrlServerLink("_shots_" + std::to_string(GetCurrentProcessId()), WindowText(form.Handle()),
+                     kBuildText);
+  const char* const tabs[] = {"cookies-firefox", "cookies-ie-normal", "cookies-ie-protected"};
+  SetModalDriver([&](HWND dialog) {
+    if (WindowText(dialog) != "Quorvane - Select Cookies to Keep") {
+      Settle(300);
+      if (CaptureWindowToBmp(dialog, out + "\\cookies-editor.bmp")) ++written;
+      SendMessageA(dialog, WM_COMMAND, IDC_PE_CLOSE, 0);
+      return;
+    }
+    SetWindowPos(dialog, HWND_TOP, 20, 20, 760, 520, SWP_SHOWWINDOW);
+    HWND tabControl = GetDlgItem(dialog, IDC_CK_TABS);
+    const int count = TabCtrl_GetItemCount(tabControl);
+    for (int t = 0; t < count && t < 3; ++t) {
+      TabCtrl_SetCurSel(tabControl, t);
+      NMHDR n{tabControl, IDC_CK_TABS, static_cast<UINT>(TCN_SELCHANGE)};
+      SendMessageA(dialog, WM_NOTIFY, IDC_CK_TABS, reinterpret_cast<LPARAM>(&n));
+      Settle(300);
+      if (CaptureWindowToBmp(dialog, out + "\\" + tabs[t] + ".bmp")) ++written;
+    }
+    TabCtrl_SetCurSel(tabControl, 0);
+    NMHDR n{tabControl, IDC_CK_TABS, static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageA(dialog, WM_NOTIFY, IDC_CK_TABS, reinterpret_cast<LPARAM>(&n));
+    SendMessageA(dialog, WM_COMMAND, IDC_CK_EDIT, 0);
+    SendMessageA(dialog, WM_COMMAND, IDC_CK_CLOSE, 0);
+  });
+  form.CookiesBtnClick();
+  SetModalDriver(nullptr);
   // "Help File Contents": the help viewer at the contents page of Quorvane.chm.
   SendMessageA(form.Handle(), WM_COMMAND, IDM_HELP_CONTENTS, 0);
   HWND help = nullptr;
@@ -94,5 +139,5 @@ int main(int argc, char** argv) {
   }
   DestroyWindow(form.Handle());
   std::printf("%d screenshots\n", written);
-  return written == 12 ? 0 : 1;
+  return written == 16 ? 0 : 1;
 }

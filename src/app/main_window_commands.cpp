@@ -13,6 +13,7 @@
 #include "app/settings.h"
 #include "app/small_windows.h"
 #include "app/version.h"
+#include "cookies/cookie_form.h"
 #include "files/temp_protect_form.h"
 #include "firefox/browser_activity.h"
 #include "ie/index_removal.h"
@@ -81,11 +82,11 @@ void TFFoxForm::PurgeBtnClick() {
   }
 }
 
-// The cookie window arrives with the keep list; until then the button only takes the flags.
 void TFFoxForm::CookiesBtnClick() {
   if (state_.busy) return;
   state_.busy = true;
   state_.options = ShownOptionFrame().RunValues();
+  ShowCookieForm(window_, state_.options, Globals().shred);
   state_.busy = false;
   if (ParamSwitch("PROTECT")) PostMessageA(window_, WM_CLOSE, 0, 0);
 }

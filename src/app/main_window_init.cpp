@@ -54,8 +54,6 @@ void TFFoxForm::RunInitialisation() {
   EnableWindow(Control(IDC_PURGE_BTN), FALSE);
   ShowWindow(Control(IDC_GAUGE), SW_HIDE);
   ShowWindow(Control(IDC_GAUGE_BAR), SW_HIDE);
-  // Windows of later parts of the program are not connected yet.
-  EnableWindow(Control(IDC_COOKIES_BTN), FALSE);
   HMENU menu = GetMenu(window_);
   // 6.
   SetDlgItemTextA(window_, IDC_VERSION, kVersionText);

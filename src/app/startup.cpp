@@ -227,8 +227,11 @@ int RunQuorvane(const std::string& commandLine) {
     } else {
       // 13.
       form.PollBrowserActivity();
-      ShowMainWindow(form);
-      if (ParamSwitch("PROTECT")) form.CookiesBtnClick();
+      // "PROTECT": the cookie window alone; the main window closes behind it.
+      if (ParamSwitch("PROTECT"))
+        form.CookiesBtnClick();
+      else
+        ShowMainWindow(form);
     }
   } catch (const std::exception& e) {
     HandleProgramFailure(e.what(), reinterpret_cast<const void*>(&RunQuorvane));

@@ -1,9 +1,12 @@
 #include "app/window_placement.h"
 
+#include <algorithm>
+
 #include "app/command_line.h"
 #include "app/folders.h"
 #include "app/run_mode.h"
 #include "app/settings.h"
+#include "app/text_util.h"
 #include "app/window_position.h"
 #include "platform/window.h"
 
@@ -72,4 +75,26 @@ void SaveWindowPosition(HWND window, const std::string& name) {
     WriteMessageChoices(file, Globals().messages);
     WriteFonts(file, Globals().fonts);
   }
+}
+
+CookieFormLayout ReadCookieFormLayout() {
+  CookieFormLayout l;
+  ProfileFile file = SettingsFile();
+  auto read = [&](const std::string& key) {
+    return std::max(0, ParseIntOr(file.ReadString("Positions", key, ""), 0));
+  };
+  for (int i = 0; i < 4; ++i) l.mainColumns[i] = read("Lv1C" + std::to_string(i));
+  for (int i = 0; i < 3; ++i) l.detailColumns[i] = read("Lv2C" + std::to_string(i));
+  l.detailsHeight = read("LV2Ht");
+  return l;
+}
+
+void WriteCookieFormLayout(const CookieFormLayout& l) {
+  if (Folders().cdMode) return;
+  ProfileFile file = SettingsFile();
+  for (int i = 0; i < 4; ++i)
+    file.WriteString("Positions", "Lv1C" + std::to_string(i), std::to_string(l.mainColumns[i]));
+  for (int i = 0; i < 3; ++i)
+    file.WriteString("Positions", "Lv2C" + std::to_string(i), std::to_string(l.detailColumns[i]));
+  file.WriteString("Positions", "LV2Ht", std::to_string(l.detailsHeight));
 }

@@ -9,3 +9,13 @@ void LoadWindowPosition(HWND window, const std::string& name);
 void SaveWindowPosition(HWND window, const std::string& name);
 // Whether the loaded position asks for the window to open maximised when it is shown.
 bool OpensMaximised(HWND window);
+
+// The cookie window's column widths and details-list height ("Lv1C0".."Lv1C3", "Lv2C0".."Lv2C2",
+// "LV2Ht" in "Positions"); 0 where nothing is stored.
+struct CookieFormLayout {
+  int mainColumns[4] = {};
+  int detailColumns[3] = {};
+  int detailsHeight = 0;
+};
+CookieFormLayout ReadCookieFormLayout();
+void WriteCookieFormLayout(const CookieFormLayout& layout);

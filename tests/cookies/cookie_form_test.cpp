@@ -1,0 +1,862 @@
+// The cookie window on generated profiles, real keep-list files, real permission stores and
+// the real WinINet cookie cache, worked with the messages a user's clicks send and read back
+// from its lists.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <wininet.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+
+#include "app/folders.h"
+#include "app/main_window.h"
+#include "app/modal.h"
+#include "app/os_flags.h"
+#include "app/settings.h"
+#include "app/text_util.h"
+#include "cookies/cookie_form.h"
+#include "cookies/cookie_help_form.h"
+#include "cookies/site_permissions.h"
+#include "firefox/browser_activity.h"
+#include "firefox/cookie_purge.h"
+#include "firefox/firefox_profile.h"
+#include "firefox/sqlite_table.h"
+#include "ie/url_server_link.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/window.h"
+#include "profile_generator.h"
+#include "resource.h"
+#include "support/test_support.h"
+
+namespace {
+constexpr const char* kTitle = "Quorvane - Select Cookies to Keep";
+
+std::string Cell(HWND list, int row, int column) {
+  char buf[1024] = {};
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = buf;
+  item.cchTextMax = sizeof buf;
+  SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+  return buf;
+}
+
+int FindRow(HWND list, const std::string& caption) {
+  for (int i = 0; i < ListViewCount(list); ++i)
+    if (Cell(list, i, 0) == caption) return i;
+  return -1;
+}
+
+void Select(HWND list, std::initializer_list<int> rows) {
+  ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+  for (int r : rows) ListView_SetItemState(list, r, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+void Click(HWND form, int id) { SendMessageA(GetDlgItem(form, id), BM_CLICK, 0, 0); }
+
+std::string StatusText(HWND form, int panel) {
+  char buf[512] = {};
+  SendDlgItemMessageA(form, IDC_CK_STATUS, SB_GETTEXTA, panel, reinterpret_cast<LPARAM>(buf));
+  return buf;
+}
+
+void ClickColumn(HWND form, int column) {
+  NMLISTVIEW n{};
+  n.hdr.hwndFrom = GetDlgItem(form, IDC_CK_LIST);
+  n.hdr.idFrom = IDC_CK_LIST;
+  n.hdr.code = LVN_COLUMNCLICK;
+  n.iItem = -1;
+  n.iSubItem = column;
+  SendMessageA(form, WM_NOTIFY, IDC_CK_LIST, reinterpret_cast<LPARAM>(&n));
+}
+
+void SelectTab(HWND form, int tab) {
+  HWND tabs = GetDlgItem(form, IDC_CK_TABS);
+  TabCtrl_SetCurSel(tabs, tab);
+  NMHDR n{tabs, IDC_CK_TABS, static_cast<UINT>(TCN_SELCHANGE)};
+  SendMessageA(form, WM_NOTIFY, IDC_CK_TABS, reinterpret_cast<LPARAM>(&n));
+}
+
+// Which header column shows an arrow, and which one (0 up, 1 down); -1 when none does.
+std::pair<int, int> SortArrow(HWND list) {
+  HWND header = ListView_GetHeader(list);
+  for (int i = 0; i < Header_GetItemCount(header); ++i) {
+    HDITEMA h{HDI_FORMAT | HDI_IMAGE};
+    Header_GetItem(header, i, &h);
+    if (h.fmt & HDF_IMAGE) return {i, h.iImage};
+  }
+  return {-1, -1};
+}
+
+std::vector<std::string> Column(HWND list, int column) {
+  std::vector<std::string> v;
+  for (int i = 0; i < ListViewCount(list); ++i) v.push_back(Cell(list, i, column));
+  return v;
+}
+
+bool SortedBy(const std::vector<std::string>& v, bool ascending) {
+  for (size_t i = 1; i < v.size(); ++i) {
+    const int c = lstrcmpA(v[i - 1].c_str(), v[i].c_str());
+    if (ascending ? c > 0 : c < 0) return false;
+  }
+  return true;
+}
+
+// The database's own answer: host -> cookie names.
+std::map<std::string, std::multiset<std::string>> DbCookies(const std::string& file) {
+  std::map<std::string, std::multiset<std::string>> out;
+  TSQLiteDatabase db(file);
+  for (TSQLiteTable t = db.GetTable("SELECT host, name FROM moz_cookies"); !t.Eof(); t.Next())
+    out[t.FieldAsString(0)].insert(t.FieldAsString(1));
+  return out;
+}
+
+// moz_perms rows of one origin: type -> permission.
+std::map<std::string, int64_t> Perms(const std::string& file, const std::string& origin) {
+  std::map<std::string, int64_t> out;
+  TSQLiteDatabase db(file);
+  for (TSQLiteTable t =
+           db.GetTable("SELECT type, permission FROM moz_perms WHERE origin = ?", {origin});
+       !t.Eof(); t.Next())
+    out[t.FieldAsString(0)] = t.FieldAsInteger(1);
+  return out;
+}
+
+// The window opened as the main window opens it, with the test's body run on it; dialogs it
+// opens on top go to `nested`.
+struct CookieWindow {
+  std::function<void(HWND)> nested = [](HWND d) {
+    ADD_FAILURE() << "unexpected dialog: " << WindowText(d);
+  };
+  std::vector<std::string> nestedTitles;
+  void Run(const std::function<void(HWND)>& body, OptionSet options = {}) {
+    SetModalDriver([&](HWND d) {
+      if (WindowText(d) == kTitle) {
+        body(d);
+        if (IsWindow(d) && IsWindowVisible(d)) SendMessageA(d, WM_COMMAND, IDC_CK_CLOSE, 0);
+      } else {
+        nestedTitles.push_back(WindowText(d));
+        nested(d);
+      }
+    });
+    ShowCookieForm(nullptr, options, ShredSettings());
+    SetModalDriver(nullptr);
+  }
+};
+
+void Answer(HWND dialog, int id) { SendMessageA(dialog, WM_COMMAND, id, 0); }
+
+struct CookieFormTest : testing::Test {
+  ScopedDataFolder data;
+  ScopedArguments args{{}};
+  MessageBoxRecorder boxes;
+  TempFolder temp;
+  TFFoxProfile saved;
+  OsFlags savedOs = CurrentOsFlags();
+  std::string folder;
+  CookieWindow window;
+
+  void SetUp() override {
+    ASSERT_TRUE(FindFirefoxInstall());
+    saved = FFoxProfile();
+    folder = temp.File("profile");
+    ForceDirectories(folder);
+    MakeProfile(FirefoxSchema::Current, 200);
+    SetFirefoxActive(false);
+    OsFlags os = savedOs;
+    os.vista = true;
+    SetCurrentOsFlags(os);
+  }
+  void MakeProfile(FirefoxSchema schema, int cookies, int hosts = 0) {
+    ProfileRecipe recipe;
+    recipe.schema = schema;
+    recipe.places = 20;
+    recipe.formEntries = 10;
+    recipe.cookies = cookies;
+    recipe.cookieHosts = hosts;
+    recipe.permissions = 60;
+    WriteProfileFiles(folder, recipe);
+    TFFoxProfile& p = FFoxProfile();
+    p = TFFoxProfile();
+    p.DataPath = folder;
+    p.CookiesFile = folder + "\\cookies.sqlite";
+    p.PermissionsFile = folder + "\\permissions.sqlite";
+    p.HostpermFile = folder + "\\hostperm.1";
+    p.CookiesTxtFile = std::string(kFileNotFoundMarker) + "Cookies.txt";
+    p.HasCookiesDb = p.HasPermissionsDb = p.IsSqliteProfile = true;
+  }
+  void TearDown() override {
+    FFoxProfile() = saved;
+    SetCurrentOsFlags(savedOs);
+    SetFirefoxActive(false);
+    SetModalDriver(nullptr);
+  }
+  std::string KeepFile() const { return data.Path() + "\\Quorvane.Dat"; }
+  std::string IeKeepFile() const { return data.Path() + "\\IEcookie.dat"; }
+};
+}  // namespace
+
+TEST_F(CookieFormTest, ListsFirefoxHostsWithMarksPermissionsDetailsSortingAndFilter) {
+  const auto db = DbCookies(FFoxProfile().CookiesFile);
+  ASSERT_GT(db.size(), 4u);
+  auto it = db.begin();
+  const std::string protectedHost = it->first, randomHost = (++it)->first;
+  WriteFileText(KeepFile(), "p=" + protectedHost + "\r\nr=" + randomHost + "\r\n");
+  // The permissions current Firefox applies, from moz_perms itself.
+  std::map<std::string, std::string> expectedPerm;
+  {
+    TSQLiteDatabase perms(FFoxProfile().PermissionsFile);
+    for (TSQLiteTable t = perms.GetTable(
+             "SELECT origin, permission FROM moz_perms WHERE type = 'cookie' ORDER BY id DESC");
+         !t.Eof(); t.Next()) {
+      const int64_t v = t.FieldAsInteger(1);
+      expectedPerm[t.FieldAsString(0).substr(8)] = v == 1 ? "Allow" : v == 2 ? "Block" : "Session";
+    }
+  }
+  ASSERT_FALSE(expectedPerm.empty());
+
+  window.Run([&](HWND form) {
+    HWND list = GetDlgItem(form, IDC_CK_LIST), details = GetDlgItem(form, IDC_CK_DETAILS);
+    HWND tabs = GetDlgItem(form, IDC_CK_TABS);
+    EXPECT_EQ(TabCtrl_GetItemCount(tabs), 3);
+    ASSERT_EQ(ListViewCount(list), static_cast<int>(db.size()));
+    EXPECT_EQ(StatusText(form, 1), "Displayed " + std::to_string(db.size()) + " of " +
+                                       std::to_string(db.size()) + " Cookie Addresses");
+    EXPECT_TRUE(SortedBy(Column(list, 0), true));
+    EXPECT_EQ(SortArrow(list), std::make_pair(0, 0));
+    LVCOLUMNA c{LVCF_TEXT};
+    char caption[100] = {};
+    c.pszText = caption;
+    c.cchTextMax = sizeof caption;
+    ListView_GetColumn(list, 0, &c);
+    EXPECT_STREQ(caption, "Internet Address for FireFox Cookie");
+
+    std::set<std::string> permHostsSeen;
+    for (int i = 0; i < ListViewCount(list); ++i) {
+      const std::string host = Cell(list, i, 0);
+      EXPECT_EQ(Cell(list, i, 1), host == protectedHost ? "Protect"
+                                  : host == randomHost  ? "Random"
+                                                        : "")
+          << host;
+      const std::string key = host[0] == '.' ? host.substr(1) : host;
+      auto p = expectedPerm.find(key);
+      EXPECT_EQ(Cell(list, i, 2), p == expectedPerm.end() ? "" : p->second) << host;
+      if (p != expectedPerm.end()) permHostsSeen.insert(key);
+    }
+    EXPECT_FALSE(permHostsSeen.empty());
+
+    // The first item is selected and its cookies are the details.
+    const std::string first = Cell(list, 0, 0);
+    ASSERT_EQ(ListViewCount(details), static_cast<int>(db.at(first).size()));
+    std::multiset<std::string> names;
+    for (int i = 0; i < ListViewCount(details); ++i) {
+      EXPECT_EQ(Cell(details, i, 0), first);
+      names.insert(Cell(details, i, 1));
+    }
+    EXPECT_EQ(names, db.at(first));
+    Select(list, {0, 1});
+    EXPECT_EQ(ListViewCount(details), 0);
+
+    // Column 0 turns descending on its first click; column 1 sorts ascending, ties by address.
+    ClickColumn(form, 0);
+    EXPECT_TRUE(SortedBy(Column(list, 0), false));
+    EXPECT_EQ(SortArrow(list), std::make_pair(0, 1));
+    ClickColumn(form, 1);
+    EXPECT_EQ(SortArrow(list), std::make_pair(1, 0));
+    const auto marks = Column(list, 1);
+    EXPECT_TRUE(SortedBy(marks, true));
+    EXPECT_EQ(marks.back(), "Random");
+    std::vector<std::string> blanks;
+    for (int i = 0; i < ListViewCount(list); ++i)
+      if (Cell(list, i, 1).empty()) blanks.push_back(Cell(list, i, 0));
+    EXPECT_TRUE(SortedBy(blanks, true));
+    ClickColumn(form, 1);
+    EXPECT_EQ(Column(list, 1).front(), "Random");
+    EXPECT_EQ(SortArrow(list), std::make_pair(1, 1));
+
+    // The filter finds a cookie name of one host only; a single blank lists everything.
+    const std::string name = *db.at(randomHost).begin();
+    SetDlgItemTextA(form, IDC_CK_FILTER, ("  " + UpperCase(name) + " ").c_str());
+    Click(form, IDC_CK_REFRESH);
+    std::set<std::string> having;
+    for (const auto& [host, n] : db)
+      for (const auto& x : n)
+        if (LowerCase(x).find(LowerCase(name)) != std::string::npos) having.insert(host);
+    EXPECT_EQ(ListViewCount(list), static_cast<int>(having.size()));
+    EXPECT_EQ(StatusText(form, 1), "Displayed " + std::to_string(having.size()) + " of " +
+                                       std::to_string(db.size()) + " Cookie Addresses");
+    EXPECT_EQ(SortArrow(list), std::make_pair(0, 0));  // every listing sorts by address
+    SetDlgItemTextA(form, IDC_CK_FILTER, " ");
+    SetFocus(GetDlgItem(form, IDC_CK_FILTER));
+    SendMessageA(form, WM_COMMAND, IDOK, 0);  // Enter in the filter edit
+    EXPECT_EQ(ListViewCount(list), static_cast<int>(db.size()));
+  });
+  EXPECT_TRUE(boxes.boxes.empty());
+  // Nothing changed: the keep list is not rewritten.
+  EXPECT_EQ(ReadFileText(KeepFile()), "p=" + protectedHost + "\r\nr=" + randomHost + "\r\n");
+}
+
+TEST_F(CookieFormTest, ProtectedHostIsExactlyWhatAPurgeKeeps) {
+  const auto db = DbCookies(FFoxProfile().CookiesFile);
+  const std::string keep = std::next(db.begin(), 2)->first;
+  window.Run([&](HWND form) {
+    HWND list = GetDlgItem(form, IDC_CK_LIST);
+    Select(list, {});
+    Click(form, IDC_CK_PROTECT);
+    Select(list, {FindRow(list, keep)});
+    Click(form, IDC_CK_PROTECT);
+    EXPECT_EQ(Cell(list, FindRow(list, keep), 1), "Protect");
+  });
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text, "No entry selected for Protect function");
+  EXPECT_EQ(boxes.boxes[0].caption, "Quorvane  -  Error Condition");
+  EXPECT_EQ(ReadFileText(KeepFile()), "p=" + keep + "\r\n");
+  // The purge the main window would run next.
+  TestRun run;
+  PurgeFirefoxCookies(run.ctx);
+  const auto after = DbCookies(FFoxProfile().CookiesFile);
+  ASSERT_EQ(after.size(), 1u);
+  EXPECT_EQ(after.begin()->first, keep);
+  EXPECT_EQ(after.begin()->second, db.at(keep));
+}
+
+TEST_F(CookieFormTest, RandomizeUnprotectDeleteAndTheirConfirmations) {
+  auto db = DbCookies(FFoxProfile().CookiesFile);
+  ASSERT_GT(db.size(), 6u);
+  std::vector<std::string> hosts;
+  for (const auto& [h, n] : db) hosts.push_back(h);
+  int confirmAnswer = IDNO;
+  std::vector<std::string> confirmTexts;
+  window.nested = [&](HWND d) {
+    confirmTexts.push_back(WindowText(GetDlgItem(d, IDC_CF_TEXT)));
+    Answer(d, confirmAnswer);
+  };
+  window.Run([&](HWND form) {
+    HWND list = GetDlgItem(form, IDC_CK_LIST);
+    auto row = [&](int h) { return FindRow(list, hosts[h]); };
+    Select(list, {row(0), row(1)});
+    Click(form, IDC_CK_RANDOMIZE);
+    EXPECT_EQ(Cell(list, row(0), 1), "Random");
+    EXPECT_EQ(Cell(list, row(1), 1), "Random");
+    // Unmarked items only: nothing changes and the user is told.
+    Select(list, {row(2)});
+    Click(form, IDC_CK_UNPROTECT);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "No \"Protect\" entry selected for Unprotect function");
+
+    // Random to Protect asks per item: "No" leaves it Random.
+    Select(list, {row(0)});
+    confirmAnswer = IDNO;
+    Click(form, IDC_CK_PROTECT);
+    ASSERT_EQ(window.nestedTitles.size(), 1u);
+    EXPECT_EQ(window.nestedTitles[0], "Quorvane  -  Random to Protect Confirmation");
+    EXPECT_EQ(Cell(list, row(0), 1), "Random");
+    EXPECT_EQ(DbCookies(FFoxProfile().CookiesFile).count(hosts[0]), 1u);
+    // "Yes" deletes the cookie so that the sender makes a new one, and protects the address.
+    confirmAnswer = IDYES;
+    Click(form, IDC_CK_PROTECT);
+    EXPECT_EQ(Cell(list, row(0), 1), "Protect");
+    EXPECT_EQ(Cell(list, row(0), 3), "Only in Protect File - no Cookie");
+    EXPECT_EQ(DbCookies(FFoxProfile().CookiesFile).count(hosts[0]), 0u);
+
+    // Delete: nothing selected, then "No", then "Yes To All", after which nobody asks.
+    Select(list, {});
+    Click(form, IDC_CK_DELETE);
+    EXPECT_EQ(boxes.boxes.back().text, "No entry selected for Delete function");
+    Select(list, {row(3), row(4)});
+    confirmAnswer = IDNO;
+    Click(form, IDC_CK_DELETE);
+    EXPECT_EQ(confirmTexts.back().substr(0, 52),
+              "For your request to delete the 2 selected entries,\r\n");
+    EXPECT_EQ(Cell(list, row(3), 3), "");
+    confirmAnswer = IDC_CF_YESALL;
+    Click(form, IDC_CK_DELETE);
+    EXPECT_EQ(Cell(list, row(3), 3), "Deleted");
+    EXPECT_EQ(Cell(list, row(4), 3), "Deleted");
+    const size_t asked = window.nestedTitles.size();
+    EXPECT_EQ(window.nestedTitles.back(), "Quorvane  -  Delete Confirmation");
+    // A protected address keeps its entry; deleting it again only hints at Unprotect, once.
+    Select(list, {row(0), row(5)});
+    SendMessageA(form, WM_COMMAND, IDM_CK_PROTECT, 0);
+    Select(list, {row(5)});
+    SendMessageA(form, WM_COMMAND, IDM_CK_DELETE, 0);
+    EXPECT_EQ(Cell(list, row(5), 3), "Only in Protect File - no Cookie");
+    const size_t before = boxes.boxes.size();
+    Select(list, {row(0), row(5)});
+    Click(form, IDC_CK_DELETE);
+    ASSERT_EQ(boxes.boxes.size(), before + 1);
+    EXPECT_EQ(boxes.boxes.back().text,
+              "You must use UnProtect to Remove \r\nan entry from the Protect File.");
+    EXPECT_EQ(boxes.boxes.back().caption, "Quorvane  -  Information Message");
+    EXPECT_EQ(window.nestedTitles.size(), asked);
+    Select(list, {row(1)});
+    Click(form, IDC_CK_UNPROTECT);
+    EXPECT_EQ(Cell(list, row(1), 1), "");
+    EXPECT_EQ(Cell(list, row(1), 3), "Protect removed");
+  });
+  const auto after = DbCookies(FFoxProfile().CookiesFile);
+  for (int h : {0, 3, 4, 5}) EXPECT_EQ(after.count(hosts[h]), 0u) << hosts[h];
+  for (int h : {1, 2, 6}) EXPECT_EQ(after.count(hosts[h]), 1u) << hosts[h];
+  std::vector<std::string> expected{"p=" + hosts[0], "p=" + hosts[5]};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(ReadFileText(KeepFile()), expected[0] + "\r\n" + expected[1] + "\r\n");
+}
+
+TEST_F(CookieFormTest, FirefoxPermissionsOnTheCurrentSchemaAreWhatFirefoxApplies) {
+  const auto db = DbCookies(FFoxProfile().CookiesFile);
+  std::string host;
+  for (const auto& [h, n] : db)
+    if (h[0] == '.') host = h;
+  ASSERT_FALSE(host.empty());
+  const std::string key = host.substr(1);
+  const std::string perms = FFoxProfile().PermissionsFile;
+  {
+    // Another type for the same site, which a cookie "Remove" must leave.
+    TSQLiteDatabase d(perms);
+    d.ExecSQL("DELETE FROM moz_perms WHERE origin IN (?, ?)", {"http://" + key, "https://" + key});
+    d.ExecSQL("INSERT INTO moz_perms (origin, type, permission) VALUES (?, 'geo', 1)",
+              {"https://" + key});
+  }
+  window.Run([&](HWND form) {
+    HWND list = GetDlgItem(form, IDC_CK_LIST);
+    Select(list, {});
+    Click(form, IDC_CK_BLOCK);
+    EXPECT_EQ(boxes.boxes.back().text, "No entry selected for Exception Function");
+    const int r = FindRow(list, host);
+    EXPECT_EQ(Cell(list, r, 2), "");
+    Select(list, {r});
+    Click(form, IDC_CK_BLOCK);
+    EXPECT_EQ(Cell(list, r, 2), "Block");
+    EXPECT_EQ(Perms(perms, "http://" + key).at("cookie"), 2);
+    EXPECT_EQ(Perms(perms, "https://" + key).at("cookie"), 2);
+    Click(form, IDC_CK_SESSION);
+    EXPECT_EQ(Cell(list, r, 2), "Session");
+    EXPECT_EQ(Perms(perms, "https://" + key).at("cookie"), 8);
+    SendMessageA(form, WM_COMMAND, IDM_CK_ALLOW, 0);
+    EXPECT_EQ(Cell(list, r, 2), "Allow");
+    EXPECT_EQ(Perms(perms, "http://" + key).at("cookie"), 1);
+    {
+      TSQLiteDatabase d(perms);
+      EXPECT_EQ(d.GetTable("SELECT id FROM moz_perms WHERE origin IN (?, ?) AND type = 'cookie'",
+                           {"http://" + key, "https://" + key})
+                    .RowCount(),
+                2);
+    }
+    Click(form, IDC_CK_REMOVE);
+    EXPECT_EQ(Cell(list, r, 2), "");
+    EXPECT_EQ(Perms(perms, "http://" + key).count("cookie"), 0u);
+    EXPECT_EQ(Perms(perms, "https://" + key), (std::map<std::string, int64_t>{{"geo", 1}}));
+    // While Firefox runs the buttons are disabled and a command does nothing.
+    SetFirefoxActive(true);
+    SendMessageA(form, WM_COMMAND, IDM_CK_BLOCK, 0);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(form, IDC_CK_BLOCK)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(form, IDC_CK_SESSION)));
+    EXPECT_EQ(Cell(list, r, 2), "");
+    SendMessageA(form, WM_SETCURSOR, reinterpret_cast<WPARAM>(GetDlgItem(form, IDC_CK_ALLOW)),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(StatusText(form, 0), "\"Allow\" Button Disabled - FireFox is Active");
+  });
+  // moz_hosts, which current Firefox ignores, stays as it was.
+  TSQLiteDatabase d(perms);
+  EXPECT_EQ(d.GetTable("SELECT id FROM moz_hosts").RowCount(), 0);
+}
+
+TEST_F(CookieFormTest, EditorValidatesEntriesAndAFailedListIsNeverSaved) {
+  WriteFileText(KeepFile(), "p=kept.example\r\nr=other.example\r\n");
+  std::vector<std::string> editorLists;
+  window.nested = [&](HWND d) {
+    EXPECT_EQ(WindowText(d), "Quorvane - Edit Protect File Entries for FireFox");
+    HWND edit = GetDlgItem(d, IDC_PE_EDIT), list = GetDlgItem(d, IDC_PE_LIST);
+    auto items = [&] {
+      std::string all;
+      for (int i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); ++i) {
+        char b[300] = {};
+        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(b));
+        all += std::string(b) + ";";
+      }
+      return all;
+    };
+    editorLists.push_back(items());
+    SetWindowTextString(edit, "p=");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, IDC_PE_ADD)));
+    SetWindowTextString(edit, "shop.example");
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, IDC_PE_ADD)));
+    Click(d, IDC_PE_ADD);
+    EXPECT_EQ(boxes.boxes.back().text,
+              "The entry must begin with: \r\n    \"p=\" for Protect or\r\n    \"r=\" for "
+              "Randomize\r\n\r\nAdd Function ignored.");
+    EXPECT_EQ(boxes.boxes.back().caption, "Quorvane  -  Error Message");
+    // Same address, other code: replaces the entry.
+    SetWindowTextString(edit, "P=Other.Example");
+    Click(d, IDC_PE_ADD);
+    SetWindowTextString(edit, "r=new.example");
+    Click(d, IDC_PE_ADD);
+    EXPECT_EQ(items(), "p=kept.example;p=other.example;r=new.example;");
+    SendMessageA(list, LB_SETCURSEL, 0, 0);
+    SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_PE_LIST, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
+    EXPECT_EQ(WindowText(edit), "p=kept.example");
+    Click(d, IDC_PE_DELETE);
+    SetWindowTextString(edit, "p=absent.example");
+    Click(d, IDC_PE_DELETE);
+    EXPECT_EQ(boxes.boxes.back().text,
+              "Unable to locate the specified \r\nentry for Deletion.\r\n\r\nDelete Function "
+              "ignored.");
+    Click(d, IDC_PE_CLOSE);
+  };
+  window.Run([&](HWND form) { Click(form, IDC_CK_EDIT); });
+  ASSERT_EQ(editorLists.size(), 1u);
+  EXPECT_EQ(editorLists[0], "p=kept.example;r=other.example;");
+  EXPECT_EQ(ReadFileText(KeepFile()), "p=other.example\r\nr=new.example\r\n");
+
+  // A list that cannot be read: said on opening, refused by Edit, and never written.
+  boxes.boxes.clear();
+  HANDLE lock =
+      CreateFileA(KeepFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  window.Run([&](HWND form) {
+    HWND list = GetDlgItem(form, IDC_CK_LIST);
+    Select(list, {0});
+    Click(form, IDC_CK_PROTECT);
+    Click(form, IDC_CK_EDIT);
+  });
+  CloseHandle(lock);
+  ASSERT_EQ(boxes.boxes.size(), 2u);
+  EXPECT_EQ(boxes.boxes[0].text, "Unable to open exsting FireFox Protect file - " + KeepFile() +
+                                     "\r\n\r\nAny changes made here will be discarded...");
+  EXPECT_EQ(boxes.boxes[0].caption, "Quorvane  -  Message");
+  EXPECT_EQ(boxes.boxes[1].text, "Unable to open exsting FireFox Protect file - \r\n" + KeepFile());
+  EXPECT_EQ(editorLists.size(), 1u);
+  EXPECT_EQ(ReadFileText(KeepFile()), "p=other.example\r\nr=new.example\r\n");
+}
+
+TEST_F(CookieFormTest, LegacyProfileKeepsHostpermAndCookiesTxt) {
+  TFFoxProfile& p = FFoxProfile();
+  p.IsSqliteProfile = p.HasCookiesDb = p.HasPermissionsDb = false;
+  p.CookiesTxtFile = folder + "\\cookies.txt";
+  p.CookiesPg1File = folder + "\\Cookies.pg1";
+  p.CookiesPg2File = folder + "\\Cookies.pg2";
+  WriteFileText(p.CookiesTxtFile,
+                "# Netscape HTTP Cookie File\n\n"
+                ".a.example\tTRUE\t/\tFALSE\t2000000000\tid\t1\n"
+                "b.example\tFALSE\t/\tFALSE\t2000000000\tx\t2\n"
+                "b.example\tFALSE\t/\tFALSE\t2000000000\ty\t3\n"
+                "c.example\tFALSE\t/\tFALSE\t2000000000\tz\t4\n");
+  WriteFileText(p.HostpermFile, "host\tcookie\t1\ta.example\nhost\tcookie\t7\tc.example\n");
+  window.nested = [&](HWND d) { Answer(d, IDYES); };
+  window.Run([&](HWND form) {
+    HWND list = GetDlgItem(form, IDC_CK_LIST);
+    ASSERT_EQ(Column(list, 0), (std::vector<std::string>{".a.example", "b.example", "c.example"}));
+    EXPECT_EQ(Column(list, 2), (std::vector<std::string>{"Allow", "", "unknown"}));
+    Select(list, {1});
+    EXPECT_EQ(ListViewCount(GetDlgItem(form, IDC_CK_DETAILS)), 2);
+    Click(form, IDC_CK_BLOCK);
+    Click(form, IDC_CK_DELETE);
+    EXPECT_EQ(Cell(list, 1, 3), "Deleted");
+    Select(list, {0});
+    Click(form, IDC_CK_REMOVE);
+    EXPECT_EQ(Column(list, 2), (std::vector<std::string>{"", "Block", "unknown"}));
+  });
+  EXPECT_EQ(ReadFileText(p.HostpermFile),
+            "# Permission File\nhost\tcookie\t7\tc.example\nhost\tcookie\t2\tb.example\n");
+  EXPECT_EQ(ReadFileText(p.CookiesTxtFile),
+            "# Netscape HTTP Cookie File\n\n.a.example\tTRUE\t/\tFALSE\t2000000000\tid\t1\n"
+            "c.example\tFALSE\t/\tFALSE\t2000000000\tz\t4\n");
+}
+
+TEST_F(CookieFormTest, LegacyDatabaseWritesMozHosts) {
+  MakeProfile(FirefoxSchema::Legacy, 50);
+  const std::string perms = FFoxProfile().PermissionsFile;
+  {
+    TSQLiteDatabase d(perms);
+    d.ExecSQL("INSERT INTO moz_hosts (host, type, permission) VALUES ('x_y.example', 'popup', 1)");
+  }
+  ASSERT_TRUE(LoadFirefoxPermissions());
+  EXPECT_EQ(GetFirefoxPermission(".x_y.example"), "");
+  EXPECT_TRUE(SetFirefoxPermission(".X_Y.example", 'S'));
+  EXPECT_EQ(GetFirefoxPermission("x_y.example"), "Session");
+  EXPECT_TRUE(SetFirefoxPermission("x_y.example", 'B'));
+  // A host whose '_' is no wildcard: a look-alike stays.
+  {
+    TSQLiteDatabase d(perms);
+    d.ExecSQL("INSERT INTO moz_hosts (host, type, permission) VALUES ('xzy.example', 'cookie', 1)");
+  }
+  EXPECT_TRUE(SetFirefoxPermission("x_y.example", 'R'));
+  EXPECT_TRUE(SetFirefoxPermission("none.example", 'R'));
+  CloseFirefoxPermissions();
+  {
+    TSQLiteDatabase d(perms);
+    EXPECT_EQ(d.GetTable("SELECT id FROM moz_hosts WHERE host = 'x_y.example'").RowCount(), 0);
+    EXPECT_EQ(d.GetTable("SELECT id FROM moz_hosts WHERE host = 'xzy.example'").RowCount(), 1);
+  }
+  EXPECT_TRUE(boxes.boxes.empty());
+
+  // No permissions.sqlite: said, and the window goes on without.
+  ASSERT_TRUE(DeleteFileA(perms.c_str()));
+  EXPECT_FALSE(LoadFirefoxPermissions());
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text,
+            "Unable to find FireFox Permissions file - Permissions.SQLite\r\nExecution will "
+            "continue...");
+  EXPECT_FALSE(SetFirefoxPermission("a.example", 'A'));
+  CloseFirefoxPermissions();
+}
+
+TEST_F(CookieFormTest, InternetExplorerTabsListTheCookieCacheAndSetSiteDecisions) {
+  static bool mapped = false;
+  if (!mapped) {
+    UrlLink().SetNameSuffix("_cookiewin" + std::to_string(GetCurrentProcessId()));
+    std::string error;
+    ASSERT_TRUE(UrlLink().CreateSharedMap(error)) << error;
+    mapped = true;
+  }
+  ASSERT_TRUE(InternetSetCookieA("http://www.cookiewin-one.test/", "session",
+                                 "alpha77; expires=Sat, 01-Jan-2039 00:00:00 GMT"));
+  ASSERT_TRUE(InternetSetCookieA("http://shop.cookiewin-two.test/", "cart",
+                                 "beta88; expires=Sat, 01-Jan-2039 00:00:00 GMT"));
+  const std::string key = IePermissionKey("cookiewin-two.test");
+  DeleteRegistryTree(HKEY_CURRENT_USER, key);
+  WriteFileText(IeKeepFile(), "r=*cookiewin-one\r\n");
+  window.nested = [&](HWND d) { Answer(d, IDC_CF_YESALL); };
+  std::string one, two;
+  window.Run([&](HWND form) {
+    HWND list = GetDlgItem(form, IDC_CK_LIST), details = GetDlgItem(form, IDC_CK_DETAILS);
+    auto rowOf = [&](const std::string& part) {
+      for (int i = 0; i < ListViewCount(list); ++i)
+        if (LowerCase(Cell(list, i, 0)).find(part) != std::string::npos) return i;
+      return -1;
+    };
+    SelectTab(form, 1);
+    LVCOLUMNA c{LVCF_TEXT};
+    char caption[100] = {};
+    c.pszText = caption;
+    c.cchTextMax = sizeof caption;
+    ListView_GetColumn(list, 0, &c);
+    EXPECT_STREQ(caption, "Internet Address for \"I.E. Normal Mode\"");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(form, IDC_CK_SESSION)));
+    int rOne = rowOf("@www.cookiewin-one.test/"), rTwo = rowOf("@shop.cookiewin-two.test/");
+    ASSERT_GE(rOne, 0);
+    ASSERT_GE(rTwo, 0);
+    one = Cell(list, rOne, 0);
+    two = Cell(list, rTwo, 0);
+    EXPECT_TRUE(StartsWithText(one, "Cookie:"));
+    const int n = ListViewCount(list);
+    EXPECT_EQ(StatusText(form, 1),
+              "Displayed " + std::to_string(n) + " of " + std::to_string(n) + " Cookie Addreses");
+    EXPECT_EQ(Cell(list, rOne, 1), "Random");
+    EXPECT_EQ(Cell(list, rTwo, 1), "");
+    EXPECT_TRUE(FileExists(Cell(list, rTwo, 3)));
+    Select(list, {rTwo});
+    ASSERT_EQ(ListViewCount(details), 1);
+    EXPECT_NE(Cell(details, 0, 0).find("cookiewin-two.test"), std::string::npos);
+    EXPECT_NE(Cell(details, 0, 0).back(), '/');
+    EXPECT_EQ(Cell(details, 0, 1), "cart");
+    EXPECT_EQ(Cell(details, 0, 2), "beta88");
+
+    Click(form, IDC_CK_BLOCK);
+    EXPECT_EQ(Cell(list, rTwo, 2), "Block");
+    RegKey k;
+    ASSERT_EQ(k.OpenRead(HKEY_CURRENT_USER, key), ERROR_SUCCESS);
+    DWORD v = 0, size = sizeof v, type = 0;
+    RegQueryValueExA(k, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(&v), &size);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(v, 5u);
+    k = RegKey();
+    Click(form, IDC_CK_SESSION);  // not offered here
+    EXPECT_EQ(Cell(list, rTwo, 2), "Block");
+    Click(form, IDC_CK_REMOVE);
+    EXPECT_EQ(Cell(list, rTwo, 2), "");
+    EXPECT_NE(k.OpenRead(HKEY_CURRENT_USER, key), ERROR_SUCCESS);
+    Click(form, IDC_CK_ALLOW);
+    EXPECT_EQ(GetIePermission(two), "Allow");
+
+    // The filter reads the cookie files: a value finds its one entry.
+    SetDlgItemTextA(form, IDC_CK_FILTER, "alpha77");
+    Click(form, IDC_CK_REFRESH);
+    ASSERT_EQ(ListViewCount(list), 1);
+    EXPECT_EQ(Cell(list, 0, 0), one);
+    EXPECT_EQ(StatusText(form, 1), "Displayed 1 of 1 Cookie Addreses");
+    SetDlgItemTextA(form, IDC_CK_FILTER, "");
+    Click(form, IDC_CK_REFRESH);
+
+    // Protecting an IE address goes to IEcookie.dat, saved when the tab changes.
+    Select(list, {rowOf("@shop.cookiewin-two.test/")});
+    Click(form, IDC_CK_PROTECT);
+    SelectTab(form, 0);
+    EXPECT_EQ(ReadFileText(IeKeepFile()), "p=" + LowerCase(two) + "\r\nr=*cookiewin-one\r\n");
+    SelectTab(form, 1);
+    rOne = rowOf("@www.cookiewin-one.test/");
+    Select(list, {rOne});
+    Click(form, IDC_CK_DELETE);
+    EXPECT_EQ(Cell(list, rOne, 3), "Only in Protect File - no Cookie");
+  });
+  char buffer[8192];
+  DWORD size = sizeof buffer;
+  EXPECT_FALSE(GetUrlCacheEntryInfoA(one.c_str(),
+                                     reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer), &size));
+  size = sizeof buffer;
+  EXPECT_TRUE(GetUrlCacheEntryInfoA(two.c_str(),
+                                    reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer), &size));
+  DeleteRegistryTree(HKEY_CURRENT_USER, key);
+}
+
+TEST_F(CookieFormTest, TwentyThousandCookiesAllListedAndSorted) {
+  MakeProfile(FirefoxSchema::Current, 20000, 20000);
+  const auto db = DbCookies(FFoxProfile().CookiesFile);
+  window.nested = [](HWND d) { Answer(d, IDC_CF_YESALL); };
+  ASSERT_GT(db.size(), 10000u);
+  window.Run([&](HWND form) {
+    HWND list = GetDlgItem(form, IDC_CK_LIST);
+    ASSERT_EQ(ListViewCount(list), static_cast<int>(db.size()));
+    EXPECT_TRUE(SortedBy(Column(list, 0), true));
+    ClickColumn(form, 0);
+    const auto descending = Column(list, 0);
+    EXPECT_TRUE(SortedBy(descending, false));
+    EXPECT_EQ(std::set<std::string>(descending.begin(), descending.end()).size(), db.size());
+    // Every host at once, as Ctrl+A selects them.
+    ListView_SetItemState(list, -1, LVIS_SELECTED, LVIS_SELECTED);
+    Click(form, IDC_CK_DELETE);
+    const auto comments = Column(list, 3);
+    EXPECT_EQ(std::count(comments.begin(), comments.end(), "Deleted"),
+              static_cast<long>(db.size()));
+  });
+  EXPECT_TRUE(DbCookies(FFoxProfile().CookiesFile).empty());
+}
+
+TEST(IePermissionTest, SiteDecisionsByDomainKey) {
+  const std::string key = IePermissionKey("cookiewin-three.co.uk");
+  DeleteRegistryTree(HKEY_CURRENT_USER, key);
+  const std::string address = "Cookie:joe@a.b.cookiewin-three.co.uk/path/";
+  EXPECT_EQ(GetIePermission(address), "");
+  EXPECT_TRUE(SetIePermission(address, 'B'));
+  EXPECT_EQ(GetIePermission("https://cookiewin-three.co.uk/"), "Block");
+  {
+    RegKey k;
+    ASSERT_EQ(k.Create(HKEY_CURRENT_USER, key), ERROR_SUCCESS);
+    const DWORD three = 3;
+    RegSetValueExA(k, nullptr, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&three), sizeof three);
+  }
+  EXPECT_EQ(GetIePermission(address), "Other - 3");
+  {
+    RegKey k;
+    ASSERT_EQ(k.Create(HKEY_CURRENT_USER, key), ERROR_SUCCESS);
+    k.WriteString("", "1");
+  }
+  EXPECT_EQ(GetIePermission(address), "");  // not an integer
+  EXPECT_TRUE(SetIePermission(address, 'R'));
+  RegKey gone;
+  EXPECT_NE(gone.OpenRead(HKEY_CURRENT_USER, key), ERROR_SUCCESS);
+  EXPECT_TRUE(SetIePermission(address, 'R'));  // nothing there: nothing to do
+  EXPECT_FALSE(SetIePermission(address, 'S'));
+  // A host the browser could not key gets no decision.
+  EXPECT_FALSE(SetIePermission("Cookie:joe@my_site.cookiewin-three.co.uk/", 'A'));
+  EXPECT_NE(gone.OpenRead(HKEY_CURRENT_USER, key), ERROR_SUCCESS);
+  EXPECT_EQ(GetIePermission("Cookie:joe@my_site.cookiewin-three.co.uk/"), "");
+}
+
+TEST_F(CookieFormTest, WindowsBeforeVistaHaveTwoTabs) {
+  OsFlags os = CurrentOsFlags();
+  os.vista = false;
+  SetCurrentOsFlags(os);
+  window.Run([&](HWND form) {
+    HWND tabs = GetDlgItem(form, IDC_CK_TABS);
+    ASSERT_EQ(TabCtrl_GetItemCount(tabs), 2);
+    char text[100] = {};
+    TCITEMA t{TCIF_TEXT};
+    t.pszText = text;
+    t.cchTextMax = sizeof text;
+    TabCtrl_GetItem(tabs, 1, &t);
+    EXPECT_STREQ(text, "for Internet Explorer Cookies");
+  });
+}
+
+TEST_F(CookieFormTest, PositionColumnWidthsAndHelpWindow) {
+  window.Run([&](HWND form) {
+    HWND list = GetDlgItem(form, IDC_CK_LIST);
+    ListView_SetColumnWidth(list, 0, 311);
+    ListView_SetColumnWidth(GetDlgItem(form, IDC_CK_DETAILS), 2, 177);
+    Click(form, IDC_CK_HELP);
+    HWND help = CookieHelpWindow();
+    ASSERT_TRUE(help);
+    EXPECT_TRUE(IsWindowVisible(help));
+    EXPECT_EQ(WindowText(help), "Quorvane - Help For Cookies Window");
+    const std::string text = WindowText(GetDlgItem(help, IDC_CH_TEXT));
+    EXPECT_NE(text.find("Protect"), std::string::npos);
+    EXPECT_EQ(text.find("Unable to locate"), std::string::npos);
+    Click(help, IDC_CH_CLOSE);
+    EXPECT_FALSE(IsWindowVisible(help));
+  });
+  ProfileFile file = SettingsFile();
+  EXPECT_EQ(file.ReadString("Positions", "Lv1C0", ""), "311");
+  EXPECT_EQ(file.ReadString("Positions", "Lv2C2", ""), "177");
+  EXPECT_FALSE(file.ReadString("Positions", "CookieForm", "").empty());
+  EXPECT_FALSE(file.ReadString("Positions", "LV2Ht", "").empty());
+  window.Run([&](HWND form) {
+    EXPECT_EQ(ListView_GetColumnWidth(GetDlgItem(form, IDC_CK_LIST), 0), 311);
+  });
+}
+
+TEST_F(CookieFormTest, UnreadableOrMissingCookieStoreAndMissingHelpText) {
+  // A cookies file that is no database: the listing says so in its items.
+  WriteFileText(FFoxProfile().CookiesFile, std::string(4096, 'x'));
+  window.Run([&](HWND form) {
+    HWND list = GetDlgItem(form, IDC_CK_LIST);
+    EXPECT_EQ(Column(list, 0),
+              (std::vector<std::string>{"  ---Unable to access FireFox Cookie file---",
+                                        "  ---Unable to display FireFox Cookies---"}));
+    EXPECT_EQ(StatusText(form, 1), "Displayed 2 of 0 Cookie Addresses");
+  });
+  EXPECT_TRUE(boxes.boxes.empty());
+  // No file at all: a message, and an empty list.
+  ASSERT_TRUE(DeleteFileA(FFoxProfile().CookiesFile.c_str()));
+  MutableFolders().programFolder = temp.Path();  // no QvrnCook.rtf here
+  window.Run([&](HWND form) {
+    EXPECT_EQ(ListViewCount(GetDlgItem(form, IDC_CK_LIST)), 0);
+    Click(form, IDC_CK_HELP);
+    ASSERT_TRUE(CookieHelpWindow());
+    EXPECT_EQ(WindowText(GetDlgItem(CookieHelpWindow(), IDC_CH_TEXT)),
+              "\r\n...Unable to locate the text file to display.\r\n\r\n...The file - "
+              "QvrnCook.rtf must be in the Quorvane execution folder.");
+  });
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text,
+            "Unable to find FireFox Cookies file - Cookies.SQLite\r\nExecution will continue...");
+  EXPECT_EQ(boxes.boxes[0].caption, "Quorvane  -  Message");
+  EXPECT_EQ(CookieHelpWindow(), nullptr);  // gone with the cookie window
+}
+
+TEST(CookieFormRulesTest, SplitterAndHelpPlacement) {
+  EXPECT_TRUE(AcceptDetailsHeight(100, 400, 375));
+  EXPECT_FALSE(AcceptDetailsHeight(79, 400, 375));   // under 20 %
+  EXPECT_FALSE(AcceptDetailsHeight(241, 400, 375));  // over 60 %
+  EXPECT_TRUE(AcceptDetailsHeight(240, 400, 375));
+  EXPECT_FALSE(AcceptDetailsHeight(240, 400, 500));  // a tall window keeps more for the list
+  EXPECT_TRUE(AcceptDetailsHeight(200, 400, 500));
+  const RECT work{0, 0, 1000, 700};
+  RECT at = PlaceCookieHelp({0, 0, 800, 600}, {100, 100, 600, 500}, work);
+  EXPECT_EQ(at.right - at.left, 500);
+  EXPECT_EQ(at.bottom - at.top, 350);
+  EXPECT_EQ(at.left, 500);
+  EXPECT_EQ(at.top, 350);
+  at = PlaceCookieHelp({0, 0, 400, 300}, {0, 0, 100, 50}, {0, 0, 600, 400});
+  EXPECT_EQ(at.right - at.left, 360);  // half of 600 would be 300: never below 360
+  EXPECT_EQ(at.bottom - at.top, 240);
+  EXPECT_EQ(at.left, 100);
+  EXPECT_EQ(at.top, 50);
+}
+
+TEST(CookieFormRulesTest, KeepStatusMarksLaterEntriesWin) {
+  const std::string a = "cookie:joe@shop.example.com/";
+  EXPECT_EQ(KeepStatusMark({"p=" + a}, a), "Protect");
+  EXPECT_EQ(KeepStatusMark({"p=" + a, "r=*example"}, a), "Random");
+  EXPECT_EQ(KeepStatusMark({"r=" + a, "a=*shop"}, a), "Protect");
+  EXPECT_EQ(KeepStatusMark({"p=*"}, a), "");
+  EXPECT_EQ(KeepStatusMark({"p=*other"}, a), "");
+  EXPECT_EQ(KeepStatusMark({"p=.example.com"}, "example.com"), "");
+}
