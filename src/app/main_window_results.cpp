@@ -17,6 +17,7 @@
 #include "files/temp_folders.h"
 #include "firefox/browser_activity.h"
 #include "firefox/firefox_profile.h"
+#include "firefox/sqlite_module.h"
 #include "ie/ie_hooks.h"
 #include "platform/files.h"
 #include "platform/registry.h"
@@ -325,6 +326,8 @@ void TFFoxForm::ShowFolderReport() {
   AddLine("Following are the Files and Folders:");
   AddLine("");
   AddLine("  FireFox Exec Path - " + p.ExecPath);
+  AddLine("      SQLite Module - " + SqliteModuleInUse() +
+          (p.SqliteModuleNote.empty() ? "" : " (" + p.SqliteModuleNote + ")"));
   AddLine("  FireFox Data Path - " + p.DataPath);
   if (p.IsSqliteProfile) {
     AddLine("        Cookie File - " + p.CookiesFile);
