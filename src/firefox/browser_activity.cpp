@@ -89,8 +89,8 @@ bool TisFireFoxActive() {
   try {
     // Window titles miss a Firefox whose windows are all hidden or titled otherwise, and one
     // started without a window (-headless); each holds the profile's lock all the same.
-    active = FindTopLevel(true, IsFirefoxWindow) != nullptr ||
-             IsProfileLockHeld(FFoxProfile().DataPath);
+    active =
+        FindTopLevel(true, IsFirefoxWindow) != nullptr || IsProfileLockHeld(FFoxProfile().DataPath);
     if (ParamSwitch("AbortFFA"))
       throw std::runtime_error("Exception Test - FFoxActv - TisFireFoxActive");
   } catch (...) {

@@ -165,8 +165,8 @@ bool FindFirefoxInstall() {
     // No module of the installation can serve (a 64-bit Firefox, whose nss3.dll this 32-bit
     // program cannot load, or one without the entry points): the databases are opened with
     // the SQLite built into the program, which reads every file format Firefox writes.
-    p.SqliteModuleNote = chosen >= 0 ? std::string(kNssModule) + " did not load"
-                                     : WhyNoModule(options);
+    p.SqliteModuleNote =
+        chosen >= 0 ? std::string(kNssModule) + " did not load" : WhyNoModule(options);
     UseBuiltinSqlite();
     p.SqliteModule = BuiltinSqliteName();
     return true;

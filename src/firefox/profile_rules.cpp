@@ -136,7 +136,8 @@ PeModuleFacts ReadPeModuleFacts(const std::string& image) {
       const size_t names = RvaToOffset(sections, Read32(image, exports + 32));
       if (nameCount > image.size() / 4) return facts;
       for (uint32_t i = 0; i < nameCount; ++i) {
-        const size_t name = RvaToOffset(sections, Read32(image, names + 4 * static_cast<size_t>(i)));
+        const size_t name =
+            RvaToOffset(sections, Read32(image, names + 4 * static_cast<size_t>(i)));
         const size_t end = image.find('\0', name);
         if (end == std::string::npos) return facts;
         facts.exports.push_back(image.substr(name, end - name));
@@ -151,13 +152,14 @@ PeModuleFacts ReadPeModuleFacts(const std::string& image) {
 }
 
 const std::vector<std::string>& SqliteEntryPointsCalled() {
-  static const std::vector<std::string> names{
-      "sqlite3_close",        "sqlite3_column_blob",     "sqlite3_column_bytes",
-      "sqlite3_column_count", "sqlite3_column_decltype", "sqlite3_column_double",
-      "sqlite3_column_int64", "sqlite3_column_name",     "sqlite3_column_text",
-      "sqlite3_column_type",  "sqlite3_errcode",         "sqlite3_errmsg",
-      "sqlite3_finalize",     "sqlite3_open",            "sqlite3_prepare",
-      "sqlite3_step"};
+  static const std::vector<std::string> names{"sqlite3_close",           "sqlite3_column_blob",
+                                              "sqlite3_column_bytes",    "sqlite3_column_count",
+                                              "sqlite3_column_decltype", "sqlite3_column_double",
+                                              "sqlite3_column_int64",    "sqlite3_column_name",
+                                              "sqlite3_column_text",     "sqlite3_column_type",
+                                              "sqlite3_errcode",         "sqlite3_errmsg",
+                                              "sqlite3_finalize",        "sqlite3_open",
+                                              "sqlite3_prepare",         "sqlite3_step"};
   return names;
 }
 

@@ -20,8 +20,8 @@ LONG RegKey::OpenRead(HKEY root, const std::string& path, REGSAM view) {
 
 LONG RegKey::Create(HKEY root, const std::string& path, REGSAM view) {
   *this = RegKey();
-  return RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE | view, nullptr, &key_,
-                         nullptr);
+  return RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE | view, nullptr,
+                         &key_, nullptr);
 }
 
 std::optional<std::string> RegKey::ReadString(const std::string& name) const {

@@ -63,8 +63,9 @@ TEST(BrowserActivity, AbortSwitchesKeepTheAnswer) {
 }
 
 TEST(BrowserActivity, TodaysFirefoxWindowsCount) {
-  for (const char* title : {"News \x97 Mozilla Firefox Private Browsing",
-                            "Docs \x97 Firefox Developer Edition", "New Tab \x97 Firefox Nightly"}) {
+  for (const char* title :
+       {"News \x97 Mozilla Firefox Private Browsing", "Docs \x97 Firefox Developer Edition",
+        "New Tab \x97 Firefox Nightly"}) {
     FakeTopWindow shown("MozillaWindowClass", title, true);
     EXPECT_TRUE(TisFireFoxActive()) << title;
   }
@@ -79,8 +80,9 @@ class LockHolder {
   explicit LockHolder(const std::string& file) {
     const std::string event = "QvLockRelease" + std::to_string(GetCurrentProcessId());
     release_ = CreateEventA(nullptr, TRUE, FALSE, event.c_str());
-    std::string command = "\"" + BinFolder() + "\\fixtures\\Firefox Current\\firefox.exe\" hold \"" +
-                          file + "\" " + event;
+    std::string command = "\"" + BinFolder() +
+                          "\\fixtures\\Firefox Current\\firefox.exe\" hold \"" + file + "\" " +
+                          event;
     STARTUPINFOA si{sizeof si};
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &process_))

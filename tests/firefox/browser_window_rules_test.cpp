@@ -18,11 +18,11 @@ TEST(BrowserWindowRules, ClassAndTitle) {
 
 TEST(BrowserWindowRules, TodaysFirefoxTitles) {
   // Private windows, Developer Edition and Nightly, each also private.
-  for (const char* title : {"News \x97 Mozilla Firefox Private Browsing",
-                            "Mozilla Firefox Private Browsing",
-                            "Docs \x97 Firefox Developer Edition",
-                            "Docs \x97 Firefox Developer Edition Private Browsing",
-                            "New Tab \x97 Firefox Nightly", "firefox nightly private browsing"})
+  for (const char* title :
+       {"News \x97 Mozilla Firefox Private Browsing", "Mozilla Firefox Private Browsing",
+        "Docs \x97 Firefox Developer Edition",
+        "Docs \x97 Firefox Developer Edition Private Browsing", "New Tab \x97 Firefox Nightly",
+        "firefox nightly private browsing"})
     EXPECT_TRUE(IsFirefoxClassAndTitle("MozillaWindowClass", title)) << title;
   // The product must end the title; other classes never count; short titles never count.
   EXPECT_FALSE(IsFirefoxClassAndTitle("MozillaWindowClass", "Firefox Nightly builds explained"));

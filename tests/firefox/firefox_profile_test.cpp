@@ -197,8 +197,8 @@ TEST_F(DiscoveryTest, A64BitFirefoxIsCleanedWithTheBuiltInSqlite) {
                                     HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY));
   ASSERT_TRUE(MarkModuleAs64Bit(folder + "\\nss3.dll"));
   // Windows itself refuses it to a 32-bit process.
-  HMODULE refused = LoadLibraryExA((folder + "\\nss3.dll").c_str(), nullptr,
-                                   LOAD_WITH_ALTERED_SEARCH_PATH);
+  HMODULE refused =
+      LoadLibraryExA((folder + "\\nss3.dll").c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   EXPECT_FALSE(refused);
   if (refused) FreeLibrary(refused);
   MessageBoxRecorder boxes;

@@ -65,9 +65,8 @@ TEST(ProfileRules, SqliteModuleChoiceFollowsTheOrderAndSkipsWhatCannotServe) {
   // A file that is no PE image is the loader's to judge, as it always was.
   EXPECT_EQ(SqliteModuleUnusable(PeModuleFacts{}), "");
 
-  std::vector<SqliteModuleOption> o{{"MozSQLite3.dll", false, {}},
-                                    {"SQLite3.dll", false, {}},
-                                    {"nss3.dll", true, good}};
+  std::vector<SqliteModuleOption> o{
+      {"MozSQLite3.dll", false, {}}, {"SQLite3.dll", false, {}}, {"nss3.dll", true, good}};
   EXPECT_EQ(ChooseSqliteModuleOption(o), 2);  // Firefox 57 and later
   o[1] = {"SQLite3.dll", true, good};
   EXPECT_EQ(ChooseSqliteModuleOption(o), 1);  // the older module comes first

@@ -84,8 +84,8 @@ struct TodaysFirefox : testing::Test {
   std::string relative = "Profiles\\qvtoday.default-release";
   std::string profile = firefoxFolder + "\\" + relative;
   std::string older = firefoxFolder + "\\Profiles\\qvolder.default";
-  std::string cache2 = GetSpecialFolder(kCsidlLocalAppData).text + "\\Mozilla\\Firefox\\" +
-                       relative + "\\cache2";
+  std::string cache2 =
+      GetSpecialFolder(kCsidlLocalAppData).text + "\\Mozilla\\Firefox\\" + relative + "\\cache2";
   TempFolder install;
   std::string name = "QVTODAY" + std::to_string(GetCurrentProcessId());
   std::string data = appData + "\\" + name;
@@ -151,8 +151,8 @@ TEST_F(TodaysFirefox, StartsWithoutABoxNamesItsModuleAndPurgesWhatThePartsPurge)
       "SELECT host, name, path, expiry, isSecure, isHttpOnly, value FROM moz_cookies ";
   const auto keptBefore =
       Query(cookies(), cookieColumns + "WHERE host = '" + hostKept + "' ORDER BY name, path");
-  const auto randomizedBefore = Query(
-      cookies(), cookieColumns + "WHERE host = '" + hostRandomized + "' ORDER BY name, path");
+  const auto randomizedBefore =
+      Query(cookies(), cookieColumns + "WHERE host = '" + hostRandomized + "' ORDER BY name, path");
   ASSERT_GT(Query(cookies(), "SELECT COUNT(*) FROM moz_cookies")[0][0], "0");
 
   ChildProcess q(QuorvanePath(), "data=" + name + " AUTO");
@@ -169,15 +169,13 @@ TEST_F(TodaysFirefox, StartsWithoutABoxNamesItsModuleAndPurgesWhatThePartsPurge)
       << run;
   EXPECT_NE(run.find("  Deleted entries from  FireFox History file - Places.SQLite\r\n"),
             std::string::npos);
-  EXPECT_NE(
-      run.find("  Deleted entries from FireFox Form History file - FormHistory.SQLite\r\n"),
-      std::string::npos);
+  EXPECT_NE(run.find("  Deleted entries from FireFox Form History file - FormHistory.SQLite\r\n"),
+            std::string::npos);
   EXPECT_NE(run.find("    1 Cookie Randomized.\r\n"), std::string::npos);
   EXPECT_EQ(run.find("-Error-"), std::string::npos);
   EXPECT_EQ(run.find("*** Error"), std::string::npos);
-  EXPECT_NE(LowerCase(folders).find(
-                LowerCase("      SQLite Module - " + install.File("Mozilla Firefox") +
-                          "\\nss3.dll\r\n")),
+  EXPECT_NE(LowerCase(folders).find(LowerCase("      SQLite Module - " +
+                                              install.File("Mozilla Firefox") + "\\nss3.dll\r\n")),
             std::string::npos)
       << folders;
   EXPECT_NE(folders.find("  FireFox Data Path - " + profile + "\r\n"), std::string::npos);
@@ -193,8 +191,8 @@ TEST_F(TodaysFirefox, StartsWithoutABoxNamesItsModuleAndPurgesWhatThePartsPurge)
   // same length, nothing else.
   EXPECT_EQ(Query(cookies(), cookieColumns + "WHERE host = '" + hostKept + "' ORDER BY name, path"),
             keptBefore);
-  const auto randomizedAfter = Query(
-      cookies(), cookieColumns + "WHERE host = '" + hostRandomized + "' ORDER BY name, path");
+  const auto randomizedAfter =
+      Query(cookies(), cookieColumns + "WHERE host = '" + hostRandomized + "' ORDER BY name, path");
   ASSERT_EQ(randomizedAfter.size(), randomizedBefore.size());
   bool anyChanged = false;
   for (size_t i = 0; i < randomizedAfter.size(); ++i) {
