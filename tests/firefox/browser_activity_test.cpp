@@ -4,6 +4,7 @@
 #include "firefox/cookie_purge.h"
 #include "firefox/firefox_profile.h"
 #include "firefox/history_purge.h"
+#include "firefox_install.h"
 #include "platform/files.h"
 #include "support/test_support.h"
 
@@ -73,38 +74,6 @@ TEST(BrowserActivity, TodaysFirefoxWindowsCount) {
 }
 
 namespace {
-// The fixture Firefox holding a file open without sharing, as Firefox holds parent.lock,
-// until released.
-class LockHolder {
- public:
-  explicit LockHolder(const std::string& file) {
-    const std::string event = "QvLockRelease" + std::to_string(GetCurrentProcessId());
-    release_ = CreateEventA(nullptr, TRUE, FALSE, event.c_str());
-    std::string command = "\"" + BinFolder() +
-                          "\\fixtures\\Firefox Current\\firefox.exe\" hold \"" + file + "\" " +
-                          event;
-    STARTUPINFOA si{sizeof si};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                        &process_))
-      process_ = {};
-  }
-  ~LockHolder() { Release(); }
-  bool Started() const { return process_.hProcess != nullptr; }
-  void Release() {
-    if (!process_.hProcess) return;
-    SetEvent(release_);
-    WaitForSingleObject(process_.hProcess, 30000);
-    CloseHandle(process_.hProcess);
-    CloseHandle(process_.hThread);
-    CloseHandle(release_);
-    process_ = {};
-  }
-
- private:
-  HANDLE release_ = nullptr;
-  PROCESS_INFORMATION process_{};
-};
-
 bool BecomesActive(bool wanted) {
   for (int i = 0; i < 400; ++i, Sleep(25))
     if (TisFireFoxActive() == wanted) return true;
@@ -121,7 +90,7 @@ TEST(BrowserActivity, ParentLockHeldByAnotherProcessMeansFirefoxRuns) {
   WriteFileText(lock, "");
   EXPECT_FALSE(TisFireFoxActive());  // left behind by a Firefox that ended
   {
-    LockHolder holder(lock);
+    FirefoxFileHolder holder(BinFolder() + "\\fixtures", lock);
     ASSERT_TRUE(holder.Started());
     ASSERT_TRUE(BecomesActive(true));
     // Every Firefox purge refuses, and nothing of the profile is touched.

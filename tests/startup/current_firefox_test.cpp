@@ -239,3 +239,44 @@ TEST_F(TodaysFirefox, A64BitInstallationIsCleanedWithTheBuiltInSqlite) {
             (std::set<std::string>{hostKept, hostRandomized}));
   EXPECT_EQ(Query(places(), "PRAGMA integrity_check")[0][0], "ok");
 }
+
+TEST_F(TodaysFirefox, WhileFirefoxHoldsTheProfileLockEveryPurgeRefuses) {
+  // Firefox running with no window the title rules know: only the lock tells.
+  WriteFileText(profile + "\\parent.lock", "");
+  std::string before;
+  for (const std::string& f : {places(), cookies(), forms()}) before += ReadFileText(f);
+  const int cached = CountFiles(cache2);
+  FirefoxFileHolder firefox(BinFolder() + "\\fixtures", profile + "\\parent.lock");
+  ASSERT_TRUE(firefox.Started());
+  for (int i = 0; i < 400; ++i, Sleep(25)) {
+    HANDLE h = CreateFileA((profile + "\\parent.lock").c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) break;
+    CloseHandle(h);
+  }
+  ChildProcess q(QuorvanePath(), "data=" + name + " AUTO");
+  HWND main = q.WaitForWindow("TFFoxForm", 60000);
+  ASSERT_TRUE(main);
+  const std::string run = ReportOf(main, 0);
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(q.WaitForExit(20000));
+  const std::string refusal = " -Error- not Processed as FireFox browser is active.\r\n";
+  int refusals = 0;
+  for (size_t at = run.find(refusal); at != std::string::npos; at = run.find(refusal, at + 1))
+    ++refusals;
+  EXPECT_EQ(refusals, 5) << run;
+  // The poll before the run saw Firefox: the run opens with the caution line.
+  EXPECT_EQ(run.rfind("-Caution- Some functions may not complete as a Browser was executing.", 0),
+            0u);
+  for (const char* header : {"FireFox Cache", "FireFox Cookies", "FireFox Typed URLs",
+                             "FireFox History File", "FireFox Forms History"})
+    EXPECT_NE(run.find("Processing \"" + std::string(header) + "\"\r\n" + refusal),
+              std::string::npos)
+        << header;
+  firefox.Release();
+  std::string after;
+  for (const std::string& f : {places(), cookies(), forms()}) after += ReadFileText(f);
+  EXPECT_TRUE(after == before);  // not a byte changed
+  EXPECT_EQ(CountFiles(cache2), cached);
+}
