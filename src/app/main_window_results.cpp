@@ -326,8 +326,6 @@ void TFFoxForm::ShowFolderReport() {
   AddLine("Following are the Files and Folders:");
   AddLine("");
   AddLine("  FireFox Exec Path - " + p.ExecPath);
-  AddLine("      SQLite Module - " + SqliteModuleInUse() +
-          (p.SqliteModuleNote.empty() ? "" : " (" + p.SqliteModuleNote + ")"));
   AddLine("  FireFox Data Path - " + p.DataPath);
   if (p.IsSqliteProfile) {
     AddLine("        Cookie File - " + p.CookiesFile);
@@ -344,6 +342,9 @@ void TFFoxForm::ShowFolderReport() {
   AddLine("       Cache Folder - " + p.LocalCacheFolder);
   if (!StartsWith(p.Cache2Folder, kFolderNotFound) && !p.Cache2Folder.empty())
     AddLine("      Cache2 Folder - " + p.Cache2Folder);
+  // After the lines whose order users and their scripts know: which SQLite opens the databases.
+  AddLine("      SQLite Module - " + SqliteModuleInUse() +
+          (p.SqliteModuleNote.empty() ? "" : " (" + p.SqliteModuleNote + ")"));
   AddLine(" ");
   for (const std::string& line : IeFolderReportLines(CurrentOsFlags().vista)) AddLine(line);
   AddLine(" Recent LNKs Folder - " + p.RecentFolder);

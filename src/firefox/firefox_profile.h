@@ -25,8 +25,8 @@ struct TFFoxProfile {
   // The paths as discovered, before any status marker replaced them: each refresh starts
   // from these, so a file created after start-up is found again.
   struct DiscoveredPaths {
-    std::string cookiesTxt, cookies, historyDat, formHistoryDat, profileCache, localCache, cache2,
-        ieHistoryIndex;
+    std::string cookiesTxt, cookies, historyDat, formHistoryDat, profileCache, localCache,
+        cache2, ieHistoryIndex;
   } discoveredPaths;
 };
 

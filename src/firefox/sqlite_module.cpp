@@ -68,10 +68,11 @@ void BindEntryPoint(int index, bool quiet) {
 
 const char* const* SqliteEntryPointNames() { return kNames; }
 
-namespace {
+// The SQLite compiled into the program (sqlite_builtin.c).
 extern "C" void* QvBuiltinSqliteEntry(const char* name);
 extern "C" const char* QvBuiltinSqliteVersion(void);
 
+namespace {
 int LoadModule(const std::string& name, bool quiet) {
   if (g_module || g_builtIn) return 0;
   if (!name.empty()) g_moduleName = name;

@@ -138,7 +138,7 @@ struct TodaysFirefox : testing::Test {
 };
 }  // namespace
 
-TEST_F(TodaysFirefox, StartsWithoutABoxNamesItsModuleAndPurgesWhatThePartsPurge) {
+TEST_F(TodaysFirefox, StartsWithoutABoxNamesItsModuleAndPurgesRowByRow) {
   // What must stay, from the rows before: places that bookmarks, keywords or other tables
   // hold, and every cookie of the kept host; the randomized host's cookies stay, changed.
   const std::set<std::string> heldPlaces = Column(
