@@ -74,8 +74,9 @@ TEST(BrowserActivity, TodaysFirefoxWindowsCount) {
 }
 
 namespace {
+// A new Wine process can take seconds to start.
 bool BecomesActive(bool wanted) {
-  for (int i = 0; i < 400; ++i, Sleep(25))
+  for (int i = 0; i < 1200; ++i, Sleep(25))
     if (TisFireFoxActive() == wanted) return true;
   return false;
 }

@@ -141,12 +141,16 @@ struct TodaysFirefox : testing::Test {
 TEST_F(TodaysFirefox, StartsWithoutABoxNamesItsModuleAndPurgesRowByRow) {
   // What must stay, from the rows before: places that bookmarks, keywords or other tables
   // hold, and every cookie of the kept host; the randomized host's cookies stay, changed.
-  const std::set<std::string> heldPlaces = Column(
-      Query(places(),
-            "SELECT id FROM moz_places WHERE foreign_count > 0 OR url LIKE 'place:%' OR id IN "
-            "(SELECT fk FROM moz_bookmarks WHERE fk IS NOT NULL) OR id IN "
-            "(SELECT place_id FROM moz_keywords)"));
+  const std::string held =
+      "SELECT id FROM moz_places WHERE foreign_count > 0 OR url LIKE 'place:%' OR id IN "
+      "(SELECT fk FROM moz_bookmarks WHERE fk IS NOT NULL) OR id IN "
+      "(SELECT place_id FROM moz_keywords)";
+  const std::set<std::string> heldPlaces = Column(Query(places(), held));
   ASSERT_FALSE(heldPlaces.empty());
+  // With every visit gone, only the never-expiring annotations of the held places stay.
+  const std::set<std::string> keptAnnos = Column(Query(
+      places(), "SELECT id FROM moz_annos WHERE expiration = 4 AND place_id IN (" + held + ")"));
+  ASSERT_LT(keptAnnos.size(), Query(places(), "SELECT id FROM moz_annos").size());
   const std::string cookieColumns =
       "SELECT host, name, path, expiry, isSecure, isHttpOnly, value FROM moz_cookies ";
   const auto keptBefore =
@@ -185,6 +189,7 @@ TEST_F(TodaysFirefox, StartsWithoutABoxNamesItsModuleAndPurgesRowByRow) {
   EXPECT_EQ(Query(places(), "SELECT COUNT(*) FROM moz_historyvisits")[0][0], "0");
   EXPECT_EQ(Query(places(), "SELECT COUNT(*) FROM moz_inputhistory")[0][0], "0");
   EXPECT_EQ(Column(Query(places(), "SELECT id FROM moz_places")), heldPlaces);
+  EXPECT_EQ(Column(Query(places(), "SELECT id FROM moz_annos")), keptAnnos);
   EXPECT_EQ(Query(forms(), "SELECT COUNT(*) FROM moz_formhistory")[0][0], "0");
   EXPECT_EQ(Query(places(), "PRAGMA integrity_check")[0][0], "ok");
   // Cookies: the kept host's rows unchanged, the randomized host's rows with new values of the
@@ -248,13 +253,16 @@ TEST_F(TodaysFirefox, WhileFirefoxHoldsTheProfileLockEveryPurgeRefuses) {
   const int cached = CountFiles(cache2);
   FirefoxFileHolder firefox(BinFolder() + "\\fixtures", profile + "\\parent.lock");
   ASSERT_TRUE(firefox.Started());
-  for (int i = 0; i < 400; ++i, Sleep(25)) {
+  // A new Wine process can take seconds to start: wait until the lock is really held.
+  bool held = false;
+  for (int i = 0; i < 1200 && !held; ++i, Sleep(25)) {
     HANDLE h = CreateFileA((profile + "\\parent.lock").c_str(), GENERIC_READ,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) break;
-    CloseHandle(h);
+    held = h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION;
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
   }
+  ASSERT_TRUE(held);
   ChildProcess q(QuorvanePath(), "data=" + name + " AUTO");
   HWND main = q.WaitForWindow("TFFoxForm", 60000);
   ASSERT_TRUE(main);
