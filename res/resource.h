@@ -97,6 +97,7 @@
 #define IDC_QS_NOSHOW 481
 #define IDC_SPLASH_LINE1 490
 #define IDC_SPLASH_LINE2 491
+#define IDC_ABOUT_SQLITE 1099
 
 // No-protection warning of the cookie purges
 #define IDD_NO_PROTECTION 30

@@ -1,4 +1,5 @@
-# Firefox 10.0.2 (with SeaMonkey beside it) installed and registered, and the user's default
-# profile full of history, typed addresses, form entries, cookies, permissions and cache files.
-wine "$build/bin/fixtures/qvfixture.exe" install
+# Firefox as people run it today (128.0.3: SQLite inside nss3.dll, no mozsqlite3.dll, registered
+# in the 64-bit registry view) installed, and the user's default profile of the current schema
+# full of history, typed addresses, form entries, cookies, permissions and cache files.
+wine "$build/bin/fixtures/qvfixture.exe" install current
 wine "$build/bin/fixtures/qvfixture.exe" profile

@@ -17,6 +17,7 @@
 #include "files/temp_folders.h"
 #include "firefox/browser_activity.h"
 #include "firefox/firefox_profile.h"
+#include "firefox/sqlite_module.h"
 #include "ie/ie_hooks.h"
 #include "platform/files.h"
 #include "platform/registry.h"
@@ -341,6 +342,9 @@ void TFFoxForm::ShowFolderReport() {
   AddLine("       Cache Folder - " + p.LocalCacheFolder);
   if (!StartsWith(p.Cache2Folder, kFolderNotFound) && !p.Cache2Folder.empty())
     AddLine("      Cache2 Folder - " + p.Cache2Folder);
+  // After the lines whose order users and their scripts know: which SQLite opens the databases.
+  AddLine("      SQLite Module - " + SqliteModuleInUse() +
+          (p.SqliteModuleNote.empty() ? "" : " (" + p.SqliteModuleNote + ")"));
   AddLine(" ");
   for (const std::string& line : IeFolderReportLines(CurrentOsFlags().vista)) AddLine(line);
   AddLine(" Recent LNKs Folder - " + p.RecentFolder);

@@ -9,6 +9,7 @@
 #include "app/run_mode.h"
 #include "app/settings.h"
 #include "app/version.h"
+#include "firefox/sqlite_module.h"
 #include "platform/files.h"
 #include "platform/window.h"
 #include "resource.h"
@@ -54,6 +55,8 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
       SetDlgItemTextA(dialog, IDC_ABOUT_NAME, DisplayName().c_str());
       SetDlgItemTextA(dialog, IDC_ABOUT_VERSION, kVersionText);
       SetDlgItemTextA(dialog, IDC_ABOUT_BUILD, kBuildText);
+      SetWindowTextString(GetDlgItem(dialog, IDC_ABOUT_SQLITE),
+                          "Databases opened with " + SqliteModuleInUse());
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {

@@ -5,6 +5,7 @@
 #include "app/command_line.h"
 #include "app/text_util.h"
 #include "firefox/browser_window_rules.h"
+#include "firefox/firefox_profile.h"
 #include "platform/registry.h"
 #include "platform/window.h"
 
@@ -69,10 +70,27 @@ bool IsMsnWindow(HWND window) {
   return found;
 }
 
+bool IsProfileLockHeld(const std::string& profileFolder) {
+  if (profileFolder.empty()) return false;
+  // Firefox opens parent.lock without sharing for as long as it uses the profile, and leaves
+  // the file behind when it ends: only a refused open means a running Firefox.
+  HANDLE h = CreateFileA((profileFolder + "\\parent.lock").c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    CloseHandle(h);
+    return false;
+  }
+  return GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 bool TisFireFoxActive() {
   bool active = false;
   try {
-    active = FindTopLevel(true, IsFirefoxWindow) != nullptr;
+    // Window titles miss a Firefox whose windows are all hidden or titled otherwise, and one
+    // started without a window (-headless); each holds the profile's lock all the same.
+    active =
+        FindTopLevel(true, IsFirefoxWindow) != nullptr || IsProfileLockHeld(FFoxProfile().DataPath);
     if (ParamSwitch("AbortFFA"))
       throw std::runtime_error("Exception Test - FFoxActv - TisFireFoxActive");
   } catch (...) {

@@ -9,7 +9,9 @@ bool IsFirefoxWindow(HWND window);
 bool IsIeWindow(HWND window, bool listing = false);
 bool IsMsnWindow(HWND window);
 
+// A visible Firefox window, or the default profile's parent.lock held by another process.
 bool TisFireFoxActive();
+bool IsProfileLockHeld(const std::string& profileFolder);
 bool TisIEorMSNactive();  // also sets BrowserState
 
 // 0 none, 1 visible IE, 2 hidden IE, 3 visible MSN, 4 hidden MSN: from the last check.

@@ -5,9 +5,17 @@
 bool IsFirefoxClassAndTitle(const std::string& className, const std::string& title) {
   const std::string cls = UpperCase(className);
   if (cls != "MOZILLAWINDOWCLASS" && cls != "MOZILLAUIWINDOWCLASS") return false;
-  const std::string t = UpperCase(title);
+  std::string t = UpperCase(title);
   if (t.size() < 15) return false;
-  return EndsWith(t, "MOZILLA FIREFOX") || StartsWith(t, "MOZILLA FIREFOX");
+  if (EndsWith(t, "MOZILLA FIREFOX") || StartsWith(t, "MOZILLA FIREFOX")) return true;
+  // Firefox 57 and later end a private window's title with "Private Browsing" after the
+  // product name, and the Developer Edition and Nightly builds name themselves instead of
+  // "Mozilla Firefox"; all of them keep the profile's databases open just the same.
+  constexpr const char* kPrivate = " PRIVATE BROWSING";
+  if (EndsWith(t, kPrivate)) t.resize(t.size() - std::char_traits<char>::length(kPrivate));
+  for (const char* product : {"MOZILLA FIREFOX", "FIREFOX DEVELOPER EDITION", "FIREFOX NIGHTLY"})
+    if (EndsWith(t, product)) return true;
+  return false;
 }
 
 namespace {

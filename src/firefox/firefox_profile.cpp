@@ -18,13 +18,16 @@ namespace {
 TypedUrlsAvailability g_typedUrlsAvailability = nullptr;
 
 // Collects the SQLite module of every Mozilla product with a "Main" key and an install folder.
-void WalkMozillaKeys(HKEY root, const std::string& path, std::set<std::string>& candidates) {
+// Since Firefox 57 (2017) SQLite lives in nss3.dll and there is no mozsqlite3.dll; that
+// module stands for the installation when neither older name is there.
+void WalkMozillaKeys(HKEY root, const std::string& path, REGSAM view,
+                     std::set<std::string>& candidates) {
   RegKey key;
-  if (key.OpenRead(root, path) != ERROR_SUCCESS) return;
+  if (key.OpenRead(root, path, view) != ERROR_SUCCESS) return;
   if (path.size() >= 5 && UpperCase(path.substr(path.size() - 5)) == "\\MAIN") {
     std::string folder = LowerCase(key.ReadString("Install Directory").value_or(""));
     if (folder.empty()) return;
-    for (const char* module : {"mozsqlite3.dll", "sqlite3.dll"}) {
+    for (const char* module : {"mozsqlite3.dll", "sqlite3.dll", "nss3.dll"}) {
       if (FileExists(folder + "\\" + module)) {
         candidates.insert(folder + "\\" + module);
         return;
@@ -33,16 +36,35 @@ void WalkMozillaKeys(HKEY root, const std::string& path, std::set<std::string>& 
     return;
   }
   for (const auto& sub : key.SubkeyNames())
-    WalkMozillaKeys(root, path + "\\" + UpperCase(sub), candidates);
+    WalkMozillaKeys(root, path + "\\" + UpperCase(sub), view, candidates);
 }
 
-// Without an installation there is no module: names are never tried in the current folder,
-// where anyone could have put a DLL of that name.
-std::string ChooseSqliteModule(const std::string& execPath) {
-  if (execPath.empty()) return {};
-  for (const char* name : {"MozSQLite3.dll", "SQLite3.dll"})
-    if (FileExists(execPath + "\\" + name)) return name;
-  return {};
+// The modules of an installation that may serve, in the order they are tried. Without an
+// installation there are none: names are never tried in the current folder, where anyone
+// could have put a DLL of that name.
+std::vector<SqliteModuleOption> SqliteModuleOptions(const std::string& execPath) {
+  std::vector<SqliteModuleOption> options;
+  if (execPath.empty()) return options;
+  for (const char* name : {"MozSQLite3.dll", "SQLite3.dll", kNssModule}) {
+    SqliteModuleOption o{name};
+    const std::string path = execPath + "\\" + name;
+    o.present = FileExists(path);
+    std::string image;
+    if (o.present && ReadWholeFile(path, image)) o.facts = ReadPeModuleFacts(image);
+    options.push_back(std::move(o));
+  }
+  return options;
+}
+
+// Why none of the installation's modules serves, for the folder report.
+std::string WhyNoModule(const std::vector<SqliteModuleOption>& options) {
+  std::string why;
+  for (const SqliteModuleOption& o : options) {
+    if (!o.present) continue;
+    if (!why.empty()) why += "; ";
+    why += o.name + " " + SqliteModuleUnusable(o.facts);
+  }
+  return why.empty() ? "no SQLite module in the install folder" : why;
 }
 
 bool IsUsableVersion(const std::string& version) {
@@ -106,8 +128,12 @@ bool FindFirefoxInstall() {
   p.ExecPath.clear();
   try {
     std::set<std::string> candidates;  // sorted, without duplicates
-    WalkMozillaKeys(HKEY_LOCAL_MACHINE, "Software\\Mozilla", candidates);
-    WalkMozillaKeys(HKEY_CURRENT_USER, "Software\\Mozilla", candidates);
+    // A 64-bit Firefox registers in the 64-bit view, which a 32-bit program does not see by
+    // default; a 32-bit one in the 32-bit view. Both are read (on 32-bit Windows, and in a
+    // 32-bit Wine prefix, they are the same keys).
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+      for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
+        WalkMozillaKeys(root, "Software\\Mozilla", view, candidates);
     // Firefox's own installation comes first: a newer Thunderbird or SeaMonkey beside it would
     // otherwise lend its folder, and Firefox's version would read as not found.
     std::set<std::string> firefoxOwn;
@@ -123,9 +149,27 @@ bool FindFirefoxInstall() {
       GetEnvironmentVariableA("PATH", current, sizeof current);
       SetEnvironmentVariableA("PATH", (p.ExecPath + ";" + current).c_str());
     }
-    p.SqliteModule = ChooseSqliteModule(p.ExecPath);
-    if (p.SqliteModule.empty()) return false;
-    return LoadSqliteModule(p.ExecPath + "\\" + p.SqliteModule) < 999;
+    p.SqliteModule.clear();
+    p.SqliteModuleNote.clear();
+    if (p.ExecPath.empty()) return false;
+    const std::vector<SqliteModuleOption> options = SqliteModuleOptions(p.ExecPath);
+    const int chosen = ChooseSqliteModuleOption(options);
+    if (chosen >= 0 && options[chosen].name != kNssModule) {
+      p.SqliteModule = options[chosen].name;
+      return LoadSqliteModule(p.ExecPath + "\\" + p.SqliteModule) < 999;
+    }
+    if (chosen >= 0 && LoadSqliteModuleQuietly(p.ExecPath + "\\" + kNssModule) < 999) {
+      p.SqliteModule = kNssModule;
+      return true;
+    }
+    // No module of the installation can serve (a 64-bit Firefox, whose nss3.dll this 32-bit
+    // program cannot load, or one without the entry points): the databases are opened with
+    // the SQLite built into the program, which reads every file format Firefox writes.
+    p.SqliteModuleNote =
+        chosen >= 0 ? std::string(kNssModule) + " did not load" : WhyNoModule(options);
+    UseBuiltinSqlite();
+    p.SqliteModule = BuiltinSqliteName();
+    return true;
   } catch (...) {
     return false;
   }

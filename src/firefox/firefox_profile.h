@@ -4,7 +4,10 @@
 // Where Firefox is installed and where its default profile keeps its files.
 struct TFFoxProfile {
   std::string ExecPath;
+  // "MozSQLite3.dll", "SQLite3.dll" or "nss3.dll" of the install folder; the built-in SQLite's
+  // name when none of them can serve, with the reason in SqliteModuleNote.
   std::string SqliteModule;
+  std::string SqliteModuleNote;
   std::string ProductVersion;
   std::string DataPath;
   std::string HostpermFile, PermissionsFile, CookiesTxtFile, CookiesFile, PlacesFile,
@@ -43,5 +46,6 @@ void RefreshProfileStatus();
 using TypedUrlsAvailability = void (*)(bool available);
 void SetTypedUrlsAvailability(TypedUrlsAvailability notify);
 
+inline constexpr const char* kNssModule = "nss3.dll";
 inline constexpr const char* kFolderNotFound = "  Folder not found";
 inline constexpr const char* kFileNotFoundMarker = "  File not found - ";

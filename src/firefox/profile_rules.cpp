@@ -1,5 +1,9 @@
 #include "firefox/profile_rules.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <stdexcept>
+
 #include "app/text_util.h"
 
 namespace {
@@ -72,4 +76,105 @@ std::string ParseCacheDirPref(const std::vector<std::string>& lines) {
     return ReplaceAll(line.substr(open + 1, close - open - 1), "\\\\", "\\");
   }
   return {};
+}
+
+namespace {
+uint32_t Read16(const std::string& b, size_t at) {
+  if (at + 2 > b.size()) throw std::out_of_range("pe");
+  return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8;
+}
+uint32_t Read32(const std::string& b, size_t at) {
+  if (at + 4 > b.size() || at + 4 < at) throw std::out_of_range("pe");
+  return Read16(b, at) | Read16(b, at + 2) << 16;
+}
+
+struct Section {
+  uint32_t virtualAddress, virtualSize, rawSize, rawOffset;
+};
+
+size_t RvaToOffset(const std::vector<Section>& sections, uint32_t rva) {
+  for (const Section& s : sections) {
+    const uint32_t size = std::max(s.virtualSize, s.rawSize);
+    if (rva >= s.virtualAddress && rva - s.virtualAddress < size) {
+      if (rva - s.virtualAddress >= s.rawSize) break;  // in memory only, not in the file
+      return static_cast<size_t>(s.rawOffset) + (rva - s.virtualAddress);
+    }
+  }
+  throw std::out_of_range("pe");
+}
+}  // namespace
+
+PeModuleFacts ReadPeModuleFacts(const std::string& image) {
+  PeModuleFacts facts;
+  try {
+    if (image.size() < 64 || image[0] != 'M' || image[1] != 'Z') return facts;
+    const size_t pe = Read32(image, 0x3c);
+    if (Read32(image, pe) != 0x00004550) return facts;  // "PE\0\0"
+    const size_t coff = pe + 4;
+    facts.machine = Read16(image, coff);
+    const uint32_t sectionCount = Read16(image, coff + 2);
+    const uint32_t optionalSize = Read16(image, coff + 16);
+    const size_t optional = coff + 20;
+    const uint32_t magic = Read16(image, optional);
+    size_t directories;
+    if (magic == 0x10b)
+      directories = optional + 96;
+    else if (magic == 0x20b)
+      directories = optional + 112;
+    else
+      return facts;
+    const uint32_t directoryCount = Read32(image, directories - 4);
+    std::vector<Section> sections;
+    for (uint32_t i = 0; i < sectionCount; ++i) {
+      const size_t at = optional + optionalSize + 40 * static_cast<size_t>(i);
+      sections.push_back({Read32(image, at + 12), Read32(image, at + 8), Read32(image, at + 16),
+                          Read32(image, at + 20)});
+    }
+    if (directoryCount > 0 && Read32(image, directories + 4) != 0) {
+      const size_t exports = RvaToOffset(sections, Read32(image, directories));
+      const uint32_t nameCount = Read32(image, exports + 24);
+      const size_t names = RvaToOffset(sections, Read32(image, exports + 32));
+      if (nameCount > image.size() / 4) return facts;
+      for (uint32_t i = 0; i < nameCount; ++i) {
+        const size_t name =
+            RvaToOffset(sections, Read32(image, names + 4 * static_cast<size_t>(i)));
+        const size_t end = image.find('\0', name);
+        if (end == std::string::npos) return facts;
+        facts.exports.push_back(image.substr(name, end - name));
+      }
+    }
+    std::sort(facts.exports.begin(), facts.exports.end());
+    facts.valid = true;
+  } catch (const std::out_of_range&) {
+    facts.valid = false;
+  }
+  return facts;
+}
+
+const std::vector<std::string>& SqliteEntryPointsCalled() {
+  static const std::vector<std::string> names{"sqlite3_close",           "sqlite3_column_blob",
+                                              "sqlite3_column_bytes",    "sqlite3_column_count",
+                                              "sqlite3_column_decltype", "sqlite3_column_double",
+                                              "sqlite3_column_int64",    "sqlite3_column_name",
+                                              "sqlite3_column_text",     "sqlite3_column_type",
+                                              "sqlite3_errcode",         "sqlite3_errmsg",
+                                              "sqlite3_finalize",        "sqlite3_open",
+                                              "sqlite3_prepare",         "sqlite3_step"};
+  return names;
+}
+
+std::string SqliteModuleUnusable(const PeModuleFacts& facts) {
+  if (!facts.valid) return {};
+  if (facts.machine != kMachineI386) return "not a 32-bit module";
+  for (const std::string& name : SqliteEntryPointsCalled())
+    if (!std::binary_search(facts.exports.begin(), facts.exports.end(), name))
+      return "does not export " + name;
+  return {};
+}
+
+int ChooseSqliteModuleOption(const std::vector<SqliteModuleOption>& options) {
+  for (size_t i = 0; i < options.size(); ++i)
+    if (options[i].present && SqliteModuleUnusable(options[i].facts).empty())
+      return static_cast<int>(i);
+  return -1;
 }

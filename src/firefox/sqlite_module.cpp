@@ -53,9 +53,12 @@ void* g_entries[kSqliteEntryPointCount] = {};
 int g_missing = 0;
 constexpr const char* kCaption = "SQLite3VEK -  Error Message";
 
-void BindEntryPoint(int index) {
+bool g_builtIn = false;
+
+void BindEntryPoint(int index, bool quiet) {
   g_entries[index] = reinterpret_cast<void*>(GetProcAddress(g_module, kNames[index]));
   if (g_entries[index]) return;
+  if (quiet) return;
   ShowMessageBox(std::string("The specified Dll function was not found -\r\n\r\n   ") +
                      kNames[index] + "\r\n\r\nExecution may fail...",
                  kCaption, MessageKind::Error, MessageButtons::Ok);
@@ -65,8 +68,13 @@ void BindEntryPoint(int index) {
 
 const char* const* SqliteEntryPointNames() { return kNames; }
 
-int LoadSqliteModule(const std::string& name) {
-  if (g_module) return 0;
+// The SQLite compiled into the program (sqlite_builtin.c).
+extern "C" void* QvBuiltinSqliteEntry(const char* name);
+extern "C" const char* QvBuiltinSqliteVersion(void);
+
+namespace {
+int LoadModule(const std::string& name, bool quiet) {
+  if (g_module || g_builtIn) return 0;
   if (!name.empty()) g_moduleName = name;
   g_module = LoadLibraryExA(g_moduleName.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (!g_module) {
@@ -77,12 +85,38 @@ int LoadSqliteModule(const std::string& name) {
     return 999;
   }
   g_missing = 0;
-  for (int i = 0; i < kSqliteEntryPointCount; ++i) BindEntryPoint(i);
+  for (int i = 0; i < kSqliteEntryPointCount; ++i) BindEntryPoint(i, quiet);
   return g_missing;
+}
+}  // namespace
+
+int LoadSqliteModule(const std::string& name) { return LoadModule(name, false); }
+
+int LoadSqliteModuleQuietly(const std::string& name) { return LoadModule(name, true); }
+
+void UseBuiltinSqlite() {
+  if (g_module || g_builtIn) return;
+  g_builtIn = true;
+  g_missing = 0;
+  for (int i = 0; i < kSqliteEntryPointCount; ++i) g_entries[i] = QvBuiltinSqliteEntry(kNames[i]);
+}
+
+bool SqliteBuiltinInUse() { return g_builtIn; }
+
+std::string BuiltinSqliteName() {
+  return std::string("Quorvane's own SQLite ") + QvBuiltinSqliteVersion();
+}
+
+std::string SqliteModuleInUse() {
+  if (g_builtIn) return BuiltinSqliteName();
+  if (!g_module) return {};
+  char path[MAX_PATH] = {};
+  if (GetModuleFileNameA(g_module, path, MAX_PATH) == 0) return g_moduleName;
+  return path;
 }
 
 int MissingEntryPoints() { return g_missing; }
-bool SqliteModuleLoaded() { return g_module != nullptr; }
+bool SqliteModuleLoaded() { return g_module != nullptr || g_builtIn; }
 const std::string& SqliteModuleName() { return g_moduleName; }
 
 void* SqliteEntryPoint(int index) {

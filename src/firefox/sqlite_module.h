@@ -39,9 +39,19 @@ constexpr int kSqliteInteger = 1, kSqliteFloat = 2, kSqliteText = 3, kSqliteBlob
 // when the module did not load. Give the full path: the module's own folder is then searched
 // first for the libraries it needs, and no other copy of the name can stand in for it.
 int LoadSqliteModule(const std::string& path);
+// The same load for a module whose other exports are its own business (Firefox's nss3.dll):
+// entry points the layer never calls are bound when present, without a box when missing.
+int LoadSqliteModuleQuietly(const std::string& path);
+// Binds the SQLite compiled into the program instead; does nothing once a module is bound.
+void UseBuiltinSqlite();
 int MissingEntryPoints();
 bool SqliteModuleLoaded();
+bool SqliteBuiltinInUse();
 const std::string& SqliteModuleName();
+// Which SQLite the databases are opened with, for the folder report and the About box: the
+// module's full path, or "Quorvane's own SQLite " and its version.
+std::string SqliteModuleInUse();
+std::string BuiltinSqliteName();
 // The number of entry points looked up, and their names in order.
 constexpr int kSqliteEntryPointCount = 40;
 const char* const* SqliteEntryPointNames();

@@ -13,15 +13,15 @@ RegKey& RegKey::operator=(RegKey&& o) noexcept {
   return *this;
 }
 
-LONG RegKey::OpenRead(HKEY root, const std::string& path) {
+LONG RegKey::OpenRead(HKEY root, const std::string& path, REGSAM view) {
   *this = RegKey();
-  return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key_);
+  return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key_);
 }
 
-LONG RegKey::Create(HKEY root, const std::string& path) {
+LONG RegKey::Create(HKEY root, const std::string& path, REGSAM view) {
   *this = RegKey();
-  return RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_,
-                         nullptr);
+  return RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE | view, nullptr,
+                         &key_, nullptr);
 }
 
 std::optional<std::string> RegKey::ReadString(const std::string& name) const {

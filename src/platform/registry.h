@@ -15,8 +15,9 @@ class RegKey {
   RegKey(const RegKey&) = delete;
   RegKey& operator=(const RegKey&) = delete;
 
-  LONG OpenRead(HKEY root, const std::string& path);
-  LONG Create(HKEY root, const std::string& path);
+  // `view`: KEY_WOW64_64KEY or KEY_WOW64_32KEY for one registry view, 0 for this process's own.
+  LONG OpenRead(HKEY root, const std::string& path, REGSAM view = 0);
+  LONG Create(HKEY root, const std::string& path, REGSAM view = 0);
   bool IsOpen() const { return key_ != nullptr; }
   operator HKEY() const { return key_; }
 

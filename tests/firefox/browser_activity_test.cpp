@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "firefox/browser_activity.h"
+#include "firefox/cookie_purge.h"
+#include "firefox/firefox_profile.h"
+#include "firefox/history_purge.h"
+#include "firefox_install.h"
+#include "platform/files.h"
 #include "support/test_support.h"
 
 TEST(BrowserActivity, VisibleFirefoxCountsHiddenDoesNot) {
@@ -56,4 +61,54 @@ TEST(BrowserActivity, AbortSwitchesKeepTheAnswer) {
   FakeTopWindow shown("MozillaWindowClass", "x - Mozilla Firefox", true);
   EXPECT_TRUE(TisFireFoxActive());
   EXPECT_FALSE(TisIEorMSNactive());
+}
+
+TEST(BrowserActivity, TodaysFirefoxWindowsCount) {
+  for (const char* title :
+       {"News \x97 Mozilla Firefox Private Browsing", "Docs \x97 Firefox Developer Edition",
+        "New Tab \x97 Firefox Nightly"}) {
+    FakeTopWindow shown("MozillaWindowClass", title, true);
+    EXPECT_TRUE(TisFireFoxActive()) << title;
+  }
+  EXPECT_FALSE(TisFireFoxActive());
+}
+
+namespace {
+// A new Wine process can take seconds to start.
+bool BecomesActive(bool wanted) {
+  for (int i = 0; i < 1200; ++i, Sleep(25))
+    if (TisFireFoxActive() == wanted) return true;
+  return false;
+}
+}  // namespace
+
+TEST(BrowserActivity, ParentLockHeldByAnotherProcessMeansFirefoxRuns) {
+  TempFolder profile;
+  const TFFoxProfile saved = FFoxProfile();
+  FFoxProfile().DataPath = profile.Path();
+  const std::string lock = profile.File("parent.lock");
+  EXPECT_FALSE(IsProfileLockHeld(profile.Path()));  // no lock file at all
+  WriteFileText(lock, "");
+  EXPECT_FALSE(TisFireFoxActive());  // left behind by a Firefox that ended
+  {
+    FirefoxFileHolder holder(BinFolder() + "\\fixtures", lock);
+    ASSERT_TRUE(holder.Started());
+    ASSERT_TRUE(BecomesActive(true));
+    // Every Firefox purge refuses, and nothing of the profile is touched.
+    SetFirefoxActive(TisFireFoxActive());
+    TestRun run;
+    PurgeFirefoxCache(run.ctx);
+    PurgeFirefoxCookies(run.ctx);
+    PurgeFirefoxTypedUrls(run.ctx);
+    PurgeFirefoxHistory(run.ctx);
+    PurgeFirefoxForms(run.ctx);
+    const std::string refusal = " -Error- not Processed as FireFox browser is active.";
+    EXPECT_EQ(run.view.lines, std::vector<std::string>(5, refusal));
+    EXPECT_EQ(run.state.highestLevel, 7);
+    holder.Release();
+  }
+  EXPECT_TRUE(BecomesActive(false));
+  EXPECT_TRUE(FileExists(lock));
+  SetFirefoxActive(false);
+  FFoxProfile() = saved;
 }

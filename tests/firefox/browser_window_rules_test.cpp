@@ -15,3 +15,18 @@ TEST(BrowserWindowRules, ClassAndTitle) {
   EXPECT_TRUE(IsIeClassAndTitle("CabinetWClass", "news - My Browser", "MY BROWSER", false));
   EXPECT_FALSE(IsIeClassAndTitle("CabinetWClass", "Browser", "MY BROWSER", false));
 }
+
+TEST(BrowserWindowRules, TodaysFirefoxTitles) {
+  // Private windows, Developer Edition and Nightly, each also private.
+  for (const char* title :
+       {"News \x97 Mozilla Firefox Private Browsing", "Mozilla Firefox Private Browsing",
+        "Docs \x97 Firefox Developer Edition",
+        "Docs \x97 Firefox Developer Edition Private Browsing", "New Tab \x97 Firefox Nightly",
+        "firefox nightly private browsing"})
+    EXPECT_TRUE(IsFirefoxClassAndTitle("MozillaWindowClass", title)) << title;
+  // The product must end the title; other classes never count; short titles never count.
+  EXPECT_FALSE(IsFirefoxClassAndTitle("MozillaWindowClass", "Firefox Nightly builds explained"));
+  EXPECT_FALSE(IsFirefoxClassAndTitle("MozillaWindowClass", "Private Browsing"));
+  EXPECT_FALSE(IsFirefoxClassAndTitle("Chrome_WidgetWin_1", "News - Firefox Nightly"));
+  EXPECT_FALSE(IsFirefoxClassAndTitle("MozillaWindowClass", "My Private Browsing"));
+}

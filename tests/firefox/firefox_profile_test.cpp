@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "firefox/firefox_profile.h"
+#include "firefox/profile_rules.h"
+#include "firefox/sqlite_module.h"
 #include "firefox_install.h"
 #include "app/text_util.h"
 #include "platform/files.h"
@@ -167,4 +171,66 @@ TEST_F(DiscoveryTest, RelativeProfileCacheAndTypedUrlsOption) {
   EXPECT_EQ(available, 0);
   SetTypedUrlsAvailability(nullptr);
   RemoveTree(profile);
+}
+
+TEST_F(DiscoveryTest, TodaysFirefoxIsFoundInThe64BitViewAndLendsItsNss3) {
+  const std::string folder = temp.File("Mozilla Firefox");
+  ASSERT_TRUE(InstallMozillaProduct(kCurrentFirefox, BinFolder() + "\\fixtures", folder,
+                                    HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY));
+  EXPECT_FALSE(FileExists(folder + "\\mozsqlite3.dll"));
+  // An older Firefox registered beside it: the newer module wins, as between any two products.
+  Register("Mozilla Firefox Old", "Mozilla Firefox");
+  MessageBoxRecorder boxes;
+  EXPECT_TRUE(FindFirefoxInstall());
+  EXPECT_EQ(FFoxProfile().ExecPath, LowerCase(folder));
+  EXPECT_EQ(FFoxProfile().SqliteModule, "nss3.dll");
+  EXPECT_EQ(FFoxProfile().SqliteModuleNote, "");
+  ReadFirefoxProductVersion();
+  EXPECT_EQ(FFoxProfile().ProductVersion, "128.0.3");
+  EXPECT_TRUE(CheckFirefoxInstall(true));
+  EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(DiscoveryTest, A64BitFirefoxIsCleanedWithTheBuiltInSqlite) {
+  const std::string folder = temp.File("Mozilla Firefox");
+  ASSERT_TRUE(InstallMozillaProduct(kCurrentFirefox, BinFolder() + "\\fixtures", folder,
+                                    HKEY_LOCAL_MACHINE, KEY_WOW64_64KEY));
+  ASSERT_TRUE(MarkModuleAs64Bit(folder + "\\nss3.dll"));
+  // Windows itself refuses it to a 32-bit process.
+  HMODULE refused =
+      LoadLibraryExA((folder + "\\nss3.dll").c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  EXPECT_FALSE(refused);
+  if (refused) FreeLibrary(refused);
+  MessageBoxRecorder boxes;
+  EXPECT_TRUE(FindFirefoxInstall());
+  EXPECT_EQ(FFoxProfile().ExecPath, LowerCase(folder));  // the version rules still found it
+  EXPECT_EQ(FFoxProfile().SqliteModule, BuiltinSqliteName());
+  EXPECT_EQ(FFoxProfile().SqliteModuleNote, "nss3.dll not a 32-bit module");
+  EXPECT_TRUE(CheckFirefoxInstall(true));
+  EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(DiscoveryTest, ModulesAreJudgedByTheirHeaders) {
+  auto facts = [](const std::string& path) {
+    std::string image;
+    EXPECT_TRUE(ReadWholeFile(path, image)) << path;
+    return ReadPeModuleFacts(image);
+  };
+  const std::string fixtures = BinFolder() + "\\fixtures";
+  const PeModuleFacts nss = facts(fixtures + "\\Firefox Current\\nss3.dll");
+  EXPECT_TRUE(nss.valid);
+  EXPECT_EQ(nss.machine, kMachineI386);
+  for (int i = 0; i < kSqliteEntryPointCount; ++i)
+    EXPECT_TRUE(std::binary_search(nss.exports.begin(), nss.exports.end(),
+                                   std::string(SqliteEntryPointNames()[i])))
+        << SqliteEntryPointNames()[i];
+  EXPECT_EQ(SqliteModuleUnusable(nss), "");
+  EXPECT_EQ(SqliteModuleUnusable(facts(fixtures + "\\Partial\\partialsqlite.dll")),
+            "does not export sqlite3_column_blob");
+  EXPECT_EQ(SqliteModuleUnusable(facts(fixtures + "\\Firefox Current\\firefox.exe")),
+            "does not export sqlite3_close");
+  CopyFileA((fixtures + "\\Firefox Current\\nss3.dll").c_str(), temp.File("nss3.dll").c_str(),
+            FALSE);
+  ASSERT_TRUE(MarkModuleAs64Bit(temp.File("nss3.dll")));
+  EXPECT_EQ(SqliteModuleUnusable(facts(temp.File("nss3.dll"))), "not a 32-bit module");
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "firefox/profile_rules.h"
 
 TEST(ProfileRules, VersionsCompareByNumberNotText) {
@@ -38,4 +40,53 @@ TEST(ProfileRules, CacheDirectoryPreference) {
       "E:\\cache");
   EXPECT_EQ(ParseCacheDirPref({"user_pref(\"browser.cache.disk.parent_directory\", \"\");"}), "");
   EXPECT_EQ(ParseCacheDirPref({"browser.cache.disk.parent_directory"}), "");  // unquoted key
+}
+
+namespace {
+PeModuleFacts Facts(unsigned machine, std::vector<std::string> exports) {
+  PeModuleFacts f;
+  f.valid = true;
+  f.machine = machine;
+  f.exports = SqliteEntryPointsCalled();
+  f.exports.insert(f.exports.end(), exports.begin(), exports.end());
+  std::sort(f.exports.begin(), f.exports.end());
+  return f;
+}
+}  // namespace
+
+TEST(ProfileRules, SqliteModuleChoiceFollowsTheOrderAndSkipsWhatCannotServe) {
+  const PeModuleFacts good = Facts(kMachineI386, {"NSS_Init"});
+  const PeModuleFacts x64 = Facts(kMachineAmd64, {});
+  PeModuleFacts lacking = good;
+  lacking.exports.erase(std::find(lacking.exports.begin(), lacking.exports.end(), "sqlite3_step"));
+  EXPECT_EQ(SqliteModuleUnusable(good), "");
+  EXPECT_EQ(SqliteModuleUnusable(x64), "not a 32-bit module");
+  EXPECT_EQ(SqliteModuleUnusable(lacking), "does not export sqlite3_step");
+  // A file that is no PE image is the loader's to judge, as it always was.
+  EXPECT_EQ(SqliteModuleUnusable(PeModuleFacts{}), "");
+
+  std::vector<SqliteModuleOption> o{
+      {"MozSQLite3.dll", false, {}}, {"SQLite3.dll", false, {}}, {"nss3.dll", true, good}};
+  EXPECT_EQ(ChooseSqliteModuleOption(o), 2);  // Firefox 57 and later
+  o[1] = {"SQLite3.dll", true, good};
+  EXPECT_EQ(ChooseSqliteModuleOption(o), 1);  // the older module comes first
+  o[0] = {"MozSQLite3.dll", true, lacking};
+  EXPECT_EQ(ChooseSqliteModuleOption(o), 1);
+  o[1].present = false;
+  o[2].facts = x64;
+  EXPECT_EQ(ChooseSqliteModuleOption(o), -1);  // nothing can serve: the built-in SQLite
+  EXPECT_EQ(ChooseSqliteModuleOption({}), -1);
+}
+
+TEST(ProfileRules, PeFactsOfDamagedImagesAreNotValid) {
+  EXPECT_FALSE(ReadPeModuleFacts("").valid);
+  EXPECT_FALSE(ReadPeModuleFacts(std::string(200, 'M')).valid);
+  std::string image(512, '\0');
+  image[0] = 'M';
+  image[1] = 'Z';
+  image[0x3d] = 0x10;  // the "PE" header would lie past the end
+  EXPECT_FALSE(ReadPeModuleFacts(image).valid);
+  image[0x3d] = 0;
+  image[0x3c] = 0x40;  // there, but not a PE header
+  EXPECT_FALSE(ReadPeModuleFacts(image).valid);
 }

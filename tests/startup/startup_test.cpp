@@ -89,6 +89,9 @@ TEST_F(StartupTest, ASecondStartBringsTheFirstForwardUnlessMult) {
   EXPECT_FALSE(IsIconic(main));  // restored by the second start
   EXPECT_TRUE(first.Running());
 
+  // The URL server link names its shared memory after the start time to the second: an
+  // instance started within the first one's second could not create it and would end.
+  Sleep(1100);
   ChildProcess another(QuorvanePath(), Args("MULT"));
   EXPECT_TRUE(another.WaitForWindow("TFFoxForm", 20000));
   EXPECT_TRUE(first.Running());
