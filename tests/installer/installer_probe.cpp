@@ -53,12 +53,10 @@ int PrintFolders() {
   const struct {
     const char* name;
     int csidl;
-  } folders[] = {{"programfiles", CSIDL_PROGRAM_FILES},
-                 {"appdata", CSIDL_APPDATA},
-                 {"desktop", CSIDL_DESKTOPDIRECTORY},
-                 {"commondesktop", CSIDL_COMMON_DESKTOPDIRECTORY},
-                 {"commonprograms", CSIDL_COMMON_PROGRAMS},
-                 {"programs", CSIDL_PROGRAMS}};
+  } folders[] = {
+      {"programfiles", CSIDL_PROGRAM_FILES},     {"appdata", CSIDL_APPDATA},
+      {"desktop", CSIDL_DESKTOPDIRECTORY},       {"commondesktop", CSIDL_COMMON_DESKTOPDIRECTORY},
+      {"commonprograms", CSIDL_COMMON_PROGRAMS}, {"programs", CSIDL_PROGRAMS}};
   for (const auto& f : folders) {
     char path[MAX_PATH] = "";
     if (FAILED(SHGetFolderPathA(nullptr, f.csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return 1;
@@ -126,6 +124,7 @@ int main(int argc, char** argv) {
   if (argc == 3 && !strcmp(argv[1], "link")) return PrintLink(argv[2]);
   if (argc == 2 && !strcmp(argv[1], "folders")) return PrintFolders();
   if (argc >= 3 && !strcmp(argv[1], "run-close")) return RunAndClose(argc, argv);
-  std::fprintf(stderr, "usage: installer_probe folders | link FILE.lnk | run-close EXE [ARGS...]\n");
+  std::fprintf(stderr,
+               "usage: installer_probe folders | link FILE.lnk | run-close EXE [ARGS...]\n");
   return 2;
 }
