@@ -14,7 +14,7 @@ fi
 
 # One package a line. sqlite3: the native command of the history benchmark's reference side;
 # fp-utils: chmcmd, which compiles the help file; clang and libclang-rt-14-dev: libFuzzer
-# for scripts/fuzz.sh.
+# for scripts/fuzz.sh; nsis: makensis, which builds the setup program (scripts/package.sh).
 packages=(
   wine
   wine32:i386
@@ -29,6 +29,7 @@ packages=(
   fp-utils
   clang
   libclang-rt-14-dev
+  nsis
 )
 for p in "${packages[@]}"; do
   have_pkg "$p" || need+=("$p")
