@@ -72,6 +72,7 @@ sed "s/@VERSION@/$dotted/" "$root/installer/Quorvane.ManifesI.in" > "$stage/Quor
   echo '!macroend'
 } > "$stage/files.nsh"
 
+mkdir -p "$dist"
 setup=$dist/Quorvane-$version-setup.exe
 rm -f "$setup"
 makensis -V2 -DQV_ROOT="$root" -DQV_STAGE="$stage" -DQV_OUT="$setup" "$root/installer/Quorvane.nsi"

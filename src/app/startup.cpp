@@ -189,6 +189,14 @@ int RunQuorvane(const std::string& commandLine) {
   const std::string folder = Folders().programFolder;
   NoteShortcutExecutables(folder + "\\Quorvane.exe", folder + "\\QvrnMain.exe");
   // 9.-10.
+  // The installer starts these modes unattended, a silent setup or uninstall among them: nobody
+  // is there to answer the start-up boxes of a machine without Firefox, so they are answered
+  // here and the mode does its work.
+  const bool installerMode = ParamSwitch("INIT") || ParamSwitch("UNINST");
+  if (installerMode)
+    SetMessageBoxAnswerer([](const MessageBoxRequest& box) {
+      return box.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+    });
   TFFoxForm form;
   try {
     if (!form.Create()) return 1;
@@ -201,7 +209,7 @@ int RunQuorvane(const std::string& commandLine) {
   }
   // The installer's modes do their work even when Firefox is gone: an uninstall after
   // Firefox's own must still clean up.
-  if (ParamSwitch("INIT") || ParamSwitch("UNINST")) {
+  if (installerMode) {
     DestroyWindow(form.Handle());
     ParamSwitch("INIT") ? RunInstallerInit() : RunInstallerUninstall();
     return 0;
