@@ -23,12 +23,6 @@ build_text=$(define_of QV_BUILD_TEXT)
 dotted=$(define_of QV_VERSION_MAJOR).$(define_of QV_VERSION_MINOR).$(define_of QV_VERSION_RELEASE).$(define_of QV_VERSION_BUILD)
 [ -n "$version" ] && [ "$build_text" = "Build $dotted" ] ||
   { echo "package: cannot read the version from $version_header" >&2; exit 1; }
-# The windows show src/app/version.h's copy of the texts; a setup of another version than the
-# one the program says it is would mislead everybody.
-for text in "\"$version\"" "\"Version - $version\"" "\"$build_text\""; do
-  grep -qF "$text" "$root/src/app/version.h" ||
-    { echo "package: src/app/version.h does not say $text like $version_header" >&2; exit 1; }
-done
 
 # The program files, gathered under the names they are installed with. Companions and texts
 # that a build does not make (yet) are left out rather than shipped empty.

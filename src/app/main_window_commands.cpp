@@ -46,7 +46,7 @@ void TFFoxForm::OnCommand(int id, int code, HWND control) {
     case IDM_DELETE_INDEX: ScheduleIndexRemoval(); break;
     case IDM_HIDDEN_BROWSERS: ShowHiddenBrowserWindows(); break;
     case IDM_COPY_REPORT: CopyReportToClipboard(); break;
-    case IDM_CHECK_VERSION: OpenShell(kVendorVersionPage + std::string("?ver=5.01&bld=180")); break;
+    case IDM_CHECK_VERSION: OpenShell(kVendorVersionPage + std::string(kVersionQuery)); break;
     case IDM_HELP_CONTENTS:
       OpenHelpTopic(window_, Folders().programFolder + "\\" + kHelpFileName, kHelpContentsTopic);
       break;
