@@ -13,18 +13,6 @@
 #include "firefox/cookie_purge.h"
 #include "firefox/firefox_profile.h"
 
-namespace {
-struct CountingView : ReportView {
-  size_t lines = 0;
-  void ClearLines() override {}
-  void AddLine(const std::string&) override { ++lines; }
-  void ReplaceLine(size_t, const std::string&) override {}
-  size_t LineCount() const override { return lines; }
-  void ShowStatus(const std::string&) override {}
-  void PumpMessages() override {}
-};
-}  // namespace
-
 int main(int argc, char** argv) {
   if (argc < 3) {
     std::fprintf(stderr, "usage: cookie_bench PROFILE-FOLDER KEEP-LIST-FOLDER\n");
@@ -40,7 +28,7 @@ int main(int argc, char** argv) {
   p.HasCookiesDb = p.IsSqliteProfile = true;
   Globals().messages.ffCookieMsgOpt = "Y";
   RunState state;
-  CountingView view;
+  CountingReportView view;
   ReportContext ctx(state, view);
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);

@@ -12,17 +12,6 @@
 #include "firefox/firefox_profile.h"
 #include "firefox/history_purge.h"
 
-namespace {
-struct PrintingView : ReportView {
-  void ClearLines() override {}
-  void AddLine(const std::string& line) override { std::fprintf(stderr, "%s\n", line.c_str()); }
-  void ReplaceLine(size_t, const std::string&) override {}
-  size_t LineCount() const override { return 0; }
-  void ShowStatus(const std::string&) override {}
-  void PumpMessages() override {}
-};
-}  // namespace
-
 int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr, "usage: history_bench PROFILE-FOLDER\n");
@@ -39,15 +28,17 @@ int main(int argc, char** argv) {
   p.HasPlacesDb = p.HasFormHistoryDb = p.IsSqliteProfile = true;
   RunState state;
   state.compact = true;
-  PrintingView view;
+  CountingReportView view;
+  view.onLine = [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
   ReportContext ctx(state, view);
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
   // Each purge's own share goes to stderr, for finding where the time goes.
   using Purge = void (*)(ReportContext&);
-  const std::pair<const char*, Purge> purges[] = {
-      {"typed", PurgeFirefoxTypedUrls}, {"history", PurgeFirefoxHistory}, {"forms", PurgeFirefoxForms}};
+  const std::pair<const char*, Purge> purges[] = {{"typed", PurgeFirefoxTypedUrls},
+                                                  {"history", PurgeFirefoxHistory},
+                                                  {"forms", PurgeFirefoxForms}};
   for (auto [name, purge] : purges) {
     LARGE_INTEGER before, after;
     QueryPerformanceCounter(&before);

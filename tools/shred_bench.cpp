@@ -13,18 +13,6 @@
 #include "files/secure_erase.h"
 
 namespace {
-struct SilentView : ReportView {
-  void ClearLines() override {}
-  void AddLine(const std::string&) override {}
-  void ReplaceLine(size_t, const std::string&) override {}
-  size_t LineCount() const override { return 0; }
-  void ShowStatus(const std::string&) override {}
-  void PumpMessages() override {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-  }
-};
-
 constexpr DWORD kChunk = 1 << 20;
 
 // Writes `mib` MiB of `fill` over the file from its start (creating it when `create`), then
@@ -59,7 +47,8 @@ int main(int argc, char** argv) {
   const std::string path = argv[1];
   const int mib = std::atoi(argv[2]);
   RunState state;
-  SilentView view;
+  CountingReportView view;
+  view.pumpsMessages = true;
   ReportContext ctx(state, view);
 
   double ours = 1e9, reference = 1e9;

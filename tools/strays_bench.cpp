@@ -16,16 +16,6 @@
 #include "ie/ie_strays.h"
 
 namespace {
-struct CountingView : ReportView {
-  size_t lines = 0;
-  void ClearLines() override {}
-  void AddLine(const std::string&) override { ++lines; }
-  void ReplaceLine(size_t, const std::string&) override {}
-  size_t LineCount() const override { return lines; }
-  void ShowStatus(const std::string&) override {}
-  void PumpMessages() override {}
-};
-
 // An index held in memory, enumerated and answered as WinINet would.
 struct MemoryIndex : CacheEnumerator {
   std::vector<CacheEntryView> entries;
@@ -56,19 +46,21 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string folder = argv[1];
-  const int folders = std::atoi(argv[2]), perFolder = std::atoi(argv[3]), entries = std::atoi(argv[4]);
+  const int folders = std::atoi(argv[2]), perFolder = std::atoi(argv[3]),
+            entries = std::atoi(argv[4]);
   MemoryIndex index;
   for (int i = 0; i < entries && i < folders * perFolder; ++i) {
     CacheEntryView e;
     e.url = "http://bench.example/" + std::to_string(i);
-    e.localFile = folder + "\\" + Numbered("d", i % folders, 2) + "\\" + Numbered("f", i, 6) + ".htm";
+    e.localFile =
+        folder + "\\" + Numbered("d", i % folders, 2) + "\\" + Numbered("f", i, 6) + ".htm";
     index.entries.push_back(std::move(e));
   }
   CacheAccess access{index, index};
   RunState state;
   state.preview = true;
   state.detail = true;
-  CountingView view;
+  CountingReportView view;
   ReportContext ctx(state, view);
   long count = 0;
   LARGE_INTEGER frequency, start, end;

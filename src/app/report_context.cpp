@@ -46,3 +46,17 @@ std::string ReportContext::MapFileError(unsigned long code) {
   if (m.text == result_text::kLocked) state_.lockedFile = true;
   return m.text;
 }
+
+void CountingReportView::AddLine(const std::string& line) {
+  ++lines;
+  if (onLine) onLine(line);
+}
+
+void CountingReportView::PumpMessages() {
+  if (!pumpsMessages) return;
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}

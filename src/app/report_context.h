@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 #include "app/option_set.h"
@@ -17,6 +18,21 @@ class ReportView {
   virtual void RunStarting(int gaugeStep) {}
   virtual void FunctionFinished() {}
   virtual void RunEnded(bool errorStatus) {}
+};
+
+// A report nobody reads as it grows: it counts its lines and can hand each to a callback. For
+// the benchmarks, and for deletions a window makes outside a run.
+class CountingReportView : public ReportView {
+ public:
+  size_t lines = 0;
+  std::function<void(const std::string&)> onLine;  // may be empty
+  bool pumpsMessages = false;                      // let window messages run when the work asks
+  void ClearLines() override { lines = 0; }
+  void AddLine(const std::string& line) override;
+  void ReplaceLine(size_t, const std::string&) override {}
+  size_t LineCount() const override { return lines; }
+  void ShowStatus(const std::string&) override {}
+  void PumpMessages() override;
 };
 
 // The state of one purge run: reset at its start, read by every purge function.

@@ -69,16 +69,6 @@ struct Row {
   std::array<std::string, 4> text;
 };
 
-// The null report of deletions made from the window: only the secure-erase choice matters.
-struct SilentView : ReportView {
-  void ClearLines() override {}
-  void AddLine(const std::string&) override {}
-  void ReplaceLine(size_t, const std::string&) override {}
-  size_t LineCount() const override { return 0; }
-  void ShowStatus(const std::string&) override {}
-  void PumpMessages() override {}
-};
-
 // Yes, No, Yes To All.
 enum class Confirm { Yes, No, YesToAll };
 struct ConfirmRequest {
@@ -180,7 +170,7 @@ class TCookieForm {
   HFONT listFont_ = nullptr;
   HIMAGELIST arrows_ = nullptr;
   RunState run_;
-  SilentView view_;
+  CountingReportView view_;
   ReportContext ctx_{run_, view_};
   KeepList ffKeep_{FirefoxKeepListFile()}, ieKeep_{IeKeepListFile()};
   CookieStore store_;
