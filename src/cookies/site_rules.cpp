@@ -139,6 +139,10 @@ void HostpermFile::Parse(const std::string& text) {
   records_.clear();
   changed = false;
   std::vector<std::string> lines = SplitLines(text);
+  // Stray carriage returns at a line's end are line-end debris, not content: kept, they would
+  // change the file at every write-back.
+  for (auto& l : lines)
+    while (!l.empty() && l.back() == '\r') l.pop_back();
   size_t i = 0;
   while (i + 1 < lines.size() && (lines[i].empty() || lines[i][0] == '#'))
     header_.push_back(lines[i++]);

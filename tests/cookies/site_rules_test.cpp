@@ -106,3 +106,14 @@ TEST(HostpermFileTest, NoHeaderGetsOneAndRemovingNothingChangesNothing) {
   EXPECT_TRUE(empty.Set("z.example", 'A'));
   EXPECT_EQ(empty.Serialize(), "# Permission File\nhost\tcookie\t1\tz.example\n");
 }
+
+TEST(HostpermFileTest, StrayCarriageReturnsDoNotGrowOrChangeTheFile) {
+  HostpermFile file;
+  file.Parse("# Permission File\r\r\nhost\tcookie\t2\tads.example.com\r\r\r\n");
+  const std::string written = file.Serialize();
+  EXPECT_EQ(written, "# Permission File\nhost\tcookie\t2\tads.example.com\n");
+  HostpermFile again;
+  again.Parse(written);
+  EXPECT_EQ(again.Serialize(), written);
+  EXPECT_EQ(again.Get("ads.example.com"), "Block");
+}
