@@ -25,7 +25,7 @@ target() {
   # The seeds stay as checked in; what the run finds goes to a working corpus beside them.
   mkdir -p "$out/${name}_corpus"
   echo "fuzz: $name for ${seconds}s"
-  (cd "$out" && "./${name}_fuzz" -max_total_time="$seconds" -timeout=10 -print_final_stats=0 \
+  (cd "$out" && "./${name}_fuzz" -seed="${QV_FUZZ_SEED:-0}" -max_total_time="$seconds" -timeout=10 -print_final_stats=0 \
       "${name}_corpus" "$root/tests/fuzz/${name}_corpus" 2>&1 | grep -E '^(Done|==|SUMMARY|artifact)' || true)
   # A crash leaves its input in $out and a non-zero exit; the grep above hides neither.
   # (One test per kind: "ls" of the three patterns fails unless all three match.)
