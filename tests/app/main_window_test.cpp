@@ -87,7 +87,9 @@ TEST_F(MainWindowTest, PageButtonsSaveSetAndReset) {
   Click(FrameButton(RunMode::PurgeNow, IDC_OPTON));
   OptionSet on = frame.Values();
   for (const auto& f : OptionFields())
-    if (!f.isRadio) EXPECT_EQ(on[f.field], 1) << f.key;
+    if (!f.isRadio) {
+      EXPECT_EQ(on[f.field], 1) << f.key;
+    }
   EXPECT_EQ(on[OptionField::SecureDelete], 1);  // radio groups untouched
   EXPECT_EQ(on[OptionField::Report], 1);
   EXPECT_EQ(data.SettingsText(), before);  // nothing written
