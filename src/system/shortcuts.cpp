@@ -52,7 +52,7 @@ std::string ShortcutLocationFolder(int location) {
   return k.ReadString(value).value_or("");
 }
 
-bool CreateShortcut(const ShortcutSpec& spec) {
+bool CreateShortcut(const ShortcutDefinition& shortcut) {
   ComScope com;
   ComRef<IShellLinkA> link;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
@@ -61,20 +61,20 @@ bool CreateShortcut(const ShortcutSpec& spec) {
   ComRef<IPersistFile> file;
   if (FAILED(link.p->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file.p))))
     throw std::runtime_error("The shell-link object has no IPersistFile");
-  std::string folder = ExtractFilePath(spec.target);
+  std::string folder = ExtractFilePath(shortcut.target);
   if (folder.size() > 1 && folder.back() == '\\') folder.pop_back();
-  if (!spec.arguments.empty()) link.p->SetArguments(spec.arguments.c_str());
-  link.p->SetPath(spec.target.c_str());
+  if (!shortcut.arguments.empty()) link.p->SetArguments(shortcut.arguments.c_str());
+  link.p->SetPath(shortcut.target.c_str());
   link.p->SetWorkingDirectory(folder.c_str());
-  link.p->SetIconLocation((folder + "\\" + spec.iconFile).c_str(), 0);
+  link.p->SetIconLocation((folder + "\\" + shortcut.iconFile).c_str(), 0);
   link.p->SetShowCmd(SW_SHOWNORMAL);
-  const std::string location = ShortcutLocationFolder(spec.location);
+  const std::string location = ShortcutLocationFolder(shortcut.location);
   if (location.empty()) return false;
-  const std::wstring path = Wide(location + "\\" + spec.name + ".lnk");
+  const std::wstring path = Wide(location + "\\" + shortcut.name + ".lnk");
   return SUCCEEDED(file.p->Save(path.c_str(), FALSE));
 }
 
-ShortcutSpec DesktopShortcut(int which) {
+ShortcutDefinition DesktopShortcut(int which) {
   static const struct {
     const char *arguments, *icon, *name;
   } kShortcuts[] = {{"", "VaskQuor1.ico", "Quorvane"},

@@ -2,7 +2,7 @@
 #include <string>
 
 // One shortcut: what it starts, with which arguments and icon, under which name, where.
-struct ShortcutSpec {
+struct ShortcutDefinition {
   std::string target;
   std::string arguments;  // may be empty
   std::string iconFile;   // a file name in the target's folder
@@ -18,8 +18,8 @@ std::string ShortcutLocationFolder(int location);
 
 // Writes location folder + "\" + name + ".lnk" through the shell-link object; false without a
 // location folder or when saving fails. Throws when the shell-link object cannot be created.
-bool CreateShortcut(const ShortcutSpec& spec);
+bool CreateShortcut(const ShortcutDefinition& shortcut);
 
 // The three shortcuts of the "  General  " page: 0 "Quorvane", 1 "Quorvane Now",
 // 2 "Quorvane & Shutdown", all on the desktop and starting the noted main executable.
-ShortcutSpec DesktopShortcut(int which);
+ShortcutDefinition DesktopShortcut(int which);

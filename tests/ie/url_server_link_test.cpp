@@ -18,45 +18,12 @@
 #include "platform/files.h"
 #include "support/child_process.h"
 #include "support/test_support.h"
+#include "url_cache_fill.h"
 
 namespace {
 std::string UniqueSuffix() {
   static std::atomic<int> n{0};
   return "_t" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++n);
-}
-
-std::string UserName() {
-  char user[256] = {};
-  DWORD n = sizeof user;
-  GetUserNameA(user, &n);
-  return user;
-}
-
-// A page in the content cache with its local file, as a browser leaves it.
-std::string CachePage(const std::string& url) {
-  char file[MAX_PATH] = {};
-  if (!CreateUrlCacheEntryA(url.c_str(), 0, "htm", file, 0)) return {};
-  WriteFileText(file, "<html>" + url + "</html>");
-  FILETIME none{};
-  if (!CommitUrlCacheEntryA(url.c_str(), file, none, none, NORMAL_CACHE_ENTRY, nullptr, 0, "htm",
-                            nullptr))
-    return {};
-  return file;
-}
-
-std::string VisitUrl(const std::string& url) {
-  std::string entry = "Visited: " + UserName() + "@" + url;
-  FILETIME none{};
-  CommitUrlCacheEntryA(entry.c_str(), nullptr, none, none, URLHISTORY_CACHE_ENTRY, nullptr, 0,
-                       nullptr, nullptr);
-  return entry;
-}
-
-bool InCache(const std::string& url) {
-  char buffer[8192];
-  DWORD size = sizeof buffer;
-  return GetUrlCacheEntryInfoA(url.c_str(), reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer),
-                               &size) != FALSE;
 }
 
 // Every entry of one container, through the link, with the local files.
@@ -168,7 +135,7 @@ TEST_F(UrlServerLinkTest, NormalModeEnumeratesAndDeletesInThisProcess) {
             file);
   EXPECT_TRUE(Has(ListAll(link, "Visited:").urls, visited));
   Listed cookies = ListAll(link, "Cookie:");
-  const std::string cookie = "Cookie:" + UserName() + "@normal.example/";
+  const std::string cookie = "Cookie:" + CacheUserName() + "@normal.example/";
   EXPECT_TRUE(Has(cookies.urls, cookie));
 
   // The outcome lies in the record as the server would leave it.
@@ -229,7 +196,7 @@ TEST_F(UrlServerLinkTest, HarrowinServesEveryOperationAndEndsOnStop) {
   const std::string visited = VisitUrl("http://protected.example/v" + UniqueSuffix());
   ASSERT_TRUE(InternetSetCookieA("http://protected.example/", "pc",
                                  "1; expires=Sat, 01-Jan-2039 00:00:00 GMT"));
-  const std::string cookie = "Cookie:" + UserName() + "@protected.example/";
+  const std::string cookie = "Cookie:" + CacheUserName() + "@protected.example/";
 
   TestLink link;
   link.StartUrlServer("Quorvane main window", kBuildText);

@@ -201,8 +201,8 @@ TEST(ShortcutTest, OtherLocationsComeFromTheirOwnRegistryValues) {
             ERROR_SUCCESS);
   key.WriteString("Quick Launch", quickLaunch.Path());
   WriteFileText(target.File("tool.exe"), "MZ");
-  ShortcutSpec spec{target.File("tool.exe"), "", "tool.ico", "Tool", kQuickLaunch};
-  ASSERT_TRUE(CreateShortcut(spec));
+  ShortcutDefinition shortcut{target.File("tool.exe"), "", "tool.ico", "Tool", kQuickLaunch};
+  ASSERT_TRUE(CreateShortcut(shortcut));
   LinkContents c = ReadLink(quickLaunch.File("Tool.lnk"));
   EXPECT_EQ(UpperCase(c.path), UpperCase(target.File("tool.exe")));
   EXPECT_EQ(c.arguments, "");
@@ -214,9 +214,9 @@ TEST(ShortcutTest, OtherLocationsComeFromTheirOwnRegistryValues) {
                        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"),
             ERROR_SUCCESS);
   key.WriteString("SendTo", sendTo.Path());
-  spec.location = kSendTo;
-  spec.arguments = "/send";
-  ASSERT_TRUE(CreateShortcut(spec));
+  shortcut.location = kSendTo;
+  shortcut.arguments = "/send";
+  ASSERT_TRUE(CreateShortcut(shortcut));
   EXPECT_EQ(ReadLink(sendTo.File("Tool.lnk")).arguments, "/send");
 }
 
