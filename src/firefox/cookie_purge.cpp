@@ -114,13 +114,22 @@ bool LoadCookieLines(CookieStore& store, std::string& errorLine) {
   return true;
 }
 
-void WriteBackCookiesTxt(ReportContext& ctx, const CookieStore& store) {
+bool WriteBackCookiesTxt(ReportContext& ctx, const CookieStore& store) {
   const TFFoxProfile& p = FFoxProfile();
-  if (!WriteWholeFile(p.CookiesPg1File, JoinCookiesTxt(store.header, store.cookies))) return;
+  if (!WriteWholeFile(p.CookiesPg1File, JoinCookiesTxt(store.header, store.cookies))) return false;
   DeleteFileA(p.CookiesPg2File.c_str());
-  if (MoveFileA(p.CookiesTxtFile.c_str(), p.CookiesPg2File.c_str()) &&
-      DeleteDataFile(ctx, p.CookiesPg2File))
-    MoveFileA(p.CookiesPg1File.c_str(), p.CookiesTxtFile.c_str());
+  // Another program holding Cookies.txt open keeps it from being replaced: it stays as it was,
+  // and the new copy goes rather than lie beside it.
+  if (!MoveFileA(p.CookiesTxtFile.c_str(), p.CookiesPg2File.c_str())) {
+    DeleteFileA(p.CookiesPg1File.c_str());
+    return false;
+  }
+  if (!DeleteDataFile(ctx, p.CookiesPg2File)) {
+    MoveFileA(p.CookiesPg2File.c_str(), p.CookiesTxtFile.c_str());  // where the browser looks
+    DeleteFileA(p.CookiesPg1File.c_str());
+    return false;
+  }
+  return MoveFileA(p.CookiesPg1File.c_str(), p.CookiesTxtFile.c_str()) != FALSE;
 }
 
 void PurgeFirefoxCookies(ReportContext& ctx) {
@@ -231,9 +240,15 @@ void PurgeFirefoxCookies(ReportContext& ctx) {
     ctx.AddReportLine("*** Error - Delete Entry from FireFox Cookies file failed - Cookies.SQLite");
     return;
   }
-  for (const auto& line : lines) ctx.AddReportLine(line);
   store.cookies = std::move(kept);
-  if (!st.preview && !sqlite) WriteBackCookiesTxt(ctx, store);
+  // The hosts of a Cookies.txt are gone only once the file is replaced.
+  if (!st.preview && !sqlite && !WriteBackCookiesTxt(ctx, store)) {
+    ctx.AddReportLine("*** Error - Replace FireFox Cookies file failed - Cookies.txt");
+    ctx.RaiseLevel(7);
+    ctx.SetAttention();
+    return;
+  }
+  for (const auto& line : lines) ctx.AddReportLine(line);
   if (db && !st.preview) CompactDatabase(ctx, *db, CompactKind::Cookie);
   for (const auto& line : CookieSummaryLines(st.preview, randomized, processed))
     ctx.AddReportLine(line);

@@ -19,5 +19,6 @@ struct CookieStore {
 bool LoadCookieLines(CookieStore& store, std::string& errorLine);
 
 // Rewrites Cookies.txt from the store through Cookies.pg1 and Cookies.pg2, the old file
-// removed by the deletion routine (so shredded when Secure Erase is on).
-void WriteBackCookiesTxt(ReportContext& ctx, const CookieStore& store);
+// removed by the deletion routine (so shredded when Secure Erase is on). False when Cookies.txt
+// was not replaced; the old file is then put back where it can be.
+bool WriteBackCookiesTxt(ReportContext& ctx, const CookieStore& store);

@@ -422,6 +422,87 @@ TEST_F(FirefoxHonestyTest, HistoryTypedUrlsAndFormsClaimOnlyWhatWentAndKeepBookm
   EXPECT_EQ(run.state.highestLevel, 0);
 }
 
+namespace {
+// The hosts of a Cookies.txt, lower case, each with its number of lines.
+std::map<std::string, int> TxtHosts(const std::string& file) {
+  std::map<std::string, int> out;
+  const std::string text = ReadFileText(file);
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(at, end - at);
+    at = end + 1;
+    if (line.empty() || line[0] == '#' || line == "\r") continue;
+    ++out[LowerCase(line.substr(0, line.find('\t')))];
+  }
+  return out;
+}
+}  // namespace
+
+// A Cookies.txt profile (Firefox 1-2) whose file another program holds open, as a backup or
+// virus scanner does: the file cannot be replaced, so no host may be reported deleted; once it
+// is free again the same purge deletes and reports the same hosts.
+TEST(FirefoxTextCookiesHonestyTest, HostsAreReportedDeletedOnlyWhenTheFileReallyLostThem) {
+  ScopedDataFolder data;
+  ScopedArguments args{{}};
+  TempFolder temp;
+  const TFFoxProfile saved = FFoxProfile();
+  TFFoxProfile& p = FFoxProfile();
+  p = TFFoxProfile();
+  p.CookiesTxtFile = temp.File("Cookies.txt");
+  p.CookiesPg1File = temp.File("Cookies.pg1");
+  p.CookiesPg2File = temp.File("Cookies.pg2");
+  p.CookiesFile = std::string(kFileNotFoundMarker) + "Cookies.sqlite";
+  SetFirefoxActive(false);
+  const std::string original =
+      "# HTTP Cookie File\r\n\r\n"
+      ".kept.example\tTRUE\t/\tFALSE\t2000000000\tk\tstay\r\n"
+      ".tracker.example\tTRUE\t/\tFALSE\t2000000000\tt\tid1\r\n"
+      ".tracker.example\tTRUE\t/ads\tFALSE\t2000000000\tu\tid2\r\n"
+      ".shop.example\tTRUE\t/\tFALSE\t2000000000\tcart\t42\r\n";
+  WriteFileText(p.CookiesTxtFile, original);
+  WriteFileText(data.Path() + "\\Quorvane.Dat", "p=.kept.example\r\n");
+  const auto before = TxtHosts(p.CookiesTxtFile);
+  ASSERT_EQ(before.size(), 3u);
+  auto goneHosts = [&] {
+    Names gone;
+    const auto after = TxtHosts(p.CookiesTxtFile);
+    for (const auto& [h, n] : before)
+      if (!after.count(h)) gone.insert(h);
+    return gone;
+  };
+
+  HANDLE held = CreateFileA(p.CookiesTxtFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  {
+    TestRun run;
+    PurgeFirefoxCookies(run.ctx);
+    CloseHandle(held);
+    EXPECT_EQ(ReadFileText(p.CookiesTxtFile), original);
+    EXPECT_TRUE(Has(run.view.lines, "*** Error - Replace FireFox Cookies file failed - Cookies.txt"));
+    EXPECT_EQ(Claimed(run.view.lines, "       deleted - "), goneHosts());
+    EXPECT_EQ(TotalAfter(run.view.lines, "  Purge \"FireFox Cookies\" Function Completed.",
+                         "Entries Processed."),
+              -1);
+    EXPECT_GT(run.state.highestLevel, 0);
+    EXPECT_TRUE(run.state.attention);
+    EXPECT_FALSE(FileExists(p.CookiesPg1File));
+  }
+  {
+    TestRun run;
+    PurgeFirefoxCookies(run.ctx);
+    EXPECT_EQ(goneHosts(), (Names{".shop.example", ".tracker.example"}));
+    EXPECT_EQ(Claimed(run.view.lines, "       deleted - "), goneHosts());
+    EXPECT_EQ(TotalAfter(run.view.lines, "  Purge \"FireFox Cookies\" Function Completed.",
+                         "Entries Processed."),
+              2);
+    EXPECT_EQ(run.state.highestLevel, 0);
+  }
+  FFoxProfile() = saved;
+}
+
 // ---- Temp folders ------------------------------------------------------------------------------
 
 TEST(TempHonestyTest, TempFilesReportedDeletedAreExactlyTheFilesGone) {
