@@ -35,6 +35,7 @@
 #include "firefox/sqlite_table.h"
 #include "ie/cache_purge.h"
 #include "ie/ie_discovery.h"
+#include "ie/ie_strays.h"
 #include "ie/ie_typed_urls.h"
 #include "ie/url_server_link.h"
 #include "platform/files.h"
@@ -658,6 +659,45 @@ TEST_F(IeHonestyTest, CacheCookieAndVisitedEntriesReportedDeletedAreExactlyTheEn
   for (const auto& f : files) EXPECT_FALSE(FileExists(f)) << f;
 }
 
+TEST_F(IeHonestyTest, StrayFilesAndOrphanEntriesReportedDeletedAreExactlyWhatWent) {
+  const IeFolderSet& f = IeFolders();
+  ASSERT_TRUE(f.cacheFound && f.cookiesFound);
+  const std::string id = Unique();
+  NormalLink link;
+  LinkEnumerator normal(link, false), prot(link, true);
+  CacheAccess access{normal, prot};
+  const std::string page = "http://indexed" + id + ".example/i.htm";
+  const std::string orphan = "http://orphan" + id + ".example/o.htm";
+  const std::string pageFile = CachePage(page), orphanFile = CachePage(orphan);
+  ASSERT_FALSE(pageFile.empty());
+  ASSERT_TRUE(DeleteFileA(orphanFile.c_str()));
+  const std::string cookie = SetIeCookie("http://crumb" + id + ".example/", "c", "1");
+  const std::string sub = ExtractFilePath(pageFile);
+  for (const std::string& stray : {sub + "\\stray" + id + ".htm", f.cacheFolder + "\\top" + id + ".txt",
+                                   f.cacheFolder + "\\QV" + id + "\\deep.gif",
+                                   f.cookiesFolder + "\\crumbstray" + id + ".txt"})
+    MakeFile(stray);
+  const Tree before = ReadTree(f.cacheFolder), cookiesBefore = ReadTree(f.cookiesFolder);
+
+  TestRun run;
+  run.state.detail = true;
+  PurgeIeStrays(run.ctx, access);
+
+  Names gone = Gone(before, ReadTree(f.cacheFolder), false);
+  for (const auto& g : Gone(cookiesBefore, ReadTree(f.cookiesFolder), false)) gone.insert(g);
+  Names files, urls;
+  for (const auto& c : Claimed(run.view.lines, "       deleted - "))
+    (StartsWith(c, "http://") ? urls : files).insert(UpperCase(c));
+  EXPECT_EQ(files, gone);
+  EXPECT_EQ(urls, Names{UpperCase(orphan)});
+  EXPECT_FALSE(InCache(orphan));
+  EXPECT_TRUE(InCache(page) && FileExists(pageFile));
+  EXPECT_TRUE(InCache(cookie) && FileExists(LocalFileOf(cookie)));
+  EXPECT_EQ(TotalAfter(run.view.lines, "  \"I.E. Strays\" Function Completed.", "Files/URLs Processed."),
+            static_cast<long long>(files.size() + urls.size()));
+  RemoveDirectoryA((f.cacheFolder + "\\QV" + id).c_str());
+}
+
 TEST(IeRegistryHonestyTest, TypedUrlsAndSearchesReportedDeletedAreExactlyTheValuesGone) {
   RegistryStash ie{HKEY_CURRENT_USER, kIeTyped}, msn{HKEY_CURRENT_USER, kMsn},
       search{HKEY_CURRENT_USER, kSearch};
@@ -808,6 +848,8 @@ TEST(PreviewHonestyTest, APreviewOfEverythingChangesNoByteAnywhere) {
   SetIeCookie("http://preview-" + id + ".example/", "sid", "abc");
   VisitUrl("http://visited-" + id + ".example/");
   WriteFileText(IeKeepListFile(), "p=*keep.example\r\n");
+  const std::string previewStray = IeFolders().cacheFolder + "\\honesty-stray" + id + ".txt";
+  MakeFile(previewStray);
   SetString(kIeTyped, "url1", "http://typed.example/");
   SetString(std::string(kSearch) + "\\Provider1", "PreviousSearches", "cheap flights");
   SetString(std::string(kP3p) + "\\blocked.example", "", "5");
@@ -878,6 +920,7 @@ TEST(PreviewHonestyTest, APreviewOfEverythingChangesNoByteAnywhere) {
   EXPECT_TRUE(listed("Cookie:" + CacheUserName() + "@preview-" + id + ".example")) << "IE cookie";
   EXPECT_TRUE(listed("visited-" + id + ".example")) << "IE visited";
   EXPECT_TRUE(listed("I.E.-url1 = http://typed.example/")) << "IE typed URLs";
+  EXPECT_TRUE(listed("honesty-stray" + id)) << "IE strays";
   EXPECT_TRUE(listed("honesty-preview.txt.lnk")) << "recent links";
   EXPECT_TRUE(Has(report, "  \"Purge Recycle Bin\" Function bypassed for Preview."));
   EXPECT_TRUE(Has(report, "  \"Clear Windows ClipBoard\" Function bypassed for Preview."));
@@ -890,6 +933,7 @@ TEST(PreviewHonestyTest, APreviewOfEverythingChangesNoByteAnywhere) {
   RemoveTree(tempTracks);
   for (int i = 0; i < 5; ++i) DeleteFileA((cache2 + "\\entries\\HONESTY" + std::to_string(i)).c_str());
   DeleteFileA(recentLink.c_str());
+  DeleteFileA(previewStray.c_str());
   DeleteFileA((trash + "\\files\\honesty-preview.txt").c_str());
   DeleteFileA((trash + "\\info\\honesty-preview.txt.trashinfo").c_str());
   EmptyUrlCache();
