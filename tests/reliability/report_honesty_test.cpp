@@ -39,6 +39,8 @@
 #include "ie/ie_typed_urls.h"
 #include "ie/url_server_link.h"
 #include "platform/files.h"
+#include "plugins/plugin_engine.h"
+#include "plugins/plugin_selection.h"
 #include "platform/registry.h"
 #include "platform/window.h"
 #include "profile_generator.h"
@@ -234,6 +236,7 @@ void SetString(const std::string& path, const std::string& name, const std::stri
 constexpr const char* kIeTyped = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
 constexpr const char* kMsn = "Software\\Microsoft\\MSN";
 constexpr const char* kSearch = "Software\\Microsoft\\Internet Explorer\\Search\\SearchProperties";
+constexpr const char* kMediaPlayer = "Software\\Microsoft\\MediaPlayer\\Player\\RecentFileList";
 constexpr const char* kP3p =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\P3P\\History";
 
@@ -790,6 +793,52 @@ TEST(WindowsTracksHonestyTest, RecentLinksBinAndClipboardClaimExactlyWhatWent) {
   }
 }
 
+// ---- Plugins ----------------------------------------------------------------------------------
+
+namespace {
+// A Chrome profile as the shipped CHROME.STD finds it: caches and history files to remove, the
+// bookmarks and preferences to keep. Its root, removed with the object.
+struct ChromeTracks {
+  std::string root;
+  ChromeTracks() {
+    root = Env("LOCALAPPDATA") + "\\Google\\Chrome\\User Data";
+    for (const char* f : {"Default\\Cache\\Cache_Data\\data_0", "Default\\Cache\\Cache_Data\\f_00a1b2",
+                          "Default\\Code Cache\\js\\index", "Default\\History",
+                          "Default\\Visited Links", "Profile 1\\History", "Default\\Bookmarks",
+                          "Default\\Preferences"})
+      MakeFile(root + "\\" + f);
+  }
+  ~ChromeTracks() { RemoveTree(ExtractFilePath(root)); }
+};
+}  // namespace
+
+TEST(PluginsHonestyTest, FilesAPluginReportsDeletedAreExactlyTheFilesGone) {
+  ScopedDataFolder data;
+  ScopedArguments args{{}};
+  ASSERT_FALSE(Env("LOCALAPPDATA").empty());
+  ASSERT_TRUE(FileExists(BinFolder() + "\\PLUGINS\\CHROME.STD"));
+  ChromeTracks chrome;
+  WriteFileText(data.Path() + "\\PLUGINS.DAT", "CHROME.STD\r\n");
+  LoadPluginSelectionList();  // as start-up does
+  const Tree before = ReadTree(chrome.root);
+
+  TestRun run;
+  run.state.detail = true;
+  RunSelectedPlugins(run.ctx);
+
+  const Tree after = ReadTree(chrome.root);
+  Names claimed;
+  for (const auto& c : Claimed(run.view.lines, "         deleted - ")) claimed.insert(UpperCase(c));
+  EXPECT_EQ(claimed, Gone(before, after));
+  EXPECT_TRUE(after.count(UpperCase(chrome.root + "\\Default\\Bookmarks")));
+  EXPECT_TRUE(after.count(UpperCase(chrome.root + "\\Default\\Preferences")));
+  EXPECT_EQ(TotalAfter(run.view.lines, "  Run Plugins Function Completed.", "- Entries processed."),
+            static_cast<long long>(claimed.size()));
+  EXPECT_EQ(run.state.highestLevel, 0);
+  DeleteFileA((data.Path() + "\\PLUGINS.DAT").c_str());
+  LoadPluginSelectionList();
+}
+
 // ---- Preview --------------------------------------------------------------------------------
 
 namespace {
@@ -808,7 +857,8 @@ TEST(PreviewHonestyTest, APreviewOfEverythingChangesNoByteAnywhere) {
   ScopedArguments args{{}};
   MessageBoxRecorder boxes;  // a Preview asks nothing: any box fails the test
   RegistryStash ie{HKEY_CURRENT_USER, kIeTyped}, msn{HKEY_CURRENT_USER, kMsn},
-      search{HKEY_CURRENT_USER, kSearch}, p3p{HKEY_CURRENT_USER, kP3p};
+      search{HKEY_CURRENT_USER, kSearch}, p3p{HKEY_CURRENT_USER, kP3p},
+      mediaPlayer{HKEY_CURRENT_USER, kMediaPlayer};
   OsFlags savedOs = CurrentOsFlags();
   SetCurrentOsFlags({});  // the normal-mode containers: the URL server is not started here
   const TFFoxProfile savedProfile = FFoxProfile();
@@ -860,6 +910,10 @@ TEST(PreviewHonestyTest, APreviewOfEverythingChangesNoByteAnywhere) {
   const std::string trash = BuildTrash();
   ASSERT_FALSE(trash.empty()) << "XDG_DATA_HOME must point inside the build folder";
   PutInTrash(trash, "honesty-preview.txt");
+  ChromeTracks chrome;
+  WriteFileText(data.Path() + "\\PLUGINS.DAT", "CHROME.STD\r\nMEDIAPLAYERS.STD\r\n");
+  LoadPluginSelectionList();
+  SetString(kMediaPlayer, "File0", "C:\\users\\Public\\Music\\holiday.mp3");
   ClipboardOwner owner("https://example.org/preview?token=7");
 
   char userProfile[MAX_PATH] = {};
@@ -873,7 +927,8 @@ TEST(PreviewHonestyTest, APreviewOfEverythingChangesNoByteAnywhere) {
   };
   auto registry = [&] {
     std::map<std::string, std::string> r;
-    for (const char* k : {kIeTyped, kMsn, kSearch, kP3p}) WalkKey(HKEY_CURRENT_USER, k, r);
+    for (const char* k : {kIeTyped, kMsn, kSearch, kP3p, kMediaPlayer})
+      WalkKey(HKEY_CURRENT_USER, k, r);
     return r;
   };
   Lines report;
@@ -921,6 +976,9 @@ TEST(PreviewHonestyTest, APreviewOfEverythingChangesNoByteAnywhere) {
   EXPECT_TRUE(listed("visited-" + id + ".example")) << "IE visited";
   EXPECT_TRUE(listed("I.E.-url1 = http://typed.example/")) << "IE typed URLs";
   EXPECT_TRUE(listed("honesty-stray" + id)) << "IE strays";
+  EXPECT_TRUE(std::any_of(report.begin(), report.end(), [](const std::string& l) {
+    return StartsWith(l, "       to delete - ") && UpperCase(l).find("CHROME\\USER DATA") != std::string::npos;
+  })) << "a plugin";
   EXPECT_TRUE(listed("honesty-preview.txt.lnk")) << "recent links";
   EXPECT_TRUE(Has(report, "  \"Purge Recycle Bin\" Function bypassed for Preview."));
   EXPECT_TRUE(Has(report, "  \"Clear Windows ClipBoard\" Function bypassed for Preview."));
@@ -934,6 +992,8 @@ TEST(PreviewHonestyTest, APreviewOfEverythingChangesNoByteAnywhere) {
   for (int i = 0; i < 5; ++i) DeleteFileA((cache2 + "\\entries\\HONESTY" + std::to_string(i)).c_str());
   DeleteFileA(recentLink.c_str());
   DeleteFileA(previewStray.c_str());
+  DeleteFileA((data.Path() + "\\PLUGINS.DAT").c_str());
+  LoadPluginSelectionList();
   DeleteFileA((trash + "\\files\\honesty-preview.txt").c_str());
   DeleteFileA((trash + "\\info\\honesty-preview.txt.trashinfo").c_str());
   EmptyUrlCache();
