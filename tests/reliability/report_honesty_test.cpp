@@ -526,12 +526,17 @@ TEST(TempHonestyTest, TempFilesReportedDeletedAreExactlyTheFilesGone) {
     MakeFile(root + "\\" + f, 30);
   MakeFile(root + "\\young.tmp", 1);
   MakeFile(root + "\\Mixed\\young.tmp", 2);
+  MakeFile(root + "\\Busy\\held.tmp", 30);  // open in another program while the purge runs
+  HANDLE held = CreateFileA((root + "\\Busy\\held.tmp").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
   const Tree before = ReadTree(root);
 
   TestRun run;
   PurgeRequest request;
   request.options[OptionField::Temp] = 1;
   ASSERT_TRUE(RunPurge(run.ctx, request));
+  CloseHandle(held);
 
   const Tree after = ReadTree(root);
   SetEnvironmentVariableA("tmp", savedTmp.c_str());
@@ -545,11 +550,17 @@ TEST(TempHonestyTest, TempFilesReportedDeletedAreExactlyTheFilesGone) {
   EXPECT_EQ(Claimed(l, "     Protected - "),
             (Names{UpperCase(root + "\\x.keep"), UpperCase(root + "\\SUB\\Y.KEEP"),
                    UpperCase(root + "\\KEPT")}));
-  // The total counts files; folders removed after their files are not counted again.
+  EXPECT_EQ(Claimed(l, "        Locked - "), Names{UpperCase(root + "\\Busy\\held.tmp")});
+  // With the age filter on, a folder left with files in it is passed over silently.
+  EXPECT_EQ(Claimed(l, " Dir Not Empty - "), Names{});
+  EXPECT_TRUE(after.count(UpperCase(root + "\\Busy\\held.tmp")));
+  // The total counts the files gone and the one that could not go; folders removed after
+  // their files are not counted again.
   EXPECT_EQ(TotalAfter(l, "  Purge \"Temp Folders\" Function Completed.",
                        "Files/Directories Processed."),
-            static_cast<long long>(Gone(before, after, false).size()));
-  EXPECT_EQ(run.state.highestLevel, 0);
+            static_cast<long long>(Gone(before, after, false).size()) + 1);
+  EXPECT_TRUE(run.state.lockedFile);
+  EXPECT_TRUE(Has(l, "NOTE - A \"Locked\" file has been encountered."));
 }
 
 // ---- Internet Explorer -----------------------------------------------------------------------
