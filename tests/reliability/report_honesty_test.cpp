@@ -45,6 +45,7 @@
 #include "platform/window.h"
 #include "profile_generator.h"
 #include "resource.h"
+#include "sqlite3.h"
 #include "support/registry_stash.h"
 #include "support/test_support.h"
 #include "honesty_cache_fill.h"
@@ -360,6 +361,28 @@ TEST_F(FirefoxHonestyTest, CookieHostsReportedDeletedAreExactlyTheHostsGone) {
   EXPECT_EQ(run.state.highestLevel, 0);
 }
 
+// Another program in the middle of writing Cookies.sqlite (it holds the write lock): the purge
+// can change nothing, and must claim nothing.
+TEST_F(FirefoxHonestyTest, ALockedCookieDatabaseLosesNothingAndClaimsNothing) {
+  WriteFileText(data.Path() + "\\Quorvane.Dat", "p=.nothing-kept.example\r\n");
+  const auto before = CookieHosts(FFoxProfile().CookiesFile);
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(FFoxProfile().CookiesFile.c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+  PurgeFirefoxCookies(run.ctx);
+
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  EXPECT_EQ(CookieHosts(FFoxProfile().CookiesFile), before);
+  EXPECT_EQ(Claimed(run.view.lines, "       deleted - "), Names{});
+  EXPECT_EQ(TotalAfter(run.view.lines, "  Purge \"FireFox Cookies\" Function Completed.",
+                       "Entries Processed."),
+            -1);
+  EXPECT_TRUE(std::any_of(run.view.lines.begin(), run.view.lines.end(),
+                          [](const std::string& l) { return StartsWith(l, "*** Error"); }));
+}
+
 TEST_F(FirefoxHonestyTest, CacheFilesReportedDeletedAreExactlyTheFilesGone) {
   const std::string& local = profile.local;
   for (int i = 0; i < 6; ++i) MakeFile(local + "\\Cache\\" + std::to_string(i) + "\\F" + std::to_string(i));
@@ -505,6 +528,36 @@ TEST(FirefoxTextCookiesHonestyTest, HostsAreReportedDeletedOnlyWhenTheFileReally
     EXPECT_EQ(run.state.highestLevel, 0);
   }
   FFoxProfile() = saved;
+}
+
+// The history databases held by another writer: no statement can run, and no "Deleted entries"
+// line may say otherwise.
+TEST_F(FirefoxHonestyTest, LockedHistoryDatabasesClaimNoDeletedEntries) {
+  const std::string places = FFoxProfile().PlacesFile, forms = FFoxProfile().FormHistoryFile;
+  const std::string counts =
+      "SELECT (SELECT COUNT(*) FROM moz_historyvisits) * 1000000 + (SELECT COUNT(*) FROM moz_places)";
+  const long long placesBefore = Count(places, counts);
+  const long long formsBefore = Count(forms, "SELECT COUNT(*) FROM moz_formhistory");
+  std::vector<sqlite3*> others;
+  for (const std::string& file : {places, forms}) {
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    others.push_back(other);
+  }
+  PurgeFirefoxTypedUrls(run.ctx);
+  PurgeFirefoxHistory(run.ctx);
+  PurgeFirefoxForms(run.ctx);
+  for (sqlite3* other : others) {
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+  }
+  EXPECT_EQ(Count(places, counts), placesBefore);
+  EXPECT_EQ(Count(forms, "SELECT COUNT(*) FROM moz_formhistory"), formsBefore);
+  for (const auto& line : run.view.lines) EXPECT_FALSE(StartsWith(line, "  Deleted entries")) << line;
+  EXPECT_EQ(std::count_if(run.view.lines.begin(), run.view.lines.end(),
+                          [](const std::string& l) { return StartsWith(l, "*** Error"); }),
+            3);
 }
 
 // ---- Temp folders ------------------------------------------------------------------------------
