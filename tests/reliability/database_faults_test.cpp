@@ -346,8 +346,7 @@ TEST_P(DatabaseFaultsTest, ProfileFolderRemovedDuringARun) {
     for (size_t i = at; i < std::size(kPurges); ++i) {
       const auto from = std::find(l.begin(), l.end(), kPurges[i].header);
       ASSERT_NE(from, l.end());
-      EXPECT_EQ(from[1].rfind("*** Error", 0) == 0 || from[1].rfind("*-* Error", 0) == 0, true)
-          << from[1];
+      EXPECT_TRUE(HasError(Lines{from[1]})) << from[1];
     }
     for (size_t i = 0; i < at; ++i) EXPECT_TRUE(kPurges[i].claimed(l)) << kPurges[i].name;
     EXPECT_FALSE(HasLine(l, "*** Error occurred in above function ***"));
