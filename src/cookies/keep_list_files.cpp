@@ -59,7 +59,13 @@ bool LoadKeepList(KeepList& list) {
   list.Clear();
   list.loaded = true;
   list.modified = false;
-  if (!FileExists(list.path)) return true;
+  // Only nothing at all under the name is an empty list. Anything else that cannot be read (a
+  // folder of that name, a file that may not be opened) must not leave the purges believing
+  // that nothing is kept.
+  if (GetFileAttributesA(list.path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+  }
   std::string text;
   if (!ReadWholeFile(list.path, text)) {
     list.loaded = false;

@@ -149,12 +149,13 @@ bool SetOriginPermission(FirefoxPermissionStore& s, const std::string& key, char
   return true;
 }
 
+// The list changes only once the file did: after a failed write the window still shows what
+// the file holds.
 bool SetHostPermission(FirefoxPermissionStore& s, const std::string& key, char action) {
   const int at = FindPermission(s, key);
   TSQLiteDatabase& db = *s.db;
   if (action == 'R') {
     if (at < 0) return true;
-    s.list.erase(s.list.begin() + at);
     try {
       // Every type of the host goes, as Firefox 3-41 removed a site.
       db.ExecSQL("DELETE FROM moz_hosts WHERE host LIKE ? ESCAPE '\\'", {LikeLiteral(key)});
@@ -162,12 +163,12 @@ bool SetHostPermission(FirefoxPermissionStore& s, const std::string& key, char a
       DbMessage("Remove Entry from");
       return false;
     }
+    s.list.erase(s.list.begin() + at);
     return true;
   }
   const std::string value = FirefoxPermissionValue(action);
   const int64_t number = value[0] - '0';
   if (at >= 0) {
-    s.list[at] = {value, key, ""};
     try {
       db.ExecSQL(
           "UPDATE moz_hosts SET permission = ? WHERE host LIKE ? ESCAPE '\\' AND type LIKE ?",
@@ -176,9 +177,9 @@ bool SetHostPermission(FirefoxPermissionStore& s, const std::string& key, char a
       DbMessage("Replace Entry in");
       return false;
     }
+    s.list[at] = {value, key, ""};
     return true;
   }
-  s.list.push_back({value, key, ""});
   try {
     db.ExecSQL("INSERT INTO moz_hosts (host, type, permission) VALUES (?, ?, ?)",
                {key, std::string("cookie"), number});
@@ -186,6 +187,7 @@ bool SetHostPermission(FirefoxPermissionStore& s, const std::string& key, char a
     DbMessage("Create Entry in");
     return false;
   }
+  s.list.push_back({value, key, ""});
   return true;
 }
 }  // namespace

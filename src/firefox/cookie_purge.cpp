@@ -94,7 +94,7 @@ bool LoadCookieLines(CookieStore& store, std::string& errorLine) {
   store = CookieStore();
   const TFFoxProfile& p = FFoxProfile();
   if (p.IsSqliteProfile) {
-    if (!p.HasCookiesDb) {
+    if (!DatabaseStillThere(p.HasCookiesDb, p.CookiesFile)) {
       errorLine = kNoCookiesDb;
       return false;
     }
@@ -149,7 +149,7 @@ void PurgeFirefoxCookies(ReportContext& ctx) {
   LoadKeepList(keep);
   std::unique_ptr<TSQLiteDatabase> db;
   if (sqlite) {
-    if (!p.HasCookiesDb) {
+    if (!DatabaseStillThere(p.HasCookiesDb, p.CookiesFile)) {
       ctx.AddReportLine(kNoCookiesDb);
     } else {
       try {

@@ -91,6 +91,10 @@ CompactTexts TextsOf(CompactKind kind) {
 }
 }  // namespace
 
+bool DatabaseStillThere(bool found, const std::string& path) {
+  return found && FileExists(path);
+}
+
 // Firefox keeps its files open and locked while it runs: the profile is left alone then.
 bool RefusedWhileFirefoxRuns(ReportContext& ctx) {
   if (!FirefoxActive()) return false;
@@ -121,7 +125,7 @@ bool CompactDatabase(ReportContext& ctx, TSQLiteDatabase& db, CompactKind kind,
 
 bool DeleteTypedUrls(ReportContext& ctx) {
   const TFFoxProfile& p = FFoxProfile();
-  if (!p.HasPlacesDb) {
+  if (!DatabaseStillThere(p.HasPlacesDb, p.PlacesFile)) {
     ctx.AddReportLine(kNoPlacesLine);
     return false;
   }
@@ -137,7 +141,7 @@ bool DeleteTypedUrls(ReportContext& ctx) {
 
 bool DeleteHistory(ReportContext& ctx) {
   const TFFoxProfile& p = FFoxProfile();
-  if (!p.HasPlacesDb) {
+  if (!DatabaseStillThere(p.HasPlacesDb, p.PlacesFile)) {
     ctx.AddReportLine(kNoPlacesLine);
     return false;
   }
@@ -157,7 +161,7 @@ bool DeleteHistory(ReportContext& ctx) {
 
 bool DeleteFormHistory(ReportContext& ctx) {
   const TFFoxProfile& p = FFoxProfile();
-  if (!p.HasFormHistoryDb) {
+  if (!DatabaseStillThere(p.HasFormHistoryDb, p.FormHistoryFile)) {
     ctx.AddReportLine("*-* Error - Unable to find FireFox Form History file - FormHistory.SQLite");
     return false;
   }

@@ -26,6 +26,10 @@ enum class CompactKind { History, FormHistory, Cookie };
 bool CompactDatabase(ReportContext& ctx, TSQLiteDatabase& db, CompactKind kind,
                      const std::vector<std::string>& attached = {});
 
+// A database the last refresh found and that is still there. Opening a missing file would
+// create an empty database in its place (the profile's folder still there) and report on that.
+bool DatabaseStillThere(bool found, const std::string& path);
+
 // The refusal line (and level 7 outside a preview) while Firefox runs; true when refused.
 bool RefusedWhileFirefoxRuns(ReportContext& ctx);
 
