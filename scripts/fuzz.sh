@@ -47,6 +47,7 @@ target cookie_text src/ie/cookie_text.cpp src/cookies/keep_list.cpp src/app/text
 target stray_index src/ie/stray_index.cpp src/app/text_util.cpp
 target boot_list src/ie/boot_list.cpp src/app/text_util.cpp
 target site_rules src/cookies/site_rules.cpp src/app/text_util.cpp
+target keep_entry src/cookies/keep_list.cpp src/app/text_util.cpp
 target profile_rules src/firefox/profile_rules.cpp src/app/text_util.cpp
 target pe_module src/firefox/profile_rules.cpp src/app/text_util.cpp
 target settings_values src/app/window_position.cpp src/app/option_set.cpp src/app/os_flags.cpp \
