@@ -1,5 +1,7 @@
 #include "app/window_position.h"
 
+#include <climits>
+
 #include "app/text_util.h"
 
 WindowPlacementValue ParseWindowPosition(const std::string& value) {
@@ -43,6 +45,15 @@ std::string FormatWindowPosition(const WindowPlacementValue& v) {
   }
 }
 
+namespace {
+// A size at 96 pixels per inch scaled to the screen's, computed wide so that no reported
+// resolution overflows it.
+int Scaled(int size, int pixelsPerInch) {
+  const long long scaled = static_cast<long long>(size) * pixelsPerInch / 96;
+  return scaled > INT_MAX ? INT_MAX : static_cast<int>(scaled);
+}
+}  // namespace
+
 WindowBounds ResolveWindowBounds(const WindowPlacementValue& v, int desktopWidth, int desktopHeight,
                                  int pixelsPerInch) {
   WindowBounds b;
@@ -57,14 +68,17 @@ WindowBounds ResolveWindowBounds(const WindowPlacementValue& v, int desktopWidth
       b.left = v.left;
       b.width = v.width;
       b.height = v.height;
-      if (b.top + b.height > desktopHeight || b.left + b.width > desktopWidth) b.top = b.left = 0;
+      // Summed wide: a damaged value near the int limits must not wrap around onto the desktop.
+      if (static_cast<long long>(b.top) + b.height > desktopHeight ||
+          static_cast<long long>(b.left) + b.width > desktopWidth)
+        b.top = b.left = 0;
       return b;
     default:
       b.height = 450;
       b.width = 620;
       if (pixelsPerInch >= 120) {
-        b.height = b.height * pixelsPerInch / 96;
-        b.width = b.width * pixelsPerInch / 96;
+        b.height = Scaled(b.height, pixelsPerInch);
+        b.width = Scaled(b.width, pixelsPerInch);
       }
       return b;
   }

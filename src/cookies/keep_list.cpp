@@ -260,3 +260,29 @@ std::string ScrambleCookieValue(std::string_view value, const std::function<int(
   }
   return out;
 }
+
+namespace {
+// The address part of an editor entry: from the third character, at most 255 characters.
+std::string EntryAddress(const std::string& entry) { return entry.substr(2, 255); }
+}  // namespace
+
+ProtEntryAdd AddProtEntry(std::vector<std::string>& entries, const std::string& typed) {
+  const std::string e = LowerCase(typed);
+  if (!StartsWith(e, "p=") && !StartsWith(e, "r=")) return ProtEntryAdd::BadPrefix;
+  if (std::find(entries.begin(), entries.end(), e) != entries.end())
+    return ProtEntryAdd::AlreadyPresent;
+  const std::string address = EntryAddress(e);
+  std::erase_if(entries, [&](const std::string& x) {
+    return x.size() >= 2 && EntryAddress(LowerCase(x)) == address;
+  });
+  entries.insert(std::lower_bound(entries.begin(), entries.end(), e, KeepEntryLess), e);
+  return ProtEntryAdd::Added;
+}
+
+bool DeleteProtEntry(std::vector<std::string>& entries, const std::string& typed) {
+  const std::string e = LowerCase(typed);
+  auto at = std::find(entries.begin(), entries.end(), e);
+  if (at == entries.end()) return false;
+  entries.erase(at);
+  return true;
+}

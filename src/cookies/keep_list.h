@@ -80,3 +80,11 @@ std::string ScrambleCookieValue(std::string_view value, const std::function<int(
 
 // Sorted order of keep-list entries (plain byte order of the lower-cased lines).
 bool KeepEntryLess(const std::string& a, const std::string& b);
+
+// The keep-list editor's typed entry. What "Add" does with it: the entry must begin with
+// "p=" or "r="; a verbatim duplicate is not added; another entry for the same address
+// (compared from the third character, at most 255 characters) is replaced.
+enum class ProtEntryAdd { Added, AlreadyPresent, BadPrefix };
+ProtEntryAdd AddProtEntry(std::vector<std::string>& entries, const std::string& typed);
+// "Delete": the lower-cased text must equal an entry; false when none does.
+bool DeleteProtEntry(std::vector<std::string>& entries, const std::string& typed);

@@ -1,7 +1,5 @@
 #include "cookies/prot_edit_form.h"
 
-#include <algorithm>
-
 #include "app/message_box.h"
 #include "app/modal.h"
 #include "app/text_util.h"
@@ -14,8 +12,6 @@ struct EditorState {
   std::string title;
   std::vector<std::string> entries;
 };
-
-std::string Address(const std::string& entry) { return entry.substr(2, 255); }
 
 void FillList(HWND form, const EditorState& s) {
   HWND list = GetDlgItem(form, IDC_PE_LIST);
@@ -76,27 +72,6 @@ INT_PTR CALLBACK EditorProc(HWND form, UINT msg, WPARAM wp, LPARAM lp) {
   return FALSE;
 }
 }  // namespace
-
-ProtEntryAdd AddProtEntry(std::vector<std::string>& entries, const std::string& typed) {
-  const std::string e = LowerCase(typed);
-  if (!StartsWith(e, "p=") && !StartsWith(e, "r=")) return ProtEntryAdd::BadPrefix;
-  if (std::find(entries.begin(), entries.end(), e) != entries.end())
-    return ProtEntryAdd::AlreadyPresent;
-  const std::string address = Address(e);
-  std::erase_if(entries, [&](const std::string& x) {
-    return x.size() >= 2 && Address(LowerCase(x)) == address;
-  });
-  entries.insert(std::lower_bound(entries.begin(), entries.end(), e, KeepEntryLess), e);
-  return ProtEntryAdd::Added;
-}
-
-bool DeleteProtEntry(std::vector<std::string>& entries, const std::string& typed) {
-  const std::string e = LowerCase(typed);
-  auto at = std::find(entries.begin(), entries.end(), e);
-  if (at == entries.end()) return false;
-  entries.erase(at);
-  return true;
-}
 
 std::vector<std::string> ShowProtEditForm(HWND owner, const std::string& title,
                                           std::vector<std::string> entries) {

@@ -21,3 +21,22 @@ TEST(WindowPosition, StoredValuesAgainstTheDesktop) {
   WindowPlacementValue v = ParseWindowPosition("0 12 34 400 600");
   EXPECT_EQ(FormatWindowPosition(v), "0 12 34 400 600");
 }
+
+// A damaged stored value near the int limits, and an absurd reported resolution: the window
+// goes to the desktop's corner instead of wrapping around onto it, and the default size
+// saturates instead of overflowing.
+TEST(WindowPosition, ExtremeValuesDoNotOverflow) {
+  WindowBounds b =
+      ResolveWindowBounds(ParseWindowPosition("0 2147483000 100 2000 600"), 1024, 768, 96);
+  EXPECT_EQ(b.top, 0);
+  EXPECT_EQ(b.left, 0);
+  EXPECT_EQ(b.height, 2000);
+  b = ResolveWindowBounds(ParseWindowPosition("0 10 2147483647 400 1"), 1024, 768, 96);
+  EXPECT_EQ(b.left, 0);
+  b = ResolveWindowBounds(ParseWindowPosition("Default"), 1024, 768, 2147483647);
+  EXPECT_EQ(b.width, 2147483647);
+  EXPECT_EQ(b.height, 2147483647);
+  b = ResolveWindowBounds(ParseWindowPosition("Default"), 1024, 768, 9600);
+  EXPECT_EQ(b.width, 62000);
+  EXPECT_EQ(b.height, 45000);
+}

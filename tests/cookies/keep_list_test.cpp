@@ -51,6 +51,29 @@ TEST(KeepListEdit, AddKeepsSortedLowerCaseAndIgnoresDuplicates) {
   EXPECT_TRUE(list.LookupFirefoxHost("b").found);
 }
 
+// The editor's typed entries: only "p=" and "r=" are taken, lower-cased; an entry for an
+// address already listed under another code replaces it; deleting needs the exact text.
+TEST(KeepListEdit, EditorEntriesReplaceTheirAddressAndDeleteExactly) {
+  Lines entries{"a=*bank", "p=.example.com", "r=ads.example.net"};
+  EXPECT_EQ(AddProtEntry(entries, "x=.example.com"), ProtEntryAdd::BadPrefix);
+  EXPECT_EQ(AddProtEntry(entries, "*.example.com"), ProtEntryAdd::BadPrefix);
+  EXPECT_EQ(AddProtEntry(entries, "P=.EXAMPLE.com"), ProtEntryAdd::AlreadyPresent);
+  EXPECT_EQ(AddProtEntry(entries, "R=.Example.com"), ProtEntryAdd::Added);
+  EXPECT_EQ(entries, (Lines{"a=*bank", "r=.example.com", "r=ads.example.net"}));
+  // "p=*bank" has the address "*bank" of the "a=*" entry, which it replaces.
+  EXPECT_EQ(AddProtEntry(entries, "p=*bank"), ProtEntryAdd::Added);
+  EXPECT_EQ(entries, (Lines{"p=*bank", "r=.example.com", "r=ads.example.net"}));
+  EXPECT_FALSE(DeleteProtEntry(entries, "p=.example.com"));
+  EXPECT_FALSE(DeleteProtEntry(entries, "r=ads.example"));
+  EXPECT_TRUE(DeleteProtEntry(entries, "R=ADS.example.net"));
+  EXPECT_EQ(entries, (Lines{"p=*bank", "r=.example.com"}));
+  // Addresses compare on their first 255 characters only.
+  const std::string base(255, 'a');
+  entries = {"p=" + base + "x"};
+  EXPECT_EQ(AddProtEntry(entries, "r=" + base + "y"), ProtEntryAdd::Added);
+  EXPECT_EQ(entries, (Lines{"r=" + base + "y"}));
+}
+
 TEST(KeepListFirefox, ExactHostOnlyWithItsCode) {
   KeepList list;
   Fill(list, {"p=.example.com", "r=.example.org", "p=*example", "X=Foo", "plain.example.net"});

@@ -1,6 +1,7 @@
-// Plugin files from arbitrary bytes: every line is macro-expanded against a fixed system,
-// parsed and checked for the properties the engine relies on; the whole file then goes
-// through the text and XML removals, whose results are checked against the input.
+// Plugin files from arbitrary bytes: every line is macro-expanded against a fixed system (and
+// against none, and behind a known macro), parsed and checked for the properties the engine
+// relies on; the whole file then goes through the text and XML removals, whose results are
+// checked against the input.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -64,6 +65,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (IsLevelLine(line)) Check(PluginLevelOf(line) >= 0);
     const std::string expanded = ExpandPluginMacrosWith(line, system);
     Check(expanded == UpperCase(expanded));
+    // Without sources, or without a character that opens a macro, nothing is replaced.
+    Check(ExpandPluginMacrosWith(line, PluginMacroSources{}) == line);
+    if (line.find_first_of("#^%") == std::string::npos) {
+      Check(expanded == line);
+      // A known macro before such a text is replaced, the text after it kept up to 255
+      // characters.
+      Check(ExpandPluginMacrosWith("#APPDATA#" + line, system) ==
+            "C:\\USERS\\FUZZ\\APPDATA\\ROAMING" + line.substr(0, 255));
+    }
     const PluginStatement s = ParsePluginStatement(expanded);
     Check(s.kind == 'T' || s.kind == 'F' || s.kind == 'R');
     // Joined again, folder and file name give the operand (a doubled backslash before the

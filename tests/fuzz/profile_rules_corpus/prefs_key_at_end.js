@@ -1,0 +1,1 @@
+user_pref("browser.cache.disk.parent_directory"
