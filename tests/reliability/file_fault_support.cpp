@@ -73,8 +73,13 @@ std::string UnixNameOf(const std::string& dosPath) {
   return s;
 }
 
+// The folder's own entry: a link whose target is gone is still present.
 bool Present(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA(path.c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FindClose(h);
+  return true;
 }
 
 // Wine starts a Unix program from its DOS path but hands back no handle to wait on: the link's
@@ -89,7 +94,8 @@ bool MakeUnixLink(const std::string& target, const std::string& link) {
   if (!CreateProcessW(L"Z:\\bin\\ln", line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
                       nullptr, nullptr, &si, &pi))
     return false;
-  for (int i = 0; i < 500; ++i, Sleep(10))
+  // A loaded machine can take seconds to start it.
+  for (int i = 0; i < 3000; ++i, Sleep(10))
     if (Present(link)) return true;
   return false;
 }
@@ -99,9 +105,13 @@ LinkGuard::~LinkGuard() {
 }
 
 Victim::Victim() {
+  // Unique across runs too: Wine reuses process ids, and a link an earlier run left behind
+  // must not point at this victim.
   static int serial = 0;
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
   folder_ = "Z:\\tmp\\qv_victim_" + std::to_string(GetCurrentProcessId()) + "_" +
-            std::to_string(++serial);
+            std::to_string(now.QuadPart) + "_" + std::to_string(++serial);
   file_ = folder_ + "_alone.txt";
   RemoveTree(folder_);
   const std::pair<const char*, std::string> made[] = {
