@@ -100,6 +100,30 @@ bool MakeUnixLink(const std::string& target, const std::string& link) {
   return false;
 }
 
+bool WidePresent(const std::wstring& path) {
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(path.c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FindClose(h);
+  return true;
+}
+
+bool MakeWideUnixLink(const std::string& target, const std::string& folder,
+                      const std::wstring& name) {
+  const std::string from = UnixNameOf(target), in = UnixNameOf(folder);
+  if (from.empty() || in.empty()) return false;
+  std::wstring line = L"ln -s \"" + Widen(from) + L"\" \"" + Widen(in) + L"/" + name + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(L"Z:\\bin\\ln", line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                      nullptr, nullptr, &si, &pi))
+    return false;
+  for (int i = 0; i < 3000; ++i, Sleep(10))
+    if (WidePresent(Widen(folder) + L"\\" + name)) return true;
+  return false;
+}
+
 LinkGuard::~LinkGuard() {
   if (Present(path)) RemoveLinkItself(path, folder);
 }

@@ -39,6 +39,10 @@ std::wstring Widen(const std::string& ansi);
 // (under Wine a Unix link inside the prefix acts as a Windows symbolic link).
 std::string UnixNameOf(const std::string& dosPath);
 bool MakeUnixLink(const std::string& target, const std::string& link);
+// The same for a link whose name the ANSI code page cannot hold, made in `folder`.
+bool MakeWideUnixLink(const std::string& target, const std::string& folder,
+                      const std::wstring& name);
+bool WidePresent(const std::wstring& path);  // the entry itself, as Present
 // Removes a link made by the test whatever the purge did, before any clean-up walks into it.
 struct LinkGuard {
   LinkGuard(std::string linkPath, bool isFolder) : path(std::move(linkPath)), folder(isFolder) {}

@@ -129,8 +129,12 @@ TEST(LinkSafetyTest, TempFolderLinksToFoldersAndFilesAreNeverFollowed) {
     else
       RecordProperty("junction", "not supported by this system");
     WriteFileText(root + "\\Sub\\plain.tmp", "plain");
+    // A link whose name the ANSI code page cannot hold ("ssylka", Cyrillic).
+    const std::wstring wideName = L"\u0441\u0441\u044b\u043b\u043a\u0430.txt";
+    ASSERT_TRUE(MakeWideUnixLink(victim.Folder() + "\\photo.jpg", root + "\\Sub", wideName));
     PurgeRun run(mode);
     PurgeTempFolders(run.ctx);
+    EXPECT_FALSE(WidePresent(Widen(root + "\\Sub\\") + wideName)) << Dump(run.view.lines);
     SetEnvironmentVariableA("tmp", savedTmp.c_str());
     DiscoverTempFolders();
     EXPECT_EQ(victim.Damage(), "") << Dump(run.view.lines);
