@@ -59,7 +59,8 @@ void PurgeRecentLinksIn(ReportContext& ctx, const std::string& folder) {
       ctx.AddDetailLine(std::string(result_text::kToDelete) + full);
     } else {
       LastDeleteError() = 0;
-      if (DeleteDataFile(ctx, full, n.shortName)) {
+      // A file-system link named like a shortcut goes itself, never what it points at.
+      if (DeleteDataFileOrLink(ctx, full, n.shortName)) {
         ctx.AddDetailLine(std::string(result_text::kDeleted) + full);
       } else {
         const std::string result = ctx.MapFileError(LastDeleteError());

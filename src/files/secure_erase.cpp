@@ -6,6 +6,7 @@
 
 #include "app/command_line.h"
 #include "platform/files.h"
+#include "platform/links.h"
 
 uint32_t& LastDeleteError() {
   static uint32_t error = 0;
@@ -60,4 +61,16 @@ bool DeleteDataFile(ReportContext& ctx, const std::string& path, const std::stri
     deleted = false;
   }
   return deleted;
+}
+
+// Under Wine a link to a file looks like a plain file, and deleting or shredding it reaches
+// what it points at, outside the folder being purged.
+bool DeleteDataFileOrLink(ReportContext& ctx, const std::string& path,
+                          const std::string& alternate) {
+  if (ctx.State().preview || ParamSwitch("KeepFiles")) return false;
+  if (IsLinkToFile(path)) {
+    LastDeleteError() = RemoveLinkItself(path, false);
+    return LastDeleteError() == 0;
+  }
+  return DeleteDataFile(ctx, path, alternate);
 }

@@ -11,6 +11,11 @@
 // false, LastDeleteError() says why; a file in use also sets the run's locked-file flag.
 bool DeleteDataFile(ReportContext& ctx, const std::string& path, const std::string& alternate = {});
 
+// DeleteDataFile for a file that may be a link nobody has ruled out (a name an index or a
+// profile gives): a link is removed itself, never deleted through, overwritten or followed.
+bool DeleteDataFileOrLink(ReportContext& ctx, const std::string& path,
+                          const std::string& alternate = {});
+
 // Deletes `path`, or `alternate` when `path` is not found (errors 2, 3, 206) and `alternate` is
 // non-empty and does not begin with a blank. True when deleted.
 bool PlainDeleteFile(const std::string& path, const std::string& alternate = {});

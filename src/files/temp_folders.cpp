@@ -48,10 +48,13 @@ TempCandidate Validate(const char* name, const std::string& raw) {
 }
 
 struct Listed {
-  std::string name;   // as the folder holds it
+  std::string name;   // as the folder holds it ('?' for what the ANSI code page cannot hold)
   std::string upper;  // as the report shows it
   std::string shortName;
   bool link = false;
+  // The name the ANSI calls reach the entry by: its own, or its short name when the code page
+  // cannot hold its own; empty when it has neither.
+  std::string address;
 };
 
 uint64_t AsUint64(const FILETIME& t) {
@@ -111,8 +114,11 @@ long long PurgeTree(ReportContext& ctx, Walk& walk, const std::string& folder,
   FILETIME nowFt;
   GetSystemTimeAsFileTime(&nowFt);
   const uint64_t now = AsUint64(nowFt);
-  WIN32_FIND_DATAA fd;
-  HANDLE find = FindFirstFileA((folder + "\\" + o.mask).c_str(), &fd);
+  // Listed wide: the ANSI listing gives a name the code page cannot hold as a best-fit
+  // look-alike, which may be the name of another file in the folder, one the user did not ask
+  // to delete (too young, say). Such an entry is reached by its short name instead.
+  WIN32_FIND_DATAW fd;
+  HANDLE find = FindFirstFileW(WidePath(folder + "\\" + o.mask).c_str(), &fd);
   int listed = 0;
   if (find != INVALID_HANDLE_VALUE) {
     do {
@@ -120,22 +126,23 @@ long long PurgeTree(ReportContext& ctx, Walk& walk, const std::string& folder,
         ctx.AddReportLine("*** Cancelled by operator.");
         break;
       }
-      const std::string name = fd.cFileName;
+      bool lossy = false;
+      const std::string name = AnsiFileName(fd.cFileName, &lossy);
+      const std::string shortName = AnsiFileName(fd.cAlternateFileName);
+      const std::string address = lossy ? shortName : name;
+      const bool reparse = (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
       if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         if (name != "." && name != "..")
-          folders.push_back({name,
-                             UpperCase(name),
-                             {},
-                             (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+          folders.push_back({name, UpperCase(name), {}, reparse, address});
       } else if (OldEnough(AsUint64(fd.ftLastWriteTime), now, o.applyAgeFilter, o.age.on,
                            o.age.hours)) {
-        files.push_back({name, UpperCase(name), fd.cAlternateFileName,
-                         (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+        files.push_back(
+            {name, UpperCase(name), lossy ? std::string() : shortName, reparse, address});
       }
       // Every tenth entry, as CountItem does: a message check per entry costs a round trip
       // to the window system that long listings feel.
       if (++listed % 10 == 0) ctx.View().PumpMessages();
-    } while (FindNextFileA(find, &fd));
+    } while (FindNextFileW(find, &fd));
     FindClose(find);
   }
 
@@ -161,7 +168,11 @@ long long PurgeTree(ReportContext& ctx, Walk& walk, const std::string& folder,
       ctx.AddDetailLine((code == 'i' ? tx.ignoreErrors : tx.toDelete) + full);
       continue;
     }
-    const std::string path = folder + "\\" + f.name;
+    if (f.address.empty()) {
+      ReportFailure(ctx, TempDeleteError(ERROR_INVALID_NAME, code == 'i'), full);
+      continue;
+    }
+    const std::string path = folder + "\\" + f.address;
     bool deleted;
     const bool link =
         f.link ||
@@ -189,7 +200,13 @@ long long PurgeTree(ReportContext& ctx, Walk& walk, const std::string& folder,
       ctx.AddDetailLine(tx.protectedItem + full);
       continue;
     }
-    const std::string path = folder + "\\" + d.name;
+    if (d.address.empty()) {
+      ReportFailure(ctx, TempDeleteError(ERROR_INVALID_NAME, code == 'i'), full);
+      ++count;
+      ctx.CountItem();
+      continue;
+    }
+    const std::string path = folder + "\\" + d.address;
     if (!d.link) count += PurgeTree(ctx, walk, path, below(d.name));
     if (st.cancel) break;
     if (st.preview) {

@@ -190,7 +190,7 @@ bool PurgeDataFile(ReportContext& ctx, const std::string& path) {
     ctx.CountItem();
     return true;
   }
-  if (DeleteDataFile(ctx, path)) {
+  if (DeleteDataFileOrLink(ctx, path)) {
     ctx.AddReportLine(result_text::kDeleted + path);
     ctx.CountItem();
     return true;

@@ -292,7 +292,8 @@ DeleteEntryResult UrlServerLink::DeleteEntry(ReportContext& ctx, const std::stri
   UrlRecordView rec = Record();
   rec.SetU32(kError, 0);
   rec.SetText(kUrl, url);
-  if (!localFile.empty() && !DeleteDataFile(ctx, localFile)) {
+  // The index names the file; a link put in its place goes itself, never what it points at.
+  if (!localFile.empty() && !DeleteDataFileOrLink(ctx, localFile)) {
     uint32_t code = LastDeleteError();
     if (code != ERROR_FILE_NOT_FOUND) {  // an absent file lets the index entry go
       result.error = code;

@@ -85,6 +85,25 @@ bool EnsureFileExists(const std::string& path) {
   return WriteWholeFile(path, {});
 }
 
+std::string AnsiFileName(const wchar_t* name, bool* lossy) {
+  BOOL usedDefault = FALSE;
+  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, nullptr, 0, "?",
+                                    &usedDefault);
+  std::string text(n > 1 ? static_cast<size_t>(n - 1) : 0, '\0');
+  if (n > 1)
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, text.data(), n, "?",
+                        &usedDefault);
+  if (lossy) *lossy = usedDefault != FALSE;
+  return text;
+}
+
+std::wstring WidePath(const std::string& path) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+  std::wstring wide(n > 1 ? static_cast<size_t>(n - 1) : 0, L'\0');
+  if (n > 1) MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), n);
+  return wide;
+}
+
 std::string CurrentDirectory() {
   char buf[MAX_PATH * 2] = {};
   GetCurrentDirectoryA(sizeof buf, buf);

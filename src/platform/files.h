@@ -16,6 +16,13 @@ bool WriteWholeFile(const std::string& path, const std::string& contents);
 // Creates an empty file when none exists (missing parents included).
 bool EnsureFileExists(const std::string& path);
 
+// A file name from a wide directory listing in the ANSI code page. A character the code page
+// cannot hold becomes '?', never a best-fit look-alike (an a with a macron is not an "a": that
+// name may be another file's); `lossy` says that happened, and then the name reaches no file.
+std::string AnsiFileName(const wchar_t* name, bool* lossy = nullptr);
+// An ANSI path for the wide calls.
+std::wstring WidePath(const std::string& path);
+
 std::string CurrentDirectory();
 // Runs with a folder as the current directory and restores the previous one when it ends.
 class CurrentDirectoryScope {

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "platform/files.h"
+
 namespace {
 using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
 using UnixNameFn = char*(CDECL*)(LPCWSTR);
@@ -80,6 +82,17 @@ std::string FinalPathOf(const std::string& path) {
   return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
 }
 
+bool IsLinkToFile(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) return false;
+  if (a & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+  const size_t at = path.find_last_of("\\/");
+  if (!RunningUnderWine() || at == std::string::npos) return false;
+  const std::string final = FinalPathOf(path), folderFinal = FinalPathOf(path.substr(0, at));
+  return !final.empty() && !folderFinal.empty() &&
+         lstrcmpiA(final.c_str(), (folderFinal + "\\" + path.substr(at + 1)).c_str()) != 0;
+}
+
 // On Windows a junction or directory link goes with RemoveDirectory and a file link with
 // DeleteFile; both remove the link, not what it points to.
 unsigned long RemoveLinkItself(const std::string& path, bool isFolder) {
@@ -129,12 +142,9 @@ bool ListLinksBelowUnderWine(const std::string& folder, std::set<std::string>& l
     if (path.size() <= root.size() + 1 || path.compare(0, root.size(), root) != 0 ||
         path[root.size()] != '/')
       continue;
-    // Unix names come in UTF-8; the purge lists names in the ANSI code page.
-    const std::wstring wide = Widen(path.substr(root.size() + 1), CP_UTF8);
-    int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string relative(n > 0 ? static_cast<size_t>(n - 1) : 0, '\0');
-    if (n > 1)
-      WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, relative.data(), n, nullptr, nullptr);
+    // Unix names come in UTF-8; the purge lists names in the ANSI code page, with '?' for
+    // what the code page cannot hold.
+    std::string relative = AnsiFileName(Widen(path.substr(root.size() + 1), CP_UTF8).c_str());
     for (char& c : relative)
       if (c == '/') c = '\\';
     links.insert(relative);

@@ -18,5 +18,9 @@ std::string FinalPathOf(const std::string& path);
 // how a folder purge knows it without opening every file.
 bool ListLinksBelowUnderWine(const std::string& folder, std::set<std::string>& links);
 
+// True when the file is a link: a reparse point, or under Wine (where a link to a file shows no
+// reparse attribute) a file that resolves elsewhere than where it lies.
+bool IsLinkToFile(const std::string& path);
+
 // Removes the link itself, never its target. Returns 0 or the Windows error code.
 unsigned long RemoveLinkItself(const std::string& path, bool isFolder);
