@@ -138,6 +138,10 @@ struct ShortcutButtonsTest : testing::Test {
     // The prefix's desktop is a folder of its own, not a link to the Linux home.
     ASSERT_EQ(GetFileAttributesA(desktop.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
     for (const char* n : names) DeleteFileA(Link(n).c_str());
+    // A delete of a file someone still has open completes only when that handle closes (the
+    // shell's link objects of the test before may close theirs late).
+    for (int wait = 0; wait < 60 && AnyLinkLeft(); ++wait) PumpFor(50);
+    ASSERT_FALSE(AnyLinkLeft());
     ASSERT_TRUE(form.Create());
   }
   void TearDown() override {
@@ -148,6 +152,11 @@ struct ShortcutButtonsTest : testing::Test {
     PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
   }
   std::string Link(const std::string& name) const { return desktop + "\\" + name + ".lnk"; }
+  bool AnyLinkLeft() const {
+    for (const char* n : names)
+      if (FileExists(Link(n))) return true;
+    return false;
+  }
   HWND Button(int id) { return GetDlgItem(form.ConfigPageHandle(TFFoxForm::kGeneralPage), id); }
 };
 }  // namespace
