@@ -21,17 +21,7 @@ Lines Sorted(Lines v) {
 }
 
 void MakeFile(const std::string& path, double ageHours = 48) {
-  ForceDirectories(ExtractFilePath(path));
-  WriteFileText(path, "data of " + path);
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
-  t.QuadPart -= static_cast<ULONGLONG>(ageHours * 36000000000.0);
-  FILETIME ft{t.LowPart, t.HighPart};
-  HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  SetFileTime(h, nullptr, nullptr, &ft);
-  CloseHandle(h);
+  MakeAgedFile(path, "data of " + path, ageHours);
 }
 
 // A folder whose name ends in "\TEMP", as every purged temp folder's does.

@@ -17,24 +17,6 @@
 #include "support/test_support.h"
 
 namespace {
-// A real shell link, as Windows writes into the Recent folder.
-void MakeLink(const std::string& path, const std::string& target) {
-  CoInitialize(nullptr);
-  IShellLinkA* link = nullptr;
-  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                         IID_IShellLinkA, reinterpret_cast<void**>(&link))));
-  link->SetPath(target.c_str());
-  IPersistFile* file = nullptr;
-  link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-  wchar_t wide[MAX_PATH];
-  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-  EXPECT_TRUE(SUCCEEDED(file->Save(wide, TRUE)));
-  file->Release();
-  link->Release();
-  CoUninitialize();
-  ASSERT_TRUE(FileExists(path));
-}
-
 std::vector<std::string> LinesStartingWith(const std::vector<std::string>& lines,
                                            const std::string& prefix) {
   std::vector<std::string> found;
@@ -51,7 +33,7 @@ struct RecentFolder {
   RecentFolder() {
     for (const char* name : {"report.txt.lnk", "Photo.LNK", "notes.lnk"}) {
       links.push_back(folder.File(name));
-      MakeLink(links.back(), "C:\\windows\\notepad.exe");
+      MakeShellLink(links.back(), "C:\\windows\\notepad.exe");
     }
     SetFileAttributesA(links[1].c_str(), FILE_ATTRIBUTE_HIDDEN);
     SetFileAttributesA(links[2].c_str(), FILE_ATTRIBUTE_READONLY);

@@ -16,7 +16,7 @@
 #include "platform/files.h"
 #include "platform/links.h"
 #include "support/test_support.h"
-#include "url_cache_fill.h"
+#include "support/url_cache_fill.h"
 
 namespace {
 std::string Unique() {

@@ -18,7 +18,7 @@
 #include "platform/files.h"
 #include "support/child_process.h"
 #include "support/test_support.h"
-#include "url_cache_fill.h"
+#include "support/url_cache_fill.h"
 
 namespace {
 std::string UniqueSuffix() {

@@ -19,38 +19,6 @@ void UseEraseMode(RunState& state, const EraseMode& mode) {
   state.shred.repeats = 2;
 }
 
-namespace {
-FILETIME HoursAgo(double hours) {
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
-  t.QuadPart -= static_cast<ULONGLONG>(hours * 36000000000.0);
-  return FILETIME{t.LowPart, t.HighPart};
-}
-
-bool WriteHandle(HANDLE h, const std::string& bytes, double ageHours) {
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD put = 0;
-  bool ok = bytes.empty() || WriteFile(h, bytes.data(), DWORD(bytes.size()), &put, nullptr);
-  const FILETIME ft = HoursAgo(ageHours);
-  ok = SetFileTime(h, nullptr, nullptr, &ft) && ok;
-  CloseHandle(h);
-  return ok;
-}
-}  // namespace
-
-void MakeAgedFile(const std::string& path, const std::string& bytes, double ageHours) {
-  ForceDirectories(ExtractFilePath(path));
-  WriteHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr),
-              bytes, ageHours);
-}
-
-bool MakeWideFile(const std::wstring& path, const std::string& bytes, double ageHours) {
-  return WriteHandle(
-      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr), bytes,
-      ageHours);
-}
-
 bool WideExists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -206,50 +174,6 @@ TestCacheLink::TestCacheLink() {
   SetNameSuffix("_filefaults" + UniqueId());
   std::string error;
   CreateSharedMap(error);
-}
-
-std::string CachePage(const std::string& url) {
-  char file[MAX_PATH] = {};
-  if (!CreateUrlCacheEntryA(url.c_str(), 0, "htm", file, 0)) return {};
-  std::ofstream(file, std::ios::binary) << "<html>" << url << "</html>";
-  FILETIME none{};
-  if (!CommitUrlCacheEntryA(url.c_str(), file, none, none, NORMAL_CACHE_ENTRY, nullptr, 0, "htm",
-                            nullptr))
-    return {};
-  return file;
-}
-
-bool InCache(const std::string& url) {
-  char buffer[8192];
-  DWORD size = sizeof buffer;
-  return GetUrlCacheEntryInfoA(url.c_str(), reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer),
-                               &size) != FALSE;
-}
-
-std::string LocalFileOf(const std::string& url) {
-  char buffer[8192];
-  DWORD size = sizeof buffer;
-  auto* info = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer);
-  if (!GetUrlCacheEntryInfoA(url.c_str(), info, &size) || !info->lpszLocalFileName) return {};
-  return info->lpszLocalFileName;
-}
-
-void EmptyUrlCache() {
-  for (const char* prefix : {"", "Cookie:", "Visited:"}) {
-    std::vector<std::string> urls;
-    std::vector<char> buffer(16384);
-    DWORD size = DWORD(buffer.size());
-    auto info = [&] { return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data()); };
-    HANDLE h = FindFirstUrlCacheEntryA(prefix, info(), &size);
-    if (h) {
-      do {
-        if (info()->lpszSourceUrlName) urls.push_back(info()->lpszSourceUrlName);
-        size = DWORD(buffer.size());
-      } while (FindNextUrlCacheEntryA(h, info(), &size));
-      FindCloseUrlCache(h);
-    }
-    for (const std::string& url : urls) DeleteUrlCacheEntryA(url.c_str());
-  }
 }
 
 bool HasLine(const Lines& lines, const std::string& line) {

@@ -11,6 +11,7 @@
 #include "app/report_context.h"
 #include "ie/url_server_link.h"
 #include "support/test_support.h"
+#include "support/url_cache_fill.h"
 
 namespace file_faults {
 
@@ -28,10 +29,6 @@ inline constexpr EraseMode kThorough{"thorough shred", true, "1"};
 inline constexpr EraseMode kEraseModes[] = {kPlain, kQuick, kThorough};
 void UseEraseMode(RunState& state, const EraseMode& mode);
 
-// A file with the given bytes, its last write `ageHours` in the past.
-void MakeAgedFile(const std::string& path, const std::string& bytes, double ageHours = 48);
-// Creates a file by its wide name (any character); true when it was made.
-bool MakeWideFile(const std::wstring& path, const std::string& bytes, double ageHours = 48);
 bool WideExists(const std::wstring& path);
 std::wstring Widen(const std::string& ansi);
 
@@ -115,10 +112,6 @@ struct TestCacheLink : UrlServerLink {
 };
 
 std::string UniqueId();
-std::string CachePage(const std::string& url);
-bool InCache(const std::string& url);
-std::string LocalFileOf(const std::string& url);
-void EmptyUrlCache();
 
 bool HasLine(const Lines& lines, const std::string& line);
 std::string Dump(const Lines& lines);

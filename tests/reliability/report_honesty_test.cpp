@@ -48,9 +48,7 @@
 #include "sqlite3.h"
 #include "support/registry_stash.h"
 #include "support/test_support.h"
-#include "honesty_cache_fill.h"
-
-using namespace honesty;
+#include "support/url_cache_fill.h"
 
 namespace {
 using Lines = std::vector<std::string>;
@@ -143,33 +141,7 @@ Lines Changed(const Tree& before, const Tree& after) {
 }
 
 void MakeFile(const std::string& path, double ageHours = 48) {
-  ForceDirectories(ExtractFilePath(path));
-  WriteFileText(path, "data of " + path);
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
-  t.QuadPart -= static_cast<ULONGLONG>(ageHours * 36000000000.0);
-  FILETIME ft{t.LowPart, t.HighPart};
-  HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  SetFileTime(h, nullptr, nullptr, &ft);
-  CloseHandle(h);
-}
-
-void MakeLink(const std::string& path, const std::string& target) {
-  CoInitialize(nullptr);
-  IShellLinkA* link = nullptr;
-  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                         IID_IShellLinkA, reinterpret_cast<void**>(&link))));
-  link->SetPath(target.c_str());
-  IPersistFile* file = nullptr;
-  link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-  wchar_t wide[MAX_PATH];
-  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-  EXPECT_TRUE(SUCCEEDED(file->Save(wide, TRUE)));
-  file->Release();
-  link->Release();
-  CoUninitialize();
+  MakeAgedFile(path, "data of " + path, ageHours);
 }
 
 std::string Env(const char* name) {
@@ -814,7 +786,7 @@ TEST(WindowsTracksHonestyTest, RecentLinksBinAndClipboardClaimExactlyWhatWent) {
   ScopedArguments args{{}};
   TempFolder recent;
   for (const char* name : {"report.txt.lnk", "Photo.LNK", "notes.lnk"})
-    MakeLink(recent.File(name), "C:\\windows\\notepad.exe");
+    MakeShellLink(recent.File(name), "C:\\windows\\notepad.exe");
   WriteFileText(recent.File("desktop.ini"), "kept");
   WriteFileText(recent.File("notes.txt"), "kept");
   const Tree before = ReadTree(recent.Path());
@@ -975,7 +947,7 @@ TEST(PreviewHonestyTest, APreviewOfEverythingChangesNoByteAnywhere) {
   // Windows: recent links, the Recycle Bin, the clipboard.
   const std::string recentFolder = ShellFolder(CSIDL_RECENT);
   const std::string recentLink = recentFolder + "\\honesty-preview.txt.lnk";
-  MakeLink(recentLink, "C:\\windows\\notepad.exe");
+  MakeShellLink(recentLink, "C:\\windows\\notepad.exe");
   const std::string trash = BuildTrash();
   ASSERT_FALSE(trash.empty()) << "XDG_DATA_HOME must point inside the build folder";
   PutInTrash(trash, "honesty-preview.txt");

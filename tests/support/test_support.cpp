@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 #include <gtest/gtest.h>
 
 #include "app/command_line.h"
@@ -147,4 +148,53 @@ ScopedFileRestore::~ScopedFileRestore() {
     WriteWholeFile(path_, contents_);
   else
     DeleteFileA(path_.c_str());
+}
+
+namespace {
+FILETIME HoursAgo(double hours) {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
+  t.QuadPart -= static_cast<ULONGLONG>(hours * 36000000000.0);
+  return FILETIME{t.LowPart, t.HighPart};
+}
+
+bool WriteHandle(HANDLE h, const std::string& bytes, double ageHours) {
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD put = 0;
+  bool ok = bytes.empty() || WriteFile(h, bytes.data(), DWORD(bytes.size()), &put, nullptr);
+  const FILETIME ft = HoursAgo(ageHours);
+  ok = SetFileTime(h, nullptr, nullptr, &ft) && ok;
+  CloseHandle(h);
+  return ok;
+}
+}  // namespace
+
+void MakeAgedFile(const std::string& path, const std::string& bytes, double ageHours) {
+  ForceDirectories(ExtractFilePath(path));
+  WriteHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr),
+              bytes, ageHours);
+}
+
+bool MakeWideFile(const std::wstring& path, const std::string& bytes, double ageHours) {
+  return WriteHandle(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr), bytes,
+      ageHours);
+}
+
+void MakeShellLink(const std::string& path, const std::string& target) {
+  CoInitialize(nullptr);
+  IShellLinkA* link = nullptr;
+  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                         IID_IShellLinkA, reinterpret_cast<void**>(&link))));
+  link->SetPath(target.c_str());
+  IPersistFile* file = nullptr;
+  link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+  wchar_t wide[MAX_PATH];
+  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+  EXPECT_TRUE(SUCCEEDED(file->Save(wide, TRUE)));
+  file->Release();
+  link->Release();
+  CoUninitialize();
+  ASSERT_TRUE(FileExists(path));
 }

@@ -49,6 +49,12 @@ class MessageBoxRecorder {
 };
 
 std::string ReadFileText(const std::string& path);
+// A file with the given bytes, its last write `ageHours` in the past.
+void MakeAgedFile(const std::string& path, const std::string& bytes, double ageHours = 48);
+// Creates a file by its wide name (any character); true when it was made.
+bool MakeWideFile(const std::wstring& path, const std::string& bytes, double ageHours = 48);
+// A real shell link to `target`, as Windows writes into the Recent folder.
+void MakeShellLink(const std::string& path, const std::string& target);
 void WriteFileText(const std::string& path, const std::string& text);
 std::string ListViewItemText(HWND list, int index);
 int ListViewCount(HWND list);

@@ -1,4 +1,4 @@
-#include "url_cache_fill.h"
+#include "support/url_cache_fill.h"
 
 #include <fstream>
 
