@@ -18,6 +18,9 @@ enum class TempProtectAdd { Added, AlreadyPresent, BadPrefix };
 class TempProtectList {
  public:
   bool modified = false;
+  // Set when the list file exists but could not be read: nothing may then be purged on the
+  // assumption that nothing is protected.
+  bool unreadable = false;
 
   const std::vector<std::string>& Entries() const { return entries_; }
   int Count() const { return static_cast<int>(entries_.size()); }

@@ -14,12 +14,26 @@ TempProtectList& TempProtectEntries() {
 
 std::string TempProtectFile() { return Folders().dataFolder + "\\quorvane.pit"; }
 
+// Only a list that is not there at all is an empty list. One that is there but cannot be read
+// (held open by another program, a folder of that name, a read error) protects things we cannot
+// see: it is marked unreadable, and whoever consults it must skip rather than purge.
 bool LoadTempProtectList(TempProtectList& list) {
   list.Clear();
   list.modified = false;
+  list.unreadable = false;
+  const std::string path = TempProtectFile();
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+    list.unreadable = true;
+    return false;
+  }
   std::string text;
-  if (!FileExists(TempProtectFile())) return true;
-  if (!ReadWholeFile(TempProtectFile(), text)) return false;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) || !ReadWholeFile(path, text)) {
+    list.unreadable = true;
+    return false;
+  }
   list.SetLines(SplitLines(text));
   return true;
 }

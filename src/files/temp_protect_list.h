@@ -8,7 +8,8 @@
 TempProtectList& TempProtectEntries();
 std::string TempProtectFile();  // data folder + "\quorvane.pit"
 
-// Reads the file into the list; a file that cannot be read leaves it empty (false).
+// Reads the file into the list; a missing file is an empty list. A file that exists but cannot
+// be read leaves the list empty and marked `unreadable` (false).
 bool LoadTempProtectList(TempProtectList& list = TempProtectEntries());
 // Writes the list when it was modified (clearing the file's read-only attribute first) and
 // empties it; false when the write failed.

@@ -67,15 +67,27 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
   return ok;
 }
 
+// The file is replaced whole or not at all: the contents go to a temporary file beside it,
+// are flushed, and only then take the file's name in one rename. A failed or short write
+// (a full disk, a lost share) leaves the old file exactly as it was.
 bool WriteWholeFile(const std::string& path, const std::string& contents) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  const std::string temp = path + ".qv-new";
+  HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   DWORD put = 0;
   bool ok = contents.empty() ||
             (WriteFile(h, contents.data(), static_cast<DWORD>(contents.size()), &put, nullptr) &&
              put == contents.size());
+  ok = FlushFileBuffers(h) && ok;
   CloseHandle(h);
+  ok = ok && MoveFileExA(temp.c_str(), path.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!ok) {
+    DWORD error = GetLastError();
+    DeleteFileA(temp.c_str());
+    SetLastError(error);
+  }
   return ok;
 }
 

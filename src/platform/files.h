@@ -12,6 +12,8 @@ std::string ExtractFilePath(const std::string& path);  // folder, without traili
 std::string ExtractFileName(const std::string& path);
 std::string ChangeFileExt(const std::string& path, const std::string& ext);
 bool ReadWholeFile(const std::string& path, std::string& contents);
+// Replaces the file whole or not at all (a temporary file beside it, flushed, then renamed over
+// it); false, with the old file untouched, when any step failed.
 bool WriteWholeFile(const std::string& path, const std::string& contents);
 // Creates an empty file when none exists (missing parents included).
 bool EnsureFileExists(const std::string& path);

@@ -62,6 +62,22 @@ TEST(Files, FoldersAndNames) {
   EXPECT_EQ(ChangeFileExt("C:\\Q.d\\noext", ".x"), "C:\\Q.d\\noext.x");
 }
 
+// A rewrite is whole or nothing: when the new contents cannot take the name, the old file stays
+// as it was and no half-written or temporary file is left beside it.
+TEST(Files, WholeFileReplacedWholeOrNotAtAll) {
+  TempFolder folder;
+  const std::string path = folder.File("list.dat");
+  ASSERT_TRUE(WriteWholeFile(path, "old line\r\n"));
+  EXPECT_TRUE(WriteWholeFile(path, "new line\r\n"));
+  EXPECT_EQ(ReadFileText(path), "new line\r\n");
+  HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(WriteWholeFile(path, "lost\r\n"));
+  CloseHandle(held);
+  EXPECT_EQ(ReadFileText(path), "new line\r\n");
+  EXPECT_FALSE(FileExists(path + ".qv-new"));
+}
+
 TEST(VersionResource, FileAndProductVersionTexts) {
   const std::string fixtures = BinFolder() + "\\fixtures";
   EXPECT_EQ(FileVersionText(fixtures + "\\Mozilla Firefox\\sqlite3.dll"), "10.0.2");
