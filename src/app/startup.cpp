@@ -15,6 +15,7 @@
 #include "app/text_util.h"
 #include "app/version.h"
 #include "app/window_placement.h"
+#include "cookies/keep_list_files.h"
 #include "ie/ie_hooks.h"
 #include "platform/files.h"
 #include "platform/registry.h"
@@ -162,8 +163,10 @@ int RunQuorvane(const std::string& commandLine) {
   ResolveDataFolder(exe);
   SelectRunMode();
   if (!Folders().cdMode) {
-    EnsureFileExists(FirefoxKeepListFile());
-    EnsureFileExists(IeKeepListFile());
+    // The old protected-mode list first, so that its entries are in IEcookie.dat before the
+    // cookie window or a purge reads it.
+    MergeLegacyIeKeepList(Folders().dataFolder);
+    EnsureKeepListFiles();
   }
   const RunMode mode = CurrentRunMode();
   DisplayPolicy policy;

@@ -48,9 +48,10 @@ void MergeLegacyIeKeepList(const std::string& dataFolder) {
     if (!AddFileLines(legacy, lines) || !AddFileLines(current, lines)) return;
     std::sort(lines.begin(), lines.end(), KeepEntryLess);
     lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
-    DeleteFileA(legacy.c_str());
     NormalizeKeepList(lines);
-    WriteWholeFile(current, JoinLines(lines));
+    // The old file goes only once its entries are safely in the current one: a failed write
+    // (a read-only or locked list, a full disk) leaves both for a later start.
+    if (WriteWholeFile(current, JoinLines(lines))) DeleteFileA(legacy.c_str());
   } catch (...) {
   }
 }

@@ -200,8 +200,17 @@ bool LoadFirefoxPermissions() {
   if (!s.database) {
     s.hostpermPath = p.HostpermFile;
     std::string text;
-    // Unreadable content leaves the list empty.
-    if (FileExists(p.HostpermFile) && ReadWholeFile(p.HostpermFile, text)) s.hostperm.Parse(text);
+    // A file that is there but cannot be read (another program holds it) is not an empty one:
+    // written back after one change it would lose every other site's rule. It stays unloaded,
+    // so nothing is set or written.
+    if (FileExists(p.HostpermFile)) {
+      if (!ReadWholeFile(p.HostpermFile, text)) {
+        ShowMessageBox(std::string("Load FireFox Permissions File failed... ") + kContinue,
+                       kDbCaption, MessageKind::Error, MessageButtons::Ok);
+        return false;
+      }
+      s.hostperm.Parse(text);
+    }
     s.loaded = true;
     return true;
   }

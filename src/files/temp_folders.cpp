@@ -300,9 +300,23 @@ bool FileIsOldEnough(const FILETIME& lastWrite, bool apply, const AgeFilter& age
   return OldEnough(AsUint64(lastWrite), AsUint64(now), apply, age.on, age.hours);
 }
 
+bool BypassedForUnreadableProtectList(ReportContext& ctx, const FolderPurgeOptions& options,
+                                      const std::string& what) {
+  const TempProtectList& protect = options.protect ? *options.protect : TempProtectEntries();
+  if (!protect.unreadable) return false;
+  ctx.AddReportLine("*** Error - Bypassed " + what +
+                    " processing as existing Protect file could not be opened - " +
+                    ExtractFileName(TempProtectFile()));
+  ctx.RaiseLevel(7);
+  ctx.SetAttention();
+  return true;
+}
+
 long long PurgeFolderTree(ReportContext& ctx, const std::string& folder,
                           const FolderPurgeOptions& options) {
   const TempProtectList& protect = options.protect ? *options.protect : TempProtectEntries();
+  // The last guard for any caller; the purges of several folders say it once before this.
+  if (BypassedForUnreadableProtectList(ctx, options, UpperCase(folder))) return 0;
   try {
     Walk walk{options, protect};
     if (!ctx.State().preview && RunningUnderWine()) {
@@ -319,6 +333,7 @@ void PurgeTempFolders(ReportContext& ctx) {
   try {
     const TempFolderSelection selection = ReadTempFolders(SettingsFile());
     FolderPurgeOptions options;
+    if (BypassedForUnreadableProtectList(ctx, options, "Temp Folders")) return;
     options.applyAgeFilter = true;
     options.age = {selection.ageTemp, AgeHoursValue(selection.ageHours)};
     if (options.age.on)

@@ -58,9 +58,16 @@ struct FolderPurgeOptions {
   FolderPurgeTexts texts;
 };
 
+// True when the protect list a folder purge would consult exists but could not be read: then
+// nothing may be purged as if nothing were protected. Writes the one bypass line for `what`
+// ("*** Error - Bypassed " + what + " processing as ...") and raises the level to 7.
+bool BypassedForUnreadableProtectList(ReportContext& ctx, const FolderPurgeOptions& options,
+                                      const std::string& what);
+
 // Empties `folder` (the folder itself stays): files through DeleteDataFile, sub-folders
 // depth first, protect and ignore entries honoured, links removed without being followed.
-// Returns the number of items processed (also counted in the run).
+// Returns the number of items processed (also counted in the run). An unreadable protect
+// list purges nothing (see above); callers that purge several folders check it once first.
 long long PurgeFolderTree(ReportContext& ctx, const std::string& folder,
                           const FolderPurgeOptions& options);
 

@@ -59,10 +59,16 @@ void DeleteClick(HWND form) {
   SetDlgItemTextA(form, IDC_TPROT_EDIT, "");
 }
 
-// A list that could not be read is not written back: its file keeps what it holds.
+// A list that could not be read is not written back: its file keeps what it holds. Changes
+// that could not be kept are never dropped without a word.
 void CloseForm(HWND form) {
-  if (!g_loaded) g_entries.modified = false;
-  SaveTempProtectList(g_entries);
+  const bool changed = g_entries.modified;
+  if (!SaveTempProtectList(g_entries) && changed)
+    ShowMessageBox(g_loaded ? "Unable to save the protect file - quorvane.pit\r\n"
+                              "Execution will continue without saving the changes."
+                            : "The existing Protect file could not be opened - quorvane.pit\r\n"
+                              "It was left as it is; the changes made here were not saved.",
+                   "Quorvane  -  Message", MessageKind::Information, MessageButtons::Ok);
   DestroyWindow(form);
 }
 
@@ -102,12 +108,18 @@ INT_PTR CALLBACK FormProc(HWND form, UINT msg, WPARAM wp, LPARAM) {
 }  // namespace
 
 HWND TProtTempForm::Show(HWND owner) {
-  if (!g_form)
+  const bool opening = !g_form;
+  if (opening)
     g_form = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_TEMP_PROTECT),
                                 owner, FormProc, 0);
   if (g_form) {
     ShowWindow(g_form, SW_SHOWNORMAL);
     SetForegroundWindow(g_form);
+    // Said before any entry is typed: what is added here cannot be kept.
+    if (opening && !g_loaded)
+      ShowMessageBox("Unable to open existing Temp Protect file - " + TempProtectFile() +
+                         "\r\n\r\nAny changes made here will be discarded...",
+                     "Quorvane  -  Message", MessageKind::Information, MessageButtons::Ok);
   }
   return g_form;
 }

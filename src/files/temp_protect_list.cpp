@@ -38,9 +38,10 @@ bool LoadTempProtectList(TempProtectList& list) {
   return true;
 }
 
+// A list that could not be read is never written: the file keeps the entries we could not see.
 bool SaveTempProtectList(TempProtectList& list) {
-  bool ok = true;
-  if (list.modified) {
+  bool ok = !(list.modified && list.unreadable);
+  if (list.modified && !list.unreadable) {
     const std::string path = TempProtectFile();
     DWORD a = GetFileAttributesA(path.c_str());
     if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY))

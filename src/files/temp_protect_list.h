@@ -12,7 +12,7 @@ std::string TempProtectFile();  // data folder + "\quorvane.pit"
 // be read leaves the list empty and marked `unreadable` (false).
 bool LoadTempProtectList(TempProtectList& list = TempProtectEntries());
 // Writes the list when it was modified (clearing the file's read-only attribute first) and
-// empties it; false when the write failed.
+// empties it; false when the write failed or was refused because the list is unreadable.
 bool SaveTempProtectList(TempProtectList& list = TempProtectEntries());
 
 // The code of the process-wide list for a path and bare name ('p', 'i' or ' '), with the

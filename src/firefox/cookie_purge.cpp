@@ -107,7 +107,10 @@ bool LoadCookieLines(CookieStore& store, std::string& errorLine) {
     }
   } else {
     std::string text;
-    if (!ReadWholeFile(p.CookiesTxtFile, text)) return false;
+    if (!ReadWholeFile(p.CookiesTxtFile, text)) {
+      errorLine = "*** Error - Load FireFox Cookies File failed - Cookies.txt";
+      return false;
+    }
     SplitCookiesTxt(SplitLines(text), store.header, store.cookies);
   }
   SortCookieLines(store.cookies);
@@ -118,18 +121,26 @@ bool WriteBackCookiesTxt(ReportContext& ctx, const CookieStore& store) {
   const TFFoxProfile& p = FFoxProfile();
   if (!WriteWholeFile(p.CookiesPg1File, JoinCookiesTxt(store.header, store.cookies))) return false;
   DeleteFileA(p.CookiesPg2File.c_str());
+  // Cookies.txt is replaced in one step, so the browser never finds it missing or half
+  // written; the old file lives on as Cookies.pg2 only to be erased as any data file is.
   // Another program holding Cookies.txt open keeps it from being replaced: it stays as it was,
   // and the new copy goes rather than lie beside it.
-  if (!MoveFileA(p.CookiesTxtFile.c_str(), p.CookiesPg2File.c_str())) {
+  if (!ReplaceFileA(p.CookiesTxtFile.c_str(), p.CookiesPg1File.c_str(), p.CookiesPg2File.c_str(),
+                    REPLACEFILE_WRITE_THROUGH, nullptr, nullptr)) {
+    // This failure leaves the old file under the backup name: it goes back where it was.
+    if (GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+      MoveFileExA(p.CookiesPg2File.c_str(), p.CookiesTxtFile.c_str(), MOVEFILE_WRITE_THROUGH);
     DeleteFileA(p.CookiesPg1File.c_str());
     return false;
   }
   if (!DeleteDataFile(ctx, p.CookiesPg2File)) {
-    MoveFileA(p.CookiesPg2File.c_str(), p.CookiesTxtFile.c_str());  // where the browser looks
-    DeleteFileA(p.CookiesPg1File.c_str());
+    // The old cookies could not be erased: they come back, in one step, as the file the
+    // browser reads, and nothing is reported as deleted.
+    MoveFileExA(p.CookiesPg2File.c_str(), p.CookiesTxtFile.c_str(),
+                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     return false;
   }
-  return MoveFileA(p.CookiesPg1File.c_str(), p.CookiesTxtFile.c_str()) != FALSE;
+  return true;
 }
 
 void PurgeFirefoxCookies(ReportContext& ctx) {
@@ -144,7 +155,17 @@ void PurgeFirefoxCookies(ReportContext& ctx) {
   }
   CookieStore store;
   std::string loadError;
-  if (!LoadCookieLines(store, loadError) && !loadError.empty()) ctx.AddReportLine(loadError);
+  if (!LoadCookieLines(store, loadError)) {
+    if (!loadError.empty()) ctx.AddReportLine(loadError);
+    // A Cookies.txt that could not be read must not be written back from what was read
+    // (nothing): that would delete every cookie, kept ones too. (Cookies.sqlite is changed
+    // row by row, only for the rows that were read.)
+    if (!sqlite) {
+      ctx.RaiseLevel(7);
+      ctx.SetAttention();
+      return;
+    }
+  }
   KeepList keep(FirefoxKeepListFile());
   LoadKeepList(keep);
   std::unique_ptr<TSQLiteDatabase> db;
@@ -262,6 +283,7 @@ void PurgeFirefoxCache(ReportContext& ctx) {
   const std::string completed = "  Purge \"FireFox Cache\" Function Completed.";
   long long files = 0;
   FolderPurgeOptions options;  // "*.*", no age filter, the run's temp protect entries
+  if (BypassedForUnreadableProtectList(ctx, options, "FireFox Cache")) return;
   // The old cache, the local one, and the cache2 folder of Firefox 32 and later.
   for (const std::string* folder : {&p.ProfileCacheFolder, &p.LocalCacheFolder, &p.Cache2Folder}) {
     if (folder->empty() || StartsWith(*folder, kFolderNotFound)) continue;

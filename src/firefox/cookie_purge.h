@@ -18,7 +18,8 @@ struct CookieStore {
 };
 bool LoadCookieLines(CookieStore& store, std::string& errorLine);
 
-// Rewrites Cookies.txt from the store through Cookies.pg1 and Cookies.pg2, the old file
-// removed by the deletion routine (so shredded when Secure Erase is on). False when Cookies.txt
-// was not replaced; the old file is then put back where it can be.
+// Rewrites Cookies.txt from the store: Cookies.pg1 written whole, then put in Cookies.txt's
+// place in one step with the old file kept as Cookies.pg2, which the deletion routine removes
+// (so shredded when Secure Erase is on). False when Cookies.txt was not replaced; the old file
+// is then put back where it can be.
 bool WriteBackCookiesTxt(ReportContext& ctx, const CookieStore& store);

@@ -8,6 +8,9 @@
 #include "app/text_util.h"
 #include "files/temp_folders.h"
 #include "files/temp_protect_list.h"
+#include "firefox/browser_activity.h"
+#include "firefox/cookie_purge.h"
+#include "firefox/firefox_profile.h"
 #include "platform/files.h"
 #include "platform/links.h"
 #include "support/test_support.h"
@@ -358,4 +361,63 @@ TEST_F(TempFoldersTest, TheRunAppliesTheProtectFile) {
   EXPECT_FALSE(FileExists(tree["b.txt"]));
   EXPECT_EQ(ReadFileText(data.Path() + "\\quorvane.pit"), "p=*.keep\r\n");
   EXPECT_EQ(TempProtectEntries().Count(), 0);  // released at the end of the run
+}
+
+// quorvane.pit is there but cannot be read (another program holds it open with no sharing, a
+// folder has its name): the folder purges that consult it skip with one line each instead of
+// deleting what it protects.
+TEST_F(TempFoldersTest, AnUnreadableProtectFileStopsTheFolderPurges) {
+  const std::string pit = data.Path() + "\\quorvane.pit";
+  SetEnvironmentVariableA("tmp", tree.root.c_str());
+  DiscoverTempFolders();
+  Settings("TmpDir=1\r\nAgeTemp=0\r\n");
+  const TFFoxProfile saved = FFoxProfile();
+  TFFoxProfile& p = FFoxProfile();
+  p = TFFoxProfile();
+  p.ProfileCacheFolder = p.Cache2Folder = kFolderNotFound;
+  p.LocalCacheFolder = tree.base.File("Cache");
+  ForceDirectories(p.LocalCacheFolder);
+  SetFirefoxActive(false);
+  struct Purge {
+    const char* name;
+    void (*run)(ReportContext&);
+    std::string folder;
+  };
+  const Purge purges[] = {{"Temp Folders", PurgeTempFolders, tree.root},
+                          {"FireFox Cache", PurgeFirefoxCache, p.LocalCacheFolder}};
+  for (const char* kind : {"held open", "a folder"}) {
+    for (const Purge& purge : purges) {
+      SCOPED_TRACE(std::string(kind) + ", " + purge.name);
+      MakeFile(purge.folder + "\\old.keep");
+      MakeFile(purge.folder + "\\other.txt");
+      HANDLE held = INVALID_HANDLE_VALUE;
+      if (kind == std::string("held open")) {
+        WriteFileText(pit, "p=*.keep\r\n");
+        held = CreateFileA(pit.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+      } else {
+        ASSERT_TRUE(CreateDirectoryA(pit.c_str(), nullptr));
+      }
+      TestRun run;
+      LoadTempProtectEntries();
+      purge.run(run.ctx);
+      SaveTempProtectEntries();
+      if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+      EXPECT_EQ(run.view.lines, Lines{"*** Error - Bypassed " + std::string(purge.name) +
+                                      " processing as existing Protect file could not be "
+                                      "opened - quorvane.pit"});
+      EXPECT_EQ(run.state.highestLevel, 7);
+      EXPECT_TRUE(run.state.attention);
+      EXPECT_TRUE(FileExists(purge.folder + "\\old.keep"));
+      EXPECT_TRUE(FileExists(purge.folder + "\\other.txt"));
+      if (held != INVALID_HANDLE_VALUE) {
+        EXPECT_EQ(ReadFileText(pit), "p=*.keep\r\n");
+        DeleteFileA(pit.c_str());
+      } else {
+        EXPECT_TRUE(DirectoryExists(pit));
+        RemoveDirectoryA(pit.c_str());
+      }
+    }
+  }
+  FFoxProfile() = saved;
 }

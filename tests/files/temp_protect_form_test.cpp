@@ -112,3 +112,39 @@ TEST_F(TempProtectFormTest, TheTempPageShowsEachCandidateWithItsReason) {
   EXPECT_EQ(TempFolderCandidates()[0].status, kTempValid);
   EXPECT_NE(labels[3].text.find("[... Folder Not Found ...]"), std::string::npos) << labels[3].text;
 }
+
+// Entries typed into the editor are never dropped without a word: a list that could not be
+// opened is said so at once and left as it is; a write that fails is said so at close.
+TEST_F(TempProtectFormTest, ChangesThatCannotBeKeptAreSaidSoAndTheFileIsLeftAsItIs) {
+  WriteFileText(pit, "p=*.log\r\n");
+  HANDLE held = CreateFileA(pit.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  SendMessageA(form.Handle(), WM_COMMAND, IDM_TEMP_PROTECT, 0);
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text, "Unable to open existing Temp Protect file - " + pit +
+                                     "\r\n\r\nAny changes made here will be discarded...");
+  EXPECT_EQ(boxes.boxes[0].caption, "Quorvane  -  Message");
+  Type("p=*.doc");
+  Click(Item(IDC_TPROT_ADD));
+  CloseHandle(held);  // free again before the window closes
+  Click(Item(IDC_TPROT_CLOSE));
+  ASSERT_EQ(boxes.boxes.size(), 2u);
+  EXPECT_EQ(boxes.boxes[1].text,
+            "The existing Protect file could not be opened - quorvane.pit\r\n"
+            "It was left as it is; the changes made here were not saved.");
+  EXPECT_EQ(ReadFileText(pit), "p=*.log\r\n");
+
+  // Read, but the replacement cannot be written beside it.
+  ASSERT_TRUE(CreateDirectoryA((pit + ".qv-new").c_str(), nullptr));
+  SendMessageA(form.Handle(), WM_COMMAND, IDM_TEMP_PROTECT, 0);
+  EXPECT_EQ(boxes.boxes.size(), 2u);
+  Type("p=*.doc");
+  Click(Item(IDC_TPROT_ADD));
+  Click(Item(IDC_TPROT_CLOSE));
+  RemoveDirectoryA((pit + ".qv-new").c_str());
+  ASSERT_EQ(boxes.boxes.size(), 3u);
+  EXPECT_EQ(boxes.boxes[2].text,
+            "Unable to save the protect file - quorvane.pit\r\n"
+            "Execution will continue without saving the changes.");
+  EXPECT_EQ(ReadFileText(pit), "p=*.log\r\n");
+}

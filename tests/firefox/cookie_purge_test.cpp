@@ -284,6 +284,36 @@ TEST(CookiesTxtPurge, TheFileIsRewrittenWithItsHeaderAndTheSurvivorsSorted) {
   FFoxProfile() = saved;
 }
 
+// Another program holds Cookies.txt open so that it cannot be read (but could be renamed and
+// deleted): the pass stops with its error line and the file keeps every cookie.
+TEST(CookiesTxtPurge, AFileThatCannotBeReadIsNeverWrittenBack) {
+  ScopedDataFolder data;
+  TempFolder temp;
+  const TFFoxProfile saved = FFoxProfile();
+  TFFoxProfile& p = FFoxProfile();
+  p = TFFoxProfile();
+  p.CookiesTxtFile = temp.File("Cookies.txt");
+  p.CookiesPg1File = temp.File("Cookies.pg1");
+  p.CookiesPg2File = temp.File("Cookies.pg2");
+  p.CookiesFile = std::string(kFileNotFoundMarker) + "Cookies.sqlite";
+  SetFirefoxActive(false);
+  const std::string text = "# HTTP Cookie File\r\n.kept.com\tTRUE\t/\tFALSE\t2000000000\tk\tv\r\n";
+  WriteFileText(p.CookiesTxtFile, text);
+  WriteFileText(data.Path() + "\\Quorvane.Dat", "p=.kept.com\r\n");
+  HANDLE held = CreateFileA(p.CookiesTxtFile.c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  TestRun run;
+  PurgeFirefoxCookies(run.ctx);
+  CloseHandle(held);
+  EXPECT_EQ(run.view.lines, Lines{"*** Error - Load FireFox Cookies File failed - Cookies.txt"});
+  EXPECT_EQ(run.state.highestLevel, 7);
+  EXPECT_EQ(ReadFileText(p.CookiesTxtFile), text);
+  EXPECT_FALSE(FileExists(p.CookiesPg1File));
+  EXPECT_FALSE(FileExists(p.CookiesPg2File));
+  FFoxProfile() = saved;
+}
+
 namespace {
 // A profile's cache folders, with the local profile folder beside them.
 struct CachePurgeTest : testing::Test {

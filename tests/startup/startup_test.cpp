@@ -72,6 +72,32 @@ TEST_F(StartupTest, FirstStartCreatesTheSettingsFileAndSaveOptionsWritesIt) {
   EXPECT_NE(ReadFileText(data + "\\Quorvane.ini").find("FFoxForm="), std::string::npos);
 }
 
+// The old protected-mode keep list is folded into IEcookie.dat at start, and deleted only once
+// the merged list is written: a start that cannot write it loses nothing.
+TEST_F(StartupTest, TheOldProtectedModeListIsMergedAtStartAndKeptUntilWritten) {
+  WriteSettings("");
+  const std::string legacy = data + "\\IEprMode.dat", current = data + "\\IEcookie.dat";
+  WriteFileText(legacy, "Cookie:Joe@PM.example/\r\n");
+  WriteFileText(current, "p=cookie:ann@ie.example/\r\n");
+  // Another program reads the current list: it may be read, not replaced.
+  HANDLE reader = CreateFileA(current.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  {
+    ChildProcess q(QuorvanePath(), Args("INIT"));
+    EXPECT_TRUE(q.WaitForExit(30000));
+  }
+  CloseHandle(reader);
+  EXPECT_EQ(ReadFileText(legacy), "Cookie:Joe@PM.example/\r\n");
+  EXPECT_EQ(ReadFileText(current), "p=cookie:ann@ie.example/\r\n");
+  {
+    ChildProcess q(QuorvanePath(), Args("INIT"));
+    ASSERT_TRUE(q.WaitForExit(30000));
+  }
+  EXPECT_FALSE(FileExists(legacy));
+  EXPECT_EQ(ReadFileText(current), "p=cookie:ann@ie.example/\r\np=cookie:joe@pm.example/\r\n");
+}
+
 TEST_F(StartupTest, ASecondStartBringsTheFirstForwardUnlessMult) {
   WriteSettings("");
   ChildProcess first(QuorvanePath(), Args());
