@@ -133,14 +133,9 @@ bool WriteBackCookiesTxt(ReportContext& ctx, const CookieStore& store) {
     DeleteFileA(p.CookiesPg1File.c_str());
     return false;
   }
-  if (!DeleteDataFile(ctx, p.CookiesPg2File)) {
-    // The old cookies could not be erased: they come back, in one step, as the file the
-    // browser reads, and nothing is reported as deleted.
-    MoveFileExA(p.CookiesPg2File.c_str(), p.CookiesTxtFile.c_str(),
-                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    return false;
-  }
-  return true;
+  // The old copy that could not be removed is left as Cookies.pg2, never put back: a secure
+  // erase may have overwritten part of it already. Nothing is then reported as deleted.
+  return DeleteDataFile(ctx, p.CookiesPg2File);
 }
 
 void PurgeFirefoxCookies(ReportContext& ctx) {

@@ -20,6 +20,6 @@ bool LoadCookieLines(CookieStore& store, std::string& errorLine);
 
 // Rewrites Cookies.txt from the store: Cookies.pg1 written whole, then put in Cookies.txt's
 // place in one step with the old file kept as Cookies.pg2, which the deletion routine removes
-// (so shredded when Secure Erase is on). False when Cookies.txt was not replaced; the old file
-// is then put back where it can be.
+// (so shredded when Secure Erase is on). False when Cookies.txt was not replaced (it is then
+// as it was) or when Cookies.pg2 could not be removed.
 bool WriteBackCookiesTxt(ReportContext& ctx, const CookieStore& store);
