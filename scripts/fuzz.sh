@@ -39,18 +39,18 @@ target() {
   done
 }
 
-target keep_list src/cookies/keep_list.cpp src/app/text_util.cpp
-target temp_protect src/files/temp_protect.cpp src/app/text_util.cpp
-target cookies_txt src/firefox/cookie_lines.cpp src/app/text_util.cpp
-target plugin_file src/plugins/plugin_statement.cpp src/app/text_util.cpp
-target cookie_text src/ie/cookie_text.cpp src/cookies/keep_list.cpp src/app/text_util.cpp
-target stray_index src/ie/stray_index.cpp src/app/text_util.cpp
-target boot_list src/ie/boot_list.cpp src/app/text_util.cpp
-target site_rules src/cookies/site_rules.cpp src/app/text_util.cpp
-target keep_entry src/cookies/keep_list.cpp src/app/text_util.cpp
-target profile_rules src/firefox/profile_rules.cpp src/app/text_util.cpp
-target pe_module src/firefox/profile_rules.cpp src/app/text_util.cpp
-target settings_values src/app/window_position.cpp src/app/option_set.cpp src/app/os_flags.cpp \
-  src/app/command_line.cpp src/app/run_mode.cpp src/app/text_util.cpp
+target keep_list src/cookies/keep_list.cpp src/core/text_util.cpp
+target temp_protect src/files/temp_protect.cpp src/core/text_util.cpp
+target cookies_txt src/firefox/cookie_lines.cpp src/core/text_util.cpp
+target plugin_file src/plugins/plugin_statement.cpp src/core/text_util.cpp
+target cookie_text src/ie/cookie_text.cpp src/cookies/keep_list.cpp src/core/text_util.cpp
+target stray_index src/ie/stray_index.cpp src/core/text_util.cpp
+target boot_list src/ie/boot_list.cpp src/core/text_util.cpp
+target site_rules src/cookies/site_rules.cpp src/core/text_util.cpp
+target keep_entry src/cookies/keep_list.cpp src/core/text_util.cpp
+target profile_rules src/firefox/profile_rules.cpp src/core/text_util.cpp
+target pe_module src/firefox/profile_rules.cpp src/core/text_util.cpp
+target settings_values src/core/window_position.cpp src/core/option_set.cpp src/core/os_flags.cpp \
+  src/core/command_line.cpp src/core/run_mode.cpp src/core/text_util.cpp
 target url_record src/ie/shared_url_record.cpp src/ie/url_server_protocol.cpp
 echo "fuzz: all targets ran ${seconds}s without a failure"

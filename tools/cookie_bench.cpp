@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <string>
 
-#include "app/folders.h"
-#include "app/report_context.h"
-#include "app/settings.h"
+#include "core/folders.h"
+#include "core/report_context.h"
+#include "core/settings.h"
 #include "firefox/cookie_purge.h"
 #include "firefox/firefox_profile.h"
 

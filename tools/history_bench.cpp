@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "app/report_context.h"
+#include "core/report_context.h"
 #include "firefox/firefox_profile.h"
 #include "firefox/history_purge.h"
 

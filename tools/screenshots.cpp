@@ -6,15 +6,15 @@
 
 #include <cstdio>
 
-#include "app/command_line.h"
-#include "app/folders.h"
 #include "app/main_window.h"
-#include "app/message_box.h"
-#include "app/modal.h"
-#include "app/os_flags.h"
-#include "app/version.h"
+#include "core/command_line.h"
+#include "core/folders.h"
+#include "core/message_box.h"
+#include "core/modal.h"
+#include "core/os_flags.h"
+#include "core/run_mode.h"
+#include "core/version.h"
 #include "ie/ie_hooks.h"
-#include "app/run_mode.h"
 #include "platform/files.h"
 #include "platform/window.h"
 #include "resource.h"

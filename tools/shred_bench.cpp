@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/report_context.h"
+#include "core/report_context.h"
 #include "files/secure_erase.h"
 
 namespace {

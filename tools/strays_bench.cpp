@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/report_context.h"
+#include "core/report_context.h"
 #include "ie/ie_strays.h"
 
 namespace {

@@ -5,13 +5,13 @@
 
 #include <stdexcept>
 
-#include "app/command_line.h"
-#include "app/folders.h"
 #include "app/help_file.h"
-#include "app/run_mode.h"
-#include "app/settings.h"
 #include "app/startup.h"
-#include "app/window_placement.h"
+#include "core/command_line.h"
+#include "core/folders.h"
+#include "core/run_mode.h"
+#include "core/settings.h"
+#include "core/window_placement.h"
 #include "ie/ie_hooks.h"
 #include "platform/window.h"
 #include "resource.h"

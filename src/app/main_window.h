@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/option_frame.h"
-#include "app/report_context.h"
+#include "core/report_context.h"
 
 // The main window: option pages per run mode, Configure pages, results list, status area.
 class TFFoxForm : public ReportView {

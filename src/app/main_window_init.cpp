@@ -6,16 +6,16 @@
 #include <ctime>
 #include <stdexcept>
 
-#include "app/command_line.h"
-#include "app/folders.h"
 #include "app/help_file.h"
 #include "app/main_window.h"
-#include "app/os_flags.h"
-#include "app/run_mode.h"
-#include "app/settings.h"
 #include "app/startup.h"
-#include "app/version.h"
-#include "app/window_placement.h"
+#include "core/command_line.h"
+#include "core/folders.h"
+#include "core/os_flags.h"
+#include "core/run_mode.h"
+#include "core/settings.h"
+#include "core/version.h"
+#include "core/window_placement.h"
 #include "files/recycle_bin.h"
 #include "firefox/firefox_profile.h"
 #include "ie/ie_hooks.h"

@@ -5,9 +5,9 @@
 #include <stdexcept>
 
 #include "app/main_window.h"
-#include "app/folders.h"
-#include "app/settings.h"
 #include "app/startup.h"
+#include "core/folders.h"
+#include "core/settings.h"
 #include "files/temp_folders.h"
 #include "platform/files.h"
 #include "platform/window.h"

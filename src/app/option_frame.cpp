@@ -1,6 +1,6 @@
 #include "app/option_frame.h"
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "platform/window.h"
 #include "resource.h"
 

@@ -3,8 +3,8 @@
 
 #include <functional>
 
-#include "app/option_set.h"
-#include "app/run_mode.h"
+#include "core/option_set.h"
+#include "core/run_mode.h"
 
 // One option page (TFFoxOptionsFrame1): the 19 check boxes and three radio groups of one run
 // mode, with its four page buttons. The controls are the live option set of that mode.

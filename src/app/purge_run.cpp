@@ -2,9 +2,9 @@
 
 #include <exception>
 
-#include "app/command_line.h"
-#include "app/report_rules.h"
-#include "app/run_mode.h"
+#include "core/command_line.h"
+#include "core/report_rules.h"
+#include "core/run_mode.h"
 #include "files/clipboard_clear.h"
 #include "files/recent_links.h"
 #include "files/recycle_bin.h"

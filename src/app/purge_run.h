@@ -2,7 +2,7 @@
 #include <array>
 #include <string>
 
-#include "app/report_context.h"
+#include "core/report_context.h"
 
 // One purge function: the option that selects it, its frame title, and its body.
 // A body left empty (nullptr) is not built yet: it is skipped and never reported as done.

@@ -3,12 +3,12 @@
 #include <commdlg.h>
 #include <richedit.h>
 
-#include "app/folders.h"
-#include "app/font_setting.h"
-#include "app/modal.h"
-#include "app/run_mode.h"
-#include "app/settings.h"
-#include "app/version.h"
+#include "core/folders.h"
+#include "core/font_setting.h"
+#include "core/modal.h"
+#include "core/run_mode.h"
+#include "core/settings.h"
+#include "core/version.h"
 #include "firefox/sqlite_module.h"
 #include "platform/files.h"
 #include "platform/window.h"

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/os_flags.h"
+#include "core/os_flags.h"
 
 // The program from start to end; returns the process exit code.
 int RunQuorvane(const std::string& commandLine);

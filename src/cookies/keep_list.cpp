@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 
 namespace {
 enum class Form { Other, AStar, PStar, RStar, PExact, RExact };

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "app/folders.h"
-#include "app/message_box.h"
-#include "app/text_util.h"
+#include "core/folders.h"
+#include "core/message_box.h"
+#include "core/text_util.h"
 #include "platform/files.h"
 
 namespace {

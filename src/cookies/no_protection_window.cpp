@@ -1,8 +1,8 @@
 #include "cookies/no_protection_window.h"
 
-#include "app/modal.h"
-#include "app/run_mode.h"
-#include "app/settings.h"
+#include "core/modal.h"
+#include "core/run_mode.h"
+#include "core/settings.h"
 #include "platform/window.h"
 #include "resource.h"
 

@@ -1,6 +1,6 @@
 #include "cookies/site_rules.h"
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 
 namespace {
 // An IP address pattern: each run of digits, '*' and '-' counts as one part, and the parts are

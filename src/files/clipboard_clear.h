@@ -1,5 +1,5 @@
 #pragma once
-#include "app/report_context.h"
+#include "core/report_context.h"
 
 // "ClipBoard": empties the Windows clipboard; bypassed in a Preview.
 void ClearClipboard(ReportContext& ctx);

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "app/report_rules.h"
-#include "app/text_util.h"
+#include "core/report_rules.h"
+#include "core/text_util.h"
 #include "files/secure_erase.h"
 #include "firefox/firefox_profile.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/report_context.h"
+#include "core/report_context.h"
 
 // "Recent LNKs": deletes the shortcut files of the user's recent-documents folder (the Firefox
 // profile record's RecentFolder, found at start-up; empty when the shell could not name it).

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "app/report_context.h"
+#include "core/report_context.h"
 
 // "Shell32.dll" can be loaded and exports SHEmptyRecycleBinA; the library is released at once.
 bool RecycleBinAvailable();

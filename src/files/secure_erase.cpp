@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "app/command_line.h"
+#include "core/command_line.h"
 #include "platform/files.h"
 #include "platform/links.h"
 

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/report_context.h"
+#include "core/report_context.h"
 
 // The one routine through which every purge deletes a data file. Deletes nothing (false) in a
 // Preview or with "KeepFiles"; otherwise deletes plainly or shreds, as the run's secure-erase

@@ -1,6 +1,6 @@
 #include "files/temp_folder_rules.h"
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 
 bool IsSafeTempPath(std::string_view path, bool anyTemp) {
   if (path.size() < 4) return false;

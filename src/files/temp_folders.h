@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/option_set.h"
-#include "app/report_context.h"
+#include "core/option_set.h"
+#include "core/report_context.h"
 #include "files/temp_folder_rules.h"
 #include "files/temp_protect.h"
 

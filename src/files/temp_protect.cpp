@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 
 std::string TempProtectPattern(std::string_view entry) {
   if (entry.size() <= 2) return {};

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/message_box.h"
-#include "app/text_util.h"
+#include "core/message_box.h"
+#include "core/text_util.h"
 #include "files/temp_protect_list.h"
 #include "platform/window.h"
 #include "resource.h"

@@ -3,8 +3,8 @@
 #include <windows.h>
 #include <shlwapi.h>
 
-#include "app/folders.h"
-#include "app/text_util.h"
+#include "core/folders.h"
+#include "core/text_util.h"
 #include "platform/files.h"
 
 TempProtectList& TempProtectEntries() {

@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
-#include "app/command_line.h"
-#include "app/text_util.h"
+#include "core/command_line.h"
+#include "core/text_util.h"
 #include "firefox/browser_window_rules.h"
 #include "firefox/firefox_profile.h"
 #include "platform/registry.h"

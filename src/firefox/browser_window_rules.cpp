@@ -1,6 +1,6 @@
 #include "firefox/browser_window_rules.h"
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 
 bool IsFirefoxClassAndTitle(const std::string& className, const std::string& title) {
   const std::string cls = UpperCase(className);

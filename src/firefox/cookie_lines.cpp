@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 
 namespace {
 // Start and end of a field, or npos when the line has fewer fields.

@@ -6,11 +6,11 @@
 #include <memory>
 #include <random>
 
-#include "app/report_rules.h"
-#include "app/text_util.h"
-#include "app/folders.h"
 #include "cookies/keep_list_files.h"
 #include "cookies/no_protection_window.h"
+#include "core/folders.h"
+#include "core/report_rules.h"
+#include "core/text_util.h"
 #include "files/secure_erase.h"
 #include "files/temp_folders.h"
 #include "firefox/firefox_profile.h"

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "app/report_context.h"
+#include "core/report_context.h"
 #include "firefox/cookie_lines.h"
 
 // The purge functions "FireFox Cookies" and "FireFox Cache".

@@ -4,8 +4,8 @@
 
 #include <set>
 
-#include "app/message_box.h"
-#include "app/text_util.h"
+#include "core/message_box.h"
+#include "core/text_util.h"
 #include "firefox/profile_rules.h"
 #include "firefox/sqlite_module.h"
 #include "platform/files.h"

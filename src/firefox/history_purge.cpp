@@ -5,8 +5,8 @@
 #include <memory>
 #include <set>
 
-#include "app/report_rules.h"
-#include "app/text_util.h"
+#include "core/report_rules.h"
+#include "core/text_util.h"
 #include "files/secure_erase.h"
 #include "firefox/browser_activity.h"
 #include "firefox/firefox_profile.h"

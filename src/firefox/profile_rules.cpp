@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 
 namespace {
 std::vector<long long> VersionParts(const std::string& v) {

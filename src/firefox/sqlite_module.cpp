@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/message_box.h"
+#include "core/message_box.h"
 #include "firefox/sqlite_table.h"
 
 namespace {

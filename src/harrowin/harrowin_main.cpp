@@ -2,7 +2,7 @@
 // here reach Internet Explorer's protected-mode cache containers.
 #include <windows.h>
 
-#include "app/version.h"
+#include "core/version.h"
 #include "harrowin/url_server.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

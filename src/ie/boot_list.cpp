@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 
 namespace {
 bool IsLocalFullPath(const std::string& p) {

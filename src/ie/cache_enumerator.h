@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/report_context.h"
+#include "core/report_context.h"
 #include "ie/url_server_link.h"
 
 // The operations through which every Internet Explorer purge reaches the cache index. The

@@ -4,13 +4,13 @@
 
 #include <cstdlib>
 
-#include "app/folders.h"
 #include "app/main_window.h"
-#include "app/message_box.h"
-#include "app/os_flags.h"
-#include "app/report_rules.h"
 #include "cookies/keep_list_files.h"
 #include "cookies/no_protection_window.h"
+#include "core/folders.h"
+#include "core/message_box.h"
+#include "core/os_flags.h"
+#include "core/report_rules.h"
 #include "ie/cache_rules.h"
 #include "ie/cookie_text.h"
 #include "ie/ie_discovery.h"

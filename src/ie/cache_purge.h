@@ -1,5 +1,5 @@
 #pragma once
-#include "app/report_context.h"
+#include "core/report_context.h"
 #include "ie/cache_enumerator.h"
 
 // The Internet Explorer cache index purge: cookies, cached pages, visited addresses, user data

@@ -1,6 +1,6 @@
 #include "ie/cache_rules.h"
 
-#include "app/report_rules.h"
+#include "core/report_rules.h"
 
 namespace {
 constexpr CacheKind kKinds[] = {

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "app/command_line.h"
-#include "app/text_util.h"
+#include "core/command_line.h"
+#include "core/text_util.h"
 #include "ie/ie_rules.h"
 #include "platform/files.h"
 #include "platform/registry.h"

@@ -1,6 +1,6 @@
 #include "ie/ie_rules.h"
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 
 int VersionMajor(std::string_view text) {
   size_t dot = text.find('.');

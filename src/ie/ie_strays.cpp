@@ -6,11 +6,11 @@
 #include <set>
 #include <vector>
 
-#include "app/command_line.h"
-#include "app/message_box.h"
-#include "app/os_flags.h"
-#include "app/report_rules.h"
-#include "app/text_util.h"
+#include "core/command_line.h"
+#include "core/message_box.h"
+#include "core/os_flags.h"
+#include "core/report_rules.h"
+#include "core/text_util.h"
 #include "files/secure_erase.h"
 #include "ie/cache_rules.h"
 #include "ie/ie_discovery.h"

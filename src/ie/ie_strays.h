@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/report_context.h"
+#include "core/report_context.h"
 #include "ie/cache_enumerator.h"
 
 // "I.E. Strays": files in the cache container folders that no index entry names are deleted,

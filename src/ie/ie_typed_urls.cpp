@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/report_rules.h"
-#include "app/text_util.h"
+#include "core/report_rules.h"
+#include "core/text_util.h"
 #include "ie/ie_rules.h"
 
 namespace {

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/report_context.h"
+#include "core/report_context.h"
 
 // Internet Explorer tracks kept in the current user's registry: the addresses typed into the
 // address bars of Internet Explorer and the MSN browsers, and the search providers' previous

@@ -5,10 +5,10 @@
 
 #include <stdexcept>
 
-#include "app/folders.h"
-#include "app/message_box.h"
-#include "app/os_flags.h"
-#include "app/run_mode.h"
+#include "core/folders.h"
+#include "core/message_box.h"
+#include "core/os_flags.h"
+#include "core/run_mode.h"
 #include "ie/boot_list.h"
 #include "ie/ie_discovery.h"
 #include "platform/files.h"

@@ -3,11 +3,11 @@
 #include <aclapi.h>
 #include <sddl.h>
 
-#include "app/command_line.h"
-#include "app/folders.h"
-#include "app/message_box.h"
-#include "app/os_flags.h"
-#include "app/run_mode.h"
+#include "core/command_line.h"
+#include "core/folders.h"
+#include "core/message_box.h"
+#include "core/os_flags.h"
+#include "core/run_mode.h"
 #include "files/secure_erase.h"
 #include "ie/ie_hooks.h"
 #include "ie/url_server_protocol.h"

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "app/report_context.h"
+#include "core/report_context.h"
 #include "ie/shared_url_record.h"
 #include "ie/url_cache.h"
 

@@ -4,10 +4,10 @@
 
 #include <functional>
 
-#include "app/command_line.h"
-#include "app/os_flags.h"
-#include "app/report_rules.h"
-#include "app/text_util.h"
+#include "core/command_line.h"
+#include "core/os_flags.h"
+#include "core/report_rules.h"
+#include "core/text_util.h"
 #include "files/secure_erase.h"
 #include "files/temp_protect_list.h"
 #include "platform/files.h"

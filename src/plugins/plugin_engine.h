@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "app/report_context.h"
+#include "core/report_context.h"
 
 // The plugin engine: runs the lines of one plugin file, reporting into the context's view.
 // The context's run state carries the rest of the run context: detail, preview and the

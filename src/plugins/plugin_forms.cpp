@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-#include "app/folders.h"
-#include "app/message_box.h"
-#include "app/modal.h"
-#include "app/report_rules.h"
-#include "app/text_util.h"
-#include "app/window_placement.h"
+#include "core/folders.h"
+#include "core/message_box.h"
+#include "core/modal.h"
+#include "core/report_rules.h"
+#include "core/text_util.h"
+#include "core/window_placement.h"
 #include "files/temp_protect_list.h"
 #include "platform/window.h"
 #include "plugins/plugin_engine.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/report_context.h"
+#include "core/report_context.h"
 
 // "Select Plugins for Plugin Option": the plugins of the plugin folder with their check boxes
 // (the selection of "Run Plugins"), the text of the one clicked last, and its Test and Execute.

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "app/folders.h"
-#include "app/text_util.h"
+#include "core/folders.h"
+#include "core/text_util.h"
 #include "platform/files.h"
 
 namespace {

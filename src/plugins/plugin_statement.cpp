@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 
 namespace {
 constexpr std::array<std::string_view, 11> kCommands = {"EXECUTE", "EXEHIDE", "DELFILE", "DELTEXT",

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "app/message_box.h"
-#include "app/text_util.h"
+#include "core/message_box.h"
+#include "core/text_util.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 

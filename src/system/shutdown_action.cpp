@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/message_box.h"
 #include "app/startup.h"
+#include "core/message_box.h"
 
 namespace {
 int g_notedAction = kLogoff;

@@ -2,8 +2,8 @@
 // and the merge of the old protected-mode list.
 #include <gtest/gtest.h>
 
-#include "app/folders.h"
 #include "cookies/keep_list_files.h"
+#include "core/folders.h"
 #include "platform/files.h"
 #include "support/test_support.h"
 

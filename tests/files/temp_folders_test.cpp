@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
-#include "app/command_line.h"
 #include "app/purge_run.h"
-#include "app/text_util.h"
+#include "core/command_line.h"
+#include "core/text_util.h"
 #include "files/temp_folders.h"
 #include "files/temp_protect_list.h"
 #include "firefox/browser_activity.h"

@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "app/purge_run.h"
-#include "app/text_util.h"
+#include "core/text_util.h"
 #include "files/clipboard_clear.h"
 #include "files/recent_links.h"
 #include "files/recycle_bin.h"

@@ -6,9 +6,9 @@
 #include <map>
 #include <set>
 
-#include "app/modal.h"
-#include "app/settings.h"
-#include "app/text_util.h"
+#include "core/modal.h"
+#include "core/settings.h"
+#include "core/text_util.h"
 #include "firefox/browser_activity.h"
 #include "firefox/cookie_purge.h"
 #include "firefox/firefox_profile.h"

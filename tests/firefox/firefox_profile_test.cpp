@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "core/text_util.h"
 #include "firefox/firefox_profile.h"
 #include "firefox/profile_rules.h"
 #include "firefox/sqlite_module.h"
 #include "firefox_install.h"
-#include "app/text_util.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/shell_folders.h"

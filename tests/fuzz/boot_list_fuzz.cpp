@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 #include "ie/boot_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

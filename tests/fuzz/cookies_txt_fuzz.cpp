@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 #include "firefox/cookie_lines.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/text_util.h"
 #include "cookies/keep_list.h"
+#include "core/text_util.h"
 
 namespace {
 void CheckAt(bool ok, int line) {

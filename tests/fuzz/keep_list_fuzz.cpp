@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/text_util.h"
 #include "cookies/keep_list.h"
+#include "core/text_util.h"
 
 namespace {
 KeepMatch ScanFirefox(const KeepList& list, const std::string& host) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 #include "plugins/plugin_statement.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 #include "firefox/profile_rules.h"
 
 namespace {

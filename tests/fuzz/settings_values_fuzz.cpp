@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
-#include "app/option_set.h"
-#include "app/os_flags.h"
-#include "app/run_mode.h"
-#include "app/text_util.h"
-#include "app/window_position.h"
+#include "core/command_line.h"
+#include "core/option_set.h"
+#include "core/os_flags.h"
+#include "core/run_mode.h"
+#include "core/text_util.h"
+#include "core/window_position.h"
 
 namespace {
 void CheckAt(bool ok, int line) {

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/text_util.h"
 #include "cookies/site_rules.h"
+#include "core/text_util.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

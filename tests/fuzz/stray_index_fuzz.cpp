@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 #include "ie/stray_index.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

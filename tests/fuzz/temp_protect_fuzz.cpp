@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 #include "files/temp_protect.h"
 
 namespace {

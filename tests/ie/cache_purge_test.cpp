@@ -8,13 +8,13 @@
 #include <atomic>
 #include <regex>
 
-#include "app/folders.h"
-#include "app/modal.h"
-#include "app/os_flags.h"
-#include "app/settings.h"
-#include "app/text_util.h"
-#include "app/version.h"
 #include "cookies/keep_list_files.h"
+#include "core/folders.h"
+#include "core/modal.h"
+#include "core/os_flags.h"
+#include "core/settings.h"
+#include "core/text_util.h"
+#include "core/version.h"
 #include "ie/cache_purge.h"
 #include "ie/ie_discovery.h"
 #include "ie/ie_hooks.h"

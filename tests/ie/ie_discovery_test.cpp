@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 #include "ie/ie_discovery.h"
 #include "ie/ie_rules.h"
 #include "platform/files.h"

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <atomic>
 
-#include "app/folders.h"
-#include "app/os_flags.h"
-#include "app/text_util.h"
-#include "app/version.h"
+#include "core/folders.h"
+#include "core/os_flags.h"
+#include "core/text_util.h"
+#include "core/version.h"
 #include "ie/ie_discovery.h"
 #include "ie/ie_hooks.h"
 #include "ie/ie_strays.h"

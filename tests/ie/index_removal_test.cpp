@@ -5,9 +5,9 @@
 
 #include <windows.h>
 
-#include "app/folders.h"
-#include "app/os_flags.h"
-#include "app/text_util.h"
+#include "core/folders.h"
+#include "core/os_flags.h"
+#include "core/text_util.h"
 #include "ie/boot_list.h"
 #include "ie/ie_discovery.h"
 #include "ie/ie_hooks.h"

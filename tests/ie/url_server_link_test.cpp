@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <atomic>
 
-#include "app/folders.h"
-#include "app/os_flags.h"
-#include "app/text_util.h"
-#include "app/version.h"
+#include "core/folders.h"
+#include "core/os_flags.h"
+#include "core/text_util.h"
+#include "core/version.h"
 #include "ie/url_server_link.h"
 #include "ie/url_server_protocol.h"
 #include "platform/files.h"

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/version.h"
+#include "core/version.h"
 #include "harrowin/url_server.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR args, int) {

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "app/folders.h"
 #include "app/purge_run.h"
-#include "app/text_util.h"
+#include "core/folders.h"
+#include "core/text_util.h"
 #include "files/temp_protect_list.h"
 #include "platform/files.h"
 #include "platform/links.h"

@@ -5,10 +5,10 @@
 
 #include <functional>
 
-#include "app/folders.h"
 #include "app/main_window.h"
-#include "app/modal.h"
-#include "app/text_util.h"
+#include "core/folders.h"
+#include "core/modal.h"
+#include "core/text_util.h"
 #include "platform/files.h"
 #include "platform/window.h"
 #include "plugins/plugin_forms.h"

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 #include "files/temp_protect_list.h"
 #include "platform/files.h"
 #include "platform/links.h"

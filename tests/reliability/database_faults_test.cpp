@@ -10,9 +10,9 @@
 #include <random>
 
 #include "app/purge_run.h"
-#include "app/settings.h"
+#include "cookie_window/site_permissions.h"
 #include "cookies/keep_list_files.h"
-#include "cookies/site_permissions.h"
+#include "core/settings.h"
 #include "firefox/browser_activity.h"
 #include "firefox/cookie_purge.h"
 #include "firefox/firefox_profile.h"

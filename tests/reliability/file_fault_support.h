@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/os_flags.h"
-#include "app/report_context.h"
+#include "core/os_flags.h"
+#include "core/report_context.h"
 #include "ie/url_server_link.h"
 #include "support/test_support.h"
 #include "support/url_cache_fill.h"

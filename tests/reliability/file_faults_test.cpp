@@ -5,9 +5,10 @@
 
 #include <algorithm>
 
-#include "app/command_line.h"
-#include "app/folders.h"
-#include "app/text_util.h"
+#include "core/command_line.h"
+#include "core/folders.h"
+#include "core/text_util.h"
+#include "file_fault_support.h"
 #include "files/shred_observer.h"
 #include "files/temp_folders.h"
 #include "files/temp_protect_list.h"
@@ -18,7 +19,6 @@
 #include "ie/ie_discovery.h"
 #include "ie/ie_strays.h"
 #include "platform/files.h"
-#include "file_fault_support.h"
 
 using namespace file_faults;
 

@@ -10,8 +10,9 @@
 #include <algorithm>
 #include <list>
 
-#include "app/folders.h"
-#include "app/text_util.h"
+#include "core/folders.h"
+#include "core/text_util.h"
+#include "file_fault_support.h"
 #include "files/recent_links.h"
 #include "files/recycle_bin.h"
 #include "files/temp_folders.h"
@@ -25,7 +26,6 @@
 #include "platform/files.h"
 #include "platform/links.h"
 #include "plugins/plugin_engine.h"
-#include "file_fault_support.h"
 
 using namespace file_faults;
 

@@ -6,7 +6,7 @@
 #include <map>
 #include <set>
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 #include "firefox_install.h"
 #include "platform/files.h"
 #include "platform/shell_folders.h"

@@ -1,7 +1,7 @@
 // The real program, started as a process, as a user or the installer starts it.
 #include <gtest/gtest.h>
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/shell_folders.h"

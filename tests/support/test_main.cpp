@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/message_box.h"
+#include "core/message_box.h"
 #include "system/shutdown_action.h"
 
 // No test may wait on a box: an unexpected one fails the test that raised it.

@@ -5,8 +5,8 @@
 #include <shlobj.h>
 #include <gtest/gtest.h>
 
-#include "app/command_line.h"
-#include "app/folders.h"
+#include "core/command_line.h"
+#include "core/folders.h"
 #include "platform/files.h"
 #include "platform/window.h"
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/message_box.h"
-#include "app/report_context.h"
+#include "core/message_box.h"
+#include "core/report_context.h"
 
 // A fresh folder under the Windows temp folder, removed with everything in it.
 class TempFolder {

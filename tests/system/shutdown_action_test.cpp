@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/shell_folders.h"

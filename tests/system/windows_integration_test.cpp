@@ -6,9 +6,9 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include "app/folders.h"
 #include "app/main_window.h"
-#include "app/text_util.h"
+#include "core/folders.h"
+#include "core/text_util.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/window.h"

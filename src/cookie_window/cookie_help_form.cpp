@@ -1,10 +1,10 @@
-#include "cookies/cookie_help_form.h"
+#include "cookie_window/cookie_help_form.h"
 
 #include <richedit.h>
 
 #include <algorithm>
 
-#include "app/folders.h"
+#include "core/folders.h"
 #include "platform/files.h"
 #include "resource.h"
 

@@ -13,15 +13,15 @@
 #include <set>
 #include <string>
 
-#include "app/folders.h"
 #include "app/main_window.h"
-#include "app/modal.h"
-#include "app/os_flags.h"
-#include "app/settings.h"
-#include "app/text_util.h"
-#include "cookies/cookie_form.h"
-#include "cookies/cookie_help_form.h"
-#include "cookies/site_permissions.h"
+#include "cookie_window/cookie_form.h"
+#include "cookie_window/cookie_help_form.h"
+#include "cookie_window/site_permissions.h"
+#include "core/folders.h"
+#include "core/modal.h"
+#include "core/os_flags.h"
+#include "core/settings.h"
+#include "core/text_util.h"
 #include "firefox/browser_activity.h"
 #include "firefox/cookie_purge.h"
 #include "firefox/firefox_profile.h"

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "app/option_set.h"
+#include "core/option_set.h"
 
 // A stored font (name, point size, style bits) as the system describes fonts, and back.
 LOGFONTA LogFontOf(const FontSetting& font);

@@ -1,7 +1,7 @@
-#include "app/run_mode.h"
+#include "core/run_mode.h"
 
-#include "app/command_line.h"
-#include "app/text_util.h"
+#include "core/command_line.h"
+#include "core/text_util.h"
 
 namespace {
 const RunModeInfo kInfo[] = {

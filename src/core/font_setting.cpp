@@ -1,4 +1,4 @@
-#include "app/font_setting.h"
+#include "core/font_setting.h"
 
 LOGFONTA LogFontOf(const FontSetting& f) {
   HDC dc = GetDC(nullptr);

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/option_set.h"
+#include "core/option_set.h"
 
 // The cookie window (TCookieForm, "Quorvane - Select Cookies to Keep"): the cookies Firefox and
 // Internet Explorer hold, their keep-list marks and the browsers' own per-site settings, with

@@ -1,4 +1,4 @@
-#include "cookies/cookie_form.h"
+#include "cookie_window/cookie_form.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -9,19 +9,19 @@
 #include <set>
 #include <vector>
 
-#include "app/folders.h"
-#include "app/message_box.h"
-#include "app/modal.h"
-#include "app/os_flags.h"
-#include "app/report_context.h"
-#include "app/settings.h"
-#include "app/font_setting.h"
-#include "app/text_util.h"
-#include "app/window_placement.h"
-#include "cookies/cookie_help_form.h"
+#include "cookie_window/cookie_help_form.h"
+#include "cookie_window/prot_edit_form.h"
+#include "cookie_window/site_permissions.h"
 #include "cookies/keep_list_files.h"
-#include "cookies/prot_edit_form.h"
-#include "cookies/site_permissions.h"
+#include "core/folders.h"
+#include "core/font_setting.h"
+#include "core/message_box.h"
+#include "core/modal.h"
+#include "core/os_flags.h"
+#include "core/report_context.h"
+#include "core/settings.h"
+#include "core/text_util.h"
+#include "core/window_placement.h"
 #include "firefox/browser_activity.h"
 #include "firefox/cookie_purge.h"
 #include "firefox/firefox_profile.h"

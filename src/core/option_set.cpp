@@ -1,8 +1,8 @@
-#include "app/option_set.h"
+#include "core/option_set.h"
 
 #include <string>
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 
 namespace {
 using F = OptionField;

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "app/command_line.h"
-#include "app/folders.h"
-#include "app/settings.h"
-#include "app/text_util.h"
+#include "core/command_line.h"
+#include "core/folders.h"
+#include "core/settings.h"
+#include "core/text_util.h"
 #include "platform/files.h"
 #include "support/test_support.h"
 

@@ -1,7 +1,7 @@
 // The Firefox permission store of a legacy profile, hostperm.1, as the cookie window uses it.
 #include <gtest/gtest.h>
 
-#include "cookies/site_permissions.h"
+#include "cookie_window/site_permissions.h"
 #include "firefox/firefox_profile.h"
 #include "support/test_support.h"
 

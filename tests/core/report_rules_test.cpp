@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/option_set.h"
-#include "app/report_rules.h"
+#include "core/option_set.h"
+#include "core/report_rules.h"
 
 TEST(ReportRules, ErrorLinesByPrefixAndResultColumn) {
   EXPECT_TRUE(IsErrorLine(std::string(result_text::kFileNotFound) + "C:\\x.txt"));

@@ -1,6 +1,6 @@
-#include "app/settings.h"
+#include "core/settings.h"
 
-#include "app/folders.h"
+#include "core/folders.h"
 
 namespace {
 constexpr const char* kShred = "ShredOption";

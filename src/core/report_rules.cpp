@@ -1,6 +1,6 @@
-#include "app/report_rules.h"
+#include "core/report_rules.h"
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 
 MappedError MapDeleteErrorCode(unsigned long code) {
   switch (code) {

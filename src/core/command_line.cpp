@@ -1,6 +1,6 @@
-#include "app/command_line.h"
+#include "core/command_line.h"
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 
 namespace {
 std::vector<std::string> g_args;

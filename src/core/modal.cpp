@@ -1,4 +1,4 @@
-#include "app/modal.h"
+#include "core/modal.h"
 
 namespace {
 ModalDriver g_driver;

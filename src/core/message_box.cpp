@@ -1,8 +1,8 @@
-#include "app/message_box.h"
+#include "core/message_box.h"
 
 #include <windows.h>
 
-#include "app/run_mode.h"
+#include "core/run_mode.h"
 
 namespace {
 MessageBoxAnswerer g_answerer;

@@ -1,7 +1,7 @@
-#include "app/os_flags.h"
+#include "core/os_flags.h"
 
-#include "app/command_line.h"
-#include "app/text_util.h"
+#include "core/command_line.h"
+#include "core/text_util.h"
 
 namespace {
 OsFlags g_flags;

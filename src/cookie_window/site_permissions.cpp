@@ -1,13 +1,13 @@
-#include "cookies/site_permissions.h"
+#include "cookie_window/site_permissions.h"
 
 #include <windows.h>
 
 #include <memory>
 #include <vector>
 
-#include "app/message_box.h"
-#include "app/text_util.h"
 #include "cookies/site_rules.h"
+#include "core/message_box.h"
+#include "core/text_util.h"
 #include "firefox/firefox_profile.h"
 #include "firefox/sqlite_table.h"
 #include "platform/files.h"

@@ -1,9 +1,9 @@
-#include "cookies/prot_edit_form.h"
+#include "cookie_window/prot_edit_form.h"
 
-#include "app/message_box.h"
-#include "app/modal.h"
-#include "app/text_util.h"
 #include "cookies/keep_list.h"
+#include "core/message_box.h"
+#include "core/modal.h"
+#include "core/text_util.h"
 #include "platform/window.h"
 #include "resource.h"
 

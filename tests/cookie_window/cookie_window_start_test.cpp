@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "app/main_window.h"
-#include "app/modal.h"
-#include "app/text_util.h"
+#include "core/modal.h"
+#include "core/text_util.h"
 #include "platform/files.h"
 #include "platform/shell_folders.h"
 #include "platform/window.h"

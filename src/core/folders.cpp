@@ -1,8 +1,8 @@
-#include "app/folders.h"
+#include "core/folders.h"
 
 #include <windows.h>
 
-#include "app/command_line.h"
+#include "core/command_line.h"
 #include "platform/files.h"
 #include "platform/shell_folders.h"
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/command_line.h"
-#include "app/os_flags.h"
-#include "app/run_mode.h"
+#include "core/command_line.h"
+#include "core/os_flags.h"
+#include "core/run_mode.h"
 
 TEST(CommandLine, SplitsOnBlanksAndKeepsQuotedBlanks) {
   EXPECT_EQ(SplitCommandLine("  auto  \"data=my dir\" x"),

@@ -2,7 +2,7 @@
 #include <functional>
 #include <string>
 
-#include "app/option_set.h"
+#include "core/option_set.h"
 
 // Where a run's report goes: the main window's results list, or a test's vector of lines.
 class ReportView {

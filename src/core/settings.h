@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/option_set.h"
+#include "core/option_set.h"
 #include "platform/profile_file.h"
 
 // Reading and writing the sections of Quorvane.ini. Every read swallows failures and yields the

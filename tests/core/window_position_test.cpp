@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/window_position.h"
+#include "core/window_position.h"
 
 TEST(WindowPosition, StoredValuesAgainstTheDesktop) {
   WindowBounds b = ResolveWindowBounds(ParseWindowPosition("0 5000 5000 400 600"), 1024, 768, 96);

@@ -1,13 +1,13 @@
-#include "app/window_placement.h"
+#include "core/window_placement.h"
 
 #include <algorithm>
 
-#include "app/command_line.h"
-#include "app/folders.h"
-#include "app/run_mode.h"
-#include "app/settings.h"
-#include "app/text_util.h"
-#include "app/window_position.h"
+#include "core/command_line.h"
+#include "core/folders.h"
+#include "core/run_mode.h"
+#include "core/settings.h"
+#include "core/text_util.h"
+#include "core/window_position.h"
 #include "platform/window.h"
 
 namespace {

@@ -1,8 +1,8 @@
-#include "app/window_position.h"
+#include "core/window_position.h"
 
 #include <climits>
 
-#include "app/text_util.h"
+#include "core/text_util.h"
 
 WindowPlacementValue ParseWindowPosition(const std::string& value) {
   WindowPlacementValue v;

@@ -1,9 +1,9 @@
-#include "app/report_context.h"
+#include "core/report_context.h"
 
 #include <windows.h>
 
-#include "app/report_rules.h"
-#include "app/text_util.h"
+#include "core/report_rules.h"
+#include "core/text_util.h"
 
 void ReportContext::AddReportLine(const std::string& text) {
   try {
