@@ -3,12 +3,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdio>
 #include <stdexcept>
 
 #include "app/help_file.h"
-#include "app/startup.h"
 #include "core/command_line.h"
 #include "core/folders.h"
+#include "core/message_box.h"
+#include "core/program_window.h"
 #include "core/run_mode.h"
 #include "core/settings.h"
 #include "core/window_placement.h"
@@ -66,6 +68,25 @@ bool RegisterMainClass() {
 
 TFFoxForm* MainForm() { return g_mainForm; }
 
+void HandleProgramFailure(const std::string& message, const void* address) {
+  char where[16];
+  snprintf(where, sizeof where, "%08X",
+           static_cast<unsigned>(reinterpret_cast<uintptr_t>(address)));
+  ShowMessageBox(
+      message + ". Occurred at: " + where + "\r\n\r\nPlease report this message to the vendor...",
+      Caption("Program Error"), MessageKind::Error, MessageButtons::Ok);
+  static bool handling = false;  // a failure while closing must not start another close
+  if (handling) return;
+  handling = true;
+  if (TFFoxForm* form = MainForm()) {
+    form->State().busy = false;
+    form->State().running = false;
+    if (IsWindow(form->Handle())) SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
+    if (IsWindow(form->Handle())) DestroyWindow(form->Handle());
+  }
+  handling = false;
+}
+
 HWND TFFoxForm::StatusBar() const { return Control(IDC_STATUSBAR); }
 
 bool TFFoxForm::Create() {
@@ -83,6 +104,7 @@ bool TFFoxForm::Create() {
   SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowProc));
   g_mainForm = this;
+  SetProgramMainWindow(window_);
   keyHook_ = SetWindowsHookExA(WH_GETMESSAGE, KeyPreviewHook, nullptr, GetCurrentThreadId());
   CreateControls();
   CreatePages();
@@ -301,7 +323,10 @@ LRESULT TFFoxForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE: OnClose(); return 0;
     case WM_DESTROY:
       CloseHelp();
-      if (g_mainForm == this) g_mainForm = nullptr;
+      if (g_mainForm == this) {
+        g_mainForm = nullptr;
+        SetProgramMainWindow(nullptr);
+      }
       if (keyHook_) UnhookWindowsHookEx(keyHook_);
       keyHook_ = nullptr;
       for (HFONT f : {purgeFont_, boldFont_, resultsFont_})

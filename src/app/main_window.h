@@ -148,3 +148,6 @@ class TFFoxForm : public ReportView {
 
 // The one main window of the process (null before it is created).
 TFFoxForm* MainForm();
+
+// The program-wide handler for failures no other code caught: box, busy cleared, window closed.
+void HandleProgramFailure(const std::string& message, const void* address);

@@ -8,7 +8,6 @@
 
 #include "app/help_file.h"
 #include "app/main_window.h"
-#include "app/startup.h"
 #include "core/command_line.h"
 #include "core/folders.h"
 #include "core/os_flags.h"
@@ -16,6 +15,7 @@
 #include "core/settings.h"
 #include "core/version.h"
 #include "core/window_placement.h"
+#include "core/windows_version.h"
 #include "files/recycle_bin.h"
 #include "firefox/firefox_profile.h"
 #include "ie/ie_hooks.h"

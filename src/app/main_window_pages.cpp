@@ -5,7 +5,6 @@
 #include <stdexcept>
 
 #include "app/main_window.h"
-#include "app/startup.h"
 #include "core/folders.h"
 #include "core/settings.h"
 #include "files/temp_folders.h"

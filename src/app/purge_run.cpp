@@ -18,6 +18,9 @@
 #include "ie/ie_typed_urls.h"
 #include "plugins/plugin_engine.h"
 
+// "Recent LNKs" on the recent-documents folder that start-up found with the Firefox profile.
+void PurgeRecentLinks(ReportContext& ctx) { PurgeRecentLinksIn(ctx, FFoxProfile().RecentFolder); }
+
 namespace {
 using F = OptionField;
 // The bodies are filled in as the purge functions are built.

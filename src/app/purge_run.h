@@ -30,6 +30,9 @@ struct PurgeRequest {
 bool RunPurge(ReportContext& ctx, const PurgeRequest& request,
               const PurgeFunctionTable& functions = PurgeFunctions());
 
+// "Recent LNKs": the shortcut files of the recent-documents folder found at start-up.
+void PurgeRecentLinks(ReportContext& ctx);
+
 // Steps of the run that belong to later parts of the program; empty until those land.
 void LoadTempProtectEntries();
 void SaveTempProtectEntries();

@@ -16,6 +16,7 @@
 #include "core/text_util.h"
 #include "core/version.h"
 #include "core/window_placement.h"
+#include "core/windows_version.h"
 #include "ie/ie_hooks.h"
 #include "platform/files.h"
 #include "platform/registry.h"
@@ -26,8 +27,6 @@
 #include "system/themes_manifest.h"
 
 namespace {
-WindowsVersion g_version;
-
 void ShowMainWindow(TFFoxForm& form) {
   ShowWindow(form.Handle(), OpensMaximised(form.Handle()) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
   UpdateWindow(form.Handle());
@@ -69,25 +68,6 @@ std::string NameSuffix() {
 }
 }  // namespace
 
-const WindowsVersion& CurrentWindowsVersion() { return g_version; }
-
-WindowsVersion ReadWindowsVersion() {
-  OSVERSIONINFOA info{sizeof info};
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  GetVersionExA(&info);
-#pragma GCC diagnostic pop
-  WindowsVersion v{info.dwPlatformId == VER_PLATFORM_WIN32_NT,
-                   static_cast<int>(info.dwMajorVersion), static_cast<int>(info.dwMinorVersion),
-                   static_cast<int>(info.dwBuildNumber)};
-  RegKey key;
-  if (v.isNt && key.OpenRead(HKEY_LOCAL_MACHINE,
-                             "Software\\Microsoft\\Windows NT\\CurrentVersion") == ERROR_SUCCESS)
-    v = ApplyRegistryVersion(v, key.ReadString("CurrentVersion").value_or(""),
-                             key.ReadString("CurrentBuildNumber").value_or(""));
-  return v;
-}
-
 bool ActivateOtherInstance() {
   OtherInstanceSearch s{GetCurrentProcessId()};
   EnumWindows(FindOtherMainWindow, reinterpret_cast<LPARAM>(&s));
@@ -103,25 +83,6 @@ bool ActivateOtherInstance() {
     BringWindowToTop(target);
   }
   return true;
-}
-
-void HandleProgramFailure(const std::string& message, const void* address) {
-  char where[16];
-  snprintf(where, sizeof where, "%08X",
-           static_cast<unsigned>(reinterpret_cast<uintptr_t>(address)));
-  ShowMessageBox(
-      message + ". Occurred at: " + where + "\r\n\r\nPlease report this message to the vendor...",
-      Caption("Program Error"), MessageKind::Error, MessageButtons::Ok);
-  static bool handling = false;  // a failure while closing must not start another close
-  if (handling) return;
-  handling = true;
-  if (TFFoxForm* form = MainForm()) {
-    form->State().busy = false;
-    form->State().running = false;
-    if (IsWindow(form->Handle())) SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
-    if (IsWindow(form->Handle())) DestroyWindow(form->Handle());
-  }
-  handling = false;
 }
 
 void RunInstallerInit() {
@@ -181,7 +142,7 @@ int RunQuorvane(const std::string& commandLine) {
     }
   }
   // 5.-6.
-  g_version = ReadWindowsVersion();
+  LoadCurrentWindowsVersion();
   if (int pause = ParseIntOr(ParamValue("Pause"), 0); pause > 0) Sleep(pause * 1000u);
   // 7.
   if (!ParamSwitch("MULT") && !firstInstance) {

@@ -7,7 +7,6 @@
 #include "core/report_rules.h"
 #include "core/text_util.h"
 #include "files/secure_erase.h"
-#include "firefox/firefox_profile.h"
 
 namespace {
 struct ListedName {
@@ -38,7 +37,6 @@ bool IsLink(const std::string& upperName) {
 }
 }  // namespace
 
-void PurgeRecentLinks(ReportContext& ctx) { PurgeRecentLinksIn(ctx, FFoxProfile().RecentFolder); }
 
 // The links are addressed by full path rather than through the process's current directory,
 // which other code of the run relies on.

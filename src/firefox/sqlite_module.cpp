@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "core/message_box.h"
-#include "firefox/sqlite_table.h"
 
 namespace {
 const char* const kNames[kSqliteEntryPointCount] = {"sqlite3_open",

@@ -1,10 +1,17 @@
 #pragma once
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 
 // The sqlite3 programming interface, bound at run time from the module that Firefox ships.
 struct sqlite3;
 struct sqlite3_stmt;
+
+// Every failure of the database layer, from a missing entry point to a failed statement.
+class ESQLiteException : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 namespace sqlite_api {
 using OpenFn = int(__cdecl*)(const char*, sqlite3**);

@@ -8,12 +8,6 @@
 #include "firefox/sqlite_module.h"
 #include "firefox/sqlite_text.h"
 
-// Every failure of the database layer.
-class ESQLiteException : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
 class TSQLiteTable;
 
 // A value bound to a "?" of a statement. Hosts, names and values from the profile travel this

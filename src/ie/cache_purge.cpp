@@ -4,12 +4,12 @@
 
 #include <cstdlib>
 
-#include "app/main_window.h"
 #include "cookies/keep_list_files.h"
 #include "cookies/no_protection_window.h"
 #include "core/folders.h"
 #include "core/message_box.h"
 #include "core/os_flags.h"
+#include "core/program_window.h"
 #include "core/report_rules.h"
 #include "ie/cache_rules.h"
 #include "ie/cookie_text.h"
@@ -45,11 +45,6 @@ bool IsQuietResult(const std::string& result) {
          result == rt::kDeleted;
 }
 
-HWND DialogOwner() {
-  TFFoxForm* form = MainForm();
-  return form ? form->Handle() : nullptr;
-}
-
 // Keep list missing or unreadable, and the no-protection question: true when the pass goes on.
 bool CookiePassMayRun(ReportContext& ctx, int code, const KeepList& keep, bool keepReadable,
                       IeOptionRun& run) {
@@ -66,7 +61,7 @@ bool CookiePassMayRun(ReportContext& ctx, int code, const KeepList& keep, bool k
   using A = IeOptionRun::Answer;
   if (ctx.State().preview || keep.Count() > 0) return true;
   if (run.answer == A::NotAsked && NoProtectionWarningWanted(CookieBrowser::Ie))
-    run.answer = ShowNoProtectionWindow(DialogOwner(), CookieBrowser::Ie) ==
+    run.answer = ShowNoProtectionWindow(ProgramMainWindow(), CookieBrowser::Ie) ==
                          NoProtectionAnswer::Continue
                      ? A::Continue
                      : A::Bypass;

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/startup.h"
 #include "core/message_box.h"
+#include "core/windows_version.h"
 
 namespace {
 int g_notedAction = kLogoff;

@@ -1,6 +1,6 @@
 #include "system/themes_manifest.h"
 
-#include "app/startup.h"
+#include "core/windows_version.h"
 #include "platform/files.h"
 #include "system/executables.h"
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/startup.h"
+#include "core/windows_version.h"
 
 namespace {
 struct AdministratorsSid {
