@@ -31,8 +31,9 @@ LONG RegKey::OpenLink(HKEY root, const std::string& path, REGSAM access) {
 
 bool RegKey::IsLink() const {
   DWORD type = 0;
-  return key_ && RegQueryValueExW(key_, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
-                     ERROR_SUCCESS &&
+  return key_ &&
+         RegQueryValueExW(key_, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
+             ERROR_SUCCESS &&
          type == REG_LINK;
 }
 

@@ -116,14 +116,14 @@ std::vector<std::string> RefusedFolders() {
   const std::string profile = EnvironmentPath("USERPROFILE");
   if (!profile.empty()) users.push_back(ExtractFilePath(profile));
   {
-    RegKey list_key;
-    if (list_key.OpenRead(HKEY_LOCAL_MACHINE,
-                          "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList") ==
+    RegKey listKey;
+    if (listKey.OpenRead(HKEY_LOCAL_MACHINE,
+                         "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList") ==
         ERROR_SUCCESS) {
-      if (auto dir = list_key.ReadString("ProfilesDirectory")) users.push_back(ExpandedString(*dir));
-      for (const auto& sid : list_key.SubkeyNames()) {
+      if (auto dir = listKey.ReadString("ProfilesDirectory")) users.push_back(ExpandedString(*dir));
+      for (const auto& sid : listKey.SubkeyNames()) {
         RegKey one;
-        if (one.OpenRead(list_key, sid) != ERROR_SUCCESS) continue;
+        if (one.OpenRead(listKey, sid) != ERROR_SUCCESS) continue;
         if (auto image = one.ReadString("ProfileImagePath")) add(ExpandedString(*image));
       }
     }

@@ -397,9 +397,8 @@ std::string PluginKeyProblem(std::string_view command, std::string_view root,
   if (root == "HKU") names.erase(names.begin());
   std::string rest;
   for (const auto& n : names) rest += (rest.empty() ? "" : "\\") + n;
-  static constexpr std::string_view kSoftware[] = {"SOFTWARE", "SOFTWARE\\WOW6432NODE",
-                                                   "SOFTWARE\\CLASSES",
-                                                   "SOFTWARE\\APPDATALOW\\SOFTWARE"};
+  static constexpr std::string_view kSoftware[] = {
+      "SOFTWARE", "SOFTWARE\\WOW6432NODE", "SOFTWARE\\CLASSES", "SOFTWARE\\APPDATALOW\\SOFTWARE"};
   for (auto k : kSoftware)
     if (rest == k) return refused;
   return {};
