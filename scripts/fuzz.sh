@@ -52,5 +52,6 @@ target profile_rules src/firefox/profile_rules.cpp src/app/text_util.cpp
 target pe_module src/firefox/profile_rules.cpp src/app/text_util.cpp
 target settings_values src/app/window_position.cpp src/app/option_set.cpp src/app/os_flags.cpp \
   src/app/command_line.cpp src/app/run_mode.cpp src/app/text_util.cpp
-target url_record src/ie/shared_url_record.cpp src/ie/url_server_protocol.cpp
+target url_record src/ie/shared_url_record.cpp src/ie/url_server_protocol.cpp src/ie/cache_rules.cpp \
+  src/app/report_rules.cpp src/app/text_util.cpp
 echo "fuzz: all targets ran ${seconds}s without a failure"
