@@ -70,7 +70,7 @@ void DeleteStray(FolderScan& scan, const std::string& folder, const std::string&
   }
   // "KeepFiles" keeps the file without an error: the run reports it as the purge would.
   if (deleted || (LastDeleteError() == 0 && ParamSwitch("KeepFiles"))) {
-    ctx.AddDetailLine(rt::kDeleted + upperPath);
+    ctx.AddDetailLine(DeletedResultText() + upperPath);
     return;
   }
   if (ctx.Cancelled()) return;  // a shred stopped by Cancel: the file stays, and that is no error

@@ -223,7 +223,7 @@ void DeleteOneFile(Engine& e, const std::string& path, const std::string& shortN
     deleted = DeleteDataFile(e.ctx, path, shortName);
   }
   if (deleted || LastDeleteError() == 0)
-    e.Detail(kDeleted + path);
+    e.Detail(DeletedResultText(kDeleted) + path);
   else if (!e.St().cancel)
     ReportFailure(e, LastDeleteError(), code == 'i', path);
 }
