@@ -933,7 +933,7 @@ TEST_F(CookieFormTest, CommandsArrivingDuringADeleteAreRefused) {
 }
 
 // The IE Delete takes the file the cache index named for the cookie, whatever column 3 shows
-// after an Unprotect or a failed delete.
+// after an Unprotect or a failed delete: never a file of the user's named like that text.
 TEST_F(CookieFormTest, IeDeleteTakesTheCookiesOwnFileWhateverItsRowShows) {
   MapUrlLink();
   HANDLE held = INVALID_HANDLE_VALUE;
@@ -963,6 +963,7 @@ TEST_F(CookieFormTest, IeDeleteTakesTheCookiesOwnFileWhateverItsRowShows) {
     const std::string url = std::string("http://") + c.host + "/";
     ASSERT_TRUE(InternetSetCookieA(url.c_str(), "k", "v; expires=Sat, 01-Jan-2039 00:00:00 GMT"));
     std::string address, file;
+    WriteFileText(c.shown, "the user's own file");  // in the current directory
     window.Run([&](HWND form) {
       HWND list = GetDlgItem(form, IDC_CK_LIST);
       SelectTab(form, 1);
@@ -980,6 +981,8 @@ TEST_F(CookieFormTest, IeDeleteTakesTheCookiesOwnFileWhateverItsRowShows) {
       EXPECT_EQ(Cell(list, row, 3), "Deleted");
     });
     EXPECT_FALSE(FileExists(file));
+    EXPECT_EQ(ReadFileText(c.shown), "the user's own file");
+    DeleteFileA(c.shown);
     char buffer[8192];
     DWORD size = sizeof buffer;
     EXPECT_FALSE(GetUrlCacheEntryInfoA(
@@ -1058,8 +1061,8 @@ TEST_F(CookieFormTest, AWriteThatFailsIsNeverShownAsDone) {
     if (open != INVALID_HANDLE_VALUE) CloseHandle(open);
     writer.reset();
     EXPECT_EQ(ReadFileText(held), bytes);
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, c.box);
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+    if (!boxes.boxes.empty()) EXPECT_EQ(boxes.boxes[0].text, c.box);
   }
 }
 
