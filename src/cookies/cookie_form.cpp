@@ -303,9 +303,9 @@ INT_PTR TCookieForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       const int id = LOWORD(wp);
       static const char* const kNames[] = {"Block", "Allow", "Session", "Remove"};
       const char* name = id >= IDM_CK_BLOCK && id <= IDM_CK_REMOVE ? kNames[id - IDM_CK_BLOCK]
-                         : id == IDM_CK_DELETE                       ? "Delete"
-                         : id == IDM_CK_RANDOMIZE                    ? "Randomize"
-                                                                     : nullptr;
+                         : id == IDM_CK_DELETE                     ? "Delete"
+                         : id == IDM_CK_RANDOMIZE                  ? "Randomize"
+                                                                   : nullptr;
       if (name && !IeTab() && FirefoxActive())
         SetStatus(0, std::string("\"") + name + "\" Disabled - FireFox is Active");
       return FALSE;

@@ -45,8 +45,7 @@ bool Record(const std::string& line) {
 }
 
 BOOL WINAPI RecordExitWindows(UINT flags, DWORD reason) {
-  if (Record("ExitWindowsEx " + std::to_string(flags) + " " + std::to_string(reason)))
-    return TRUE;
+  if (Record("ExitWindowsEx " + std::to_string(flags) + " " + std::to_string(reason))) return TRUE;
   SetLastError(ERROR_WRITE_FAULT);
   return FALSE;
 }
@@ -138,7 +137,8 @@ std::string ShutdownRecordLine() {
   if (g_replaced || file.empty()) return "";
   static const char* const kNames[] = {"Logoff",   "Reboot",   "Shutdown",
                                        "Poweroff", "Stand By", "Hibernate"};
-  const int type = g_notedAction >= kLogoff && g_notedAction <= kHibernate ? g_notedAction : kLogoff;
+  const int type =
+      g_notedAction >= kLogoff && g_notedAction <= kHibernate ? g_notedAction : kLogoff;
   return std::string("NOTE - The \"") + kNames[type] + "\" action is only recorded in " + file +
          " (" + kShutdownRecordVariable + "), not performed.";
 }

@@ -879,9 +879,8 @@ TEST(CookieFormRulesTest, KeepStatusMarksLaterEntriesWin) {
 TEST_F(CookieFormTest, CommandsArrivingDuringADeleteAreRefused) {
   MapUrlLink();
   for (int i = 0; i < 6; ++i)  // enough IE rows for every Firefox row number used below
-    ASSERT_TRUE(InternetSetCookieA(
-        ("http://busy" + std::to_string(i) + ".cookiewin.test/").c_str(), "b",
-        "1; expires=Sat, 01-Jan-2039 00:00:00 GMT"));
+    ASSERT_TRUE(InternetSetCookieA(("http://busy" + std::to_string(i) + ".cookiewin.test/").c_str(),
+                                   "b", "1; expires=Sat, 01-Jan-2039 00:00:00 GMT"));
   const struct {
     const char* name;
     std::function<void(HWND form)> post;
@@ -1017,8 +1016,9 @@ TEST_F(CookieFormTest, AWriteThatFailsIsNeverShownAsDone) {
     const char* shown;
     const char* box;
   } cases[] = {
-      {"cookies.sqlite written by another program", false, [&] { return FFoxProfile().CookiesFile; },
-       IDC_CK_DELETE, 3, "not deleted - Cookie File not written",
+      {"cookies.sqlite written by another program", false,
+       [&] { return FFoxProfile().CookiesFile; }, IDC_CK_DELETE, 3,
+       "not deleted - Cookie File not written",
        "Delete Entry from Cookies file failed... \r\nExecution will continue..."},
       {"Cookies.txt held open", true, [&] { return FFoxProfile().CookiesTxtFile; }, IDC_CK_DELETE,
        3, "not deleted - Cookie File not written",

@@ -373,7 +373,8 @@ TEST(RecycleBinTest, TheLinkPassLooksOnlyAtTheUsersOwnBin) {
   std::vector<std::string> folders = RecycleBinFolders();
   for (auto& f : folders) f = UpperCase(f);
   EXPECT_NE(std::find(folders.begin(), folders.end(), UpperCase(mine)), folders.end());
-  for (const auto& f : folders) EXPECT_EQ(UpperCase(theirs + "\\").rfind(f + "\\", 0), std::string::npos) << f;
+  for (const auto& f : folders)
+    EXPECT_EQ(UpperCase(theirs + "\\").rfind(f + "\\", 0), std::string::npos) << f;
   if (linked) {
     TestRun run;
     EmptyRecycleBin(run.ctx);
