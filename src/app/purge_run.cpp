@@ -17,6 +17,7 @@
 #include "ie/ie_strays.h"
 #include "ie/ie_typed_urls.h"
 #include "plugins/plugin_engine.h"
+#include "system/shutdown_action.h"
 
 // "Recent LNKs" on the recent-documents folder that start-up found with the Firefox profile.
 void PurgeRecentLinks(ReportContext& ctx) { PurgeRecentLinksIn(ctx, FFoxProfile().RecentFolder); }
@@ -86,6 +87,13 @@ void AddClosingLines(ReportContext& ctx) {
     ctx.AddReportLine("NOTE - A \"Locked\" file has been encountered.");
     ctx.AddReportLine("       This indicates that the file is in use by another");
     ctx.AddReportLine("       program or system function and can not safely be deleted.");
+  }
+  // A Shutdown run that will only record its action must not let the user think it shuts down.
+  if (CurrentRunMode() == RunMode::Shutdown) {
+    if (const std::string note = ShutdownRecordLine(); !note.empty()) {
+      ctx.AddReportLine(" ");
+      ctx.AddReportLine(note);
+    }
   }
 }
 

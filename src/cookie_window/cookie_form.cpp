@@ -36,6 +36,9 @@ constexpr const char* kMessageCaption = "Quorvane  -  Message";
 constexpr const char* kErrorCaption = "Quorvane  -  Error Condition";
 constexpr const char* kOnlyInProtect = "Only in Protect File - no Cookie";
 constexpr const char* kDeleted = "Deleted";
+// A deletion whose cookie file could not be written: the cookies are all still there.
+constexpr const char* kNotWritten = "not deleted - Cookie File not written";
+constexpr const char* kFirefoxActive = "not deleted - FireFox is Active";
 // An owner-data list holds at most this many items (the list-view control's own limit).
 constexpr size_t kListCapacity = 100000000;
 constexpr UINT_PTR kButtonTimer = 1;
@@ -57,16 +60,21 @@ ProcessState& Process() {
   return p;
 }
 
-// Set for the length of a command, cleared however it ends.
+// Set for the length of a command or a listing, put back however it ends: a listing started
+// by a command leaves the command busy.
 struct BusyGuard {
+  bool was = Process().busy;
   BusyGuard() { Process().busy = true; }
-  ~BusyGuard() { Process().busy = false; }
+  ~BusyGuard() { Process().busy = was; }
   BusyGuard(const BusyGuard&) = delete;
   BusyGuard& operator=(const BusyGuard&) = delete;
 };
 
 struct Row {
   std::array<std::string, 4> text;
+  // IE: the cookie's text file as the cache index named it. Column 3 shows it until a command
+  // writes its result there, so deleting never takes the file name from the shown text.
+  std::string localFile;
 };
 
 // Yes, No, Yes To All.
@@ -151,11 +159,14 @@ class TCookieForm {
   void Unprotect();
   void Delete();
   std::string DeleteOne(int row);
-  void FlushDeletes();
+  bool FlushDeletes();
+  void FinishFirefoxDeletes();
+  bool FirefoxRefusal();
   void Open();
   void Edit();
   void Permission(char action);
   void UpdatePermissionButtons();
+  bool Busy() const { return Process().busy; }
   void TabChanged();
   void Close();
   void SelectAll();
@@ -177,6 +188,7 @@ class TCookieForm {
   std::vector<Row> rows_;
   struct PendingDeletes {
     std::set<std::string> present, gone;  // hosts of the cookie lines; hosts to delete
+    std::vector<int> rows;                // the rows that read "Deleted" once the write is done
     bool primed = false;
   } pending_;
   int tab_ = kFirefoxTab;
@@ -286,12 +298,16 @@ INT_PTR TCookieForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       dragging_ = false;
       return TRUE;
     case WM_MENUSELECT: {
-      // The context menu's permission items say why they are disabled while Firefox runs.
+      // The context menu's permission, Delete and Randomize items say why they are disabled
+      // while Firefox runs.
       const int id = LOWORD(wp);
       static const char* const kNames[] = {"Block", "Allow", "Session", "Remove"};
-      if (id >= IDM_CK_BLOCK && id <= IDM_CK_REMOVE && !IeTab() && FirefoxActive())
-        SetStatus(
-            0, std::string("\"") + kNames[id - IDM_CK_BLOCK] + "\" Disabled - FireFox is Active");
+      const char* name = id >= IDM_CK_BLOCK && id <= IDM_CK_REMOVE ? kNames[id - IDM_CK_BLOCK]
+                         : id == IDM_CK_DELETE                     ? "Delete"
+                         : id == IDM_CK_RANDOMIZE                  ? "Randomize"
+                                                                   : nullptr;
+      if (name && !IeTab() && FirefoxActive())
+        SetStatus(0, std::string("\"") + name + "\" Disabled - FireFox is Active");
       return FALSE;
     }
     case WM_TIMER:
@@ -452,6 +468,8 @@ bool FilterPasses(const std::string& filter, const std::string& field) {
 }
 
 void TCookieForm::ListCookies() {
+  // The IE listing lets messages run: nothing may sort or replace the rows meanwhile.
+  BusyGuard busy;
   rows_.clear();
   ListView_SetItemCountEx(list_, 0, 0);
   ListView_DeleteAllItems(details_);
@@ -530,7 +548,7 @@ void TCookieForm::ListIe() {
           kMessageCaption);
       continue;
     }
-    rows_.push_back({{e.url, "", "", e.localFile}});
+    rows_.push_back({{e.url, "", "", e.localFile}, e.localFile});
     if (rows_.size() % 500 == 0) PumpWaitingMessages();
   }
   link.Close();
@@ -585,7 +603,7 @@ void TCookieForm::ShowDetails() {
         details.push_back({row.text[kAddress], CookieLineField(l.text, kCookieName),
                            CookieLineField(l.text, kCookieValue)});
   } else if (row.text[kComment] != kOnlyInProtect) {
-    for (const IeCookieRecord& r : ReadIeCookieFile(row.text[kComment])) {
+    for (const IeCookieRecord& r : ReadIeCookieFile(row.localFile)) {
       std::string hostPath = r.hostPath;
       if (EndsWith(hostPath, "/")) hostPath.pop_back();
       details.push_back({hostPath, r.name, r.value});
@@ -635,7 +653,8 @@ void TCookieForm::ShowSortArrow() {
 
 void TCookieForm::ColumnClick(int column) {
   ProcessState& ps = Process();
-  if (column < 0 || column > 3) return;
+  // A running command holds row numbers: sorting under it would turn them to other cookies.
+  if (ps.busy || column < 0 || column > 3) return;
   // Each column turns its own direction round; column 0 starts ascending, so its first click
   // sorts descending, while the others start descending and sort ascending first.
   ps.ascending[column] = !ps.ascending[column];
@@ -673,6 +692,7 @@ LRESULT TCookieForm::OnNotify(NMHDR* n) {
       case NM_RCLICK: ContextMenu(); return 0;
     }
   }
+  if (n->idFrom == IDC_CK_TABS && n->code == TCN_SELCHANGING) return Busy() ? TRUE : FALSE;
   if (n->idFrom == IDC_CK_TABS && n->code == TCN_SELCHANGE) TabChanged();
   return 0;
 }
@@ -694,10 +714,13 @@ void TCookieForm::ContextMenu() {
       {IDM_CK_OPEN, "Open"},          {IDM_CK_DELETE, "Delete"},
       {IDM_CK_RANDOMIZE, "Randomize"}};
   for (const auto& [id, text] : items) {
-    // The permission items follow their buttons (disabled while Firefox runs, Session on IE).
+    // The permission, Delete and Randomize items follow their buttons (disabled while Firefox
+    // runs, Session on IE).
     const bool enabled = id >= IDM_CK_BLOCK && id <= IDM_CK_REMOVE
                              ? IsWindowEnabled(Item(id - IDM_CK_BLOCK + IDC_CK_BLOCK))
-                             : true;
+                         : id == IDM_CK_DELETE    ? IsWindowEnabled(Item(IDC_CK_DELETE))
+                         : id == IDM_CK_RANDOMIZE ? IsWindowEnabled(Item(IDC_CK_RANDOMIZE))
+                                                  : true;
     AppendMenuA(menu, MF_STRING | (enabled ? 0 : MF_GRAYED), id, text);
   }
   TrackPopupMenu(menu, TPM_LEFTALIGN, p.x, p.y + 10, 0, window_, nullptr);
@@ -721,10 +744,12 @@ void TCookieForm::OnCommand(int id, int code) {
     case IDC_CK_OPEN:
     case IDM_CK_OPEN: Open(); break;
     case IDC_CK_EDIT: Edit(); break;
-    case IDC_CK_REFRESH: ListCookies(); break;
+    case IDC_CK_REFRESH:
+      if (!Busy()) ListCookies();
+      break;
     case IDOK:
       // Enter in the filter edit refreshes the list.
-      if (GetFocus() == Item(IDC_CK_FILTER)) ListCookies();
+      if (!Busy() && GetFocus() == Item(IDC_CK_FILTER)) ListCookies();
       break;
     case IDC_CK_HELP: ShowCookieHelp(window_); break;
     case IDC_CK_CLOSE:
@@ -740,22 +765,35 @@ void TCookieForm::OnCommand(int id, int code) {
   }
 }
 
+// Firefox rewrites its cookie store from memory while it runs: a cookie deleted under it comes
+// back, and a mark made then cannot be checked against what the browser holds. Delete and
+// Randomize are refused on its tab then, as the permission buttons are. True when refused.
+bool TCookieForm::FirefoxRefusal() {
+  if (IeTab() || !FirefoxActive()) return false;
+  UpdatePermissionButtons();
+  return true;
+}
+
 void TCookieForm::Protect() {
   ProcessState& ps = Process();
   if (ps.busy) return;
+  BusyGuard busy;
   const std::vector<int> sel = Selected();
   if (sel.empty()) {
     Tell("No entry selected for Protect function", kErrorCaption, MessageKind::Error);
     return;
   }
-  BusyGuard busy;
-  bool deleted = false;
   KeepList& keep = Keep();
   for (int i : sel) {
     Row& row = rows_[i];
     const std::string address = LowerCase(row.text[kAddress]);
     KeepMatch m = keep.LookupFirefoxHost(address);
     if (m.found && m.code == 'R' && row.text[kComment] != kOnlyInProtect) {
+      if (!IeTab() && FirefoxActive()) {
+        // The scrambled cookie cannot go now; protecting it would keep the scrambled value.
+        row.text[kComment] = kFirefoxActive;
+        continue;
+      }
       if (!ps.yesToAllRandom) {
         const Confirm a = AskConfirm(
             window_, "Quorvane  -  Random to Protect Confirmation",
@@ -769,7 +807,6 @@ void TCookieForm::Protect() {
       }
       const std::string result = DeleteOne(i);
       row.text[kComment] = result == kDeleted ? kOnlyInProtect : "not deleted - " + result;
-      deleted = deleted || result == kDeleted;
       m = keep.LookupFirefoxHost(address);
     }
     if (m.found) keep.RemoveAt(m.index);
@@ -777,20 +814,19 @@ void TCookieForm::Protect() {
     keep.Add("p=" + address);
     keep.modified = true;
   }
-  FlushDeletes();
-  if (!IeTab() && !FFoxProfile().IsSqliteProfile && deleted) WriteBackCookiesTxt(ctx_, store_);
+  FinishFirefoxDeletes();
   Refill();
 }
 
 void TCookieForm::Randomize() {
   ProcessState& ps = Process();
-  if (ps.busy) return;
+  if (ps.busy || FirefoxRefusal()) return;
+  BusyGuard busy;
   const std::vector<int> sel = Selected();
   if (sel.empty()) {
     Tell("No entry selected for Randomize function", kErrorCaption, MessageKind::Error);
     return;
   }
-  BusyGuard busy;
   KeepList& keep = Keep();
   for (int i : sel) {
     Row& row = rows_[i];
@@ -832,13 +868,14 @@ void TCookieForm::Unprotect() {
     Tell("No \"Protect\" entry selected for Unprotect function", kErrorCaption, MessageKind::Error);
 }
 
-// Deletes one item's cookies; the result text of the comment column.
+// Deletes one item's cookies; the result text of the comment column. A Firefox deletion is
+// only noted here: FinishFirefoxDeletes writes the command's deletions and answers for them.
 std::string TCookieForm::DeleteOne(int i) {
   Row& row = rows_[i];
   if (IeTab()) {
     UrlServerLink& link = UrlLink();
     link.SetProtectedMode(tab_ == kIeProtectedTab);
-    DeleteEntryResult r = link.DeleteEntry(ctx_, row.text[kAddress], row.text[kComment]);
+    DeleteEntryResult r = link.DeleteEntry(ctx_, row.text[kAddress], row.localFile);
     link.SetProtectedMode(false);
     if (r.ok) return kDeleted;
     const uint32_t code = r.error ? r.error : r.indexError;
@@ -852,44 +889,67 @@ std::string TCookieForm::DeleteOne(int i) {
   }
   const std::string host = LowerCase(row.text[kAddress]);
   pending_.gone.insert(host);
-  return pending_.present.erase(host) ? kDeleted : "Cookie File not found to Delete";
+  if (!pending_.present.erase(host)) return "Cookie File not found to Delete";
+  pending_.rows.push_back(i);
+  return kDeleted;
 }
 
 // The Firefox deletions of one command, made together: one pass over the cookie lines and one
-// statement on the database, however many hosts were selected.
-void TCookieForm::FlushDeletes() {
+// statement on the database (or one rewrite of Cookies.txt), however many hosts were selected.
+// False when the file was not changed; the cookie list is then the file's again.
+bool TCookieForm::FlushDeletes() {
   PendingDeletes gone = std::move(pending_);
   pending_ = PendingDeletes();
-  if (gone.gone.empty()) return;
-  std::erase_if(store_.cookies,
-                [&](const CookieLine& l) { return gone.gone.count(CookieLineHost(l.text)) != 0; });
+  if (gone.gone.empty()) return true;
+  const std::vector<CookieLine> before = store_.cookies;
+  const size_t removed = std::erase_if(
+      store_.cookies, [&](const CookieLine& l) { return gone.gone.count(CookieLineHost(l.text)); });
   const TFFoxProfile& p = FFoxProfile();
-  if (!p.IsSqliteProfile) return;
-  try {
-    TSQLiteDatabase db(p.CookiesFile);
-    db.ExecSQL("CREATE TEMP TABLE IF NOT EXISTS qv_gone_hosts (h TEXT PRIMARY KEY)");
-    db.ExecSQL("BEGIN");
+  bool written = true;
+  if (!p.IsSqliteProfile) {
+    written = removed == 0 || WriteBackCookiesTxt(ctx_, store_);
+  } else {
     try {
-      {
-        TSQLiteStatement add(db, "INSERT OR IGNORE INTO temp.qv_gone_hosts VALUES (?)");
-        for (const std::string& h : gone.gone) add.Run({h});
+      TSQLiteDatabase db(p.CookiesFile);
+      db.ExecSQL("CREATE TEMP TABLE IF NOT EXISTS qv_gone_hosts (h TEXT PRIMARY KEY)");
+      db.ExecSQL("BEGIN");
+      try {
+        {
+          TSQLiteStatement add(db, "INSERT OR IGNORE INTO temp.qv_gone_hosts VALUES (?)");
+          for (const std::string& h : gone.gone) add.Run({h});
+        }
+        // lower() folds exactly what LIKE ignores: the host's ASCII letter case.
+        db.ExecSQL(
+            "DELETE FROM moz_cookies WHERE lower(host) IN (SELECT h FROM temp.qv_gone_hosts)");
+        db.ExecSQL("COMMIT");
+      } catch (...) {
+        db.ExecSQL("ROLLBACK");
+        throw;
       }
-      // lower() folds exactly what LIKE ignores: the host's ASCII letter case.
-      db.ExecSQL("DELETE FROM moz_cookies WHERE lower(host) IN (SELECT h FROM temp.qv_gone_hosts)");
-      db.ExecSQL("COMMIT");
     } catch (...) {
-      db.ExecSQL("ROLLBACK");
-      throw;
+      written = false;
     }
-  } catch (...) {
-    Tell("Delete Entry from Cookies file failed... \r\nExecution will continue...",
-         "Quorvane -  Message", MessageKind::Error);
   }
+  if (written) return true;
+  store_.cookies = before;
+  Tell("Delete Entry from Cookies file failed... \r\nExecution will continue...",
+       "Quorvane -  Message", MessageKind::Error);
+  return false;
+}
+
+// Rows read "Deleted" only when the file really lost the cookies.
+void TCookieForm::FinishFirefoxDeletes() {
+  const std::vector<int> rows = pending_.rows;
+  if (FlushDeletes()) return;
+  for (int i : rows) rows_[i].text[kComment] = kNotWritten;
 }
 
 void TCookieForm::Delete() {
   ProcessState& ps = Process();
-  if (ps.busy) return;
+  if (ps.busy || FirefoxRefusal()) return;
+  // Busy from the confirmation on: the rows selected now are the rows deleted, whatever the
+  // messages let run meanwhile ask for.
+  BusyGuard busy;
   const std::vector<int> sel = Selected();
   if (sel.empty()) {
     Tell("No entry selected for Delete function", kErrorCaption, MessageKind::Error);
@@ -907,8 +967,7 @@ void TCookieForm::Delete() {
     if (a == Confirm::No) return;
     if (a == Confirm::YesToAll) ps.yesToAllDelete = true;
   }
-  BusyGuard busy;
-  bool hinted = false, anyDeleted = false;
+  bool hinted = false;
   for (int i : sel) {
     Row& row = rows_[i];
     if (row.text[kComment] == kDeleted) continue;
@@ -920,21 +979,19 @@ void TCookieForm::Delete() {
       continue;
     }
     const std::string result = DeleteOne(i);
-    if (result == kDeleted) {
-      anyDeleted = true;
+    if (result == kDeleted)
       row.text[kComment] = marked ? kOnlyInProtect : kDeleted;
-    } else {
+    else
       row.text[kComment] = "not deleted - " + result;
-    }
     PumpWaitingMessages();
   }
-  FlushDeletes();
+  FinishFirefoxDeletes();
   ListView_DeleteAllItems(details_);
-  if (!IeTab() && !FFoxProfile().IsSqliteProfile && anyDeleted) WriteBackCookiesTxt(ctx_, store_);
   Refill();
 }
 
 void TCookieForm::Open() {
+  if (Busy()) return;
   const std::vector<int> sel = Selected();
   if (sel.empty()) {
     Tell("No Cookie entry selected for Open function", kErrorCaption, MessageKind::Error);
@@ -953,6 +1010,7 @@ void TCookieForm::Open() {
 }
 
 void TCookieForm::Edit() {
+  if (Busy()) return;
   KeepList& keep = Keep();
   const char* who = IeTab() ? "I.E." : "FireFox";
   if (!keep.loaded) {
@@ -983,7 +1041,10 @@ void TCookieForm::UpdatePermissionButtons() {
       {IDC_CK_SESSION, "Session",
        "|Set Selected Entry in FireFox's Cookie Settings to \"Allow for Session\"", ""},
       {IDC_CK_REMOVE, "Remove", "|Remove Selected Entry from FireFox's Cookie Settings",
-       "|Remove Selected Entry from I.E.'s Cookie Settings"}};
+       "|Remove Selected Entry from I.E.'s Cookie Settings"},
+      {IDC_CK_DELETE, "Delete", "|Delete the Selected Cookies", "|Delete the Selected Cookies"},
+      {IDC_CK_RANDOMIZE, "Randomize", "|Keep the Selected Cookies with Random values",
+       "|Keep the Selected Cookies with Random values"}};
   for (const Button& b : kButtons) {
     bool enabled = !firefoxRunning;
     std::string hint = IeTab() ? b.ieHint : b.ffHint;
@@ -997,6 +1058,8 @@ void TCookieForm::UpdatePermissionButtons() {
 }
 
 void TCookieForm::Permission(char action) {
+  if (Busy()) return;
+  BusyGuard busy;
   const std::vector<int> sel = Selected();
   if (sel.empty()) {
     Tell("No entry selected for Exception Function", kErrorCaption, MessageKind::Error);
@@ -1016,10 +1079,25 @@ void TCookieForm::Permission(char action) {
                               : SetFirefoxPermission(LowerCase(row.text[kAddress]), action);
     if (done) row.text[kBrowser] = shown(action);
   }
+  if (!IeTab() && !FFoxProfile().IsSqliteProfile) {
+    // hostperm.1 is written now rather than when the window closes, and read back: the column
+    // shows what the file holds, never a setting that was not stored.
+    if (!CloseFirefoxPermissions())
+      Tell("Unable to write FireFox Permissions file - hostperm.1\r\nExecution will continue...",
+           kMessageCaption, MessageKind::Error);
+    LoadFirefoxPermissions();
+    MarkBrowserSetting();
+  }
   Refill();
 }
 
 void TCookieForm::TabChanged() {
+  if (Busy()) {
+    // Refused while a command runs: the tab control's own selection goes back.
+    TabCtrl_SetCurSel(tabs_, tab_);
+    InvalidateRect(tabs_, nullptr, TRUE);
+    return;
+  }
   SaveKeepList(ieKeep_);
   tab_ = TabCtrl_GetCurSel(tabs_);
   if (tab_ < 0) tab_ = kFirefoxTab;

@@ -233,11 +233,13 @@ bool LoadFirefoxPermissions() {
   return true;
 }
 
-void CloseFirefoxPermissions() {
+bool CloseFirefoxPermissions() {
   FirefoxPermissionStore& s = Store();
+  bool written = true;
   if (s.loaded && !s.database && s.hostperm.changed)
-    WriteWholeFile(s.hostpermPath, s.hostperm.Serialize());
+    written = WriteWholeFile(s.hostpermPath, s.hostperm.Serialize());
   s = FirefoxPermissionStore();
+  return written;
 }
 
 std::string GetFirefoxPermission(const std::string& host) {

@@ -10,8 +10,9 @@
 
 // True when the store loaded; messages tell the user when it did not.
 bool LoadFirefoxPermissions();
-// Writes hostperm.1 when it changed; closes the database.
-void CloseFirefoxPermissions();
+// Writes hostperm.1 when it changed; closes the database. False when hostperm.1 was not
+// written.
+bool CloseFirefoxPermissions();
 // "Allow", "Block", "Session", "unknown" (hostperm.1 only) or empty.
 std::string GetFirefoxPermission(const std::string& host);
 // Action 'A' allow, 'B' block, 'S' allow for the session, 'R' remove; true when done.

@@ -1,5 +1,7 @@
 #include "files/allocation_unit.h"
 
+#include <algorithm>
+
 uint32_t Fat32AllocationUnit(uint64_t totalUnits512) {
   const uint64_t kb = totalUnits512 / 2;
   if (kb < 8388608) return 4096;    // below 8 GB
@@ -20,6 +22,8 @@ uint32_t ShredBlockLength(uint32_t unit) {
 
 int64_t OverwriteLength(int64_t size, uint32_t unit) {
   if (size <= 0) return 0;
-  if (unit == 0) return size;
-  return (size + unit - 1) / unit * unit;
+  auto whole = [size](int64_t block) { return (size + block - 1) / block * block; };
+  // Every byte of the file and the rest of its last sector, whatever the unit says: a unit
+  // that could not be learned (0) or a smaller one from a stale cache never shortens it.
+  return std::max(whole(kDefaultShredBlock), unit > 0 ? whole(unit) : 0);
 }

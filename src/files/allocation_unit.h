@@ -13,6 +13,7 @@ uint32_t VolumeAllocationUnit(const std::string& fileSystem, uint64_t totalUnits
 
 // Block length of a shred on a volume with that unit: the unit, but never below 512 bytes.
 uint32_t ShredBlockLength(uint32_t unit);
-// Bytes a pass overwrites for a file of `size` bytes: whole units (the size itself when the
-// unit is unknown, nothing for a file that could not be found, size -1).
+// Bytes a pass overwrites for a file of `size` bytes: whole units, and never less than the size
+// brought up to whole 512-byte blocks (all a unit of 0, unknown, gives); nothing for a file that
+// could not be found (size -1).
 int64_t OverwriteLength(int64_t size, uint32_t unit);

@@ -67,14 +67,13 @@ bool GetAllocationUnit(const std::string& path) {
   if (folder.empty()) folder = CurrentDirectory();
   if (folder.size() < 2 || folder[1] != ':') return false;
   AllocationUnitCache& cache = Cache();
-  const std::string letter = folder.substr(0, 1);
-  if (letter == cache.letter) return true;
+  const std::string letter(1, static_cast<char>(std::toupper(static_cast<unsigned char>(folder[0]))));
+  if (letter == cache.letter && cache.unit > 0) return true;
+  // A failed query empties the whole entry: a unit kept for a letter whose query failed would
+  // be taken for the drive's next time.
+  cache = {};
   DriveGeometry g;
-  if (!GetDriveGeometry(letter[0], g)) {
-    cache.unit = 0;
-    return false;
-  }
-  if (g.allocationUnit < 1) return false;
+  if (!GetDriveGeometry(letter[0], g) || g.allocationUnit < 1) return false;
   cache.letter = letter;
   cache.unit = g.allocationUnit;
   return true;

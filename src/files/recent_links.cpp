@@ -59,7 +59,7 @@ void PurgeRecentLinksIn(ReportContext& ctx, const std::string& folder) {
       LastDeleteError() = 0;
       // A file-system link named like a shortcut goes itself, never what it points at.
       if (DeleteDataFileOrLink(ctx, full, n.shortName)) {
-        ctx.AddDetailLine(std::string(result_text::kDeleted) + full);
+        ctx.AddDetailLine(DeletedResultText() + full);
       } else {
         const std::string result = ctx.MapFileError(LastDeleteError());
         ctx.SetAttention();

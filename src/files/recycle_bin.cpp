@@ -1,12 +1,16 @@
 #include "files/recycle_bin.h"
 
 #include <windows.h>
+#include <sddl.h>
 #include <shellapi.h>
+
+#include <vector>
 
 #include "platform/files.h"
 
 namespace {
 using EmptyBinFn = HRESULT(WINAPI*)(HWND, LPCSTR, DWORD);
+using QueryBinFn = HRESULT(WINAPI*)(LPCSTR, LPSHQUERYRBINFO);
 constexpr DWORD kQuietly = SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND;  // 7
 
 // Wine's own export, absent on Windows: a Unix path as the DOS path Wine shows for it.
@@ -27,6 +31,32 @@ std::string Environment(const char* name) {
   char buf[MAX_PATH * 2] = {};
   DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
   return n > 0 && n < sizeof buf ? buf : "";
+}
+
+// The user's SID as text ("S-1-5-21-..."), the name of the user's own folder in each drive's
+// bin; empty when the token cannot be read.
+std::string CurrentUserSid() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return "";
+  std::vector<BYTE> buf(512);
+  DWORD n = 0;
+  std::string text;
+  if (GetTokenInformation(token, TokenUser, buf.data(), static_cast<DWORD>(buf.size()), &n)) {
+    char* sid = nullptr;
+    if (ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buf.data())->User.Sid, &sid)) {
+      text = sid;
+      LocalFree(sid);
+    }
+  }
+  CloseHandle(token);
+  return text;
+}
+
+// Items left in the bins of all drives; -1 when the shell cannot say.
+long long ItemsInBin(QueryBinFn query) {
+  SHQUERYRBINFO info{sizeof info};
+  if (!query || FAILED(query("", &info))) return -1;
+  return info.i64NumItems;
 }
 
 bool RemoveLink(const std::string& path, DWORD attributes) {
@@ -58,13 +88,16 @@ std::vector<std::string> RecycleBinFolders() {
       if (!trash.empty() && DirectoryExists(trash)) folders.push_back(trash);
     }
   }
+  // Each user has a folder of their own in a drive's bin, named by their SID; the other users'
+  // folders are theirs, never walked. FAT drives' shared "RECYCLED" cannot hold links at all.
+  const std::string sid = CurrentUserSid();
   const DWORD drives = GetLogicalDrives();
-  for (int i = 2; i < 26; ++i) {
+  for (int i = 2; i < 26 && !sid.empty(); ++i) {
     if (!(drives & (1u << i))) continue;
     const std::string root = std::string(1, char('A' + i)) + ":\\";
     if (GetDriveTypeA(root.c_str()) != DRIVE_FIXED) continue;
-    for (const char* bin : {"$Recycle.Bin", "RECYCLER", "RECYCLED"})
-      if (DirectoryExists(root + bin)) folders.push_back(root + bin);
+    for (const char* bin : {"$Recycle.Bin", "RECYCLER"})
+      if (DirectoryExists(root + bin + "\\" + sid)) folders.push_back(root + bin + "\\" + sid);
   }
   return folders;
 }
@@ -100,23 +133,28 @@ void EmptyRecycleBin(ReportContext& ctx) {
     bool linksRemoved = true;
     for (const std::string& bin : RecycleBinFolders())
       if (!RemoveLinksInTree(bin)) linksRemoved = false;
-    bool called = false;
+    bool emptied = false;
     HMODULE shell = LoadLibraryA("Shell32.dll");
     if (shell) {
       auto empty = reinterpret_cast<EmptyBinFn>(GetProcAddress(shell, "SHEmptyRecycleBinA"));
+      auto query = reinterpret_cast<QueryBinFn>(GetProcAddress(shell, "SHQueryRecycleBinA"));
       if (empty && linksRemoved) {
         // No window of the program is needed as owner: the flags show nothing.
-        empty(nullptr, "", kQuietly);  // its result is not examined: a refusal still completes
-        called = true;
+        const HRESULT hr = empty(nullptr, "", kQuietly);
+        // What is left decides: Windows answers an already empty bin with a failure code, and
+        // Wine answers success even when it could delete nothing.
+        const long long left = ItemsInBin(query);
+        emptied = left >= 0 ? left == 0 : SUCCEEDED(hr);
       }
       FreeLibrary(shell);
       ctx.CountItem();
     }
-    if (called) {
+    if (emptied) {
       ctx.AddReportLine("  Purge \"Recycle Bin\" Function Completed.");
     } else {
       ctx.AddReportLine(" -Error- \"Purge Recycle Bin\" Function Failed to Complete.");
       ctx.RaiseLevel(1);
+      ctx.SetAttention();
     }
   } catch (...) {
     ctx.AddReportLine("*** Error in above Function.");

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <utility>
 
 #include "core/command_line.h"
 #include "platform/files.h"
@@ -13,9 +14,22 @@ uint32_t& LastDeleteError() {
   return error;
 }
 
+bool& LastDeleteNameOnly() {
+  static bool nameOnly = false;
+  return nameOnly;
+}
+
+std::string DeletedResultText(const std::string& deleted) {
+  // Asked once per deletion: a link removed without this routine afterwards reads "deleted".
+  if (!std::exchange(LastDeleteNameOnly(), false)) return deleted;
+  const std::string text = kHardLinkOnly;
+  return std::string(deleted.size() > text.size() ? deleted.size() - text.size() : 0, ' ') + text;
+}
+
 bool PlainDeleteFile(const std::string& path, const std::string& alternate) {
   uint32_t& error = LastDeleteError();
   error = 0;
+  LastDeleteNameOnly() = false;
   if (!DeleteFileA(path.c_str())) error = GetLastError();
   if ((error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
        error == ERROR_FILENAME_EXCED_RANGE) &&
@@ -26,6 +40,7 @@ bool PlainDeleteFile(const std::string& path, const std::string& alternate) {
 
 bool DeleteDataFile(ReportContext& ctx, const std::string& path, const std::string& alternate) {
   RunState& st = ctx.State();
+  LastDeleteNameOnly() = false;
   // A Preview reports what would go; "KeepFiles" runs a real purge that keeps every file.
   if (st.preview || ParamSwitch("KeepFiles")) return false;
   // A path too long for the system calls is reached by its bare name from inside its folder.
@@ -36,24 +51,24 @@ bool DeleteDataFile(ReportContext& ctx, const std::string& path, const std::stri
   // A bare name resolved in the wrong folder could delete a namesake: a folder that cannot be
   // entered leaves the file addressed by its full path, which then fails as not found.
   const std::string name = scope && scope->Entered() ? ExtractFileName(path) : path;
-  // A read-only file is made writable first. For a plain delete that is asked only when the
-  // delete was refused, which saves a system call on each of the many files that are not.
-  auto clearReadOnly = [&name] {
-    DWORD attributes = GetFileAttributesA(name.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY))
-      return false;
-    SetFileAttributesA(name.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    return true;
-  };
   LastDeleteError() = 0;
   bool deleted = false;
   try {
     if (!st.secureErase) {
       deleted = PlainDeleteFile(name, alternate);
-      if (!deleted && LastDeleteError() == ERROR_ACCESS_DENIED && clearReadOnly())
+      // A read-only file is made writable only when the delete was refused, which saves a
+      // system call on each of the many files that are not; it is read-only again when the
+      // second try fails too.
+      const DWORD attributes = deleted || LastDeleteError() != ERROR_ACCESS_DENIED
+                                   ? INVALID_FILE_ATTRIBUTES
+                                   : GetFileAttributesA(name.c_str());
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+          SetFileAttributesA(name.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
         deleted = PlainDeleteFile(name, alternate);
+        if (!deleted) SetFileAttributesA(name.c_str(), attributes);
+      }
     } else {
-      clearReadOnly();
+      // The shred clears what stands in its way itself, and puts it back when it fails.
       const char method = st.shred.Method();
       deleted = ShredFile(ctx, name, method, method == '0' ? 0 : st.shred.repeats);
     }
@@ -67,6 +82,7 @@ bool DeleteDataFile(ReportContext& ctx, const std::string& path, const std::stri
 // what it points at, outside the folder being purged.
 bool DeleteDataFileOrLink(ReportContext& ctx, const std::string& path,
                           const std::string& alternate) {
+  LastDeleteNameOnly() = false;
   if (ctx.State().preview || ParamSwitch("KeepFiles")) return false;
   if (IsLinkToFile(path)) {
     LastDeleteError() = RemoveLinkItself(path, false);

@@ -50,35 +50,42 @@ int64_t FoundFileSize(const std::string& path) {
   return (int64_t(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
 }
 
-// Overwrites the file's whole allocation units `passes` times with the pattern sequence (0
-// passes: zeros once). False when the file could not be opened or a cancel was seen; the
-// cancel is reported once.
-bool OverwriteFile(ReportContext& ctx, const std::string& path, int passes) {
+// The number of names (hard links) of the open file; 1 when the system cannot tell.
+DWORD LinkCount(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION info;
+  return GetFileInformationByHandle(file, &info) && info.nNumberOfLinks > 1 ? info.nNumberOfLinks
+                                                                             : 1;
+}
+
+// What an overwrite ended with.
+enum class Overwrite { Done, Failed, Linked };
+
+// Overwrites the file's whole allocation units (`unit`, 0 when unknown) `passes` times with the
+// pattern sequence (0 passes: zeros once). Failed when the file could not be opened or a cancel
+// was seen (the cancel is reported once); Linked, before anything is written, when the file has
+// gained a second name since the shred looked.
+Overwrite OverwriteFile(ReportContext& ctx, const std::string& path, int passes, uint32_t unit) {
   ShredProcessState& shared = Shared();
   if (passes < 0) passes = 1;
   ShredPattern pattern = passes == 0 ? ShredPattern::Zero : ShredPattern::R1;
 
-  DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-    SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-
   int64_t length = 0;
   {
-    // Opened with no access and no sharing only to learn that nobody holds the file.
+    // Opened with no sharing only to learn that nobody holds the file.
     FileHandle probe(CreateFileA(path.c_str(), 0, 0, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
     if (!probe.Valid()) {
       LastDeleteError() = GetLastError();
-      return false;
+      return Overwrite::Failed;
     }
-    const int64_t size = FoundFileSize(path);
-    if (GetAllocationUnit(path)) length = OverwriteLength(size, CachedAllocationUnit());
+    length = OverwriteLength(FoundFileSize(path), unit);
   }
 
   const size_t blockLength = shared.blockLength;
   // A thorough shred given no passes writes zeros, which it has not made yet.
   if (pattern == ShredPattern::Zero) shared.patterns.MakeZero(blockLength);
-  const int64_t blocks = length / int64_t(blockLength);
+  // Whole blocks, the last one reaching past the length rather than falling short of it.
+  const int64_t blocks = (length + int64_t(blockLength) - 1) / int64_t(blockLength);
   const int64_t blocksPerWrite = std::max<int64_t>(1, kShredWriteBytes / blockLength);
   const int count = std::max(passes, 1);
   for (int pass = 0; pass < count; ++pass) {
@@ -92,8 +99,9 @@ bool OverwriteFile(ReportContext& ctx, const std::string& path, int passes) {
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) {
       LastDeleteError() = GetLastError();
-      return false;
+      return Overwrite::Failed;
     }
+    if (pass == 0 && LinkCount(file.Get()) > 1) return Overwrite::Linked;
     SetFilePointer(file.Get(), 0, nullptr, FILE_BEGIN);
     const std::vector<uint8_t> buffer =
         RepeatBlock(shared.patterns.Block(pattern), size_t(std::min(blocks, blocksPerWrite)));
@@ -119,7 +127,70 @@ bool OverwriteFile(ReportContext& ctx, const std::string& path, int passes) {
     pattern = NextShredPattern(pattern);
   }
   ctx.View().PumpMessages();
-  return !ctx.Cancelled();
+  return ctx.Cancelled() ? Overwrite::Failed : Overwrite::Done;
+}
+
+// Attributes that stand in the way of a shred: read-only refuses the writes, and Windows refuses
+// to truncate a hidden or system file opened with plain attributes. They are cleared for the
+// shred and put back on whatever name the file is left under when the shred fails.
+constexpr DWORD kInTheWay = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+// The attributes SetFileAttributes takes; the others (directory, compressed, ...) are not its.
+constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                            FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+class ClearedAttributes {
+ public:
+  ClearedAttributes(const std::string& path, DWORD attributes)
+      : original_(attributes & kSettable), cleared_(false) {
+    if (original_ & kInTheWay) {
+      const DWORD rest = original_ & ~kInTheWay;
+      cleared_ = SetFileAttributesA(path.c_str(), rest ? rest : FILE_ATTRIBUTE_NORMAL) != FALSE;
+    }
+  }
+  // The file stays, under `name`: it gets its attributes back.
+  void Restore(const std::string& name) const {
+    if (cleared_) SetFileAttributesA(name.c_str(), original_);
+  }
+
+ private:
+  DWORD original_;
+  bool cleared_;
+};
+
+// Sets a file's attributes through a handle (Vista and later; looked up by name, as Windows XP
+// lacks it). Zero times in the record leave the file's times as they are.
+bool SetAttributesByHandle(HANDLE file, DWORD attributes) {
+  using SetInfoFn = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+  static const auto setInfo = reinterpret_cast<SetInfoFn>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle"));
+  FILE_BASIC_INFO basic{};
+  basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+  return setInfo && setInfo(file, FileBasicInfo, &basic, sizeof basic);
+}
+
+// A file with other names keeps its content for them: only this name goes. Its read-only
+// attribute, which every name shares, is cleared only when it refuses the delete, and put back
+// through a handle that outlives the name (where the system has no such call, as on Windows
+// XP, the other names stay writable).
+bool DeleteThisNameOnly(const std::string& path, DWORD attributes) {
+  DWORD error = DeleteFileA(path.c_str()) ? 0 : GetLastError();
+  if (error == ERROR_ACCESS_DENIED && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    FileHandle keep(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    const DWORD writable = attributes & kSettable & ~FILE_ATTRIBUTE_READONLY;
+    if (keep.Valid() &&
+        SetFileAttributesA(path.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL)) {
+      error = DeleteFileA(path.c_str()) ? 0 : GetLastError();
+      if (!SetAttributesByHandle(keep.Get(), attributes & kSettable) && error != 0)
+        SetFileAttributesA(path.c_str(), attributes & kSettable);
+    }
+  }
+  LastDeleteError() = error;
+  LastDeleteNameOnly() = error == 0;
+  return error == 0;
 }
 }  // namespace
 
@@ -127,41 +198,60 @@ void SetShredObserver(ShredObserver* observer) { Shared().observer = observer; }
 
 bool ShredFile(ReportContext& ctx, const std::string& path, char method, int passes) {
   ShredProcessState& shared = Shared();
+  LastDeleteNameOnly() = false;
   std::string folder = ExtractFilePath(path);
   if (folder.empty()) folder = CurrentDirectory();
 
-  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
     // Callers map this code to their report line; 0 would read as "deleted".
     LastDeleteError() = GetLastError();
     return false;
   }
+  {
+    // Overwriting one name of a hard-linked file would change what its other names hold.
+    FileHandle look(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    if (look.Valid() && LinkCount(look.Get()) > 1) {
+      look.Close();
+      return DeleteThisNameOnly(path, attributes);
+    }
+  }
   const std::string tempName = folder + (folder.back() == '\\' ? "" : "\\") + "_Dremmit_" +
                                std::to_string(shared.renameCounter++) + ".zap";
 
-  shared.blockLength = kDefaultShredBlock;
-  if (GetAllocationUnit(path)) shared.blockLength = ShredBlockLength(CachedAllocationUnit());
+  // Learned once for both the block length and the overwrite length: a drive whose unit cannot
+  // be learned (a network path, a failed query) is overwritten in whole 512-byte blocks.
+  const uint32_t unit = GetAllocationUnit(path) ? CachedAllocationUnit() : 0;
+  shared.blockLength = ShredBlockLength(unit);
 
+  const ClearedAttributes cleared(path, attributes);
   // '1' Thorough, '2' Both; anything else is taken as Quick, so a file is never truncated and
   // deleted without being overwritten.
   const bool thorough = method == '1' || method == '2';
   const bool quick = method != '1';
-  bool ok = true;
+  Overwrite result = Overwrite::Done;
   if (thorough) {
     shared.patterns.MakeRandom(shared.blockLength);
-    ok = OverwriteFile(ctx, path, passes);
+    result = OverwriteFile(ctx, path, passes, unit);
   }
   // After a cancelled thorough shred the zero pass would only report the cancel a second time.
-  if (quick && !(thorough && ctx.Cancelled())) {
+  if (quick && result != Overwrite::Linked && !(thorough && ctx.Cancelled())) {
     shared.patterns.MakeZero(shared.blockLength);
-    ok = OverwriteFile(ctx, path, 0);
+    result = OverwriteFile(ctx, path, 0, unit);
   }
-  if (!ok) return false;
+  if (result != Overwrite::Done) {
+    cleared.Restore(path);
+    return result == Overwrite::Linked && DeleteThisNameOnly(path, attributes);
+  }
 
   {
     FileHandle truncated(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
     if (!truncated.Valid()) {
       LastDeleteError() = GetLastError();
+      cleared.Restore(path);
       return false;
     }
   }
@@ -177,10 +267,15 @@ bool ShredFile(ReportContext& ctx, const std::string& path, char method, int pas
   }
   if (!moved) {
     LastDeleteError() = error;
-    DeleteFileA(path.c_str());
+    if (!DeleteFileA(path.c_str())) cleared.Restore(path);
     return false;
   }
   if (shared.observer) shared.observer->Moved(tempName);
-  DeleteFileA(tempName.c_str());
+  // The file is gone only when its temporary name is: a refused delete is this file's failure.
+  if (!DeleteFileA(tempName.c_str())) {
+    LastDeleteError() = GetLastError();
+    cleared.Restore(tempName);
+    return false;
+  }
   return true;
 }

@@ -48,6 +48,7 @@ TempCandidate Validate(const char* name, const std::string& raw) {
 }
 
 struct Listed {
+  std::wstring wide;  // as the folder holds it
   std::string name;   // as the folder holds it ('?' for what the ANSI code page cannot hold)
   std::string upper;  // as the report shows it
   std::string shortName;
@@ -90,6 +91,78 @@ unsigned long RemoveFolder(const std::string& path, bool link) {
   return RemoveDirectoryA(path.c_str()) ? 0 : GetLastError();
 }
 
+// A folder the walk is inside, opened without following a link and held without delete
+// sharing: while the walk is in it, it can be neither renamed nor removed, and so not swapped
+// for a junction or link to somewhere else (a walk run as an administrator would empty that).
+class HeldFolder {
+ public:
+  explicit HeldFolder(const std::string& path)
+      : h_(CreateFileW(OpenablePath(path).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr)) {}
+  ~HeldFolder() { Close(); }
+  HeldFolder(const HeldFolder&) = delete;
+  HeldFolder& operator=(const HeldFolder&) = delete;
+  bool Open() const { return h_ != INVALID_HANDLE_VALUE; }
+  void Close() {
+    if (Open()) CloseHandle(h_);
+    h_ = INVALID_HANDLE_VALUE;
+  }
+  // What the handle opened is a folder and no reparse point: Windows opens a junction or a
+  // folder link itself here, so one put in the folder's place shows.
+  bool IsPlainFolder() const {
+    BY_HANDLE_FILE_INFORMATION info;
+    return GetFileInformationByHandle(h_, &info) &&
+           (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  }
+  // The path the handle resolves to; empty where the system cannot tell (Windows XP lacks the
+  // call, looked up by name).
+  std::wstring FinalPath() const {
+    using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+    static const auto finalPath = reinterpret_cast<FinalPathFn>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleW"));
+    if (!Open() || !finalPath) return {};
+    std::wstring buf(1024, L'\0');
+    const DWORD n = finalPath(h_, buf.data(), DWORD(buf.size()), 0);
+    return n > 0 && n < buf.size() ? buf.substr(0, n) : std::wstring();
+  }
+
+ private:
+  // A long path reaches the wide call in its "\\?\" form.
+  static std::wstring OpenablePath(const std::string& path) {
+    const std::wstring wide = WidePath(path);
+    if (wide.size() < MAX_PATH - 12) return wide;
+    if (wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\') return L"\\\\?\\" + wide;
+    if (wide.rfind(L"\\\\", 0) == 0 && wide.rfind(L"\\\\?\\", 0) != 0)
+      return L"\\\\?\\UNC\\" + wide.substr(2);
+    return wide;
+  }
+  HANDLE h_;
+};
+
+// How a listed sub-folder turned out when the walk came to enter it.
+enum class Entering { Walk, Link, Refused };
+
+// Checks the handle the walk opened on a sub-folder listed as a plain folder: a reparse point
+// on it, or (under Wine, which opens a link's target even when asked for the link itself, but
+// names the target) a path other than the parent's own plus the listed name, means the folder
+// was swapped for a link after the listing. `resolved` gets the folder's path as the handle
+// resolves it, for the check one level down.
+Entering CheckEntered(const HeldFolder& held, const std::wstring& parentResolved,
+                      const std::wstring& name, std::wstring& resolved) {
+  if (!held.Open()) return Entering::Refused;
+  if (!held.IsPlainFolder()) return Entering::Link;
+  resolved = held.FinalPath();
+  if (parentResolved.empty() || resolved.empty()) return Entering::Walk;
+  // A drive's root resolves with its backslash ("\\?\C:\").
+  const std::wstring expected =
+      parentResolved + (parentResolved.back() == L'\\' ? L"" : L"\\") + name;
+  if (lstrcmpiW(resolved.c_str(), expected.c_str()) != 0)
+    return Entering::Link;
+  return Entering::Walk;
+}
+
 // One folder purge from its root down.
 struct Walk {
   const FolderPurgeOptions& o;
@@ -101,8 +174,9 @@ struct Walk {
   bool checkEachFile = false;
 };
 
+// `resolved`: the folder's path as its held handle resolves it (empty when unknown).
 long long PurgeTree(ReportContext& ctx, Walk& walk, const std::string& folder,
-                    const std::string& relative) {
+                    const std::string& relative, const std::wstring& resolved) {
   const FolderPurgeOptions& o = walk.o;
   const TempProtectList& protect = walk.protect;
   RunState& st = ctx.State();
@@ -133,11 +207,11 @@ long long PurgeTree(ReportContext& ctx, Walk& walk, const std::string& folder,
       const bool reparse = (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
       if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         if (name != "." && name != "..")
-          folders.push_back({name, UpperCase(name), {}, reparse, address});
+          folders.push_back({fd.cFileName, name, UpperCase(name), {}, reparse, address});
       } else if (OldEnough(AsUint64(fd.ftLastWriteTime), now, o.applyAgeFilter, o.age.on,
                            o.age.hours)) {
-        files.push_back(
-            {name, UpperCase(name), lossy ? std::string() : shortName, reparse, address});
+        files.push_back({fd.cFileName, name, UpperCase(name),
+                         lossy ? std::string() : shortName, reparse, address});
       }
       // Every tenth entry, as CountItem does: a message check per entry costs a round trip
       // to the window system that long listings feel.
@@ -187,7 +261,7 @@ long long PurgeTree(ReportContext& ctx, Walk& walk, const std::string& folder,
       deleted = DeleteDataFile(ctx, path, f.shortName);
     }
     if (deleted)
-      ctx.AddDetailLine(tx.deleted + full);
+      ctx.AddDetailLine(DeletedResultText(tx.deleted) + full);
     else if (!st.cancel)
       ReportFailure(ctx, TempDeleteError(LastDeleteError(), code == 'i'), full);
   }
@@ -207,7 +281,15 @@ long long PurgeTree(ReportContext& ctx, Walk& walk, const std::string& folder,
       continue;
     }
     const std::string path = folder + "\\" + d.address;
-    if (!d.link) count += PurgeTree(ctx, walk, path, below(d.name));
+    bool link = d.link;
+    if (!link) {
+      // Entered by the handle it was checked on, which is held until the walk comes out.
+      HeldFolder held(path);
+      std::wstring inner;
+      const Entering entering = CheckEntered(held, resolved, d.wide, inner);
+      link = entering == Entering::Link;
+      if (entering == Entering::Walk) count += PurgeTree(ctx, walk, path, below(d.name), inner);
+    }
     if (st.cancel) break;
     if (st.preview) {
       if (!o.applyAgeFilter || !o.age.on) {
@@ -217,7 +299,7 @@ long long PurgeTree(ReportContext& ctx, Walk& walk, const std::string& folder,
       }
       continue;
     }
-    const unsigned long error = RemoveFolder(path, d.link);
+    const unsigned long error = RemoveFolder(path, link);
     if (error == 0) {
       ctx.AddDetailLine(tx.deleted + full);
       continue;
@@ -323,7 +405,9 @@ long long PurgeFolderTree(ReportContext& ctx, const std::string& folder,
       walk.linksKnown = ListLinksBelowUnderWine(folder, walk.links);
       walk.checkEachFile = !walk.linksKnown;
     }
-    return PurgeTree(ctx, walk, folder, {});
+    // The root is the folder the user chose, link or not; what lies below it is checked.
+    HeldFolder root(folder);
+    return PurgeTree(ctx, walk, folder, {}, root.FinalPath());
   } catch (...) {
     return 0;  // a failing folder ends its own processing, silently
   }

@@ -191,7 +191,7 @@ bool PurgeDataFile(ReportContext& ctx, const std::string& path) {
     return true;
   }
   if (DeleteDataFileOrLink(ctx, path)) {
-    ctx.AddReportLine(result_text::kDeleted + path);
+    ctx.AddReportLine(DeletedResultText() + path);
     ctx.CountItem();
     return true;
   }

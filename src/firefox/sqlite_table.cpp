@@ -77,6 +77,12 @@ TSQLiteDatabase::TSQLiteDatabase(const std::string& fileName) {
   try {
     ExecSQL("PRAGMA SYNCHRONOUS=NORMAL;");
     ExecSQL("PRAGMA temp_store = MEMORY;");
+    // A deleted row is otherwise only unlinked: its bytes stay readable in the file until the
+    // space is reused. With secure delete SQLite overwrites them with zeros, whichever module
+    // serves (Firefox's own builds turn it on; a plain SQLite, ours included, does not). It
+    // answers with a row, so it is read as a query; an SQLite too old to know it answers
+    // nothing.
+    GetTable("PRAGMA secure_delete = ON");
   } catch (...) {
     Close();
     throw;

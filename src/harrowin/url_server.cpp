@@ -24,6 +24,14 @@ class Handle {
   HANDLE h_;
 };
 
+// Wine ignores FILE_FLAG_FIRST_PIPE_INSTANCE and makes a second instance beside another
+// program's pipe of the same name; there a name that already answers is refused before our
+// pipe is made. On Windows the flag alone refuses it.
+bool PipeNameTakenUnderWine(const std::string& name) {
+  if (!GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")) return false;
+  return WaitNamedPipeA(name.c_str(), 1) || GetLastError() != ERROR_FILE_NOT_FOUND;
+}
+
 enum class Wait { Done, ProgramEnded, Failed };
 
 // Waits for an overlapped pipe operation, or for the program to end (when we could open it:
@@ -56,8 +64,15 @@ int RunUrlServer(const std::string& commandLine, const std::string& buildText) {
   rec.SetText(url_record::kBuild, buildText);
 
   Handle program(OpenProcess(SYNCHRONIZE, FALSE, rec.U32(url_record::kProcessId)));
+  const std::string pipeName = us::kPipeName + *suffix;
+  if (PipeNameTakenUnderWine(pipeName)) {
+    UnmapViewOfFile(view);
+    return 3;
+  }
   Handle pipe(CreateNamedPipeA(
-      (us::kPipeName + *suffix).c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+      pipeName.c_str(),
+      // A pipe of that name made before us is another program's: we refuse to serve beside it.
+      PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
       PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 64, us::kReplySize, 0, nullptr));
   Handle event(CreateEventA(nullptr, TRUE, FALSE, nullptr));
   if (!pipe || !event) {

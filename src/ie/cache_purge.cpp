@@ -32,12 +32,27 @@ std::string EntryAge(const FILETIME& lastAccess) {
   return FormatEntryAge(static_cast<long long>(U64(now) - U64(local)));
 }
 
-// Scrambles the value line of every cookie in the entry's text file. A file that cannot be
-// read or written stays as it is.
-void RandomizeCookieFile(const std::string& path) {
+// Scrambles the value line of every cookie in the entry's text file, replacing the file whole
+// or not at all. 0 when done, else the Windows error: the file then stays as it was.
+unsigned long RandomizeCookieFile(const std::string& path) {
+  if (path.empty()) return ERROR_FILE_NOT_FOUND;
   std::string text;
-  if (path.empty() || !ReadWholeFile(path, text)) return;
-  WriteWholeFile(path, RandomizeCookieText(text, [](int n) { return std::rand() % n; }));
+  if (!ReadWholeFile(path, text)) return GetLastError() ? GetLastError() : ERROR_READ_FAULT;
+  if (!WriteWholeFile(path, RandomizeCookieText(text, [](int n) { return std::rand() % n; })))
+    return GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+  return 0;
+}
+
+// The full path of an entry's local file when it lies inside the kind's folder; empty when it
+// does not. The shared record can be written by any low-integrity program of the user, so a
+// name from it is trusted no further than the folder this pass purges.
+std::string CheckedLocalFile(const std::string& localFile, int code) {
+  char full[MAX_PATH * 4];
+  char* name = nullptr;
+  const DWORD n = GetFullPathNameA(localFile.c_str(), sizeof full, full, &name);
+  if (n == 0 || n >= sizeof full) return {};
+  const std::string path(full, n);
+  return LocalFileInFolder(path, CacheKindFolder(code)) ? path : std::string();
 }
 
 bool IsQuietResult(const std::string& result) {
@@ -46,11 +61,19 @@ bool IsQuietResult(const std::string& result) {
 }
 
 // Keep list missing or unreadable, and the no-protection question: true when the pass goes on.
-bool CookiePassMayRun(ReportContext& ctx, int code, const KeepList& keep, bool keepReadable,
-                      IeOptionRun& run) {
+// A list that exists but cannot be read stops every kind, for each consults it; a missing one
+// stops only the cookies.
+bool PassMayRun(ReportContext& ctx, int code, const KeepList& keep, bool keepMissing,
+                bool keepUnreadable, IeOptionRun& run) {
   const bool cookies = code == 1 || code == 101;
+  if (keepUnreadable && !cookies) {
+    ctx.AddReportLine(KeepListBypassLine(code));
+    ctx.RaiseLevel(7);
+    ctx.SetAttention();
+    return false;
+  }
   if (!cookies) return true;
-  if (!keepReadable) {
+  if (keepMissing || keepUnreadable) {
     ctx.AddReportLine(code == 1 ? "*** Error - Bypassed Cookie processing as existing Protect "
                                   "file could not be opened"
                                 : "*** Error - Bypassed P-M Cookie processing as existing "
@@ -81,27 +104,35 @@ void ProcessEntry(ReportContext& ctx, CacheEnumerator& cache, const CacheKind& k
   const int base = kind.code % 100;
   int level = 0;
   std::string result;
-  if (base == 1 && match.found && match.code == 'R') {
-    ++run.randomized;
+  const bool randomize = base == 1 && match.found && match.code == 'R';
+  if (match.found && !randomize) return;  // kept: no line, not counted
+  // A local file outside the kind's folder is neither deleted nor rewritten, and its entry
+  // stays: the line says so.
+  std::string localFile;
+  if (!e.localFile.empty()) localFile = CheckedLocalFile(e.localFile, kind.code);
+  if (randomize) ++run.randomized;
+  if (!e.localFile.empty() && localFile.empty()) {
+    result = rt::kAccessDenied;
+    level = 7;
+  } else if (randomize) {
     if (st.preview) {
       result = rt::kToRandomize;
+    } else if (const unsigned long error = RandomizeCookieFile(localFile)) {
+      const IeDeleteResult mapped = MapDeleteError(error, DeleteFlavour::LocalFile);
+      result = mapped.text;
+      level = mapped.level;
+      if (result == rt::kLockedUrl) st.lockedFile = true;
     } else {
-      RandomizeCookieFile(e.localFile);
       result = rt::kRandomized;
     }
-  } else if (match.found) {
-    return;  // kept: no line, not counted
   } else if (st.preview) {
     result = rt::kToDelete;
   } else if (base == 3) {
-    const bool ok = cache.DeleteEntry(ctx, e.url, e.localFile).ok;
-    result = ok ? rt::kDeleted : rt::kErrorInUrl;
-    if (!ok) level = 7;
-  } else if (base == 4 || base == 5) {
-    cache.DeleteEntry(ctx, e.url, e.localFile);
-    result = rt::kDeleted;
+    const DeleteEntryResult d = cache.DeleteEntry(ctx, e.url, localFile);
+    result = d.kept ? rt::kToDelete : d.ok ? rt::kDeleted : rt::kErrorInUrl;
+    if (!d.ok && !d.kept) level = 7;
   } else {
-    const DeleteEntryResult d = cache.DeleteEntry(ctx, e.url, e.localFile);
+    const DeleteEntryResult d = cache.DeleteEntry(ctx, e.url, localFile);
     const IeDeleteResult mapped = MapDeleteError(d.error, DeleteFlavour::LocalFile);
     result = mapped.text;
     level = mapped.level;
@@ -111,6 +142,12 @@ void ProcessEntry(ReportContext& ctx, CacheEnumerator& cache, const CacheKind& k
     if (!d.ok && d.error == 0 && d.indexError != 0) {
       result = rt::kDeleteFailed;
       level = 7;
+    }
+    // "KeepFiles" kept the file and its entry: nothing was deleted, and the line must not
+    // claim it was.
+    if (d.kept) {
+      result = rt::kToDelete;
+      level = 0;
     }
   }
 
@@ -154,8 +191,11 @@ void PurgeCacheKind(ReportContext& ctx, const CacheAccess& access, int code, IeO
   }
   CacheEnumerator& cache = access.For(code);
   KeepList keep(IeKeepListFile());
-  const bool readable = FileExists(keep.path) && LoadKeepList(keep);
-  if (!CookiePassMayRun(ctx, code, keep, readable, run)) return;
+  const bool missing = GetFileAttributesA(keep.path.c_str()) == INVALID_FILE_ATTRIBUTES &&
+                       (GetLastError() == ERROR_FILE_NOT_FOUND ||
+                        GetLastError() == ERROR_PATH_NOT_FOUND);
+  const bool unreadable = !missing && !LoadKeepList(keep);
+  if (!PassMayRun(ctx, code, keep, missing, unreadable, run)) return;
 
   // The enumeration is closed however the pass ends.
   struct Closer {

@@ -55,3 +55,42 @@ IeDeleteResult MapDeleteError(unsigned long code, DeleteFlavour flavour) {
 bool IsDatedHistoryPrefix(std::string_view prefix) {
   return prefix.size() > 18 && prefix[0] == ':' && prefix[17] == ':' && prefix[18] == ' ';
 }
+
+bool LocalFileInFolder(std::string_view path, std::string_view folder) {
+  while (!folder.empty() && folder.back() == '\\') folder.remove_suffix(1);
+  if (folder.size() < 3 || path.size() <= folder.size() + 1) return false;
+  auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+  for (size_t i = 0; i < folder.size(); ++i)
+    if (upper(path[i]) != upper(folder[i])) return false;
+  if (path[folder.size()] != '\\') return false;
+  const std::string_view rest = path.substr(folder.size() + 1);
+  if (rest.find(':') != std::string_view::npos || rest.back() == '\\') return false;
+  // A full path holds no "." or ".." component; one that does was not made the system's way.
+  size_t start = 0;
+  for (size_t i = 0; i <= rest.size(); ++i) {
+    if (i < rest.size() && rest[i] != '\\' && rest[i] != '/') continue;
+    const std::string_view part = rest.substr(start, i - start);
+    if (part.empty() || part == "." || part == "..") return false;
+    start = i + 1;
+  }
+  return true;
+}
+
+bool PlainEnumerationServes(std::string_view prefix) {
+  return prefix == "Cookie:" || prefix == "Visited:" || prefix == "*.*";
+}
+
+bool ExEnumerationIsStub(const ExProbe& probe) {
+  if (probe.found) return false;
+  if (probe.error == 120) return true;  // ERROR_CALL_NOT_IMPLEMENTED
+  return probe.underWine && (probe.error == 2 || probe.error == 0);
+}
+
+std::string KeepListBypassLine(int code) {
+  static constexpr const char* kWhat[] = {"", "Cookie", "Cache", "Visited URLs", "UserData",
+                                          "DOMstore"};
+  const int base = code % 100;
+  const std::string what = base >= 1 && base <= 5 ? kWhat[base] : "Cache";
+  return std::string("*** Error - Bypassed ") + (code > 100 ? "P-M " : "") + what +
+         " processing as existing Protect file could not be opened";
+}

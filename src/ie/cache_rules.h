@@ -41,3 +41,44 @@ IeDeleteResult MapDeleteError(unsigned long code, DeleteFlavour flavour);
 // The dated history containers (daily and weekly history): a prefix of more than 18
 // characters with ':' at positions 1 and 18 and a blank at 19, as in ":2026120720261208: ".
 bool IsDatedHistoryPrefix(std::string_view prefix);
+
+// The local file an index entry names comes from the shared record, which a low-integrity
+// process can write: it is used only when its full path (as GetFullPathNameA makes it) lies
+// strictly below the folder of the kind being purged. Compared without regard to case; a
+// stream name (a ':' past the drive) or a device path never qualifies.
+bool LocalFileInFolder(std::string_view fullPath, std::string_view folder);
+
+// The plain (non-Ex) enumeration selects a whole container by an exact prefix, and that is
+// documented only for the cookies, the visited addresses and the content cache ("*.*").
+bool PlainEnumerationServes(std::string_view prefix);
+
+// What one probe of FindFirstUrlCacheEntryExA answered.
+struct ExProbe {
+  bool found;       // a handle came back
+  uint32_t error;   // the error when none did
+  bool underWine;   // Wine's Ex calls are stubs that answer error 2 (or none at all)
+};
+// Whether the Ex enumeration is a stub: "not implemented" anywhere, or Wine's stub answers.
+// On Windows error 2 is an ordinary answer and never makes the Ex calls count as missing.
+bool ExEnumerationIsStub(const ExProbe& probe);
+
+// Decides once, on first use, whether this process enumerates with the plain calls; the probe
+// runs at most once.
+class EnumerationChoice {
+ public:
+  template <typename Probe>
+  bool ExIsStub(Probe&& probe) {
+    if (!decided_) {
+      stub_ = ExEnumerationIsStub(probe());
+      decided_ = true;
+    }
+    return stub_;
+  }
+
+ private:
+  bool decided_ = false;
+  bool stub_ = false;
+};
+
+// The error line of a pass bypassed because the keep list exists but could not be read.
+std::string KeepListBypassLine(int code);

@@ -302,3 +302,20 @@ std::vector<std::string> IeFolderReportLines(bool vista) {
   }
   return lines;
 }
+
+std::string CacheKindFolder(int code) {
+  const IeFolderSet& f = IeFolders();
+  switch (code) {
+    case 1: return f.cookiesFolder;
+    case 101: return f.protectedCookiesFolder;
+    case 2: return f.cacheFolder;
+    case 102: return f.protectedCacheFolder;
+    case 3: return f.historyFolder;
+    case 103: return f.protectedHistoryFolder;
+    case 4: return f.userDataFolder;
+    case 104: return f.protectedUserDataFolder;
+    case 5: return f.domStoreFolder;
+    case 105: return f.protectedDomStoreFolder;
+  }
+  return {};
+}

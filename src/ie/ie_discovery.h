@@ -46,6 +46,9 @@ struct IeFolderSet {
 const IeVersionInfo& IeVersion();
 const IeFolderSet& IeFolders();
 IeFolderSet& MutableIeFolders();  // discovery and tests only
+// The folder of a cache kind (codes 1-5 and their protected twins 101-105), where its
+// entries' local files lie; empty for another code.
+std::string CacheKindFolder(int code);
 
 // True when F + "\Index.dat" or, failing that, F + "\Container.dat" exists.
 bool HasIndexFile(const std::string& folder);

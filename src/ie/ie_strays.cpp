@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <new>
 #include <set>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "files/secure_erase.h"
 #include "ie/cache_rules.h"
 #include "ie/ie_discovery.h"
+#include "ie/ie_rules.h"
 #include "ie/stray_index.h"
 #include "platform/files.h"
 #include "platform/links.h"
@@ -30,6 +32,9 @@ struct FolderScan {
   bool linksKnown = false;
   std::set<std::string> links;
   long listed = 0;
+  // The kind's protected-mode folders, upper-cased: a normal kind's folder may hold its
+  // protected twin (user data + "\Low"), whose files have an index of their own.
+  std::vector<std::string> skipped;
 };
 
 bool IsIndexFileName(std::string_view upper) {
@@ -65,7 +70,7 @@ void DeleteStray(FolderScan& scan, const std::string& folder, const std::string&
   }
   // "KeepFiles" keeps the file without an error: the run reports it as the purge would.
   if (deleted || (LastDeleteError() == 0 && ParamSwitch("KeepFiles"))) {
-    ctx.AddDetailLine(rt::kDeleted + upperPath);
+    ctx.AddDetailLine(DeletedResultText() + upperPath);
     return;
   }
   if (ctx.Cancelled()) return;  // a shred stopped by Cancel: the file stays, and that is no error
@@ -94,8 +99,12 @@ void ScanFolder(FolderScan& scan, const std::string& folder, const std::string& 
     if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       const std::string name = fd.cFileName;
       if (recurse && name != "." && name != ".." &&
-          !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        subFolders.push_back(name);
+          !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        upperPath.resize(nameAt);
+        AppendUpper(upperPath, name);
+        if (std::find(scan.skipped.begin(), scan.skipped.end(), upperPath) == scan.skipped.end())
+          subFolders.push_back(name);
+      }
       continue;
     }
     // A message check per file costs a round trip to the window system that 50 000 files
@@ -177,21 +186,6 @@ void RemoveOrphans(ReportContext& ctx, CacheEnumerator& cache, const StrayIndex&
   }
 }
 
-std::string StraysFolder(int code) {
-  const IeFolderSet& f = IeFolders();
-  switch (code) {
-    case 1: return f.cookiesFolder;
-    case 101: return f.protectedCookiesFolder;
-    case 2: return f.cacheFolder;
-    case 102: return f.protectedCacheFolder;
-    case 4: return f.userDataFolder;
-    case 104: return f.protectedUserDataFolder;
-    case 5: return f.domStoreFolder;
-    case 105: return f.protectedDomStoreFolder;
-  }
-  return {};
-}
-
 }  // namespace
 
 bool& StraysOutOfMemory() {
@@ -214,6 +208,17 @@ void StraysPass(ReportContext& ctx, const CacheAccess& access, int code, const s
     if (!BuildIndexList(ctx, cache, *kind, index)) return;
   }
   FolderScan scan{ctx, index, count};
+  if (!IsProtectedKind(code)) {
+    // The discovered protected folder, and for the user data its "\Low" form even when that
+    // has no index file yet: its files are never this kind's strays.
+    for (std::string twin : {CacheKindFolder(code + 100),
+                             code == 4 ? DropTrailingBackslash(folder) + "\\Low" : std::string()})
+      if (!twin.empty()) {
+        std::string upper;
+        AppendUpper(upper, DropTrailingBackslash(twin));
+        scan.skipped.push_back(std::move(upper));
+      }
+  }
   if (!ctx.State().preview && RunningUnderWine()) scan.linksKnown = ListLinksBelowUnderWine(folder, scan.links);
   ScanFolder(scan, folder, {}, code % 100 != 1);  // the cookies folder without sub-folders
   if (ctx.Cancelled()) return;
@@ -227,7 +232,7 @@ void PurgeIeStrays(ReportContext& ctx, const CacheAccess& access) {
     for (int code : {1, 101, 2, 102, 4, 104, 5, 105}) {
       if (ctx.Cancelled()) break;
       if (IsProtectedKind(code) && !vista) continue;
-      StraysPass(ctx, access, code, StraysFolder(code), count);
+      StraysPass(ctx, access, code, CacheKindFolder(code), count);
     }
     if (count > 0) {
       ctx.AddReportLine("  \"I.E. Strays\" Function Completed. " +

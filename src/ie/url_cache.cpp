@@ -28,12 +28,6 @@ INTERNET_CACHE_ENTRY_INFOA* AsEntry(std::vector<char>& b) {
   return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(b.data());
 }
 
-// Wine's FindFirstUrlCacheEntryExA is a stub that fails with error 2 (and its Next with no
-// error at all); Windows itself may say "not implemented". Those answers mean: use the plain calls.
-bool ExCallMissing(DWORD error) {
-  return error == ERROR_FILE_NOT_FOUND || error == ERROR_CALL_NOT_IMPLEMENTED || error == 0;
-}
-
 std::string OrEmpty(const char* s) { return s ? s : ""; }
 
 HANDLE FindFirstPlain(const std::string& pattern, std::vector<char>& buffer, DWORD& error) {
@@ -48,22 +42,48 @@ HANDLE FindFirstPlain(const std::string& pattern, std::vector<char>& buffer, DWO
   return h;
 }
 
-// One enumeration, Ex calls first and the plain ones where they are missing.
+// Whether this process's Ex enumeration is a stub, decided once by one probe. Wine's
+// FindFirstUrlCacheEntryExA is one (it answers error 2, its Next no error at all); there the
+// plain calls, which Wine implements, stand in for the prefixes they are documented for. On
+// Windows the Ex calls are always used.
+bool ExCallsAreStubs() {
+  static EnumerationChoice choice;
+  return choice.ExIsStub([] {
+    std::vector<char> buffer(kEntryBufferSize);
+    DWORD size = static_cast<DWORD>(buffer.size());
+    SetLastError(0);
+    HANDLE h = FindFirstUrlCacheEntryExA(nullptr, 0, kAllEntryTypes, 0, AsEntry(buffer), &size,
+                                         nullptr, nullptr, nullptr);
+    const DWORD error = h ? 0 : GetLastError();
+    if (h) FindCloseUrlCache(h);
+    // The URL server links no platform layer: Wine is known by its own export.
+    const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version");
+    return ExProbe{h != nullptr || error == ERROR_INSUFFICIENT_BUFFER, error, wine};
+  });
+}
+
+// One enumeration: the Ex calls, or the plain ones where the Ex calls are stubs. A prefix the
+// plain calls are not documented for is not enumerated at all: their pattern could select
+// another container, whose entries the pass would then delete under the wrong option.
 HANDLE FindFirst(const std::string& prefix, std::vector<char>& buffer, bool& plain, DWORD& error) {
+  plain = ExCallsAreStubs();
+  if (plain) {
+    if (!PlainEnumerationServes(prefix)) {
+      error = ERROR_CALL_NOT_IMPLEMENTED;
+      return nullptr;
+    }
+    return FindFirstPlain(PlainContainerPrefix(prefix), buffer, error);
+  }
   DWORD size = static_cast<DWORD>(buffer.size());
-  SetLastError(0);
   HANDLE h = FindFirstUrlCacheEntryExA(prefix.c_str(), 0, kAllEntryTypes, 0, AsEntry(buffer), &size,
                                        nullptr, nullptr, nullptr);
   error = h ? 0 : GetLastError();
   if (!h && error == ERROR_INSUFFICIENT_BUFFER) {
     buffer.assign(size, 0);
-    SetLastError(0);
     h = FindFirstUrlCacheEntryExA(prefix.c_str(), 0, kAllEntryTypes, 0, AsEntry(buffer), &size,
                                   nullptr, nullptr, nullptr);
     error = h ? 0 : GetLastError();
   }
-  plain = !h && ExCallMissing(error);
-  if (plain) h = FindFirstPlain(PlainContainerPrefix(prefix), buffer, error);
   return h;
 }
 

@@ -21,7 +21,7 @@ class WinInetCache : public UrlCacheBackend {
  private:
   EnumOutcome Outcome(bool ok, DWORD error);
   HANDLE find_ = nullptr;
-  bool plainCalls_ = false;  // the Ex calls are missing: this enumeration uses the plain ones
+  bool plainCalls_ = false;  // the Ex calls are stubs: this enumeration uses the plain ones
   std::vector<char> buffer_;
 };
 

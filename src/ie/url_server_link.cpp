@@ -1,6 +1,7 @@
 #include "ie/url_server_link.h"
 
 #include <aclapi.h>
+#include <algorithm>
 #include <sddl.h>
 
 #include "core/command_line.h"
@@ -21,6 +22,8 @@ namespace {
 constexpr DWORD kPingTimeoutMs = 500;
 constexpr DWORD kCommandTimeoutMs = 5000;
 constexpr int kPingTries = 10;
+// The ping's answer is immediate when the server is there at all.
+constexpr DWORD kPingReplyMs = 2000;
 
 std::string SystemMessage(DWORD code) {
   char* text = nullptr;
@@ -215,24 +218,122 @@ void UrlServerLink::StartUrlServer(const std::string& caption, const std::string
 void UrlServerLink::StopUrlServer() {
   if (!connected_) return;
   Record().SetByte(kCommand, us::kStop);
+  // A server that died or hangs must not stop the program from closing: an unattended Shutdown
+  // run still has its shutdown to start. The stop's failure is therefore no fatal one.
   CallUrlServer(us::kStop, kCommandTimeoutMs);
   connected_ = false;
 }
 
+namespace {
+// The server process behind a pipe handle. Resolved at run time: Windows XP has no such call,
+// and no server either, so there no pipe is trusted.
+bool PipeServerIs(HANDLE pipe, DWORD expected) {
+  using ServerPidFn = BOOL(WINAPI*)(HANDLE, PULONG);
+  static const auto serverPid = reinterpret_cast<ServerPidFn>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetNamedPipeServerProcessId"));
+  ULONG pid = 0;
+  return serverPid && expected != 0 && serverPid(pipe, &pid) && pid == expected;
+}
+
+// One overlapped read or write, waited for until the deadline. The I/O state lives on the heap:
+// an operation that will not even cancel keeps it, rather than writing into a freed frame.
+struct PipeIo {
+  OVERLAPPED ov{};
+  char request = 0;
+  char reply[us::kReplySize] = {};
+  PipeIo() { ov.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr); }
+  ~PipeIo() {
+    if (ov.hEvent) CloseHandle(ov.hEvent);
+  }
+};
+
+DWORD Remaining(DWORD start, DWORD bound) {
+  const DWORD spent = GetTickCount() - start;
+  return spent >= bound ? 0 : bound - spent;
+}
+
+// Completes an overlapped operation within `waitMs`; false with the error (WAIT_TIMEOUT when
+// the time ran out, and then the operation is cancelled).
+bool Finish(HANDLE pipe, PipeIo*& io, BOOL started, DWORD waitMs, DWORD& bytes, DWORD& error) {
+  if (!started && GetLastError() != ERROR_IO_PENDING) {
+    error = GetLastError();
+    return false;
+  }
+  if (WaitForSingleObject(io->ov.hEvent, waitMs) != WAIT_OBJECT_0) {
+    CancelIo(pipe);
+    if (WaitForSingleObject(io->ov.hEvent, 1000) != WAIT_OBJECT_0) io = nullptr;  // left behind
+    error = WAIT_TIMEOUT;
+    return false;
+  }
+  if (GetOverlappedResult(pipe, &io->ov, &bytes, FALSE) || GetLastError() == ERROR_MORE_DATA) {
+    error = 0;
+    return true;
+  }
+  error = GetLastError();
+  return false;
+}
+}  // namespace
+
+// Connects (waiting up to `waitMs` for a busy pipe), makes sure the pipe is served by the
+// server this link started, then writes the letter and reads the reply, the whole exchange
+// bounded: a hung server ends in a failure, never in a window that stays frozen.
+bool UrlServerLink::Transact(char letter, DWORD waitMs, DWORD replyMs, std::string& reply) {
+  const std::string name = PipeName();
+  const DWORD start = GetTickCount();
+  HANDLE pipe = INVALID_HANDLE_VALUE;
+  for (;;) {
+    pipe = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_OVERLAPPED, nullptr);
+    if (pipe != INVALID_HANDLE_VALUE) break;
+    const DWORD error = GetLastError();
+    const DWORD left = Remaining(start, waitMs);
+    if (error != ERROR_PIPE_BUSY || left == 0 || !WaitNamedPipeA(name.c_str(), left)) {
+      reply = "*** Error - " + std::to_string(error) + " unknown Service Error";
+      return false;
+    }
+  }
+  // Any program of the user may have made a pipe of this name before the server could: such a
+  // squatter never receives a request.
+  if (!PipeServerIs(pipe, serverProcessId_)) {
+    CloseHandle(pipe);
+    reply = "*** Error - " + std::to_string(ERROR_ACCESS_DENIED) + " unknown Service Error";
+    return false;
+  }
+  DWORD mode = PIPE_READMODE_MESSAGE;
+  SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr);
+  PipeIo* io = new PipeIo;
+  io->request = letter;
+  DWORD bytes = 0, error = 0;
+  const DWORD replyStart = GetTickCount();
+  bool ok = io->ov.hEvent != nullptr;
+  if (ok) ok = Finish(pipe, io, WriteFile(pipe, &io->request, 1, nullptr, &io->ov),
+                     Remaining(replyStart, replyMs), bytes, error);
+  if (ok) {
+    ResetEvent(io->ov.hEvent);
+    ok = Finish(pipe, io, ReadFile(pipe, io->reply, sizeof io->reply, nullptr, &io->ov),
+                Remaining(replyStart, replyMs), bytes, error);
+  }
+  reply = ok ? std::string(io->reply, bytes)
+             : "*** Error - " + std::to_string(error) + " unknown Service Error";
+  CloseHandle(pipe);
+  delete io;  // nullptr when an operation would not end: its state stays behind
+  return ok;
+}
+
 bool UrlServerLink::CallUrlServer(char letter, DWORD timeoutMs) {
   Record().SetByte(kCommand, static_cast<uint8_t>(letter));
-  char request = letter;
-  char reply[us::kReplySize] = {};
-  DWORD read = 0;
   bool ok = false;
   try {
-    ok = CallNamedPipeA(PipeName().c_str(), &request, 1, reply, sizeof reply, &read, timeoutMs);
-    lastReply_ = ok ? std::string(reply, read)
-                    : "*** Error - " + std::to_string(GetLastError()) + " unknown Service Error";
+    // The ping and the stop are answered at once by a live server; the stop must not hold
+    // up the program's close for long.
+    const DWORD replyMs = letter == us::kPing   ? kPingReplyMs
+                          : letter == us::kStop ? std::min(replyTimeoutMs, kCommandTimeoutMs)
+                                                : replyTimeoutMs;
+    ok = Transact(letter, timeoutMs, replyMs, lastReply_);
   } catch (...) {
     lastReply_ = "*** Error - Service Program Error";
   }
-  if (ok || letter == us::kPing) return ok;
+  if (ok || letter == us::kPing || letter == us::kStop) return ok;
   const std::string name = DisplayName();
   ShowMessageBox(name +
                      " is not able to communicate with Harrowin.exe\r\n\r\nThis URL server "
@@ -292,6 +393,12 @@ DeleteEntryResult UrlServerLink::DeleteEntry(ReportContext& ctx, const std::stri
   UrlRecordView rec = Record();
   rec.SetU32(kError, 0);
   rec.SetText(kUrl, url);
+  // "KeepFiles" keeps the entry's file, and so the entry that names it.
+  if (!localFile.empty() && ParamSwitch("KeepFiles")) {
+    result.kept = true;
+    rec.SetByte(kResult, 0);
+    return result;
+  }
   // The index names the file; a link put in its place goes itself, never what it points at.
   if (!localFile.empty() && !DeleteDataFileOrLink(ctx, localFile)) {
     uint32_t code = LastDeleteError();

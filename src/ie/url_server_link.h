@@ -36,6 +36,7 @@ struct DeleteEntryResult {
   bool ok = false;          // the index entry was deleted
   uint32_t error = 0;       // error of the local file deletion (0: deleted or absent)
   uint32_t indexError = 0;  // error of the index deletion, as the record carries it
+  bool kept = false;        // "KeepFiles": the local file and its entry were left alone
 };
 
 class UrlServerLink {
@@ -52,10 +53,11 @@ class UrlServerLink {
   // Start-up: the record, and on Vista and later the server, its ping and its build check.
   // Fatal failures show their box and end the process with exit code 1.
   void StartUrlServer(const std::string& caption, const std::string& build);
-  // Sends S when the server is connected.
+  // Sends S when the server is connected; a failure is never fatal.
   void StopUrlServer();
-  // One pipe transaction with the letter (also written at offset 0 of the record); false on
-  // failure. A failure of any command but the ping is fatal.
+  // One pipe transaction with the letter (also written at offset 0 of the record), bounded in
+  // time, and only with the server this link started; false on failure. A failure of any
+  // command but the ping and the stop is fatal.
   bool CallUrlServer(char letter, DWORD timeoutMs);
 
   bool CreateSharedMap(std::string& error);
@@ -86,12 +88,16 @@ class UrlServerLink {
   // the program's own folder) and the end of the process on fatal failures.
   std::string serverProgram = "Harrowin";
   std::function<void(unsigned)> endProcess = [](unsigned code) { ExitProcess(code); };
+  // How long a command's exchange may take once the pipe is open: clearing a large history is
+  // the server's longest task.
+  DWORD replyTimeoutMs = 30000;
 
  private:
   bool RecordMissing();
   bool EnumStep(char letter, const std::function<EnumOutcome()>& local);
   void Fatal(const std::string& caption, const std::string& text);
   bool Ping();
+  bool Transact(char letter, DWORD waitMs, DWORD replyMs, std::string& reply);
 
   std::string suffix_;
   HANDLE mapping_ = nullptr;

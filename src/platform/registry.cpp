@@ -24,6 +24,19 @@ LONG RegKey::Create(HKEY root, const std::string& path, REGSAM view) {
                          &key_, nullptr);
 }
 
+LONG RegKey::OpenLink(HKEY root, const std::string& path, REGSAM access) {
+  *this = RegKey();
+  return RegOpenKeyExA(root, path.c_str(), REG_OPTION_OPEN_LINK, access, &key_);
+}
+
+bool RegKey::IsLink() const {
+  DWORD type = 0;
+  return key_ &&
+         RegQueryValueExW(key_, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
+             ERROR_SUCCESS &&
+         type == REG_LINK;
+}
+
 std::optional<std::string> RegKey::ReadString(const std::string& name) const {
   DWORD type = 0, size = 0;
   if (RegQueryValueExA(key_, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
@@ -65,4 +78,23 @@ LONG DeleteRegistryTree(HKEY root, const std::string& path) {
     for (const auto& sub : key.SubkeyNames()) DeleteRegistryTree(root, path + "\\" + sub);
   }
   return RegDeleteKeyA(root, path.c_str());
+}
+
+bool IsRegistryLink(HKEY root, const std::string& path) {
+  RegKey key;
+  return key.OpenLink(root, path, KEY_QUERY_VALUE) == ERROR_SUCCESS && key.IsLink();
+}
+
+LONG DeleteKeyItself(HKEY root, const std::string& path) {
+  using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
+  static const auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+  using RtlNtStatusToDosErrorFn = ULONG(WINAPI*)(LONG);
+  static const auto toDosError = reinterpret_cast<RtlNtStatusToDosErrorFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlNtStatusToDosError")));
+  if (!ntDeleteKey || !toDosError) return ERROR_PROC_NOT_FOUND;
+  RegKey key;
+  if (LONG rc = key.OpenLink(root, path, DELETE | KEY_QUERY_VALUE); rc != ERROR_SUCCESS) return rc;
+  const LONG status = ntDeleteKey(static_cast<HKEY>(key));
+  return status == 0 ? ERROR_SUCCESS : static_cast<LONG>(toDosError(status));
 }

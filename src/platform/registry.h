@@ -18,6 +18,8 @@ class RegKey {
   // `view`: KEY_WOW64_64KEY or KEY_WOW64_32KEY for one registry view, 0 for this process's own.
   LONG OpenRead(HKEY root, const std::string& path, REGSAM view = 0);
   LONG Create(HKEY root, const std::string& path, REGSAM view = 0);
+  // The key itself even when it is a registry link (REG_OPTION_OPEN_LINK), never its target.
+  LONG OpenLink(HKEY root, const std::string& path, REGSAM access = KEY_READ);
   bool IsOpen() const { return key_ != nullptr; }
   operator HKEY() const { return key_; }
 
@@ -26,6 +28,9 @@ class RegKey {
   LONG WriteString(const std::string& name, const std::string& value) const;
   LONG DeleteValue(const std::string& name) const;
   std::vector<std::string> SubkeyNames() const;
+  // True when the key, opened with OpenLink, is a registry link: it then holds the target's
+  // path in "SymbolicLinkValue" (REG_LINK).
+  bool IsLink() const;
 
  private:
   HKEY key_ = nullptr;
@@ -33,3 +38,11 @@ class RegKey {
 
 // Removes a key with all its subkeys; used for test fixtures and uninstall.
 LONG DeleteRegistryTree(HKEY root, const std::string& path);
+
+// True when the key is a registry symbolic link (its last name; links before it are followed).
+bool IsRegistryLink(HKEY root, const std::string& path);
+
+// Deletes the key itself, a link included, never a link's target: RegDeleteKeyA opens the key
+// following a link, so the key is opened as a link and deleted by its handle (NtDeleteKey of
+// ntdll, which every Windows NT has). Returns ERROR_SUCCESS or the Windows error code.
+LONG DeleteKeyItself(HKEY root, const std::string& path);

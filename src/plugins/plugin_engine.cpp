@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "core/command_line.h"
+#include "core/folders.h"
 #include "core/os_flags.h"
 #include "core/report_rules.h"
 #include "core/text_util.h"
@@ -27,6 +28,7 @@ constexpr const char* kProtected = "       Protected - ";
 struct Engine {
   ReportContext& ctx;
   bool rot13 = false;
+  PluginPathFacts facts;
 
   RunState& St() { return ctx.State(); }
   bool Preview() { return St().preview; }
@@ -45,7 +47,118 @@ struct Engine {
     return true;
   }
   std::string Shown(const std::string& subject) { return rot13 ? Rot13(subject) : subject; }
+  void Refuse(const std::string& why) {
+    Line(" -Error- Previous statement not processed - " + why);
+    ctx.RaiseLevel(3);
+  }
 };
+
+// --- what a statement may reach ----------------------------------------------------------
+
+// The path Windows will really use for a written one; empty when it cannot be made.
+std::string FullPathOf(const std::string& path) {
+  char buffer[4 * MAX_PATH];
+  const DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+  if (n == 0 || n >= sizeof buffer) return {};
+  return std::string(buffer, n);
+}
+
+// The long form of an existing path (an 8.3 name such as PROGRA~1 names the same folder).
+std::string LongFormOf(const std::string& path) {
+  char buffer[4 * MAX_PATH];
+  const DWORD n = GetLongPathNameA(path.c_str(), buffer, sizeof buffer);
+  if (n == 0 || n >= sizeof buffer) return path;
+  return std::string(buffer, n);
+}
+
+std::string EnvironmentPath(const char* name) {
+  char buffer[4 * MAX_PATH];
+  const DWORD n = GetEnvironmentVariableA(name, buffer, sizeof buffer);
+  return n == 0 || n >= sizeof buffer ? std::string() : std::string(buffer, n);
+}
+
+std::string ExpandedString(const std::string& text) {
+  char buffer[4 * MAX_PATH];
+  const DWORD n = ExpandEnvironmentStringsA(text.c_str(), buffer, sizeof buffer);
+  return n == 0 || n > sizeof buffer ? text : std::string(buffer);
+}
+
+// The folders no plugin may empty as a whole, even when it names one exactly: the Windows and
+// system folders, the Program Files folders, the Users folder and each profile root, and the
+// data folder. Each appears in its long form, upper-cased.
+std::vector<std::string> RefusedFolders() {
+  std::vector<std::string> list;
+  auto add = [&](const std::string& folder) {
+    if (folder.empty()) return;
+    std::string f = UpperCase(LongFormOf(folder));
+    while (f.size() > 3 && f.back() == '\\') f.pop_back();
+    list.push_back(f);
+  };
+  char buffer[4 * MAX_PATH];
+  if (UINT n = GetWindowsDirectoryA(buffer, sizeof buffer); n && n < sizeof buffer) {
+    const std::string windows(buffer, n);
+    add(windows);
+    add(windows + "\\SYSTEM");
+    add(windows + "\\SYSWOW64");
+  }
+  if (UINT n = GetSystemDirectoryA(buffer, sizeof buffer); n && n < sizeof buffer)
+    add(std::string(buffer, n));
+  // Windows, system, system (x86), program files, program files (x86), profile.
+  for (int csidl : {36, 37, 41, kCsidlProgramFiles, 42, 40}) {
+    const SpecialFolder f = GetSpecialFolder(csidl);
+    if (f.ok) add(f.text);
+  }
+  for (const char* name : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432", "ALLUSERSPROFILE",
+                           "USERPROFILE", "PUBLIC"})
+    add(EnvironmentPath(name));
+  // The Users folder(s) and every profile in them, and those the system lists elsewhere.
+  std::vector<std::string> users;
+  const std::string profile = EnvironmentPath("USERPROFILE");
+  if (!profile.empty()) users.push_back(ExtractFilePath(profile));
+  {
+    RegKey listKey;
+    if (listKey.OpenRead(HKEY_LOCAL_MACHINE,
+                         "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList") ==
+        ERROR_SUCCESS) {
+      if (auto dir = listKey.ReadString("ProfilesDirectory")) users.push_back(ExpandedString(*dir));
+      for (const auto& sid : listKey.SubkeyNames()) {
+        RegKey one;
+        if (one.OpenRead(listKey, sid) != ERROR_SUCCESS) continue;
+        if (auto image = one.ReadString("ProfileImagePath")) add(ExpandedString(*image));
+      }
+    }
+  }
+  for (const auto& folder : users) {
+    add(folder);
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) continue;
+    do {
+      const std::string name = fd.cFileName;
+      if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
+        add(folder + "\\" + name);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+  }
+  add(Folders().dataFolder);
+  return list;
+}
+
+// A folder a wildcard (or an 8.3 name) led to that is on the refused list.
+bool RefusedFolderReached(Engine& e, const std::string& folder) {
+  if (!IsRefusedPluginFolder(UpperCase(LongFormOf(folder)), e.facts.refusedFolders)) return false;
+  e.Refuse(folder + " is a folder no plugin may empty");
+  return true;
+}
+
+// A protect list that exists but could not be read protects what we cannot see: the file
+// commands that consult it do nothing rather than delete as if nothing were protected.
+bool RefusedForUnreadableProtectList(Engine& e) {
+  if (!TempProtectEntries().unreadable) return false;
+  e.Line(" -Error- Previous statement not processed - existing Protect file could not be opened");
+  e.ctx.RaiseLevel(7);
+  return true;
+}
 
 // --- files and folders -------------------------------------------------------------------
 
@@ -110,7 +223,7 @@ void DeleteOneFile(Engine& e, const std::string& path, const std::string& shortN
     deleted = DeleteDataFile(e.ctx, path, shortName);
   }
   if (deleted || LastDeleteError() == 0)
-    e.Detail(kDeleted + path);
+    e.Detail(DeletedResultText(kDeleted) + path);
   else if (!e.St().cancel)
     ReportFailure(e, LastDeleteError(), code == 'i', path);
 }
@@ -274,14 +387,18 @@ void DeleteFolderFiles(Engine& e, const std::string& folder, const std::string& 
   for (const auto& [name, link] : folders) {
     if (e.St().cancel) return;
     const std::string path = folder + "\\" + name;
-    if (!link) DeleteFolderFiles(e, path, filter, type, false);
-    if (type != "DS" && type != "OD") continue;
-    e.Count();
+    const bool removes = type == "DS" || type == "OD";
+    // A protected sub-folder is skipped whole, as the temp purge does: never entered and
+    // emptied. So is a folder no plugin may empty (the data folder below AppData, say).
     const char code = MatchTempProtect(path + "\\", name);
-    if (code == 'p') {
+    if (code == 'p' || IsRefusedPluginFolder(UpperCase(LongFormOf(path)), e.facts.refusedFolders)) {
+      if (removes) e.Count();
       e.Detail(kProtected + path);
       continue;
     }
+    if (!link) DeleteFolderFiles(e, path, filter, type, false);
+    if (!removes) continue;
+    e.Count();
     if (e.Preview()) {
       e.Detail(kToDelete + path);
       continue;
@@ -322,13 +439,16 @@ std::string LinkAlongPath(const std::string& folder) {
 bool RefusedForLink(Engine& e, const std::string& folder) {
   const std::string link = LinkAlongPath(folder);
   if (link.empty()) return false;
-  e.Line(" -Error- Previous statement not processed - " + link + " is a link");
-  e.ctx.RaiseLevel(3);
+  e.Refuse(link + " is a link");
   return true;
 }
 
 void DeleteFolder(Engine& e, const PluginStatement& s, const std::string& folder) {
-  if (RefusedForLink(e, folder)) return;
+  if (RefusedForLink(e, folder) || RefusedFolderReached(e, folder)) return;
+  if (MatchTempProtect(folder + "\\", ExtractFileName(folder)) == 'p') {
+    e.Detail(kProtected + folder);
+    return;
+  }
   DeleteFolderFiles(e, folder, s.filter, s.folderType, true);
 }
 
@@ -368,6 +488,7 @@ void RunFileCommand(Engine& e, const PluginStatement& s) {
     RunProgram(e, s);
     return;
   }
+  if (RefusedForUnreadableProtectList(e)) return;
   if (s.command == "DELFOLD") {
     ExpandFolderWildcards(s.path, [&](const std::string& f) { DeleteFolder(e, s, f); });
     return;
@@ -459,13 +580,14 @@ bool DeleteOneValue(Engine& e, HKEY root, const std::string& key, const std::str
   return true;
 }
 
-// False when the key does not exist.
+// False when the key does not exist. The key is opened as a link: a registry link is deleted
+// itself and never walked, so that nothing behind it (in another part of the registry) goes.
 bool DeleteKeyTree(Engine& e, HKEY root, const std::string& key) {
   std::vector<std::string> subkeys;
   {
     RegKey k;
-    if (k.OpenRead(root, key) != ERROR_SUCCESS) return false;
-    subkeys = k.SubkeyNames();
+    if (k.OpenLink(root, key) != ERROR_SUCCESS) return false;
+    if (!k.IsLink()) subkeys = k.SubkeyNames();
   }
   for (const auto& sub : subkeys) {
     if (e.St().cancel) return true;
@@ -474,11 +596,26 @@ bool DeleteKeyTree(Engine& e, HKEY root, const std::string& key) {
   e.Count();
   if (e.Preview())
     e.Detail("   to delete Key - " + e.Shown(key));
-  else if (RegDeleteKeyA(root, key.c_str()) == ERROR_SUCCESS)
+  else if (DeleteKeyItself(root, key) == ERROR_SUCCESS)
     e.Detail("     Key deleted - " + e.Shown(key));
   else
     e.Line("   del Key fails - " + e.Shown(key));
   return true;
+}
+
+// The first key along the path that is a registry link, or empty; the last name counts only
+// when `withLast`. Opening a key follows every link on its way, so a statement whose key
+// passes through one would work somewhere it did not name.
+std::string LinkAlongKey(HKEY root, const std::string& key, bool withLast) {
+  const std::vector<std::string> parts = SplitPluginPath(key);
+  std::string path;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (parts[i].empty()) continue;
+    path += (path.empty() ? "" : "\\") + parts[i];
+    if (i + 1 == parts.size() && !withLast) break;
+    if (IsRegistryLink(root, path)) return path;
+  }
+  return {};
 }
 
 void ExpandKeyWildcards(Engine& e, HKEY root, const PluginStatement& s,
@@ -506,9 +643,12 @@ void ExpandKeyWildcards(Engine& e, HKEY root, const PluginStatement& s,
       if (k.OpenRead(root, path) != ERROR_SUCCESS) return;
       subkeys = k.SubkeyNames();
     }
-    for (const auto& sub : subkeys)
-      if (PluginWildcardMatch(sub, part))
-        walk(i + 1, path.empty() ? UpperCase(sub) : path + "\\" + UpperCase(sub));
+    for (const auto& sub : subkeys) {
+      if (!PluginWildcardMatch(sub, part)) continue;
+      const std::string next = path.empty() ? UpperCase(sub) : path + "\\" + UpperCase(sub);
+      // Links are never walked through, as folder links are not.
+      if (!IsRegistryLink(root, next)) walk(i + 1, next);
+    }
   };
   walk(0, "");
 }
@@ -521,6 +661,14 @@ void RunRegistryCommand(Engine& e, const PluginStatement& s) {
     return;
   }
   ExpandKeyWildcards(e, root, s, [&](const std::string& key) {
+    if (const std::string problem = PluginKeyProblem(s.command, s.root, key); !problem.empty()) {
+      e.Refuse(problem);
+      return;
+    }
+    if (const std::string link = LinkAlongKey(root, key, s.command != "DEL1KEY"); !link.empty()) {
+      e.Refuse(s.root + ":" + e.Shown(link) + " is a link");
+      return;
+    }
     if (s.command == "DEL1VAL") {
       if (!DeleteOneValue(e, root, key, {}, s.value))
         e.Detail("   value not present - " + e.Shown(s.value));
@@ -545,6 +693,7 @@ void RunRegistryCommand(Engine& e, const PluginStatement& s) {
       }
       for (const auto& sub : subkeys) {
         const std::string subKey = key + "\\" + sub;
+        if (IsRegistryLink(root, subKey)) continue;
         std::vector<std::string> names;
         {
           RegKey k;
@@ -628,7 +777,9 @@ std::string ExpandPluginMacros(const std::string& line) {
 }
 
 void RunPlugin(ReportContext& ctx, const std::vector<std::string>& lines, bool perPluginTotals) {
-  Engine e{ctx};
+  Engine e{ctx, false, {}};
+  e.facts.fullPath = FullPathOf;
+  e.facts.refusedFolders = RefusedFolders();
   const bool trace = ParamSwitch("debug");
   bool levelRefused = false;
   if (perPluginTotals) PluginEntryCount() = 0;
@@ -672,16 +823,17 @@ void RunPlugin(ReportContext& ctx, const std::vector<std::string>& lines, bool p
       }
       if (trace)
         for (const auto& t : PluginTraceLines(s)) e.Line(t);
-      const std::string problem = PluginStatementProblem(s);
+      // The statement runs on the full path Windows makes of what it names.
+      PluginStatement resolved = s;
+      const std::string problem = ResolvePluginStatement(resolved, e.facts);
       if (!problem.empty()) {
-        e.Line(" -Error- Previous statement not processed - " + problem);
-        ctx.RaiseLevel(3);
+        e.Refuse(problem);
         continue;
       }
-      if (s.kind == 'F')
-        RunFileCommand(e, s);
+      if (resolved.kind == 'F')
+        RunFileCommand(e, resolved);
       else
-        RunRegistryCommand(e, s);
+        RunRegistryCommand(e, resolved);
     } catch (...) {
       // One command's failure is its own; the plugin goes on with the next line.
     }

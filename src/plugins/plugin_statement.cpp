@@ -1,5 +1,6 @@
 #include "plugins/plugin_statement.h"
 
+#include <algorithm>
 #include <array>
 
 #include "core/text_util.h"
@@ -95,27 +96,117 @@ void ParseRegistryOperands(PluginStatement& s, std::string_view ops) {
   }
 }
 
-bool IsAbsoluteFolder(std::string_view folder) {
-  if (folder.size() >= 3 && folder[1] == ':' && folder[2] == '\\')
-    return (folder[0] >= 'A' && folder[0] <= 'Z') || (folder[0] >= 'a' && folder[0] <= 'z');
-  return folder.size() > 2 && folder[0] == '\\' && folder[1] == '\\';
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// The segments of a written path, split at either separator as Windows splits it.
+std::vector<std::string> SplitAtSeparators(std::string_view path) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (char c : path) {
+    if (IsSeparator(c)) {
+      parts.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  parts.push_back(part);
+  return parts;
 }
 
-// True when a folder, once its drive is taken away, names nothing below it.
-bool IsRootFolder(std::string_view folder) {
-  std::string drive = DriveOf(folder);
-  std::string_view rest = folder.substr(drive.size());
-  while (!rest.empty() && rest.front() == '\\') rest.remove_prefix(1);
-  while (!rest.empty() && rest.back() == '\\') rest.remove_suffix(1);
-  return rest.empty();
-}
-
-bool HasDotComponent(std::string_view path) {
-  for (const std::string& c : SplitPluginPath(path)) {
-    std::string t = Trim(c);
+// A segment of dots alone (blanks around it ignored): "." and ".." climb, and a run of dots
+// is at best a trap for whoever reads the statement.
+bool HasDotSegment(std::string_view path) {
+  for (const std::string& c : SplitAtSeparators(path)) {
+    const std::string t = Trim(c);
     if (!t.empty() && t.find_first_not_of('.') == std::string::npos) return true;
   }
   return false;
+}
+
+// The root of an absolute path and where the rest begins; false when the path is not
+// absolute or is a device path.
+bool SplitRoot(std::string_view path, std::string& root, size_t& rest) {
+  auto isLetter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  if (path.size() >= 3 && isLetter(path[0]) && path[1] == ':' && IsSeparator(path[2])) {
+    root = std::string(path.substr(0, 2)) + "\\";
+    rest = 3;
+    return true;
+  }
+  if (path.size() < 2 || !IsSeparator(path[0]) || !IsSeparator(path[1])) return false;
+  size_t at = 2;
+  auto segment = [&]() {
+    const size_t from = at;
+    while (at < path.size() && !IsSeparator(path[at])) ++at;
+    return std::string(path.substr(from, at - from));
+  };
+  const std::string server = segment();
+  if (server.empty() || server == "?" || server == ".") return false;
+  if (at >= path.size()) return false;
+  ++at;
+  const std::string share = segment();
+  if (share.empty()) return false;
+  root = "\\\\" + server + "\\" + share;
+  rest = at;
+  return true;
+}
+
+std::string JoinUnder(const std::string& root, const std::vector<std::string>& names,
+                      size_t count) {
+  std::string r = root;
+  for (size_t i = 0; i < count; ++i) {
+    if (r.back() != '\\') r += '\\';
+    r += names[i];
+  }
+  return r;
+}
+
+bool IsPatternCommand(std::string_view command) {
+  return command == "DELVALS" || command == "DELKEYS" || command == "DELSKVS";
+}
+
+std::string ResolveFilePath(PluginStatement& s, const PluginPathFacts& facts) {
+  const bool folderCommand = s.command == "DELFOLD";
+  const std::string written = s.path;
+  // DELFOLD drops the folder's last backslash: "C:\" arrives as "C:".
+  if (folderCommand && written.size() == 2 && written[1] == ':') return "names a root folder";
+  if (LexicalFullPath(written).empty()) return "names no full path";
+  if (HasDotSegment(written)) return "names a relative path";
+  if (!folderCommand) {
+    const std::string t = Trim(written);
+    if (t.empty() || IsSeparator(t.back())) return "names no file";
+  }
+  // The checks below are made on the path Windows will really use, not on the text.
+  const std::string full = facts.fullPath ? facts.fullPath(written) : LexicalFullPath(written);
+  PluginPathParts parts = SplitFullPath(full);
+  if (parts.root.empty() || HasPluginWildcard(parts.root)) return "names no full path";
+  std::string fileName;
+  if (!folderCommand) {
+    if (parts.names.empty()) return "names no file";
+    fileName = parts.names.back();
+    parts.names.pop_back();
+  } else if (parts.names.empty()) {
+    return "names a root folder";
+  }
+  // A wildcard right below a root would walk every top-level folder of the drive.
+  if (!parts.names.empty() && HasPluginWildcard(parts.names.front()))
+    return "names every folder of a drive";
+  const std::string folder = JoinUnder(parts.root, parts.names, parts.names.size());
+  if (folderCommand) {
+    if (IsRefusedPluginFolder(folder, facts.refusedFolders))
+      return "names a folder no plugin may empty";
+    if (s.filter.empty()) return "names no files";
+    // The filter picks names inside the folder; a path in it would reach another folder.
+    if (s.filter.find_first_of("\\/:") != std::string::npos) return "has a path in its filter";
+    s.path = s.folder = folder;
+  } else {
+    if (s.command != "DELFILE" && Trim(s.text).empty()) return "names no text";
+    s.folder = folder;
+    s.fileName = fileName;
+    s.path = JoinPluginPath(folder, fileName);
+  }
+  s.drive = DriveOf(s.path);
+  return {};
 }
 
 void AddTrace(std::vector<std::string>& out, const char* label, const std::string& field) {
@@ -219,33 +310,97 @@ std::string Rot13(std::string_view s) {
   return r;
 }
 
-std::string PluginStatementProblem(const PluginStatement& s) {
+std::string ResolvePluginStatement(PluginStatement& s, const PluginPathFacts& facts) {
   if (s.kind == 'R') {
     std::string key = s.key;
     while (!key.empty() && key.front() == '\\') key.erase(0, 1);
     while (!key.empty() && key.back() == '\\') key.pop_back();
     if (Trim(key).empty()) return "names no registry key";
+    // A wildcard at the top of a hive would reach every key of it.
+    if (HasPluginWildcard(SplitPluginPath(key).front())) return "names every key of a hive";
+    // An empty pattern is taken by every name (B, C): the key would be emptied.
+    if (IsPatternCommand(s.command) && s.pattern.empty()) return "names no pattern";
+    if (!HasPluginWildcard(s.key)) return PluginKeyProblem(s.command, s.root, s.key);
     return {};
   }
-  if (s.kind != 'F' || s.command == "EXECUTE" || s.command == "EXEHIDE") {
-    if (s.kind == 'F' && Trim(s.path).empty()) return "names no program";
-    return {};
+  if (s.kind != 'F') return {};
+  if (s.command == "EXECUTE" || s.command == "EXEHIDE")
+    return Trim(s.path).empty() ? "names no program" : "";
+  return ResolveFilePath(s, facts);
+}
+
+std::string PluginStatementProblem(const PluginStatement& s, const PluginPathFacts& facts) {
+  PluginStatement copy = s;
+  return ResolvePluginStatement(copy, facts);
+}
+
+std::string LexicalFullPath(std::string_view path) {
+  std::string root;
+  size_t rest = 0;
+  if (!SplitRoot(path, root, rest)) return {};
+  std::vector<std::string> names;
+  const std::vector<std::string> segments = SplitAtSeparators(path.substr(rest));
+  for (size_t i = 0; i < segments.size(); ++i) {
+    std::string seg = segments[i];
+    if (i + 1 == segments.size()) {
+      // The last segment (when the path does not end in a separator) loses trailing dots and
+      // blanks; "." and ".." it may then have become still climb.
+      const bool dots = !seg.empty() && seg.find_first_not_of('.') == std::string::npos;
+      if (!dots)
+        while (!seg.empty() && (seg.back() == '.' || seg.back() == ' ')) seg.pop_back();
+    }
+    if (seg.empty() || seg == ".") continue;
+    if (seg == "..") {
+      if (!names.empty()) names.pop_back();
+      continue;
+    }
+    // A segment ending in a single dot loses it; three dots or more are a name.
+    if (seg.size() >= 2 && seg.back() == '.' && seg[seg.size() - 2] != '.') seg.pop_back();
+    names.push_back(seg);
   }
-  const std::string& folder = s.command == "DELFOLD" ? s.path : s.folder;
-  // DELFOLD drops the folder's last backslash: "C:" arrives as "C:".
-  if (s.command == "DELFOLD" && !DriveOf(folder).empty() && IsRootFolder(folder))
-    return "names a root folder";
-  if (!IsAbsoluteFolder(folder)) return "names no full path";
-  if (HasDotComponent(folder)) return "names a relative path";
-  if (s.command == "DELFOLD") {
-    if (IsRootFolder(folder)) return "names a root folder";
-    if (s.filter.empty()) return "names no files";
-    // The filter picks names inside the folder; a path in it would reach another folder.
-    if (s.filter.find_first_of("\\/:") != std::string::npos) return "has a path in its filter";
-    return {};
-  }
-  if (Trim(s.fileName).empty()) return "names no file";
-  if (s.command != "DELFILE" && Trim(s.text).empty()) return "names no text";
+  return JoinUnder(root, names, names.size());
+}
+
+PluginPathParts SplitFullPath(std::string_view fullPath) {
+  PluginPathParts parts;
+  size_t rest = 0;
+  if (!SplitRoot(fullPath, parts.root, rest)) return {};
+  for (std::string& seg : SplitAtSeparators(fullPath.substr(rest)))
+    if (!seg.empty()) parts.names.push_back(std::move(seg));
+  return parts;
+}
+
+bool IsRefusedPluginFolder(std::string_view folder, const std::vector<std::string>& refused) {
+  auto bare = [](std::string_view f) {
+    std::string u = UpperCase(f);
+    while (u.size() > 3 && IsSeparator(u.back())) u.pop_back();
+    return u;
+  };
+  const std::string f = bare(folder);
+  for (const auto& r : refused)
+    if (!r.empty() && bare(r) == f) return true;
+  return false;
+}
+
+std::string PluginKeyProblem(std::string_view command, std::string_view root,
+                             std::string_view key) {
+  if (command == "DEL1VAL") return {};  // one value, named exactly
+  static constexpr std::string_view kRoots[] = {"HKCR", "HKCU", "HKLM", "HKU", "HKCC"};
+  if (std::find(std::begin(kRoots), std::end(kRoots), root) == std::end(kRoots)) return {};
+  std::vector<std::string> names;
+  for (std::string& n : SplitPluginPath(UpperCase(key)))
+    if (!n.empty()) names.push_back(std::move(n));
+  const std::string refused = "names a key no plugin may empty";
+  if (names.empty()) return refused;
+  // Each direct child of HKLM and HKU is a hive of its own (SOFTWARE, SYSTEM, a user's SID).
+  if ((root == "HKLM" || root == "HKU") && names.size() == 1) return refused;
+  if (root == "HKU") names.erase(names.begin());
+  std::string rest;
+  for (const auto& n : names) rest += (rest.empty() ? "" : "\\") + n;
+  static constexpr std::string_view kSoftware[] = {
+      "SOFTWARE", "SOFTWARE\\WOW6432NODE", "SOFTWARE\\CLASSES", "SOFTWARE\\APPDATALOW\\SOFTWARE"};
+  for (auto k : kSoftware)
+    if (rest == k) return refused;
   return {};
 }
 

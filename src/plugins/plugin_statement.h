@@ -44,10 +44,45 @@ std::vector<std::string> SplitPluginPath(std::string_view path);  // at every ba
 // Letters rotated by 13 places within their case; everything else stays.
 std::string Rot13(std::string_view s);
 
+// What the system says about the paths a statement names: the full path Windows makes of a
+// written one (GetFullPathNameA; empty when it cannot), and the folders no plugin may empty as
+// a whole, each a full path without a trailing backslash. Without `fullPath` the documented
+// rules of Windows' path normalisation stand in (LexicalFullPath).
+struct PluginPathFacts {
+  std::function<std::string(const std::string& path)> fullPath;
+  std::vector<std::string> refusedFolders;
+};
+
 // Why a statement must not run, or empty when it may. A macro whose value is missing leaves a
-// relative or empty path; a root folder or an empty key would widen a command to a whole
-// drive or hive. Neither is ever taken as "everything".
-std::string PluginStatementProblem(const PluginStatement& s);
+// relative or empty path; a root folder, a wildcard among a root's direct children or an empty
+// key or pattern would widen a command to a whole drive or hive. None is ever taken as
+// "everything". The path of a file command is judged as Windows will use it, and the statement
+// then carries that full path (path, drive, folder, file name).
+std::string ResolvePluginStatement(PluginStatement& s, const PluginPathFacts& facts);
+// The same, on a copy.
+std::string PluginStatementProblem(const PluginStatement& s, const PluginPathFacts& facts = {});
+
+// A written absolute path normalised as Windows documents it: "/" taken as "\", runs of
+// separators joined, "." and ".." segments applied (never above the root), one trailing dot
+// of a segment dropped, trailing dots and blanks of the last segment dropped. Empty for a path
+// that is not absolute ("C:X", "\X", "X") or a device path ("\\?\", "\\.\").
+std::string LexicalFullPath(std::string_view path);
+
+// The root of a full path ("C:\" or "\\SERVER\SHARE") and the names below it.
+struct PluginPathParts {
+  std::string root;
+  std::vector<std::string> names;
+};
+PluginPathParts SplitFullPath(std::string_view fullPath);
+
+// Whether a full folder path is one of the refused folders (compared without regard to case
+// or a trailing backslash).
+bool IsRefusedPluginFolder(std::string_view folder, const std::vector<std::string>& refused);
+
+// Why a registry command must not work on this key of a known root: a hive's root or its
+// Software key, which no plugin may empty as a whole even when named exactly. Empty when it
+// may.
+std::string PluginKeyProblem(std::string_view command, std::string_view root, std::string_view key);
 
 // The trace lines of the "debug" switch for a parsed statement.
 std::vector<std::string> PluginTraceLines(const PluginStatement& s);

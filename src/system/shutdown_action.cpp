@@ -36,16 +36,18 @@ std::string RecordFile() {
   return n > 0 && n < sizeof path ? path : "";
 }
 
-void Record(const std::string& line) {
-  if (FILE* f = fopen(RecordFile().c_str(), "ab")) {
-    fprintf(f, "%s\r\n", line.c_str());
-    fclose(f);
-  }
+// False when the line did not reach the file: the action then fails as a real one would.
+bool Record(const std::string& line) {
+  FILE* f = fopen(RecordFile().c_str(), "ab");
+  if (!f) return false;
+  const bool written = fprintf(f, "%s\r\n", line.c_str()) > 0;
+  return fclose(f) == 0 && written;
 }
 
 BOOL WINAPI RecordExitWindows(UINT flags, DWORD reason) {
-  Record("ExitWindowsEx " + std::to_string(flags) + " " + std::to_string(reason));
-  return TRUE;
+  if (Record("ExitWindowsEx " + std::to_string(flags) + " " + std::to_string(reason))) return TRUE;
+  SetLastError(ERROR_WRITE_FAULT);
+  return FALSE;
 }
 BOOLEAN WINAPI RecordActiveScheme(PUINT scheme) {
   if (scheme) *scheme = 0;
@@ -53,9 +55,8 @@ BOOLEAN WINAPI RecordActiveScheme(PUINT scheme) {
 }
 BOOLEAN WINAPI RecordAllowed() { return TRUE; }
 BOOLEAN WINAPI RecordSuspend(BOOLEAN hibernate, BOOLEAN force, BOOLEAN noWake) {
-  Record(std::string("SetSuspendState ") + (hibernate ? "1" : "0") + " " + (force ? "1" : "0") +
-         " " + (noWake ? "1" : "0"));
-  return TRUE;
+  return Record(std::string("SetSuspendState ") + (hibernate ? "1" : "0") + " " +
+                (force ? "1" : "0") + " " + (noWake ? "1" : "0"));
 }
 const PowerCalls kRecordingCalls = {RecordExitWindows, RecordActiveScheme, RecordAllowed,
                                     RecordAllowed, RecordSuspend};
@@ -130,3 +131,14 @@ bool RunShutdownAction(int shutType) {
 void NoteShutdownAction(int shutType) { g_notedAction = shutType; }
 int NotedShutdownAction() { return g_notedAction; }
 bool StartShutdownAction() { return RunShutdownAction(g_notedAction); }
+
+std::string ShutdownRecordLine() {
+  const std::string file = RecordFile();
+  if (g_replaced || file.empty()) return "";
+  static const char* const kNames[] = {"Logoff",   "Reboot",   "Shutdown",
+                                       "Poweroff", "Stand By", "Hibernate"};
+  const int type =
+      g_notedAction >= kLogoff && g_notedAction <= kHibernate ? g_notedAction : kLogoff;
+  return std::string("NOTE - The \"") + kNames[type] + "\" action is only recorded in " + file +
+         " (" + kShutdownRecordVariable + "), not performed.";
+}

@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 // The calls that end the Windows session or suspend the machine. Everything before them is the
 // program's own; tests put recorders in their place, because under Wine the real ones end every
 // program of the prefix, the test runner included. A power entry point is null when
@@ -34,3 +36,6 @@ void NoteShutdownAction(int shutType);
 int NotedShutdownAction();
 // Called when the main window of a Shutdown run closes.
 bool StartShutdownAction();
+// The report line of a run whose shutdown action will only be written to the record file: the
+// user reads that Windows is not going to end. Empty when the action is real.
+std::string ShutdownRecordLine();

@@ -608,14 +608,27 @@ TEST_F(CookieFormTest, LegacyDatabaseWritesMozHosts) {
   CloseFirefoxPermissions();
 }
 
-TEST_F(CookieFormTest, InternetExplorerTabsListTheCookieCacheAndSetSiteDecisions) {
+namespace {
+// The IE tabs list through the URL link's shared record, made once per test program.
+void MapUrlLink() {
   static bool mapped = false;
-  if (!mapped) {
-    UrlLink().SetNameSuffix("_cookiewin" + std::to_string(GetCurrentProcessId()));
-    std::string error;
-    ASSERT_TRUE(UrlLink().CreateSharedMap(error)) << error;
-    mapped = true;
-  }
+  if (mapped) return;
+  UrlLink().SetNameSuffix("_cookiewin" + std::to_string(GetCurrentProcessId()));
+  std::string error;
+  ASSERT_TRUE(UrlLink().CreateSharedMap(error)) << error;
+  mapped = true;
+}
+
+// A click of the left button at the centre of a rectangle of a control, as the mouse posts it.
+void PostClick(HWND control, const RECT& r) {
+  const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageA(control, WM_LBUTTONUP, 0, at);
+}
+}  // namespace
+
+TEST_F(CookieFormTest, InternetExplorerTabsListTheCookieCacheAndSetSiteDecisions) {
+  MapUrlLink();
   ASSERT_TRUE(InternetSetCookieA("http://www.cookiewin-one.test/", "session",
                                  "alpha77; expires=Sat, 01-Jan-2039 00:00:00 GMT"));
   ASSERT_TRUE(InternetSetCookieA("http://shop.cookiewin-two.test/", "cart",
@@ -859,4 +872,238 @@ TEST(CookieFormRulesTest, KeepStatusMarksLaterEntriesWin) {
   EXPECT_EQ(KeepStatusMark({"p=*"}, a), "");
   EXPECT_EQ(KeepStatusMark({"p=*other"}, a), "");
   EXPECT_EQ(KeepStatusMark({"p=.example.com"}, "example.com"), "");
+}
+
+// Commands that reach the window while a Delete lets messages run are refused: they can change
+// neither the rows the Delete goes through nor what it reports.
+TEST_F(CookieFormTest, CommandsArrivingDuringADeleteAreRefused) {
+  MapUrlLink();
+  for (int i = 0; i < 6; ++i)  // enough IE rows for every Firefox row number used below
+    ASSERT_TRUE(InternetSetCookieA(("http://busy" + std::to_string(i) + ".cookiewin.test/").c_str(),
+                                   "b", "1; expires=Sat, 01-Jan-2039 00:00:00 GMT"));
+  const struct {
+    const char* name;
+    std::function<void(HWND form)> post;
+  } cases[] = {
+      {"column click",
+       [](HWND form) {
+         HWND header = ListView_GetHeader(GetDlgItem(form, IDC_CK_LIST));
+         RECT r;
+         Header_GetItemRect(header, 0, &r);
+         PostClick(header, r);
+       }},
+      {"Refresh", [](HWND form) { PostMessageA(form, WM_COMMAND, IDC_CK_REFRESH, 0); }},
+      {"tab change",
+       [](HWND form) {
+         HWND tabs = GetDlgItem(form, IDC_CK_TABS);
+         RECT r;
+         TabCtrl_GetItemRect(tabs, 1, &r);
+         PostClick(tabs, r);
+       }},
+      {"Edit", [](HWND form) { PostMessageA(form, WM_COMMAND, IDC_CK_EDIT, 0); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    MakeProfile(FirefoxSchema::Current, 200);
+    const auto before = DbCookies(FFoxProfile().CookiesFile);
+    window.nestedTitles.clear();
+    window.nested = [](HWND d) { Answer(d, IDC_CF_YESALL); };
+    std::vector<std::string> chosen;
+    window.Run([&](HWND form) {
+      HWND list = GetDlgItem(form, IDC_CK_LIST);
+      ASSERT_GT(ListViewCount(list), 6);
+      for (int r : {0, 2, 4}) chosen.push_back(Cell(list, r, 0));
+      Select(list, {0, 2, 4});
+      c.post(form);
+      Click(form, IDC_CK_DELETE);
+      PumpFor(50);  // whatever was refused has been handled by now
+      EXPECT_EQ(TabCtrl_GetCurSel(GetDlgItem(form, IDC_CK_TABS)), 0);
+      EXPECT_EQ(SortArrow(list), std::make_pair(0, 0));
+      for (int r : {0, 2, 4}) {
+        EXPECT_EQ(Cell(list, r, 0), chosen[r / 2]);
+        EXPECT_EQ(Cell(list, r, 3), "Deleted");
+      }
+    });
+    for (const auto& t : window.nestedTitles) EXPECT_EQ(t, "Quorvane  -  Delete Confirmation");
+    auto expected = before;
+    for (const auto& h : chosen) expected.erase(h);
+    EXPECT_EQ(DbCookies(FFoxProfile().CookiesFile), expected);
+  }
+}
+
+// The IE Delete takes the file the cache index named for the cookie, whatever column 3 shows
+// after an Unprotect or a failed delete: never a file of the user's named like that text.
+TEST_F(CookieFormTest, IeDeleteTakesTheCookiesOwnFileWhateverItsRowShows) {
+  MapUrlLink();
+  HANDLE held = INVALID_HANDLE_VALUE;
+  const struct {
+    const char* host;
+    std::function<void(HWND form, const std::string& file)> before;
+    const char* shown;  // column 3 before the Delete
+  } cases[] = {
+      {"unprotected.cookiewin.test",
+       [](HWND form, const std::string&) {
+         Click(form, IDC_CK_PROTECT);
+         Click(form, IDC_CK_UNPROTECT);
+       },
+       "Protect removed"},
+      {"once-locked.cookiewin.test",
+       [&](HWND form, const std::string& file) {
+         held = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+         ASSERT_NE(held, INVALID_HANDLE_VALUE);
+         Click(form, IDC_CK_DELETE);
+         CloseHandle(held);
+       },
+       "not deleted - Locked"},
+  };
+  window.nested = [](HWND d) { Answer(d, IDC_CF_YESALL); };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.host);
+    const std::string url = std::string("http://") + c.host + "/";
+    ASSERT_TRUE(InternetSetCookieA(url.c_str(), "k", "v; expires=Sat, 01-Jan-2039 00:00:00 GMT"));
+    std::string address, file;
+    WriteFileText(c.shown, "the user's own file");  // in the current directory
+    window.Run([&](HWND form) {
+      HWND list = GetDlgItem(form, IDC_CK_LIST);
+      SelectTab(form, 1);
+      int row = -1;
+      for (int i = 0; i < ListViewCount(list); ++i)
+        if (Cell(list, i, 0).find(std::string("@") + c.host + "/") != std::string::npos) row = i;
+      ASSERT_GE(row, 0);
+      address = Cell(list, row, 0);
+      file = Cell(list, row, 3);
+      ASSERT_TRUE(FileExists(file));
+      Select(list, {row});
+      c.before(form, file);
+      EXPECT_EQ(Cell(list, row, 3), c.shown);
+      Click(form, IDC_CK_DELETE);
+      EXPECT_EQ(Cell(list, row, 3), "Deleted");
+    });
+    EXPECT_FALSE(FileExists(file));
+    EXPECT_EQ(ReadFileText(c.shown), "the user's own file");
+    DeleteFileA(c.shown);
+    char buffer[8192];
+    DWORD size = sizeof buffer;
+    EXPECT_FALSE(GetUrlCacheEntryInfoA(
+        address.c_str(), reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer), &size));
+  }
+  EXPECT_TRUE(boxes.boxes.empty());
+}
+
+// A write another program keeps from happening leaves every row telling so, never "Deleted"
+// or a setting that was not stored; the files stay as they were.
+TEST_F(CookieFormTest, AWriteThatFailsIsNeverShownAsDone) {
+  const std::string legacyCookies =
+      "# Netscape HTTP Cookie File\n\n"
+      ".a.example\tTRUE\t/\tFALSE\t2000000000\tid\t1\n"
+      "b.example\tFALSE\t/\tFALSE\t2000000000\tx\t2\n";
+  const std::string legacyPerms = "host\tcookie\t1\ta.example\n";
+  auto legacy = [&] {
+    TFFoxProfile& p = FFoxProfile();
+    p.IsSqliteProfile = p.HasCookiesDb = p.HasPermissionsDb = false;
+    p.CookiesTxtFile = folder + "\\cookies.txt";
+    p.CookiesPg1File = folder + "\\Cookies.pg1";
+    p.CookiesPg2File = folder + "\\Cookies.pg2";
+    WriteFileText(p.CookiesTxtFile, legacyCookies);
+    WriteFileText(p.HostpermFile, legacyPerms);
+  };
+  const struct {
+    const char* name;
+    bool legacy;
+    std::function<std::string()> heldFile;
+    int command;
+    int column;
+    const char* shown;
+    const char* box;
+  } cases[] = {
+      {"cookies.sqlite written by another program", false,
+       [&] { return FFoxProfile().CookiesFile; }, IDC_CK_DELETE, 3,
+       "not deleted - Cookie File not written",
+       "Delete Entry from Cookies file failed... \r\nExecution will continue..."},
+      {"Cookies.txt held open", true, [&] { return FFoxProfile().CookiesTxtFile; }, IDC_CK_DELETE,
+       3, "not deleted - Cookie File not written",
+       "Delete Entry from Cookies file failed... \r\nExecution will continue..."},
+      {"hostperm.1 held open", true, [&] { return FFoxProfile().HostpermFile; }, IDC_CK_BLOCK, 2,
+       "", "Unable to write FireFox Permissions file - hostperm.1\r\nExecution will continue..."},
+  };
+  window.nested = [](HWND d) { Answer(d, IDC_CF_YESALL); };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    boxes.boxes.clear();
+    MakeProfile(FirefoxSchema::Current, 50);
+    if (c.legacy) legacy();
+    const std::string held = c.heldFile();
+    const std::string bytes = ReadFileText(held);
+    std::unique_ptr<TSQLiteDatabase> writer;
+    HANDLE open = INVALID_HANDLE_VALUE;
+    window.Run([&](HWND form) {
+      HWND list = GetDlgItem(form, IDC_CK_LIST);
+      const int row = 1;
+      if (c.legacy) {
+        open = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+        ASSERT_NE(open, INVALID_HANDLE_VALUE);
+      } else {
+        // Another program in the middle of its own write transaction.
+        writer = std::make_unique<TSQLiteDatabase>(held);
+        writer->ExecSQL("BEGIN IMMEDIATE");
+        writer->ExecSQL("CREATE TABLE qv_other_writer (x)");
+      }
+      Select(list, {row});
+      Click(form, c.command);
+      EXPECT_EQ(Cell(list, row, c.column), c.shown);
+      Select(list, {});
+      Select(list, {row});
+      if (c.command == IDC_CK_DELETE) {  // the cookies are listed as the file still holds them
+        EXPECT_GT(ListViewCount(GetDlgItem(form, IDC_CK_DETAILS)), 0);
+      }
+    });
+    if (open != INVALID_HANDLE_VALUE) CloseHandle(open);
+    writer.reset();
+    EXPECT_EQ(ReadFileText(held), bytes);
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+    if (!boxes.boxes.empty()) EXPECT_EQ(boxes.boxes[0].text, c.box);
+  }
+}
+
+// While Firefox runs, Delete and Randomize are refused on its tab as the permission buttons
+// are, and a Random to Protect change keeps the cookie and its mark.
+TEST_F(CookieFormTest, DeleteAndRandomizeAreRefusedWhileFirefoxRuns) {
+  const auto before = DbCookies(FFoxProfile().CookiesFile);
+  std::vector<std::string> hosts;
+  for (const auto& [h, n] : before) hosts.push_back(h);
+  WriteFileText(KeepFile(), "r=" + hosts[0] + "\r\n");
+  window.nested = [](HWND d) { Answer(d, IDC_CF_YESALL); };
+  window.Run([&](HWND form) {
+    HWND list = GetDlgItem(form, IDC_CK_LIST);
+    SetFirefoxActive(true);
+    const struct {
+      int command, row;
+    } refused[] = {{IDC_CK_DELETE, FindRow(list, hosts[1])},
+                   {IDM_CK_DELETE, FindRow(list, hosts[1])},
+                   {IDC_CK_RANDOMIZE, FindRow(list, hosts[2])},
+                   {IDM_CK_RANDOMIZE, FindRow(list, hosts[2])}};
+    for (const auto& r : refused) {
+      Select(list, {r.row});
+      SendMessageA(form, WM_COMMAND, r.command, 0);
+      EXPECT_EQ(Cell(list, r.row, 1), "") << r.command;
+      EXPECT_EQ(Cell(list, r.row, 3), "") << r.command;
+    }
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(form, IDC_CK_DELETE)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(form, IDC_CK_RANDOMIZE)));
+    SendMessageA(form, WM_SETCURSOR, reinterpret_cast<WPARAM>(GetDlgItem(form, IDC_CK_DELETE)),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(StatusText(form, 0), "\"Delete\" Button Disabled - FireFox is Active");
+    const int random = FindRow(list, hosts[0]);
+    Select(list, {random});
+    Click(form, IDC_CK_PROTECT);
+    EXPECT_EQ(Cell(list, random, 1), "Random");
+    EXPECT_EQ(Cell(list, random, 3), "not deleted - FireFox is Active");
+    SetFirefoxActive(false);
+    SendMessageA(form, WM_TIMER, 1, 0);  // the poll that follows the browser's state
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(form, IDC_CK_DELETE)));
+  });
+  EXPECT_EQ(DbCookies(FFoxProfile().CookiesFile), before);
+  EXPECT_EQ(ReadFileText(KeepFile()), "r=" + hosts[0] + "\r\n");
+  EXPECT_TRUE(window.nestedTitles.empty());
 }

@@ -40,6 +40,7 @@ TEST(ShredLengths, OverwriteCoversWholeUnits) {
   EXPECT_EQ(OverwriteLength(4097, 4096), 8192);
   EXPECT_EQ(OverwriteLength(0, 4096), 0);
   EXPECT_EQ(OverwriteLength(-1, 4096), 0) << "a file the search could not find";
-  EXPECT_EQ(OverwriteLength(1000, 0), 1000) << "unknown unit: the size itself";
+  EXPECT_EQ(OverwriteLength(1000, 0), 1024) << "unknown unit: whole 512-byte blocks";
+  EXPECT_EQ(OverwriteLength(1000, 256), 1024) << "a smaller unit never shortens the overwrite";
   EXPECT_EQ(OverwriteLength(int64_t(5) << 32, 4096), int64_t(5) << 32) << "beyond 4 GB";
 }

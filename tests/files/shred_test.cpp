@@ -18,14 +18,20 @@ namespace {
 // The file's bytes after every pass, and what lay under the temporary name before deletion.
 struct PassRecorder : ShredObserver {
   std::vector<std::string> passes;
+  std::vector<DWORD> passAttributes;
   std::vector<std::string> movedNames;
   std::vector<int64_t> movedSizes;
   std::vector<bool> originalGoneAtMove;
   std::string original;
+  bool holdMoved = false;  // hold the file under its temporary name, as another program might
+  HANDLE held = INVALID_HANDLE_VALUE;
   void PassWritten(const std::string& file, int pass) override {
     passes.push_back(ReadFileText(file));
+    passAttributes.push_back(GetFileAttributesA(file.c_str()));
   }
   void Moved(const std::string& tempName) override {
+    if (holdMoved)
+      held = CreateFileA(tempName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     movedNames.push_back(tempName);
     WIN32_FILE_ATTRIBUTE_DATA d{};
     movedSizes.push_back(GetFileAttributesExA(tempName.c_str(), GetFileExInfoStandard, &d)
@@ -261,6 +267,102 @@ TEST_F(ShredTest, LockedFileIsLeftWhole) {
   EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::string>{"formhistory.sqlite"});
 }
 
+namespace {
+constexpr DWORD kInTheWay = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
+
+char MissingDriveLetter() {
+  const DWORD drives = GetLogicalDrives();
+  for (char c = 'Y'; c > 'C'; --c)
+    if (!(drives & (1u << (c - 'A')))) return c;
+  return 0;
+}
+
+// Files a secure erase meets besides plain ones, each with its attributes and how it is reached.
+enum class Reach { Plain, HardLinked, LongPathForm, StaleDriveCache, HeldWhenMoved };
+struct EraseCase {
+  const char* name;
+  DWORD attributes;
+  Reach reach;
+};
+const EraseCase kEraseCases[] = {
+    {"hidden", FILE_ATTRIBUTE_HIDDEN, Reach::Plain},
+    {"system", FILE_ATTRIBUTE_SYSTEM, Reach::Plain},
+    {"hidden and read-only", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY, Reach::Plain},
+    {"hard-linked, read-only", FILE_ATTRIBUTE_READONLY, Reach::HardLinked},
+    {"unit unknown: given in its \\\\?\\ form", 0, Reach::LongPathForm},
+    {"unit of a failed query kept for the drive", 0, Reach::StaleDriveCache},
+    {"held by another program under its temporary name", FILE_ATTRIBUTE_HIDDEN,
+     Reach::HeldWhenMoved},
+};
+}  // namespace
+
+// Windows refuses to truncate a hidden or system file opened with plain attributes; Wine does
+// not, so the attributes the file carries while it is overwritten are what shows it here.
+TEST_F(ShredTest, SecureEraseOfFilesThatAreNotPlain) {
+  run.state.secureErase = true;
+  run.state.shred.thoroughness = "0";
+  const size_t size = 1000;  // neither whole units nor whole 512-byte blocks
+  const std::string other = folder.File("other name.dat");
+  for (const EraseCase& c : kEraseCases) {
+    SCOPED_TRACE(c.name);
+    recorder = PassRecorder{};
+    const std::string path = MakeFile("index.dat", size);
+    if (c.reach == Reach::HardLinked) {
+      ASSERT_TRUE(CreateHardLinkA(other.c_str(), path.c_str(), nullptr));
+    }
+    if (c.attributes) {
+      ASSERT_TRUE(SetFileAttributesA(path.c_str(), c.attributes));
+    }
+
+    // Held by another program, the file is left as it was, its attributes too.
+    HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(DeleteDataFile(run.ctx, path));
+    EXPECT_EQ(LastDeleteError(), uint32_t(ERROR_SHARING_VIOLATION));
+    CloseHandle(holder);
+    EXPECT_EQ(GetFileAttributesA(path.c_str()) & kInTheWay, c.attributes);
+    EXPECT_TRUE(SameBytes(ReadFileText(path), std::string(size, 'x')));
+
+    if (c.reach == Reach::StaleDriveCache) {
+      ASSERT_TRUE(GetAllocationUnit(path));
+      ASSERT_NE(MissingDriveLetter(), 0);
+      ASSERT_FALSE(GetAllocationUnit(std::string(1, MissingDriveLetter()) + ":\\x.dat"));
+    }
+    recorder.holdMoved = c.reach == Reach::HeldWhenMoved;
+    const std::string given = c.reach == Reach::LongPathForm ? "\\\\?\\" + path : path;
+    const bool deleted = DeleteDataFile(run.ctx, given);
+    if (recorder.held != INVALID_HANDLE_VALUE) CloseHandle(recorder.held);
+
+    if (c.reach == Reach::HardLinked) {
+      EXPECT_TRUE(deleted);
+      EXPECT_TRUE(recorder.passes.empty()) << "not overwritten";
+      EXPECT_TRUE(SameBytes(ReadFileText(other), std::string(size, 'x')));
+      EXPECT_EQ(GetFileAttributesA(other.c_str()) & kInTheWay, DWORD(FILE_ATTRIBUTE_READONLY));
+      EXPECT_EQ(DeletedResultText("         deleted - "), "  Hard link only - ");
+      SetFileAttributesA(other.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA(other.c_str());
+    } else {
+      ASSERT_EQ(recorder.passes.size(), 1u);
+      const size_t covered = c.reach == Reach::LongPathForm ? 1024 : Whole(size);
+      EXPECT_TRUE(SameBytes(recorder.passes[0], std::string(covered, '\0')));
+      EXPECT_EQ(recorder.passAttributes[0] & kInTheWay, 0u) << "cleared before the overwrite";
+      EXPECT_EQ(DeletedResultText(), "       deleted - ");
+    }
+    if (c.reach == Reach::HeldWhenMoved) {
+      EXPECT_FALSE(deleted) << "the final delete is checked";
+      EXPECT_EQ(LastDeleteError(), uint32_t(ERROR_SHARING_VIOLATION));
+      ASSERT_EQ(recorder.movedNames.size(), 1u);
+      const std::string left = recorder.movedNames[0];
+      EXPECT_EQ(GetFileAttributesA(left.c_str()) & kInTheWay, c.attributes);
+      SetFileAttributesA(left.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA(left.c_str());
+    } else {
+      EXPECT_TRUE(deleted);
+    }
+    EXPECT_TRUE(FilesIn(folder.Path()).empty());
+  }
+}
+
 TEST(DriveGeometryTest, TempDriveGeometryAgreesWithTheSystem) {
   TempFolder folder;
   const char letter = folder.Path()[0];
@@ -299,7 +401,7 @@ TEST(DriveGeometryTest, UnknownDriveAndPathsWithoutADrive) {
   EXPECT_EQ(g.freeUnits, 0x3FFFFFu);
 
   EXPECT_FALSE(GetAllocationUnit("\\\\server\\share\\index.dat"))
-      << "a network path has no drive letter: its file is not overwritten";
+      << "a network path has no drive letter: its file is overwritten in 512-byte blocks";
 }
 
 // Run only in a process of its own (by the test below): the temporary names count from 1001

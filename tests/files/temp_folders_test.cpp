@@ -256,6 +256,61 @@ TEST_F(FolderPurgeTest, LinksAreRemovedAndNeverFollowed) {
   EXPECT_TRUE(FileExists(target + "_file.txt"));
 }
 
+namespace {
+// A results list whose messages run while the walk deletes the files of the top folder: the
+// first time one of them is gone, the folder "Sub" is moved away and a link to `target` put in
+// its place, after the walk listed it as a plain folder and before it enters it.
+struct SwappingView : VectorView {
+  const TempTree* tree = nullptr;
+  std::string target;
+  bool swapped = false;
+  void PumpMessages() override {
+    VectorView::PumpMessages();
+    if (swapped || (FileExists((*tree)["a.txt"]) && FileExists((*tree)["b.txt"]))) return;
+    swapped = MoveFileA((*tree)["Sub"].c_str(), (*tree)["Sub.moved"].c_str()) &&
+              RunUnix(L"Z:\\bin\\ln",
+                      L"ln -s \"" + UnixName(target) + L"\" \"" + UnixName((*tree)["Sub"]) + L"\"",
+                      (*tree)["Sub"]);
+  }
+};
+}  // namespace
+
+// A folder swapped for a link between the listing and the walk entering it is never walked:
+// the walk checks the folder it opened. Under Wine the link is a Unix symbolic link, which Wine
+// opens as its target even when asked for the link itself, so this shows the check of the path
+// the opened handle resolves to; the reparse point a Windows junction shows on that handle is
+// beyond Wine.
+TEST_F(FolderPurgeTest, AFolderSwappedForALinkAfterTheListingIsNeverWalked) {
+  const std::string target = "Z:\\tmp\\qvswap_target_" + std::to_string(GetCurrentProcessId());
+  RemoveTree(target);
+  struct TargetCleanUp {
+    std::string target;
+    ~TargetCleanUp() { RemoveTree(target); }
+  } cleanUp{target};
+  MakeFile(target + "\\precious.txt");
+  MakeFile(tree["a.txt"]);
+  MakeFile(tree["b.txt"]);
+  MakeFile(tree["Sub\\inner.txt"]);
+  LinkGuard guard{tree["Sub"], true};
+  SwappingView view;
+  view.tree = &tree;
+  view.target = target;
+  // A shred lets messages run while it overwrites each file.
+  run.state.secureErase = true;
+  run.state.shred.thoroughness = "0";
+  ReportContext ctx(run.state, view);
+  PurgeFolderTree(ctx, tree.root, options);
+
+  ASSERT_TRUE(view.swapped);
+  EXPECT_EQ(ReadFileText(target + "\\precious.txt"), "data of " + target + "\\precious.txt");
+  EXPECT_EQ(Sorted(view.lines), Sorted({"       deleted - " + tree.Shown("a.txt"),
+                                        "       deleted - " + tree.Shown("b.txt"),
+                                        "       deleted - " + tree.Shown("Sub")}))
+      << "the link goes itself";
+  EXPECT_EQ(GetFileAttributesA(tree["Sub"].c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(FileExists(tree["Sub.moved\\inner.txt"])) << "not listed: not touched";
+}
+
 // The "Temp Folders" function over the candidates of the environment and the settings.
 struct TempFoldersTest : testing::Test {
   ScopedDataFolder data;

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <objbase.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -272,6 +273,128 @@ TEST(RecycleBinTest, ALinkOutOfTheBinIsNeverFollowed) {
           INVALID_FILE_ATTRIBUTES) {
     RemoveTree(trash + "\\files");
     RemoveTree(trash + "\\info");
+    RemoveTree(outside);
+  }
+}
+
+// The line says what is left: an already empty bin is emptied, a bin whose item the shell
+// could not delete is not, whatever the shell answered.
+TEST(RecycleBinTest, CompletedOnlyWhenNothingIsLeft) {
+  const std::string trash = BuildTrash();
+  ASSERT_FALSE(trash.empty()) << "XDG_DATA_HOME must point inside the build folder";
+  // An empty bin, its folders kept: Wine makes them once per process.
+  auto clear = [&] {
+    RemoveTree(trash + "\\files");
+    RemoveTree(trash + "\\info");
+    ForceDirectories(trash + "\\files");
+    ForceDirectories(trash + "\\info");
+  };
+  clear();
+  const struct {
+    const char* name;
+    bool held;  // a binned file another program holds open
+    std::vector<std::string> lines;
+    int level;
+  } cases[] = {
+      {"already empty", false, {"  Purge \"Recycle Bin\" Function Completed."}, 0},
+      {"an item held open", true,
+       {" -Error- \"Purge Recycle Bin\" Function Failed to Complete."}, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    HANDLE open = INVALID_HANDLE_VALUE;
+    if (c.held) {
+      PutInTrash(trash, "in-use.doc", false);
+      open = CreateFileA((trash + "\\files\\in-use.doc").c_str(), GENERIC_READ, 0, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+      ASSERT_NE(open, INVALID_HANDLE_VALUE);
+    }
+    ASSERT_FALSE(BuildTrash().empty());
+    TestRun run;
+    EmptyRecycleBin(run.ctx);
+    if (open != INVALID_HANDLE_VALUE) CloseHandle(open);
+    EXPECT_EQ(run.view.lines, c.lines);
+    EXPECT_EQ(run.state.highestLevel, c.level);
+    EXPECT_EQ(run.state.attention, c.held);
+  }
+  clear();
+}
+
+namespace {
+std::string UserSid() {
+  HANDLE token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return "";
+  std::vector<BYTE> buf(512);
+  DWORD n = 0;
+  std::string text;
+  char* sid = nullptr;
+  if (GetTokenInformation(token, TokenUser, buf.data(), buf.size(), &n) &&
+      ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buf.data())->User.Sid, &sid)) {
+    text = sid;
+    LocalFree(sid);
+  }
+  CloseHandle(token);
+  return text;
+}
+
+// Wine's own export: the Unix name of any DOS path (the last part need not exist).
+std::string UnixNameOf(const std::string& dos) {
+  using ToUnix = char*(CDECL*)(LPCWSTR);
+  auto toUnix = reinterpret_cast<ToUnix>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+  if (!toUnix) return "";
+  wchar_t wide[MAX_PATH] = {};
+  MultiByteToWideChar(CP_ACP, 0, dos.c_str(), -1, wide, MAX_PATH);
+  char* unix = toUnix(wide);
+  if (!unix) return "";
+  std::string text = unix;
+  HeapFree(GetProcessHeap(), 0, unix);
+  return text;
+}
+}  // namespace
+
+// Another user's bin folder is theirs: the link pass never walks it, so a link there neither
+// stops the empty nor is touched.
+TEST(RecycleBinTest, TheLinkPassLooksOnlyAtTheUsersOwnBin) {
+  const std::string trash = BuildTrash();
+  ASSERT_FALSE(trash.empty()) << "XDG_DATA_HOME must point inside the build folder";
+  const std::string sid = UserSid();
+  ASSERT_FALSE(sid.empty());
+  const std::string bin = "C:\\$Recycle.Bin";
+  const bool binExisted = DirectoryExists(bin);
+  const std::string mine = bin + "\\" + sid, theirs = bin + "\\S-1-5-21-1-2-3-1099";
+  ASSERT_TRUE(ForceDirectories(mine));
+  ASSERT_TRUE(ForceDirectories(theirs)) << theirs;
+  const std::string outside = ExtractFilePath(trash) + "\\someone-elses-files";
+  ForceDirectories(outside);
+  WriteFileText(outside + "\\theirs.txt", "keep");
+  const bool linked = MakeUnixLink(UnixPath(outside), UnixNameOf(theirs + "\\linked")) &&
+                      GetFileAttributesA((theirs + "\\linked").c_str()) != INVALID_FILE_ATTRIBUTES;
+  std::vector<std::string> folders = RecycleBinFolders();
+  for (auto& f : folders) f = UpperCase(f);
+  EXPECT_NE(std::find(folders.begin(), folders.end(), UpperCase(mine)), folders.end());
+  for (const auto& f : folders)
+    EXPECT_EQ(UpperCase(theirs + "\\").rfind(f + "\\", 0), std::string::npos) << f;
+  if (linked) {
+    TestRun run;
+    EmptyRecycleBin(run.ctx);
+    EXPECT_EQ(run.view.lines,
+              std::vector<std::string>{"  Purge \"Recycle Bin\" Function Completed."});
+    EXPECT_NE(GetFileAttributesA((theirs + "\\linked").c_str()), INVALID_FILE_ATTRIBUTES);
+    STARTUPINFOA si{sizeof si};
+    PROCESS_INFORMATION pi{};
+    std::string line = "rm -f " + UnixNameOf(theirs + "\\linked");
+    if (CreateProcessA("Z:\\bin\\rm", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                       &si, &pi)) {
+      WaitForSingleObject(pi.hProcess, 10000);
+      CloseHandle(pi.hProcess);
+      CloseHandle(pi.hThread);
+    }
+  }
+  EXPECT_EQ(ReadFileText(outside + "\\theirs.txt"), "keep");
+  if (GetFileAttributesA((theirs + "\\linked").c_str()) == INVALID_FILE_ATTRIBUTES) {
+    RemoveTree(binExisted ? mine : bin);
+    if (binExisted) RemoveTree(theirs);
     RemoveTree(outside);
   }
 }

@@ -48,6 +48,54 @@ void CheckAt(bool ok, int line) {
 }
 #define Check(ok) CheckAt((ok), __LINE__)
 
+bool Dots(const std::string& segment) {
+  const std::string t = Trim(segment);
+  return !t.empty() && t.find_first_not_of('.') == std::string::npos;
+}
+
+// A statement that may run never names a drive or a hive as a whole, nor reaches one by a
+// wildcard, a "." or ".." segment (at either separator), or an empty pattern; and it then runs
+// on the full path Windows makes of what it names. Checked on that resolved path.
+void CheckReach(const PluginStatement& s) {
+  PluginPathFacts facts;
+  facts.refusedFolders = {"C:\\USERS\\FUZZ"};
+  PluginStatement r = s;
+  if (!ResolvePluginStatement(r, facts).empty()) return;
+  if (s.kind == 'R') {
+    std::string key = s.key;
+    while (!key.empty() && key.front() == '\\') key.erase(0, 1);
+    Check(!Trim(key).empty());
+    Check(!HasPluginWildcard(SplitPluginPath(key).front()));
+    if (s.command == "DELVALS" || s.command == "DELKEYS" || s.command == "DELSKVS")
+      Check(!s.pattern.empty());
+    if (s.root == "HKCU" && s.command != "DEL1VAL") Check(UpperCase(key) != "SOFTWARE");
+    return;
+  }
+  if (s.command == "EXECUTE" || s.command == "EXEHIDE") return;
+  std::string segment;
+  for (char c : s.path + "\\") {
+    if (c == '\\' || c == '/') {
+      Check(!Dots(segment));
+      segment.clear();
+    } else {
+      segment += c;
+    }
+  }
+  const std::string full = LexicalFullPath(s.path);
+  Check(!full.empty() && LexicalFullPath(full) == full);
+  const PluginPathParts parts = SplitFullPath(full);
+  Check(!parts.root.empty() && r.path == full);
+  Check(r.path.find('/') == std::string::npos);
+  const size_t folders = parts.names.size() - (s.command == "DELFOLD" ? 0 : 1);
+  if (s.command == "DELFOLD") {
+    Check(folders >= 1);
+    Check(!SameText(r.path, "C:\\USERS\\FUZZ"));
+  } else {
+    Check(!parts.names.empty() && r.fileName == parts.names.back());
+  }
+  if (folders >= 1) Check(!HasPluginWildcard(parts.names.front()));
+}
+
 size_t TotalSize(const std::vector<std::string>& lines) {
   size_t n = lines.size();
   for (const auto& l : lines) n += l.size();
@@ -83,11 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       Check(JoinPluginPath(s.folder, s.fileName) == s.path);
     if (s.kind == 'R' && s.command != "DEL1VAL" && s.command != "DEL1KEY")
       Check(s.invalidType == (s.matchMode == '?'));
-    if (s.kind != 'T' && !s.invalidType && PluginStatementProblem(s).empty()) {
-      // A statement that may run never names a drive or a hive as a whole.
-      if (s.command == "DELFOLD") Check(s.path.size() > 3 && s.path.find(":\\") != 0);
-      if (s.kind == 'R') Check(!s.key.empty());
-    }
+    if (s.kind != 'T' && !s.invalidType) CheckReach(s);
     Check(!PluginTraceLines(s).empty());
     Check(Rot13(Rot13(raw)) == raw);
     if (s.command == "DELEXML" && !s.text.empty()) element = s.text;

@@ -3,7 +3,8 @@
 // short of a record, which answer the cache gives), bytes 1-3 the request, the rest the record,
 // padded with NULs or cut to its size. A request is served against a recording fake cache;
 // refused requests must not reach it, and what an accepted one wrote must read back as the
-// cache answered it, cut to the fields. The input is also read as the server's command line.
+// cache answered it, cut to the fields. The input is also read as the server's command line,
+// and the record's local file name as a path the purge may touch only inside its kind's folder.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ie/cache_rules.h"
 #include "ie/shared_url_record.h"
 #include "ie/url_server_protocol.h"
 
@@ -124,10 +126,25 @@ void CheckSuffix(std::string_view line) {
   // The accepted suffix, given again as the only argument, comes back unchanged.
   Check(ServerNameSuffix("harrowin.exe TS=" + *suffix) == *suffix);
 }
+// A local file name accepted for a folder lies strictly below it: the folder and a separator
+// first (any case), then components that are neither empty, "." nor "..", and no stream name.
+void CheckLocalFile(std::string_view path) {
+  static const std::string_view kFolder = "C:\\Users\\u\\INetCookies";
+  if (!LocalFileInFolder(path, kFolder)) return;
+  Check(path.size() > kFolder.size() + 1 && path[kFolder.size()] == '\\');
+  for (size_t i = 0; i < kFolder.size(); ++i)
+    Check((path[i] | 0x20) == (kFolder[i] | 0x20));
+  const std::string rest(path.substr(kFolder.size() + 1));
+  Check(rest.find(':') == std::string::npos);
+  const std::string wrapped = "\\" + rest + "\\";
+  for (const char* bad : {"\\\\", "\\.\\", "\\..\\", "/./", "/../", "\\./", "/.\\", "\\../", "/..\\"})
+    Check(wrapped.find(bad) == std::string::npos);
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckSuffix(std::string_view(reinterpret_cast<const char*>(data), size));
+  CheckLocalFile(std::string_view(reinterpret_cast<const char*>(data), size));
   if (size < 4) return 0;
   const unsigned flags = data[0];
   const size_t length = flags & 3;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <map>
 #include <regex>
 
 #include "cookies/keep_list_files.h"
@@ -96,6 +97,41 @@ struct NoProtectionDriver {
   }
   ~NoProtectionDriver() { SetModalDriver(nullptr); }
 };
+
+// The link with two liberties the tests need: Wine keeps no UserData or DOMstore container,
+// so the content container stands in for both; and after each answer a local file name can be
+// written into the shared record, as any low-integrity program of the user could.
+struct RecordWriter : CacheEnumerator {
+  UrlServerLink& link;
+  LinkEnumerator real;
+  std::map<std::string, std::string> forged;  // URL -> the local file put in the record
+  RecordWriter(UrlServerLink& l, bool protectedMode) : link(l), real(l, protectedMode) {}
+  bool Forge(bool more) {
+    if (more)
+      if (auto it = forged.find(link.CurrentEntry().url); it != forged.end())
+        link.Record().SetText(url_record::kLocalFile, it->second);
+    return more;
+  }
+  bool First(const std::string& prefix) override {
+    return Forge(real.First(prefix == "UserData" || prefix == "DOMstore" ? "*.*" : prefix));
+  }
+  bool Next() override { return Forge(real.Next()); }
+  void Close() override { real.Close(); }
+  CacheEntryView CurrentEntry() const override { return real.CurrentEntry(); }
+  CacheStatus Status() const override { return real.Status(); }
+  DeleteEntryResult DeleteEntry(ReportContext& ctx, const std::string& url,
+                                const std::string& file) override {
+    return real.DeleteEntry(ctx, url, file);
+  }
+  long ClearHistoryContainers() override { return real.ClearHistoryContainers(); }
+};
+
+// The UserData and DOMstore kinds work in the content cache's folder (see RecordWriter).
+void ContentFolderStandsInForUserDataAndDomStore() {
+  IeFolderSet& f = MutableIeFolders();
+  f.userDataFolder = f.domStoreFolder = f.cacheFolder;
+  f.domStoreFound = true;
+}
 
 struct IeCachePurgeTest : testing::Test {
   ScopedDataFolder data;
@@ -385,6 +421,161 @@ TEST_F(IeCachePurgeTest, UserDataAndDomStoreWithoutTheirFoldersReportTheirFooter
                                       "  Purge \"UserData\" Function Completed.",
                                       "    No Entries found to delete.",
                                       "  Purge \"DOMstore\" Function Completed."}));
+}
+
+TEST_F(IeCachePurgeTest, ALocalFileOutsideItsKindsFolderIsRefusedAndTouchesNothing) {
+  const std::string id = Unique();
+  PurgeLink link(false);
+  RecordWriter normal(link, false), prot(link, true);
+  CacheAccess access{normal, prot};
+  const IeFolderSet& f = IeFolders();
+  TempFolder outside;
+  const std::string sibling = f.cacheFolder + "X" + id;  // a name that only begins like it
+  ForceDirectories(sibling);
+  const std::string cookie = SetIeCookie("http://forged" + id + ".example/", "c", "1");
+  const std::string scramble = SetIeCookie("http://scramble" + id + ".example/", "s", "abc");
+  const std::string page = "http://forged" + id + ".example/p.htm";
+  const std::string pageFile = CachePage(page);
+  const std::string visited = VisitUrl("http://forged" + id + ".example/v");
+  KeepList("r=*scramble" + id + "\r\n");
+  // Victims: a user's files, one reached by "..", one in the look-alike folder.
+  const std::string text = "first\r\nsecret value\r\nthird\r\nfourth\r\n";
+  const std::string aboveCookies = ExtractFilePath(f.cookiesFolder) + "\\victim" + id + ".txt";
+  struct Case {
+    std::string url, victim, named, line;
+  } cases[] = {
+      {cookie, outside.File("cookie.txt"), outside.File("cookie.txt"), " Access Denied - |C |"},
+      {scramble, aboveCookies,
+       f.cookiesFolder + "\\sub\\..\\..\\victim" + id + ".txt", " Access Denied - |C |"},
+      {page, sibling + "\\page.htm", sibling + "\\page.htm", " Access Denied - |N |"},
+      {visited, outside.File("visited.txt"), outside.File("visited.txt"), " Access Denied - |V |"},
+  };
+  std::vector<std::string> expected;
+  for (const Case& c : cases) {
+    WriteFileText(c.victim, text);
+    normal.forged[c.url] = c.named;
+    expected.push_back(c.line + c.url);
+  }
+  Start(false, false);
+  PurgeIeCookies(run.ctx, access);
+  PurgeIeCache(run.ctx, access);
+  PurgeIeVisited(run.ctx, access);
+  EXPECT_EQ(EntryLines(run.view.lines), Sorted(expected));
+  EXPECT_EQ(run.state.highestLevel, 7);
+  EXPECT_TRUE(run.state.attention);
+  for (const Case& c : cases) {
+    EXPECT_EQ(ReadFileText(c.victim), text) << c.victim;
+    EXPECT_TRUE(InCache(c.url)) << c.url;
+    DeleteFileA(c.victim.c_str());
+  }
+  EXPECT_TRUE(FileExists(pageFile));
+  RemoveDirectoryA(sibling.c_str());
+}
+
+TEST_F(IeCachePurgeTest, UserDataDomStoreAndKeepFilesLinesSayWhatHappened) {
+  PurgeLink link(false);
+  RecordWriter normal(link, false), prot(link, true);
+  CacheAccess access{normal, prot};
+  KeepList("p=nothing.example\r\n");
+  ContentFolderStandsInForUserDataAndDomStore();
+  struct Case {
+    void (*purge)(ReportContext&, const CacheAccess&);
+    std::string type;
+  } cases[] = {{PurgeIeUserData, "U "}, {PurgeIeDomStore, "M "}};
+  for (const Case& c : cases) {
+    const std::string id = Unique();
+    const std::string gone = "http://gone" + id + ".example/g.htm";
+    const std::string held = "http://held" + id + ".example/h.htm";
+    const std::string goneFile = CachePage(gone), heldFile = CachePage(held);
+    HANDLE h = CreateFileA(heldFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    Start(false);
+    c.purge(run.ctx, access);
+    CloseHandle(h);
+    EXPECT_EQ(EntryLines(run.view.lines),
+              Sorted({"       deleted - |" + c.type + "|" + gone,
+                      "    Locked URL - |" + c.type + "|" + held}));
+    EXPECT_EQ(run.state.highestLevel, 1);
+    EXPECT_FALSE(InCache(gone));
+    EXPECT_TRUE(InCache(held));
+    EXPECT_TRUE(FileExists(heldFile));
+    EmptyUrlCache();
+  }
+  // "KeepFiles" keeps the file, and the entry that names it: nothing claims "deleted".
+  ScopedArguments keepFiles({"KeepFiles"});
+  const std::string page = "http://kept" + Unique() + ".example/k.htm";
+  const std::string file = CachePage(page);
+  Start(false);
+  PurgeIeCache(run.ctx, access);
+  EXPECT_EQ(EntryLines(run.view.lines), (std::vector<std::string>{"     to delete - |N |" + page}));
+  EXPECT_TRUE(FileExists(file));
+  EXPECT_TRUE(InCache(page));
+}
+
+TEST_F(IeCachePurgeTest, AnUnreadableKeepListStopsEveryKindThatConsultsIt) {
+  const std::string id = Unique();
+  PurgeLink link(false);
+  RecordWriter normal(link, false), prot(link, true);
+  CacheAccess access{normal, prot};
+  ContentFolderStandsInForUserDataAndDomStore();
+  const std::string cookie = SetIeCookie("http://unread" + id + ".example/", "u", "1");
+  const std::string page = "http://unread" + id + ".example/p.htm";
+  const std::string file = CachePage(page);
+  const std::string visited = VisitUrl("http://unread" + id + ".example/v");
+  struct Case {
+    void (*purge)(ReportContext&, const CacheAccess&);
+    const char* what;
+  } cases[] = {{PurgeIeCookies, "Cookie"},
+               {PurgeIeCache, "Cache"},
+               {PurgeIeVisited, "Visited URLs"},
+               {PurgeIeUserData, "UserData"},
+               {PurgeIeDomStore, "DOMstore"}};
+  const std::string list = IeKeepListFile();
+  for (bool folderOfThatName : {false, true}) {
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (folderOfThatName) {
+      DeleteFileA(list.c_str());
+      ASSERT_TRUE(CreateDirectoryA(list.c_str(), nullptr));
+    } else {
+      KeepList("p=x\r\n");
+      held = CreateFileA(list.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    }
+    for (const Case& c : cases) {
+      Start(false);
+      c.purge(run.ctx, access);
+      ASSERT_FALSE(run.view.lines.empty());
+      EXPECT_EQ(run.view.lines[0], std::string("*** Error - Bypassed ") + c.what +
+                                       " processing as existing Protect file could not be opened");
+      EXPECT_TRUE(EntryLines(run.view.lines).empty()) << c.what;
+      EXPECT_EQ(run.state.highestLevel, 7);
+    }
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    if (folderOfThatName) RemoveDirectoryA(list.c_str());
+  }
+  for (const std::string& url : {cookie, page, visited}) EXPECT_TRUE(InCache(url)) << url;
+  EXPECT_TRUE(FileExists(file));
+}
+
+TEST_F(IeCachePurgeTest, ARandomizeThatCannotRewriteTheFileSaysSoAndLeavesItWhole) {
+  const std::string id = Unique();
+  PurgeLink link(false);
+  LinkEnumerator normal(link, false), prot(link, true);
+  CacheAccess access{normal, prot};
+  const std::string cookie = SetIeCookie("http://scramble" + id + ".example/", "s", "abcXYZ123");
+  const std::string file = LocalFileOf(cookie);
+  ASSERT_FALSE(file.empty());
+  const std::string text = ReadFileText(file);
+  KeepList("r=*scramble" + id + "\r\n");
+  HANDLE held = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  Start(false);
+  PurgeIeCookies(run.ctx, access);
+  CloseHandle(held);
+  EXPECT_EQ(EntryLines(run.view.lines), (std::vector<std::string>{"    Locked URL - |C |" + cookie}));
+  EXPECT_EQ(run.state.highestLevel, 1);
+  EXPECT_EQ(ReadFileText(file), text);
+  EXPECT_TRUE(InCache(cookie));
 }
 
 // The whole program: an unattended Purge Now run with the IE options selected empties the

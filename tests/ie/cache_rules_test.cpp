@@ -110,3 +110,62 @@ TEST(BootListTest, ElevenLinesAndTheFoldersWorthVisiting) {
             (std::vector<std::string>{"c:\\IE", "C:\\x\\2\\t"}));
   EXPECT_TRUE(BootListFolders("").empty());
 }
+
+TEST(CacheRulesTest, ARecordsLocalFileCountsOnlyInsideItsKindsFolder) {
+  const std::string folder = "C:\\Users\\u\\AppData\\Local\\Microsoft\\Windows\\INetCookies";
+  struct Case {
+    const char* path;
+    bool inside;
+  } cases[] = {
+      {"C:\\Users\\u\\AppData\\Local\\Microsoft\\Windows\\INetCookies\\u@a[1].txt", true},
+      {"c:\\users\\U\\appdata\\local\\microsoft\\windows\\inetcookies\\Low\\x.txt", true},
+      {"C:\\Users\\u\\Documents\\thesis.doc", false},
+      {"C:\\Users\\u\\AppData\\Local\\Microsoft\\Windows\\INetCookiesX\\x.txt", false},
+      {"C:\\Users\\u\\AppData\\Local\\Microsoft\\Windows\\INetCookies", false},
+      {"C:\\Users\\u\\AppData\\Local\\Microsoft\\Windows\\INetCookies\\", false},
+      {"C:\\Users\\u\\AppData\\Local\\Microsoft\\Windows\\INetCookies\\..\\x.txt", false},
+      {"C:\\Users\\u\\AppData\\Local\\Microsoft\\Windows\\INetCookies\\a\\.\\x.txt", false},
+      {"C:\\Users\\u\\AppData\\Local\\Microsoft\\Windows\\INetCookies\\x.txt:hidden", false},
+      {"\\\\.\\CON", false},
+      {"", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(LocalFileInFolder(c.path, folder), c.inside) << c.path;
+  EXPECT_TRUE(LocalFileInFolder(cases[0].path, folder + "\\"));
+  EXPECT_FALSE(LocalFileInFolder(cases[0].path, ""));  // a kind without a folder takes no file
+}
+
+TEST(CacheRulesTest, PlainEnumerationOnlyForAStubAndItsDocumentedPrefixes) {
+  struct Case {
+    ExProbe probe;
+    bool stub;
+  } cases[] = {
+      {{true, 0, true}, false},    // an Ex call that works, even under Wine
+      {{false, 259, true}, false}, // an empty index
+      {{false, 2, true}, true},    // Wine's stub
+      {{false, 0, true}, true},
+      {{false, 2, false}, false},  // on Windows error 2 is an ordinary answer
+      {{false, 0, false}, false},
+      {{false, 120, false}, true}, // not implemented
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ExEnumerationIsStub(c.probe), c.stub)
+        << c.probe.found << " " << c.probe.error << " " << c.probe.underWine;
+
+  EnumerationChoice choice;
+  int probes = 0;
+  for (int i = 0; i < 3; ++i)
+    EXPECT_TRUE(choice.ExIsStub([&] {
+      ++probes;
+      return ExProbe{false, static_cast<uint32_t>(i == 0 ? 2 : 259), true};
+    }));
+  EXPECT_EQ(probes, 1);  // decided once
+
+  for (const char* p : {"Cookie:", "Visited:", "*.*"}) EXPECT_TRUE(PlainEnumerationServes(p)) << p;
+  for (const char* p : {"UserData", "DOMstore", "cookie:", ":2026120720261208: ", ""})
+    EXPECT_FALSE(PlainEnumerationServes(p)) << p;
+
+  EXPECT_EQ(KeepListBypassLine(2),
+            "*** Error - Bypassed Cache processing as existing Protect file could not be opened");
+  EXPECT_EQ(KeepListBypassLine(105), "*** Error - Bypassed P-M DOMstore processing as existing "
+                                     "Protect file could not be opened");
+}

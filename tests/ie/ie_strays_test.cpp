@@ -205,6 +205,43 @@ TEST_F(IeStraysTest, ALockedStrayIsReportedAndLinksAreNeverFollowed) {
   DeleteFileA(locked.c_str());
 }
 
+namespace {
+// Wine keeps no UserData container: the content container (emptied by the fixture) stands in.
+struct UserDataAsContent : LinkEnumerator {
+  using LinkEnumerator::LinkEnumerator;
+  bool First(const std::string& prefix) override {
+    return LinkEnumerator::First(prefix == "UserData" ? "*.*" : prefix);
+  }
+};
+}  // namespace
+
+TEST_F(IeStraysTest, TheUserDataPassLeavesItsProtectedLowFolderAlone) {
+  UserDataAsContent userData{link, false};
+  CacheAccess withUserData{userData, prot};
+  // With the protected folder discovered, and with a "Low" that has no index file yet.
+  for (bool discovered : {true, false}) {
+    TempFolder folder;
+    const std::string low = folder.File("Low");
+    ForceDirectories(low + "\\deep");
+    ForceDirectories(folder.File("other"));
+    for (const std::string& p : {folder.File("index.dat"), folder.File("stray.xml"),
+                                 folder.File("other\\stray2.xml"), low + "\\kept.xml",
+                                 low + "\\deep\\kept2.xml"})
+      WriteFileText(p, "x");
+    if (discovered) WriteFileText(low + "\\index.dat", "x");
+    MutableIeFolders().userDataFolder = folder.Path();
+    MutableIeFolders().protectedUserDataFolder = discovered ? low : "";
+    Start(false);
+    long count = 0;
+    StraysPass(run.ctx, withUserData, 4, folder.Path(), count);
+    EXPECT_EQ(count, 2) << discovered;
+    EXPECT_FALSE(FileExists(folder.File("stray.xml")));
+    EXPECT_FALSE(FileExists(folder.File("other\\stray2.xml")));
+    EXPECT_TRUE(FileExists(low + "\\kept.xml")) << discovered;
+    EXPECT_TRUE(FileExists(low + "\\deep\\kept2.xml")) << discovered;
+  }
+}
+
 TEST_F(IeStraysTest, AKindWithoutIndexFileIsSkippedSilently) {
   TempFolder folder;
   WriteFileText(folder.File("lonely.txt"), "x");

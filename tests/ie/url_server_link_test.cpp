@@ -134,6 +134,14 @@ TEST_F(UrlServerLinkTest, NormalModeEnumeratesAndDeletesInThisProcess) {
   EXPECT_EQ(cache.files[std::find(cache.urls.begin(), cache.urls.end(), page) - cache.urls.begin()],
             file);
   EXPECT_TRUE(Has(ListAll(link, "Visited:").urls, visited));
+  // Wine's Ex calls are stubs: the plain ones stand in, but only for the containers they are
+  // documented to select, never for one whose pattern could reach another container.
+  for (const char* prefix : {"UserData", "DOMstore"}) {
+    Listed other = ListAll(link, prefix);
+    EXPECT_TRUE(other.urls.empty()) << prefix;
+    EXPECT_TRUE(other.end.error) << prefix;
+    EXPECT_EQ(other.end.code, static_cast<uint32_t>(ERROR_CALL_NOT_IMPLEMENTED)) << prefix;
+  }
   Listed cookies = ListAll(link, "Cookie:");
   const std::string cookie = "Cookie:" + CacheUserName() + "@normal.example/";
   EXPECT_TRUE(Has(cookies.urls, cookie));
@@ -368,6 +376,55 @@ TEST_F(UrlServerLinkTest, APipeFailureAfterStartIsFatal) {
             "Quorvane is not able to communicate with Harrowin.exe\r\n\r\nThis URL server program "
             "is required\r\nto access URL data.\r\n\r\nQuorvane will now close.\r\n\r\nPlease "
             "notify the vendor. ");
+}
+
+TEST_F(UrlServerLinkTest, ASquatterAHungServerAndADeadOneNeverHoldOrEndTheProgram) {
+  // A pipe of the server's name made first by another program: it never gets a request, so
+  // the pings fail and the Part's Retry or Cancel follows.
+  {
+    MessageBoxRecorder boxes(MessageAnswer::Cancel);
+    TestLink link;
+    ChildProcess squatter(Folders().programFolder + "\\qv_url_server_stub.exe",
+                          "squat TS=" + link.PipeName().substr(std::string(url_server::kPipeName).size()));
+    ASSERT_TRUE(squatter.Started());
+    for (int i = 0; i < 100 && !WaitNamedPipeA(link.PipeName().c_str(), 0); ++i) Sleep(50);
+    EXPECT_EQ(EndCode([&] { link.StartUrlServer("caption", kBuildText); }), 1u);
+    EXPECT_FALSE(link.Connected());
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text.rfind("Quorvane could not communicate with Harrowin.exe", 0), 0u);
+    EXPECT_TRUE(squatter.Running());
+  }
+  // A server that takes a command and never answers: the Part's fatal path, in bounded time.
+  {
+    MessageBoxRecorder boxes;
+    TestLink link;
+    link.serverProgram = "qv_url_server_stub hang";
+    link.replyTimeoutMs = 1000;
+    link.StartUrlServer("caption", kBuildText);
+    ASSERT_TRUE(link.Connected());
+    link.SetProtectedMode(true);
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(EndCode([&] { link.First("Visited:"); }), 1u);
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text.rfind("Quorvane is not able to communicate with Harrowin.exe", 0),
+              0u);
+  }
+  // A server that died before the program closes: the stop shows nothing and ends nothing.
+  {
+    MessageBoxRecorder boxes;
+    TestLink link;
+    link.StartUrlServer("caption", kBuildText);
+    ASSERT_TRUE(link.Connected());
+    HANDLE server = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, link.ServerProcessId());
+    ASSERT_NE(server, nullptr);
+    TerminateProcess(server, 9);
+    WaitForSingleObject(server, 5000);
+    CloseHandle(server);
+    EXPECT_EQ(EndCode([&] { link.StopUrlServer(); }), 0u);
+    EXPECT_FALSE(link.Connected());
+    EXPECT_TRUE(boxes.boxes.empty());
+  }
 }
 
 namespace {

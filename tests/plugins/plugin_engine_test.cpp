@@ -4,6 +4,9 @@
 
 #include <algorithm>
 
+#include <windows.h>
+#include <sddl.h>
+
 #include "app/purge_run.h"
 #include "core/folders.h"
 #include "core/text_util.h"
@@ -81,7 +84,10 @@ struct PluginRunTest : testing::Test {
     RunPlugin(run.ctx, plugin, perPluginTotals);
     return run.view.lines;
   }
-  void TearDown() override { TempProtectEntries().Clear(); }
+  void TearDown() override {
+    TempProtectEntries().Clear();
+    TempProtectEntries().unreadable = false;
+  }
 };
 
 // One statement of every command over a tree and a registry key that hold what they name.
@@ -238,30 +244,211 @@ TEST_F(EveryCommandTest, SummaryReportsKeepOnlyCommandsFailuresProgramsAndElemen
         << l;
 }
 
-TEST_F(PluginRunTest, StatementsThatNameNothingOrARootAreRefused) {
-  MakeFile(tree.File("stay.txt"));
-  // Previewed: a fault here could only report, never delete.
-  const Lines lines =
-      Run({"DELFOLD=#NOSUCHMACRO#\\CACHE[*.*]DS?", "DELFOLD=C:\\[*.*]DS?",
-           "DELFOLD=" + T + "\\..\\..[*.*]DS?", "DELFILE=^HKCU:NO\\SUCH[VALUE]\\A.TXT?",
-           "DELKEYS=HKCU:[*]A?", "DELTEXT=" + T + "\\STAY.TXT['']"},
-          true);
-  EXPECT_EQ(lines, (Lines{"DELFOLD=#NOSUCHMACRO#\\CACHE[*.*]DS?",
-                          " -Error- Previous statement not processed - names no full path",
-                          "DELFOLD=C:\\[*.*]DS?",
-                          " -Error- Previous statement not processed - names a root folder",
-                          "DELFOLD=" + T + "\\..\\..[*.*]DS?",
-                          " -Error- Previous statement not processed - names a relative path",
-                          "DELFILE=^HKCU:NO\\SUCH[VALUE]\\A.TXT?",
-                          " -Error- Previous statement not processed - names no full path",
-                          "DELKEYS=HKCU:[*]A?",
-                          " -Error- Previous statement not processed - names no registry key",
-                          "DELTEXT=" + T + "\\STAY.TXT['']",
-                          " -Error- Previous statement not processed - names no text",
-                          "   0 - Entries processed for this Plugin", " "}));
+// Runs a Unix program by its DOS path (Wine starts it without a handle to wait on) and waits
+// for what it makes.
+bool MakeUnixLink(const std::string& target, const std::string& link) {
+  using Fn = char*(CDECL*)(LPCWSTR);
+  auto fn = reinterpret_cast<Fn>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+  auto unixName = [&](const std::string& p) {
+    std::wstring wide(p.begin(), p.end());
+    char* u = fn ? fn(wide.c_str()) : nullptr;
+    std::string s = u ? u : "";
+    if (u) HeapFree(GetProcessHeap(), 0, u);
+    return s;
+  };
+  std::string line = "ln -s \"" + unixName(target) + "\" \"" + unixName(link) + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA("Z:\\bin\\ln", line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                      nullptr, nullptr, &si, &pi))
+    return false;
+  for (int i = 0; i < 500; ++i, Sleep(10))
+    if (GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+  return false;
+}
+
+// A drive of the test's own whose root is a folder of the tree, so that a statement about a
+// drive's root reaches only the test's files. Wine's DefineDosDeviceA answers success but
+// resolves nothing; a link in the prefix's "dosdevices" folder is what Wine reads.
+struct TestDrive {
+  std::string letter, link;
+  explicit TestDrive(const std::string& folder) {
+    char prefix[MAX_PATH] = {};
+    if (!GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix)) return;
+    const DWORD used = GetLogicalDrives();
+    for (char c = 'Y'; c >= 'M' && letter.empty(); --c)
+      if (!(used & (1u << (c - 'A')))) letter = std::string(1, c) + ":";
+    if (letter.empty()) return;
+    std::string unixLink = std::string(prefix) + "/dosdevices/" + LowerCase(letter);
+    link = "Z:" + unixLink;
+    std::replace(link.begin(), link.end(), '/', '\\');
+    if (!MakeUnixLink(folder, link)) letter.clear();
+  }
+  ~TestDrive() {
+    if (GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES) RemoveLinkItself(link, true);
+  }
+};
+
+std::string EnvironmentText(const char* name) {
+  char buffer[MAX_PATH] = {};
+  return GetEnvironmentVariableA(name, buffer, sizeof buffer) ? buffer : "";
+}
+
+// Each statement below reaches beyond what it names; each is refused with the error line and
+// touches nothing. Those whose victims cannot be the test's own (a drive's or the Windows
+// folder, a hive) run as a preview: a failure then shows as a "to delete" line, not a loss.
+TEST_F(PluginRunTest, StatementsReachOnlyWhatTheyName) {
+  ASSERT_TRUE(RunningUnderWine());
+  ScopedTestKey key;
+  const std::string K = UpperCase(key.path);
+  TestDrive drive(tree.Path());
+  ASSERT_FALSE(drive.letter.empty());
+  const std::string D = drive.letter, data = UpperCase(Folders().dataFolder);
+  for (const char* f : {"stay.txt", "notes.txt", "work\\a.txt", "work\\x\\b.txt"})
+    MakeFile(tree.File(f));
+  MakeFile(Folders().dataFolder + "\\victim.txt");
+  SetString(K, "Victim", "v");
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  const std::string profile = UpperCase(EnvironmentText("USERPROFILE"));
+  ASSERT_FALSE(profile.empty());
+  struct Row {
+    std::string line, why;
+    bool preview;
+  };
+  const Row rows[] = {
+      {"DELFOLD=#NOSUCHMACRO#\\CACHE[*.*]DS?", "names no full path", false},
+      {"DELFILE=^HKCU:NO\\SUCH[VALUE]\\A.TXT?", "names no full path", false},
+      {"DELFOLD=" + T + "\\WORK\\X/..[*.*]DS?", "names a relative path", false},
+      {"DELFILE=" + T + "\\WORK/../NOTES.TXT?", "names a relative path", false},
+      {"DELFOLD=" + D + "\\*[*.*]DS?", "names every folder of a drive", false},
+      {"DELFILE=" + D + "/*/A.TXT?", "names every folder of a drive", false},
+      {"DELFOLD=" + D + "/[*.*]DS?", "names a root folder", false},
+      {"DELFOLD=" + D + "\\ .[*.*]PS?", "names a relative path", false},
+      {"DELFOLD=" + data + "[*.*]DS?", "names a folder no plugin may empty", false},
+      {"DELFOLD=" + data + ". [*.*]DS?", "names a folder no plugin may empty", false},
+      {"DELTEXT=" + T + "\\STAY.TXT['']", "names no text", false},
+      {"DELKEYS=HKCU:[*]A?", "names no registry key", false},
+      {"DELVALS=HKCU:" + K + "['']B?", "names no pattern", false},
+      {"DELVALS=HKCU:" + K + "['']C?", "names no pattern", false},
+      {"DELFOLD=C:\\[*.*]DS?", "names a root folder", true},
+      {"DELFOLD=" + T + "\\..\\..[*.*]DS?", "names a relative path", true},
+      {"DELFOLD=" + UpperCase(windows) + "[*.*]DS?", "names a folder no plugin may empty", true},
+      {"DELFOLD=" + profile + "[*.TMP]PS?", "names a folder no plugin may empty", true},
+      {"DEL1KEY=HKCU:*?", "names every key of a hive", true},
+      {"DELKEYS=HKCU:SOFTWARE[*]A?", "names a key no plugin may empty", true},
+      {"DEL1KEY=HKU:.DEFAULT?", "names a key no plugin may empty", true},
+  };
+  for (const Row& row : rows) {
+    run.state.highestLevel = 0;
+    EXPECT_EQ(Run({row.line}, row.preview, false),
+              (Lines{row.line, " -Error- Previous statement not processed - " + row.why}));
+    EXPECT_EQ(run.state.highestLevel, 3) << row.line;
+  }
+  // A wildcard that leads to a profile root: each one it reaches is refused.
+  const std::string users = UpperCase(ExtractFilePath(profile));
+  const Lines lines = Run({"DELFOLD=" + users + "\\*[*.*]DS?"}, true, false);
+  ASSERT_GE(lines.size(), 2u);
+  for (size_t i = 1; i < lines.size(); ++i)
+    EXPECT_TRUE(EndsWith(lines[i], " is a folder no plugin may empty")) << Dump(lines);
   EXPECT_EQ(run.state.processed, 0);
-  EXPECT_EQ(run.state.highestLevel, 3);
-  EXPECT_TRUE(FileExists(tree.File("stay.txt")));
+  for (const char* f : {"stay.txt", "notes.txt", "work\\a.txt", "work\\x\\b.txt"})
+    EXPECT_TRUE(FileExists(tree.File(f))) << f;
+  EXPECT_TRUE(FileExists(Folders().dataFolder + "\\victim.txt"));
+  EXPECT_TRUE(ValueExists(K, "Victim"));
+}
+
+// The current user's key path as the registry's own namespace writes it, for a link target.
+std::string UserKeyPath(const std::string& key) {
+  HANDLE token = nullptr;
+  OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+  BYTE buffer[256];
+  DWORD size = 0;
+  const bool ok = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size);
+  CloseHandle(token);
+  char* sid = nullptr;
+  if (!ok || !ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid))
+    return {};
+  const std::string path = std::string("\\Registry\\User\\") + sid + "\\" + key;
+  LocalFree(sid);
+  return path;
+}
+
+bool MakeRegistryLink(const std::string& link, const std::string& target) {
+  HKEY h = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, link.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                      KEY_ALL_ACCESS, nullptr, &h, nullptr) != ERROR_SUCCESS)
+    return false;
+  const std::wstring wide(target.begin(), target.end());
+  const bool ok = RegSetValueExW(h, L"SymbolicLinkValue", 0, REG_LINK,
+                                 reinterpret_cast<const BYTE*>(wide.c_str()),
+                                 static_cast<DWORD>(wide.size() * 2)) == ERROR_SUCCESS;
+  RegCloseKey(h);
+  return ok;
+}
+
+// A registry link is deleted itself, never walked: what lies behind it stays.
+TEST_F(PluginRunTest, RegistryLinksAreNeverFollowed) {
+  ScopedTestKey key;
+  const std::string K = UpperCase(key.path), P = K + "\\PARENT";
+  struct CleanUp {
+    std::string link;
+    ~CleanUp() { DeleteKeyItself(HKEY_CURRENT_USER, link); }
+  } cleanUp{P + "\\LINK"};
+  SetString(K + "\\TARGET\\INNER", "Victim", "v");
+  SetString(K + "\\TARGET", "Victim", "v");
+  SetString(P + "\\PLAIN", "Gone", "g");
+  ASSERT_TRUE(MakeRegistryLink(cleanUp.link, UserKeyPath(K + "\\TARGET")));
+  ASSERT_TRUE(IsRegistryLink(HKEY_CURRENT_USER, cleanUp.link));
+  ASSERT_TRUE(ValueExists(cleanUp.link, "Victim"));  // the link leads to the target
+  const Lines lines = Run({"DELVALS=HKCU:" + P + "\\LINK[*]A?", "DELVALS=HKCU:" + P + "\\*[*]A?",
+                           "DELSKVS=HKCU:" + P + "[*]A?", "DEL1KEY=HKCU:" + P + "?"},
+                          false, false);
+  EXPECT_EQ(Lines(lines.begin(), lines.begin() + 3),
+            (Lines{"DELVALS=HKCU:" + P + "\\LINK[*]A?",
+                   " -Error- Previous statement not processed - HKCU:" + P + "\\LINK is a link",
+                   "DELVALS=HKCU:" + P + "\\*[*]A?"}));
+  EXPECT_TRUE(Has(lines, "     Val deleted - GONE - g")) << Dump(lines);
+  EXPECT_TRUE(Has(lines, "     Key deleted - " + P + "\\LINK")) << Dump(lines);
+  EXPECT_TRUE(Has(lines, "     Key deleted - " + P)) << Dump(lines);
+  EXPECT_FALSE(KeyExists(P));
+  EXPECT_TRUE(ValueExists(K + "\\TARGET", "Victim"));
+  EXPECT_TRUE(ValueExists(K + "\\TARGET\\INNER", "Victim"));
+}
+
+// A protected sub-folder is skipped whole; an unreadable protect list stops every file
+// command that would consult it.
+TEST_F(PluginRunTest, ProtectedFoldersAndAnUnreadableListKeepEverything) {
+  MakeFile(tree.File("store\\keepdir\\inner.txt"));
+  MakeFile(tree.File("store\\drop.txt"));
+  TempProtectEntries().SetLines({"p=keepdir"});
+  Lines lines = Run({"DELFOLD=" + T + "\\STORE[*.*]DS?"}, false, false);
+  EXPECT_TRUE(FileExists(tree.File("store\\keepdir\\inner.txt"))) << Dump(lines);
+  EXPECT_FALSE(FileExists(tree.File("store\\drop.txt")));
+  EXPECT_TRUE(Has(lines, "       Protected - " + T + "\\STORE\\KEEPDIR")) << Dump(lines);
+
+  MakeFile(tree.File("store\\drop.txt"));
+  MakeFile(tree.File("notes.ini"), "secret\r\n");
+  ASSERT_TRUE(CreateDirectoryA(TempProtectFile().c_str(), nullptr));
+  EXPECT_FALSE(LoadTempProtectList());
+  ASSERT_TRUE(TempProtectEntries().unreadable);
+  ScopedTestKey key;
+  SetString(key.path, "Gone", "g");
+  const Lines plugin = {"DELFILE=" + T + "\\STORE\\DROP.TXT?", "DELFOLD=" + T + "\\STORE[*.*]DS?",
+                        "DELTEXT=" + T + "\\NOTES.INI[SECRET]",
+                        "DEL1VAL=HKCU:" + UpperCase(key.path) + "[GONE]"};
+  const std::string skipped =
+      " -Error- Previous statement not processed - existing Protect file could not be opened";
+  lines = Run(plugin, false, false);
+  EXPECT_EQ(lines, (Lines{plugin[0], skipped, plugin[1], skipped, plugin[2], skipped, plugin[3],
+                          "     Val deleted - GONE - g"}));
+  EXPECT_EQ(run.state.highestLevel, 7);
+  EXPECT_TRUE(FileExists(tree.File("store\\drop.txt")));
+  EXPECT_TRUE(FileExists(tree.File("store\\keepdir\\inner.txt")));
+  EXPECT_EQ(ReadFileText(tree.File("notes.ini")), "secret\r\n");
+  RemoveDirectoryA(TempProtectFile().c_str());
 }
 
 TEST_F(PluginRunTest, LevelsInvalidTypesRootsAndTrace) {
@@ -398,31 +585,6 @@ TEST_F(PluginRunTest, FailuresAreReportedWhateverTheDetail) {
   EXPECT_EQ(run.state.highestLevel, 0);
   EXPECT_TRUE(FileExists(tree.File("held.txt")));
   EXPECT_EQ(ReadFileText(tree.File("held.ini")), "secret=1\r\nkeep=2\r\n");
-}
-
-// Runs a Unix program by its DOS path (Wine starts it without a handle to wait on) and waits
-// for what it makes.
-bool MakeUnixLink(const std::string& target, const std::string& link) {
-  using Fn = char*(CDECL*)(LPCWSTR);
-  auto fn = reinterpret_cast<Fn>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
-  auto unixName = [&](const std::string& p) {
-    std::wstring wide(p.begin(), p.end());
-    char* u = fn ? fn(wide.c_str()) : nullptr;
-    std::string s = u ? u : "";
-    if (u) HeapFree(GetProcessHeap(), 0, u);
-    return s;
-  };
-  std::string line = "ln -s \"" + unixName(target) + "\" \"" + unixName(link) + "\"";
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA("Z:\\bin\\ln", line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                      nullptr, nullptr, &si, &pi))
-    return false;
-  for (int i = 0; i < 500; ++i, Sleep(10))
-    if (GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-  return false;
 }
 
 TEST_F(PluginRunTest, LinksOutOfAFolderAreNeverFollowed) {

@@ -122,31 +122,73 @@ TEST(PluginStatementTest, WildcardsMatchWithoutRegardToCase) {
   EXPECT_EQ(SplitPluginPath("C:\\A\\*\\B"), (Lines{"C:", "A", "*", "B"}));
 }
 
-TEST(PluginStatementTest, EmptyRelativeAndRootTargetsAreRefused) {
-  auto problem = [](const char* line) {
-    return PluginStatementProblem(ParsePluginStatement(line));
+TEST(PluginStatementTest, StatementsReachOnlyWhatTheyName) {
+  PluginPathFacts facts;
+  facts.refusedFolders = {"C:\\WINDOWS", "C:\\USERS\\ME"};
+  const std::pair<const char*, const char*> rows[] = {
+      // A macro that found no value stays in the line: its path is no full path.
+      {"DELFOLD=#APPDATA#\\CACHE[*.*]DS?", "names no full path"},
+      {"DELFOLD=[*.*]DS?", "names no full path"},
+      {"DELFILE=\\A.TXT?", "names no full path"},
+      {"DELFILE=C:A.TXT?", "names no full path"},
+      {"DELFOLD=\\\\.\\C:\\X[*.*]DS?", "names no full path"},
+      {"DELFOLD=C:\\[*.*]DS?", "names a root folder"},
+      {"DELFOLD=C:[*.*]DS?", "names a root folder"},
+      {"DELFOLD=C:/[*.*]DS?", "names a root folder"},
+      {"DELFOLD=C:\\\\\\[*.*]DS?", "names a root folder"},
+      {"DELFOLD=C:\\ [*.*]DS?", "names a root folder"},
+      {"DELFOLD=\\\\SRV\\SHARE\\[*.*]DS?", "names a root folder"},
+      // Windows takes "/" as a separator too.
+      {"DELFOLD=D:\\WORK\\X/..[*.*]DS?", "names a relative path"},
+      {"DELFILE=D:\\WORK/../NOTES.TXT?", "names a relative path"},
+      {"DELFOLD=C:\\X\\. [*.*]DS?", "names a relative path"},
+      {"DELFOLD=D:\\*[*.*]DS?", "names every folder of a drive"},
+      {"DELFOLD=D:/?ORK/CACHE[*.*]DS?", "names every folder of a drive"},
+      {"DELFILE=D:\\*\\NOTES.TXT?", "names every folder of a drive"},
+      {"DELFOLD=\\\\SRV\\SHARE\\*[*.*]DS?", "names every folder of a drive"},
+      {"DELFOLD=C:/WINDOWS.[*.*]IS?", "names a folder no plugin may empty"},
+      {"DELFOLD=C:\\USERS\\\\ME\\[*.TMP]PS?", "names a folder no plugin may empty"},
+      {"DELFOLD=C:\\X[]DS?", "names no files"},
+      {"DELFOLD=C:\\X[..\\*.*]DS?", "has a path in its filter"},
+      {"DELFOLD=C:\\X[C:*.*]DS?", "has a path in its filter"},
+      {"DELFILE=C:\\X\\?", "names no file"},
+      {"DELFILE=C:\\X/?", "names no file"},
+      {"DELTEXT=C:\\X\\A.INI[]", "names no text"},
+      {"DELEXML=C:\\X\\A.XML['']", "names no text"},
+      {"DELKEYS=HKCU:[*]A?", "names no registry key"},
+      {"DEL1KEY=HKCU:\\?", "names no registry key"},
+      {"DEL1KEY=HKCU:*?", "names every key of a hive"},
+      {"DELVALS=HKCU:SOFTWARE\\SOMEKEY['']B?", "names no pattern"},
+      {"DELVALS=HKCU:SOFTWARE\\SOMEKEY[]C?", "names no pattern"},
+      {"DELKEYS=HKCU:SOFTWARE\\[*]A?", "names a key no plugin may empty"},
+      {"DEL1KEY=HKLM:SYSTEM?", "names a key no plugin may empty"},
+      {"DELSKVS=HKU:.DEFAULT\\SOFTWARE\\WOW6432NODE[*]A?", "names a key no plugin may empty"},
+      {"DELFOLD=C:\\X\\[*.*]DS?", ""},
+      {"DELFOLD=C:\\USERS\\ME\\X[*.*]DS?", ""},
+      {"DELFOLD=C:\\X\\*[*.*]DS?", ""},
+      {"DELFOLD=\\\\SRV\\SHARE\\CACHE[*.*]DS?", ""},
+      {"DELFILE=C:\\PAGE.TMP?", ""},
+      {"DEL1VAL=HKCU:SOFTWARE[X]", ""},
+      {"DELKEYS=HKCU:SOFTWARE\\X[*]A?", ""},
+      {"DELKEYS=HKCU:SOFTWARE\\*\\X[*]A?", ""},
+      {"EXECUTE=NOTEPAD.EXE?", ""},
   };
-  // A macro that found no value stays in the line: its path is no full path.
-  EXPECT_FALSE(problem("DELFOLD=#APPDATA#\\CACHE[*.*]DS?").empty());
-  EXPECT_FALSE(problem("DELFOLD=[*.*]DS?").empty());
-  EXPECT_FALSE(problem("DELFOLD=C:\\[*.*]DS?").empty());
-  EXPECT_FALSE(problem("DELFOLD=C:[*.*]DS?").empty());
-  EXPECT_FALSE(problem("DELFOLD=\\\\SRV\\SHARE\\[*.*]DS?").empty());
-  EXPECT_FALSE(problem("DELFOLD=C:\\X\\..[*.*]DS?").empty());
-  EXPECT_FALSE(problem("DELFOLD=C:\\X[]DS?").empty());
-  EXPECT_FALSE(problem("DELFOLD=C:\\X[..\\*.*]DS?").empty());
-  EXPECT_FALSE(problem("DELFOLD=C:\\X[C:*.*]DS?").empty());
-  EXPECT_FALSE(problem("DELFILE=\\A.TXT?").empty());
-  EXPECT_FALSE(problem("DELFILE=C:\\X\\?").empty());
-  EXPECT_FALSE(problem("DELTEXT=C:\\X\\A.INI[]").empty());
-  EXPECT_FALSE(problem("DELEXML=C:\\X\\A.XML['']").empty());
-  EXPECT_FALSE(problem("DELKEYS=HKCU:[*]A?").empty());
-  EXPECT_FALSE(problem("DEL1KEY=HKCU:\\?").empty());
-  EXPECT_TRUE(problem("DELFOLD=C:\\X\\[*.*]DS?").empty());
-  EXPECT_TRUE(problem("DELFOLD=\\\\SRV\\SHARE\\CACHE[*.*]DS?").empty());
-  EXPECT_TRUE(problem("DELFILE=C:\\PAGE.TMP?").empty());
-  EXPECT_TRUE(problem("DELKEYS=HKCU:SOFTWARE\\X[*]A?").empty());
-  EXPECT_TRUE(problem("EXECUTE=NOTEPAD.EXE?").empty());
+  for (const auto& [line, why] : rows)
+    EXPECT_EQ(PluginStatementProblem(ParsePluginStatement(line), facts), why) << line;
+
+  // What may run carries the path Windows will use.
+  PluginStatement s = ParsePluginStatement("DELFILE=C:/TEMP//SUB.\\A.TXT. ?");
+  ASSERT_EQ(ResolvePluginStatement(s, facts), "");
+  EXPECT_EQ(s.path, "C:\\TEMP\\SUB\\A.TXT");
+  EXPECT_EQ(s.folder, "C:\\TEMP\\SUB");
+  EXPECT_EQ(s.fileName, "A.TXT");
+  s = ParsePluginStatement("DELFILE=C:\\X/Y?");
+  facts.fullPath = [](const std::string& p) { return "C:\\OTHER\\" + p.substr(3); };
+  ASSERT_EQ(ResolvePluginStatement(s, facts), "");
+  EXPECT_EQ(s.path, "C:\\OTHER\\X\\Y");
+  EXPECT_EQ(s.folder, "C:\\OTHER\\X");
+  EXPECT_EQ(LexicalFullPath("\\\\SRV\\SHARE\\A\\..\\..\\..\\B"), "\\\\SRV\\SHARE\\B");
+  EXPECT_EQ(LexicalFullPath("C:\\A\\...\\B. . "), "C:\\A\\...\\B");
 }
 
 TEST(PluginStatementTest, TraceLinesNameEveryFieldThatIsSet) {

@@ -821,7 +821,8 @@ TEST(WindowsTracksHonestyTest, RecentLinksBinAndClipboardClaimExactlyWhatWent) {
         if (path.find('\\', top.size()) == std::string::npos)
           EXPECT_EQ(what, "<folder>") << path;
     } else {
-      ADD_FAILURE() << "the bin was not emptied: " << run.view.lines.front();
+      // A bin said not to be emptied still holds something (a binned folder Wine cannot delete).
+      EXPECT_FALSE(ReadTree(trash + "\\files").empty()) << run.view.lines.front();
     }
   }
 

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include "app/purge_run.h"
+#include "core/run_mode.h"
 #include "core/text_util.h"
 #include "platform/files.h"
 #include "platform/registry.h"
@@ -253,4 +255,51 @@ TEST_F(ShutdownRunTest, WithTheWindowShownTheActionReadAtStartWaitsForItsClose) 
   PostMessageA(main, WM_CLOSE, 0, 0);
   ASSERT_TRUE(q.WaitForExit(20000));
   EXPECT_EQ(ReadFileText(RecordFile()), "SetSuspendState 1 0 0\r\n");
+}
+
+namespace {
+void Nothing(ReportContext& ctx) { ctx.AddReportLine("  Purge \"Test\" Function Completed."); }
+}  // namespace
+
+// A run whose action will only be written to the record file says so at the end of its report;
+// a run of another mode, or one that really shuts down, does not. A record that cannot be
+// written is a failed action, not a done one.
+TEST(ShutdownRecordTest, ARunThatOnlyRecordsItsActionSaysSoInItsReport) {
+  ASSERT_FALSE(RecordFile().empty());
+  ScopedDataFolder data;
+  const std::string record = RecordFile();
+  const struct {
+    std::vector<std::string> args;
+    int shutType;
+    std::string last;
+  } cases[] = {
+      {{"SHUT"}, kReboot,
+       "NOTE - The \"Reboot\" action is only recorded in " + record +
+           " (QUORVANE_SHUTDOWN_RECORD), not performed."},
+      {{"SHUT"}, 9,
+       "NOTE - The \"Logoff\" action is only recorded in " + record +
+           " (QUORVANE_SHUTDOWN_RECORD), not performed."},
+      {{}, kReboot, "  Purge Functions Completed."},
+  };
+  PurgeFunctionTable table = PurgeFunctions();
+  for (auto& e : table) e.body = e.option == OptionField::ClipBoard ? Nothing : nullptr;
+  PurgeRequest request;
+  request.options[OptionField::ClipBoard] = 1;
+  for (const auto& c : cases) {
+    ScopedArguments args(c.args);
+    SelectRunMode();
+    NoteShutdownAction(c.shutType);
+    TestRun run;
+    ASSERT_TRUE(RunPurge(run.ctx, request, table));
+    EXPECT_EQ(run.view.lines.back(), c.last);
+  }
+  NoteShutdownAction(kLogoff);
+  SelectRunMode();
+
+  MessageBoxRecorder boxes;
+  SetEnvironmentVariableA(kShutdownRecordVariable, "Z:\\no-such-folder-qv\\actions.txt");
+  EXPECT_FALSE(RunShutdownAction(kReboot));
+  SetEnvironmentVariableA(kShutdownRecordVariable, record.c_str());
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_NE(boxes.boxes[0].text.find("The Error Code is Error-29"), std::string::npos);
 }
