@@ -11,6 +11,7 @@
 
 #include "core/report_context.h"
 #include "files/secure_erase.h"
+#include "files/shred_file.h"
 
 namespace {
 constexpr DWORD kChunk = 1 << 20;

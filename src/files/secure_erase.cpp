@@ -3,28 +3,11 @@
 #include <windows.h>
 
 #include <optional>
-#include <utility>
 
 #include "core/command_line.h"
+#include "files/shred_file.h"
 #include "platform/files.h"
 #include "platform/links.h"
-
-uint32_t& LastDeleteError() {
-  static uint32_t error = 0;
-  return error;
-}
-
-bool& LastDeleteNameOnly() {
-  static bool nameOnly = false;
-  return nameOnly;
-}
-
-std::string DeletedResultText(const std::string& deleted) {
-  // Asked once per deletion: a link removed without this routine afterwards reads "deleted".
-  if (!std::exchange(LastDeleteNameOnly(), false)) return deleted;
-  const std::string text = kHardLinkOnly;
-  return std::string(deleted.size() > text.size() ? deleted.size() - text.size() : 0, ' ') + text;
-}
 
 bool PlainDeleteFile(const std::string& path, const std::string& alternate) {
   uint32_t& error = LastDeleteError();

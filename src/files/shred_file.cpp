@@ -1,10 +1,12 @@
+#include "files/shred_file.h"
+
 #include <windows.h>
 
 #include <algorithm>
 
 #include "files/allocation_unit.h"
+#include "files/delete_outcome.h"
 #include "files/drive_geometry.h"
-#include "files/secure_erase.h"
 #include "files/shred_observer.h"
 #include "files/shred_patterns.h"
 #include "platform/files.h"

@@ -9,6 +9,7 @@
 
 #include "files/drive_geometry.h"
 #include "files/secure_erase.h"
+#include "files/shred_file.h"
 #include "files/shred_observer.h"
 #include "platform/files.h"
 #include "support/child_process.h"
