@@ -18,6 +18,7 @@
 #include "firefox/cookie_purge.h"
 #include "firefox/firefox_profile.h"
 #include "firefox/sqlite_table.h"
+#include "ie/cache_purge.h"
 #include "ie/url_server_link.h"
 #include "platform/window.h"
 #include "resource.h"
@@ -28,6 +29,8 @@ constexpr const char* kDeleted = "Deleted";
 // A deletion whose cookie file could not be written: the cookies are all still there.
 constexpr const char* kNotWritten = "not deleted - Cookie File not written";
 constexpr const char* kFirefoxActive = "not deleted - FireFox is Active";
+// An IE cookie whose file lies outside the cookie folder: neither it nor its entry is touched.
+constexpr const char* kAccessDenied = "Access Denied";
 
 // Yes, No, Yes To All.
 enum class Confirm { Yes, No, YesToAll };
@@ -167,9 +170,16 @@ void TCookieForm::Unprotect() {
 std::string TCookieForm::DeleteOne(int i) {
   Row& row = rows_[i];
   if (IeTab()) {
+    // The file name came through the shared record, which any low-integrity program can write:
+    // outside the cookie folder of the tab's mode nothing is deleted, neither file nor entry.
+    std::string localFile;
+    if (!row.localFile.empty()) {
+      localFile = CheckedLocalFile(row.localFile, tab_ == kIeProtectedTab ? 101 : 1);
+      if (localFile.empty()) return kAccessDenied;
+    }
     UrlServerLink& link = UrlLink();
     link.SetProtectedMode(tab_ == kIeProtectedTab);
-    DeleteEntryResult r = link.DeleteEntry(ctx_, row.text[kAddress], row.localFile);
+    DeleteEntryResult r = link.DeleteEntry(ctx_, row.text[kAddress], localFile);
     link.SetProtectedMode(false);
     if (r.ok) return kDeleted;
     const uint32_t code = r.error ? r.error : r.indexError;
