@@ -1,10 +1,19 @@
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 
+#include <array>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "cookies/keep_list.h"
+#include "core/folders.h"
+#include "core/message_box.h"
 #include "core/option_set.h"
+#include "core/report_context.h"
+#include "firefox/cookie_purge.h"
 
 // The cookie window (TCookieForm, "Quorvane - Select Cookies to Keep"): the cookies Firefox and
 // Internet Explorer hold, their keep-list marks and the browsers' own per-site settings, with
@@ -19,3 +28,117 @@ bool AcceptDetailsHeight(int height, int listArea, int windowHeight);
 // The keep-status mark of one address (caption lower-cased), "Protect", "Random" or empty, as
 // the window shows it: exact entries and the IE part-of-host forms, a later entry winning.
 std::string KeepStatusMark(const std::vector<std::string>& entries, const std::string& caption);
+
+// The window, split over files by concern: cookie_form.cpp (creation, the window procedure,
+// layout, tabs, closing), cookie_form_listing.cpp (each tab's list, details, sorting, filter)
+// and cookie_form_commands.cpp (Protect, Randomize, Unprotect, Delete, Open, Edit, the site
+// permissions and their buttons).
+class TCookieForm {
+ public:
+  TCookieForm(const OptionSet& options, const ShredSettings& shred) {
+    run_.secureErase = options[OptionField::SecureDelete] == 1;
+    run_.shred = shred;
+    run_.options = options;
+  }
+  static INT_PTR CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+
+ private:
+  enum Tab { kFirefoxTab = 0, kIeNormalTab = 1, kIeProtectedTab = 2 };
+  enum Column { kAddress = 0, kStatus = 1, kBrowser = 2, kComment = 3 };
+  static constexpr const char* kMessageCaption = "Quorvane  -  Message";
+  static constexpr const char* kOnlyInProtect = "Only in Protect File - no Cookie";
+
+  // Kept while the program runs.
+  struct ProcessState {
+    bool yesToAllDelete = false;
+    bool yesToAllRandom = false;
+    bool busy = false;
+    bool ieListingStopped = false;  // the list refused more IE items once: count, do not list
+    int sortColumn = 0;
+    std::array<bool, 4> ascending{true, false, false, false};
+  };
+  static ProcessState& Process();
+
+  // Set for the length of a command or a listing, put back however it ends: a listing started
+  // by a command leaves the command busy.
+  struct BusyGuard {
+    bool was = Process().busy;
+    BusyGuard() { Process().busy = true; }
+    ~BusyGuard() { Process().busy = was; }
+    BusyGuard(const BusyGuard&) = delete;
+    BusyGuard& operator=(const BusyGuard&) = delete;
+  };
+
+  struct Row {
+    std::array<std::string, 4> text;
+    // IE: the cookie's text file as the cache index named it. Column 3 shows it until a command
+    // writes its result there, so deleting never takes the file name from the shown text.
+    std::string localFile;
+  };
+
+  static void Tell(const std::string& text, const std::string& caption,
+                   MessageKind kind = MessageKind::Information);
+
+  INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+  void OnInit();
+  void OnCommand(int id, int code);
+  LRESULT OnNotify(NMHDR* n);
+  void Layout();
+  void SetupTabs();
+  void SetColumnCaptions();
+  void ListCookies();
+  void ListFirefox();
+  void ListIe();
+  void FinishListing();
+  void MarkKeepStatus();
+  void MarkBrowserSetting();
+  void ShowDetails();
+  void SortBy(int column, bool ascending);
+  void ColumnClick(int column);
+  void ShowSortArrow();
+  void Refill();
+  std::vector<int> Selected() const;
+  void Protect();
+  void Randomize();
+  void Unprotect();
+  void Delete();
+  std::string DeleteOne(int row);
+  bool FlushDeletes();
+  void FinishFirefoxDeletes();
+  bool FirefoxRefusal();
+  void Open();
+  void Edit();
+  void Permission(char action);
+  void UpdatePermissionButtons();
+  bool Busy() const { return Process().busy; }
+  void TabChanged();
+  void Close();
+  void SelectAll();
+  void SetStatus(int panel, const std::string& text);
+  void ContextMenu();
+  void SaveLayout();
+  KeepList& Keep() { return tab_ == kFirefoxTab ? ffKeep_ : ieKeep_; }
+  bool IeTab() const { return tab_ != kFirefoxTab; }
+  HWND Item(int id) const { return GetDlgItem(window_, id); }
+
+  HWND window_ = nullptr, list_ = nullptr, details_ = nullptr, status_ = nullptr, tabs_ = nullptr;
+  HFONT listFont_ = nullptr;
+  HIMAGELIST arrows_ = nullptr;
+  RunState run_;
+  CountingReportView view_;
+  ReportContext ctx_{run_, view_};
+  KeepList ffKeep_{FirefoxKeepListFile()}, ieKeep_{IeKeepListFile()};
+  CookieStore store_;
+  std::vector<Row> rows_;
+  struct PendingDeletes {
+    std::set<std::string> present, gone;  // hosts of the cookie lines; hosts to delete
+    std::vector<int> rows;                // the rows that read "Deleted" once the write is done
+    bool primed = false;
+  } pending_;
+  int tab_ = kFirefoxTab;
+  int detailsHeight_ = 0;
+  bool dragging_ = false;
+  std::vector<std::pair<HWND, std::string>> hints_;
+  std::array<int, 4> widths1_{260, 70, 70, 200};
+  std::array<int, 3> widths2_{200, 120, 200};
+};

@@ -42,6 +42,7 @@ unsigned long RandomizeCookieFile(const std::string& path) {
     return GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
   return 0;
 }
+}  // namespace
 
 // The full path of an entry's local file when it lies inside the kind's folder; empty when it
 // does not. The shared record can be written by any low-integrity program of the user, so a
@@ -55,6 +56,7 @@ std::string CheckedLocalFile(const std::string& localFile, int code) {
   return LocalFileInFolder(path, CacheKindFolder(code)) ? path : std::string();
 }
 
+namespace {
 bool IsQuietResult(const std::string& result) {
   return result == rt::kToDelete || result == rt::kToRandomize || result == rt::kRandomized ||
          result == rt::kDeleted;

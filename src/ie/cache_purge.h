@@ -14,6 +14,11 @@ struct IeOptionRun {
   enum class Answer { NotAsked, Continue, Bypass, Bypassed } answer = Answer::NotAsked;
 };
 
+// The full path of an index entry's local file when it lies inside the folder of its kind
+// (codes 1-5, 101-105); empty when it does not. Whatever deletes or rewrites a file the shared
+// record names asks it first.
+std::string CheckedLocalFile(const std::string& localFile, int code);
+
 // One pass over one kind (codes 1-5, 101-105).
 void PurgeCacheKind(ReportContext& ctx, const CacheAccess& access, int code, IeOptionRun& run);
 

@@ -26,6 +26,8 @@
 #include "firefox/cookie_purge.h"
 #include "firefox/firefox_profile.h"
 #include "firefox/sqlite_table.h"
+#include "ie/ie_discovery.h"
+#include "ie/ie_hooks.h"
 #include "ie/url_server_link.h"
 #include "platform/files.h"
 #include "platform/registry.h"
@@ -33,6 +35,7 @@
 #include "profile_generator.h"
 #include "resource.h"
 #include "support/test_support.h"
+#include "support/url_cache_fill.h"
 
 namespace {
 constexpr const char* kTitle = "Quorvane - Select Cookies to Keep";
@@ -613,6 +616,7 @@ namespace {
 void MapUrlLink() {
   static bool mapped = false;
   if (mapped) return;
+  DiscoverIeFolders();  // as start-up does: an IE Delete trusts only the cookie folder
   UrlLink().SetNameSuffix("_cookiewin" + std::to_string(GetCurrentProcessId()));
   std::string error;
   ASSERT_TRUE(UrlLink().CreateSharedMap(error)) << error;
@@ -988,6 +992,37 @@ TEST_F(CookieFormTest, IeDeleteTakesTheCookiesOwnFileWhateverItsRowShows) {
         address.c_str(), reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer), &size));
   }
   EXPECT_TRUE(boxes.boxes.empty());
+}
+
+// The cookie's file name reaches the window through the shared record, which any low-integrity
+// program can write: one that leads out of the cookie folder is refused in its row, and neither
+// the file it names nor the cookie's entry is touched. Wine's index keeps such a name (the
+// folder, then ".."), so a real entry carries it here as a forged record would.
+TEST_F(CookieFormTest, IeDeleteRefusesAFileOutsideTheCookieFolder) {
+  MapUrlLink();
+  const std::string url = SetIeCookie("http://forged.cookiewin.test/", "k", "v");
+  const std::string victim = ExtractFilePath(IeFolders().cookiesFolder) + "\\victim.txt";
+  const std::string forged = IeFolders().cookiesFolder + "\\..\\victim.txt";
+  WriteFileText(victim, "the user's own file");
+  FILETIME none{};
+  ASSERT_TRUE(CommitUrlCacheEntryA(url.c_str(), forged.c_str(), none, none, COOKIE_CACHE_ENTRY,
+                                   nullptr, 0, "txt", nullptr));
+  ASSERT_EQ(LocalFileOf(url), forged);
+  window.nested = [](HWND d) { Answer(d, IDC_CF_YESALL); };
+  window.Run([&](HWND form) {
+    HWND list = GetDlgItem(form, IDC_CK_LIST);
+    SelectTab(form, 1);
+    const int row = FindRow(list, url);
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(Cell(list, row, 3), forged);
+    Select(list, {row});
+    Click(form, IDC_CK_DELETE);
+    EXPECT_EQ(Cell(list, row, 3), "not deleted - Access Denied");
+  });
+  EXPECT_EQ(ReadFileText(victim), "the user's own file");
+  EXPECT_TRUE(InCache(url));
+  DeleteUrlCacheEntryA(url.c_str());
+  DeleteFileA(victim.c_str());
 }
 
 // A write another program keeps from happening leaves every row telling so, never "Deleted"

@@ -1,0 +1,396 @@
+// The cookie window's commands: Protect, Randomize, Unprotect, Delete, Open, Edit, and the
+// browsers' site permissions with the buttons that follow Firefox's state.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cookie_window/cookie_form.h"
+#include "cookie_window/prot_edit_form.h"
+#include "cookie_window/site_permissions.h"
+#include "core/message_box.h"
+#include "core/modal.h"
+#include "core/text_util.h"
+#include "firefox/browser_activity.h"
+#include "firefox/cookie_purge.h"
+#include "firefox/firefox_profile.h"
+#include "firefox/sqlite_table.h"
+#include "ie/cache_purge.h"
+#include "ie/url_server_link.h"
+#include "platform/window.h"
+#include "resource.h"
+
+namespace {
+constexpr const char* kErrorCaption = "Quorvane  -  Error Condition";
+constexpr const char* kDeleted = "Deleted";
+// A deletion whose cookie file could not be written: the cookies are all still there.
+constexpr const char* kNotWritten = "not deleted - Cookie File not written";
+constexpr const char* kFirefoxActive = "not deleted - FireFox is Active";
+// An IE cookie whose file lies outside the cookie folder: neither it nor its entry is touched.
+constexpr const char* kAccessDenied = "Access Denied";
+
+// Yes, No, Yes To All.
+enum class Confirm { Yes, No, YesToAll };
+struct ConfirmRequest {
+  std::string caption, text;
+};
+INT_PTR CALLBACK ConfirmProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_INITDIALOG: {
+      auto* r = reinterpret_cast<ConfirmRequest*>(lp);
+      SetWindowTextString(dialog, r->caption);
+      SetDlgItemTextA(dialog, IDC_CF_TEXT, r->text.c_str());
+      return TRUE;
+    }
+    case WM_COMMAND: {
+      const int id = LOWORD(wp);
+      if (id == IDYES || id == IDNO || id == IDC_CF_YESALL) EndModalDialog(dialog, id);
+      if (id == IDCANCEL) EndModalDialog(dialog, IDNO);
+      return TRUE;
+    }
+  }
+  return FALSE;
+}
+Confirm AskConfirm(HWND owner, const std::string& caption, const std::string& text) {
+  ConfirmRequest r{caption, text};
+  const INT_PTR a =
+      ShowModalDialog(IDD_COOKIE_CONFIRM, owner, ConfirmProc, reinterpret_cast<LPARAM>(&r));
+  return a == IDYES ? Confirm::Yes : a == IDC_CF_YESALL ? Confirm::YesToAll : Confirm::No;
+}
+}  // namespace
+
+// Firefox rewrites its cookie store from memory while it runs: a cookie deleted under it comes
+// back, and a mark made then cannot be checked against what the browser holds. Delete and
+// Randomize are refused on its tab then, as the permission buttons are. True when refused.
+bool TCookieForm::FirefoxRefusal() {
+  if (IeTab() || !FirefoxActive()) return false;
+  UpdatePermissionButtons();
+  return true;
+}
+
+void TCookieForm::Protect() {
+  ProcessState& ps = Process();
+  if (ps.busy) return;
+  BusyGuard busy;
+  const std::vector<int> sel = Selected();
+  if (sel.empty()) {
+    Tell("No entry selected for Protect function", kErrorCaption, MessageKind::Error);
+    return;
+  }
+  KeepList& keep = Keep();
+  for (int i : sel) {
+    Row& row = rows_[i];
+    const std::string address = LowerCase(row.text[kAddress]);
+    KeepMatch m = keep.LookupFirefoxHost(address);
+    if (m.found && m.code == 'R' && row.text[kComment] != kOnlyInProtect) {
+      if (!IeTab() && FirefoxActive()) {
+        // The scrambled cookie cannot go now; protecting it would keep the scrambled value.
+        row.text[kComment] = kFirefoxActive;
+        continue;
+      }
+      if (!ps.yesToAllRandom) {
+        const Confirm a = AskConfirm(
+            window_, "Quorvane  -  Random to Protect Confirmation",
+            "When changing from \"Random\" to \"Protect\"\r\nQuorvane will delete the current "
+            "Cookie\r\nso that it can be recreated by the sender.\r\n\r\n"
+            "Press \"Yes\" to confirm this Request\r\n\r\nPress \"No\" to deny this Request\r\n\r\n"
+            "Press \"Yes To All\" to confirm all Random to Protect Requests\r\n"
+            " [this turns off \"Confirmation\" for Random to Protect]");
+        if (a == Confirm::No) continue;
+        if (a == Confirm::YesToAll) ps.yesToAllRandom = true;
+      }
+      const std::string result = DeleteOne(i);
+      row.text[kComment] = result == kDeleted ? kOnlyInProtect : "not deleted - " + result;
+      m = keep.LookupFirefoxHost(address);
+    }
+    if (m.found) keep.RemoveAt(m.index);
+    row.text[kStatus] = "Protect";
+    keep.Add("p=" + address);
+    keep.modified = true;
+  }
+  FinishFirefoxDeletes();
+  Refill();
+}
+
+void TCookieForm::Randomize() {
+  ProcessState& ps = Process();
+  if (ps.busy || FirefoxRefusal()) return;
+  BusyGuard busy;
+  const std::vector<int> sel = Selected();
+  if (sel.empty()) {
+    Tell("No entry selected for Randomize function", kErrorCaption, MessageKind::Error);
+    return;
+  }
+  KeepList& keep = Keep();
+  for (int i : sel) {
+    Row& row = rows_[i];
+    if (row.text[kStatus] == "Random") continue;
+    const std::string address = LowerCase(row.text[kAddress]);
+    row.text[kStatus] = "Random";
+    if (KeepMatch m = keep.LookupFirefoxHost(address); m.found) keep.RemoveAt(m.index);
+    keep.Add("r=" + address);
+    keep.modified = true;
+  }
+  Refill();
+}
+
+void TCookieForm::Unprotect() {
+  ProcessState& ps = Process();
+  if (ps.busy) return;
+  BusyGuard busy;
+  KeepList& keep = Keep();
+  const std::vector<int> sel = Selected();
+  bool any = false;
+  for (auto it = sel.rbegin(); it != sel.rend(); ++it) {
+    Row& row = rows_[*it];
+    const std::string mark = row.text[kStatus];
+    if (mark != "Protect" && mark != "Random") continue;
+    any = true;
+    row.text[kStatus] = "";
+    row.text[kComment] = "Protect removed";
+    const std::string entry = (mark == "Protect" ? "p=" : "r=") + LowerCase(row.text[kAddress]);
+    const auto& entries = keep.Entries();
+    for (int k = 0; k < keep.Count(); ++k)
+      if (LowerCase(entries[k]) == entry) {
+        keep.RemoveAt(k);
+        break;
+      }
+    keep.modified = true;
+  }
+  Refill();
+  if (!any)
+    Tell("No \"Protect\" entry selected for Unprotect function", kErrorCaption, MessageKind::Error);
+}
+
+// Deletes one item's cookies; the result text of the comment column. A Firefox deletion is
+// only noted here: FinishFirefoxDeletes writes the command's deletions and answers for them.
+std::string TCookieForm::DeleteOne(int i) {
+  Row& row = rows_[i];
+  if (IeTab()) {
+    // The file name came through the shared record, which any low-integrity program can write:
+    // outside the cookie folder of the tab's mode nothing is deleted, neither file nor entry.
+    std::string localFile;
+    if (!row.localFile.empty()) {
+      localFile = CheckedLocalFile(row.localFile, tab_ == kIeProtectedTab ? 101 : 1);
+      if (localFile.empty()) return kAccessDenied;
+    }
+    UrlServerLink& link = UrlLink();
+    link.SetProtectedMode(tab_ == kIeProtectedTab);
+    DeleteEntryResult r = link.DeleteEntry(ctx_, row.text[kAddress], localFile);
+    link.SetProtectedMode(false);
+    if (r.ok) return kDeleted;
+    const uint32_t code = r.error ? r.error : r.indexError;
+    if (code == ERROR_FILE_NOT_FOUND) return "Error - Data file not found";
+    if (code == 5 || code == 32 || code == 33 || code == 1224) return "Locked";
+    return "Error-" + std::to_string(code);
+  }
+  if (!pending_.primed) {
+    for (const CookieLine& l : store_.cookies) pending_.present.insert(CookieLineHost(l.text));
+    pending_.primed = true;
+  }
+  const std::string host = LowerCase(row.text[kAddress]);
+  pending_.gone.insert(host);
+  if (!pending_.present.erase(host)) return "Cookie File not found to Delete";
+  pending_.rows.push_back(i);
+  return kDeleted;
+}
+
+// The Firefox deletions of one command, made together: one pass over the cookie lines and one
+// statement on the database (or one rewrite of Cookies.txt), however many hosts were selected.
+// False when the file was not changed; the cookie list is then the file's again.
+bool TCookieForm::FlushDeletes() {
+  PendingDeletes gone = std::move(pending_);
+  pending_ = PendingDeletes();
+  if (gone.gone.empty()) return true;
+  const std::vector<CookieLine> before = store_.cookies;
+  const size_t removed = std::erase_if(
+      store_.cookies, [&](const CookieLine& l) { return gone.gone.count(CookieLineHost(l.text)); });
+  const TFFoxProfile& p = FFoxProfile();
+  bool written = true;
+  if (!p.IsSqliteProfile) {
+    written = removed == 0 || WriteBackCookiesTxt(ctx_, store_);
+  } else {
+    try {
+      TSQLiteDatabase db(p.CookiesFile);
+      db.ExecSQL("CREATE TEMP TABLE IF NOT EXISTS qv_gone_hosts (h TEXT PRIMARY KEY)");
+      db.ExecSQL("BEGIN");
+      try {
+        {
+          TSQLiteStatement add(db, "INSERT OR IGNORE INTO temp.qv_gone_hosts VALUES (?)");
+          for (const std::string& h : gone.gone) add.Run({h});
+        }
+        // lower() folds exactly what LIKE ignores: the host's ASCII letter case.
+        db.ExecSQL(
+            "DELETE FROM moz_cookies WHERE lower(host) IN (SELECT h FROM temp.qv_gone_hosts)");
+        db.ExecSQL("COMMIT");
+      } catch (...) {
+        db.ExecSQL("ROLLBACK");
+        throw;
+      }
+    } catch (...) {
+      written = false;
+    }
+  }
+  if (written) return true;
+  store_.cookies = before;
+  Tell("Delete Entry from Cookies file failed... \r\nExecution will continue...",
+       "Quorvane -  Message", MessageKind::Error);
+  return false;
+}
+
+// Rows read "Deleted" only when the file really lost the cookies.
+void TCookieForm::FinishFirefoxDeletes() {
+  const std::vector<int> rows = pending_.rows;
+  if (FlushDeletes()) return;
+  for (int i : rows) rows_[i].text[kComment] = kNotWritten;
+}
+
+void TCookieForm::Delete() {
+  ProcessState& ps = Process();
+  if (ps.busy || FirefoxRefusal()) return;
+  // Busy from the confirmation on: the rows selected now are the rows deleted, whatever the
+  // messages let run meanwhile ask for.
+  BusyGuard busy;
+  const std::vector<int> sel = Selected();
+  if (sel.empty()) {
+    Tell("No entry selected for Delete function", kErrorCaption, MessageKind::Error);
+    return;
+  }
+  if (!ps.yesToAllDelete) {
+    const std::string what =
+        sel.size() == 1 ? "selected entry, " : std::to_string(sel.size()) + " selected entries,";
+    const Confirm a = AskConfirm(window_, "Quorvane  -  Delete Confirmation",
+                                 "For your request to delete the " + what +
+                                     "\r\n\r\nPress \"Yes\" to confirm this Delete Request\r\n\r\n"
+                                     "Press \"No\" to deny this Delete Request\r\n\r\n"
+                                     "Press \"Yes To All\" to confirm all Delete Requests\r\n"
+                                     " [this turns off \"Confirmation\" for Deletes]");
+    if (a == Confirm::No) return;
+    if (a == Confirm::YesToAll) ps.yesToAllDelete = true;
+  }
+  bool hinted = false;
+  for (int i : sel) {
+    Row& row = rows_[i];
+    if (row.text[kComment] == kDeleted) continue;
+    const bool marked = row.text[kStatus] == "Protect" || row.text[kStatus] == "Random";
+    if (marked && row.text[kComment] == kOnlyInProtect && !hinted) {
+      hinted = true;
+      Tell("You must use UnProtect to Remove \r\nan entry from the Protect File.",
+           "Quorvane  -  Information Message");
+      continue;
+    }
+    const std::string result = DeleteOne(i);
+    if (result == kDeleted)
+      row.text[kComment] = marked ? kOnlyInProtect : kDeleted;
+    else
+      row.text[kComment] = "not deleted - " + result;
+    PumpWaitingMessages();
+  }
+  FinishFirefoxDeletes();
+  ListView_DeleteAllItems(details_);
+  Refill();
+}
+
+void TCookieForm::Open() {
+  if (Busy()) return;
+  const std::vector<int> sel = Selected();
+  if (sel.empty()) {
+    Tell("No Cookie entry selected for Open function", kErrorCaption, MessageKind::Error);
+    return;
+  }
+  std::string address = rows_[sel[0]].text[kAddress];
+  if (IeTab()) {
+    if (size_t at = address.find('@'); at != std::string::npos) address.erase(0, at + 1);
+  } else if (!address.empty() && address[0] == '.') {
+    address.erase(0, 1);
+  }
+  const std::string quoted = "\"" + address + "\"";
+  if (reinterpret_cast<INT_PTR>(ShellExecuteA(window_, nullptr, "FireFox.exe", quoted.c_str(),
+                                              nullptr, SW_SHOWNORMAL)) <= 32)
+    Tell("Unable to execute FireFox to Open the web domain", kErrorCaption, MessageKind::Error);
+}
+
+void TCookieForm::Edit() {
+  if (Busy()) return;
+  KeepList& keep = Keep();
+  const char* who = IeTab() ? "I.E." : "FireFox";
+  if (!keep.loaded) {
+    Tell(std::string("Unable to open exsting ") + who + " Protect file - \r\n" + keep.path,
+         kMessageCaption);
+    return;
+  }
+  std::vector<std::string> entries = ShowProtEditForm(
+      window_, std::string("Quorvane - Edit Protect File Entries for ") + who, keep.Entries());
+  keep.ReplaceEntries(std::move(entries));
+  keep.modified = true;
+  ListCookies();
+}
+
+void TCookieForm::UpdatePermissionButtons() {
+  const bool firefoxRunning = !IeTab() && FirefoxActive();
+  struct Button {
+    int id;
+    const char* name;
+    const char* ffHint;
+    const char* ieHint;
+  };
+  static const Button kButtons[] = {
+      {IDC_CK_BLOCK, "Block", "|Set Selected Entry in FireFox's Cookie Settings to \"Block\"",
+       "|Set Selected Entry in I.E.'s Cookie Settings to \"Block\""},
+      {IDC_CK_ALLOW, "Allow", "|Set Selected Entry in FireFox's Cookie Settings to \"Allow\"",
+       "|Set Selected Entry in I.E.'s Cookie Settings to \"Allow\""},
+      {IDC_CK_SESSION, "Session",
+       "|Set Selected Entry in FireFox's Cookie Settings to \"Allow for Session\"", ""},
+      {IDC_CK_REMOVE, "Remove", "|Remove Selected Entry from FireFox's Cookie Settings",
+       "|Remove Selected Entry from I.E.'s Cookie Settings"},
+      {IDC_CK_DELETE, "Delete", "|Delete the Selected Cookies", "|Delete the Selected Cookies"},
+      {IDC_CK_RANDOMIZE, "Randomize", "|Keep the Selected Cookies with Random values",
+       "|Keep the Selected Cookies with Random values"}};
+  for (const Button& b : kButtons) {
+    bool enabled = !firefoxRunning;
+    std::string hint = IeTab() ? b.ieHint : b.ffHint;
+    if (firefoxRunning)
+      hint = std::string("|\"") + b.name + "\" Button Disabled - FireFox is Active";
+    if (IeTab() && b.id == IDC_CK_SESSION) enabled = false;
+    EnableWindow(Item(b.id), enabled);
+    for (auto& [control, text] : hints_)
+      if (control == Item(b.id)) text = hint;
+  }
+}
+
+void TCookieForm::Permission(char action) {
+  if (Busy()) return;
+  BusyGuard busy;
+  const std::vector<int> sel = Selected();
+  if (sel.empty()) {
+    Tell("No entry selected for Exception Function", kErrorCaption, MessageKind::Error);
+    return;
+  }
+  if (!IeTab() && FirefoxActive()) {
+    UpdatePermissionButtons();
+    return;
+  }
+  if (IeTab() && action == 'S') return;
+  static const auto shown = [](char a) -> std::string {
+    return a == 'A' ? "Allow" : a == 'B' ? "Block" : a == 'S' ? "Session" : "";
+  };
+  for (int i : sel) {
+    Row& row = rows_[i];
+    const bool done = IeTab() ? SetIePermission(row.text[kAddress], action)
+                              : SetFirefoxPermission(LowerCase(row.text[kAddress]), action);
+    if (done) row.text[kBrowser] = shown(action);
+  }
+  if (!IeTab() && !FFoxProfile().IsSqliteProfile) {
+    // hostperm.1 is written now rather than when the window closes, and read back: the column
+    // shows what the file holds, never a setting that was not stored.
+    if (!CloseFirefoxPermissions())
+      Tell("Unable to write FireFox Permissions file - hostperm.1\r\nExecution will continue...",
+           kMessageCaption, MessageKind::Error);
+    LoadFirefoxPermissions();
+    MarkBrowserSetting();
+  }
+  Refill();
+}

@@ -1,0 +1,263 @@
+// The cookie window's lists: the cookies of each tab with their marks and settings, the
+// details of the selected cookie, sorting and the filter.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "cookie_window/cookie_form.h"
+#include "cookie_window/site_permissions.h"
+#include "core/message_box.h"
+#include "core/text_util.h"
+#include "firefox/browser_activity.h"
+#include "firefox/firefox_profile.h"
+#include "ie/url_server_link.h"
+#include "platform/files.h"
+#include "platform/window.h"
+#include "resource.h"
+
+namespace {
+// An owner-data list holds at most this many items (the list-view control's own limit).
+constexpr size_t kListCapacity = 100000000;
+
+// One 9-line record of an IE cookie text file: name, value, host/path, and six more.
+struct IeCookieRecord {
+  std::string name, value, hostPath;
+};
+std::vector<IeCookieRecord> ReadIeCookieFile(const std::string& path) {
+  std::vector<IeCookieRecord> records;
+  std::string text;
+  if (path.empty() || !ReadWholeFile(path, text)) return records;
+  const std::vector<std::string> lines = SplitLines(text);
+  for (size_t i = 0; i + 2 < lines.size(); i += 9)
+    records.push_back({lines[i], lines[i + 1], lines[i + 2]});
+  return records;
+}
+
+// The filter text (trimmed, lower-cased) occurs in the lower-cased field.
+bool FilterPasses(const std::string& filter, const std::string& field) {
+  return field.find(filter) != std::string::npos;
+}
+}  // namespace
+
+void TCookieForm::ListCookies() {
+  // The IE listing lets messages run: nothing may sort or replace the rows meanwhile.
+  BusyGuard busy;
+  rows_.clear();
+  ListView_SetItemCountEx(list_, 0, 0);
+  ListView_DeleteAllItems(details_);
+  if (tab_ == kFirefoxTab)
+    ListFirefox();
+  else
+    ListIe();
+}
+
+void TCookieForm::ListFirefox() {
+  const TFFoxProfile& p = FFoxProfile();
+  std::string error;
+  store_ = CookieStore();
+  if (p.IsSqliteProfile && !FileExists(p.CookiesFile)) {
+    Tell("Unable to find FireFox Cookies file - Cookies.SQLite\r\nExecution will continue...",
+         kMessageCaption);
+  } else if (!LoadCookieLines(store_, error)) {
+    store_ = CookieStore();
+    rows_.push_back({{"  ---Unable to access FireFox Cookie file---", "", "", ""}});
+    if (FirefoxActive())
+      rows_.push_back({{"  ---FireFox must be closed to access its Cookie file---", "", "", ""}});
+    rows_.push_back({{"  ---Unable to display FireFox Cookies---", "", "", ""}});
+  }
+  std::string filter = LowerCase(Trim(WindowText(Item(IDC_CK_FILTER))));
+  const std::string raw = WindowText(Item(IDC_CK_FILTER));
+  const bool all = raw.empty() || raw == " " || filter.empty();
+  long long hosts = 0;
+  std::string previous;
+  bool first = true, shown = false;
+  for (const CookieLine& line : store_.cookies) {
+    if (line.text.empty() || line.text[0] == '#') continue;
+    const std::string host = CookieLineField(line.text, kCookieHost);
+    if (first || host != previous) {
+      ++hosts;
+      shown = false;
+      previous = host;
+      first = false;
+    }
+    if (shown) continue;
+    if (all || FilterPasses(filter, LowerCase(host)) ||
+        FilterPasses(filter, LowerCase(CookieLineField(line.text, kCookieName))) ||
+        FilterPasses(filter, LowerCase(CookieLineField(line.text, kCookieValue)))) {
+      rows_.push_back({{host, "", "", ""}});
+      shown = true;
+    }
+  }
+  SetStatus(1, "Displayed " + std::to_string(rows_.size()) + " of " + std::to_string(hosts) +
+                   " Cookie Addresses");
+  FinishListing();
+}
+
+void TCookieForm::ListIe() {
+  UrlServerLink& link = UrlLink();
+  link.SetProtectedMode(tab_ == kIeProtectedTab);
+  const std::string filter = UpperCase(Trim(WindowText(Item(IDC_CK_FILTER))));
+  long long passed = 0;
+  ProcessState& ps = Process();
+  for (bool more = link.First("Cookie:"); more; more = link.Next()) {
+    const CacheEntryView e = link.CurrentEntry();
+    if (!StartsWithText(e.url, "Cookie:")) continue;
+    if (!filter.empty()) {
+      bool pass = false;
+      for (const IeCookieRecord& r : ReadIeCookieFile(e.localFile))
+        pass = pass || UpperCase(r.name).find(filter) != std::string::npos ||
+               UpperCase(r.value).find(filter) != std::string::npos ||
+               UpperCase(r.hostPath).find(filter) != std::string::npos;
+      if (!pass) continue;
+    }
+    ++passed;
+    if (ps.ieListingStopped) continue;
+    if (rows_.size() >= kListCapacity) {
+      ps.ieListingStopped = true;
+      Tell(
+          "The number of Entries to process exceeds \r\nthe Windows ListView Capacity.\r\n"
+          "Execution will continue without listing.",
+          kMessageCaption);
+      continue;
+    }
+    rows_.push_back({{e.url, "", "", e.localFile}, e.localFile});
+    if (rows_.size() % 500 == 0) PumpWaitingMessages();
+  }
+  link.Close();
+  link.SetProtectedMode(false);
+  SetStatus(1, "Displayed " + std::to_string(rows_.size()) + " of " + std::to_string(passed) +
+                   " Cookie Addreses");
+  FinishListing();
+}
+
+void TCookieForm::FinishListing() {
+  MarkKeepStatus();
+  MarkBrowserSetting();
+  Process().sortColumn = 0;
+  Process().ascending = {true, false, false, false};
+  SortBy(0, true);
+  ListView_SetItemCountEx(list_, static_cast<int>(rows_.size()), 0);
+  ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  if (!rows_.empty())
+    ListView_SetItemState(list_, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  InvalidateRect(list_, nullptr, TRUE);
+  ShowDetails();
+}
+
+void TCookieForm::MarkKeepStatus() {
+  const std::vector<std::string>& entries = Keep().Entries();
+  for (Row& r : rows_) r.text[kStatus] = KeepStatusMark(entries, LowerCase(r.text[kAddress]));
+}
+
+void TCookieForm::MarkBrowserSetting() {
+  for (Row& r : rows_)
+    r.text[kBrowser] = IeTab() ? GetIePermission(r.text[kAddress])
+                               : GetFirefoxPermission(LowerCase(r.text[kAddress]));
+}
+
+std::vector<int> TCookieForm::Selected() const {
+  std::vector<int> s;
+  for (int i = ListView_GetNextItem(list_, -1, LVNI_SELECTED); i >= 0;
+       i = ListView_GetNextItem(list_, i, LVNI_SELECTED))
+    s.push_back(i);
+  return s;
+}
+
+void TCookieForm::ShowDetails() {
+  ListView_DeleteAllItems(details_);
+  const std::vector<int> sel = Selected();
+  if (sel.size() != 1 || sel[0] >= static_cast<int>(rows_.size())) return;
+  const Row& row = rows_[sel[0]];
+  std::vector<std::array<std::string, 3>> details;
+  if (!IeTab()) {
+    for (const CookieLine& l : store_.cookies)
+      if (CookieLineField(l.text, kCookieHost) == row.text[kAddress])
+        details.push_back({row.text[kAddress], CookieLineField(l.text, kCookieName),
+                           CookieLineField(l.text, kCookieValue)});
+  } else if (row.text[kComment] != kOnlyInProtect) {
+    for (const IeCookieRecord& r : ReadIeCookieFile(row.localFile)) {
+      std::string hostPath = r.hostPath;
+      if (EndsWith(hostPath, "/")) hostPath.pop_back();
+      details.push_back({hostPath, r.name, r.value});
+    }
+  }
+  for (size_t i = 0; i < details.size(); ++i) {
+    LVITEMA it{LVIF_TEXT};
+    it.iItem = static_cast<int>(i);
+    it.pszText = const_cast<char*>(details[i][0].c_str());
+    ListView_InsertItem(details_, &it);
+    ListView_SetItemText(details_, static_cast<int>(i), 1,
+                         const_cast<char*>(details[i][1].c_str()));
+    ListView_SetItemText(details_, static_cast<int>(i), 2,
+                         const_cast<char*>(details[i][2].c_str()));
+  }
+}
+
+void TCookieForm::SortBy(int column, bool ascending) {
+  auto less = [&](const Row& a, const Row& b) {
+    int c = CompareStringA(LOCALE_USER_DEFAULT, 0, a.text[column].c_str(), -1,
+                           b.text[column].c_str(), -1) -
+            CSTR_EQUAL;
+    if (c == 0 && column != 0)
+      // Ties fall back to the address, always ascending.
+      return CompareStringA(LOCALE_USER_DEFAULT, 0, a.text[0].c_str(), -1, b.text[0].c_str(), -1) ==
+             CSTR_LESS_THAN;
+    return ascending ? c < 0 : c > 0;
+  };
+  std::stable_sort(rows_.begin(), rows_.end(), less);
+  ShowSortArrow();
+}
+
+void TCookieForm::ShowSortArrow() {
+  HWND header = ListView_GetHeader(list_);
+  const ProcessState& ps = Process();
+  for (int i = 0; i < 4; ++i) {
+    HDITEMA h{HDI_FORMAT | HDI_IMAGE};
+    Header_GetItem(header, i, &h);
+    h.fmt &= ~(HDF_IMAGE | HDF_BITMAP_ON_RIGHT);
+    if (i == ps.sortColumn) {
+      h.fmt |= HDF_IMAGE | HDF_BITMAP_ON_RIGHT;
+      h.iImage = ps.ascending[i] ? 0 : 1;
+    }
+    Header_SetItem(header, i, &h);
+  }
+}
+
+void TCookieForm::ColumnClick(int column) {
+  ProcessState& ps = Process();
+  // A running command holds row numbers: sorting under it would turn them to other cookies.
+  if (ps.busy || column < 0 || column > 3) return;
+  // Each column turns its own direction round; column 0 starts ascending, so its first click
+  // sorts descending, while the others start descending and sort ascending first.
+  ps.ascending[column] = !ps.ascending[column];
+  ps.sortColumn = column;
+  SortBy(column, ps.ascending[column]);
+  Refill();
+}
+
+void TCookieForm::Refill() {
+  ListView_SetItemCountEx(list_, static_cast<int>(rows_.size()), LVSICF_NOSCROLL);
+  InvalidateRect(list_, nullptr, TRUE);
+}
+
+std::string KeepStatusMark(const std::vector<std::string>& entries, const std::string& caption) {
+  const std::string host = ExtractCookieHost(caption);
+  std::string mark;
+  for (const std::string& e : entries) {
+    if (e == "p=" + caption) {
+      mark = "Protect";
+    } else if (e == "r=" + caption) {
+      mark = "Random";
+    } else if (e.size() > 3 && (StartsWith(e, "p=*") || StartsWith(e, "a=*")) &&
+               host.find(e.substr(3)) != std::string::npos) {
+      mark = "Protect";
+    } else if (e.size() > 3 && StartsWith(e, "r=*") &&
+               host.find(e.substr(3)) != std::string::npos) {
+      mark = "Random";
+    }
+  }
+  return mark;
+}
