@@ -1096,8 +1096,8 @@ TEST_F(CookieFormTest, AWriteThatFailsIsNeverShownAsDone) {
     if (open != INVALID_HANDLE_VALUE) CloseHandle(open);
     writer.reset();
     EXPECT_EQ(ReadFileText(held), bytes);
-    EXPECT_EQ(boxes.boxes.size(), 1u);
-    if (!boxes.boxes.empty()) EXPECT_EQ(boxes.boxes[0].text, c.box);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, c.box);
   }
 }
 
