@@ -117,6 +117,38 @@ TEST_F(MainWindowTest, PreviewWithNothingSelected) {
             " Errors in Purge function  -  Use the TAB key to locate the Error... ");
 }
 
+// The log holds the report exactly as the list shows it, under its header; the General page's
+// box turns it off.
+TEST_F(MainWindowTest, EveryRunLeavesItsReportInTheLogUnlessTheBoxIsOff) {
+  HWND general = form.ConfigPageHandle(TFFoxForm::kGeneralPage);
+  EXPECT_EQ(IsDlgButtonChecked(general, IDC_RUNLOG_CHECK), BST_CHECKED);
+  SetChecked(form.OptionFrame(RunMode::Standard).Control(OptionField::ClipBoard), true);
+  const std::string path = data.Path() + "\\Quorvane.log";
+  std::string expected;
+  for (int id : {IDC_PREVIEW_BTN, IDC_PURGE_BTN}) {
+    Click(form.Control(id));
+    const std::vector<std::string> lines = ListLines();
+    const std::string kind = id == IDC_PREVIEW_BTN ? "Preview" : "Purge";
+    const std::string text = ReadFileText(path);
+    const size_t header = text.find("\r\n", expected.size());
+    ASSERT_NE(header, std::string::npos) << text;
+    const std::string tail =
+        "  Stnd  " + kind + "  Highest Level 0  " + std::to_string(lines.size()) + " Lines";
+    ASSERT_GT(header, tail.size());
+    EXPECT_EQ(text.substr(header - tail.size(), tail.size()), tail) << text;
+    std::string record = text.substr(expected.size(), header + 2 - expected.size());
+    for (const std::string& line : lines) record += line + "\r\n";
+    expected += record;
+    EXPECT_EQ(text, expected);
+  }
+  Click(GetDlgItem(general, IDC_RUNLOG_CHECK));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(general, IDC_APPLY)));
+  Click(GetDlgItem(general, IDC_APPLY));
+  EXPECT_NE(data.SettingsText().find("RunLogOpt=0"), std::string::npos);
+  Click(form.Control(IDC_PREVIEW_BTN));
+  EXPECT_EQ(ReadFileText(path), expected);
+}
+
 TEST_F(MainWindowTest, ErrorLinesDrawBlueOthersBlack) {
   form.ClearResults();
   form.AddLine("       deleted - C:\\a.txt");
