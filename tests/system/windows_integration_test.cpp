@@ -408,7 +408,8 @@ TEST_F(ConfigurePagesTest, HelpFileContentsOpensTheCompiledHelpAtItsContents) {
   EXPECT_EQ(topics,
             (std::vector<std::string>{"Quorvane Help", "Getting Started Information",
                                       "Purge Options", "Configure pages", "Cookies to keep",
-                                      "Plugins", "Command line and run modes", "TroubleShooting"}));
+                                      "Plugins", "Command line and run modes",
+                                      "Unattended runs", "TroubleShooting"}));
   // The viewer closes with the main window.
   DestroyWindow(form->Handle());
   PumpFor(200);
