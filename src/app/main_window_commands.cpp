@@ -72,8 +72,7 @@ bool TFFoxForm::RunPurgeOrPreview(bool preview) {
 // The finished report, as the list shows it, goes to the log of runs. The log is a record, not
 // part of the run: a log that cannot be written adds its line but raises no level.
 void TFFoxForm::RecordRun(bool preview) {
-  const std::string note =
-      WriteRunLog({CurrentRunMode(), preview, state_.highestLevel, lines_});
+  const std::string note = WriteRunLog({CurrentRunMode(), preview, state_.highestLevel, lines_});
   if (!note.empty()) {
     AddLine(note);
     SizeResultsColumn(true);

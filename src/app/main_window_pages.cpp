@@ -312,7 +312,8 @@ INT_PTR TFFoxForm::OnConfigMessage(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
   }
   if (which == kGeneralPage) {
     // A new shred method is stored only by Apply, so choosing one must make Apply available.
-    if (id == IDC_THEMES_CHECK || id == IDC_RUNLOG_CHECK || (id == IDC_REPEATS_EDIT && code == EN_CHANGE) ||
+    if (id == IDC_THEMES_CHECK || id == IDC_RUNLOG_CHECK ||
+        (id == IDC_REPEATS_EDIT && code == EN_CHANGE) ||
         (id >= IDC_SHRED_QUICK && id <= IDC_SHRED_BOTH && code == BN_CLICKED))
       EnableWindow(GetDlgItem(page, IDC_APPLY), TRUE);
     else if (id == IDC_SELECT_FONTS)

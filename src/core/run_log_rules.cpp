@@ -8,13 +8,13 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 // Characters no Windows file name holds; a separator or colon is judged by the caller.
 bool HasForbiddenCharacter(const std::string& s) {
   for (unsigned char c : s)
-    if (c < 32 || c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*')
-      return true;
+    if (c < 32 || c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*') return true;
   return false;
 }
 
 bool IsFullPath(const std::string& v) {
-  const bool drive = v.size() > 3 && ((v[0] >= 'A' && v[0] <= 'Z') || (v[0] >= 'a' && v[0] <= 'z')) &&
+  const bool drive = v.size() > 3 &&
+                     ((v[0] >= 'A' && v[0] <= 'Z') || (v[0] >= 'a' && v[0] <= 'z')) &&
                      v[1] == ':' && IsSeparator(v[2]);
   const bool share = v.size() > 2 && IsSeparator(v[0]) && IsSeparator(v[1]) && !IsSeparator(v[2]);
   if (!drive && !share) return false;

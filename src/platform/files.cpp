@@ -112,9 +112,9 @@ bool AppendToFile(const std::string& path, const std::string& text) {
   // that access right is not honoured.
   SetFilePointer(h, 0, nullptr, FILE_END);
   DWORD put = 0;
-  bool ok = text.empty() || (WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &put,
-                                       nullptr) &&
-                             put == text.size());
+  bool ok =
+      text.empty() || (WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &put, nullptr) &&
+                       put == text.size());
   CloseHandle(h);
   return ok;
 }

@@ -16,8 +16,8 @@ TEST(RunLogRules, SetAsideOnlyWhenTheRecordWouldPassOneMebibyte) {
   struct Case {
     std::uint64_t size, adding;
     bool rotate;
-  } cases[] = {{0, 3 * mib, false},  {mib - 10, 10, false}, {mib - 10, 11, true},
-               {mib, 1, true},        {5 * mib, 0, true},    {1, mib, true}};
+  } cases[] = {{0, 3 * mib, false}, {mib - 10, 10, false}, {mib - 10, 11, true},
+               {mib, 1, true},      {5 * mib, 0, true},    {1, mib, true}};
   for (const Case& c : cases)
     EXPECT_EQ(RunLogNeedsRotation(c.size, c.adding), c.rotate) << c.size << " + " << c.adding;
 }
@@ -38,12 +38,12 @@ TEST(RunLogRules, LogValueKeepsItsCaseAndResolvesToAFile) {
       {"Run.txt", data + "\\Run.txt"},
       {"", ""},
       {"..", ""},
-      {"sub\\run.txt", ""},      // relative path
-      {"C:run.txt", ""},         // drive without a root
-      {"C:\\Out\\", ""},         // a folder
-      {"C:\\Out\\a:b", ""},      // a stream
-      {"C:\\Out\\a?.txt", ""},   // wildcard
-      {"\\single\\run.txt", ""}, // the current drive's root
+      {"sub\\run.txt", ""},       // relative path
+      {"C:run.txt", ""},          // drive without a root
+      {"C:\\Out\\", ""},          // a folder
+      {"C:\\Out\\a:b", ""},       // a stream
+      {"C:\\Out\\a?.txt", ""},    // wildcard
+      {"\\single\\run.txt", ""},  // the current drive's root
   };
   for (const Case& c : cases) EXPECT_EQ(ResolveLogTarget(c.value, data), c.target) << c.value;
 }

@@ -153,8 +153,7 @@ TEST_F(StartupTest, ACleanAutomaticRunExitsWithZeroAndLogGoesWhereItSays) {
     EXPECT_EQ(q.ExitCode(), 0u);
     const std::string log = ReadFileText(c.file);
     EXPECT_NE(log.find("  Boot  Purge  Highest Level 0  "), std::string::npos) << log;
-    EXPECT_NE(log.find("\r\nClearing Windows ClipBoard\r\n"), std::string::npos)
-        << log;
+    EXPECT_NE(log.find("\r\nClearing Windows ClipBoard\r\n"), std::string::npos) << log;
     EXPECT_EQ(FileExists(data + "\\Quorvane.log"), c.file == data + "\\Quorvane.log");
   }
 }
