@@ -98,7 +98,8 @@ class TFFoxForm : public ReportView {
   void OnOptionPageChanged();
   void OnClose();
   void OnTimer(UINT_PTR id);
-  void RunPurgeOrPreview(bool preview);
+  bool RunPurgeOrPreview(bool preview);
+  void RecordRun(bool preview);
   void SetStatusLabel(const std::string& text, bool errorColour);
   void FlushStatus();
   void SetPageDownHint(bool visible);

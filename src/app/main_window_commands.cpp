@@ -11,6 +11,7 @@
 #include "core/command_line.h"
 #include "core/folders.h"
 #include "core/message_box.h"
+#include "core/run_log.h"
 #include "core/run_mode.h"
 #include "core/settings.h"
 #include "core/version.h"
@@ -59,27 +60,40 @@ void TFFoxForm::OnCommand(int id, int code, HWND control) {
   }
 }
 
-void TFFoxForm::RunPurgeOrPreview(bool preview) {
-  if (state_.busy || state_.running) return;
+bool TFFoxForm::RunPurgeOrPreview(bool preview) {
+  if (state_.busy || state_.running) return false;
   PurgeRequest request;
   request.options = ShownOptionFrame().RunValues();
   request.preview = preview;
   request.shred = Globals().shred;
-  RunPurge(context_, request);
+  return RunPurge(context_, request);
 }
 
-void TFFoxForm::PreviewBtnClick() { RunPurgeOrPreview(true); }
+// The finished report, as the list shows it, goes to the log of runs. The log is a record, not
+// part of the run: a log that cannot be written adds its line but raises no level.
+void TFFoxForm::RecordRun(bool preview) {
+  const std::string note = WriteRunLog({CurrentRunMode(), preview, state_.highestLevel, lines_});
+  if (!note.empty()) {
+    AddLine(note);
+    SizeResultsColumn(true);
+  }
+}
+
+void TFFoxForm::PreviewBtnClick() {
+  if (RunPurgeOrPreview(true)) RecordRun(true);
+}
 
 void TFFoxForm::PurgeBtnClick() {
   if (state_.busy || state_.running) return;
   state_.browserFlag = false;
   PollBrowserActivity();
-  RunPurgeOrPreview(false);
+  if (!RunPurgeOrPreview(false)) return;
   if (state_.browserFlag) {
     ReplaceLine(0, kCautionLine);
     context_.RaiseLevel(9);
     context_.SetAttention();
   }
+  RecordRun(false);
 }
 
 void TFFoxForm::CookiesBtnClick() {

@@ -72,6 +72,8 @@ void TFFoxForm::CreatePages() {
   SetHint(GetDlgItem(general, IDC_SHORTCUT_SHUT),
           "Generate a Shortcut to execute Quorvane then Shutdown Windows with Shutdown options");
   SetHint(GetDlgItem(general, IDC_THEMES_CHECK), "Change support of XP Themes (at next execution)");
+  SetHint(GetDlgItem(general, IDC_RUNLOG_CHECK),
+          "Write the report of every run to Quorvane.log in the data folder");
   SetHint(GetDlgItem(configPages_[kStartupPage], IDC_STARTUP_CHECK),
           "Check to Set, Clear to Remove if Set");
   for (int id = IDC_SHUTTYPE_0; id <= IDC_SHUTTYPE_0 + 5; ++id)
@@ -202,6 +204,8 @@ void TFFoxForm::LoadGlobalSettings() {
   SendDlgItemMessageA(general, IDC_REPEATS_SPIN, UDM_SETPOS32, 0, g.shred.repeats);
   SetDlgItemInt(general, IDC_REPEATS_EDIT, g.shred.repeats, FALSE);
   ShowThemesState(GetDlgItem(general, IDC_THEMES_CHECK));
+  g.keepRunLog = ReadRunLogOption(file);
+  CheckDlgButton(general, IDC_RUNLOG_CHECK, g.keepRunLog ? BST_CHECKED : BST_UNCHECKED);
   EnableWindow(GetDlgItem(general, IDC_APPLY), FALSE);
   for (int i = kPurgeNowPage; i <= kShutdownPage; ++i) {
     DisplayPolicy p = ReadDisplayPolicy(file, kDisplaySections[i]);
@@ -244,6 +248,8 @@ void TFFoxForm::SaveShredSettings() {
   if (method >= 0) file.WriteString("ShredOption", "Thoroughness", s.thoroughness);
   file.WriteInt("ShredOption", "Repeats", s.repeats);
   Globals().shred = s;
+  Globals().keepRunLog = IsDlgButtonChecked(page, IDC_RUNLOG_CHECK) == BST_CHECKED;
+  WriteRunLogOption(file, Globals().keepRunLog);
   ApplyThemesState(GetDlgItem(page, IDC_THEMES_CHECK));
   EnableWindow(GetDlgItem(page, IDC_APPLY), FALSE);
 }
@@ -306,7 +312,8 @@ INT_PTR TFFoxForm::OnConfigMessage(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
   }
   if (which == kGeneralPage) {
     // A new shred method is stored only by Apply, so choosing one must make Apply available.
-    if (id == IDC_THEMES_CHECK || (id == IDC_REPEATS_EDIT && code == EN_CHANGE) ||
+    if (id == IDC_THEMES_CHECK || id == IDC_RUNLOG_CHECK ||
+        (id == IDC_REPEATS_EDIT && code == EN_CHANGE) ||
         (id >= IDC_SHRED_QUICK && id <= IDC_SHRED_BOTH && code == BN_CLICKED))
       EnableWindow(GetDlgItem(page, IDC_APPLY), TRUE);
     else if (id == IDC_SELECT_FONTS)

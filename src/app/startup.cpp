@@ -11,6 +11,7 @@
 #include "core/command_line.h"
 #include "core/folders.h"
 #include "core/message_box.h"
+#include "core/run_log_rules.h"
 #include "core/run_mode.h"
 #include "core/settings.h"
 #include "core/text_util.h"
@@ -107,7 +108,7 @@ void RunInstallerUninstall() {
   const AppFolders& f = Folders();
   if (f.cdMode) return;
   for (const char* name : {"Quorvane.ini", "Quorvane.Dat", "IEcookie.dat", "IEprMode.dat",
-                           "PLUGINS.DAT", "quorvane.pit"})
+                           "PLUGINS.DAT", "quorvane.pit", kRunLogName, kRunLogOldName})
     DeleteFileA((f.dataFolder + "\\" + name).c_str());
   RemoveDirectoryA(f.dataFolder.c_str());
 }
@@ -192,7 +193,7 @@ int RunQuorvane(const std::string& commandLine) {
       if (!ShouldShowMainWindow(policy.mainWinOpt, st.attention, st.highestLevel, st.threshold)) {
         if (splash) DestroyWindow(splash);
         SendMessageA(form.Handle(), WM_CLOSE, 0, 0);
-        return 0;
+        return st.highestLevel;
       }
       if (splash) ShowWindow(splash, SW_HIDE);
       ShowMainWindow(form);
@@ -211,5 +212,8 @@ int RunQuorvane(const std::string& commandLine) {
     HandleProgramFailure("Unknown failure", reinterpret_cast<const void*>(&RunQuorvane));
   }
   if (splash) DestroyWindow(splash);
-  return IsWindow(form.Handle()) ? RunMessageLoop() : 0;
+  const int loopResult = IsWindow(form.Handle()) ? RunMessageLoop() : 0;
+  // A scheduler or script learns how an unattended run went from its exit code: the highest
+  // level of the last run (0 when nothing went wrong), also when its window was shown.
+  return IsAutomatic(mode) ? form.State().highestLevel : loopResult;
 }

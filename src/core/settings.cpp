@@ -7,6 +7,7 @@ constexpr const char* kShred = "ShredOption";
 constexpr const char* kTemp = "TempFolders";
 constexpr const char* kShow = "ShowOption";
 constexpr const char* kFonts = "Fonts";
+constexpr const char* kLog = "LogOption";
 
 FontSetting ReadFont(const ProfileFile& file, const std::string& prefix, const FontSetting& d) {
   return {file.ReadString(kFonts, prefix + "Name", d.name),
@@ -105,6 +106,12 @@ void WriteMessageChoices(const ProfileFile& file, const MessageChoices& m) {
   file.WriteString(kShow, "FFcookieMsgOpt", m.ffCookieMsgOpt);
   file.WriteString(kShow, "QuickStartOpt", m.quickStartOpt);
   file.WriteString(kShow, "Win8WarningOpt", m.win8WarningOpt);
+}
+
+bool ReadRunLogOption(const ProfileFile& file) { return file.ReadBool(kLog, "RunLogOpt", true); }
+
+void WriteRunLogOption(const ProfileFile& file, bool keep) {
+  file.WriteBool(kLog, "RunLogOpt", keep);
 }
 
 FontSettings ReadFonts(const ProfileFile& file) {

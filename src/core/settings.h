@@ -25,6 +25,10 @@ void WriteTempFolders(const ProfileFile& file, const TempFolderSelection& t);
 MessageChoices ReadMessageChoices(const ProfileFile& file);
 void WriteMessageChoices(const ProfileFile& file, const MessageChoices& m);
 
+// "Keep a log of runs" on the General page: "LogOption"/"RunLogOpt", on unless stored as 0.
+bool ReadRunLogOption(const ProfileFile& file);
+void WriteRunLogOption(const ProfileFile& file, bool keep);
+
 FontSettings ReadFonts(const ProfileFile& file);
 void WriteFonts(const ProfileFile& file, const FontSettings& f);
 
@@ -33,5 +37,6 @@ struct GlobalSettings {
   ShredSettings shred;
   MessageChoices messages;
   FontSettings fonts;
+  bool keepRunLog = true;
 };
 GlobalSettings& Globals();

@@ -97,6 +97,32 @@ bool EnsureFileExists(const std::string& path) {
   return WriteWholeFile(path, {});
 }
 
+long long FileSizeOf(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -1;
+  return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool AppendToFile(const std::string& path, const std::string& text) {
+  HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  // Append-only access writes at the end on Windows; the explicit move keeps it so wherever
+  // that access right is not honoured.
+  SetFilePointer(h, 0, nullptr, FILE_END);
+  DWORD put = 0;
+  bool ok =
+      text.empty() || (WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &put, nullptr) &&
+                       put == text.size());
+  CloseHandle(h);
+  return ok;
+}
+
+bool MoveFileReplacing(const std::string& from, const std::string& to) {
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
 std::string AnsiFileName(const wchar_t* name, bool* lossy) {
   BOOL usedDefault = FALSE;
   const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, nullptr, 0, "?",

@@ -17,6 +17,12 @@ bool ReadWholeFile(const std::string& path, std::string& contents);
 bool WriteWholeFile(const std::string& path, const std::string& contents);
 // Creates an empty file when none exists (missing parents included).
 bool EnsureFileExists(const std::string& path);
+// Size in bytes; -1 when the file cannot be reached.
+long long FileSizeOf(const std::string& path);
+// Adds the text at the end of the file, creating it when missing; false when not all of it went.
+bool AppendToFile(const std::string& path, const std::string& text);
+// Renames a file, replacing the target when it exists.
+bool MoveFileReplacing(const std::string& from, const std::string& to);
 
 // A file name from a wide directory listing in the ANSI code page. A character the code page
 // cannot hold becomes '?', never a best-fit look-alike (an a with a macron is not an "a": that

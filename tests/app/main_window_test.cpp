@@ -117,6 +117,36 @@ TEST_F(MainWindowTest, PreviewWithNothingSelected) {
             " Errors in Purge function  -  Use the TAB key to locate the Error... ");
 }
 
+// The log holds the report exactly as the list shows it, under its header; the General page's
+// box turns it off.
+TEST_F(MainWindowTest, EveryRunLeavesItsReportInTheLogUnlessTheBoxIsOff) {
+  HWND general = form.ConfigPageHandle(TFFoxForm::kGeneralPage);
+  EXPECT_EQ(IsDlgButtonChecked(general, IDC_RUNLOG_CHECK), BST_CHECKED);
+  SetChecked(form.OptionFrame(RunMode::Standard).Control(OptionField::ClipBoard), true);
+  const std::string path = data.Path() + "\\Quorvane.log";
+  std::string expected;
+  for (const char* kind : {"Preview", "Purge"}) {
+    Click(form.Control(std::string(kind) == "Preview" ? IDC_PREVIEW_BTN : IDC_PURGE_BTN));
+    const std::string text = ReadFileText(path);
+    const size_t header = text.find("\r\n", expected.size());  // the end of this run's header
+    ASSERT_NE(header, std::string::npos) << text;
+    std::string record = text.substr(expected.size(), header + 2 - expected.size());
+    EXPECT_NE(record.find("  Stnd  " + std::string(kind) + "  Highest Level 0  " +
+                          std::to_string(ListLines().size()) + " Lines\r\n"),
+              std::string::npos)
+        << record;
+    for (const std::string& line : ListLines()) record += line + "\r\n";
+    expected += record;
+    EXPECT_EQ(text, expected);
+  }
+  Click(GetDlgItem(general, IDC_RUNLOG_CHECK));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(general, IDC_APPLY)));
+  Click(GetDlgItem(general, IDC_APPLY));
+  EXPECT_NE(data.SettingsText().find("RunLogOpt=0"), std::string::npos);
+  Click(form.Control(IDC_PREVIEW_BTN));
+  EXPECT_EQ(ReadFileText(path), expected);
+}
+
 TEST_F(MainWindowTest, ErrorLinesDrawBlueOthersBlack) {
   form.ClearResults();
   form.AddLine("       deleted - C:\\a.txt");

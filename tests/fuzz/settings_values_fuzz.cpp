@@ -14,6 +14,7 @@
 #include "core/command_line.h"
 #include "core/option_set.h"
 #include "core/os_flags.h"
+#include "core/run_log_rules.h"
 #include "core/run_mode.h"
 #include "core/text_util.h"
 #include "core/window_position.h"
@@ -29,6 +30,15 @@ void CheckAt(bool ok, int line) {
 bool SamePosition(const WindowPlacementValue& a, const WindowPlacementValue& b) {
   return a.kind == b.kind && a.state == b.state && a.top == b.top && a.left == b.left &&
          a.height == b.height && a.width == b.width;
+}
+
+// Whether any argument starts with NAME followed by "=", ignoring case (its value may be empty).
+bool HasValueArgument(const std::vector<std::string>& args, const std::string& name) {
+  for (const std::string& a : args)
+    if (a.size() > name.size() && a[name.size()] == '=' &&
+        UpperCase(a.substr(0, name.size())) == UpperCase(name))
+      return true;
+  return false;
 }
 
 std::string Line(const std::vector<std::string>& lines, size_t i) {
@@ -126,6 +136,19 @@ void CheckCommandLine(const std::string& line) {
   for (const char* s : {"LEVEL1", "LEVEL2", "LEVEL3", "LEVEL4", "LEVEL5", "LEVEL6", "LEVEL7", "LEVEL9"})
     anyLevel = anyLevel || HasSwitch(args, s);
   Check((level == 0) == !anyLevel);
+
+  // "LOG=": the value as written, its upper-cased form is the ordinary value, and it names
+  // either itself (a full path) or a plain name in the data folder, or nothing.
+  const LogArgument log = LogArgumentOf(args);
+  Check(log.present == HasValueArgument(args, "LOG"));
+  if (log.present) {
+    Check(UpperCase(log.value) == ValueOf(args, "LOG"));
+    const std::string target = ResolveLogTarget(log.value, "C:\\Data");
+    Check(target.empty() || target == log.value || target == "C:\\Data\\" + log.value);
+    if (target == "C:\\Data\\" + log.value)
+      Check(log.value.find_first_of("\\/:") == std::string::npos);
+    if (!target.empty()) Check(target.find_first_of("<>|?*\"") == std::string::npos);
+  }
 }
 
 void CheckVersion(const std::string& version, const std::string& build,

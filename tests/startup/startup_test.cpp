@@ -127,9 +127,35 @@ TEST_F(StartupTest, AutomaticRunWithItsWindowDisabledEndsByItself) {
   WriteSettings("[PnowOptions]\r\nSplashOpt=1\r\nMainWinOpt=3\r\n");
   ChildProcess q(QuorvanePath(), Args("auto"));
   ASSERT_TRUE(q.WaitForExit(30000));
-  EXPECT_EQ(q.ExitCode(), 0u);
+  // Nothing was selected, a severe error: the exit code says so.
+  EXPECT_EQ(q.ExitCode(), 9u);
   // The close handling ran: the position was saved.
   EXPECT_NE(ReadFileText(data + "\\Quorvane.ini").find("FFoxForm="), std::string::npos);
+  const std::string log = ReadFileText(data + "\\Quorvane.log");
+  EXPECT_NE(log.find("  Auto  Purge  Highest Level 9  "), std::string::npos) << log;
+  EXPECT_NE(log.find("\r\n -Error- No Purge Options were Selected.\r\n"), std::string::npos);
+}
+
+// A clean unattended run ends with 0; "LOG=" sends its record to the file named instead.
+TEST_F(StartupTest, ACleanAutomaticRunExitsWithZeroAndLogGoesWhereItSays) {
+  WriteSettings("[BootOptions]\r\nSplashOpt=1\r\nMainWinOpt=3\r\nClipBoardOption=1\r\n");
+  TempFolder elsewhere;
+  struct Case {
+    std::string args, file;
+  } cases[] = {{"BOOT", data + "\\Quorvane.log"},
+               {"BOOT LOG=Run.txt", data + "\\Run.txt"},
+               {"BOOT Log=" + elsewhere.File("Out.txt"), elsewhere.File("Out.txt")}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args);
+    DeleteFileA((data + "\\Quorvane.log").c_str());
+    ChildProcess q(QuorvanePath(), Args(c.args));
+    ASSERT_TRUE(q.WaitForExit(30000));
+    EXPECT_EQ(q.ExitCode(), 0u);
+    const std::string log = ReadFileText(c.file);
+    EXPECT_NE(log.find("  Boot  Purge  Highest Level 0  "), std::string::npos) << log;
+    EXPECT_NE(log.find("\r\nClearing Windows ClipBoard\r\n"), std::string::npos) << log;
+    EXPECT_EQ(FileExists(data + "\\Quorvane.log"), c.file == data + "\\Quorvane.log");
+  }
 }
 
 TEST_F(StartupTest, AnyErrorPolicyShowsTheWindowOnlyAfterAnError) {
