@@ -284,11 +284,12 @@ void PurgeFirefoxCache(ReportContext& ctx) {
     if (folder->empty() || StartsWith(*folder, kFolderNotFound)) continue;
     if (ctx.Cancelled()) break;
     files += PurgeFolderTree(ctx, *folder, options);
-    if (folder == &p.LocalCacheFolder && !p.LocalProfileFolder.empty() &&
-        FileExists(p.LocalProfileFolder + "\\XUL.MFL") &&
-        PurgeDataFile(ctx, p.LocalProfileFolder + "\\XUL.MFL"))
-      ++files;
   }
+  // The XUL cache sits in the local profile folder whether or not an old Cache folder does.
+  if (!ctx.Cancelled() && !p.LocalProfileFolder.empty() &&
+      FileExists(p.LocalProfileFolder + "\\XUL.MFL") &&
+      PurgeDataFile(ctx, p.LocalProfileFolder + "\\XUL.MFL"))
+    ++files;
   if (files == 0) {
     ctx.AddReportLine("    No Cache Data Files found to delete.");
     ctx.AddReportLine(completed);

@@ -387,6 +387,45 @@ TEST_F(CachePurgeTest, ACachePreferenceOfAWholeFolderEmptiesOnlyTheCacheFoldersI
   EXPECT_FALSE(FileExists(parent + "\\cache2\\entries\\entry1"));
 }
 
+TEST_F(CachePurgeTest, TheCacheOfAProfileIsFoundWhereverTheProfileIsKept) {
+  const std::string appData = GetSpecialFolder(kCsidlAppData).text;
+  const std::string localAppData = GetSpecialFolder(kCsidlLocalAppData).text;
+  const std::string relative = "Mozilla\\Firefox\\Profiles\\qvcache.default";
+  struct Case {
+    const char* layout;
+    std::string profile, local;  // local: where cache2 and XUL.MFL are
+    std::string ini;
+  };
+  const Case cases[] = {
+      // Kept outside the roaming folder: its cache2 and XUL.MFL are in the profile itself.
+      {"outside AppData", temp.File("portable"), temp.File("portable"), ""},
+      // The usual layout with a local profile folder but no old Cache folder in it.
+      {"in AppData, no Cache", appData + "\\" + relative, localAppData + "\\" + relative,
+       "IsRelative=1\r\nPath=Profiles/qvcache.default\r\n"},
+  };
+  const std::string ini = appData + "\\Mozilla\\Firefox\\profiles.ini";
+  ScopedFileRestore restore(ini);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.layout);
+    Files(c.local + "\\cache2\\entries", 2);
+    ForceDirectories(c.profile);
+    WriteFileText(c.local + "\\XUL.MFL", "x");
+    WriteFileText(c.profile + "\\places.sqlite", "not cache");
+    WriteFileText(ini, "[Profile0]\r\n" + (c.ini.empty() ? "IsRelative=0\r\nPath=" + c.profile + "\r\n" : c.ini));
+    FFoxProfile() = TFFoxProfile();
+    RefreshProfileStatus();
+    run.view.lines.clear();
+    PurgeFirefoxCache(run.ctx);
+    EXPECT_FALSE(FileExists(c.local + "\\cache2\\entries\\entry1"));
+    EXPECT_FALSE(FileExists(c.local + "\\XUL.MFL"));
+    EXPECT_TRUE(FileExists(c.profile + "\\places.sqlite"));
+    ASSERT_FALSE(run.view.lines.empty());
+    EXPECT_NE(run.view.lines.back().find(" Cache Data Files Processed."), std::string::npos);
+    RemoveTree(c.profile);
+    RemoveTree(c.local);
+  }
+}
+
 TEST_F(CachePurgeTest, WhileFirefoxRunsNothingIsTouched) {
   TFFoxProfile& p = FFoxProfile();
   p.LocalCacheFolder = temp.File("Cache");
