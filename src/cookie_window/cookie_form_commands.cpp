@@ -214,7 +214,7 @@ bool TCookieForm::FlushDeletes() {
     written = removed == 0 || WriteBackCookiesTxt(ctx_, store_);
   } else {
     try {
-      TSQLiteDatabase db(p.CookiesFile);
+      TSQLiteDatabase db(p.CookiesFile, SqlText::Utf8);  // the hosts as LoadCookieLines read them
       db.ExecSQL("CREATE TEMP TABLE IF NOT EXISTS qv_gone_hosts (h TEXT PRIMARY KEY)");
       db.ExecSQL("BEGIN");
       try {

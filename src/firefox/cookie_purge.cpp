@@ -24,7 +24,8 @@ constexpr const char* kNoCookiesDb =
     "*** Error - Unable to find FireFox Cookies file - Cookies.SQLite";
 
 bool LoadFromDatabase(const TFFoxProfile& p, std::vector<CookieLine>& cookies) {
-  TSQLiteDatabase db(p.CookiesFile);
+  // Cookie texts stay the file's UTF-8 bytes: a value written back is the value read.
+  TSQLiteDatabase db(p.CookiesFile, SqlText::Utf8);
   // The seven fields and the row, looked up by name as any column order of any era allows.
   TSQLiteTable t = db.GetTable(
       "SELECT rowid AS qv_rowid, host, isHttpOnly, path, isSecure, expiry, name, value FROM "
@@ -169,7 +170,7 @@ void PurgeFirefoxCookies(ReportContext& ctx) {
       ctx.AddReportLine(kNoCookiesDb);
     } else {
       try {
-        db = std::make_unique<TSQLiteDatabase>(p.CookiesFile);
+        db = std::make_unique<TSQLiteDatabase>(p.CookiesFile, SqlText::Utf8);
       } catch (...) {
         ctx.AddReportLine("*** Error - Open FireFox Cookies file failed - Cookies.SQLite");
       }
@@ -284,11 +285,12 @@ void PurgeFirefoxCache(ReportContext& ctx) {
     if (folder->empty() || StartsWith(*folder, kFolderNotFound)) continue;
     if (ctx.Cancelled()) break;
     files += PurgeFolderTree(ctx, *folder, options);
-    if (folder == &p.LocalCacheFolder && !p.LocalProfileFolder.empty() &&
-        FileExists(p.LocalProfileFolder + "\\XUL.MFL") &&
-        PurgeDataFile(ctx, p.LocalProfileFolder + "\\XUL.MFL"))
-      ++files;
   }
+  // The XUL cache sits in the local profile folder whether or not an old Cache folder does.
+  if (!ctx.Cancelled() && !p.LocalProfileFolder.empty() &&
+      FileExists(p.LocalProfileFolder + "\\XUL.MFL") &&
+      PurgeDataFile(ctx, p.LocalProfileFolder + "\\XUL.MFL"))
+    ++files;
   if (files == 0) {
     ctx.AddReportLine("    No Cache Data Files found to delete.");
     ctx.AddReportLine(completed);

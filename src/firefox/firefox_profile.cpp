@@ -252,6 +252,11 @@ void DiscoverProfile() {
           p.LocalAppDataFolder + p.ProfileCacheFolder.substr(appData.size()).substr(0, 260);
       p.LocalProfileFolder = ExtractFilePath(p.LocalCacheFolder);
       p.Cache2Folder = p.LocalProfileFolder + "\\cache2";
+    } else if (!d.empty()) {
+      // A profile kept elsewhere (a -profile folder, a portable copy) has no local twin:
+      // Firefox keeps its cache2 and XUL.MFL in the profile folder itself.
+      p.LocalProfileFolder = d;
+      p.Cache2Folder = d + "\\cache2";
     }
     ReadCacheDirPref(p);
   } catch (...) {

@@ -64,6 +64,14 @@ std::string ResetSurvivingPlaces(const PlacesSchema& s, bool typedPurge) {
 // keys would remove (page metadata, search queries, origins), and the icons no remaining place
 // uses. Icons of the era before favicons.sqlite sit in moz_favicons.
 void AddRemovedPlaceCleanups(const PlacesSchema& s, std::vector<std::string>& out) {
+  // Sync's extra data of places and visits (newer files); its foreign keys would cascade.
+  if (s.Has("moz_places_extra"))
+    out.push_back(
+        "DELETE FROM moz_places_extra WHERE place_id NOT IN (SELECT id FROM moz_places)");
+  if (s.Has("moz_historyvisits_extra"))
+    out.push_back(
+        "DELETE FROM moz_historyvisits_extra WHERE visit_id NOT IN (SELECT id FROM "
+        "moz_historyvisits)");
   if (s.Has("moz_places_metadata")) {
     std::string sql =
         "DELETE FROM moz_places_metadata WHERE place_id NOT IN (SELECT id FROM moz_places)";
@@ -192,6 +200,11 @@ std::vector<std::string> HistoryStatements(const PlacesSchema& s) {
         "moz_InputHistory T LEFT OUTER JOIN moz_places P ON T.place_id = P.id WHERE P.id IS "
         "NULL)");
   out.push_back(ResetSurvivingPlaces(s, false));
+  // How long and after which search each page was viewed is history even of a page that stays
+  // (a bookmark): all of it goes, the searches with it.
+  if (s.Has("moz_places_metadata")) out.push_back("DELETE FROM moz_places_metadata");
+  if (s.Has("moz_places_metadata_search_queries"))
+    out.push_back("DELETE FROM moz_places_metadata_search_queries");
   AddRemovedPlaceCleanups(s, out);
   return out;
 }

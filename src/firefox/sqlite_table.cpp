@@ -65,7 +65,7 @@ std::string UpperCaseLocale(const char* text) {
 }
 }  // namespace
 
-TSQLiteDatabase::TSQLiteDatabase(const std::string& fileName) {
+TSQLiteDatabase::TSQLiteDatabase(const std::string& fileName, SqlText text) : text_(text) {
   int rc = Api<OpenFn>(kOpen)(AnsiToUtf8(fileName).c_str(), &db_);
   if (rc != 0) {
     std::string text = "unknown error";
@@ -145,7 +145,10 @@ void TSQLiteDatabase::Bind(sqlite3_stmt* stmt, const SqlParams& params, const st
     const SqlValue& v = params[i];
     int rc = 0;
     if (const auto* text = std::get_if<std::string>(&v))
-      rc = Api<BindTextFn>(kBindText)(stmt, n, AnsiToUtf8(*text).c_str(), -1, kTransient);
+      rc = text_ == SqlText::Utf8
+               ? Api<BindTextFn>(kBindText)(stmt, n, text->data(), static_cast<int>(text->size()),
+                                            kTransient)
+               : Api<BindTextFn>(kBindText)(stmt, n, AnsiToUtf8(*text).c_str(), -1, kTransient);
     else if (const auto* whole = std::get_if<int64_t>(&v))
       rc = Api<BindInt64Fn>(kBindInt64)(stmt, n, *whole);
     else if (const auto* real = std::get_if<double>(&v))
@@ -241,7 +244,13 @@ TSQLiteTable TSQLiteDatabase::GetTable(const std::string& sql, const SqlParams& 
         }
         default: {
           const char* text = Api<ColumnTextFn>(kColumnText)(stmt, i);
-          t.cells_.emplace_back(std::in_place_index<3>, text ? Utf8ToAnsi(text) : std::string());
+          if (!text)
+            t.cells_.emplace_back(std::in_place_index<3>);
+          else if (text_ == SqlText::Utf8)  // after the text call, which may have converted
+            t.cells_.emplace_back(std::in_place_index<3>, text,
+                                  Api<ColumnIntFn>(kColumnBytes)(stmt, i));
+          else
+            t.cells_.emplace_back(std::in_place_index<3>, Utf8ToAnsi(text));
         }
       }
     }

@@ -11,14 +11,20 @@
 class TSQLiteTable;
 
 // A value bound to a "?" of a statement. Hosts, names and values from the profile travel this
-// way, never pasted into SQL text. Texts are ANSI, bound as UTF-8.
+// way, never pasted into SQL text. Texts are as the connection's SqlText says.
 using SqlValue = std::variant<std::monostate, int64_t, double, std::string>;
 using SqlParams = std::vector<SqlValue>;
+
+// How the texts of cells and bound values travel. Ansi: converted from and to the system code
+// page, as the rest of the program reads them. Utf8: the file's own UTF-8 bytes, unchanged,
+// for data that must go back byte for byte (cookie values hold any character). SQL text and
+// messages are ANSI either way.
+enum class SqlText { Ansi, Utf8 };
 
 // One open connection to a database file; closed when destroyed.
 class TSQLiteDatabase {
  public:
-  explicit TSQLiteDatabase(const std::string& fileName);
+  explicit TSQLiteDatabase(const std::string& fileName, SqlText text = SqlText::Ansi);
   ~TSQLiteDatabase();
   TSQLiteDatabase(const TSQLiteDatabase&) = delete;
   TSQLiteDatabase& operator=(const TSQLiteDatabase&) = delete;
@@ -42,6 +48,7 @@ class TSQLiteDatabase {
   [[noreturn]] void RaiseLayerError(int code, const std::string& message, const std::string& text);
   void Close();
   sqlite3* db_ = nullptr;
+  SqlText text_ = SqlText::Ansi;
 };
 
 // One statement prepared once and run many times with new values, for batches of rows inside

@@ -44,6 +44,23 @@ void RawExec(const std::string& file, const std::string& sql) {
   sqlite3_close(db);
 }
 
+// The value cells as the file holds them, byte for byte, by host.
+std::map<std::string, std::string> RawValues(const std::string& file) {
+  std::map<std::string, std::string> out;
+  sqlite3* db = nullptr;
+  sqlite3_stmt* st = nullptr;
+  EXPECT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+  EXPECT_EQ(sqlite3_prepare_v2(db, "SELECT host, value FROM moz_cookies", -1, &st, nullptr),
+            SQLITE_OK);
+  while (st && sqlite3_step(st) == SQLITE_ROW)
+    out[reinterpret_cast<const char*>(sqlite3_column_text(st, 0))] =
+        std::string(reinterpret_cast<const char*>(sqlite3_column_blob(st, 1)),
+                    sqlite3_column_bytes(st, 1));
+  sqlite3_finalize(st);
+  sqlite3_close(db);
+  return out;
+}
+
 std::string Classes(const std::string& value) {
   std::string c;
   for (unsigned char ch : value)
@@ -143,6 +160,25 @@ TEST_P(CookiePurgeTest, KeptHostsStayRandomizedOnesGetNewValuesAndTheRestGoes) {
   EXPECT_EQ(run.state.processed, static_cast<long long>(gone.size()));
   TSQLiteDatabase db(FFoxProfile().CookiesFile);
   EXPECT_EQ(db.GetTable("PRAGMA integrity_check").FieldAsString(0), "ok");
+}
+
+TEST_P(CookiePurgeTest, ValuesOutsideTheCodePageKeepTheirBytes) {
+  // "l-stroke euro 日本" in UTF-8: only the euro sign is in code page 1252.
+  const std::string odd = "\xC5\x82\xE2\x82\xAC\xE6\x97\xA5\xE6\x9C\xAC";
+  RawExec(FFoxProfile().CookiesFile,
+          "INSERT INTO moz_cookies (name, value, host, path, expiry, isSecure, isHttpOnly) VALUES "
+          "('a', '" + odd + "=ab12', 'kept.example', '/', 1, 0, 0), "
+          "('b', 'Zy9" + odd + "Mn0', 'random.example', '/', 1, 0, 0)");
+  Keep({"p=kept.example", "r=random.example"});
+  const auto before = RawValues(FFoxProfile().CookiesFile);
+  PurgeFirefoxCookies(run.ctx);
+  const auto after = RawValues(FFoxProfile().CookiesFile);
+  ASSERT_EQ(after.size(), 2u);
+  EXPECT_EQ(after.at("kept.example"), before.at("kept.example"));
+  // Only ASCII letters and digits move, each within its class: every other byte stays, so the
+  // value keeps its characters' count and stays UTF-8.
+  EXPECT_EQ(Classes(after.at("random.example")), Classes(before.at("random.example")));
+  EXPECT_NE(after.at("random.example").find(odd), std::string::npos);
 }
 
 TEST_P(CookiePurgeTest, HostsThatLookLikeColumnsOrWildcardsMatchOnlyThemselves) {
@@ -385,6 +421,45 @@ TEST_F(CachePurgeTest, ACachePreferenceOfAWholeFolderEmptiesOnlyTheCacheFoldersI
   EXPECT_EQ(ReadFileText(parent + "\\thesis.doc"), "years of work");
   EXPECT_FALSE(FileExists(parent + "\\Cache\\entry0"));
   EXPECT_FALSE(FileExists(parent + "\\cache2\\entries\\entry1"));
+}
+
+TEST_F(CachePurgeTest, TheCacheOfAProfileIsFoundWhereverTheProfileIsKept) {
+  const std::string appData = GetSpecialFolder(kCsidlAppData).text;
+  const std::string localAppData = GetSpecialFolder(kCsidlLocalAppData).text;
+  const std::string relative = "Mozilla\\Firefox\\Profiles\\qvcache.default";
+  struct Case {
+    const char* layout;
+    std::string profile, local;  // local: where cache2 and XUL.MFL are
+    std::string ini;
+  };
+  const Case cases[] = {
+      // Kept outside the roaming folder: its cache2 and XUL.MFL are in the profile itself.
+      {"outside AppData", temp.File("portable"), temp.File("portable"), ""},
+      // The usual layout with a local profile folder but no old Cache folder in it.
+      {"in AppData, no Cache", appData + "\\" + relative, localAppData + "\\" + relative,
+       "IsRelative=1\r\nPath=Profiles/qvcache.default\r\n"},
+  };
+  const std::string ini = appData + "\\Mozilla\\Firefox\\profiles.ini";
+  ScopedFileRestore restore(ini);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.layout);
+    Files(c.local + "\\cache2\\entries", 2);
+    ForceDirectories(c.profile);
+    WriteFileText(c.local + "\\XUL.MFL", "x");
+    WriteFileText(c.profile + "\\places.sqlite", "not cache");
+    WriteFileText(ini, "[Profile0]\r\n" + (c.ini.empty() ? "IsRelative=0\r\nPath=" + c.profile + "\r\n" : c.ini));
+    FFoxProfile() = TFFoxProfile();
+    RefreshProfileStatus();
+    run.view.lines.clear();
+    PurgeFirefoxCache(run.ctx);
+    EXPECT_FALSE(FileExists(c.local + "\\cache2\\entries\\entry1"));
+    EXPECT_FALSE(FileExists(c.local + "\\XUL.MFL"));
+    EXPECT_TRUE(FileExists(c.profile + "\\places.sqlite"));
+    ASSERT_FALSE(run.view.lines.empty());
+    EXPECT_NE(run.view.lines.back().find(" Cache Data Files Processed."), std::string::npos);
+    RemoveTree(c.profile);
+    RemoveTree(c.local);
+  }
 }
 
 TEST_F(CachePurgeTest, WhileFirefoxRunsNothingIsTouched) {

@@ -189,6 +189,9 @@ Snapshot AfterHistoryPurge(Snapshot s, const std::map<long long, long long>& ori
   for (auto& [id, p] : s.places)
     if (originOf.count(id)) used.insert(originOf.at(id));
   std::erase_if(s.origins, [&](auto& o) { return !used.count(o.first); });
+  // View times and the searches that led to pages are history, of kept pages too.
+  s.metadata.clear();
+  s.queries.clear();
   DropDependents(s);
   return s;
 }

@@ -25,6 +25,8 @@ PlacesSchema CurrentSchema() {
               "moz_origins",
               "moz_places_metadata",
               "moz_places_metadata_search_queries",
+              "moz_places_extra",
+              "moz_historyvisits_extra",
               "icons.moz_icons",
               "icons.moz_pages_w_icons",
               "icons.moz_icons_to_pages"};
