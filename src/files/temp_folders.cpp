@@ -13,6 +13,7 @@
 #include "files/temp_protect_list.h"
 #include "platform/files.h"
 #include "platform/links.h"
+#include "platform/reparse_rules.h"
 
 namespace {
 std::array<TempCandidate, 4> g_candidates = {
@@ -114,7 +115,7 @@ class HeldFolder {
     BY_HANDLE_FILE_INFORMATION info;
     return GetFileInformationByHandle(h_, &info) &&
            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-           !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+           !IsLinkReparse(info.dwFileAttributes, ReparseTagOfHandle(h_));
   }
   // The path the handle resolves to; empty where the system cannot tell (Windows XP lacks the
   // call, looked up by name).
@@ -204,7 +205,7 @@ long long PurgeTree(ReportContext& ctx, Walk& walk, const std::string& folder,
       const std::string name = AnsiFileName(fd.cFileName, &lossy);
       const std::string shortName = AnsiFileName(fd.cAlternateFileName);
       const std::string address = lossy ? shortName : name;
-      const bool reparse = (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+      const bool reparse = IsLinkReparse(fd.dwFileAttributes, fd.dwReserved0);
       if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         if (name != "." && name != "..")
           folders.push_back({fd.cFileName, name, UpperCase(name), {}, reparse, address});
