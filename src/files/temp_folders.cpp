@@ -324,27 +324,16 @@ void DiscoverTempFolders() {
   GetWindowsDirectoryA(windows, sizeof windows);
   TempCandidate& win = g_candidates[1] = Validate("Windows Temp", std::string(windows) + "\\temp");
   // Without elevation Vista and later refuse to list the Windows Temp folder.
+  bool listable = true;
   if (CurrentOsFlags().vista && win.status == kTempValid) {
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA((win.path + "\\*.*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) {
-      win.status = kTempNotFound;
-      win.reason = "Only available to Admin with Elevated UAC";
-      win.enabled = false;
-    } else {
-      FindClose(h);
-    }
+    listable = h != INVALID_HANDLE_VALUE;
+    if (listable) FindClose(h);
   }
   g_candidates[2] = Validate("Old Temp", EnvironmentValue("temp"));
-  if (win.status == kTempValid) {
-    g_candidates[3] = Validate("BootDisk Temp", std::string(1, win.drive) + ":\\temp");
-  } else {
-    TempCandidate boot;
-    boot.name = "BootDisk Temp";
-    boot.status = kTempNotFound;
-    boot.shown = "... Path Not Found ...";
-    g_candidates[3] = boot;
-  }
+  SettleWindowsTemp(win, g_candidates[3], CurrentOsFlags().vista, listable,
+                    [](const std::string& path) { return Validate("BootDisk Temp", path); });
   char system[MAX_PATH + 1] = {};
   DWORD n = GetTempPathA(sizeof system, system);
   g_fallback = Validate("System Temp", n > 0 && n < sizeof system ? system : "");
