@@ -178,6 +178,7 @@ TEST(RecentLinksTest, ALinkTheCodePageCannotNameGoesByItsShortPathNeverANamesake
   }
   EXPECT_EQ(GetFileAttributesW(wide.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(FileExists(namesake));
+  DeleteFileW(wide.c_str());  // the folder's removal lists with the ANSI calls
 }
 
 TEST(RecentLinksTest, JumpListsGoWithTheLinksFromWindows7On) {
