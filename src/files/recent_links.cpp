@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/report_rules.h"
+#include "core/os_flags.h"
 #include "core/text_util.h"
 #include "files/secure_erase.h"
 
@@ -35,6 +36,52 @@ std::vector<ListedName> ListFolder(ReportContext& ctx, const std::string& folder
 bool IsLink(const std::string& upperName) {
   return upperName.size() >= 4 && upperName.compare(upperName.size() - 4, 4, ".LNK") == 0;
 }
+
+// Deletes one file of the purge (preview: only named) with the report lines of the links.
+void DeleteListed(ReportContext& ctx, const std::string& folder, const ListedName& n) {
+  const std::string full = UpperCase(folder) + "\\" + n.upper;
+  ctx.CountItem();
+  if (ctx.State().preview) {
+    ctx.AddDetailLine(std::string(result_text::kToDelete) + full);
+  } else {
+    LastDeleteError() = 0;
+    // The short name stands in when the listed name does not reach the file (a name the code
+    // page cannot hold); it is given with its folder, never resolved in the current one.
+    const std::string shortPath = n.shortName.empty() ? std::string() : folder + "\\" + n.shortName;
+    // A file-system link named like a shortcut goes itself, never what it points at.
+    if (DeleteDataFileOrLink(ctx, full, shortPath)) {
+      ctx.AddDetailLine(DeletedResultText() + full);
+    } else {
+      const std::string result = ctx.MapFileError(LastDeleteError());
+      ctx.SetAttention();
+      ctx.AddReportLine(ResultColumn(result) + full);
+    }
+  }
+  ctx.View().PumpMessages();
+}
+
+// Windows 7 and later keep the recent items of the taskbar and Quick Access in jump lists, one
+// file per program in these two folders; they are recent documents as much as the links are.
+// Nothing is said when neither folder exists.
+void PurgeJumpLists(ReportContext& ctx, const std::string& recent) {
+  long long files = 0;
+  bool found = false;
+  for (const char* sub : {"AutomaticDestinations", "CustomDestinations"}) {
+    const std::string folder = recent + "\\" + sub;
+    const DWORD a = GetFileAttributesA(folder.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_DIRECTORY)) continue;
+    found = true;
+    for (const ListedName& n : ListFolder(ctx, folder)) {
+      ++files;
+      DeleteListed(ctx, folder, n);
+    }
+  }
+  if (!found) return;
+  if (files > 0)
+    ctx.AddReportLine("    Jump Lists:  " + std::to_string(files) + " Files Processed.");
+  else
+    ctx.AddReportLine("    No Jump List files found to delete.");
+}
 }  // namespace
 
 
@@ -46,28 +93,13 @@ void PurgeRecentLinksIn(ReportContext& ctx, const std::string& folder) {
     ctx.RaiseLevel(3);
     return;
   }
-  const std::string upperFolder = UpperCase(folder);
   long long links = 0;
   for (const ListedName& n : ListFolder(ctx, folder)) {
     if (!IsLink(n.upper)) continue;
-    const std::string full = upperFolder + "\\" + n.upper;
     ++links;
-    ctx.CountItem();
-    if (ctx.State().preview) {
-      ctx.AddDetailLine(std::string(result_text::kToDelete) + full);
-    } else {
-      LastDeleteError() = 0;
-      // A file-system link named like a shortcut goes itself, never what it points at.
-      if (DeleteDataFileOrLink(ctx, full, n.shortName)) {
-        ctx.AddDetailLine(DeletedResultText() + full);
-      } else {
-        const std::string result = ctx.MapFileError(LastDeleteError());
-        ctx.SetAttention();
-        ctx.AddReportLine(ResultColumn(result) + full);
-      }
-    }
-    ctx.View().PumpMessages();
+    DeleteListed(ctx, folder, n);
   }
+  if (CurrentOsFlags().win7 && !ctx.Cancelled()) PurgeJumpLists(ctx, folder);
   if (links > 0) {
     ctx.AddReportLine("  Purge \"Recent LNKs\" Function Completed.   " + std::to_string(links) +
                       " Links Processed.");

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/reparse_rules.h"
 
 namespace {
 using EmptyBinFn = HRESULT(WINAPI*)(HWND, LPCSTR, DWORD);
@@ -111,7 +112,7 @@ bool RemoveLinksInTree(const std::string& folder) {
     const std::string name = fd.cFileName;
     if (name == "." || name == "..") continue;
     const std::string path = folder + "\\" + name;
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    if (IsLinkReparse(fd.dwFileAttributes, fd.dwReserved0)) {
       if (!RemoveLink(path, fd.dwFileAttributes)) clean = false;
     } else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       if (!RemoveLinksInTree(path)) clean = false;

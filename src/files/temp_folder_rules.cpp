@@ -32,6 +32,24 @@ void ClassifyTempCandidate(TempCandidate& c, bool exists, bool anyTemp) {
   }
 }
 
+void SettleWindowsTemp(TempCandidate& windowsTemp, TempCandidate& bootDisk, bool vista,
+                       bool windowsTempListable,
+                       const std::function<TempCandidate(const std::string&)>& validate) {
+  if (windowsTemp.status == kTempValid) {
+    bootDisk = validate(std::string(1, windowsTemp.drive) + ":\\temp");
+  } else {
+    bootDisk = TempCandidate{};
+    bootDisk.status = kTempNotFound;
+    bootDisk.shown = "... Path Not Found ...";
+  }
+  bootDisk.name = "BootDisk Temp";
+  if (vista && windowsTemp.status == kTempValid && !windowsTempListable) {
+    windowsTemp.status = kTempNotFound;
+    windowsTemp.reason = "Only available to Admin with Elevated UAC";
+    windowsTemp.enabled = false;
+  }
+}
+
 std::string TempCandidateLabel(const TempCandidate& c) {
   std::string label = c.shown.empty() ? c.path : c.shown;
   if (!c.reason.empty()) label += "  [" + c.reason + "]";

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,14 @@ bool IsSafeTempPath(std::string_view path, bool anyTemp);
 std::string NormalizeTempPath(std::string_view path);
 // Status and reason of a normalised path: empty, unsafe, missing or valid.
 void ClassifyTempCandidate(TempCandidate& c, bool exists, bool anyTemp);
+// Windows Temp and what follows from it. BootDisk Temp is the drive of Windows Temp + ":\temp"
+// (made a candidate by `validate`), offered only when Windows Temp was found valid; otherwise
+// not found, shown as "... Path Not Found ...". Only then, on Vista and later, a Windows Temp
+// the user cannot list (no elevation) is lowered to not found and disabled: that refusal is
+// about Windows Temp alone and must not take BootDisk Temp with it.
+void SettleWindowsTemp(TempCandidate& windowsTemp, TempCandidate& bootDisk, bool vista,
+                       bool windowsTempListable,
+                       const std::function<TempCandidate(const std::string&)>& validate);
 // The page's label: the path (or its stand-in), then "  [" + reason + "]" when there is one.
 std::string TempCandidateLabel(const TempCandidate& c);
 

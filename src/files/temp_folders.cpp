@@ -13,6 +13,7 @@
 #include "files/temp_protect_list.h"
 #include "platform/files.h"
 #include "platform/links.h"
+#include "platform/reparse_rules.h"
 
 namespace {
 std::array<TempCandidate, 4> g_candidates = {
@@ -114,7 +115,7 @@ class HeldFolder {
     BY_HANDLE_FILE_INFORMATION info;
     return GetFileInformationByHandle(h_, &info) &&
            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-           !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+           !IsLinkReparse(info.dwFileAttributes, ReparseTagOfHandle(h_));
   }
   // The path the handle resolves to; empty where the system cannot tell (Windows XP lacks the
   // call, looked up by name).
@@ -204,7 +205,7 @@ long long PurgeTree(ReportContext& ctx, Walk& walk, const std::string& folder,
       const std::string name = AnsiFileName(fd.cFileName, &lossy);
       const std::string shortName = AnsiFileName(fd.cAlternateFileName);
       const std::string address = lossy ? shortName : name;
-      const bool reparse = (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+      const bool reparse = IsLinkReparse(fd.dwFileAttributes, fd.dwReserved0);
       if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         if (name != "." && name != "..")
           folders.push_back({fd.cFileName, name, UpperCase(name), {}, reparse, address});
@@ -323,27 +324,16 @@ void DiscoverTempFolders() {
   GetWindowsDirectoryA(windows, sizeof windows);
   TempCandidate& win = g_candidates[1] = Validate("Windows Temp", std::string(windows) + "\\temp");
   // Without elevation Vista and later refuse to list the Windows Temp folder.
+  bool listable = true;
   if (CurrentOsFlags().vista && win.status == kTempValid) {
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA((win.path + "\\*.*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) {
-      win.status = kTempNotFound;
-      win.reason = "Only available to Admin with Elevated UAC";
-      win.enabled = false;
-    } else {
-      FindClose(h);
-    }
+    listable = h != INVALID_HANDLE_VALUE;
+    if (listable) FindClose(h);
   }
   g_candidates[2] = Validate("Old Temp", EnvironmentValue("temp"));
-  if (win.status == kTempValid) {
-    g_candidates[3] = Validate("BootDisk Temp", std::string(1, win.drive) + ":\\temp");
-  } else {
-    TempCandidate boot;
-    boot.name = "BootDisk Temp";
-    boot.status = kTempNotFound;
-    boot.shown = "... Path Not Found ...";
-    g_candidates[3] = boot;
-  }
+  SettleWindowsTemp(win, g_candidates[3], CurrentOsFlags().vista, listable,
+                    [](const std::string& path) { return Validate("BootDisk Temp", path); });
   char system[MAX_PATH + 1] = {};
   DWORD n = GetTempPathA(sizeof system, system);
   g_fallback = Validate("System Temp", n > 0 && n < sizeof system ? system : "");

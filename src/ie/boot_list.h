@@ -18,3 +18,11 @@ std::string BootListText(std::string_view product, const BootFolders& folders);
 // trailing backslash, each once (compared upper-cased). Empty lines, the user data folder's
 // "... Not Found ..." text and anything else that is not such a path are left out.
 std::vector<std::string> BootListFolders(std::string_view text);
+
+// The history folders among them (lines 4 and 7), by the same rules. Their dated containers
+// (daily and weekly history) are sub-folders with index files of their own.
+std::vector<std::string> BootListHistoryFolders(std::string_view text);
+
+// A dated history container's folder name: "MSHist" followed by digits only
+// ("MSHist012026120120261208"), compared without regard to case.
+bool IsDatedHistoryFolderName(std::string_view name);

@@ -52,6 +52,10 @@ IeDeleteResult MapDeleteError(unsigned long code, DeleteFlavour flavour) {
   return r;
 }
 
+bool LocalFileGone(unsigned long code) {
+  return code == 2 || code == 3;  // ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND
+}
+
 bool IsDatedHistoryPrefix(std::string_view prefix) {
   return prefix.size() > 18 && prefix[0] == ':' && prefix[17] == ':' && prefix[18] == ' ';
 }

@@ -38,6 +38,11 @@ struct IeDeleteResult {
 };
 IeDeleteResult MapDeleteError(unsigned long code, DeleteFlavour flavour);
 
+// A failed deletion of an entry's local file that says the file is gone: the file itself
+// (error 2) or its folder (error 3, a container folder someone removed). Either way nothing is
+// left to delete and the entry may go; anything else keeps it.
+bool LocalFileGone(unsigned long code);
+
 // The dated history containers (daily and weekly history): a prefix of more than 18
 // characters with ':' at positions 1 and 18 and a blank at 19, as in ":2026120720261208: ".
 bool IsDatedHistoryPrefix(std::string_view prefix);

@@ -19,6 +19,7 @@
 #include "ie/stray_index.h"
 #include "platform/files.h"
 #include "platform/links.h"
+#include "platform/reparse_rules.h"
 
 namespace rt = result_text;
 
@@ -58,7 +59,7 @@ void DeleteStray(FolderScan& scan, const std::string& folder, const std::string&
   bool deleted;
   LastDeleteError() = 0;
   if (IsLinkToFile(scan, folder, relative, name,
-                   (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)) {
+                   IsLinkReparse(fd.dwFileAttributes, fd.dwReserved0))) {
     // A link goes itself; what it points at is outside the container and stays.
     const unsigned long error = ParamSwitch("KeepFiles") ? 0 : RemoveLinkItself(path, false);
     LastDeleteError() = error;
@@ -99,7 +100,7 @@ void ScanFolder(FolderScan& scan, const std::string& folder, const std::string& 
     if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       const std::string name = fd.cFileName;
       if (recurse && name != "." && name != ".." &&
-          !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+          !IsLinkReparse(fd.dwFileAttributes, fd.dwReserved0)) {
         upperPath.resize(nameAt);
         AppendUpper(upperPath, name);
         if (std::find(scan.skipped.begin(), scan.skipped.end(), upperPath) == scan.skipped.end())

@@ -20,8 +20,8 @@ constexpr const char* kSearchProperties =
 class WritableKey {
  public:
   WritableKey(HKEY root, const std::string& path) {
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | KEY_WRITE, &key_) != ERROR_SUCCESS)
-      key_ = nullptr;
+    error_ = RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | KEY_WRITE, &key_);
+    if (error_ != ERROR_SUCCESS) key_ = nullptr;
   }
   ~WritableKey() {
     if (key_) RegCloseKey(key_);
@@ -29,6 +29,8 @@ class WritableKey {
   WritableKey(const WritableKey&) = delete;
   WritableKey& operator=(const WritableKey&) = delete;
   bool IsOpen() const { return key_ != nullptr; }
+  // Why the key did not open: ERROR_ACCESS_DENIED for a key that exists but refuses writing.
+  LONG OpenError() const { return error_; }
 
   // Names listed before anything is deleted, since deleting shifts the enumeration.
   std::vector<std::string> ValueNames() const {
@@ -76,20 +78,41 @@ class WritableKey {
 
  private:
   HKEY key_ = nullptr;
+  LONG error_ = ERROR_SUCCESS;
 };
 
 struct TypedUrlPass {
   ReportContext& ctx;
   long long& counter;
+  bool refused = false;  // a key held typed URLs the purge could not change
 };
+
+constexpr const char* kIeTypedUrls = "Software\\Microsoft\\Internet Explorer\\Typedurls";
+// IE 10 and later note when each URL was typed, as a value of the same name in this sibling key;
+// a typed URL leaves no trace once both are gone.
+constexpr const char* kIeTypedUrlTimes = "Software\\Microsoft\\Internet Explorer\\TypedURLsTime";
 
 // One typed-URL key. `label` prefixes the lines ("I.E.-", "MSN-"); an MSN 6 user's key has no
 // label, announces the user once and keeps only "MRUList".
 void ProcessTypedUrlKey(TypedUrlPass& pass, const std::string& path, const std::string& label,
-                        const std::optional<std::string>& msn6User) {
+                        const std::optional<std::string>& msn6User,
+                        const char* timesPath = nullptr) {
   WritableKey key(HKEY_CURRENT_USER, path);
-  if (!key.IsOpen()) return;
   ReportContext& ctx = pass.ctx;
+  if (!key.IsOpen()) {
+    // A key that is there but refuses changes is no key without typed URLs: the user must learn
+    // that they stay.
+    if (key.OpenError() == ERROR_ACCESS_DENIED) {
+      ctx.AddReportLine(" -Error- I.E. Typed URLs:  not processed as key refused write access - " +
+                        path);
+      ctx.SetAttention();
+      ctx.RaiseLevel(3);
+      pass.refused = true;
+    }
+    return;
+  }
+  std::optional<WritableKey> times;
+  if (timesPath && !ctx.State().preview) times.emplace(HKEY_CURRENT_USER, timesPath);
   RunState& st = ctx.State();
   bool announced = false;
   for (const std::string& name : key.ValueNames()) {
@@ -115,6 +138,12 @@ void ProcessTypedUrlKey(TypedUrlPass& pass, const std::string& path, const std::
       ctx.RaiseLevel(3);
     } else {
       ctx.AddDetailLine(result_text::kDeleted + subject);
+      if (times && times->IsOpen() && times->HasValue(name) && !times->Delete(name)) {
+        ctx.AddReportLine(std::string(result_text::kDeleteFailed) + label + "-TypedURLsTime-" +
+                          name);
+        ctx.SetAttention();
+        ctx.RaiseLevel(3);
+      }
     }
     ctx.View().PumpMessages();
   }
@@ -125,7 +154,7 @@ void ClearTypedUrls(ReportContext& ctx) {
   long long counter = 0;
   try {
     TypedUrlPass pass{ctx, counter};
-    ProcessTypedUrlKey(pass, "Software\\Microsoft\\Internet Explorer\\Typedurls", "I.E.", {});
+    ProcessTypedUrlKey(pass, kIeTypedUrls, "I.E.", {}, kIeTypedUrlTimes);
     ProcessTypedUrlKey(pass, "Software\\Microsoft\\MSN\\Typedurls", "MSN", {});
     std::vector<std::string> users;
     {
@@ -138,7 +167,7 @@ void ClearTypedUrls(ReportContext& ctx) {
       ctx.AddReportLine("  \"I.E. Typed URLs\" Function Completed. " +
                         CountPhrase(counter, "Entry", "Entries") + "Processed.");
     } else {
-      ctx.AddReportLine("    No Typed URLs were found to delete.");
+      if (!pass.refused) ctx.AddReportLine("    No Typed URLs were found to delete.");
       ctx.AddReportLine("  \"I.E. Typed URLs\" Function Completed. ");
     }
   } catch (...) {

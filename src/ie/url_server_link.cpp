@@ -10,6 +10,7 @@
 #include "core/os_flags.h"
 #include "core/run_mode.h"
 #include "files/secure_erase.h"
+#include "ie/cache_rules.h"
 #include "ie/ie_hooks.h"
 #include "ie/url_server_protocol.h"
 #include "platform/files.h"
@@ -402,7 +403,7 @@ DeleteEntryResult UrlServerLink::DeleteEntry(ReportContext& ctx, const std::stri
   // The index names the file; a link put in its place goes itself, never what it points at.
   if (!localFile.empty() && !DeleteDataFileOrLink(ctx, localFile)) {
     uint32_t code = LastDeleteError();
-    if (code != ERROR_FILE_NOT_FOUND) {  // an absent file lets the index entry go
+    if (!LocalFileGone(code)) {  // an absent file, or folder, lets the index entry go
       result.error = code;
       rec.SetByte(kResult, 0);
       rec.SetU32(kError, code);

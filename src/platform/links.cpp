@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/reparse_rules.h"
 
 namespace {
 using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
@@ -82,10 +83,37 @@ std::string FinalPathOf(const std::string& path) {
   return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
 }
 
+// The directory entry carries the tag in dwReserved0 when the reparse attribute is set; this
+// works on every version, where the handle-based query is Vista's.
+unsigned long ReparseTagOf(const std::string& path) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA(path.c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  FindClose(h);
+  return (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? fd.dwReserved0 : 0;
+}
+
+unsigned long ReparseTagOfHandle(void* handle) {
+  using InfoExFn = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
+  static const auto infoEx = reinterpret_cast<InfoExFn>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFileInformationByHandleEx"));
+  struct {
+    DWORD attributes, tag;
+  } info{};
+  constexpr int kFileAttributeTagInfo = 9;
+  if (!infoEx || !infoEx(handle, kFileAttributeTagInfo, &info, sizeof info)) return 0;
+  return (info.attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? info.tag : 0;
+}
+
+bool IsLinkByReparse(const std::string& path, unsigned long attributes) {
+  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+  return IsLinkReparse(attributes, ReparseTagOf(path));
+}
+
 bool IsLinkToFile(const std::string& path) {
   const DWORD a = GetFileAttributesA(path.c_str());
   if (a == INVALID_FILE_ATTRIBUTES) return false;
-  if (a & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+  if (IsLinkByReparse(path, a)) return true;
   const size_t at = path.find_last_of("\\/");
   if (!RunningUnderWine() || at == std::string::npos) return false;
   const std::string final = FinalPathOf(path), folderFinal = FinalPathOf(path.substr(0, at));

@@ -18,8 +18,20 @@ std::string FinalPathOf(const std::string& path);
 // how a folder purge knows it without opening every file.
 bool ListLinksBelowUnderWine(const std::string& folder, std::set<std::string>& links);
 
-// True when the file is a link: a reparse point, or under Wine (where a link to a file shows no
-// reparse attribute) a file that resolves elsewhere than where it lies.
+// The reparse tag of a file or folder (from its directory entry); 0 when it has none or it cannot
+// be read.
+unsigned long ReparseTagOf(const std::string& path);
+
+// The reparse tag of what an open handle names (GetFileInformationByHandleEx, loaded at run
+// time: Windows XP lacks it); 0 when it has none or it cannot be read.
+unsigned long ReparseTagOfHandle(void* handle);
+
+// True when a file or folder with these attributes is a link by its reparse point (see
+// IsLinkReparse); its tag is read only when the reparse attribute is set.
+bool IsLinkByReparse(const std::string& path, unsigned long attributes);
+
+// True when the file is a link: a name-surrogate reparse point, or under Wine (where a link to a
+// file shows no reparse attribute) a file that resolves elsewhere than where it lies.
 bool IsLinkToFile(const std::string& path);
 
 // Removes the link itself, never its target. Returns 0 or the Windows error code.

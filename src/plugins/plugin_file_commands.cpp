@@ -9,6 +9,7 @@
 #include "files/temp_protect_list.h"
 #include "platform/files.h"
 #include "platform/links.h"
+#include "platform/reparse_rules.h"
 #include "plugins/plugin_engine_internal.h"
 #include "plugins/plugin_statement.h"
 
@@ -21,7 +22,7 @@ constexpr const char* kProtected = "       Protected - ";
 // Under Wine a link to a file looks like a plain file, and deleting or rewriting it reaches
 // its target: it shows itself by resolving elsewhere than where it lies.
 bool IsLinkedFile(const std::string& path, DWORD attributes) {
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+  if (IsLinkByReparse(path, attributes)) return true;
   if (!RunningUnderWine()) return false;
   const std::string final = FinalPathOf(path), folderFinal = FinalPathOf(ExtractFilePath(path));
   return !final.empty() && !folderFinal.empty() &&
@@ -115,7 +116,7 @@ void ExpandFolderWildcards(const std::string& folder,
     do {
       const std::string name = fd.cFileName;
       if (!IsFolderEntry(fd) || name == "." || name == ".." ||
-          (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+          IsLinkReparse(fd.dwFileAttributes, fd.dwReserved0))
         continue;
       if (PluginWildcardMatch(name, part)) matches.push_back(LowerCase(name));
     } while (FindNextFileA(h, &fd));
@@ -235,7 +236,7 @@ void DeleteFolderFiles(Engine& e, const std::string& folder, const std::string& 
       if (e.CancelSeen()) break;
       if (!IsFolderEntry(fd) || fd.cFileName[0] == '.') continue;
       folders.emplace_back(UpperCase(fd.cFileName),
-                           (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
+                           IsLinkReparse(fd.dwFileAttributes, fd.dwReserved0));
     } while (FindNextFileA(h, &fd));
     FindClose(h);
   }

@@ -7,6 +7,7 @@
 #include "core/text_util.h"
 #include "files/temp_protect_list.h"
 #include "platform/files.h"
+#include "platform/links.h"
 #include "platform/registry.h"
 #include "platform/shell_folders.h"
 #include "plugins/plugin_engine_internal.h"
@@ -131,7 +132,7 @@ std::string LinkAlongPath(const std::string& folder) {
     path += (i ? "\\" : "") + parts[i];
     if (i == 0 || parts[i].empty() || (folder.rfind("\\\\", 0) == 0 && i < 4)) continue;
     const DWORD a = GetFileAttributesA(path.c_str());
-    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT)) return path;
+    if (a != INVALID_FILE_ATTRIBUTES && IsLinkByReparse(path, a)) return path;
   }
   return {};
 }

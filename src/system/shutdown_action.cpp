@@ -116,6 +116,10 @@ bool RunShutdownAction(int shutType) {
     case kShutdown: flags = EWX_SHUTDOWN; break;
     case kPoweroff: flags = EWX_POWEROFF; break;
   }
+  // The action ends a Shutdown run, with nobody at hand to answer Windows' "apps are
+  // preventing shutdown" screen: a program that no longer answers is closed rather than left
+  // to hold the session open. Programs that do answer still close their own way.
+  flags |= EWX_FORCEIFHUNG;
   SetLastError(0);
   if (calls.exitWindows(flags, 0)) return true;
   const DWORD code = GetLastError();

@@ -11,8 +11,10 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "ie/boot_list.h"
+#include "platform/reparse_rules.h"
 
 namespace {
 bool ReadList(const char* path, std::string& text) {
@@ -26,17 +28,40 @@ bool ReadList(const char* path, std::string& text) {
 
 // The folder itself must be a real folder: a link or junction would lead the deletion out of it.
 bool IsPlainFolder(const std::string& folder) {
-  const DWORD a = GetFileAttributesA(folder.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) &&
-         !(a & FILE_ATTRIBUTE_REPARSE_POINT);
+  std::string entry = folder;
+  while (entry.size() > 3 && entry.back() == '\\') entry.pop_back();
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA(entry.c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FindClose(h);
+  return (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         !IsLinkReparse(fd.dwFileAttributes, fd.dwReserved0);
+}
+
+// The dated history containers ("MSHist01...") inside a history folder keep index files of
+// their own; they are real folders of the history, never links out of it.
+void AddDatedContainers(const std::string& history, std::vector<std::string>& folders) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((history + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        !IsLinkReparse(fd.dwFileAttributes, fd.dwReserved0) &&
+        IsDatedHistoryFolderName(fd.cFileName))
+      folders.push_back(history + "\\" + fd.cFileName);
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
 }
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string text;
   if (argc < 2 || !ReadList(argv[1], text)) return 2;
+  std::vector<std::string> folders = BootListFolders(text);
+  for (const std::string& history : BootListHistoryFolders(text))
+    if (IsPlainFolder(history)) AddDatedContainers(history, folders);
   int failures = 0;
-  for (const std::string& folder : BootListFolders(text)) {
+  for (const std::string& folder : folders) {
     if (!IsPlainFolder(folder)) continue;
     for (const char* name : {"index.dat", "container.dat"}) {
       WIN32_FIND_DATAA fd;
@@ -44,7 +69,9 @@ int main(int argc, char** argv) {
       HANDLE h = FindFirstFileA(path.c_str(), &fd);
       if (h == INVALID_HANDLE_VALUE) continue;
       FindClose(h);
-      if (fd.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+      if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+          IsLinkReparse(fd.dwFileAttributes, fd.dwReserved0))
+        continue;
       const std::string file = folder + "\\" + fd.cFileName;
       if (!MoveFileExA(file.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) ++failures;
     }

@@ -86,6 +86,30 @@ TEST(TempCandidates, SelectionTakesEachFolderOnceAndFallsBack) {
   EXPECT_TRUE(SelectTempFolders(c, {false, false, false, true}, fallback).empty());
 }
 
+TEST(TempCandidates, BootDiskFollowsWindowsTempBeforeItsListingCheck) {
+  const struct {
+    bool windowsFound, vista, listable;
+    int windowsStatus, bootStatus;
+    bool windowsEnabled;
+  } cases[] = {
+      {true, true, false, kTempNotFound, kTempValid, false},  // not elevated: BootDisk stays
+      {true, true, true, kTempValid, kTempValid, true},
+      {true, false, false, kTempValid, kTempValid, true},
+      {false, true, true, kTempNotFound, kTempNotFound, true},
+  };
+  for (const auto& c : cases) {
+    TempCandidate windows = Candidate("Windows Temp", "D:\\WINDOWS\\TEMP", c.windowsFound), boot;
+    SettleWindowsTemp(windows, boot, c.vista, c.listable,
+                      [](const std::string& path) { return Candidate("x", path, true); });
+    EXPECT_EQ(windows.status, c.windowsStatus);
+    EXPECT_EQ(windows.enabled, c.windowsEnabled);
+    EXPECT_EQ(boot.status, c.bootStatus);
+    EXPECT_EQ(boot.name, "BootDisk Temp");
+    EXPECT_EQ(TempCandidateLabel(boot),
+              c.bootStatus == kTempValid ? "D:\\TEMP" : "... Path Not Found ...");
+  }
+}
+
 TEST(TempDeleteErrors, TableWithAndWithoutIgnore) {
   struct Row {
     unsigned long code;

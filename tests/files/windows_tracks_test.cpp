@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "app/purge_run.h"
+#include "core/os_flags.h"
 #include "core/text_util.h"
 #include "files/clipboard_clear.h"
 #include "files/recent_links.h"
@@ -147,6 +148,78 @@ TEST(RecentLinksTest, TheRunUsesTheRecentFolderFoundAtStartUp) {
   PurgeRecentLinks(run.ctx);
   FFoxProfile().RecentFolder = saved;
   for (const auto& l : recent.links) EXPECT_FALSE(FileExists(l)) << l;
+}
+
+TEST(RecentLinksTest, ALinkTheCodePageCannotNameGoesByItsShortPathNeverANamesake) {
+  RecentFolder recent;
+  // "ā" has no place in the ANSI code page: the listing gives a best-fit name that reaches
+  // nothing, and the short name is what reaches the link.
+  const std::wstring wide = std::wstring(recent.folder.Path().begin(), recent.folder.Path().end()) +
+                            L"\\\x0101 long name.lnk";
+  HANDLE h = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  CloseHandle(h);
+  WIN32_FIND_DATAA fd;
+  HANDLE find = FindFirstFileA(recent.folder.File("* long name.lnk").c_str(), &fd);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  FindClose(find);
+  ASSERT_NE(fd.cAlternateFileName[0], '\0');
+  ASSERT_FALSE(FileExists(recent.folder.File(fd.cFileName))) << "the listed name reaches it";
+  // A file of the same short name in the current folder is somebody else's.
+  TempFolder elsewhere;
+  const std::string namesake = elsewhere.File(fd.cAlternateFileName);
+  WriteFileText(namesake, "not a recent link");
+  {
+    CurrentDirectoryScope inside(elsewhere.Path());
+    ASSERT_TRUE(inside.Entered());
+    TestRun run;
+    PurgeRecentLinksIn(run.ctx, recent.folder.Path());
+    EXPECT_FALSE(run.state.attention);
+  }
+  EXPECT_EQ(GetFileAttributesW(wide.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(FileExists(namesake));
+  DeleteFileW(wide.c_str());  // the folder's removal lists with the ANSI calls
+}
+
+TEST(RecentLinksTest, JumpListsGoWithTheLinksFromWindows7On) {
+  const OsFlags saved = CurrentOsFlags();
+  const struct {
+    bool win7, preview, files;
+    std::vector<std::string> lines;  // besides the links' lines and footer
+  } cases[] = {
+      {true, false, true, {"    Jump Lists:  3 Files Processed."}},
+      {true, true, true, {"    Jump Lists:  3 Files Processed."}},
+      {true, false, false, {"    No Jump List files found to delete."}},
+      {false, false, true, {}},
+  };
+  for (const auto& c : cases) {
+    RecentFolder recent;
+    std::vector<std::string> jumps;
+    for (const char* sub : {"AutomaticDestinations", "CustomDestinations"})
+      CreateDirectoryA(recent.folder.File(sub).c_str(), nullptr);
+    if (c.files) {
+      for (const char* name : {"AutomaticDestinations\\5f7b5f1e01b83767.automaticDestinations-ms",
+                               "AutomaticDestinations\\9b9cdc69c1c24e2b.automaticDestinations-ms",
+                               "CustomDestinations\\28c8b86deab549a1.customDestinations-ms"}) {
+        jumps.push_back(recent.folder.File(name));
+        WriteFileText(jumps.back(), "jump list");
+      }
+    }
+    OsFlags os = saved;
+    os.win7 = c.win7;
+    SetCurrentOsFlags(os);
+    TestRun run;
+    run.state.preview = c.preview;
+    run.state.detail = false;
+    PurgeRecentLinksIn(run.ctx, recent.folder.Path());
+    SetCurrentOsFlags(saved);
+    std::vector<std::string> expected = c.lines;
+    expected.push_back("  Purge \"Recent LNKs\" Function Completed.   3 Links Processed.");
+    EXPECT_EQ(run.view.lines, expected) << c.win7 << c.preview;
+    EXPECT_EQ(run.state.processed, 3 + (c.win7 ? static_cast<long long>(jumps.size()) : 0));
+    for (const auto& j : jumps) EXPECT_EQ(FileExists(j), c.preview || !c.win7) << j;
+    EXPECT_TRUE(DirectoryExists(recent.folder.File("AutomaticDestinations")));
+  }
 }
 
 namespace {

@@ -293,6 +293,28 @@ TEST_F(IeCachePurgeTest, ALockedPageKeepsItsEntryAndAMissingFileDoesNot) {
   EXPECT_FALSE(InCache(missing));
 }
 
+TEST_F(IeCachePurgeTest, AnEntryWhoseFileOrFolderIsGoneGoesQuietly) {
+  PurgeLink link(false);
+  LinkEnumerator normal(link, false), prot(link, true);
+  CacheAccess access{normal, prot};
+  KeepList("p=nothing.example\r\n");
+  for (bool folderGone : {false, true}) {
+    const std::string page = "http://nofolder" + Unique() + ".example/f.htm";
+    const std::string file = CachePage(page);
+    const std::string folder = file.substr(0, file.find_last_of('\\'));
+    if (folderGone)
+      ASSERT_TRUE(MoveFileA(folder.c_str(), (folder + ".away").c_str()));
+    else
+      ASSERT_TRUE(DeleteFileA(file.c_str()));
+    Start(false, false);
+    PurgeIeCache(run.ctx, access);
+    if (folderGone) MoveFileA((folder + ".away").c_str(), folder.c_str());
+    EXPECT_EQ(run.state.highestLevel, 0) << folderGone;
+    EXPECT_FALSE(run.state.attention) << folderGone;
+    EXPECT_FALSE(InCache(page)) << folderGone;
+  }
+}
+
 TEST_F(IeCachePurgeTest, AnEmptyKeepListAsksOnceAndBypassSkipsBothCookiePasses) {
   const std::string id = Unique();
   SetCurrentOsFlags({true, true, false});

@@ -109,6 +109,12 @@ TEST(BootListTest, ElevenLinesAndTheFoldersWorthVisiting) {
                             "C:\\ie\nD:\n\\\\server\\share\nC:\\x\\2\\t\n4\n5\n6\nC:\\twelfth\n"),
             (std::vector<std::string>{"c:\\IE", "C:\\x\\2\\t"}));
   EXPECT_TRUE(BootListFolders("").empty());
+  EXPECT_EQ(BootListHistoryFolders("Q\nC:\\c\nC:\\k\nC:\\h\nC:\\pc\nC:\\pk\nC:\\ph\n"),
+            (std::vector<std::string>{"C:\\h", "C:\\ph"}));
+  for (const char* name : {"MSHist012026120120261208", "mshist01"})
+    EXPECT_TRUE(IsDatedHistoryFolderName(name)) << name;
+  for (const char* name : {"MSHist", "MSHist01x", "History.IE5", "Low"})
+    EXPECT_FALSE(IsDatedHistoryFolderName(name)) << name;
 }
 
 TEST(CacheRulesTest, ARecordsLocalFileCountsOnlyInsideItsKindsFolder) {

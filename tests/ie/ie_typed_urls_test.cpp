@@ -1,5 +1,7 @@
 // "I.E. Typed URLs" and "I.E. Searches" on real keys of the current user's registry.
+#include <windows.h>
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 #include <algorithm>
 
@@ -11,6 +13,7 @@
 
 namespace {
 constexpr const char* kIeTyped = "Software\\Microsoft\\Internet Explorer\\Typedurls";
+constexpr const char* kIeTimes = "Software\\Microsoft\\Internet Explorer\\TypedURLsTime";
 constexpr const char* kMsnTyped = "Software\\Microsoft\\MSN\\Typedurls";
 constexpr const char* kMsn6 = "Software\\Microsoft\\MSN6";
 constexpr const char* kSearch = "Software\\Microsoft\\Internet Explorer\\Search\\SearchProperties";
@@ -41,8 +44,9 @@ bool Contains(const std::vector<std::string>& lines, const std::string& line) {
 
 // The keys the purges touch, moved aside for each test and put back afterwards.
 struct IeRegistryTest : testing::Test {
-  RegistryStash ie{HKEY_CURRENT_USER, kIeTyped}, msn{HKEY_CURRENT_USER, "Software\\Microsoft\\MSN"},
-      msn6{HKEY_CURRENT_USER, kMsn6}, search{HKEY_CURRENT_USER, kSearch};
+  RegistryStash ie{HKEY_CURRENT_USER, kIeTyped}, times{HKEY_CURRENT_USER, kIeTimes},
+      msn{HKEY_CURRENT_USER, "Software\\Microsoft\\MSN"}, msn6{HKEY_CURRENT_USER, kMsn6},
+      search{HKEY_CURRENT_USER, kSearch};
   TestRun run;
   ScopedArguments args{{}};
 
@@ -51,6 +55,7 @@ struct IeRegistryTest : testing::Test {
     SetString(kIeTyped, "MRUList", "ab");
     SetString(kIeTyped, "url10", "http://b.example/page");
     SetDword(kIeTyped, "url3", 7);  // not text: reported with empty data
+    for (const char* name : {"url1", "url10", "url7"}) SetDword(kIeTimes, name, 1);
     SetString(kMsnTyped, "URL1", "http://msn.example/");
     const std::string alice = std::string(kMsn6) + "\\Users\\alice\\TypedURLs";
     SetString(alice, "first", "http://alice.example/");
@@ -74,6 +79,7 @@ TEST_F(IeRegistryTest, PreviewListsTypedUrlsWithDetailAndDeletesNothing) {
   EXPECT_EQ(l.back(), "  \"I.E. Typed URLs\" Function Completed. 5 Entries Processed.");
   EXPECT_EQ(run.state.processed, 5);
   EXPECT_TRUE(HasValue(kIeTyped, "url1"));
+  EXPECT_TRUE(HasValue(kIeTimes, "url1"));
   EXPECT_TRUE(HasValue(kMsnTyped, "URL1"));
 
   // Without Detail only the footer, with the same count.
@@ -100,6 +106,9 @@ TEST_F(IeRegistryTest, PurgeDeletesTypedUrlsAndKeepsTheMruLists) {
   EXPECT_LT(announce, first);
   EXPECT_EQ(l.back(), "  \"I.E. Typed URLs\" Function Completed. 5 Entries Processed.");
   for (const char* name : {"url1", "url10", "url3"}) EXPECT_FALSE(HasValue(kIeTyped, name));
+  // The time of each deleted URL goes with it; one without its URL is none of this purge's.
+  for (const char* name : {"url1", "url10"}) EXPECT_FALSE(HasValue(kIeTimes, name));
+  EXPECT_TRUE(HasValue(kIeTimes, "url7"));
   EXPECT_FALSE(HasValue(kMsnTyped, "URL1"));
   const std::string alice = std::string(kMsn6) + "\\Users\\alice\\TypedURLs";
   EXPECT_FALSE(HasValue(alice, "first"));
@@ -113,6 +122,30 @@ TEST_F(IeRegistryTest, PurgeDeletesTypedUrlsAndKeepsTheMruLists) {
   EXPECT_EQ(again.view.lines,
             (std::vector<std::string>{"    No Typed URLs were found to delete.",
                                       "  \"I.E. Typed URLs\" Function Completed. "}));
+}
+
+TEST_F(IeRegistryTest, AKeyThatRefusesWritingIsReportedNotCalledEmpty) {
+  SetString(kIeTyped, "url1", "http://a.example/");
+  auto setDacl = [](const char* sddl) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ASSERT_TRUE(
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &sd, nullptr));
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kIeTyped, 0, WRITE_DAC, &key), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd), ERROR_SUCCESS);
+    RegCloseKey(key);
+    LocalFree(sd);
+  };
+  setDacl("D:P(A;;KR;;;WD)");  // everyone may read, nobody may change
+  ClearTypedUrls(run.ctx);
+  setDacl("D:P(A;;KA;;;WD)");
+  EXPECT_EQ(run.view.lines,
+            (std::vector<std::string>{
+                " -Error- I.E. Typed URLs:  not processed as key refused write access - " +
+                    std::string(kIeTyped),
+                "  \"I.E. Typed URLs\" Function Completed. "}));
+  EXPECT_EQ(run.state.highestLevel, 3);
+  EXPECT_TRUE(HasValue(kIeTyped, "url1"));
 }
 
 TEST_F(IeRegistryTest, CancelStopsEveryKeyBeforeItsFirstValue) {

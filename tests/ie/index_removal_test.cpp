@@ -111,6 +111,8 @@ TEST_F(IndexRemovalTest, TheListNamesTheFoldersAndVaskIndxSchedulesTheirIndexFil
   f.domStoreFolder = Folder("DomStore", nullptr);  // no index file: nothing to schedule
   MutableIeFolders() = f;
   WriteFileText(f.cacheFolder + "\\page.htm", "not an index file");
+  const std::string dated = Folder("History.IE5\\MSHist012026120120261208", "index.dat");
+  const std::string other = Folder("History.IE5\\Other", "index.dat");
 
   ScheduleIndexRemoval();
   EXPECT_EQ(LastIndexRemovalError().code, 0u) << LastIndexRemovalError().text;
@@ -121,6 +123,10 @@ TEST_F(IndexRemovalTest, TheListNamesTheFoldersAndVaskIndxSchedulesTheirIndexFil
   EXPECT_TRUE(Pending(f.cookiesFolder + "\\Index.dat"));
   EXPECT_TRUE(Pending(f.historyFolder + "\\container.dat"));
   EXPECT_FALSE(Pending(f.cacheFolder + "\\page.htm"));
+  // The dated history containers have index files of their own; other sub-folders are not
+  // the list's.
+  EXPECT_TRUE(Pending(dated + "\\index.dat"));
+  EXPECT_FALSE(Pending(other + "\\index.dat"));
   // Nothing goes before the next start.
   EXPECT_TRUE(FileExists(f.cacheFolder + "\\index.dat"));
   EXPECT_TRUE(FileExists(f.historyFolder + "\\container.dat"));

@@ -65,9 +65,11 @@ TEST_F(ShutdownActionTest, EachShutTypeEndsTheSessionItsOwnWay) {
   const struct {
     int type;
     const char* call;
-  } cases[] = {{0, "ExitWindowsEx 0 0"}, {1, "ExitWindowsEx 2 0"},     {2, "ExitWindowsEx 1 0"},
-               {3, "ExitWindowsEx 8 0"}, {4, "SetSuspendState 0 0 0"}, {5, "SetSuspendState 1 0 0"},
-               {9, "ExitWindowsEx 0 0"}, {-1, "ExitWindowsEx 0 0"}};
+  } cases[] = {// EWX_FORCEIFHUNG (16) with each way of ending the session
+               {0, "ExitWindowsEx 16 0"},    {1, "ExitWindowsEx 18 0"},
+               {2, "ExitWindowsEx 17 0"},    {3, "ExitWindowsEx 24 0"},
+               {4, "SetSuspendState 0 0 0"}, {5, "SetSuspendState 1 0 0"},
+               {9, "ExitWindowsEx 16 0"},    {-1, "ExitWindowsEx 16 0"}};
   for (const auto& c : cases) {
     seam.calls.clear();
     EXPECT_TRUE(RunShutdownAction(c.type)) << c.type;
@@ -119,7 +121,7 @@ TEST_F(ShutdownActionTest, TheActionIsTheOneNotedAtStartUp) {
   NoteShutdownAction(kPoweroff);
   EXPECT_TRUE(StartShutdownAction());
   NoteShutdownAction(kLogoff);
-  EXPECT_EQ(seam.calls, std::vector<std::string>{"ExitWindowsEx 8 0"});
+  EXPECT_EQ(seam.calls, std::vector<std::string>{"ExitWindowsEx 24 0"});
 }
 
 TEST(ShutdownPrivilegeTest, EnablingLeavesTheShutdownPrivilegeEnabledInTheProcessToken) {
@@ -234,7 +236,7 @@ TEST_F(ShutdownRunTest, WithTheWindowDisabledTheActionFollowsThePurgeAtOnce) {
   WriteSettings("MainWinOpt=3\r\nShutType=1\r\n");
   ChildProcess q(QuorvanePath(), "data=" + name + " SHUT");
   ASSERT_TRUE(q.WaitForExit(30000));
-  EXPECT_EQ(ReadFileText(RecordFile()), "ExitWindowsEx 2 0\r\n");
+  EXPECT_EQ(ReadFileText(RecordFile()), "ExitWindowsEx 18 0\r\n");
 }
 
 TEST_F(ShutdownRunTest, WithTheWindowShownTheActionReadAtStartWaitsForItsClose) {
