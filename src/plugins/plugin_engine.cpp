@@ -161,10 +161,17 @@ void RunSelectedPlugins(ReportContext& ctx) {
       return;
     }
     std::vector<std::string> lines;
-    if (!ReadPluginLines(PluginFolder() + "\\" + name, lines)) continue;
+    std::string problem;
+    if (!ReadPluginLines(PluginFolder() + "\\" + name, lines, &problem)) continue;
     if (!first) ctx.AddReportLine(" ");
     first = false;
     ctx.AddReportLine("Process Plugin - " + name);
+    if (!problem.empty()) {
+      // Run as nothing, such a file would look like a plugin that found nothing to do.
+      ctx.AddReportLine(" -Error- Plugin file not processed - " + problem);
+      ctx.RaiseLevel(3);
+      continue;
+    }
     RunPlugin(ctx, lines, false);
     if (ctx.Cancelled()) return;
   }

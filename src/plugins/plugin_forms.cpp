@@ -224,7 +224,9 @@ void ShowPluginText(HWND form) {
   SendMessageA(box, LB_RESETCONTENT, 0, 0);
   s.shownName = name;
   std::vector<std::string> lines;
-  ReadPluginLines(PluginFolder() + "\\" + name, lines);
+  std::string problem;
+  ReadPluginLines(PluginFolder() + "\\" + name, lines, &problem);
+  if (!problem.empty()) lines = {problem};
   HDC dc = GetDC(box);
   HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(box, WM_GETFONT, 0, 0)));
   LONG widest = 0;
