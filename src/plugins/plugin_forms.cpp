@@ -262,7 +262,12 @@ void ApplyChanges(HWND form) {
   std::vector<std::string> names;
   for (int i = 0, n = ListView_GetItemCount(list); i < n; ++i)
     if (ListView_GetCheckState(list, i)) names.push_back(ItemText(list, i));
-  SavePluginSelection(names);
+  if (!SavePluginSelection(names)) {
+    // The ticks stay unsaved, and Apply stays there to try again.
+    ShowMessageBox("The Plugin selection could not be saved to " + PluginSelectionFile() + ".",
+                   Caption("Error"), MessageKind::Error, MessageButtons::Ok);
+    return;
+  }
   EnableWindow(GetDlgItem(form, IDC_PLUG_APPLY), FALSE);
 }
 
@@ -293,7 +298,7 @@ void CloseSelection(HWND form) {
         "You have not saved your changes.\r\n\r\n"
         "Select 'Yes' if you wish to save your changes.\r\n\r\n"
         "Select 'No' if you wish to lose your changes.";
-    if (ShowMessageBox(text, "Quorvane -  Warning", MessageKind::Confirmation,
+    if (ShowMessageBox(text, "Quorvane -  Warning", MessageKind::Warning,
                        MessageButtons::YesNo) == MessageAnswer::Yes)
       ApplyChanges(form);
   }

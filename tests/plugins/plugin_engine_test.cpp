@@ -740,4 +740,41 @@ TEST_F(RunPluginsOptionTest, FilesWithByteOrderMarksRunAsTextOrAreRefused) {
   EXPECT_FALSE(FileExists(tree.File("two.tmp")));
   EXPECT_TRUE(FileExists(tree.File("three.tmp")));
 }
+
+// A view that presses "Cancel / Stop" when the report shows a given line, as a user does while
+// that statement runs.
+struct CancellingView : VectorView {
+  RunState* state = nullptr;
+  std::string at;
+  void AddLine(const std::string& l) override {
+    VectorView::AddLine(l);
+    if (l == at) state->cancel = true;
+  }
+};
+
+TEST_F(PluginRunTest, ACancelDuringAStatementIsSaidAndTheClosingLinesFollow) {
+  const std::string a = "DELFILE=" + T + "\\A.TMP?", b = "DELFILE=" + T + "\\B.TMP?";
+  const std::string aGoes = "       to delete - " + T + "\\A.TMP";
+  const std::string bGoes = "       to delete - " + T + "\\B.TMP";
+  MakeFile(tree.File("a.tmp"));
+  MakeFile(tree.File("b.tmp"));
+  const std::string cancelled = "*** Cancelled by operator.";
+  const struct {
+    std::string at;
+    Lines lines;
+  } cases[] = {
+      {a, {a, aGoes, cancelled, "    1 - Entry processed for this Plugin", " "}},
+      {b, {a, aGoes, b, bGoes, cancelled, "   2 - Entries processed for this Plugin", " "}},
+  };
+  for (const auto& c : cases) {
+    RunState state;
+    CancellingView view;
+    view.state = &state;
+    view.at = c.at;
+    ReportContext ctx{state, view};
+    state.preview = true;
+    RunPlugin(ctx, {a, b}, true);
+    EXPECT_EQ(view.lines, c.lines) << c.at;
+  }
+}
 }  // namespace
