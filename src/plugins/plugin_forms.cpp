@@ -298,8 +298,8 @@ void CloseSelection(HWND form) {
         "You have not saved your changes.\r\n\r\n"
         "Select 'Yes' if you wish to save your changes.\r\n\r\n"
         "Select 'No' if you wish to lose your changes.";
-    if (ShowMessageBox(text, "Quorvane -  Warning", MessageKind::Warning,
-                       MessageButtons::YesNo) == MessageAnswer::Yes)
+    if (ShowMessageBox(text, "Quorvane -  Warning", MessageKind::Warning, MessageButtons::YesNo) ==
+        MessageAnswer::Yes)
       ApplyChanges(form);
   }
   SaveWindowPosition(form, "PlugSelForm");

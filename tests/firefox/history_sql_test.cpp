@@ -137,4 +137,3 @@ TEST(HistoryStatements, FormHistoryTakesItsSourcesWhenTheFileHasThem) {
       FormHistoryStatements({"moz_formhistory", "moz_sources", "moz_history_to_sources"}).size(),
       3u);
 }
-

@@ -600,7 +600,8 @@ TEST_F(PluginRunTest, LinksOutOfAFolderAreNeverFollowed) {
   char temp[MAX_PATH] = {};
   const std::string outsideRoot =
       RunningUnderWine() ? "Z:\\tmp\\" : (GetTempPathA(MAX_PATH, temp), std::string(temp));
-  const std::string outside = outsideRoot + "qvplugin_outside_" + std::to_string(GetCurrentProcessId());
+  const std::string outside =
+      outsideRoot + "qvplugin_outside_" + std::to_string(GetCurrentProcessId());
   struct CleanUp {
     std::string outside, link, fileLink;
     ~CleanUp() {
@@ -720,7 +721,10 @@ TEST_F(RunPluginsOptionTest, FilesWithByteOrderMarksRunAsTextOrAreRefused) {
   MakeFile(tree.File("one.tmp"));
   MakeFile(tree.File("two.tmp"));
   MakeFile(tree.File("three.tmp"));
-  MakeFile(program.File("PLUGINS\\A.STD"), "\xEF\xBB\xBF" "DELFILE=" + T + "\\one.tmp?\r\n");
+  MakeFile(program.File("PLUGINS\\A.STD"),
+           "\xEF\xBB\xBF"
+           "DELFILE=" +
+               T + "\\one.tmp?\r\n");
   MakeFile(program.File("PLUGINS\\B.STD"), utf16("DELFILE=" + T + "\\two.tmp?\r\n"));
   MakeFile(program.File("PLUGINS\\C.STD"),
            utf16("DELFILE=" + T + "\\three.tmp?\r\n;", std::string("\x2D\x4E", 2)));
@@ -728,13 +732,13 @@ TEST_F(RunPluginsOptionTest, FilesWithByteOrderMarksRunAsTextOrAreRefused) {
   run.state.preview = false;
   run.state.detail = false;
   RunSelectedPlugins(run.ctx);
-  EXPECT_EQ(run.view.lines,
-            (Lines{"Process Plugin - A.STD", "DELFILE=" + T + "\\ONE.TMP?", " ",
-                   "Process Plugin - B.STD", "DELFILE=" + T + "\\TWO.TMP?", " ",
-                   "Process Plugin - C.STD",
-                   " -Error- Plugin file not processed - UTF-16 text with characters outside the "
-                   "ANSI code page: not run.",
-                   "  Run Plugins Function Completed.  2 - Entries processed."}));
+  EXPECT_EQ(
+      run.view.lines,
+      (Lines{"Process Plugin - A.STD", "DELFILE=" + T + "\\ONE.TMP?", " ", "Process Plugin - B.STD",
+             "DELFILE=" + T + "\\TWO.TMP?", " ", "Process Plugin - C.STD",
+             " -Error- Plugin file not processed - UTF-16 text with characters outside the "
+             "ANSI code page: not run.",
+             "  Run Plugins Function Completed.  2 - Entries processed."}));
   EXPECT_EQ(run.state.highestLevel, 3);
   EXPECT_FALSE(FileExists(tree.File("one.tmp")));
   EXPECT_FALSE(FileExists(tree.File("two.tmp")));

@@ -346,12 +346,21 @@ TEST(PluginStatementTest, ByteOrderMarksAreReadAsText) {
     bool refused;
   } cases[] = {
       {"DELFILE=C:\\A\r\nX", {"DELFILE=C:\\A", "X"}, false},
-      {"\xEF\xBB\xBF" "DELFILE=C:\\A\r\n", {"DELFILE=C:\\A"}, false},
+      {"\xEF\xBB\xBF"
+       "DELFILE=C:\\A\r\n",
+       {"DELFILE=C:\\A"},
+       false},
       {utf16("DELFILE=C:\\A\r\nX", false), {"DELFILE=C:\\A", "X"}, false},
       {utf16("DELFILE=C:\\A", true), {"DELFILE=C:\\A"}, false},
       {"\xEF\xBB\xBF" + utf16("X", false), {"X"}, false},
-      {"\xFF\xFE" "A\0\xE9\x4E", {}, true},  // a character outside the code page
-      {"\xFF\xFE" "A\0B", {}, true},           // odd length
+      {"\xFF\xFE"
+       "A\0\xE9\x4E",
+       {},
+       true},  // a character outside the code page
+      {"\xFF\xFE"
+       "A\0B",
+       {},
+       true},  // odd length
   };
   for (const auto& c : cases) {
     Lines lines{"old"};

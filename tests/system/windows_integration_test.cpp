@@ -320,9 +320,9 @@ int CommonControlsOfAStart() {
       for (BOOL ok = Module32First(snapshot, &m); ok; ok = Module32Next(snapshot, &m)) {
         if (lstrcmpiA(m.szModule, "comctl32.dll") != 0) continue;
         const std::string path = LowerCase(m.szExePath);
-        const bool sixth = path.find("\\winsxs\\x86_microsoft.windows.common-controls_") !=
-                               std::string::npos &&
-                           path.find("_6.") != std::string::npos;
+        const bool sixth =
+            path.find("\\winsxs\\x86_microsoft.windows.common-controls_") != std::string::npos &&
+            path.find("_6.") != std::string::npos;
         version = std::max(version, sixth ? 6 : 5);
       }
       CloseHandle(snapshot);
@@ -349,7 +349,8 @@ TEST_F(ThemesTest, TheSwitchChangesTheCommonControlsOfTheNextStart) {
                 "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
                 "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">"
                 "<assemblyIdentity type=\"win32\" name=\"Quorvane.Quorvane\" version=\"1.0.0.0\" "
-                "processorArchitecture=\"X86\"/><dependency><dependentAssembly><assemblyIdentity type=\"win32\" "
+                "processorArchitecture=\"X86\"/><dependency><dependentAssembly><assemblyIdentity "
+                "type=\"win32\" "
                 "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\" "
                 "processorArchitecture=\"X86\" publicKeyToken=\"6595b64144ccf1df\" "
                 "language=\"*\"/></dependentAssembly></dependency></assembly>\r\n");
