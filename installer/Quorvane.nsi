@@ -135,8 +135,8 @@ Section "Uninstall"
   ; Exactly the installed files, and the manifest names the first start and the themes choice
   ; copy the installed manifest to; a folder that still holds the user's files stays.
   !insertmacro QV_REMOVE_FILES
-  Delete "$INSTDIR\QvrnMain.exe.ManifesT"
-  Delete "$INSTDIR\QvrnMain.exe.ManifesX"
+  Delete "$INSTDIR\Quorvane.exe.ManifesT"
+  Delete "$INSTDIR\Quorvane.exe.ManifesX"
   Delete "$INSTDIR\${QV_UNINSTALLER}"
   RMDir "$INSTDIR"
 

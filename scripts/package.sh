@@ -76,7 +76,7 @@ makensis -V2 -DQV_ROOT="$root" -DQV_STAGE="$stage" -DQV_OUT="$setup" "$root/inst
 portable=$dist/portable
 rm -rf "$portable"; mkdir -p "$portable"
 cp -r "$stage/Quorvane" "$portable/"
-mv "$portable/Quorvane/Quorvane.ManifesI" "$portable/Quorvane/QvrnMain.exe.ManifesT"
+mv "$portable/Quorvane/Quorvane.ManifesI" "$portable/Quorvane/Quorvane.exe.ManifesT"
 zipfile=$dist/Quorvane-$version-portable.zip
 rm -f "$zipfile"
 (cd "$portable" && cmake -E tar cf "$zipfile" --format=zip Quorvane)

@@ -152,7 +152,9 @@ int RunQuorvane(const std::string& commandLine) {
   }
   // 8.
   const std::string folder = Folders().programFolder;
-  NoteShortcutExecutables(folder + "\\Quorvane.exe", folder + "\\QvrnMain.exe");
+  // The manifest takes effect only under the name of the file Windows starts, whatever the
+  // user has renamed it to.
+  NoteShortcutExecutables(folder + "\\Quorvane.exe", ModuleFileName());
   // 9.-10.
   // The installer starts these modes unattended, a silent setup or uninstall among them: nobody
   // is there to answer the start-up boxes of a machine without Firefox, so they are answered

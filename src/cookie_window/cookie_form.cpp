@@ -32,6 +32,8 @@ TCookieForm::ProcessState& TCookieForm::Process() {
   return p;
 }
 
+void ForgetCookieFormProcessState() { TCookieForm::ForgetProcessState(); }
+
 void TCookieForm::Tell(const std::string& text, const std::string& caption, MessageKind kind) {
   ShowMessageBox(text, caption, kind, MessageButtons::Ok);
 }

@@ -20,6 +20,9 @@
 // the commands that change them. Modal; the keep lists load when it opens and are saved when
 // it closes or its tab changes. Deletions follow the option set's Secure Erase choice.
 void ShowCookieForm(HWND owner, const OptionSet& options, const ShredSettings& shred);
+// Forgets what the window keeps while the program runs ("Yes To All" answers, the sort, a
+// stopped IE listing), as a fresh start of the program has it.
+void ForgetCookieFormProcessState();
 
 // The splitter's rule: the details list's new height is taken when it is 20 % to 60 % of the
 // area of both lists and leaves the main list 40 pixels plus the window's height above 375.
@@ -35,6 +38,7 @@ std::string KeepStatusMark(const std::vector<std::string>& entries, const std::s
 // permissions and their buttons).
 class TCookieForm {
  public:
+  static void ForgetProcessState() { Process() = ProcessState(); }
   TCookieForm(const OptionSet& options, const ShredSettings& shred) {
     run_.secureErase = options[OptionField::SecureDelete] == 1;
     run_.shred = shred;

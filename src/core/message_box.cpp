@@ -21,6 +21,7 @@ MessageAnswer ShowMessageBox(const std::string& text, const std::string& caption
                                                     : MB_OK;
   flags |= kind == MessageKind::Error         ? MB_ICONERROR
            : kind == MessageKind::Information ? MB_ICONINFORMATION
+           : kind == MessageKind::Warning     ? MB_ICONWARNING
                                               : MB_ICONQUESTION;
   int r = MessageBoxA(nullptr, text.c_str(), caption.c_str(), flags);
   return r == IDYES      ? MessageAnswer::Yes

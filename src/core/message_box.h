@@ -3,7 +3,7 @@
 #include <string>
 
 // The one modal message box of the program. Tests install an answerer so that no box waits.
-enum class MessageKind { Error, Information, Confirmation };
+enum class MessageKind { Error, Information, Confirmation, Warning };
 enum class MessageButtons { Ok, YesNo, RetryCancel };
 enum class MessageAnswer { Ok, Yes, No, Retry, Cancel };
 

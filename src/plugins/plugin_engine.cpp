@@ -85,7 +85,7 @@ void RunPlugin(ReportContext& ctx, const std::vector<std::string>& lines, bool p
   bool levelRefused = false;
   if (perPluginTotals) PluginEntryCount() = 0;
   for (const std::string& raw : lines) {
-    if (e.CancelSeen()) return;
+    if (e.CancelSeen()) break;
     const std::string line = UpperCase(raw);
     if (levelRefused) {
       e.Line(line);
@@ -139,6 +139,8 @@ void RunPlugin(ReportContext& ctx, const std::vector<std::string>& lines, bool p
       // One command's failure is its own; the plugin goes on with the next line.
     }
   }
+  // A cancel during the last statement is seen only here, and still said.
+  e.CancelSeen();
   if (perPluginTotals) {
     const long long n = PluginEntryCount();
     e.Line(n == 1 ? "    1 - Entry processed for this Plugin"
@@ -161,10 +163,17 @@ void RunSelectedPlugins(ReportContext& ctx) {
       return;
     }
     std::vector<std::string> lines;
-    if (!ReadPluginLines(PluginFolder() + "\\" + name, lines)) continue;
+    std::string problem;
+    if (!ReadPluginLines(PluginFolder() + "\\" + name, lines, &problem)) continue;
     if (!first) ctx.AddReportLine(" ");
     first = false;
     ctx.AddReportLine("Process Plugin - " + name);
+    if (!problem.empty()) {
+      // Run as nothing, such a file would look like a plugin that found nothing to do.
+      ctx.AddReportLine(" -Error- Plugin file not processed - " + problem);
+      ctx.RaiseLevel(3);
+      continue;
+    }
     RunPlugin(ctx, lines, false);
     if (ctx.Cancelled()) return;
   }

@@ -17,6 +17,7 @@ inline constexpr const char* kCancelled = "*** Cancelled by operator.";
 struct Engine {
   ReportContext& ctx;
   bool rot13 = false;
+  bool cancelReported = false;
   PluginPathFacts facts;
 
   RunState& St() { return ctx.State(); }
@@ -26,7 +27,8 @@ struct Engine {
   void Count();
   bool CancelSeen() {
     if (!St().cancel) return false;
-    Line(kCancelled);
+    if (!cancelReported) Line(kCancelled);
+    cancelReported = true;
     return true;
   }
   std::string Shown(const std::string& subject) { return rot13 ? Rot13(subject) : subject; }

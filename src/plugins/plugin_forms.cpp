@@ -224,7 +224,9 @@ void ShowPluginText(HWND form) {
   SendMessageA(box, LB_RESETCONTENT, 0, 0);
   s.shownName = name;
   std::vector<std::string> lines;
-  ReadPluginLines(PluginFolder() + "\\" + name, lines);
+  std::string problem;
+  ReadPluginLines(PluginFolder() + "\\" + name, lines, &problem);
+  if (!problem.empty()) lines = {problem};
   HDC dc = GetDC(box);
   HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(box, WM_GETFONT, 0, 0)));
   LONG widest = 0;
@@ -260,7 +262,12 @@ void ApplyChanges(HWND form) {
   std::vector<std::string> names;
   for (int i = 0, n = ListView_GetItemCount(list); i < n; ++i)
     if (ListView_GetCheckState(list, i)) names.push_back(ItemText(list, i));
-  SavePluginSelection(names);
+  if (!SavePluginSelection(names)) {
+    // The ticks stay unsaved, and Apply stays there to try again.
+    ShowMessageBox("The Plugin selection could not be saved to " + PluginSelectionFile() + ".",
+                   Caption("Error"), MessageKind::Error, MessageButtons::Ok);
+    return;
+  }
   EnableWindow(GetDlgItem(form, IDC_PLUG_APPLY), FALSE);
 }
 
@@ -291,8 +298,8 @@ void CloseSelection(HWND form) {
         "You have not saved your changes.\r\n\r\n"
         "Select 'Yes' if you wish to save your changes.\r\n\r\n"
         "Select 'No' if you wish to lose your changes.";
-    if (ShowMessageBox(text, "Quorvane -  Warning", MessageKind::Confirmation,
-                       MessageButtons::YesNo) == MessageAnswer::Yes)
+    if (ShowMessageBox(text, "Quorvane -  Warning", MessageKind::Warning, MessageButtons::YesNo) ==
+        MessageAnswer::Yes)
       ApplyChanges(form);
   }
   SaveWindowPosition(form, "PlugSelForm");

@@ -7,6 +7,7 @@
 #include "core/folders.h"
 #include "core/text_util.h"
 #include "platform/files.h"
+#include "plugins/plugin_statement.h"
 
 namespace {
 std::vector<std::string>& Selection() {
@@ -70,10 +71,27 @@ bool SavePluginSelection(const std::vector<std::string>& names) {
   return WriteWholeFile(file, text);
 }
 
-bool ReadPluginLines(const std::string& path, std::vector<std::string>& lines) {
+bool ReadPluginLines(const std::string& path, std::vector<std::string>& lines,
+                     std::string* problem) {
   lines.clear();
-  std::string text;
-  if (!ReadWholeFile(path, text)) return false;
-  lines = SplitLines(text);
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes)) return false;
+  const std::string why = PluginFileLines(
+      bytes,
+      [](const std::u16string& text) -> std::optional<std::string> {
+        if (text.empty()) return std::string();
+        const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+        const int length = static_cast<int>(text.size());
+        BOOL lost = FALSE;
+        const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, length, nullptr, 0,
+                                          nullptr, &lost);
+        if (n <= 0 || lost) return std::nullopt;
+        std::string ansi(n, '\0');
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, length, ansi.data(), n, nullptr,
+                            nullptr);
+        return ansi;
+      },
+      lines);
+  if (problem) *problem = why;
   return true;
 }

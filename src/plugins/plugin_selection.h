@@ -18,5 +18,7 @@ bool PluginSelected(const std::string& name);
 // read-only attribute first); false when it could not be written.
 bool SavePluginSelection(const std::vector<std::string>& names);
 
-// The lines of a plugin file; false when it cannot be read.
-bool ReadPluginLines(const std::string& path, std::vector<std::string>& lines);
+// The lines of a plugin file; false when it cannot be read. A file that is not text the
+// engine can run (see PluginFileLines) leaves `lines` empty and says why in `problem`.
+bool ReadPluginLines(const std::string& path, std::vector<std::string>& lines,
+                     std::string* problem = nullptr);

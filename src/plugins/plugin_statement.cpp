@@ -584,3 +584,28 @@ bool RemoveFirstXmlElement(std::vector<std::string>& lines, std::string_view upp
     lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(startLine));
   return true;
 }
+
+std::string PluginFileLines(std::string_view bytes, const PluginToAnsi& toAnsi,
+                            std::vector<std::string>& lines) {
+  lines.clear();
+  auto starts = [&](std::string_view mark) { return bytes.substr(0, mark.size()) == mark; };
+  if (starts("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  const bool little = starts("\xFF\xFE"), big = starts("\xFE\xFF");
+  if (!little && !big) {
+    lines = SplitLines(std::string(bytes));
+    return {};
+  }
+  bytes.remove_prefix(2);
+  if (bytes.size() % 2 != 0) return "UTF-16 text of odd length: not run.";
+  std::u16string wide;
+  wide.reserve(bytes.size() / 2);
+  for (size_t i = 0; i < bytes.size(); i += 2) {
+    const auto lo = static_cast<unsigned char>(bytes[i + (big ? 1 : 0)]);
+    const auto hi = static_cast<unsigned char>(bytes[i + (big ? 0 : 1)]);
+    wide.push_back(static_cast<char16_t>(lo | hi << 8));
+  }
+  const std::optional<std::string> ansi = toAnsi ? toAnsi(wide) : std::nullopt;
+  if (!ansi) return "UTF-16 text with characters outside the ANSI code page: not run.";
+  lines = SplitLines(*ansi);
+  return {};
+}

@@ -114,3 +114,12 @@ std::vector<std::string> RemoveTextLines(std::vector<std::string>& lines,
 // complete element is found.
 bool RemoveFirstXmlElement(std::vector<std::string>& lines, std::string_view upperName,
                            std::vector<std::string>& removed);
+
+// A plugin file's bytes as the lines the engine reads. A UTF-8 byte-order mark is skipped.
+// UTF-16 text (byte-order mark FF FE or FE FF: what PowerShell writes by default) is turned
+// into the ANSI code page by `toAnsi`, which answers nullopt when a character has no ANSI form;
+// such a file is refused rather than run with "?" in its paths, which would be wildcards.
+// Returns why the file cannot be read as text, or empty when `lines` holds it.
+using PluginToAnsi = std::function<std::optional<std::string>(const std::u16string& text)>;
+std::string PluginFileLines(std::string_view bytes, const PluginToAnsi& toAnsi,
+                            std::vector<std::string>& lines);

@@ -166,6 +166,8 @@ struct CookieFormTest : testing::Test {
   CookieWindow window;
 
   void SetUp() override {
+    // "Yes To All" and the sort are kept while the program runs: each test starts afresh.
+    ForgetCookieFormProcessState();
     ASSERT_TRUE(FindFirefoxInstall());
     saved = FFoxProfile();
     folder = temp.File("profile");

@@ -92,12 +92,19 @@ TEST(HistoryStatements, IconsAreRemovedAfterThePlacesInEachEra) {
   }
 }
 
+// Both purges keep query places, and every comparison with 'place:' takes six characters of
+// the address (a longer one never matches).
 TEST(HistoryStatements, QueryPlacesAreComparedOnSixCharacters) {
-  for (const auto& list : AllStatementLists(LegacySchema())) {
-    for (const auto& sql : list) {
-      if (sql.find("'place:'") != std::string::npos) {
-        EXPECT_NE(sql.find("SUBSTR(P.url,1,6) <> 'place:'"), std::string::npos) << sql;
+  const std::string sixCharacters = "SUBSTR(P.url,1,6) <> 'place:'";
+  for (const PlacesSchema& s : {LegacySchema(), CurrentSchema()}) {
+    for (const auto& list : AllStatementLists(s)) {
+      int comparisons = 0;
+      for (const auto& sql : list) {
+        if (sql.find("'place:'") == std::string::npos) continue;
+        ++comparisons;
+        EXPECT_NE(sql.find(sixCharacters), std::string::npos) << sql;
       }
+      EXPECT_GT(comparisons, 0) << list.front();
     }
   }
 }
@@ -132,4 +139,3 @@ TEST(HistoryStatements, FormHistoryTakesItsSourcesWhenTheFileHasThem) {
       FormHistoryStatements({"moz_formhistory", "moz_sources", "moz_history_to_sources"}).size(),
       3u);
 }
-

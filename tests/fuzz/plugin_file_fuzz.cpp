@@ -105,7 +105,24 @@ size_t TotalSize(const std::vector<std::string>& lines) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
-  const std::vector<std::string> lines = SplitLines(text);
+  // Read as the engine reads a file: byte-order marks honoured, UTF-16 narrowed (here to
+  // ASCII); a file without a mark is its lines as they stand.
+  std::vector<std::string> lines;
+  const std::string problem = PluginFileLines(
+      text,
+      [](const std::u16string& w) -> std::optional<std::string> {
+        std::string a;
+        for (char16_t c : w) {
+          if (c >= 0x80) return std::nullopt;
+          a += static_cast<char>(c);
+        }
+        return a;
+      },
+      lines);
+  Check(problem.empty() || lines.empty());
+  if (text.rfind("\xEF\xBB\xBF", 0) != 0 && text.rfind("\xFF\xFE", 0) != 0 &&
+      text.rfind("\xFE\xFF", 0) != 0)
+    Check(problem.empty() && lines == SplitLines(text));
   const PluginMacroSources system = FixedSystem();
   std::string element = "ITEM", needle = "X";
   for (const auto& raw : lines) {

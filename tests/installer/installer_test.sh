@@ -101,8 +101,8 @@ check_installed() {
   grep -q 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' "$dir/Quorvane.ManifesI" ||
     fail "the installed manifest asks for no common controls 6"
   # The first start ("INIT") copied the manifest to the name the themes choice reads.
-  cmp -s "$dir/Quorvane.ManifesI" "$dir/QvrnMain.exe.ManifesT" || fail "INIT made no QvrnMain.exe.ManifesT"
-  want=$(printf '%s\n' "${expected[@]}" Uninstall.exe Quorvane.ManifesI QvrnMain.exe.ManifesT | LC_ALL=C sort)
+  cmp -s "$dir/Quorvane.ManifesI" "$dir/Quorvane.exe.ManifesT" || fail "INIT made no Quorvane.exe.ManifesT"
+  want=$(printf '%s\n' "${expected[@]}" Uninstall.exe Quorvane.ManifesI Quorvane.exe.ManifesT | LC_ALL=C sort)
   got=$(files_under "$dir")
   [ "$got" = "$want" ] || fail "installed files differ: $(diff <(echo "$want") <(echo "$got") | grep '^[<>]' | tr '\n' ' ')"
 
@@ -165,7 +165,7 @@ for f in Quorvane.ini Quorvane.Dat IEcookie.dat; do check "no data file $f after
 # --- 4. The user's files, the Run key, and the silent uninstall ----------------------------------
 echo "my own notes" > "$data/My notes.txt"
 # "Support XP Themes?" unticked: the manifest is parked under its other name.
-mv "$pf/QvrnMain.exe.ManifesT" "$pf/QvrnMain.exe.ManifesX"
+mv "$pf/Quorvane.exe.ManifesT" "$pf/Quorvane.exe.ManifesX"
 printf 'NAME=Mine\r\n' > "$pf/PLUGINS/MINE.CUS"
 win reg add "$run_key" /v Quorvane /d "\"$pfwin\\QUORVANE.EXE\" BOOT" /f >/dev/null
 reg_value "$run_key" Quorvane >/dev/null || fail "the Run-key value could not be set"
@@ -192,10 +192,10 @@ check_removed "$app" "" ""
 unzipped=$build/package-check
 rm -rf "$unzipped"; mkdir -p "$unzipped"
 (cd "$unzipped" && cmake -E tar xf "$zipfile") || fail "the portable zip does not unpack"
-want=$(printf '%s\n' "${expected[@]}" QvrnMain.exe.ManifesT | LC_ALL=C sort)
+want=$(printf '%s\n' "${expected[@]}" Quorvane.exe.ManifesT | LC_ALL=C sort)
 [ "$(files_under "$unzipped/Quorvane")" = "$want" ] || fail "the portable zip holds other files"
 for f in "${expected[@]}"; do cmp -s "$bin/$f" "$unzipped/Quorvane/$f" || fail "$f differs in the zip"; done
-grep -q 'Microsoft.Windows.Common-Controls' "$unzipped/Quorvane/QvrnMain.exe.ManifesT" ||
+grep -q 'Microsoft.Windows.Common-Controls' "$unzipped/Quorvane/Quorvane.exe.ManifesT" ||
   fail "the portable zip's manifest is not the visual-styles manifest"
 rm -rf "$unzipped"
 

@@ -587,9 +587,21 @@ TEST_F(PluginRunTest, FailuresAreReportedWhateverTheDetail) {
   EXPECT_EQ(ReadFileText(tree.File("held.ini")), "secret=1\r\nkeep=2\r\n");
 }
 
+// Under Wine a link is made as Unix makes it; Windows makes a symbolic link, which needs
+// Developer Mode or the privilege to create one.
+bool MakeTestLink(const std::string& target, const std::string& link, bool folder) {
+  if (RunningUnderWine()) return MakeUnixLink(target, link);
+  constexpr DWORD kAllowUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+  return CreateSymbolicLinkA(link.c_str(), target.c_str(),
+                             (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) | kAllowUnprivileged);
+}
+
 TEST_F(PluginRunTest, LinksOutOfAFolderAreNeverFollowed) {
-  ASSERT_TRUE(RunningUnderWine());
-  const std::string outside = "Z:\\tmp\\qvplugin_outside_" + std::to_string(GetCurrentProcessId());
+  char temp[MAX_PATH] = {};
+  const std::string outsideRoot =
+      RunningUnderWine() ? "Z:\\tmp\\" : (GetTempPathA(MAX_PATH, temp), std::string(temp));
+  const std::string outside =
+      outsideRoot + "qvplugin_outside_" + std::to_string(GetCurrentProcessId());
   struct CleanUp {
     std::string outside, link, fileLink;
     ~CleanUp() {
@@ -604,8 +616,11 @@ TEST_F(PluginRunTest, LinksOutOfAFolderAreNeverFollowed) {
   MakeFile(outside + ".txt", "precious");
   MakeFile(tree.File("store\\plain.txt"));
   MakeFile(tree.File("notes.txt"), "keep\r\nsecret\r\n");
-  ASSERT_TRUE(MakeUnixLink(outside, cleanUp.link));
-  ASSERT_TRUE(MakeUnixLink(outside + ".txt", cleanUp.fileLink));
+  if (!MakeTestLink(outside, cleanUp.link, true) ||
+      !MakeTestLink(outside + ".txt", cleanUp.fileLink, false)) {
+    ASSERT_FALSE(RunningUnderWine()) << "no link made";
+    GTEST_SKIP() << "this account may not make symbolic links";
+  }
   const Lines lines = Run(
       {"DELFOLD=" + T + "\\STORE\\LINK[*.*]DS?", "DELFILE=" + T + "\\STORE\\LINK\\PRECIOUS.TXT?",
        "DELFILE=" + T + "\\STORE\\L*\\PRECIOUS.TXT?", "DELFOLD=" + T + "\\STORE[*.*]DS?"},
@@ -693,5 +708,77 @@ TEST_F(RunPluginsOptionTest, APurgeRunsThePluginsInTheirFrame) {
                    "         deleted - " + T + "\\ONE.TMP",
                    "  Run Plugins Function Completed.  1 - Entry processed."}));
   EXPECT_FALSE(FileExists(tree.File("one.tmp")));
+}
+
+// A byte-order mark says how the file was written: UTF-8 and UTF-16 run as text, and UTF-16
+// that the ANSI code page cannot hold is refused, never run as a plugin with nothing in it.
+TEST_F(RunPluginsOptionTest, FilesWithByteOrderMarksRunAsTextOrAreRefused) {
+  auto utf16 = [](const std::string& text, const std::string& more = "") {
+    std::string bytes = "\xFF\xFE";
+    for (char c : text) bytes += std::string{c, '\0'};
+    return bytes + more;
+  };
+  MakeFile(tree.File("one.tmp"));
+  MakeFile(tree.File("two.tmp"));
+  MakeFile(tree.File("three.tmp"));
+  MakeFile(program.File("PLUGINS\\A.STD"),
+           "\xEF\xBB\xBF"
+           "DELFILE=" +
+               T + "\\one.tmp?\r\n");
+  MakeFile(program.File("PLUGINS\\B.STD"), utf16("DELFILE=" + T + "\\two.tmp?\r\n"));
+  MakeFile(program.File("PLUGINS\\C.STD"),
+           utf16("DELFILE=" + T + "\\three.tmp?\r\n;", std::string("\x2D\x4E", 2)));
+  SavePluginSelection({"A.STD", "B.STD", "C.STD"});
+  run.state.preview = false;
+  run.state.detail = false;
+  RunSelectedPlugins(run.ctx);
+  EXPECT_EQ(
+      run.view.lines,
+      (Lines{"Process Plugin - A.STD", "DELFILE=" + T + "\\ONE.TMP?", " ", "Process Plugin - B.STD",
+             "DELFILE=" + T + "\\TWO.TMP?", " ", "Process Plugin - C.STD",
+             " -Error- Plugin file not processed - UTF-16 text with characters outside the "
+             "ANSI code page: not run.",
+             "  Run Plugins Function Completed.  2 - Entries processed."}));
+  EXPECT_EQ(run.state.highestLevel, 3);
+  EXPECT_FALSE(FileExists(tree.File("one.tmp")));
+  EXPECT_FALSE(FileExists(tree.File("two.tmp")));
+  EXPECT_TRUE(FileExists(tree.File("three.tmp")));
+}
+
+// A view that presses "Cancel / Stop" when the report shows a given line, as a user does while
+// that statement runs.
+struct CancellingView : VectorView {
+  RunState* state = nullptr;
+  std::string at;
+  void AddLine(const std::string& l) override {
+    VectorView::AddLine(l);
+    if (l == at) state->cancel = true;
+  }
+};
+
+TEST_F(PluginRunTest, ACancelDuringAStatementIsSaidAndTheClosingLinesFollow) {
+  const std::string a = "DELFILE=" + T + "\\A.TMP?", b = "DELFILE=" + T + "\\B.TMP?";
+  const std::string aGoes = "       to delete - " + T + "\\A.TMP";
+  const std::string bGoes = "       to delete - " + T + "\\B.TMP";
+  MakeFile(tree.File("a.tmp"));
+  MakeFile(tree.File("b.tmp"));
+  const std::string cancelled = "*** Cancelled by operator.";
+  const struct {
+    std::string at;
+    Lines lines;
+  } cases[] = {
+      {a, {a, aGoes, cancelled, "    1 - Entry processed for this Plugin", " "}},
+      {b, {a, aGoes, b, bGoes, cancelled, "   2 - Entries processed for this Plugin", " "}},
+  };
+  for (const auto& c : cases) {
+    RunState state;
+    CancellingView view;
+    view.state = &state;
+    view.at = c.at;
+    ReportContext ctx{state, view};
+    state.preview = true;
+    RunPlugin(ctx, {a, b}, true);
+    EXPECT_EQ(view.lines, c.lines) << c.at;
+  }
 }
 }  // namespace

@@ -270,7 +270,9 @@ TEST(PluginStatementTest, MacrosExpandUntilNothingChanges) {
 
 TEST(PluginStatementTest, MacrosThatNameThemselvesEnd) {
   const auto sys = FakeSystem({{"USER", "#USER#X"}}, {{"HKCU:K[V]", "^HKCU:K[V]"}});
-  EXPECT_FALSE(ExpandPluginMacrosWith("DELFILE=C:\\#USER#", sys).empty());
+  // Each pass replaces the macro once more, and the passes stop after 32.
+  EXPECT_EQ(ExpandPluginMacrosWith("DELFILE=C:\\#USER#", sys),
+            "DELFILE=C:\\#USER#" + std::string(32, 'X'));
   EXPECT_EQ(ExpandPluginMacrosWith("DELFILE=C:\\^HKCU:K[V]", sys), "DELFILE=C:\\^HKCU:K[V]");
 }
 
@@ -321,5 +323,49 @@ TEST(PluginStatementTest, XmlSlashInsideAnAttributeDefersTheEndToLaterLines) {
   Lines open{"<item>", "no end"};
   EXPECT_FALSE(RemoveFirstXmlElement(open, "ITEM", removed));
   EXPECT_EQ(open.size(), 2u);
+}
+
+TEST(PluginStatementTest, ByteOrderMarksAreReadAsText) {
+  // Stands in for the ANSI code page: ASCII only.
+  const PluginToAnsi ascii = [](const std::u16string& w) -> std::optional<std::string> {
+    std::string a;
+    for (char16_t c : w) {
+      if (c >= 0x80) return std::nullopt;
+      a += static_cast<char>(c);
+    }
+    return a;
+  };
+  auto utf16 = [](std::string_view text, bool big) {
+    std::string bytes = big ? "\xFE\xFF" : "\xFF\xFE";
+    for (char c : text) bytes += big ? std::string{'\0', c} : std::string{c, '\0'};
+    return bytes;
+  };
+  const struct {
+    std::string bytes;
+    Lines lines;
+    bool refused;
+  } cases[] = {
+      {"DELFILE=C:\\A\r\nX", {"DELFILE=C:\\A", "X"}, false},
+      {"\xEF\xBB\xBF"
+       "DELFILE=C:\\A\r\n",
+       {"DELFILE=C:\\A"},
+       false},
+      {utf16("DELFILE=C:\\A\r\nX", false), {"DELFILE=C:\\A", "X"}, false},
+      {utf16("DELFILE=C:\\A", true), {"DELFILE=C:\\A"}, false},
+      {"\xEF\xBB\xBF" + utf16("X", false), {"X"}, false},
+      {"\xFF\xFE"
+       "A\0\xE9\x4E",
+       {},
+       true},  // a character outside the code page
+      {"\xFF\xFE"
+       "A\0B",
+       {},
+       true},  // odd length
+  };
+  for (const auto& c : cases) {
+    Lines lines{"old"};
+    EXPECT_EQ(PluginFileLines(c.bytes, ascii, lines).empty(), !c.refused) << c.bytes;
+    EXPECT_EQ(lines, c.lines) << c.bytes;
+  }
 }
 }  // namespace

@@ -126,6 +126,7 @@ TEST_F(PluginWindowsTest, UnsavedTicksAskOnCloseAndApplyWritesTheSelection) {
   Open();
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].caption, "Quorvane -  Warning");
+  EXPECT_EQ(boxes.boxes[0].kind, MessageKind::Warning);
   EXPECT_EQ(boxes.boxes[0].text,
             "You have not saved your changes.\r\n\r\nSelect 'Yes' if you wish to save your "
             "changes.\r\n\r\nSelect 'No' if you wish to lose your changes.");
@@ -152,6 +153,26 @@ TEST_F(PluginWindowsTest, UnsavedTicksAskOnCloseAndApplyWritesTheSelection) {
   EXPECT_EQ(yes.boxes.size(), 1u);
   EXPECT_EQ(ReadFileText(PluginSelectionFile()), "");
   EXPECT_TRUE(PluginSelection().empty());
+
+  // A selection file that cannot be written is said, and Apply stays for another try.
+  DeleteFileA(PluginSelectionFile().c_str());
+  ASSERT_TRUE(CreateDirectoryA(PluginSelectionFile().c_str(), nullptr));
+  yes.boxes.clear();
+  applyAfter = false;
+  onSelection = [&](HWND form) {
+    Click(GetDlgItem(form, IDC_PLUG_ALLON));
+    Click(GetDlgItem(form, IDC_PLUG_APPLY));
+    applyAfter = IsWindowEnabled(GetDlgItem(form, IDC_PLUG_APPLY));
+  };
+  Open();
+  RemoveDirectoryA(PluginSelectionFile().c_str());
+  EXPECT_TRUE(applyAfter);
+  // Apply, then Close: the question, and Yes tries once more.
+  ASSERT_EQ(yes.boxes.size(), 3u);
+  EXPECT_EQ(yes.boxes[0].kind, MessageKind::Error);
+  EXPECT_EQ(yes.boxes[1].kind, MessageKind::Warning);
+  EXPECT_EQ(yes.boxes[0].text,
+            "The Plugin selection could not be saved to " + PluginSelectionFile() + ".");
 }
 
 TEST_F(PluginWindowsTest, TestPluginNeverDeletesAndExecutePluginDoes) {

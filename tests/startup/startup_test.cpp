@@ -241,7 +241,7 @@ TEST_F(StartupTest, PauseShowsTheSplashAndWaitsBeforeTheRun) {
 
 TEST_F(StartupTest, InstallerInitActivatesTheInstalledManifest) {
   const std::string installed = BinFolder() + "\\Quorvane.ManifesI";
-  const std::string target = BinFolder() + "\\QvrnMain.exe.ManifesT";
+  const std::string target = BinFolder() + "\\Quorvane.exe.ManifesT";
   WriteFileText(installed, "<assembly/>");
   DeleteFileA(target.c_str());
   WriteSettings("");

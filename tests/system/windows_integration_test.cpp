@@ -3,16 +3,21 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <objbase.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include "app/main_window.h"
 #include "core/folders.h"
 #include "core/text_util.h"
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "platform/shell_folders.h"
 #include "platform/window.h"
 #include "resource.h"
+#include "support/child_process.h"
 #include "support/registry_stash.h"
 #include "support/test_support.h"
 #include "system/executables.h"
@@ -39,7 +44,7 @@ void WriteRunValue(const std::string& data) {
 struct ScopedExecutables {
   std::string mainExe = ShortcutExecutable(), themedExe = ThemedExecutable();
   ScopedExecutables(const std::string& folder) {
-    NoteShortcutExecutables(folder + "\\Quorvane.exe", folder + "\\QvrnMain.exe");
+    NoteShortcutExecutables(folder + "\\Quorvane.exe", folder + "\\Quorvane.exe");
   }
   ~ScopedExecutables() { NoteShortcutExecutables(mainExe, themedExe); }
 };
@@ -236,8 +241,8 @@ struct ThemesTest : testing::Test {
   FakeTopWindow owner{"QvThemesOwner", "themes", false};
   HWND box = CreateWindowExA(0, "BUTTON", "Support XP Themes?", WS_CHILD | BS_AUTOCHECKBOX, 0, 0,
                              120, 20, owner.Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
-  std::string active = folder.File("QvrnMain.exe.ManifesT");
-  std::string parked = folder.File("QvrnMain.exe.ManifesX");
+  std::string active = folder.File("Quorvane.exe.ManifesT");
+  std::string parked = folder.File("Quorvane.exe.ManifesX");
   bool Shown() const { return GetWindowLongA(box, GWL_STYLE) & WS_VISIBLE; }
   bool Checked() const { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
   void Check(bool on) { SendMessageA(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
@@ -296,6 +301,72 @@ TEST_F(ThemesTest, AFailedMoveKeepsTheCurrentState) {
 }
 
 namespace {
+// Which common controls a real start of the program got: 6 when it loaded the comctl32.dll of
+// the side-by-side Common-Controls 6 assembly (what a manifest asks for), 5 when it loaded only
+// the system's; 0 when it did not start. Read from the modules of the running program; the
+// files' own version resources will not do, as Wine gives both builds the same one.
+int CommonControlsOfAStart() {
+  const std::string name = "QVTHEMES" + std::to_string(GetCurrentProcessId());
+  const std::string data = GetSpecialFolder(CSIDL_APPDATA).text + "\\" + name;
+  ForceDirectories(data);
+  WriteFileText(data + "\\Quorvane.ini", "[ShowOption]\r\nQuickStartOpt=N\r\n");
+  int version = 0;
+  {
+    ChildProcess q(QuorvanePath(), "data=" + name + " MULT");
+    if (HWND main = q.WaitForWindow("TFFoxForm", 30000)) {
+      HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, q.Id());
+      MODULEENTRY32 m{};
+      m.dwSize = sizeof m;
+      for (BOOL ok = Module32First(snapshot, &m); ok; ok = Module32Next(snapshot, &m)) {
+        if (lstrcmpiA(m.szModule, "comctl32.dll") != 0) continue;
+        const std::string path = LowerCase(m.szExePath);
+        const bool sixth =
+            path.find("\\winsxs\\x86_microsoft.windows.common-controls_") != std::string::npos &&
+            path.find("_6.") != std::string::npos;
+        version = std::max(version, sixth ? 6 : 5);
+      }
+      CloseHandle(snapshot);
+      PostMessageA(main, WM_CLOSE, 0, 0);
+      q.WaitForExit(30000);
+    }
+  }
+  RemoveTree(data);
+  return version;
+}
+}  // namespace
+
+// The switch on the program itself: its manifest beside the built program, under the names
+// noted for the running file, and the common controls of the next real start.
+TEST_F(ThemesTest, TheSwitchChangesTheCommonControlsOfTheNextStart) {
+  ScopedExecutables real{ExtractFilePath(QuorvanePath())};
+  struct CleanUp {
+    ~CleanUp() {
+      DeleteFileA(ActiveManifestFile().c_str());
+      DeleteFileA(ParkedManifestFile().c_str());
+    }
+  } cleanUp;
+  WriteFileText(ParkedManifestFile(),
+                "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+                "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">"
+                "<assemblyIdentity type=\"win32\" name=\"Quorvane.Quorvane\" version=\"1.0.0.0\" "
+                "processorArchitecture=\"X86\"/><dependency><dependentAssembly><assemblyIdentity "
+                "type=\"win32\" "
+                "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\" "
+                "processorArchitecture=\"X86\" publicKeyToken=\"6595b64144ccf1df\" "
+                "language=\"*\"/></dependentAssembly></dependency></assembly>\r\n");
+  ASSERT_EQ(ReadThemesState(), kThemesOff);
+  EXPECT_EQ(CommonControlsOfAStart(), 5);
+  ShowThemesState(box);
+  Check(true);
+  ApplyThemesState(box);
+  ASSERT_EQ(CurrentThemesState(), kThemesOn);
+  EXPECT_EQ(CommonControlsOfAStart(), 6);
+  Check(false);
+  ApplyThemesState(box);
+  EXPECT_EQ(CommonControlsOfAStart(), 5);
+}
+
+namespace {
 struct ConfigurePagesTest : testing::Test {
   ScopedDataFolder data;
   ScopedArguments args{{}};
@@ -334,7 +405,7 @@ TEST_F(ConfigurePagesTest, StartupPageSetsAndRemovesTheRunEntry) {
 }
 
 TEST_F(ConfigurePagesTest, GeneralPageShowsAndAppliesTheThemesChoice) {
-  WriteFileText(program.File("QvrnMain.exe.ManifesX"), "<assembly/>");
+  WriteFileText(program.File("Quorvane.exe.ManifesX"), "<assembly/>");
   Open();
   HWND general = Page(TFFoxForm::kGeneralPage);
   HWND themes = GetDlgItem(general, IDC_THEMES_CHECK);
@@ -343,8 +414,8 @@ TEST_F(ConfigurePagesTest, GeneralPageShowsAndAppliesTheThemesChoice) {
   Click(themes);  // ticking offers Apply
   ASSERT_TRUE(IsWindowEnabled(GetDlgItem(general, IDC_APPLY)));
   Click(GetDlgItem(general, IDC_APPLY));
-  EXPECT_TRUE(FileExists(program.File("QvrnMain.exe.ManifesT")));
-  EXPECT_FALSE(FileExists(program.File("QvrnMain.exe.ManifesX")));
+  EXPECT_TRUE(FileExists(program.File("Quorvane.exe.ManifesT")));
+  EXPECT_FALSE(FileExists(program.File("Quorvane.exe.ManifesX")));
 }
 
 TEST_F(ConfigurePagesTest, WithoutManifestsTheThemesBoxIsHidden) {
