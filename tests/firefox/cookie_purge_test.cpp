@@ -289,17 +289,26 @@ INSTANTIATE_TEST_SUITE_P(BothEras, CookiePurgeTest,
                            return info.param == FirefoxSchema::Current ? "Current" : "Legacy";
                          });
 
-TEST(CookiesTxtPurge, TheFileIsRewrittenWithItsHeaderAndTheSurvivorsSorted) {
+// A profile of the Firefox 3 era whose cookies live in Cookies.txt, restored afterwards.
+class CookiesTxtPurge : public testing::Test {
+ protected:
+  void SetUp() override {
+    p = TFFoxProfile();
+    p.CookiesTxtFile = temp.File("Cookies.txt");
+    p.CookiesPg1File = temp.File("Cookies.pg1");
+    p.CookiesPg2File = temp.File("Cookies.pg2");
+    p.CookiesFile = std::string(kFileNotFoundMarker) + "Cookies.sqlite";
+    SetFirefoxActive(false);
+  }
+  void TearDown() override { FFoxProfile() = saved; }
+
   ScopedDataFolder data;
   TempFolder temp;
   const TFFoxProfile saved = FFoxProfile();
   TFFoxProfile& p = FFoxProfile();
-  p = TFFoxProfile();
-  p.CookiesTxtFile = temp.File("Cookies.txt");
-  p.CookiesPg1File = temp.File("Cookies.pg1");
-  p.CookiesPg2File = temp.File("Cookies.pg2");
-  p.CookiesFile = std::string(kFileNotFoundMarker) + "Cookies.sqlite";
-  SetFirefoxActive(false);
+};
+
+TEST_F(CookiesTxtPurge, TheFileIsRewrittenWithItsHeaderAndTheSurvivorsSorted) {
   WriteFileText(p.CookiesTxtFile,
                 "# HTTP Cookie File\r\n# kept as it is\r\n\r\n"
                 ".zeta.com\tTRUE\t/\tFALSE\t2000000000\tz\tlast\r\n"
@@ -317,22 +326,11 @@ TEST(CookiesTxtPurge, TheFileIsRewrittenWithItsHeaderAndTheSurvivorsSorted) {
   EXPECT_EQ(run.view.lines, (Lines{"       deleted - .gone.com",
                                    "  Purge \"FireFox Cookies\" Function Completed.   1 Entry "
                                    "Processed."}));
-  FFoxProfile() = saved;
 }
 
 // Another program holds Cookies.txt open so that it cannot be read (but could be renamed and
 // deleted): the pass stops with its error line and the file keeps every cookie.
-TEST(CookiesTxtPurge, AFileThatCannotBeReadIsNeverWrittenBack) {
-  ScopedDataFolder data;
-  TempFolder temp;
-  const TFFoxProfile saved = FFoxProfile();
-  TFFoxProfile& p = FFoxProfile();
-  p = TFFoxProfile();
-  p.CookiesTxtFile = temp.File("Cookies.txt");
-  p.CookiesPg1File = temp.File("Cookies.pg1");
-  p.CookiesPg2File = temp.File("Cookies.pg2");
-  p.CookiesFile = std::string(kFileNotFoundMarker) + "Cookies.sqlite";
-  SetFirefoxActive(false);
+TEST_F(CookiesTxtPurge, AFileThatCannotBeReadIsNeverWrittenBack) {
   const std::string text = "# HTTP Cookie File\r\n.kept.com\tTRUE\t/\tFALSE\t2000000000\tk\tv\r\n";
   WriteFileText(p.CookiesTxtFile, text);
   WriteFileText(data.Path() + "\\Quorvane.Dat", "p=.kept.com\r\n");
@@ -347,7 +345,6 @@ TEST(CookiesTxtPurge, AFileThatCannotBeReadIsNeverWrittenBack) {
   EXPECT_EQ(ReadFileText(p.CookiesTxtFile), text);
   EXPECT_FALSE(FileExists(p.CookiesPg1File));
   EXPECT_FALSE(FileExists(p.CookiesPg2File));
-  FFoxProfile() = saved;
 }
 
 namespace {
