@@ -48,12 +48,8 @@ unsigned long RandomizeCookieFile(const std::string& path) {
 // does not. The shared record can be written by any low-integrity program of the user, so a
 // name from it is trusted no further than the folder this pass purges.
 std::string CheckedLocalFile(const std::string& localFile, int code) {
-  char full[MAX_PATH * 4];
-  char* name = nullptr;
-  const DWORD n = GetFullPathNameA(localFile.c_str(), sizeof full, full, &name);
-  if (n == 0 || n >= sizeof full) return {};
-  const std::string path(full, n);
-  return LocalFileInFolder(path, CacheKindFolder(code)) ? path : std::string();
+  const std::string path = FullPathName(localFile);
+  return !path.empty() && LocalFileInFolder(path, CacheKindFolder(code)) ? path : std::string();
 }
 
 namespace {

@@ -153,3 +153,10 @@ CurrentDirectoryScope::CurrentDirectoryScope(const std::string& folder)
       entered_(folder.empty() || SetCurrentDirectoryA(folder.c_str())) {}
 
 CurrentDirectoryScope::~CurrentDirectoryScope() { SetCurrentDirectoryA(previous_.c_str()); }
+
+std::string FullPathName(const std::string& path) {
+  char buffer[4 * MAX_PATH];
+  const DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+  if (n == 0 || n >= sizeof buffer) return {};
+  return std::string(buffer, n);
+}

@@ -8,6 +8,9 @@ bool DirectoryExists(const std::string& path);
 bool ForceDirectories(const std::string& path);
 unsigned DriveTypeOf(const std::string& path);         // GetDriveType of the path's drive root
 std::string ModuleFileName();                          // full path of the running executable
+// The path the system will really use for `path` (both separators, "." and "..", doubled
+// separators and a trailing dot or blank resolved; GetFullPathNameA); empty when it cannot be made.
+std::string FullPathName(const std::string& path);
 std::string ExtractFilePath(const std::string& path);  // folder, without trailing backslash
 std::string ExtractFileName(const std::string& path);
 std::string ChangeFileExt(const std::string& path, const std::string& ext);

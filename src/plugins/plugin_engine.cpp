@@ -7,6 +7,7 @@
 #include "core/command_line.h"
 #include "core/os_flags.h"
 #include "core/text_util.h"
+#include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/shell_folders.h"
 #include "plugins/plugin_engine_internal.h"
@@ -79,7 +80,7 @@ std::string ExpandPluginMacros(const std::string& line) {
 
 void RunPlugin(ReportContext& ctx, const std::vector<std::string>& lines, bool perPluginTotals) {
   Engine e{ctx, false, {}};
-  e.facts.fullPath = FullPathOf;
+  e.facts.fullPath = FullPathName;
   e.facts.refusedFolders = RefusedFolders();
   const bool trace = ParamSwitch("debug");
   bool levelRefused = false;

@@ -39,7 +39,6 @@ struct Engine {
 };
 
 // --- what a statement may reach (plugin_reach.cpp) ---------------------------------------
-std::string FullPathOf(const std::string& path);
 std::string LongFormOf(const std::string& path);
 std::vector<std::string> RefusedFolders();
 bool RefusedFolderReached(Engine& e, const std::string& folder);

@@ -14,14 +14,6 @@
 #include "plugins/plugin_statement.h"
 
 namespace plugin_engine {
-// The path Windows will really use for a written one; empty when it cannot be made.
-std::string FullPathOf(const std::string& path) {
-  char buffer[4 * MAX_PATH];
-  const DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
-  if (n == 0 || n >= sizeof buffer) return {};
-  return std::string(buffer, n);
-}
-
 // The long form of an existing path (an 8.3 name such as PROGRA~1 names the same folder).
 std::string LongFormOf(const std::string& path) {
   char buffer[4 * MAX_PATH];
