@@ -2,7 +2,7 @@
 #include <array>
 #include <string>
 
-// The 22 fields of one run mode's option set, in the order they are written to the file.
+// The 23 fields of one run mode's option set, in the order they are written to the file.
 enum class OptionField {
   Cache,
   Cookies,
@@ -26,9 +26,10 @@ enum class OptionField {
   IETypedUrls,
   IEStrays,
   IEDomStore,
+  WipeFreeSpace,
 };
-constexpr int kOptionFieldCount = 22;
-constexpr int kCheckBoxCount = 19;
+constexpr int kOptionFieldCount = 23;
+constexpr int kCheckBoxCount = 20;
 
 struct OptionFieldInfo {
   OptionField field;
