@@ -15,7 +15,6 @@ constexpr uint64_t kLargeFileLimit = 1ull << 30;
 // that small deleted files left, which no large file reaches.
 constexpr DWORD kSlackFileBytes = 512;
 constexpr int kMaxSlackFiles = 4096;
-constexpr double kProgressInterval = 0.1;
 
 std::string WithoutTrailingSlash(std::string path) {
   while (path.size() > 3 && path.back() == '\\') path.pop_back();
@@ -100,7 +99,7 @@ class Fill {
 
   // False when cancelled or failed; `failure` then says which step failed (empty on cancel).
   bool Run(DWORD sector) {
-    if (!Report(true)) return false;
+    if (!Report()) return false;
     return FillLarge(sector) && FillSlack();
   }
   // Closes the large files (which deletes them) and deletes the small ones.
@@ -122,11 +121,8 @@ class Fill {
   bool LimitReached(uint64_t more) const {
     return options_.byteLimit && progress_.written + more > options_.byteLimit;
   }
-  bool Report(bool force = false) {
-    const double now = clock_.Seconds();
-    if (!force && now - lastReport_ < kProgressInterval) return true;
-    lastReport_ = now;
-    progress_.seconds = now;
+  bool Report() {
+    progress_.seconds = clock_.Seconds();
     if (options_.progress && !options_.progress(progress_)) cancelled = true;
     return !cancelled;
   }
@@ -195,7 +191,7 @@ class Fill {
         if (size < sector) size = sector;
       }
     }
-    return Report(true);
+    return Report();
   }
 
   // Many small files, each taking a record's worth of the file system's own tables.
@@ -220,9 +216,9 @@ class Fill {
       progress_.written += written;
       if (!ok && !IsDiskFull(e)) return Fail("writing " + name, e);
       if (!ok || written < kSlackFileBytes) break;
-      if (!Report()) return false;
+      if (i % 64 == 63 && !Report()) return false;
     }
-    return Report(true);
+    return Report();
   }
 
   std::string folder_;
@@ -232,7 +228,6 @@ class Fill {
   std::vector<HANDLE> large_;
   std::vector<std::string> small_;
   uint32_t next_ = 1;
-  double lastReport_ = 0;
 };
 }  // namespace
 
