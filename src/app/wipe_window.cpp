@@ -33,12 +33,12 @@ const char* DriveKindText(DriveKind kind) {
 // is chosen at first.
 void FillDriveList(HWND combo) {
   const std::string temp = TempFolderDrive();
-  const DWORD drives = GetLogicalDrives();
   for (char c = 'A'; c <= 'Z'; ++c) {
-    if (!(drives & (1u << (c - 'A')))) continue;
+    // By type, not GetLogicalDrives (see RemoveLeftoverWipeFolders).
     const std::string root = DriveRoot(c);
-    const std::string text =
-        root + "  (" + DriveKindText(DriveKindOf(GetDriveTypeA(root.c_str()))) + ")";
+    const UINT type = GetDriveTypeA(root.c_str());
+    if (type == DRIVE_NO_ROOT_DIR) continue;
+    const std::string text = root + "  (" + DriveKindText(DriveKindOf(type)) + ")";
     const LRESULT i = SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     SendMessageA(combo, CB_SETITEMDATA, i, c);
     if (root == temp) SendMessageA(combo, CB_SETCURSEL, i, 0);

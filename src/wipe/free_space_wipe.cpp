@@ -323,10 +323,11 @@ bool RemoveWipeFolder(const std::string& parent) {
   return RemoveDirectoryA(folder.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
+// Every letter is asked for its type rather than taken from GetLogicalDrives: under Wine a
+// drive mapped while the session runs (a link added to "dosdevices") answers GetDriveType but is
+// missing from that mask. On Windows both say the same.
 void RemoveLeftoverWipeFolders() {
-  const DWORD drives = GetLogicalDrives();
   for (char c = 'A'; c <= 'Z'; ++c) {
-    if (!(drives & (1u << (c - 'A')))) continue;
     const std::string root = DriveRoot(c);
     if (GetDriveTypeA(root.c_str()) != DRIVE_FIXED) continue;
     if (GetFileAttributesA(WipeFolderOf(root).c_str()) == INVALID_FILE_ATTRIBUTES) continue;
@@ -349,8 +350,7 @@ void WipeTempDriveFreeSpace(ReportContext& ctx) {
   } else {
     WipeOptions options;
     options.progress = [&](const WipeProgress& p) {
-      ctx.View().ShowStatus(st.statusTitle + "  -  " + GroupedNumber(p.written) +
-                            " bytes written");
+      ctx.View().ShowStatus(st.statusTitle + "  -  " + GroupedNumber(p.written) + " bytes written");
       ctx.View().PumpMessages();
       return !ctx.Cancelled();
     };

@@ -99,5 +99,7 @@ std::string WipeDriveLine(const WipeSummary& s) { return "         Drive - " + s
 std::string WipeBytesLine(const WipeSummary& s) {
   return " Bytes written - " + GroupedNumber(s.bytesWritten);
 }
-std::string WipeTimeLine(const WipeSummary& s) { return "          Time - " + ClockText(s.seconds); }
+std::string WipeTimeLine(const WipeSummary& s) {
+  return "          Time - " + ClockText(s.seconds);
+}
 std::string WipeResultLine(const WipeSummary& s) { return "        Result - " + WipeResultText(s); }

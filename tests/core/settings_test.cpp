@@ -32,7 +32,7 @@ TEST(Settings, AnEmptyFileGivesEveryDefault) {
   EXPECT_EQ(f.cookies.size, 10);
 }
 
-TEST(Settings, OptionSetIsWrittenAsTwentyTwoKeysInTableOrder) {
+TEST(Settings, OptionSetIsWrittenAsItsKeysInTableOrder) {
   ScopedDataFolder data;
   OptionSet set;
   set[OptionField::Cookies] = 1;
@@ -47,7 +47,7 @@ TEST(Settings, OptionSetIsWrittenAsTwentyTwoKeysInTableOrder) {
       "RecycleBinOption", "ClipBoardOption",  "PluginsOption",    "SecureDeleteOption",
       "CompactSqlOption", "ReportOpt",        "IECacheOption",    "IECookiesOption",
       "IEHistoryOption",  "IEUserDataOption", "IESearchesOption", "IETypedURLsOption",
-      "IEStraysOption",   "IEDOMstoreOption"};
+      "IEStraysOption",   "IEDOMstoreOption", "WipeFreeOption"};
   size_t last = 0, lines = 0;
   for (const char* key : keys) {
     size_t at = text.find(std::string("\n") + key + "=");
@@ -56,10 +56,23 @@ TEST(Settings, OptionSetIsWrittenAsTwentyTwoKeysInTableOrder) {
     last = at;
   }
   for (char c : text) lines += c == '\n';
-  EXPECT_EQ(lines, 23u);  // the section line and the 22 keys
+  EXPECT_EQ(lines, 24u);  // the section line and the 23 keys
   EXPECT_NE(text.find("CookiesOption=1"), std::string::npos);
   EXPECT_NE(text.find("CacheOption=0"), std::string::npos);
   EXPECT_EQ(ReadOptionSet(SettingsFile(), "PnowOptions"), set);
+}
+
+// A file written before "Wipe Free Space" existed has every other key and not its one: the
+// wipe, which fills a whole drive, stays off until chosen.
+TEST(Settings, AnOlderFileLoadsWithTheWipeOff) {
+  ScopedDataFolder data;
+  std::string section = "[StndOptions]\r\n";
+  for (const auto& f : OptionFields())
+    if (f.field != OptionField::WipeFreeSpace) section += std::string(f.key) + "=1\r\n";
+  WriteFileText(data.SettingsPath(), section);
+  const OptionSet set = ReadOptionSet(SettingsFile(), "StndOptions");
+  EXPECT_EQ(set[OptionField::Plugins], 1);
+  EXPECT_EQ(set[OptionField::WipeFreeSpace], 0);
 }
 
 TEST(Settings, ShredValuesAreClampedAndReadByFirstCharacter) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "platform/files.h"
+#include "platform/links.h"
 #include "support/scratch_volume.h"
 #include "support/test_support.h"
 
@@ -117,7 +118,8 @@ TEST(FreeSpaceWipeTest, ALeftOverFolderLosesOnlyItsFillFiles) {
     EXPECT_EQ(DirectoryExists(folder), !r.removed);
     Listing l = ListFolder(folder);
     EXPECT_EQ(l.files + static_cast<int>(r.folders.size()), static_cast<int>(r.left.size()));
-    for (const auto& f : r.left) EXPECT_NE(GetFileAttributesA((folder + "\\" + f).c_str()), INVALID_FILE_ATTRIBUTES) << f;
+    for (const auto& f : r.left)
+      EXPECT_NE(GetFileAttributesA((folder + "\\" + f).c_str()), INVALID_FILE_ATTRIBUTES) << f;
   }
 }
 
@@ -134,6 +136,7 @@ TEST(FreeSpaceWipeTest, AWipeFolderThatIsALinkIsNeitherEmptiedNorFilled) {
   const Listing l = ListFolder(elsewhere.Path());
   EXPECT_EQ(l.files, 1);
   EXPECT_EQ(ReadFileText(elsewhere.File("QvFill00000001.zero")), "not the wipe's");
+  RemoveLinkItself(WipeFolder(t.Path()), true);
 }
 
 TEST(FreeSpaceWipeTest, WipesASmallVolumeAndGivesEveryByteBack) {

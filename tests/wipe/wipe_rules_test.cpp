@@ -35,10 +35,14 @@ TEST(WipeRulesTest, OnlyNamesTheWipeMakesAreItsOwn) {
     const char* name;
     bool own;
   } rows[] = {
-      {"QvFill00000001.zero", true}, {"QVFILL00004096.ZERO", true},
-      {"QvFill0000001.zero", false}, {"QvFill000000001.zero", false},
-      {"QvFill0000000x.zero", false}, {"QvFill00000001.zero.txt", false},
-      {"QvFill00000001.tmp", false}, {"notes.txt", false},
+      {"QvFill00000001.zero", true},
+      {"QVFILL00004096.ZERO", true},
+      {"QvFill0000001.zero", false},
+      {"QvFill000000001.zero", false},
+      {"QvFill0000000x.zero", false},
+      {"QvFill00000001.zero.txt", false},
+      {"QvFill00000001.tmp", false},
+      {"notes.txt", false},
       {"", false},
   };
   for (const auto& r : rows) EXPECT_EQ(IsFillFileName(r.name), r.own) << r.name;
@@ -57,7 +61,8 @@ TEST(WipeRulesTest, ProgressTexts) {
   const struct {
     double s;
     const char* text;
-  } clocks[] = {{0, "0:00:00"}, {59.6, "0:01:00"}, {125, "0:02:05"}, {3725, "1:02:05"}, {-3, "0:00:00"}};
+  } clocks[] = {
+      {0, "0:00:00"}, {59.6, "0:01:00"}, {125, "0:02:05"}, {3725, "1:02:05"}, {-3, "0:00:00"}};
   for (const auto& r : clocks) EXPECT_EQ(ClockText(r.s), r.text);
 }
 
