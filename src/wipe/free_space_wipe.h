@@ -17,7 +17,7 @@ struct WipeProgress {
 };
 
 struct WipeOptions {
-  // Called before the first write, after every large write (1 MiB at most) and every 64 small
+  // Called before the first write, after every large write (8 MiB at most) and every 64 small
   // files, and at the end of each phase; returning false cancels.
   std::function<bool(const WipeProgress&)> progress;
   // Counts the disk as full once this many bytes are written (0: only when it is). Lets a test
