@@ -93,6 +93,25 @@ TEST_F(WipeWindowTest, StartWipesTheChosenDriveAndCancelStopsIt) {
   }
 }
 
+TEST_F(WipeWindowTest, ARefusedDriveIsNamedWithTheReason) {
+  ScratchVolume v(2);
+  if (!v.Ready()) GTEST_SKIP() << "mounting a tmpfs needs root";
+  const std::string root = v.Root();
+  WriteFileText(root + "big.dat", std::string(FreeBytes(root) - 512 * 1024, 'b'));
+  std::string status;
+  SetModalDriver([&](HWND dialog) {
+    HWND combo = GetDlgItem(dialog, IDC_WIPE_DRIVE);
+    SendMessageA(combo, CB_SETCURSEL,
+                 SendMessageA(combo, CB_FINDSTRING, -1, reinterpret_cast<LPARAM>(root.c_str())), 0);
+    Click(GetDlgItem(dialog, IDC_WIPE_START));
+    status = WindowText(GetDlgItem(dialog, IDC_WIPE_STATUS));
+    Click(GetDlgItem(dialog, IDCANCEL));
+  });
+  SendMessageA(form.Handle(), WM_COMMAND, IDM_WIPE_FREE_SPACE, 0);
+  EXPECT_EQ(status, "Refused - less than 1 MiB is free");
+  EXPECT_FALSE(DirectoryExists(root + kWipeFolderName));
+}
+
 // Ticked in an option set, the wipe runs after every other function (the files they deleted are
 // then free space too) and before the run's closing lines.
 TEST(WipeInRunTest, TheWipeRunsLastAndBeforeTheClosingLines) {
