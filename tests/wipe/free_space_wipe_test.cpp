@@ -163,18 +163,6 @@ TEST(FreeSpaceWipeTest, WipesASmallVolumeAndGivesEveryByteBack) {
   EXPECT_EQ(ReadFileText(root + "kept.txt"), "a file of the user's");
 }
 
-TEST(FreeSpaceWipeTest, AVolumeWithLessThanAMebibyteFreeIsRefused) {
-  ScratchVolume v(2);
-  if (!v.Ready()) GTEST_SKIP() << "mounting a tmpfs needs root";
-  const std::string root = v.Root();
-  WriteFileText(root + "big.dat", std::string(FreeBytes(root) - 512 * 1024, 'b'));
-  ASSERT_LT(FreeBytes(root), MiB);
-  const WipeSummary s = WipeFreeSpace(root);
-  EXPECT_EQ(s.outcome, WipeOutcome::Refused);
-  EXPECT_EQ(s.detail, "less than 1 MiB is free");
-  EXPECT_FALSE(DirectoryExists(WipeFolder(root)));
-}
-
 // The run's function wipes the drive of the Temp folder and reports drive, bytes, time and
 // result; a Preview writes nothing.
 TEST(FreeSpaceWipeTest, TheRunsFunctionWipesTheTempFoldersDrive) {

@@ -65,26 +65,3 @@ TEST(WipeRulesTest, ProgressTexts) {
       {0, "0:00:00"}, {59.6, "0:01:00"}, {125, "0:02:05"}, {3725, "1:02:05"}, {-3, "0:00:00"}};
   for (const auto& r : clocks) EXPECT_EQ(ClockText(r.s), r.text);
 }
-
-TEST(WipeRulesTest, ReportLinesSayDriveBytesTimeAndResult) {
-  WipeSummary s{"C:\\", 1234567, 65, WipeOutcome::Completed, ""};
-  EXPECT_EQ(WipeDriveLine(s), "         Drive - C:\\");
-  EXPECT_EQ(WipeBytesLine(s), " Bytes written - 1,234,567");
-  EXPECT_EQ(WipeTimeLine(s), "          Time - 0:01:05");
-  const struct {
-    WipeOutcome outcome;
-    const char* detail;
-    const char* line;
-  } rows[] = {
-      {WipeOutcome::Completed, "", "        Result - Completed"},
-      {WipeOutcome::Cancelled, "", "        Result - Cancelled by operator"},
-      {WipeOutcome::Refused, "a CD drive is not wiped",
-       "        Result - Refused - a CD drive is not wiped"},
-      {WipeOutcome::Failed, "writing x - error 5", "        Result - Failed - writing x - error 5"},
-  };
-  for (const auto& r : rows) {
-    s.outcome = r.outcome;
-    s.detail = r.detail;
-    EXPECT_EQ(WipeResultLine(s), r.line);
-  }
-}
