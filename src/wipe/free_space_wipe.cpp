@@ -8,8 +8,8 @@
 #include "platform/links.h"
 
 namespace {
-// Wine makes every WriteFile cost a round of its own, whatever the size: 8 MiB a call writes
-// as fast as the plain Linux tools, where 1 MiB took three times as long.
+// Under Wine each WriteFile has a fixed cost of its own (about 2 ms here, whatever the size):
+// filling a volume in 8 MiB calls took a third of the time that 1 MiB calls took.
 constexpr DWORD kLargeWrite = 8u << 20;
 constexpr uint64_t kFlushEvery = 64u << 20;
 // FAT32 holds no file of 4 GiB; a file per GiB also keeps each one's removal short.
@@ -19,9 +19,10 @@ constexpr uint64_t kLargeFileLimit = 1ull << 30;
 constexpr DWORD kSlackFileBytes = 512;
 constexpr int kMaxSlackFiles = 4096;
 
+// Without trailing backslashes, but a drive's root keeps its own ("C:\\").
 std::string WithoutTrailingSlash(std::string path) {
-  while (path.size() > 3 && path.back() == '\\') path.pop_back();
-  if (path.size() > 1 && path.back() == '\\' && path[path.size() - 2] != ':') path.pop_back();
+  while (path.size() > 1 && path.back() == '\\' && !(path.size() == 3 && path[1] == ':'))
+    path.pop_back();
   return path;
 }
 
