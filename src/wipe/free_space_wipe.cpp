@@ -11,7 +11,6 @@ namespace {
 // Under Wine each WriteFile has a fixed cost of its own (about 2 ms here, whatever the size):
 // filling a volume in 8 MiB calls took a third of the time that 1 MiB calls took.
 constexpr DWORD kLargeWrite = 8u << 20;
-constexpr uint64_t kFlushEvery = 64u << 20;
 // FAT32 holds no file of 4 GiB; a file per GiB also keeps each one's removal short.
 constexpr uint64_t kLargeFileLimit = 1ull << 30;
 // Small enough that NTFS keeps such a file inside its MFT record: these take the record space
@@ -183,9 +182,6 @@ class Fill {
         progress_.written += written;
         inFile += written;
         if (ok && written == size) {
-          // Flushing as it goes keeps what Wine holds in the cache small (see below): ext4
-          // slows every write near a full disk with much data still unwritten.
-          if (inFile % kFlushEvery == 0) FlushFileBuffers(h);
           if (!Report()) return false;
           continue;
         }
