@@ -7,6 +7,7 @@
 
 #include "platform/files.h"
 #include "platform/links.h"
+#include "support/child_process.h"
 #include "support/scratch_volume.h"
 #include "support/test_support.h"
 
@@ -51,7 +52,35 @@ class ScopedTmp {
   bool had_;
   std::string old_;
 };
+// Started as a child with "--crash-during-wipe FOLDER", this program fills FOLDER's wipe folder
+// and ends itself abruptly 4 MiB in, its fill files still open, as a crash would.
+const bool kCrashChild = [] {
+  const std::string line = GetCommandLineA(), flag = "--crash-during-wipe ";
+  const size_t at = line.find(flag);
+  if (at == std::string::npos) return false;
+  WipeOptions o;
+  o.byteLimit = 64 * MiB;
+  o.progress = [](const WipeProgress& p) {
+    if (p.written >= 4 * MiB) TerminateProcess(GetCurrentProcess(), 3);
+    return true;
+  };
+  FillAndRemove(line.substr(at + flag.size()), o);
+  ExitProcess(4);
+}();
 }  // namespace
+
+TEST(FreeSpaceWipeTest, ACrashMidWayStillGivesTheSpaceBack) {
+  TempFolder t;
+  char exe[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  ChildProcess child(exe, "--crash-during-wipe " + t.Path());
+  ASSERT_TRUE(child.WaitForExit(20000));
+  EXPECT_EQ(child.ExitCode(), 3u);
+  // The large files were to be deleted on close: the end of the process closed them.
+  EXPECT_EQ(ListFolder(WipeFolder(t.Path())).bytes, 0u);
+  EXPECT_TRUE(RemoveWipeFolder(t.Path()));
+  EXPECT_FALSE(DirectoryExists(WipeFolder(t.Path())));
+}
 
 TEST(FreeSpaceWipeTest, FillsUntilTheDiskIsFullThenRemovesEveryFillFile) {
   TempFolder t;
