@@ -21,17 +21,17 @@ TEST(WipeStartTest, AFillFolderLeftByAnInterruptedWipeIsRemovedAtStart) {
   WriteFileText(drive.Root() + "mine.txt", "stays");
 
   const std::string name = "QVWIPESTART" + std::to_string(GetCurrentProcessId());
-  const std::string data = GetSpecialFolder(kCsidlAppData).text + "\\" + name;
-  ForceDirectories(data);
-  WriteFileText(data + "\\Quorvane.ini", "[ShowOption]\r\nQuickStartOpt=N\r\n");
-  {
-    ChildProcess q(QuorvanePath(), "data=" + name);
-    HWND main = q.WaitForWindow("TFFoxForm", 20000);
-    ASSERT_TRUE(main);
-    EXPECT_FALSE(DirectoryExists(folder));
-    EXPECT_EQ(ReadFileText(drive.Root() + "mine.txt"), "stays");
-    PostMessageA(main, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(q.WaitForExit(10000));
-  }
-  RemoveTree(data);
+  struct DataFolder {
+    std::string path;
+    ~DataFolder() { RemoveTree(path); }
+  } data{GetSpecialFolder(kCsidlAppData).text + "\\" + name};
+  ForceDirectories(data.path);
+  WriteFileText(data.path + "\\Quorvane.ini", "[ShowOption]\r\nQuickStartOpt=N\r\n");
+  ChildProcess q(QuorvanePath(), "data=" + name);
+  HWND main = q.WaitForWindow("TFFoxForm", 20000);
+  ASSERT_TRUE(main);
+  EXPECT_FALSE(DirectoryExists(folder));
+  EXPECT_EQ(ReadFileText(drive.Root() + "mine.txt"), "stays");
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(q.WaitForExit(10000));
 }
