@@ -79,7 +79,8 @@ std::string GroupedNumber(uint64_t value) {
 }
 
 std::string ClockText(double seconds) {
-  const long long s = seconds > 0 ? std::llround(seconds) : 0;
+  // Beyond a thousand years is past reading anyway, and past what llround can hold.
+  const long long s = seconds > 0 ? std::llround(seconds < 3e10 ? seconds : 3e10) : 0;
   char buf[32];
   std::snprintf(buf, sizeof buf, "%lld:%02lld:%02lld", s / 3600, s / 60 % 60, s % 60);
   return buf;
