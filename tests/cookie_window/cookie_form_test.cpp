@@ -1200,9 +1200,10 @@ TEST_F(CookieFormTest, TheSelectedTabTakesTheMainWindowsHighlight) {
   window.Run([&](HWND form) {
     EXPECT_EQ(TabFill(form, 0), highlight);
     EXPECT_EQ(TabFill(form, 1), GetSysColor(COLOR_BTNFACE));
-    SelectTab(form, 2);
-    EXPECT_EQ(TabFill(form, 2), highlight);
+    SelectTab(form, 1);
+    EXPECT_EQ(TabFill(form, 1), highlight);
     EXPECT_EQ(TabFill(form, 0), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(TabFill(form, 2), GetSysColor(COLOR_BTNFACE));
   });
 }
 
