@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "core/folders.h"
 #include "core/settings.h"
+#include "core/tab_colours.h"
 #include "files/temp_folders.h"
 #include "platform/files.h"
 #include "platform/window.h"
@@ -81,19 +82,11 @@ void TFFoxForm::CreatePages() {
             "Indicate Shutdown action - see Help file for detailed information");
 
   // Tab colours by the screen's colour depth.
-  HDC dc = GetDC(nullptr);
-  int depth = GetDeviceCaps(dc, PLANES) * GetDeviceCaps(dc, BITSPIXEL);
-  ReleaseDC(nullptr, dc);
-  const COLORREF silver = RGB(0xC0, 0xC0, 0xC0);
-  if (depth <= 8) {
-    mainTabSelected_ = subTabSelected_ = RGB(0, 0, 0xFF);
-    mainTabOther_ = subTabOther_ = silver;
-  } else {
-    mainTabSelected_ = RGB(0x80, 0x80, 0xFF);
-    mainTabOther_ = silver;
-    subTabSelected_ = RGB(0x99, 0x99, 0x66);
-    subTabOther_ = RGB(0xE0, 0xE0, 0xE0);
-  }
+  const TabColours tabs = ScreenTabColours();
+  mainTabSelected_ = tabs.mainSelected;
+  mainTabOther_ = tabs.mainOther;
+  subTabSelected_ = tabs.subSelected;
+  subTabOther_ = tabs.subOther;
 }
 
 void TFFoxForm::OnDrawTab(DRAWITEMSTRUCT* item) {
@@ -326,8 +319,7 @@ INT_PTR TFFoxForm::OnConfigMessage(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
       state_.busy = true;
       TPlugSelForm::ShowModal(window_, state_);
       state_.busy = false;
-    }
-    else if (id == IDC_PLUGMGR_BTN)
+    } else if (id == IDC_PLUGMGR_BTN)
       OpenShell(Folders().programFolder + "\\PlugMgr.exe");
     else if (id >= IDC_SHORTCUT_MAIN && id <= IDC_SHORTCUT_SHUT && code == BN_CLICKED)
       GenerateShortcut(id - IDC_SHORTCUT_MAIN);

@@ -14,6 +14,7 @@
 #include "core/modal.h"
 #include "core/os_flags.h"
 #include "core/settings.h"
+#include "core/tab_colours.h"
 #include "core/window_placement.h"
 #include "firefox/browser_activity.h"
 #include "platform/window.h"
@@ -65,7 +66,8 @@ INT_PTR TCookieForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
       if (d->CtlID != IDC_CK_TABS) return FALSE;
       const bool selected = static_cast<int>(d->itemID) == TabCtrl_GetCurSel(tabs_);
-      HBRUSH b = CreateSolidBrush(GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
+      // The selected tab takes the program's own highlight, the main window's selected tab.
+      HBRUSH b = CreateSolidBrush(selected ? selectedTab_ : GetSysColor(COLOR_BTNFACE));
       FillRect(d->hDC, &d->rcItem, b);
       DeleteObject(b);
       char text[100] = {};
@@ -118,11 +120,11 @@ INT_PTR TCookieForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         GetWindowRect(details_, &d);
         MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&l), 2);
         MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&d), 2);
-        GetClientRect(window_, &c);
+        GetWindowRect(window_, &c);
         const int y = static_cast<short>(HIWORD(lp));
         const int area = d.bottom - l.top;
         const int h = d.bottom - y - 3;
-        if (AcceptDetailsHeight(h, area, c.bottom)) {
+        if (AcceptDetailsHeight(h, area, c.bottom - c.top)) {
           detailsHeight_ = h;
           Layout();
         }
@@ -159,15 +161,17 @@ void TCookieForm::OnInit() {
   details_ = Item(IDC_CK_DETAILS);
   status_ = Item(IDC_CK_STATUS);
   tabs_ = Item(IDC_CK_TABS);
-  ProcessState& ps = Process();
   // 1.
-  ps.sortColumn = 0;
-  ps.ascending = {true, false, false, false};
-  const FontSetting& fs = Globals().fonts.cookies;
-  LOGFONTA lf = LogFontOf(fs);
-  listFont_ = CreateFontIndirectA(&lf);
-  SendMessageA(list_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_), FALSE);
-  SendMessageA(details_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_), FALSE);
+  ResetSort();
+  selectedTab_ = ScreenTabColours().mainSelected;
+  // "RESET" and "ANYPOS" open the window as designed: its own font, column widths and height.
+  const CookieFormLayout layout = ReadCookieFormLayout();
+  if (layout.stored) {
+    LOGFONTA lf = LogFontOf(Globals().fonts.cookies);
+    listFont_ = CreateFontIndirectA(&lf);
+    SendMessageA(list_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_), FALSE);
+    SendMessageA(details_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_), FALSE);
+  }
   ListView_SetTextColor(list_, RGB(0, 0, 0));
   ListView_SetTextColor(details_, RGB(0, 0, 0));
   ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
@@ -175,7 +179,6 @@ void TCookieForm::OnInit() {
   const int parts[] = {360, -1};
   SendMessageA(status_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
 
-  CookieFormLayout layout = ReadCookieFormLayout();
   for (int i = 0; i < 4; ++i)
     if (layout.mainColumns[i] > 0) widths1_[i] = layout.mainColumns[i];
   for (int i = 0; i < 3; ++i)
@@ -291,8 +294,10 @@ void TCookieForm::Layout() {
   MoveWindow(tabs_, 4, t.top, c.right - 8, tabHeight, TRUE);
   const int top = t.top + tabHeight;
   const int area = c.bottom - statusHeight - 4 - top;
+  RECT w;
+  GetWindowRect(window_, &w);
   int h = detailsHeight_;
-  if (h <= 0 || !AcceptDetailsHeight(h, area, c.bottom)) h = area * 3 / 10;
+  if (h <= 0 || !AcceptDetailsHeight(h, area, w.bottom - w.top)) h = area * 3 / 10;
   MoveWindow(list_, 4, top, c.right - 8, area - h - 6, TRUE);
   MoveWindow(details_, 4, top + area - h, c.right - 8, h, TRUE);
 }
@@ -404,6 +409,7 @@ void TCookieForm::TabChanged() {
   SaveKeepList(ieKeep_);
   tab_ = TabCtrl_GetCurSel(tabs_);
   if (tab_ < 0) tab_ = kFirefoxTab;
+  ResetSort();
   SetColumnCaptions();
   InvalidateRect(tabs_, nullptr, TRUE);
   ListCookies();

@@ -25,7 +25,8 @@ void ShowCookieForm(HWND owner, const OptionSet& options, const ShredSettings& s
 void ForgetCookieFormProcessState();
 
 // The splitter's rule: the details list's new height is taken when it is 20 % to 60 % of the
-// area of both lists and leaves the main list 40 pixels plus the window's height above 375.
+// area of both lists and leaves the main list 40 pixels plus the window's height (frame and
+// caption included) above 375.
 bool AcceptDetailsHeight(int height, int listArea, int windowHeight);
 
 // The keep-status mark of one address (caption lower-cased), "Protect", "Random" or empty, as
@@ -78,6 +79,8 @@ class TCookieForm {
     // IE: the cookie's text file as the cache index named it. Column 3 shows it until a command
     // writes its result there, so deleting never takes the file name from the shown text.
     std::string localFile;
+    // Carried through a sort, so that the selection stays on its cookies.
+    bool selected = false, focused = false;
   };
 
   static void Tell(const std::string& text, const std::string& caption,
@@ -98,8 +101,9 @@ class TCookieForm {
   void MarkBrowserSetting();
   void ShowDetails();
   void SortBy(int column, bool ascending);
+  void ResetSort();
   void ColumnClick(int column);
-  void ShowSortArrow();
+  void ShowSortArrow(bool ascending);
   void Refill();
   std::vector<int> Selected() const;
   void Protect();
@@ -141,6 +145,7 @@ class TCookieForm {
   } pending_;
   int tab_ = kFirefoxTab;
   int detailsHeight_ = 0;
+  COLORREF selectedTab_ = 0;
   bool dragging_ = false;
   std::vector<std::pair<HWND, std::string>> hints_;
   std::array<int, 4> widths1_{260, 70, 70, 200};

@@ -71,7 +71,8 @@ void TCookieForm::ListFirefox() {
   std::string filter = LowerCase(Trim(WindowText(Item(IDC_CK_FILTER))));
   const std::string raw = WindowText(Item(IDC_CK_FILTER));
   const bool all = raw.empty() || raw == " " || filter.empty();
-  long long hosts = 0;
+  // The lines that say why nothing can be listed stand as addresses, and count as such.
+  long long hosts = static_cast<long long>(rows_.size());
   std::string previous;
   bool first = true, shown = false;
   for (const CookieLine& line : store_.cookies) {
@@ -136,8 +137,9 @@ void TCookieForm::ListIe() {
 void TCookieForm::FinishListing() {
   MarkKeepStatus();
   MarkBrowserSetting();
+  // Every listing shows the addresses ascending; each column keeps the direction its clicks
+  // gave it until the window opens again or the tab changes.
   Process().sortColumn = 0;
-  Process().ascending = {true, false, false, false};
   SortBy(0, true);
   ListView_SetItemCountEx(list_, static_cast<int>(rows_.size()), 0);
   ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
@@ -208,10 +210,15 @@ void TCookieForm::SortBy(int column, bool ascending) {
     return ascending ? c < 0 : c > 0;
   };
   std::stable_sort(rows_.begin(), rows_.end(), less);
-  ShowSortArrow();
+  ShowSortArrow(ascending);
 }
 
-void TCookieForm::ShowSortArrow() {
+void TCookieForm::ResetSort() {
+  Process().sortColumn = 0;
+  Process().ascending = {true, false, false, false};
+}
+
+void TCookieForm::ShowSortArrow(bool ascending) {
   HWND header = ListView_GetHeader(list_);
   const ProcessState& ps = Process();
   for (int i = 0; i < 4; ++i) {
@@ -220,7 +227,7 @@ void TCookieForm::ShowSortArrow() {
     h.fmt &= ~(HDF_IMAGE | HDF_BITMAP_ON_RIGHT);
     if (i == ps.sortColumn) {
       h.fmt |= HDF_IMAGE | HDF_BITMAP_ON_RIGHT;
-      h.iImage = ps.ascending[i] ? 0 : 1;
+      h.iImage = ascending ? 0 : 1;
     }
     Header_SetItem(header, i, &h);
   }
@@ -234,8 +241,19 @@ void TCookieForm::ColumnClick(int column) {
   // sorts descending, while the others start descending and sort ascending first.
   ps.ascending[column] = !ps.ascending[column];
   ps.sortColumn = column;
+  // The list's selection is by row number: it moves with its cookies, not with the positions.
+  const int focused = ListView_GetNextItem(list_, -1, LVNI_FOCUSED);
+  for (Row& r : rows_) r.selected = r.focused = false;
+  for (int i : Selected()) rows_[i].selected = true;
+  if (focused >= 0 && focused < static_cast<int>(rows_.size())) rows_[focused].focused = true;
   SortBy(column, ps.ascending[column]);
   Refill();
+  ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    const UINT state =
+        (rows_[i].selected ? LVIS_SELECTED : 0) | (rows_[i].focused ? LVIS_FOCUSED : 0);
+    if (state) ListView_SetItemState(list_, static_cast<int>(i), state, state);
+  }
 }
 
 void TCookieForm::Refill() {

@@ -1,19 +1,38 @@
 #include "core/text_util.h"
 
-#include <cctype>
 #include <charconv>
 
-std::string UpperCase(std::string_view s) {
-  std::string r(s);
-  for (char& c : r) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return r;
-}
+#ifdef _WIN32
+#include "platform/case_mapping.h"
+#endif
 
-std::string LowerCase(std::string_view s) {
+namespace {
+#ifdef _WIN32
+bool AllAscii(std::string_view s) {
+  for (char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+#endif
+
+std::string MapCase(std::string_view s, bool upper) {
+#ifdef _WIN32
+  // Beyond ASCII the code page decides what a character is: in a double-byte code page the
+  // second byte of a character may look like a letter, and must not change.
+  if (!AllAscii(s)) return SystemCaseMap(s, upper);
+#endif
   std::string r(s);
-  for (char& c : r) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : r) {
+    if (upper && c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (!upper && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
   return r;
 }
+}  // namespace
+
+std::string UpperCase(std::string_view s) { return MapCase(s, true); }
+
+std::string LowerCase(std::string_view s) { return MapCase(s, false); }
 
 bool SameText(std::string_view a, std::string_view b) {
   return a.size() == b.size() && UpperCase(a) == UpperCase(b);

@@ -4,6 +4,8 @@
 #include <vector>
 
 // Small text helpers in the program's conventions: 8-bit ANSI text, comparisons upper-cased.
+// Case mapping is the system's for the ANSI code page (double-byte characters intact); built
+// for another system than Windows, only ASCII letters change.
 std::string UpperCase(std::string_view s);
 std::string LowerCase(std::string_view s);
 bool SameText(std::string_view a, std::string_view b);

@@ -79,6 +79,10 @@ void SaveWindowPosition(HWND window, const std::string& name) {
 
 CookieFormLayout ReadCookieFormLayout() {
   CookieFormLayout l;
+  if (ParamSwitch("ANYPOS") || ResetPositionsRequested()) {
+    l.stored = false;
+    return l;
+  }
   ProfileFile file = SettingsFile();
   auto read = [&](const std::string& key) {
     return std::max(0, ParseIntOr(file.ReadString("Positions", key, ""), 0));

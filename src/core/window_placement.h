@@ -11,11 +11,13 @@ void SaveWindowPosition(HWND window, const std::string& name);
 bool OpensMaximised(HWND window);
 
 // The cookie window's column widths and details-list height ("Lv1C0".."Lv1C3", "Lv2C0".."Lv2C2",
-// "LV2Ht" in "Positions"); 0 where nothing is stored.
+// "LV2Ht" in "Positions"); 0 where nothing is stored. Under "RESET" or "ANYPOS" nothing stored
+// applies: `stored` is false and the window keeps its design widths, height and font.
 struct CookieFormLayout {
   int mainColumns[4] = {};
   int detailColumns[3] = {};
   int detailsHeight = 0;
+  bool stored = true;
 };
 CookieFormLayout ReadCookieFormLayout();
 void WriteCookieFormLayout(const CookieFormLayout& layout);

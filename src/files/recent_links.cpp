@@ -8,28 +8,30 @@
 #include "core/os_flags.h"
 #include "core/text_util.h"
 #include "files/secure_erase.h"
+#include "platform/files.h"
 
 namespace {
 struct ListedName {
-  std::string upper, shortName;
+  std::string upper;  // as reported
+  // What reaches the file: the listed name, or the short name when the code page cannot hold
+  // the listed one (empty when it has none); and the short name as a second way in.
+  std::string address, shortName;
 };
 
-// Files only, hidden and system ones included; folders are not links to delete.
+// Files only, hidden and system ones included; folders are not links to delete. Listed wide:
+// the ANSI listing turns a name the code page cannot hold into a look-alike that may be the
+// name of another file.
 std::vector<ListedName> ListFolder(ReportContext& ctx, const std::string& folder) {
   std::vector<ListedName> names;
-  WIN32_FIND_DATAA fd;
-  HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &fd);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+  for (const ListedEntry& e : ListFolderWide(folder + "\\*.*")) {
+    if (e.IsFolder()) continue;
     if (ctx.Cancelled()) {
       ctx.AddReportLine("*** Cancelled by operator.");
       break;
     }
-    names.push_back({UpperCase(fd.cFileName), fd.cAlternateFileName});
+    names.push_back({UpperCase(e.name), e.Address(), e.lossy ? std::string() : e.shortName});
     ctx.View().PumpMessages();
-  } while (FindNextFileA(find, &fd));
-  FindClose(find);
+  }
   return names;
 }
 
@@ -45,11 +47,14 @@ void DeleteListed(ReportContext& ctx, const std::string& folder, const ListedNam
     ctx.AddDetailLine(std::string(result_text::kToDelete) + full);
   } else {
     LastDeleteError() = 0;
-    // The short name stands in when the listed name does not reach the file (a name the code
-    // page cannot hold); it is given with its folder, never resolved in the current one.
+    // The short name stands in when the listed name does not reach the file; it is given with
+    // its folder, never resolved in the current one. A file that no name reaches is said.
     const std::string shortPath = n.shortName.empty() ? std::string() : folder + "\\" + n.shortName;
-    // A file-system link named like a shortcut goes itself, never what it points at.
-    if (DeleteDataFileOrLink(ctx, full, shortPath)) {
+    if (n.address.empty()) {
+      ctx.SetAttention();
+      ctx.AddReportLine(ResultColumn(ctx.MapFileError(ERROR_INVALID_NAME)) + full);
+    } else if (DeleteDataFileOrLink(ctx, folder + "\\" + n.address, shortPath)) {
+      // A file-system link named like a shortcut goes itself, never what it points at.
       ctx.AddDetailLine(DeletedResultText() + full);
     } else {
       const std::string result = ctx.MapFileError(LastDeleteError());
@@ -83,7 +88,6 @@ void PurgeJumpLists(ReportContext& ctx, const std::string& recent) {
     ctx.AddReportLine("    No Jump List files found to delete.");
 }
 }  // namespace
-
 
 // The links are addressed by full path rather than through the process's current directory,
 // which other code of the run relies on.

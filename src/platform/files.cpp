@@ -142,6 +142,26 @@ std::wstring WidePath(const std::string& path) {
   return wide;
 }
 
+std::vector<ListedEntry> ListFolderWide(const std::string& pattern) {
+  std::vector<ListedEntry> entries;
+  WIN32_FIND_DATAW fd;
+  HANDLE find = FindFirstFileW(WidePath(pattern).c_str(), &fd);
+  if (find == INVALID_HANDLE_VALUE) return entries;
+  do {
+    ListedEntry e;
+    e.name = AnsiFileName(fd.cFileName, &e.lossy);
+    if (!e.lossy && (e.name == "." || e.name == "..")) continue;
+    bool shortLossy = false;
+    e.shortName = AnsiFileName(fd.cAlternateFileName, &shortLossy);
+    if (shortLossy) e.shortName.clear();
+    e.attributes = fd.dwFileAttributes;
+    e.reparseTag = fd.dwReserved0;
+    entries.push_back(std::move(e));
+  } while (FindNextFileW(find, &fd));
+  FindClose(find);
+  return entries;
+}
+
 std::string CurrentDirectory() {
   char buf[MAX_PATH * 2] = {};
   GetCurrentDirectoryA(sizeof buf, buf);

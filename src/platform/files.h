@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 // File-system queries and small operations over the ANSI Win32 calls.
 bool FileExists(const std::string& path);
@@ -33,6 +34,23 @@ bool MoveFileReplacing(const std::string& from, const std::string& to);
 std::string AnsiFileName(const wchar_t* name, bool* lossy = nullptr);
 // An ANSI path for the wide calls.
 std::wstring WidePath(const std::string& path);
+
+// One entry of a folder listed with the wide calls (FindFirstFileW), named in the ANSI code
+// page. The ANSI listing would give a name the code page cannot hold as a best-fit look-alike,
+// which may be another file's name; here such a name is marked lossy and the entry is reached
+// by its short name, or by nothing when it has none.
+struct ListedEntry {
+  std::string name;       // '?' for each character the code page cannot hold
+  std::string shortName;  // the 8.3 name; empty when the entry has none
+  bool lossy = false;
+  unsigned long attributes = 0, reparseTag = 0;
+  bool IsFolder() const { return (attributes & 0x10) != 0; }  // FILE_ATTRIBUTE_DIRECTORY
+  // The name that reaches the entry: the listed one, or the short one for a lossy name;
+  // empty when nothing reaches it.
+  const std::string& Address() const { return lossy ? shortName : name; }
+};
+// The entries `pattern` (a folder, a backslash and a mask) lists, "." and ".." left out.
+std::vector<ListedEntry> ListFolderWide(const std::string& pattern);
 
 std::string CurrentDirectory();
 // Runs with a folder as the current directory and restores the previous one when it ends.

@@ -85,13 +85,16 @@ void DeleteOneFile(Engine& e, const std::string& path, const std::string& shortN
     ReportFailure(e, LastDeleteError(), code == 'i', path);
 }
 
-bool IsFolderEntry(const WIN32_FIND_DATAA& fd) {
-  return (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+// An entry of a wide listing that no name in the ANSI code page reaches (a character the code
+// page cannot hold, and no short name): said, never guessed at.
+void ReportUnreachable(Engine& e, const std::string& path) {
+  e.Count();
+  ReportFailure(e, ERROR_INVALID_NAME, false, path);
 }
 
 // Runs `action` once for every existing folder a folder with wildcards names. Links to
 // folders are never walked into: what lies behind them is outside what the plugin names.
-void ExpandFolderWildcards(const std::string& folder,
+void ExpandFolderWildcards(Engine& e, const std::string& folder,
                            const std::function<void(const std::string&)>& action) {
   if (!HasPluginWildcard(folder)) {
     action(folder);
@@ -110,17 +113,14 @@ void ExpandFolderWildcards(const std::string& folder,
       return;
     }
     std::vector<std::string> matches;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return;
-    do {
-      const std::string name = fd.cFileName;
-      if (!IsFolderEntry(fd) || name == "." || name == ".." ||
-          IsLinkReparse(fd.dwFileAttributes, fd.dwReserved0))
-        continue;
-      if (PluginWildcardMatch(name, part)) matches.push_back(LowerCase(name));
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
+    for (const ListedEntry& entry : ListFolderWide(path + "\\*")) {
+      if (!entry.IsFolder() || IsLinkReparse(entry.attributes, entry.reparseTag)) continue;
+      if (!PluginWildcardMatch(entry.name, part)) continue;
+      if (entry.Address().empty())
+        ReportUnreachable(e, path + "\\" + UpperCase(entry.name));
+      else
+        matches.push_back(LowerCase(entry.Address()));
+    }
     for (const auto& m : matches) walk(i + 1, path + "\\" + m);
   };
   walk(0, "");
@@ -208,39 +208,39 @@ void DeleteFolderFiles(Engine& e, const std::string& folder, const std::string& 
   size_t n = ExtensionLength(filter);
   if (n > 0 && filter.find('*', filter.size() - n) != std::string::npos) n = 0;
   if (!(top && (type == "OD" || type == "OR"))) {
-    std::vector<std::pair<std::string, std::string>> files;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((folder + "\\" + filter).c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        if (e.CancelSeen()) break;
-        if (IsFolderEntry(fd)) continue;
-        const std::string name = fd.cFileName;
-        if (n >= 1 && ExtensionLength(name) != n) continue;
-        files.emplace_back(name, fd.cAlternateFileName);
-      } while (FindNextFileA(h, &fd));
-      FindClose(h);
+    std::vector<ListedEntry> files;
+    for (ListedEntry& entry : ListFolderWide(folder + "\\" + filter)) {
+      if (e.CancelSeen()) break;
+      if (entry.IsFolder()) continue;
+      if (n >= 1 && ExtensionLength(entry.name) != n) continue;
+      files.push_back(std::move(entry));
     }
-    for (const auto& [name, shortName] : files) {
+    for (const ListedEntry& f : files) {
       if (e.St().cancel) return;
-      const std::string path = folder + "\\" + UpperCase(name);
-      DeleteOneFile(e, path, shortName.empty() ? std::string() : folder + "\\" + shortName);
+      if (f.Address().empty()) {
+        ReportUnreachable(e, folder + "\\" + UpperCase(f.name));
+        continue;
+      }
+      // A name the code page cannot hold is reached, and reported, by its short name.
+      const std::string path = folder + "\\" + UpperCase(f.Address());
+      DeleteOneFile(e, path,
+                    f.lossy || f.shortName.empty() ? std::string() : folder + "\\" + f.shortName);
     }
   }
   if (e.St().cancel) return;
   std::vector<std::pair<std::string, bool>> folders;  // name, is a link
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      if (e.CancelSeen()) break;
-      if (!IsFolderEntry(fd) || fd.cFileName[0] == '.') continue;
-      folders.emplace_back(UpperCase(fd.cFileName),
-                           IsLinkReparse(fd.dwFileAttributes, fd.dwReserved0));
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
+  std::vector<std::string> unreachable;
+  for (const ListedEntry& entry : ListFolderWide(folder + "\\*")) {
+    if (e.CancelSeen()) break;
+    if (!entry.IsFolder() || entry.name[0] == '.') continue;
+    if (entry.Address().empty())
+      unreachable.push_back(folder + "\\" + UpperCase(entry.name));
+    else
+      folders.emplace_back(UpperCase(entry.Address()),
+                           IsLinkReparse(entry.attributes, entry.reparseTag));
   }
   if (type == "IS") return;
+  for (const std::string& path : unreachable) ReportUnreachable(e, path);
   for (const auto& [name, link] : folders) {
     if (e.St().cancel) return;
     const std::string path = folder + "\\" + name;
@@ -326,10 +326,10 @@ void RunFileCommand(Engine& e, const PluginStatement& s) {
   }
   if (RefusedForUnreadableProtectList(e)) return;
   if (s.command == "DELFOLD") {
-    ExpandFolderWildcards(s.path, [&](const std::string& f) { DeleteFolder(e, s, f); });
+    ExpandFolderWildcards(e, s.path, [&](const std::string& f) { DeleteFolder(e, s, f); });
     return;
   }
-  ExpandFolderWildcards(s.folder, [&](const std::string& f) {
+  ExpandFolderWildcards(e, s.folder, [&](const std::string& f) {
     if (RefusedForLink(e, f)) return;
     const std::string path = JoinPluginPath(f, s.fileName);
     if (s.command == "DELFILE")

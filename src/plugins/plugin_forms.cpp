@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "core/folders.h"
 #include "core/message_box.h"
@@ -11,6 +13,7 @@
 #include "core/text_util.h"
 #include "core/window_placement.h"
 #include "files/temp_protect_list.h"
+#include "platform/files.h"
 #include "platform/window.h"
 #include "plugins/plugin_engine.h"
 #include "plugins/plugin_selection.h"
@@ -160,6 +163,12 @@ struct SelState {
   std::string shownName;
   bool filling = false;
   HWND tips = nullptr;
+  // Layout: the designed client size and places, the list's width the splitter gave it, and
+  // whether the splitter is being dragged.
+  SIZE design{};
+  std::vector<std::pair<int, RECT>> placed;
+  int listWidth = 0;
+  bool dragging = false;
 };
 
 SelState& Sel() {
@@ -186,15 +195,10 @@ void FillPluginList(HWND form) {
   s.shownName.clear();
   SendDlgItemMessageA(form, IDC_PLUG_TEXT, LB_RESETCONTENT, 0, 0);
   std::vector<std::string> names;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((PluginFolder() + "\\*.*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsPluginFileName(fd.cFileName))
-        names.push_back(UpperCase(fd.cFileName));
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
+  // Listed wide: a name the code page cannot hold is listed by the short name that reaches it.
+  for (const ListedEntry& e : ListFolderWide(PluginFolder() + "\\*.*"))
+    if (!e.IsFolder() && !e.Address().empty() && IsPluginFileName(e.Address()))
+      names.push_back(UpperCase(e.Address()));
   std::sort(names.begin(), names.end());
   for (size_t i = 0; i < names.size(); ++i) {
     LVITEMA item = {};
@@ -307,8 +311,87 @@ void CloseSelection(HWND form) {
   EndModalDialog(form, IDOK);
 }
 
+RECT PlaceOf(HWND form, int id) {
+  RECT r;
+  GetWindowRect(GetDlgItem(form, id), &r);
+  MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+void RememberDesign(HWND form) {
+  SelState& s = Sel();
+  RECT c;
+  GetClientRect(form, &c);
+  s.design = {c.right, c.bottom};
+  s.placed.clear();
+  for (int id : {IDC_PLUG_LABEL1, IDC_PLUG_LIST, IDC_PLUG_LABEL2, IDC_PLUG_TEXT, IDC_PLUG_ALLON,
+                 IDC_PLUG_ALLOFF, IDC_PLUG_TEST, IDC_PLUG_EXEC, IDC_PLUG_APPLY, IDC_PLUG_CLOSE})
+    s.placed.push_back({id, PlaceOf(form, id)});
+  const RECT list = PlaceOf(form, IDC_PLUG_LIST);
+  s.listWidth = list.right - list.left;
+}
+
+const RECT& Designed(int id) {
+  for (const auto& [control, r] : Sel().placed)
+    if (control == id) return r;
+  static const RECT none{};
+  return none;
+}
+
+// Keeps a list width that leaves both lists at least this wide.
+constexpr int kNarrowest = 40;
+
+int FittingListWidth(HWND form, int width) {
+  RECT c;
+  GetClientRect(form, &c);
+  const RECT& list = Designed(IDC_PLUG_LIST);
+  const RECT& text = Designed(IDC_PLUG_TEXT);
+  const int gap = text.left - list.right;
+  const int rightMargin = Sel().design.cx - text.right;
+  const int widest = c.right - rightMargin - gap - kNarrowest - list.left;
+  return std::max(kNarrowest, std::min(width, widest));
+}
+
+// The lists take the window's new size, the buttons keep to the bottom (Apply and Close to the
+// bottom right), and the contents list starts where the splitter left the plugin list.
+void LayoutSelection(HWND form) {
+  SelState& s = Sel();
+  if (s.placed.empty()) return;
+  RECT c;
+  GetClientRect(form, &c);
+  const int dx = c.right - s.design.cx, dy = c.bottom - s.design.cy;
+  const RECT& list = Designed(IDC_PLUG_LIST);
+  const RECT& text = Designed(IDC_PLUG_TEXT);
+  const RECT& label2 = Designed(IDC_PLUG_LABEL2);
+  const int width = FittingListWidth(form, s.listWidth);
+  const int textLeft = list.left + width + (text.left - list.right);
+  auto move = [&](int id, int left, int top, int w, int h) {
+    MoveWindow(GetDlgItem(form, id), left, top, std::max(w, 0), std::max(h, 0), TRUE);
+  };
+  move(IDC_PLUG_LIST, list.left, list.top, width, list.bottom - list.top + dy);
+  move(IDC_PLUG_TEXT, textLeft, text.top, text.right + dx - textLeft, text.bottom - text.top + dy);
+  move(IDC_PLUG_LABEL2, textLeft + 10, label2.top, label2.right - label2.left,
+       label2.bottom - label2.top);
+  for (int id : {IDC_PLUG_ALLON, IDC_PLUG_ALLOFF, IDC_PLUG_TEST, IDC_PLUG_EXEC}) {
+    const RECT& r = Designed(id);
+    move(id, r.left, r.top + dy, r.right - r.left, r.bottom - r.top);
+  }
+  for (int id : {IDC_PLUG_APPLY, IDC_PLUG_CLOSE}) {
+    const RECT& r = Designed(id);
+    move(id, r.left + dx, r.top + dy, r.right - r.left, r.bottom - r.top);
+  }
+  InvalidateRect(form, nullptr, TRUE);
+}
+
+// The splitter is the strip between the two lists.
+bool OnSplitter(HWND form, int x, int y) {
+  const RECT list = PlaceOf(form, IDC_PLUG_LIST), text = PlaceOf(form, IDC_PLUG_TEXT);
+  return x >= list.right && x < text.left && y >= list.top && y < list.bottom;
+}
+
 void InitSelection(HWND form) {
   SelState& s = Sel();
+  RememberDesign(form);
   SetWindowTextA(form, "Quorvane - Select Plugins for Plugin Option");
   HWND list = PlugList(form);
   ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
@@ -364,6 +447,48 @@ INT_PTR CALLBACK SelectionProc(HWND form, UINT msg, WPARAM wp, LPARAM lp) {
         }
         return TRUE;
       case WM_CLOSE: CloseSelection(form); return TRUE;
+      case WM_SIZE: LayoutSelection(form); return TRUE;
+      case WM_GETMINMAXINFO: {
+        // Never smaller than designed: every button stays in view.
+        SelState& s = Sel();
+        if (s.placed.empty()) return FALSE;
+        RECT frame{0, 0, s.design.cx, s.design.cy};
+        AdjustWindowRectEx(&frame, GetWindowLongA(form, GWL_STYLE), FALSE,
+                           GetWindowLongA(form, GWL_EXSTYLE));
+        auto* info = reinterpret_cast<MINMAXINFO*>(lp);
+        info->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+        return TRUE;
+      }
+      case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wp) == form && LOWORD(lp) == HTCLIENT) {
+          POINT p;
+          GetCursorPos(&p);
+          ScreenToClient(form, &p);
+          if (OnSplitter(form, p.x, p.y)) {
+            SetCursor(LoadCursor(nullptr, IDC_SIZEWE));
+            SetWindowLongPtrA(form, DWLP_MSGRESULT, TRUE);
+            return TRUE;
+          }
+        }
+        return FALSE;
+      case WM_LBUTTONDOWN:
+        if (OnSplitter(form, static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)))) {
+          Sel().dragging = true;
+          SetCapture(form);
+        }
+        return TRUE;
+      case WM_MOUSEMOVE:
+        if (Sel().dragging) {
+          // The plugin list ends where the mouse is; the contents list begins past the strip.
+          const int x = static_cast<short>(LOWORD(lp));
+          Sel().listWidth = FittingListWidth(form, x - Designed(IDC_PLUG_LIST).left);
+          LayoutSelection(form);
+        }
+        return TRUE;
+      case WM_LBUTTONUP:
+        if (Sel().dragging) ReleaseCapture();
+        Sel().dragging = false;
+        return TRUE;
     }
   } catch (...) {
     // Errors while filling or clicking the list leave the window usable.

@@ -83,15 +83,9 @@ std::vector<std::string> RefusedFolders() {
   }
   for (const auto& folder : users) {
     add(folder);
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) continue;
-    do {
-      const std::string name = fd.cFileName;
-      if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
-        add(folder + "\\" + name);
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
+    // Listed wide: a look-alike of a name the code page cannot hold may be another folder.
+    for (const ListedEntry& entry : ListFolderWide(folder + "\\*"))
+      if (entry.IsFolder() && !entry.Address().empty()) add(folder + "\\" + entry.Address());
   }
   add(Folders().dataFolder);
   return list;

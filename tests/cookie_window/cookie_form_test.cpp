@@ -20,7 +20,9 @@
 #include "core/folders.h"
 #include "core/modal.h"
 #include "core/os_flags.h"
+#include "core/run_mode.h"
 #include "core/settings.h"
+#include "core/tab_colours.h"
 #include "core/text_util.h"
 #include "firefox/browser_activity.h"
 #include "firefox/cookie_purge.h"
@@ -829,7 +831,7 @@ TEST_F(CookieFormTest, UnreadableOrMissingCookieStoreAndMissingHelpText) {
     EXPECT_EQ(Column(list, 0),
               (std::vector<std::string>{"  ---Unable to access FireFox Cookie file---",
                                         "  ---Unable to display FireFox Cookies---"}));
-    EXPECT_EQ(StatusText(form, 1), "Displayed 2 of 0 Cookie Addresses");
+    EXPECT_EQ(StatusText(form, 1), "Displayed 2 of 2 Cookie Addresses");
   });
   EXPECT_TRUE(boxes.boxes.empty());
   // No file at all: a message, and an empty list.
@@ -1143,4 +1145,172 @@ TEST_F(CookieFormTest, DeleteAndRandomizeAreRefusedWhileFirefoxRuns) {
   EXPECT_EQ(DbCookies(FFoxProfile().CookiesFile), before);
   EXPECT_EQ(ReadFileText(KeepFile()), "r=" + hosts[0] + "\r\n");
   EXPECT_TRUE(window.nestedTitles.empty());
+}
+
+namespace {
+// The fill the window draws for one tab, read from a bitmap it drew into.
+COLORREF TabFill(HWND form, int tab) {
+  HWND tabs = GetDlgItem(form, IDC_CK_TABS);
+  HDC dc = CreateCompatibleDC(nullptr);
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 40, 20, 1, 32, BI_RGB};
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  DRAWITEMSTRUCT d{ODT_TAB, IDC_CK_TABS, static_cast<UINT>(tab), ODA_DRAWENTIRE, 0,
+                   tabs,    dc,          {0, 0, 40, 20}};
+  SendMessageA(form, WM_DRAWITEM, IDC_CK_TABS, reinterpret_cast<LPARAM>(&d));
+  const COLORREF c = GetPixel(dc, 1, 1);
+  SelectObject(dc, old);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+  return c;
+}
+
+RECT ClientRectOf(HWND form, int id) {
+  RECT r;
+  GetWindowRect(GetDlgItem(form, id), &r);
+  MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+// A drag of the splitter above the details list to the height `h`, as the mouse does it.
+void DragDetailsTo(HWND form, int h) {
+  const RECT d = ClientRectOf(form, IDC_CK_DETAILS);
+  SendMessageA(form, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, d.top - 3));
+  SendMessageA(form, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10, d.bottom - h - 3));
+  SendMessageA(form, WM_LBUTTONUP, 0, MAKELPARAM(10, d.bottom - h - 3));
+}
+
+std::set<std::string> SelectedCaptions(HWND list) {
+  std::set<std::string> out;
+  for (int i = ListView_GetNextItem(list, -1, LVNI_SELECTED); i >= 0;
+       i = ListView_GetNextItem(list, i, LVNI_SELECTED))
+    out.insert(Cell(list, i, 0));
+  return out;
+}
+}  // namespace
+
+TEST_F(CookieFormTest, TheSelectedTabTakesTheMainWindowsHighlight) {
+  HDC screen = GetDC(nullptr);
+  const int depth = GetDeviceCaps(screen, PLANES) * GetDeviceCaps(screen, BITSPIXEL);
+  ReleaseDC(nullptr, screen);
+  const COLORREF highlight = TabColoursForDepth(depth).mainSelected;
+  ASSERT_NE(highlight, GetSysColor(COLOR_HIGHLIGHT));  // else the test could not tell them apart
+  window.Run([&](HWND form) {
+    EXPECT_EQ(TabFill(form, 0), highlight);
+    EXPECT_EQ(TabFill(form, 1), GetSysColor(COLOR_BTNFACE));
+    SelectTab(form, 1);
+    EXPECT_EQ(TabFill(form, 1), highlight);
+    EXPECT_EQ(TabFill(form, 0), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(TabFill(form, 2), GetSysColor(COLOR_BTNFACE));
+  });
+}
+
+TEST_F(CookieFormTest, TheSplitterKeepsRoomByTheWindowsWholeHeight) {
+  window.Run([&](HWND form) {
+    MoveWindow(form, 0, 0, 640, 700, TRUE);
+    RECT w, c;
+    GetWindowRect(form, &w);
+    GetClientRect(form, &c);
+    const int windowHeight = w.bottom - w.top;
+    ASSERT_GT(windowHeight, c.bottom);
+    const int area =
+        ClientRectOf(form, IDC_CK_DETAILS).bottom - ClientRectOf(form, IDC_CK_LIST).top;
+    // Just too tall for the main list's room by the window's height, not by its client area.
+    const int tooTall = area - 40 - (windowHeight - 375) + 1;
+    ASSERT_TRUE(AcceptDetailsHeight(tooTall, area, c.bottom));
+    ASSERT_FALSE(AcceptDetailsHeight(tooTall, area, windowHeight));
+    const int before =
+        ClientRectOf(form, IDC_CK_DETAILS).bottom - ClientRectOf(form, IDC_CK_DETAILS).top;
+    DragDetailsTo(form, tooTall);
+    const RECT d = ClientRectOf(form, IDC_CK_DETAILS);
+    EXPECT_EQ(d.bottom - d.top, before);
+    const int fits = tooTall - 2;
+    ASSERT_TRUE(AcceptDetailsHeight(fits, area, windowHeight));
+    DragDetailsTo(form, fits);
+    const RECT after = ClientRectOf(form, IDC_CK_DETAILS);
+    EXPECT_EQ(after.bottom - after.top, fits);
+  });
+}
+
+TEST_F(CookieFormTest, ResetAndAnyposOpenWithTheDesignedWidthsHeightAndFont) {
+  const FontSetting savedFont = Globals().fonts.cookies;
+  Globals().fonts.cookies = {"Arial", 14, 0};
+  struct Case {
+    std::vector<std::string> args;
+    bool stored;
+  };
+  for (const Case& c : {Case{{}, true}, Case{{"RESET"}, false}, Case{{"ANYPOS"}, false}}) {
+    SCOPED_TRACE(c.args.empty() ? "no switch" : c.args[0]);
+    ProfileFile file = SettingsFile();
+    file.WriteString("Positions", "Lv1C0", "311");
+    file.WriteString("Positions", "Lv2C2", "177");
+    file.WriteString("Positions", "LV2Ht", "130");
+    {
+      ScopedArguments switches(c.args);
+      SelectRunMode();
+      window.Run([&](HWND form) {
+        HWND list = GetDlgItem(form, IDC_CK_LIST), details = GetDlgItem(form, IDC_CK_DETAILS);
+        EXPECT_EQ(ListView_GetColumnWidth(list, 0) == 311, c.stored);
+        EXPECT_EQ(ListView_GetColumnWidth(details, 2) == 177, c.stored);
+        const RECT d = ClientRectOf(form, IDC_CK_DETAILS);
+        EXPECT_EQ(d.bottom - d.top == 130, c.stored);
+        for (HWND l : {list, details}) {
+          LOGFONTA lf{};
+          GetObjectA(reinterpret_cast<HFONT>(SendMessageA(l, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+          EXPECT_EQ(std::string(lf.lfFaceName) == "Arial", c.stored) << lf.lfFaceName;
+        }
+      });
+    }
+    SelectRunMode();
+  }
+  Globals().fonts.cookies = savedFont;
+}
+
+TEST_F(CookieFormTest, SortDirectionsStartAgainOnlyWhenTheWindowOpensOrTheTabChanges) {
+  window.Run([&](HWND form) {
+    HWND list = GetDlgItem(form, IDC_CK_LIST);
+    ClickColumn(form, 0);
+    EXPECT_TRUE(SortedBy(Column(list, 0), false));
+    // A refresh lists ascending, but the column keeps its direction: its next click turns it.
+    Click(form, IDC_CK_REFRESH);
+    EXPECT_TRUE(SortedBy(Column(list, 0), true));
+    EXPECT_EQ(SortArrow(list), std::make_pair(0, 0));
+    ClickColumn(form, 0);
+    EXPECT_TRUE(SortedBy(Column(list, 0), true));
+    ClickColumn(form, 0);
+    EXPECT_TRUE(SortedBy(Column(list, 0), false));
+    // Another tab starts every column afresh.
+    SelectTab(form, 1);
+    SelectTab(form, 0);
+    ClickColumn(form, 0);
+    EXPECT_TRUE(SortedBy(Column(list, 0), false));
+    EXPECT_EQ(SortArrow(list), std::make_pair(0, 1));
+  });
+  // And so does opening the window again.
+  window.Run([&](HWND form) {
+    HWND list = GetDlgItem(form, IDC_CK_LIST);
+    ClickColumn(form, 0);
+    EXPECT_TRUE(SortedBy(Column(list, 0), false));
+  });
+}
+
+TEST_F(CookieFormTest, ASortKeepsTheSelectionOnItsCookies) {
+  const auto db = DbCookies(FFoxProfile().CookiesFile);
+  window.Run([&](HWND form) {
+    HWND list = GetDlgItem(form, IDC_CK_LIST), details = GetDlgItem(form, IDC_CK_DETAILS);
+    ASSERT_GT(ListViewCount(list), 4);
+    const std::set<std::string> two{Cell(list, 0, 0), Cell(list, 2, 0)};
+    Select(list, {0, 2});
+    ClickColumn(form, 0);
+    EXPECT_EQ(SelectedCaptions(list), two);
+    // One cookie selected: still that one, with its details.
+    const std::string one = Cell(list, 1, 0);
+    Select(list, {1});
+    ClickColumn(form, 0);
+    EXPECT_EQ(SelectedCaptions(list), std::set<std::string>{one});
+    ASSERT_EQ(ListViewCount(details), static_cast<int>(db.at(one).size()));
+    EXPECT_EQ(Cell(details, 0, 0), one);
+  });
 }

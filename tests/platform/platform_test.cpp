@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include "core/text_util.h"
+#include "platform/case_mapping.h"
 #include "platform/files.h"
 #include "platform/profile_file.h"
 #include "platform/registry.h"
@@ -111,4 +115,33 @@ TEST(ShellFolders, UserFoldersAreRealFoldersOfThePrefix) {
     ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << f.text;
     EXPECT_FALSE(attributes & FILE_ATTRIBUTE_REPARSE_POINT) << f.text << " links elsewhere";
   }
+}
+
+// The system's case mapping keeps double-byte characters whole: in Shift-JIS (932) the second
+// byte of many characters is an ASCII letter's, and a full-width letter has a case of its own.
+TEST(CaseMapping, DoubleByteCharactersKeepTheirSecondByte) {
+  const struct {
+    unsigned codePage;
+    bool upper;
+    std::string text, mapped;
+  } cases[] = {
+      {932, true, "c:\\\x83\x61x.lnk", "C:\\\x83\x61X.LNK"},   // katakana, trail 'a'
+      {932, false, "C:\\\x83\x41X.LNK", "c:\\\x83\x41x.lnk"},  // katakana, trail 'A'
+      {932, true,
+       "\x82\x81"
+       "b",
+       "\x82\x60"
+       "B"},                          // full-width a
+      {932, true, "x\x83", "X\x83"},  // a lead byte without its second: ASCII letters only
+      {936, true, "d\xb0\x61", "D\xb0\x61"},
+      {1252, true, "caf\xe9", "CAF\xc9"},
+      {1252, false, "CAF\xc9", "caf\xe9"},
+      {1252, true, "", ""},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(SystemCaseMap(c.text, c.upper, c.codePage), c.mapped) << c.codePage << " " << c.text;
+  // The program's own helpers map through it in the ANSI code page.
+  ASSERT_EQ(GetACP(), 1252u);
+  EXPECT_EQ(UpperCase("c:\\caf\xe9\\a.txt"), "C:\\CAF\xc9\\A.TXT");
+  EXPECT_EQ(LowerCase("C:\\CAF\xc9"), "c:\\caf\xe9");
 }

@@ -242,3 +242,62 @@ TEST_F(PluginWindowsTest, MainWindowOpensTheSelectionAndShowsThePluginManager) {
   PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
 }
 }  // namespace
+
+namespace {
+RECT PlaceIn(HWND form, int id) {
+  RECT r;
+  GetWindowRect(GetDlgItem(form, id), &r);
+  MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+}  // namespace
+
+// The strip between the plugin list and the contents list moves both; the window resizes
+// with its lists growing and its buttons keeping to the bottom.
+TEST_F(PluginWindowsTest, TheSplitterMovesTheListsAndTheWindowResizes) {
+  onSelection = [&](HWND form) {
+    EXPECT_TRUE(GetWindowLongA(form, GWL_STYLE) & WS_THICKFRAME);
+    const RECT list = PlaceIn(form, IDC_PLUG_LIST), text = PlaceIn(form, IDC_PLUG_TEXT);
+    const int y = (list.top + list.bottom) / 2, x = (list.right + text.left) / 2;
+    ASSERT_LT(list.right, text.left);
+    SendMessageA(form, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    SendMessageA(form, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(list.right + 60, y));
+    SendMessageA(form, WM_LBUTTONUP, 0, MAKELPARAM(list.right + 60, y));
+    const RECT wider = PlaceIn(form, IDC_PLUG_LIST), narrower = PlaceIn(form, IDC_PLUG_TEXT);
+    EXPECT_EQ(wider.right, list.right + 60);
+    EXPECT_EQ(narrower.left, text.left + 60);
+    EXPECT_EQ(narrower.right, text.right);
+    EXPECT_EQ(PlaceIn(form, IDC_PLUG_LABEL2).left, narrower.left + 10);
+    // A drag past the window's edge leaves the contents list in view.
+    SendMessageA(form, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(wider.right + 2, y));
+    SendMessageA(form, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5000, y));
+    SendMessageA(form, WM_LBUTTONUP, 0, MAKELPARAM(5000, y));
+    const RECT squeezed = PlaceIn(form, IDC_PLUG_TEXT);
+    EXPECT_GE(squeezed.right - squeezed.left, 40);
+    // Away from the strip the mouse moves nothing.
+    SendMessageA(form, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageA(form, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(200, 2));
+    SendMessageA(form, WM_LBUTTONUP, 0, MAKELPARAM(200, 2));
+    EXPECT_EQ(PlaceIn(form, IDC_PLUG_TEXT).left, squeezed.left);
+
+    RECT w, before;
+    GetWindowRect(form, &w);
+    GetClientRect(form, &before);
+    const RECT close = PlaceIn(form, IDC_PLUG_CLOSE), allOn = PlaceIn(form, IDC_PLUG_ALLON);
+    const RECT tall = PlaceIn(form, IDC_PLUG_LIST), box = PlaceIn(form, IDC_PLUG_TEXT);
+    MoveWindow(form, w.left, w.top, w.right - w.left + 100, w.bottom - w.top + 80, TRUE);
+    RECT after;
+    GetClientRect(form, &after);
+    const int dx = after.right - before.right, dy = after.bottom - before.bottom;
+    ASSERT_EQ(dx, 100);
+    ASSERT_EQ(dy, 80);
+    EXPECT_EQ(PlaceIn(form, IDC_PLUG_LIST).bottom, tall.bottom + dy);
+    EXPECT_EQ(PlaceIn(form, IDC_PLUG_TEXT).right, box.right + dx);
+    EXPECT_EQ(PlaceIn(form, IDC_PLUG_TEXT).bottom, box.bottom + dy);
+    EXPECT_EQ(PlaceIn(form, IDC_PLUG_CLOSE).left, close.left + dx);
+    EXPECT_EQ(PlaceIn(form, IDC_PLUG_CLOSE).top, close.top + dy);
+    EXPECT_EQ(PlaceIn(form, IDC_PLUG_ALLON).left, allOn.left);
+    EXPECT_EQ(PlaceIn(form, IDC_PLUG_ALLON).top, allOn.top + dy);
+  };
+  Open();
+}

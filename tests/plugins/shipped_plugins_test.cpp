@@ -40,7 +40,8 @@ std::string Dump(const Lines& lines) {
 Lines ToDelete(const Lines& lines) {
   Lines r;
   for (const auto& l : lines)
-    if (StartsWith(l, "       to delete - ") || StartsWith(l, "   to delete Val - "))
+    if (StartsWith(l, "       to delete - ") || StartsWith(l, "   to delete Val - ") ||
+        StartsWith(l, "   to delete Key - "))
       r.push_back(UpperCase(l.substr(19)));
   std::sort(r.begin(), r.end());
   return r;
@@ -159,6 +160,67 @@ TEST_F(ShippedPluginTest, ThumbnailCachesOfExplorerAndThumbsFiles) {
   EXPECT_TRUE(FileExists(pictures + "\\Holiday\\Thumbs.db"));
 }
 
+namespace {
+// One registry value set for a test and put back as it was, type included.
+struct ScopedValue {
+  HKEY root;
+  std::string key, name;
+  DWORD type = 0;
+  std::vector<BYTE> saved;
+  bool existed = false;
+  ScopedValue(HKEY r, std::string k, std::string n, DWORD newType, const std::string& value)
+      : root(r), key(std::move(k)), name(std::move(n)) {
+    DWORD size = 0;
+    existed = RegGetValueA(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type,
+                           nullptr, &size) == ERROR_SUCCESS;
+    if (existed) {
+      saved.resize(size);
+      RegGetValueA(root, key.c_str(), name.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, saved.data(),
+                   &size);
+    }
+    EXPECT_EQ(RegSetKeyValueA(root, key.c_str(), name.c_str(), newType, value.c_str(),
+                              static_cast<DWORD>(value.size() + 1)),
+              ERROR_SUCCESS);
+  }
+  ~ScopedValue() {
+    if (existed)
+      RegSetKeyValueA(root, key.c_str(), name.c_str(), type, saved.data(),
+                      static_cast<DWORD>(saved.size()));
+    else
+      RegDeleteKeyValueA(root, key.c_str(), name.c_str());
+  }
+};
+}  // namespace
+
+// OneDrive's folder backup moves Pictures and Documents into the OneDrive folder and records
+// it in "User Shell Folders": the plugin follows the known folders there.
+TEST_F(ShippedPluginTest, ThumbnailsOfPicturesAndDocumentsKeptInOneDrive) {
+  char profile[MAX_PATH] = {};
+  ASSERT_GT(GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH), 0u);
+  MadeFolder onedrive(std::string(profile) + "\\OneDrive");
+  const std::string pictures = onedrive.path + "\\Pictures",
+                    documents = onedrive.path + "\\Documents";
+  MakeFile(pictures + "\\Thumbs.db");
+  MakeFile(pictures + "\\Trip\\Thumbs.db");
+  MakeFile(pictures + "\\Trip\\sea.jpg");
+  MakeFile(documents + "\\Thumbs.db");
+  const std::string shell =
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  ScopedValue movedPictures(HKEY_CURRENT_USER, shell, "My Pictures", REG_EXPAND_SZ,
+                            "%USERPROFILE%\\OneDrive\\Pictures");
+  ScopedValue movedDocuments(HKEY_CURRENT_USER, shell, "Personal", REG_EXPAND_SZ,
+                             "%USERPROFILE%\\OneDrive\\Documents");
+  ASSERT_TRUE(SameText(Folder(39), pictures)) << Folder(39);
+  ASSERT_TRUE(SameText(Folder(5), documents)) << Folder(5);
+  const Lines lines = TestRunOf("THUMBNAILS.STD");
+  const std::string p = UpperCase(pictures), d = UpperCase(documents);
+  Lines found;
+  for (const auto& l : ToDelete(lines))
+    if (StartsWith(l, UpperCase(onedrive.path))) found.push_back(l);
+  EXPECT_EQ(found, (Lines{d + "\\THUMBS.DB", p + "\\THUMBS.DB", p + "\\TRIP\\THUMBS.DB"}))
+      << Dump(lines);
+}
+
 TEST_F(ShippedPluginTest, MediaPlayersRecentLists) {
   const std::string wmp = "Software\\Microsoft\\MediaPlayer\\Player";
   const std::string mpc = "Software\\MPC-HC\\MPC-HC\\Recent File List";
@@ -173,16 +235,24 @@ TEST_F(ShippedPluginTest, MediaPlayersRecentLists) {
   set(wmp + "\\RecentFileList", "Count", "2");
   set(wmp + "\\RecentURLList", "URL0", "http://example.com/stream");
   set(mpc, "File1", "C:\\Video\\c.mkv");
+  // MPC-HC 2.x: one sub-key per file played; its settings stay.
+  const std::string history = "Software\\MPC-HC\\MPC-HC\\MediaHistory";
+  set(history + "\\5F1A09C2", "Filename", "C:\\Video\\d.mkv");
+  set(history + "\\5F1A09C2", "Title", "d");
+  set(history + "\\0B77E3D4", "Filename", "C:\\Video\\e.mp4");
+  set("Software\\MPC-HC\\MPC-HC\\Settings", "Language", "0");
   MadeFolder vlc(roaming + "\\vlc");
   MakeFile(roaming + "\\vlc\\vlc-qt-interface.ini",
            "[General]\r\nplaylist-visible=true\r\n[RecentsMRU]\r\nlist=file:///C:/a.mp3\r\n"
            "times=0\r\n");
   const Lines lines = TestRunOf("MEDIAPLAYERS.STD");
   EXPECT_EQ(ToDelete(lines), (Lines{"FILE0 - C:\\MUSIC\\A.MP3", "FILE1 - C:\\VIDEO\\B.AVI",
-                                    "FILE1 - C:\\VIDEO\\C.MKV", "LIST=FILE:///C:/A.MP3", "TIMES=0",
+                                    "FILE1 - C:\\VIDEO\\C.MKV", "LIST=FILE:///C:/A.MP3",
+                                    "SOFTWARE\\MPC-HC\\MPC-HC\\MEDIAHISTORY\\0B77E3D4",
+                                    "SOFTWARE\\MPC-HC\\MPC-HC\\MEDIAHISTORY\\5F1A09C2", "TIMES=0",
                                     "URL0 - HTTP://EXAMPLE.COM/STREAM"}))
       << Dump(lines);
-  EXPECT_EQ(lines[lines.size() - 2], "   6 - Entries processed for this Plugin");
+  EXPECT_EQ(lines[lines.size() - 2], "   8 - Entries processed for this Plugin");
   RegKey k;
   ASSERT_EQ(k.OpenRead(HKEY_CURRENT_USER, wmp + "\\RecentFileList"), ERROR_SUCCESS);
   EXPECT_TRUE(k.ReadString("File0").has_value());

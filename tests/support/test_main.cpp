@@ -4,8 +4,31 @@
 
 #include <string>
 
+#include "cookie_window/cookie_form.h"
 #include "core/message_box.h"
+#include "core/modal.h"
+#include "files/delete_outcome.h"
+#include "files/temp_protect_list.h"
 #include "system/shutdown_action.h"
+
+namespace {
+// What the program keeps while it runs (the cookie window's "Yes To All" answers and sort, a
+// driver of modal windows, the temp protect list a test left loaded or unreadable, the outcome
+// of the last delete) would carry
+// from one test into the next, and make the result depend on their order: every test starts as
+// a freshly started program does.
+class FreshProcessState : public testing::EmptyTestEventListener {
+  void OnTestStart(const testing::TestInfo&) override {
+    ForgetCookieFormProcessState();
+    SetModalDriver(nullptr);
+    TempProtectEntries().Clear();
+    TempProtectEntries().modified = false;
+    TempProtectEntries().unreadable = false;
+    LastDeleteError() = 0;
+    LastDeleteNameOnly() = false;
+  }
+};
+}  // namespace
 
 // No test may wait on a box: an unexpected one fails the test that raised it.
 int main(int argc, char** argv) {
@@ -22,5 +45,6 @@ int main(int argc, char** argv) {
     ADD_FAILURE() << "unexpected message box: " << r.caption << ": " << r.text;
     return MessageAnswer::Ok;
   });
+  testing::UnitTest::GetInstance()->listeners().Append(new FreshProcessState);
   return RUN_ALL_TESTS();
 }

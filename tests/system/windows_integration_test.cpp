@@ -196,6 +196,17 @@ TEST_F(ShortcutButtonsTest, EachButtonWritesItsShortcutToTheDesktop) {
 }
 
 TEST_F(ShortcutButtonsTest, WithoutTheDesktopValueNothingIsWritten) {
+  // Wine's shell-link object writes the "Shell Folders" values again the first time a process
+  // sets a link's path: let that happen before the value is taken away, whichever test ran first.
+  {
+    CoInitialize(nullptr);
+    IShellLinkA* link = nullptr;
+    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                           IID_IShellLinkA, reinterpret_cast<void**>(&link))));
+    link->SetPath((BinFolder() + "\\Quorvane.exe").c_str());
+    link->Release();
+    CoUninitialize();
+  }
   {
     RegistryStash folders(HKEY_CURRENT_USER,
                           "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
