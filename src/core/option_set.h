@@ -2,7 +2,7 @@
 #include <array>
 #include <string>
 
-// The 22 fields of one run mode's option set, in the order they are written to the file.
+// The fields of one run mode's option set, in the order they are written to the file.
 enum class OptionField {
   Cache,
   Cookies,
@@ -26,9 +26,16 @@ enum class OptionField {
   IETypedUrls,
   IEStrays,
   IEDomStore,
+  ChromiumHistory,
+  ChromiumTypedUrls,
+  ChromiumForms,
+  ChromiumCookies,
+  ChromiumCache,
+  ChromiumSession,
+  FFSession,
 };
-constexpr int kOptionFieldCount = 22;
-constexpr int kCheckBoxCount = 19;
+constexpr int kOptionFieldCount = 29;
+constexpr int kCheckBoxCount = 26;
 
 struct OptionFieldInfo {
   OptionField field;
