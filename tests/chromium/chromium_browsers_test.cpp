@@ -91,7 +91,8 @@ TEST(ChromiumBrowsersTest, OperaProfileInDefaultOrInItsOwnFolderWithLocalCache) 
   {
     ScopedBrowserFolder opera("Opera Software\\Opera Stable", true);
     MakeProfile(opera.Path() + "\\Default");
-    const ChromiumBrowser* b = Named(FindChromiumBrowsers(), "Opera");
+    const auto all = FindChromiumBrowsers();
+    const ChromiumBrowser* b = Named(all, "Opera");
     ASSERT_NE(b, nullptr);
     ASSERT_EQ(ProfileNames(*b), (Names{"Default"}));
     EXPECT_EQ(b->profiles[0].cacheFolder,
