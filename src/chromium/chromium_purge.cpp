@@ -85,7 +85,7 @@ std::vector<std::string> FilesStartingWith(const std::string& folder, const std:
   return paths;
 }
 
-// Rows counted in a preview, deleted in a purge; one line either way.
+// Rows deleted in one transaction, or named in a preview; one line either way.
 void PurgeTables(
     ReportContext& ctx, const std::string& file, const std::string& what,
     const std::function<std::vector<std::string>(const std::set<std::string>&)>& statements,
@@ -95,13 +95,14 @@ void PurgeTables(
     ctx.AddReportLine("    " + name + " file not found.");
     return;
   }
+  // A preview leaves the file closed: even a read may roll back a journal the browser left.
+  if (ctx.State().preview) {
+    ctx.AddReportLine("  " + what + " would be deleted from - " + file);
+    return;
+  }
   try {
     ChromiumDatabase db(file);
     const std::vector<std::string> sql = statements(Tables(db));
-    if (ctx.State().preview) {
-      ctx.AddReportLine("  " + what + " would be deleted from - " + file);
-      return;
-    }
     if (before) before(db);
     db.RunInTransaction(sql);
     ctx.AddReportLine("  Deleted entries from  " + what + " - " + file);
