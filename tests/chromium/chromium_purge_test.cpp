@@ -14,6 +14,7 @@
 #include "firefox/firefox_profile.h"
 #include "firefox/session_purge.h"
 #include "platform/files.h"
+#include "support/child_process.h"
 #include "support/test_support.h"
 
 namespace {
@@ -233,5 +234,42 @@ TEST(FirefoxSessionTest, SessionStoreAndItsBackupsGo) {
   DeleteFileA((folder + "\\places-keep.txt").c_str());
   EXPECT_EQ(run.view.lines.back(),
             "  Purge \"FireFox Session\" Function Completed.   4 Session Files Processed.");
+}
+}  // namespace
+
+namespace {
+// Edge with start-up boost keeps msedge.exe alive with no window and no lock held: a process
+// of that name alone refuses the browser, and the line says why.
+TEST(ChromiumRunningTest, AProcessOfTheBrowserRefusesItAndEdgeNamesStartUpBoost) {
+  ScopedDataFolder data;
+  ScopedBrowserFolder edge("Microsoft\\Edge\\User Data");
+  ForceDirectories(edge.Path() + "\\Default");
+  WriteFileText(edge.Path() + "\\Default\\Preferences", "{}");
+  TempFolder bin;
+  const std::string exe = bin.File("msedge.exe");
+  ASSERT_TRUE(CopyFileA((BinFolder() + "\\fixtures\\Mozilla Firefox\\firefox.exe").c_str(),
+                        exe.c_str(), FALSE));
+  const std::string event = "QvEdgeBoost" + std::to_string(GetCurrentProcessId());
+  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, event.c_str());
+  Lines lines;
+  {
+    ChildProcess boost(exe, "hold \"" + bin.File("held") + "\" " + event);
+    ASSERT_TRUE(boost.Started());
+    TestRun run;
+    PurgeChromiumSession(run.ctx);
+    lines = run.view.lines;
+    EXPECT_EQ(run.state.highestLevel, 7);
+    SetEvent(release);
+    boost.WaitForExit(10000);
+  }
+  CloseHandle(release);
+  EXPECT_TRUE(Has(lines,
+                  " -Error- not Processed as Microsoft Edge browser is active. (Start-up boost "
+                  "keeps msedge.exe running after its windows close.)"))
+      << Joined(lines);
+  TestRun after;
+  PurgeChromiumSession(after.ctx);
+  for (const auto& line : after.view.lines)
+    EXPECT_FALSE(StartsWith(line, " -Error- not Processed")) << line;
 }
 }  // namespace
