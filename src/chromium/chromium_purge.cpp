@@ -53,6 +53,20 @@ std::set<std::string> Tables(ChromiumDatabase& db) {
   return names;
 }
 
+// VACUUM when the run's Compact Files is Yes: the file is rewritten without its free pages.
+void Compact(ReportContext& ctx, ChromiumDatabase& db, const std::string& file) {
+  if (!ctx.State().compact) return;
+  try {
+    // A VACUUM rewrites the whole file and can take a while: let the window repaint first.
+    ctx.View().PumpMessages();
+    db.Exec("VACUUM");
+    ctx.AddReportLine("  Compact " + ExtractFileName(file) + " file completed");
+  } catch (const std::exception& e) {
+    ctx.AddReportLine("*** Error - Compact " + ExtractFileName(file) + " file failed - " +
+                      e.what());
+  }
+}
+
 // One whole file deleted (or listed in a preview), with its line.
 bool PurgeFile(ReportContext& ctx, const std::string& path) {
   if (!FileExists(path)) return false;
@@ -106,6 +120,7 @@ void PurgeTables(
     if (before) before(db);
     db.RunInTransaction(sql);
     ctx.AddReportLine("  Deleted entries from  " + what + " - " + file);
+    Compact(ctx, db, file);
   } catch (const std::exception& e) {
     ctx.AddReportLine("*** Error - Delete " + what + " failed - " + name + " - " + e.what());
     ctx.RaiseLevel(7);
@@ -225,6 +240,7 @@ void CookiesOf(ReportContext& ctx, const ChromiumProfile& p, const KeepList& kee
       if (!st.preview) {
         db.Exec("DELETE FROM cookies WHERE rowid IN (SELECT id FROM temp.qv_gone_cookies)");
         db.Exec("COMMIT");
+        Compact(ctx, db, file);
       }
     } catch (...) {
       if (!st.preview) try {

@@ -67,6 +67,7 @@ class RealChromiumProfile : public testing::Test {
     TestRun run;
     run.state.preview = preview;
     run.state.detail = true;
+    run.state.compact = compact_;
     purge(run.ctx);
     level_ = run.state.highestLevel;
     return run.view.lines;
@@ -79,6 +80,7 @@ class RealChromiumProfile : public testing::Test {
   const std::string webData_ = profile_ + "\\Web Data";
   const std::string favicons_ = profile_ + "\\Favicons";
   int level_ = 0;
+  bool compact_ = false;
 };
 
 TEST_F(RealChromiumProfile, HistoryGoesBookmarksAndTheirIconsStay) {
@@ -124,6 +126,21 @@ TEST_F(RealChromiumProfile, FormsEmptyTheAutofillTableOnly) {
   EXPECT_EQ(Rows(webData_, "SELECT * FROM meta ORDER BY key"), meta);
   ExpectSound(webData_);
   EXPECT_EQ(lines.back(), "  Purge \"Chromium Forms\" Function Completed.");
+}
+
+TEST_F(RealChromiumProfile, CompactFilesRewritesTheDatabasesWhenChosen) {
+  const Lines plain = Run(PurgeChromiumForms);
+  compact_ = true;
+  const Lines cookies = Run(PurgeChromiumCookies);
+  const Lines history = Run(PurgeChromiumHistory);
+  for (const auto& line : plain) EXPECT_FALSE(StartsWith(line, "  Compact ")) << line;
+  EXPECT_TRUE(Has(cookies, "  Compact Cookies file completed")) << Joined(cookies);
+  EXPECT_TRUE(Has(history, "  Compact History file completed")) << Joined(history);
+  EXPECT_TRUE(Has(history, "  Compact Favicons file completed")) << Joined(history);
+  for (const auto& file : {history_, cookies_, favicons_}) {
+    EXPECT_EQ(Scalar(file, "PRAGMA freelist_count"), "0") << file;
+    ExpectSound(file);
+  }
 }
 
 TEST_F(RealChromiumProfile, CookiesKeptRandomizedAndDeletedByTheKeepList) {
