@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <random>
 #include <set>
 
@@ -198,8 +199,10 @@ void CookiesOf(ReportContext& ctx, const ChromiumProfile& p, const KeepList& kee
   const RunState& st = ctx.State();
   std::vector<std::string> lines;
   CookieTally mine;
+  std::unique_ptr<ChromiumDatabase> opened;
   try {
-    ChromiumDatabase db(file);
+    opened = std::make_unique<ChromiumDatabase>(file);
+    ChromiumDatabase& db = *opened;
     const auto rows = db.Query("SELECT rowid, host_key FROM cookies ORDER BY host_key, rowid");
     if (!st.preview) {
       db.Exec("BEGIN IMMEDIATE");
@@ -240,7 +243,6 @@ void CookiesOf(ReportContext& ctx, const ChromiumProfile& p, const KeepList& kee
       if (!st.preview) {
         db.Exec("DELETE FROM cookies WHERE rowid IN (SELECT id FROM temp.qv_gone_cookies)");
         db.Exec("COMMIT");
-        Compact(ctx, db, file);
       }
     } catch (...) {
       if (!st.preview) try {
@@ -261,6 +263,7 @@ void CookiesOf(ReportContext& ctx, const ChromiumProfile& p, const KeepList& kee
     return;
   }
   for (const auto& line : lines) ctx.AddReportLine(line);
+  if (!st.preview) Compact(ctx, *opened, file);
   tally.processed += mine.processed;
   tally.randomized += mine.randomized;
 }
