@@ -5,38 +5,12 @@
 #include <algorithm>
 
 #include "chromium/chromium_browsers.h"
-#include "chromium/local_state.h"
 #include "chromium_test_support.h"
 #include "platform/files.h"
 #include "support/test_support.h"
 
 namespace {
 using Names = std::vector<std::string>;
-
-TEST(LocalStateTest, ProfilesNamedInInfoCache) {
-  struct Case {
-    const char* text;
-    bool ok;
-    Names profiles;
-  };
-  const Case cases[] = {
-      {R"({"profile":{"info_cache":{"Profile 1":{"name":"Work"},"Default":{}}}})",
-       true,
-       {"Default", "Profile 1"}},
-      {R"({"profile":{"info_cache":{}}})", true, {}},
-      {R"({"profile":{"info_cache":{"..":{},"a\\b":{},"c/d":{},"C:":{},"ok":{}}}})", true, {"ok"}},
-      {R"({"profile":{"info_cache":["Default"]}})", false, {}},
-      {R"({"profile":{}})", false, {}},
-      {R"({"profile":{"info_cache":{"Default":{})", false, {}},
-      {"", false, {}},
-      {"[1,2]", false, {}},
-  };
-  for (const auto& c : cases) {
-    Names got{"stale"};
-    EXPECT_EQ(ReadLocalStateProfiles(c.text, got), c.ok) << c.text;
-    EXPECT_EQ(got, c.profiles) << c.text;
-  }
-}
 
 void MakeProfile(const std::string& folder) {
   ForceDirectories(folder);
