@@ -288,6 +288,12 @@ BrowserRunning ChromiumBrowserRunning(const ChromiumBrowser& browser) {
   return BrowserRunning::No;
 }
 
+bool AnyChromiumBrowserRunning() {
+  for (const auto& b : FindChromiumBrowsers())
+    if (ChromiumBrowserRunning(b) != BrowserRunning::No) return true;
+  return false;
+}
+
 bool RefusedWhileChromiumRuns(ReportContext& ctx, const ChromiumBrowser& browser) {
   const BrowserRunning running = ChromiumBrowserRunning(browser);
   if (running == BrowserRunning::No) return false;

@@ -18,6 +18,8 @@ void PurgeChromiumSession(ReportContext& ctx);
 // Why a browser counts as running: its lock file held, or one of its processes alive.
 enum class BrowserRunning { No, LockHeld, Process };
 BrowserRunning ChromiumBrowserRunning(const ChromiumBrowser& browser);
+// True while any browser found runs (the main window marks the ticked Chromium boxes).
+bool AnyChromiumBrowserRunning();
 // The refusal line (and level 7 outside a preview) while the browser runs; true when refused.
 bool RefusedWhileChromiumRuns(ReportContext& ctx, const ChromiumBrowser& browser);
 

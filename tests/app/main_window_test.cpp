@@ -17,6 +17,8 @@
 #include "core/window_placement.h"
 #include "firefox/browser_activity.h"
 #include "firefox/firefox_profile.h"
+#include "platform/files.h"
+#include "platform/shell_folders.h"
 #include "platform/window.h"
 #include "resource.h"
 #include "support/test_support.h"
@@ -244,6 +246,29 @@ TEST_F(MainWindowTest, IeAloneLeavesFirefoxPurgesFree) {
   EXPECT_TRUE(frame.IsHighlighted(OptionField::IECache));
   EXPECT_FALSE(frame.IsHighlighted(OptionField::Cache));
   EXPECT_FALSE(FirefoxActive());
+}
+
+// A Chromium browser holding its lock file marks the ticked Chromium boxes, and only those.
+TEST_F(MainWindowTest, RunningChromiumBrowserMarksTheTickedChromiumBoxes) {
+  TFFoxOptionsFrame1& frame = form.OptionFrame(RunMode::Standard);
+  SetChecked(frame.Control(OptionField::ChromiumCookies), true);
+  SetChecked(frame.Control(OptionField::Cookies), true);
+  const std::string userData = GetSpecialFolder(kCsidlLocalAppData).text + "\\Vivaldi\\User Data";
+  ForceDirectories(userData);
+  HANDLE lock = CreateFileA((userData + "\\lockfile").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                            nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  form.PollBrowserActivity();
+  const bool marked = frame.IsHighlighted(OptionField::ChromiumCookies);
+  const bool firefoxMarked = frame.IsHighlighted(OptionField::Cookies);
+  CloseHandle(lock);
+  form.PollBrowserActivity();
+  const bool markedAfter = frame.IsHighlighted(OptionField::ChromiumCookies);
+  RemoveTree(GetSpecialFolder(kCsidlLocalAppData).text + "\\Vivaldi");
+  EXPECT_TRUE(marked);
+  EXPECT_FALSE(firefoxMarked);
+  EXPECT_FALSE(frame.IsHighlighted(OptionField::ChromiumHistory));  // not ticked
+  EXPECT_FALSE(markedAfter);
 }
 
 TEST_F(MainWindowTest, CancelDuringARunStopsItBetweenItems) {
