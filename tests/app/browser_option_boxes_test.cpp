@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "app/option_frame.h"
 #include "core/settings.h"
 #include "platform/profile_file.h"
@@ -47,6 +49,14 @@ TEST(BrowserOptionBoxesTest, EveryPageShowsTheBoxesNamedForTheirBrowserClearOfTh
       const RECT r = RectIn(frame.Handle(), box);
       EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= page.right && r.bottom <= page.bottom)
           << captions[i];
+      // The whole caption shows beside the check mark.
+      HDC dc = GetDC(box);
+      HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(box, WM_GETFONT, 0, 0)));
+      SIZE text{};
+      GetTextExtentPoint32A(dc, captions[i], static_cast<int>(strlen(captions[i])), &text);
+      SelectObject(dc, old);
+      ReleaseDC(box, dc);
+      EXPECT_LE(text.cx + GetSystemMetrics(SM_CXMENUCHECK) + 4, r.right - r.left) << captions[i];
       // No other control of the page shares any of its pixels.
       for (HWND other = GetWindow(frame.Handle(), GW_CHILD); other;
            other = GetWindow(other, GW_HWNDNEXT)) {
