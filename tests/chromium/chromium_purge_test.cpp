@@ -195,6 +195,23 @@ TEST_F(RealChromiumProfile, CacheAndSessionFilesGo) {
   EXPECT_EQ(session.back(), "  Purge \"Chromium Session\" Function Completed.");
 }
 
+// A file that is not a database gets an error line and stays as it was; the other files of the
+// profile are still purged.
+TEST_F(RealChromiumProfile, ADamagedDatabaseIsReportedAndLeftAlone) {
+  const std::string damaged = "not a database, whatever the name says";
+  WriteFileText(cookies_, damaged);
+  const Lines cookies = Run(PurgeChromiumCookies);
+  EXPECT_EQ(level_, 7);
+  const Lines history = Run(PurgeChromiumHistory);
+  EXPECT_EQ(ReadFileText(cookies_), damaged);
+  const std::string prefix = "*** Error - Delete Entry from Cookies file failed - " + cookies_;
+  EXPECT_TRUE(std::any_of(cookies.begin(), cookies.end(), [&](const std::string& l) {
+    return StartsWith(l, prefix);
+  })) << Joined(cookies);
+  EXPECT_EQ(cookies.back(), "  Purge \"Chromium Cookies\" Function Completed.");
+  EXPECT_EQ(Scalar(history_, "SELECT count(*) FROM urls"), "0");
+}
+
 TEST_F(RealChromiumProfile, RefusedWhileTheBrowserHoldsItsLockFile) {
   const std::string lock = chrome_.Path() + "\\lockfile";
   HANDLE held = CreateFileA(lock.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
