@@ -436,6 +436,27 @@ TEST_F(MainWindowTest, HiddenBrowserListingAndFolderReport) {
   EXPECT_EQ(p.ProductVersion, "10.0.2");
 }
 
+TEST_F(MainWindowTest, FolderReportListsEachChromiumBrowserAndProfile) {
+  const std::string local = GetSpecialFolder(kCsidlLocalAppData).text;
+  const std::string chrome = local + "\\Google\\Chrome\\User Data";
+  ForceDirectories(chrome + "\\Profile 1");
+  WriteFileText(chrome + "\\Profile 1\\Preferences", "{}");
+  WriteFileText(chrome + "\\Local State", R"({"profile":{"info_cache":{"Profile 1":{}}}})");
+  SendMessageA(form.Handle(), WM_COMMAND, IDM_FOLDERS, 0);
+  const std::vector<std::string> lines = ListLines();
+  RemoveTree(local + "\\Google");
+  auto at = std::find(lines.begin(), lines.end(), "      Google Chrome - " + chrome);
+  ASSERT_NE(at, lines.end());
+  ASSERT_NE(at + 1, lines.end());
+  EXPECT_EQ(*(at + 1), "            Profile - " + chrome + "\\Profile 1");
+  EXPECT_NE(std::find_if(at, lines.end(),
+                         [](const std::string& l) {
+                           return StartsWith(l, "      SQLite Module - Quorvane's own SQLite ") &&
+                                  EndsWith(l, "(these browsers export no SQLite of their own)");
+                         }),
+            lines.end());
+}
+
 TEST_F(MainWindowTest, ExitIsRefusedWhileBusy) {
   form.State().busy = true;
   Click(form.Control(IDC_EXIT_BTN));
