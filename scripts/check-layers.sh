@@ -9,7 +9,7 @@ floor() {
   case $1 in
     platform) echo 0 ;;
     core) echo 1 ;;
-    files | cookies | system) echo 2 ;;
+    files | cookies | system | wipe) echo 2 ;;
     firefox | ie | chromium) echo 3 ;;
     cookie_window | plugins) echo 4 ;;
     app | harrowin | vaskindx) echo 5 ;;

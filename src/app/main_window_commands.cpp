@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "app/purge_run.h"
 #include "app/small_windows.h"
+#include "app/wipe_window.h"
 #include "chromium/chromium_purge.h"
 #include "cookie_window/cookie_form.h"
 #include "core/command_line.h"
@@ -50,6 +51,12 @@ void TFFoxForm::OnCommand(int id, int code, HWND control) {
     case IDM_FOLDERS: ShowFolderReport(); break;
     case IDM_DELETE_INDEX: ScheduleIndexRemoval(); break;
     case IDM_HIDDEN_BROWSERS: ShowHiddenBrowserWindows(); break;
+    case IDM_WIPE_FREE_SPACE:
+      if (state_.busy) break;
+      state_.busy = true;
+      ShowWipeWindow(window_);
+      state_.busy = false;
+      break;
     case IDM_COPY_REPORT: CopyReportToClipboard(); break;
     case IDM_CHECK_VERSION: OpenShell(kVendorVersionPage + std::string(kVersionQuery)); break;
     case IDM_HELP_CONTENTS:

@@ -59,9 +59,12 @@ void TFFoxOptionsFrame1::SetValues(const OptionSet& set) {
   }
 }
 
+// "Set All 'On'" picks every track but not the wipe of the free space, which fills a whole
+// drive for minutes: that one is ticked on purpose or not at all.
 void TFFoxOptionsFrame1::SetAllOptions(bool on) {
   for (const auto& info : OptionFields())
-    if (!info.isRadio) SetChecked(Control(info.field), on);
+    if (!info.isRadio && !(on && info.field == OptionField::WipeFreeSpace))
+      SetChecked(Control(info.field), on);
 }
 
 void TFFoxOptionsFrame1::EnableOption(OptionField f, bool enabled) {

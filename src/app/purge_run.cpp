@@ -20,6 +20,7 @@
 #include "ie/ie_typed_urls.h"
 #include "plugins/plugin_engine.h"
 #include "system/shutdown_action.h"
+#include "wipe/free_space_wipe.h"
 
 // "Recent LNKs" on the recent-documents folder that start-up found with the Firefox profile.
 void PurgeRecentLinks(ReportContext& ctx) { PurgeRecentLinksIn(ctx, FFoxProfile().RecentFolder); }
@@ -54,6 +55,8 @@ const PurgeFunctionTable kFunctions = {{
     {F::RecycleBin, "  Processing \"Recycle Bin\"", EmptyRecycleBin},
     {F::ClipBoard, "  Clearing Windows ClipBoard", ClearClipboard},
     {F::Plugins, "  Processing \"Plugins\"", RunSelectedPlugins},
+    // Last: the files the other functions deleted are then free space too.
+    {F::WipeFreeSpace, "  Processing \"Wipe Free Space\"", WipeTempDriveFreeSpace},
 }};
 
 void RunFrame(ReportContext& ctx, const PurgeFunctionEntry& entry) {

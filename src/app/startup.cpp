@@ -26,6 +26,7 @@
 #include "system/executables.h"
 #include "system/run_key.h"
 #include "system/themes_manifest.h"
+#include "wipe/free_space_wipe.h"
 
 namespace {
 void ShowMainWindow(TFFoxForm& form) {
@@ -150,6 +151,10 @@ int RunQuorvane(const std::string& commandLine) {
     ActivateOtherInstance();
     return 0;
   }
+  // A free-space wipe cut off (power lost, process killed) may have left its fill files; the
+  // first instance gives that space back before anything else. Another instance may be wiping
+  // now, so a second one started with "MULT" leaves the folders alone.
+  if (firstInstance) RemoveLeftoverWipeFolders();
   // 8.
   const std::string folder = Folders().programFolder;
   // The manifest takes effect only under the name of the file Windows starts, whatever the

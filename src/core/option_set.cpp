@@ -51,6 +51,8 @@ const std::array<OptionFieldInfo, kOptionFieldCount> kFields = {{
      "Select to Delete I.E. Stray Cache and Cookie Files", false, nullptr, nullptr},
     {F::IEDomStore, "IEDOMstoreOption", "IEDOMstoreOptionCheckBox", "I.E. DOMstore",
      "Select to Delete I.E. DOM Store Files", false, nullptr, nullptr},
+    {F::WipeFreeSpace, "WipeFreeOption", "WipeFreeSpaceCheckBox", "Wipe Free Space",
+     "Select to Wipe the free space of the Temp folder's drive", false, nullptr, nullptr},
     {F::ChromiumHistory, "ChromiumHistoryOption", "ChromiumHistoryCheckBox", "Chromium History",
      "Select to Delete Chrome, Edge, Brave, Vivaldi and Opera History", false, nullptr, nullptr},
     {F::ChromiumTypedUrls, "ChromiumTypedURLsOption", "ChromiumTypedURLsCheckBox",

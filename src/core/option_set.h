@@ -26,6 +26,7 @@ enum class OptionField {
   IETypedUrls,
   IEStrays,
   IEDomStore,
+  WipeFreeSpace,
   ChromiumHistory,
   ChromiumTypedUrls,
   ChromiumForms,
@@ -34,8 +35,8 @@ enum class OptionField {
   ChromiumSession,
   FFSession,
 };
-constexpr int kOptionFieldCount = 29;
-constexpr int kCheckBoxCount = 26;
+constexpr int kOptionFieldCount = 30;
+constexpr int kCheckBoxCount = 27;
 
 struct OptionFieldInfo {
   OptionField field;

@@ -47,7 +47,7 @@ TEST(Settings, OptionSetIsWrittenAsItsKeysInTableOrder) {
       "RecycleBinOption", "ClipBoardOption",  "PluginsOption",    "SecureDeleteOption",
       "CompactSqlOption", "ReportOpt",        "IECacheOption",    "IECookiesOption",
       "IEHistoryOption",  "IEUserDataOption", "IESearchesOption", "IETypedURLsOption",
-      "IEStraysOption",   "IEDOMstoreOption",
+      "IEStraysOption",   "IEDOMstoreOption", "WipeFreeOption",
       // Added later: an older file lacks them and reads them as off.
       "ChromiumHistoryOption", "ChromiumTypedURLsOption", "ChromiumFormsOption",
       "ChromiumCookiesOption", "ChromiumCacheOption", "ChromiumSessionOption", "FFSessionOption"};
@@ -63,6 +63,19 @@ TEST(Settings, OptionSetIsWrittenAsItsKeysInTableOrder) {
   EXPECT_NE(text.find("CookiesOption=1"), std::string::npos);
   EXPECT_NE(text.find("CacheOption=0"), std::string::npos);
   EXPECT_EQ(ReadOptionSet(SettingsFile(), "PnowOptions"), set);
+}
+
+// A file written before "Wipe Free Space" existed has every other key and not its one: the
+// wipe, which fills a whole drive, stays off until chosen.
+TEST(Settings, AnOlderFileLoadsWithTheWipeOff) {
+  ScopedDataFolder data;
+  std::string section = "[StndOptions]\r\n";
+  for (const auto& f : OptionFields())
+    if (f.field != OptionField::WipeFreeSpace) section += std::string(f.key) + "=1\r\n";
+  WriteFileText(data.SettingsPath(), section);
+  const OptionSet set = ReadOptionSet(SettingsFile(), "StndOptions");
+  EXPECT_EQ(set[OptionField::Plugins], 1);
+  EXPECT_EQ(set[OptionField::WipeFreeSpace], 0);
 }
 
 TEST(Settings, ShredValuesAreClampedAndReadByFirstCharacter) {

@@ -1,0 +1,48 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/report_context.h"
+#include "wipe/wipe_rules.h"
+
+// Wiping a drive's free space: a folder of the wipe's own at the drive's root is filled with
+// files of zeros until the disk refuses more, then everything in it is removed again. What was
+// deleted before (by a browser, a user, a plain purge) is overwritten where it still lay.
+
+struct WipeProgress {
+  uint64_t written = 0;
+  uint64_t target = 0;  // the free space when the wipe began
+  double seconds = 0;
+};
+
+struct WipeOptions {
+  // Called before the first write, after every large write (8 MiB at most) and every 64 small
+  // files, and at the end of each phase; returning false cancels.
+  std::function<bool(const WipeProgress&)> progress;
+  // Counts the disk as full once this many bytes are written (0: only when it is). Lets a test
+  // fill a folder on a large disk as if it were a small one.
+  uint64_t byteLimit = 0;
+};
+
+// "C:\" for the letter C.
+std::string DriveRoot(char letter);
+// The drive of the Temp folder ("C:\"); empty when it has no drive letter.
+std::string TempFolderDrive();
+// Why the drive may not be wiped, from its type and free space; empty when it may.
+std::string WipeRefusalOf(const std::string& root);
+
+// Wipes the free space of the drive (root "C:\") unless it is refused.
+WipeSummary WipeFreeSpace(const std::string& root, const WipeOptions& options = {});
+// The fill and its removal in the wipe folder under `parent`, with no drive checks.
+WipeSummary FillAndRemove(const std::string& parent, const WipeOptions& options);
+
+// Removes the wipe folder under `parent` (a drive's root), as a wipe that was cut off left it:
+// its fill files, then the folder. Anything else in it, and a folder that is a link, is left
+// alone. True when no wipe folder is left.
+bool RemoveWipeFolder(const std::string& parent);
+// At start-up: the same on every local fixed drive.
+void RemoveLeftoverWipeFolders();
+
+// "Wipe Free Space" of a run: the drive of the Temp folder, after every other function.
+void WipeTempDriveFreeSpace(ReportContext& ctx);

@@ -1,0 +1,50 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The decisions of a free-space wipe that need no system call: which drives may be filled, which
+// names are the wipe's own, and how its progress and outcome read.
+
+// What the system says a drive is (the values of GetDriveType, named).
+enum class DriveKind { Unknown, NoRootDir, Removable, Fixed, Remote, CdRom, RamDisk };
+DriveKind DriveKindOf(unsigned driveType);
+
+// Below this much free space a wipe is refused: the disk is as good as full already, and filling
+// the last bytes would only starve other programs.
+constexpr uint64_t kWipeMinimumFreeBytes = 1ull << 20;
+
+// Why the drive may not be wiped; empty when it may. Only a local fixed drive is filled: a
+// network drive is another machine's disk, and a CD or a removable drive is not where the Temp
+// folder's deleted files lie (and may be worn by a full write).
+std::string WipeRefusal(DriveKind kind, uint64_t freeBytes);
+
+// The folder of the wipe's own at the root of the drive, and the names of its fill files. The
+// name is fixed so that a wipe cut off (power lost, process killed) is found and removed at the
+// next start; nothing but a name made by FillFileName is ever deleted from it.
+inline constexpr const char* kWipeFolderName = "QuorvaneWipe.$$$";
+std::string FillFileName(uint32_t number);
+bool IsFillFileName(const std::string& name);
+
+// Seconds the rest will take at the rate so far; none until a rate is known.
+std::optional<double> SecondsLeft(uint64_t written, uint64_t target, double elapsedSeconds);
+// "1,234,567"
+std::string GroupedNumber(uint64_t value);
+// "0:02:05" (hours:minutes:seconds, rounded to the second)
+std::string ClockText(double seconds);
+
+// How a wipe ended, as its report line and window say it.
+enum class WipeOutcome { Completed, Cancelled, Refused, Failed };
+struct WipeSummary {
+  std::string drive;  // "C:\"
+  uint64_t bytesWritten = 0;
+  double seconds = 0;
+  WipeOutcome outcome = WipeOutcome::Completed;
+  std::string detail;  // the refusal, or the failed step with its error code
+};
+std::string WipeResultText(const WipeSummary& s);
+// The four report lines of a wipe: drive, bytes written, time, result.
+std::string WipeDriveLine(const WipeSummary& s);
+std::string WipeBytesLine(const WipeSummary& s);
+std::string WipeTimeLine(const WipeSummary& s);
+std::string WipeResultLine(const WipeSummary& s);
