@@ -23,8 +23,8 @@ std::vector<std::string> RunningProcessNames() {
 }
 
 bool FileHeldByAnother(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+  // Not sharing writes: an open that lets another writer be is granted beside the browser's.
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h != INVALID_HANDLE_VALUE) {
     CloseHandle(h);

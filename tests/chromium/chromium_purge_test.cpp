@@ -214,8 +214,9 @@ TEST_F(RealChromiumProfile, ADamagedDatabaseIsReportedAndLeftAlone) {
 
 TEST_F(RealChromiumProfile, RefusedWhileTheBrowserHoldsItsLockFile) {
   const std::string lock = chrome_.Path() + "\\lockfile";
-  HANDLE held = CreateFileA(lock.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  // As the browser holds it: written, shared for reading only, gone when closed.
+  HANDLE held = CreateFileA(lock.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   const std::string cookies = ReadFileText(cookies_), history = ReadFileText(history_);
   const Lines lines = Run(PurgeChromiumCookies);
