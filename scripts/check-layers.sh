@@ -10,7 +10,7 @@ floor() {
     platform) echo 0 ;;
     core) echo 1 ;;
     files | cookies | system | wipe) echo 2 ;;
-    firefox | ie) echo 3 ;;
+    firefox | ie | chromium) echo 3 ;;
     cookie_window | plugins) echo 4 ;;
     app | harrowin | vaskindx) echo 5 ;;
     *) echo "" ;;

@@ -55,4 +55,5 @@ target settings_values src/core/window_position.cpp src/core/option_set.cpp src/
 target wipe_names src/wipe/wipe_rules.cpp
 target url_record src/ie/shared_url_record.cpp src/ie/url_server_protocol.cpp src/ie/cache_rules.cpp \
   src/core/report_rules.cpp src/core/text_util.cpp
+target local_state src/chromium/local_state.cpp src/chromium/chromium_sql.cpp
 echo "fuzz: all targets ran ${seconds}s without a failure"

@@ -38,6 +38,10 @@ done
 for f in "${optional[@]}"; do
   if [ -f "$bin/$f" ]; then cp "$bin/$f" "$stage/Quorvane/"; fi
 done
+# Plugins once shipped and now replaced by the program's own purges (the Chromium boxes): the
+# setup removes them from an older installation, so that a selection still naming one cannot
+# delete a browser's files whole, and the uninstaller removes them too.
+retired=(CHROME.STD EDGE.STD OPERA.STD)
 plugins=("$bin"/PLUGINS/*.STD)
 [ -f "${plugins[0]}" ] || { echo "package: no shipped plugins in $bin/PLUGINS" >&2; exit 1; }
 cp "${plugins[@]}" "$stage/Quorvane/PLUGINS/"
@@ -56,12 +60,14 @@ sed "s/@VERSION@/$dotted/" "$root/installer/Quorvane.ManifesI.in" > "$stage/Quor
   done
   echo '  SetOutPath "$INSTDIR\PLUGINS"'
   for f in "$stage"/Quorvane/PLUGINS/*; do echo "  File \"$f\""; done
+  for r in "${retired[@]}"; do echo "  Delete \"\$INSTDIR\\PLUGINS\\$r\""; done
   echo '!macroend'
   echo '!macro QV_REMOVE_FILES'
   for f in "$stage"/Quorvane/*; do
     [ -f "$f" ] && echo "  Delete \"\$INSTDIR\\$(basename "$f")\""
   done
   for f in "$stage"/Quorvane/PLUGINS/*; do echo "  Delete \"\$INSTDIR\\PLUGINS\\$(basename "$f")\""; done
+  for r in "${retired[@]}"; do echo "  Delete \"\$INSTDIR\\PLUGINS\\$r\""; done
   echo '  RMDir "$INSTDIR\PLUGINS"'
   echo '!macroend'
 } > "$stage/files.nsh"

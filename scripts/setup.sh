@@ -14,7 +14,9 @@ fi
 
 # One package a line. sqlite3: the native command of the history benchmark's reference side;
 # fp-utils: chmcmd, which compiles the help file; clang and libclang-rt-14-dev: libFuzzer
-# for scripts/fuzz.sh; nsis: makensis, which builds the setup program (scripts/package.sh).
+# for scripts/fuzz.sh; nsis: makensis, which builds the setup program (scripts/package.sh);
+# nlohmann-json3-dev: the JSON reader of the Chromium browsers' files; chromium: the real
+# browser that writes the Chromium tests' profile and reopens it after the purge.
 packages=(
   wine
   wine32:i386
@@ -30,6 +32,8 @@ packages=(
   clang
   libclang-rt-14-dev
   nsis
+  nlohmann-json3-dev
+  chromium
 )
 for p in "${packages[@]}"; do
   have_pkg "$p" || need+=("$p")

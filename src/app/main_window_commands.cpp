@@ -8,6 +8,7 @@
 #include "app/purge_run.h"
 #include "app/small_windows.h"
 #include "app/wipe_window.h"
+#include "chromium/chromium_purge.h"
 #include "cookie_window/cookie_form.h"
 #include "core/command_line.h"
 #include "core/folders.h"
@@ -26,9 +27,12 @@
 namespace {
 constexpr UINT_PTR kTimer1 = 1;
 
-constexpr OptionField kFirefoxOptions[] = {OptionField::Cache, OptionField::Cookies,
+constexpr OptionField kFirefoxOptions[] = {OptionField::Cache,   OptionField::Cookies,
                                            OptionField::History, OptionField::FFTypedUrls,
-                                           OptionField::Forms};
+                                           OptionField::Forms,   OptionField::FFSession};
+constexpr OptionField kChromiumOptions[] = {
+    OptionField::ChromiumHistory, OptionField::ChromiumTypedUrls, OptionField::ChromiumForms,
+    OptionField::ChromiumCookies, OptionField::ChromiumCache,     OptionField::ChromiumSession};
 constexpr OptionField kIeOptions[] = {
     OptionField::Visited,     OptionField::IECache,    OptionField::IECookies,
     OptionField::IEHistory,   OptionField::IEUserData, OptionField::IESearches,
@@ -162,6 +166,8 @@ void TFFoxForm::PollBrowserActivity() {
     };
     for (OptionField f : kFirefoxOptions) colour(f, firefox);
     for (OptionField f : kIeOptions) colour(f, other);
+    const bool chromium = AnyChromiumBrowserRunning();
+    for (OptionField f : kChromiumOptions) colour(f, chromium);
   } catch (...) {
     // A failing check still re-arms the timer.
   }

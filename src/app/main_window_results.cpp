@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "app/main_window.h"
+#include "chromium/chromium_browsers.h"
 #include "core/command_line.h"
 #include "core/folders.h"
 #include "core/font_setting.h"
@@ -350,6 +351,8 @@ void TFFoxForm::ShowFolderReport() {
   AddLine(" Recent LNKs Folder - " + p.RecentFolder);
   for (const SelectedTempFolder& t : SelectTempFolders(ReadTempFolders(SettingsFile())))
     AddLine(PadLeft(t.name, 20) + ":  " + t.path);
+  AddLine(" ");
+  for (const std::string& line : ChromiumFolderLines(FindChromiumBrowsers())) AddLine(line);
   AddLine(" ");
   AddLine("");
   AddLine(" Quorvane Exec Path - " + UpperCase(Folders().programFolder));

@@ -6,7 +6,7 @@
 #include "core/option_set.h"
 #include "core/run_mode.h"
 
-// One option page (TFFoxOptionsFrame1): the 19 check boxes and three radio groups of one run
+// One option page (TFFoxOptionsFrame1): the 26 check boxes and three radio groups of one run
 // mode, with its four page buttons. The controls are the live option set of that mode.
 class TFFoxOptionsFrame1 {
  public:

@@ -5,6 +5,7 @@
 #include "core/command_line.h"
 #include "core/report_rules.h"
 #include "core/run_mode.h"
+#include "chromium/chromium_purge.h"
 #include "files/clipboard_clear.h"
 #include "files/recent_links.h"
 #include "files/recycle_bin.h"
@@ -13,6 +14,7 @@
 #include "firefox/cookie_purge.h"
 #include "firefox/firefox_profile.h"
 #include "firefox/history_purge.h"
+#include "firefox/session_purge.h"
 #include "ie/cache_purge.h"
 #include "ie/ie_strays.h"
 #include "ie/ie_typed_urls.h"
@@ -32,6 +34,13 @@ const PurgeFunctionTable kFunctions = {{
     {F::FFTypedUrls, "  Processing \"FireFox Typed URLs\"", PurgeFirefoxTypedUrls},
     {F::History, "  Processing \"FireFox History File\"", PurgeFirefoxHistory},
     {F::Forms, "  Processing \"FireFox Forms History\"", PurgeFirefoxForms},
+    {F::FFSession, "  Processing \"FireFox Session\"", PurgeFirefoxSession},
+    {F::ChromiumCache, "  Processing \"Chromium Cache\"", PurgeChromiumCache},
+    {F::ChromiumCookies, "  Processing \"Chromium Cookies\"", PurgeChromiumCookies},
+    {F::ChromiumTypedUrls, "  Processing \"Chromium Typed URLs\"", PurgeChromiumTypedUrls},
+    {F::ChromiumHistory, "  Processing \"Chromium History\"", PurgeChromiumHistory},
+    {F::ChromiumForms, "  Processing \"Chromium Forms\"", PurgeChromiumForms},
+    {F::ChromiumSession, "  Processing \"Chromium Session\"", PurgeChromiumSession},
     {F::Temp, "  Processing \"Temp Folders\"", PurgeTempFolders},
     {F::Visited, "  Processing \"I.E. Visited URLs\"", PurgeIeVisited},
     {F::IECache, "  Processing \"I.E. Cache\"", PurgeIeCache},

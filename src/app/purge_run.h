@@ -12,7 +12,7 @@ struct PurgeFunctionEntry {
   const char* title;
   PurgeFunctionBody body;
 };
-constexpr int kPurgeFunctionCount = 20;
+constexpr int kPurgeFunctionCount = 27;
 using PurgeFunctionTable = std::array<PurgeFunctionEntry, kPurgeFunctionCount>;
 
 // The fixed order in which a run calls the selected functions.

@@ -53,6 +53,22 @@ const std::array<OptionFieldInfo, kOptionFieldCount> kFields = {{
      "Select to Delete I.E. DOM Store Files", false, nullptr, nullptr},
     {F::WipeFreeSpace, "WipeFreeOption", "WipeFreeSpaceCheckBox", "Wipe Free Space",
      "Select to Wipe the free space of the Temp folder's drive", false, nullptr, nullptr},
+    {F::ChromiumHistory, "ChromiumHistoryOption", "ChromiumHistoryCheckBox", "Chromium History",
+     "Select to Delete Chrome, Edge, Brave, Vivaldi and Opera History", false, nullptr, nullptr},
+    {F::ChromiumTypedUrls, "ChromiumTypedURLsOption", "ChromiumTypedURLsCheckBox",
+     "Chromium Typed URLs", "Select to Delete Typed URLs of the Chromium browsers", false, nullptr,
+     nullptr},
+    {F::ChromiumForms, "ChromiumFormsOption", "ChromiumFormsCheckBox", "Chromium Forms",
+     "Select to Delete Forms History of the Chromium browsers", false, nullptr, nullptr},
+    {F::ChromiumCookies, "ChromiumCookiesOption", "ChromiumCookiesCheckBox", "Chromium Cookies",
+     "Select to Delete the unprotected Cookies of the Chromium browsers", false, nullptr, nullptr},
+    {F::ChromiumCache, "ChromiumCacheOption", "ChromiumCacheCheckBox", "Chromium Cache",
+     "Select to Delete Cache Files of the Chromium browsers", false, nullptr, nullptr},
+    {F::ChromiumSession, "ChromiumSessionOption", "ChromiumSessionCheckBox", "Chromium Session",
+     "Select to Delete the saved Sessions and Tabs of the Chromium browsers", false, nullptr,
+     nullptr},
+    {F::FFSession, "FFSessionOption", "FFSessionCheckBox", "FireFox Session",
+     "Select to Delete the FireFox Session Restore files", false, nullptr, nullptr},
 }};
 }  // namespace
 

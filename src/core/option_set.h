@@ -2,7 +2,7 @@
 #include <array>
 #include <string>
 
-// The 23 fields of one run mode's option set, in the order they are written to the file.
+// The fields of one run mode's option set, in the order they are written to the file.
 enum class OptionField {
   Cache,
   Cookies,
@@ -27,9 +27,16 @@ enum class OptionField {
   IEStrays,
   IEDomStore,
   WipeFreeSpace,
+  ChromiumHistory,
+  ChromiumTypedUrls,
+  ChromiumForms,
+  ChromiumCookies,
+  ChromiumCache,
+  ChromiumSession,
+  FFSession,
 };
-constexpr int kOptionFieldCount = 23;
-constexpr int kCheckBoxCount = 20;
+constexpr int kOptionFieldCount = 30;
+constexpr int kCheckBoxCount = 27;
 
 struct OptionFieldInfo {
   OptionField field;

@@ -17,6 +17,8 @@
 #include "core/window_placement.h"
 #include "firefox/browser_activity.h"
 #include "firefox/firefox_profile.h"
+#include "platform/files.h"
+#include "platform/shell_folders.h"
 #include "platform/window.h"
 #include "resource.h"
 #include "support/test_support.h"
@@ -247,6 +249,29 @@ TEST_F(MainWindowTest, IeAloneLeavesFirefoxPurgesFree) {
   EXPECT_FALSE(FirefoxActive());
 }
 
+// A Chromium browser holding its lock file marks the ticked Chromium boxes, and only those.
+TEST_F(MainWindowTest, RunningChromiumBrowserMarksTheTickedChromiumBoxes) {
+  TFFoxOptionsFrame1& frame = form.OptionFrame(RunMode::Standard);
+  SetChecked(frame.Control(OptionField::ChromiumCookies), true);
+  SetChecked(frame.Control(OptionField::Cookies), true);
+  const std::string userData = GetSpecialFolder(kCsidlLocalAppData).text + "\\Vivaldi\\User Data";
+  ForceDirectories(userData);
+  HANDLE lock = CreateFileA((userData + "\\lockfile").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                            nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  form.PollBrowserActivity();
+  const bool marked = frame.IsHighlighted(OptionField::ChromiumCookies);
+  const bool firefoxMarked = frame.IsHighlighted(OptionField::Cookies);
+  CloseHandle(lock);
+  form.PollBrowserActivity();
+  const bool markedAfter = frame.IsHighlighted(OptionField::ChromiumCookies);
+  RemoveTree(GetSpecialFolder(kCsidlLocalAppData).text + "\\Vivaldi");
+  EXPECT_TRUE(marked);
+  EXPECT_FALSE(firefoxMarked);
+  EXPECT_FALSE(frame.IsHighlighted(OptionField::ChromiumHistory));  // not ticked
+  EXPECT_FALSE(markedAfter);
+}
+
 TEST_F(MainWindowTest, CancelDuringARunStopsItBetweenItems) {
   static HWND cancelButton;
   static int counted;
@@ -410,6 +435,27 @@ TEST_F(MainWindowTest, HiddenBrowserListingAndFolderReport) {
             std::string::npos)
       << lines[7];
   EXPECT_EQ(p.ProductVersion, "10.0.2");
+}
+
+TEST_F(MainWindowTest, FolderReportListsEachChromiumBrowserAndProfile) {
+  const std::string local = GetSpecialFolder(kCsidlLocalAppData).text;
+  const std::string chrome = local + "\\Google\\Chrome\\User Data";
+  ForceDirectories(chrome + "\\Profile 1");
+  WriteFileText(chrome + "\\Profile 1\\Preferences", "{}");
+  WriteFileText(chrome + "\\Local State", R"({"profile":{"info_cache":{"Profile 1":{}}}})");
+  SendMessageA(form.Handle(), WM_COMMAND, IDM_FOLDERS, 0);
+  const std::vector<std::string> lines = ListLines();
+  RemoveTree(local + "\\Google");
+  auto at = std::find(lines.begin(), lines.end(), "      Google Chrome - " + chrome);
+  ASSERT_NE(at, lines.end());
+  ASSERT_NE(at + 1, lines.end());
+  EXPECT_EQ(*(at + 1), "            Profile - " + chrome + "\\Profile 1");
+  EXPECT_NE(std::find_if(at, lines.end(),
+                         [](const std::string& l) {
+                           return StartsWith(l, "      SQLite Module - Quorvane's own SQLite ") &&
+                                  EndsWith(l, "(these browsers export no SQLite of their own)");
+                         }),
+            lines.end());
 }
 
 TEST_F(MainWindowTest, ExitIsRefusedWhileBusy) {

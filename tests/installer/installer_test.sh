@@ -178,6 +178,9 @@ check_removed "$pf" "PLUGINS/MINE.CUS" "My notes.txt"
 rm -rf "$pf" "$data"
 appwin='C:\Apps\Quorvane'
 app=$(unix_path "$appwin")
+# A plugin an older release shipped, replaced since by the Chromium boxes: the setup removes it.
+mkdir -p "$app/PLUGINS"
+printf 'LEVEL=1\r\nDELFILE=#LOCALAPPDATA#\\Google\\Chrome\\User Data\\*\\History?\r\n' > "$app/PLUGINS/CHROME.STD"
 win "$setup" /S "/D=$appwin"; rc=$?
 wineserver -w
 [ $rc -eq 0 ] || fail "the silent setup into $appwin ended with $rc"

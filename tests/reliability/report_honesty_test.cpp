@@ -838,10 +838,13 @@ TEST(WindowsTracksHonestyTest, RecentLinksBinAndClipboardClaimExactlyWhatWent) {
 // ---- Plugins ----------------------------------------------------------------------------------
 
 namespace {
-// A Chrome profile as the shipped CHROME.STD finds it: caches and history files to remove, the
-// bookmarks and preferences to keep. Its root, removed with the object.
+// A Chrome profile as a user's own plugin, CHROMETRACKS.CUS, finds it: caches and history files
+// to remove, the bookmarks and preferences to keep. Its root and the plugin, removed with the
+// object.
+constexpr const char* kChromePlugin = "CHROMETRACKS.CUS";
 struct ChromeTracks {
   std::string root;
+  std::string plugin = BinFolder() + "\\PLUGINS\\" + kChromePlugin;
   ChromeTracks() {
     root = Env("LOCALAPPDATA") + "\\Google\\Chrome\\User Data";
     for (const char* f : {"Default\\Cache\\Cache_Data\\data_0", "Default\\Cache\\Cache_Data\\f_00a1b2",
@@ -849,8 +852,17 @@ struct ChromeTracks {
                           "Default\\Visited Links", "Profile 1\\History", "Default\\Bookmarks",
                           "Default\\Preferences"})
       MakeFile(root + "\\" + f);
+    WriteFileText(plugin,
+                  "LEVEL=1\r\n"
+                  "DELFOLD=#LOCALAPPDATA#\\Google\\Chrome\\User Data\\*\\Cache[*.*]DS?\r\n"
+                  "DELFOLD=#LOCALAPPDATA#\\Google\\Chrome\\User Data\\*\\Code Cache[*.*]DS?\r\n"
+                  "DELFILE=#LOCALAPPDATA#\\Google\\Chrome\\User Data\\*\\History?\r\n"
+                  "DELFILE=#LOCALAPPDATA#\\Google\\Chrome\\User Data\\*\\Visited Links?\r\n");
   }
-  ~ChromeTracks() { RemoveTree(ExtractFilePath(root)); }
+  ~ChromeTracks() {
+    RemoveTree(ExtractFilePath(root));
+    DeleteFileA(plugin.c_str());
+  }
 };
 }  // namespace
 
@@ -858,9 +870,8 @@ TEST(PluginsHonestyTest, FilesAPluginReportsDeletedAreExactlyTheFilesGone) {
   ScopedDataFolder data;
   ScopedArguments args{{}};
   ASSERT_FALSE(Env("LOCALAPPDATA").empty());
-  ASSERT_TRUE(FileExists(BinFolder() + "\\PLUGINS\\CHROME.STD"));
   ChromeTracks chrome;
-  WriteFileText(data.Path() + "\\PLUGINS.DAT", "CHROME.STD\r\n");
+  WriteFileText(data.Path() + "\\PLUGINS.DAT", std::string(kChromePlugin) + "\r\n");
   LoadPluginSelectionList();  // as start-up does
   const Tree before = ReadTree(chrome.root);
 
@@ -953,7 +964,8 @@ TEST(PreviewHonestyTest, APreviewOfEverythingChangesNoByteAnywhere) {
   ASSERT_FALSE(trash.empty()) << "XDG_DATA_HOME must point inside the build folder";
   PutInTrash(trash, "honesty-preview.txt");
   ChromeTracks chrome;
-  WriteFileText(data.Path() + "\\PLUGINS.DAT", "CHROME.STD\r\nMEDIAPLAYERS.STD\r\n");
+  WriteFileText(data.Path() + "\\PLUGINS.DAT",
+                std::string(kChromePlugin) + "\r\nMEDIAPLAYERS.STD\r\n");
   LoadPluginSelectionList();
   SetString(kMediaPlayer, "File0", "C:\\users\\Public\\Music\\holiday.mp3");
   ClipboardOwner owner("https://example.org/preview?token=7");

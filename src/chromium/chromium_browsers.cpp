@@ -1,0 +1,113 @@
+#include "chromium/chromium_browsers.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "chromium/chromium_db.h"
+#include "chromium/local_state.h"
+#include "core/text_util.h"
+#include "platform/files.h"
+#include "platform/shell_folders.h"
+
+namespace {
+const std::vector<ChromiumBrowserKind> kKinds = {
+    {"Google Chrome", false, "Google\\Chrome\\User Data", "chrome.exe"},
+    {"Microsoft Edge", false, "Microsoft\\Edge\\User Data", "msedge.exe"},
+    {"Brave", false, "BraveSoftware\\Brave-Browser\\User Data", "brave.exe"},
+    {"Vivaldi", false, "Vivaldi\\User Data", "vivaldi.exe"},
+    {"Chromium", false, "Chromium\\User Data", "chrome.exe"},
+    {"Opera", true, "Opera Software\\Opera Stable", "opera.exe"},
+    {"Opera GX", true, "Opera Software\\Opera GX Stable", "opera.exe"},
+};
+
+bool HoldsPreferences(const std::string& folder) { return FileExists(folder + "\\Preferences"); }
+
+// The sub-folders of a folder that hold Preferences, sorted by name.
+std::vector<std::string> FoldersWithPreferences(const std::string& root) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((root + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = fd.cFileName;
+    // A link is not followed: a profile is a real folder of the user-data folder.
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !SafeProfileName(name))
+      continue;
+    if (HoldsPreferences(root + "\\" + name)) names.push_back(name);
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+ChromiumBrowser Examine(const ChromiumBrowserKind& kind, const std::string& base,
+                        const std::string& localAppData) {
+  ChromiumBrowser b;
+  b.name = kind.name;
+  b.userData = base + "\\" + kind.userData;
+  b.processName = kind.processName;
+  // Opera keeps its cache under the local folder, at the same place below it.
+  const std::string cacheRoot = kind.roaming ? localAppData + "\\" + kind.userData : b.userData;
+  auto add = [&](const std::string& name, const std::string& sub) {
+    b.profiles.push_back({name, b.userData + sub, cacheRoot + sub});
+  };
+  std::vector<std::string> names;
+  std::string text;
+  const std::string localState = b.userData + "\\Local State";
+  bool fromLocalState = false;
+  if (FileExists(localState)) {
+    if (ReadWholeFile(localState, text) && ReadLocalStateProfiles(text, names))
+      fromLocalState = true;
+    else
+      b.notes.push_back("Local State of " + b.name +
+                        " could not be read: profiles are the folders holding Preferences");
+  }
+  if (!fromLocalState) names = FoldersWithPreferences(b.userData);
+  for (const auto& name : names)
+    if (HoldsPreferences(b.userData + "\\" + name)) add(name, "\\" + name);
+  if (kind.roaming && b.profiles.empty() && HoldsPreferences(b.userData))
+    add(ExtractFileName(b.userData), "");
+  return b;
+}
+}  // namespace
+
+const std::vector<ChromiumBrowserKind>& ChromiumBrowserKinds() { return kKinds; }
+
+std::vector<ChromiumBrowser> FindChromiumBrowsers(const std::string& localAppData,
+                                                  const std::string& appData) {
+  std::vector<ChromiumBrowser> found;
+  for (const auto& kind : kKinds) {
+    const std::string& base = kind.roaming ? appData : localAppData;
+    if (base.empty() || !DirectoryExists(base + "\\" + kind.userData)) continue;
+    found.push_back(Examine(kind, base, localAppData));
+  }
+  return found;
+}
+
+std::vector<ChromiumBrowser> FindChromiumBrowsers() {
+  const SpecialFolder local = GetSpecialFolder(kCsidlLocalAppData);
+  const SpecialFolder roaming = GetSpecialFolder(kCsidlAppData);
+  return FindChromiumBrowsers(local.ok ? local.text : "", roaming.ok ? roaming.text : "");
+}
+
+std::vector<std::string> ChromiumFolderLines(const std::vector<ChromiumBrowser>& browsers) {
+  std::vector<std::string> lines;
+  if (browsers.empty()) {
+    lines.push_back("   Chromium Browser - ..none found..");
+    return lines;
+  }
+  for (const auto& b : browsers) {
+    lines.push_back(PadLeft(b.name, 19) + " - " + b.userData);
+    for (const auto& p : b.profiles) {
+      lines.push_back("            Profile - " + p.folder);
+      if (p.cacheFolder != p.folder) lines.push_back("       Cache Folder - " + p.cacheFolder);
+    }
+    if (b.profiles.empty()) lines.push_back("            Profile - ..none found..");
+    for (const auto& note : b.notes) lines.push_back("    -Note- " + note);
+  }
+  lines.push_back("      SQLite Module - " + ChromiumSqliteName() +
+                  " (these browsers export no SQLite of their own)");
+  return lines;
+}

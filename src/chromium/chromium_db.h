@@ -1,0 +1,47 @@
+#pragma once
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <variant>
+#include <vector>
+
+// A connection to one database of a Chromium-family profile. These browsers ship no SQLite a
+// program could borrow (it is linked into the browser), so every one of their files is opened
+// with the SQLite compiled into Quorvane, whichever module serves Firefox. Texts travel as the
+// file's own UTF-8 bytes; paths are ANSI, as everywhere in the program.
+class ChromiumDbError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+using ChromiumValue = std::variant<std::monostate, int64_t, std::string>;
+using ChromiumParams = std::vector<ChromiumValue>;
+using ChromiumRow = std::vector<ChromiumValue>;
+
+class ChromiumDatabase {
+ public:
+  // Opens an existing file only (never creates one) with secure_delete on, so that deleted
+  // rows are overwritten rather than left in free pages.
+  explicit ChromiumDatabase(const std::string& path);
+  ~ChromiumDatabase();
+  ChromiumDatabase(const ChromiumDatabase&) = delete;
+  ChromiumDatabase& operator=(const ChromiumDatabase&) = delete;
+
+  // One statement with its "?" values bound; rows it returns are read whole.
+  std::vector<ChromiumRow> Query(const std::string& sql, const ChromiumParams& params = {});
+  void Exec(const std::string& sql, const ChromiumParams& params = {});
+  int Changes();
+  bool HasTable(const std::string& name);
+  // The statements in one transaction: all of them or none.
+  void RunInTransaction(const std::vector<std::string>& statements);
+
+ private:
+  void* db_ = nullptr;
+};
+
+// Which SQLite opens these files, for the folder report.
+std::string ChromiumSqliteName();
+
+// The text of a cell, "" for NULL; its integer, 0 for anything else.
+std::string CellText(const ChromiumValue& v);
+int64_t CellInt(const ChromiumValue& v);

@@ -1,0 +1,379 @@
+#include "chromium/chromium_purge.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <random>
+#include <set>
+
+#include "chromium/chromium_db.h"
+#include "chromium/chromium_sql.h"
+#include "cookies/keep_list.h"
+#include "cookies/keep_list_files.h"
+#include "core/folders.h"
+#include "core/report_rules.h"
+#include "core/text_util.h"
+#include "files/delete_outcome.h"
+#include "files/secure_erase.h"
+#include "files/temp_folders.h"
+#include "platform/files.h"
+#include "platform/processes.h"
+
+namespace {
+using ProfileWork = std::function<void(ReportContext&, const ChromiumProfile&)>;
+
+std::string Completed(const std::string& function) {
+  return "  Purge \"" + function + "\" Function Completed.";
+}
+
+// Runs the work on every profile of every browser found that is not running; the browser and
+// profile head their lines.
+void ForEachProfile(ReportContext& ctx, const ProfileWork& work) {
+  const std::vector<ChromiumBrowser> browsers = FindChromiumBrowsers();
+  if (browsers.empty()) ctx.AddReportLine("    No Chromium browser found.");
+  for (const auto& b : browsers) {
+    if (ctx.Cancelled()) break;
+    for (const auto& note : b.notes) ctx.AddReportLine("    -Note- " + note);
+    if (RefusedWhileChromiumRuns(ctx, b)) continue;
+    if (b.profiles.empty()) ctx.AddReportLine("    " + b.name + " - no profile found.");
+    for (const auto& p : b.profiles) {
+      if (ctx.Cancelled()) break;
+      ctx.AddReportLine("    " + b.name + " - " + p.name);
+      work(ctx, p);
+    }
+  }
+}
+
+std::set<std::string> Tables(ChromiumDatabase& db) {
+  std::set<std::string> names;
+  for (const auto& row : db.Query("SELECT name FROM sqlite_master WHERE type = 'table'"))
+    names.insert(CellText(row.at(0)));
+  return names;
+}
+
+// VACUUM when the run's Compact Files is Yes: the file is rewritten without its free pages.
+void Compact(ReportContext& ctx, ChromiumDatabase& db, const std::string& file) {
+  if (!ctx.State().compact) return;
+  try {
+    // A VACUUM rewrites the whole file and can take a while: let the window repaint first.
+    ctx.View().PumpMessages();
+    db.Exec("VACUUM");
+    ctx.AddReportLine("  Compact " + ExtractFileName(file) + " file completed");
+  } catch (const std::exception& e) {
+    ctx.AddReportLine("*** Error - Compact " + ExtractFileName(file) + " file failed - " +
+                      e.what());
+  }
+}
+
+// One whole file deleted (or listed in a preview), with its line.
+bool PurgeFile(ReportContext& ctx, const std::string& path) {
+  if (!FileExists(path)) return false;
+  if (ctx.State().preview) {
+    ctx.AddDetailLine(result_text::kToDelete + path);
+    ctx.CountItem();
+    return true;
+  }
+  if (DeleteDataFileOrLink(ctx, path)) {
+    ctx.AddDetailLine(DeletedResultText() + path);
+    ctx.CountItem();
+    return true;
+  }
+  ctx.AddReportLine(ResultColumn(ctx.MapFileError(LastDeleteError())) + path);
+  return false;
+}
+
+// The files of a folder whose names begin with the prefix (links included, never followed).
+std::vector<std::string> FilesStartingWith(const std::string& folder, const std::string& prefix) {
+  std::vector<std::string> paths;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((folder + "\\" + prefix + "*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return paths;
+  do {
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      paths.push_back(folder + "\\" + fd.cFileName);
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+  std::sort(paths.begin(), paths.end());
+  return paths;
+}
+
+// Rows deleted in one transaction, or named in a preview; one line either way.
+void PurgeTables(
+    ReportContext& ctx, const std::string& file, const std::string& what,
+    const std::function<std::vector<std::string>(const std::set<std::string>&)>& statements,
+    const std::function<void(ChromiumDatabase&)>& before = {}) {
+  const std::string name = ExtractFileName(file);
+  if (!FileExists(file)) {
+    ctx.AddReportLine("    " + name + " file not found.");
+    return;
+  }
+  // A preview leaves the file closed: even a read may roll back a journal the browser left.
+  if (ctx.State().preview) {
+    ctx.AddReportLine("  " + what + " would be deleted from - " + file);
+    return;
+  }
+  try {
+    ChromiumDatabase db(file);
+    const std::vector<std::string> sql = statements(Tables(db));
+    if (before) before(db);
+    db.RunInTransaction(sql);
+    ctx.AddReportLine("  Deleted entries from  " + what + " - " + file);
+    Compact(ctx, db, file);
+  } catch (const std::exception& e) {
+    ctx.AddReportLine("*** Error - Delete " + what + " failed - " + name + " - " + e.what());
+    ctx.RaiseLevel(7);
+  }
+}
+
+void HistoryOf(ReportContext& ctx, const ChromiumProfile& p) {
+  PurgeTables(ctx, p.folder + "\\History", "History entries", ChromiumHistoryStatements);
+  if (ctx.Cancelled()) return;
+  // The icons of bookmarked pages stay with the bookmarks.
+  std::string bookmarks;
+  ReadWholeFile(p.folder + "\\Bookmarks", bookmarks);
+  const std::vector<std::string> kept = BookmarkUrls(bookmarks);
+  PurgeTables(ctx, p.folder + "\\Favicons", "Favicons of pages removed", ChromiumFaviconStatements,
+              [&](ChromiumDatabase& db) {
+                db.Exec("CREATE TEMP TABLE IF NOT EXISTS qv_kept_pages (url TEXT PRIMARY KEY)");
+                for (const auto& url : kept)
+                  db.Exec("INSERT OR IGNORE INTO temp.qv_kept_pages VALUES (?)", {url});
+              });
+  for (const auto& name : ChromiumHistoryCopyFiles()) PurgeFile(ctx, p.folder + "\\" + name);
+}
+
+void TypedUrlsOf(ReportContext& ctx, const ChromiumProfile& p) {
+  PurgeTables(ctx, p.folder + "\\History", "Typed URLs", ChromiumTypedUrlStatements);
+}
+
+void FormsOf(ReportContext& ctx, const ChromiumProfile& p) {
+  PurgeTables(ctx, p.folder + "\\Web Data", "Forms History",
+              [](const std::set<std::string>& tables) {
+                return tables.count("autofill") ? std::vector<std::string>{"DELETE FROM autofill"}
+                                                : std::vector<std::string>{};
+              });
+}
+
+void CacheOf(ReportContext& ctx, const ChromiumProfile& p, long long& files) {
+  FolderPurgeOptions options;  // every file, no age filter, the run's temp protect entries
+  for (const char* sub : {"Cache", "Code Cache", "GPUCache"}) {
+    const std::string folder = p.cacheFolder + "\\" + sub;
+    if (ctx.Cancelled() || !DirectoryExists(folder)) continue;
+    files += PurgeFolderTree(ctx, folder, options);
+  }
+}
+
+void SessionOf(ReportContext& ctx, const ChromiumProfile& p, long long& files) {
+  const std::string sessions = p.folder + "\\Sessions";
+  for (const char* prefix : {"Session_", "Tabs_"})
+    for (const auto& path : FilesStartingWith(sessions, prefix))
+      if (PurgeFile(ctx, path)) ++files;
+  for (const char* name : {"Current Session", "Last Session", "Current Tabs", "Last Tabs"})
+    if (PurgeFile(ctx, p.folder + "\\" + name)) ++files;
+}
+
+// A random plain value for an "r=" cookie: the browser's own value is encrypted, so it cannot
+// be scrambled in place; a plain value with an empty encrypted value is read as the cookie's.
+std::string RandomCookieValue() {
+  static std::mt19937 rng(
+      static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::string value(24, ' ');
+  for (char& c : value) c = kChars[std::uniform_int_distribution<int>(0, 61)(rng)];
+  return value;
+}
+
+struct CookieTally {
+  long long processed = 0, randomized = 0;
+};
+
+void CookiesOf(ReportContext& ctx, const ChromiumProfile& p, const KeepList& keep,
+               CookieTally& tally) {
+  const std::string file = ChromiumCookiesFile(p);
+  if (file.empty()) {
+    ctx.AddReportLine("    Cookie File not found..");
+    return;
+  }
+  const RunState& st = ctx.State();
+  std::vector<std::string> lines;
+  CookieTally mine;
+  std::unique_ptr<ChromiumDatabase> opened;
+  try {
+    opened = std::make_unique<ChromiumDatabase>(file);
+    ChromiumDatabase& db = *opened;
+    const auto rows = db.Query("SELECT rowid, host_key FROM cookies ORDER BY host_key, rowid");
+    if (!st.preview) {
+      db.Exec("BEGIN IMMEDIATE");
+      db.Exec("CREATE TEMP TABLE IF NOT EXISTS qv_gone_cookies (id INTEGER PRIMARY KEY)");
+      db.Exec("DELETE FROM temp.qv_gone_cookies");
+    }
+    try {
+      std::string previous;
+      for (const auto& row : rows) {
+        if (ctx.Cancelled()) throw ChromiumDbError("*** Cancelled by operator.");
+        const int64_t rowid = CellInt(row.at(0));
+        const std::string host = CellText(row.at(1));
+        const KeepMatch match = keep.LookupFirefoxHost(host);
+        const bool newHost = host != previous;
+        previous = host;
+        if (match.found && match.code != 'R') continue;
+        if (match.found) {
+          if (!st.preview)
+            db.Exec("UPDATE cookies SET value = ?, encrypted_value = X'' WHERE rowid = ?",
+                    {RandomCookieValue(), rowid});
+          if (newHost) {
+            if (st.detail)
+              lines.push_back((st.preview ? result_text::kToRandomize : result_text::kRandomized) +
+                              host);
+            ++mine.randomized;
+            ++mine.processed;
+          }
+          continue;
+        }
+        if (!st.preview) db.Exec("INSERT OR IGNORE INTO temp.qv_gone_cookies VALUES (?)", {rowid});
+        if (newHost) {
+          if (st.detail)
+            lines.push_back((st.preview ? result_text::kToDelete : result_text::kDeleted) + host);
+          ++mine.processed;
+          ctx.CountItem();
+        }
+      }
+      if (!st.preview) {
+        db.Exec("DELETE FROM cookies WHERE rowid IN (SELECT id FROM temp.qv_gone_cookies)");
+        db.Exec("COMMIT");
+      }
+    } catch (...) {
+      if (!st.preview) try {
+          db.Exec("ROLLBACK");
+        } catch (...) {
+        }
+      throw;
+    }
+  } catch (const std::exception& e) {
+    // Nothing changed: the transaction went back, and no host is claimed.
+    if (StartsWith(e.what(), "***")) {
+      ctx.AddReportLine(e.what());
+      return;
+    }
+    ctx.AddReportLine("*** Error - Delete Entry from Cookies file failed - " + file + " - " +
+                      e.what());
+    ctx.RaiseLevel(7);
+    return;
+  }
+  for (const auto& line : lines) ctx.AddReportLine(line);
+  if (!st.preview) Compact(ctx, *opened, file);
+  tally.processed += mine.processed;
+  tally.randomized += mine.randomized;
+}
+}  // namespace
+
+std::string ChromiumCookiesFile(const ChromiumProfile& profile) {
+  for (const char* name : {"\\Network\\Cookies", "\\Cookies"})
+    if (FileExists(profile.folder + name)) return profile.folder + name;
+  return {};
+}
+
+BrowserRunning ChromiumBrowserRunning(const ChromiumBrowser& browser) {
+  // The browser holds its lock file without sharing while it runs; Opera keeps it in the
+  // profile folder, the others in the user-data folder.
+  std::vector<std::string> locks = {browser.userData + "\\lockfile"};
+  for (const auto& p : browser.profiles) locks.push_back(p.folder + "\\lockfile");
+  for (const auto& lock : locks)
+    if (FileHeldByAnother(lock)) return BrowserRunning::LockHeld;
+  const auto names = RunningProcessNames();
+  if (std::find(names.begin(), names.end(), browser.processName) != names.end())
+    return BrowserRunning::Process;
+  return BrowserRunning::No;
+}
+
+bool AnyChromiumBrowserRunning() {
+  for (const auto& b : FindChromiumBrowsers())
+    if (ChromiumBrowserRunning(b) != BrowserRunning::No) return true;
+  return false;
+}
+
+bool RefusedWhileChromiumRuns(ReportContext& ctx, const ChromiumBrowser& browser) {
+  const BrowserRunning running = ChromiumBrowserRunning(browser);
+  if (running == BrowserRunning::No) return false;
+  std::string line = " -Error- not Processed as " + browser.name + " browser is active.";
+  if (running == BrowserRunning::Process && browser.processName == "msedge.exe")
+    line += " (Start-up boost keeps msedge.exe running after its windows close.)";
+  ctx.AddReportLine(line);
+  if (!ctx.State().preview) ctx.RaiseLevel(7);
+  return true;
+}
+
+void PurgeChromiumHistory(ReportContext& ctx) {
+  ForEachProfile(ctx, HistoryOf);
+  ctx.AddReportLine(Completed("Chromium History"));
+}
+
+void PurgeChromiumTypedUrls(ReportContext& ctx) {
+  ForEachProfile(ctx, TypedUrlsOf);
+  ctx.AddReportLine(Completed("Chromium Typed URLs"));
+}
+
+void PurgeChromiumForms(ReportContext& ctx) {
+  ForEachProfile(ctx, FormsOf);
+  ctx.AddReportLine(Completed("Chromium Forms"));
+}
+
+void PurgeChromiumCookies(ReportContext& ctx) {
+  KeepList keep(FirefoxKeepListFile());
+  LoadKeepList(keep);
+  if (!keep.loaded) {
+    ctx.AddReportLine(
+        "*** Error - Bypassed Cookie procesing as existing Protect file could not be opened");
+    ctx.RaiseLevel(7);
+    return;
+  }
+  CookieTally tally;
+  const std::vector<ChromiumBrowser> browsers = FindChromiumBrowsers();
+  if (browsers.empty()) ctx.AddReportLine("    No Chromium browser found.");
+  for (const auto& b : browsers) {
+    if (ctx.Cancelled()) break;
+    for (const auto& note : b.notes) ctx.AddReportLine("    -Note- " + note);
+    if (RefusedWhileChromiumRuns(ctx, b)) continue;
+    for (const auto& p : b.profiles) {
+      if (ctx.Cancelled()) break;
+      ctx.AddReportLine("    " + b.name + " - " + p.name);
+      CookiesOf(ctx, p, keep, tally);
+    }
+  }
+  const std::string completed = Completed("Chromium Cookies");
+  if (tally.randomized > 0)
+    ctx.AddReportLine("    " + std::to_string(tally.randomized) +
+                      (tally.randomized == 1 ? " Cookie" : " Cookies") +
+                      (ctx.State().preview ? " to Randomize." : " Randomized."));
+  if (tally.processed > 0) {
+    ctx.AddReportLine(completed + "   " + std::to_string(tally.processed) +
+                      (tally.processed == 1 ? " Entry Processed." : " Entries Processed."));
+  } else {
+    ctx.AddReportLine("    No Entries found to delete.");
+    ctx.AddReportLine(completed);
+  }
+}
+
+void PurgeChromiumCache(ReportContext& ctx) {
+  FolderPurgeOptions options;
+  if (BypassedForUnreadableProtectList(ctx, options, "Chromium Cache")) return;
+  long long files = 0;
+  ForEachProfile(ctx, [&](ReportContext& c, const ChromiumProfile& p) { CacheOf(c, p, files); });
+  if (files == 0) {
+    ctx.AddReportLine("    No Cache Data Files found to delete.");
+    ctx.AddReportLine(Completed("Chromium Cache"));
+  } else {
+    ctx.AddReportLine(
+        Completed("Chromium Cache") + "   " + std::to_string(files) +
+        (files == 1 ? " Cache Data File Processed." : " Cache Data Files Processed."));
+  }
+}
+
+void PurgeChromiumSession(ReportContext& ctx) {
+  long long files = 0;
+  ForEachProfile(ctx, [&](ReportContext& c, const ChromiumProfile& p) { SessionOf(c, p, files); });
+  if (files == 0) ctx.AddReportLine("    No Session Files found to delete.");
+  ctx.AddReportLine(Completed("Chromium Session"));
+}
