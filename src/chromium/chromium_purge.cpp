@@ -325,7 +325,7 @@ void PurgeChromiumCookies(ReportContext& ctx) {
   LoadKeepList(keep);
   if (!keep.loaded) {
     ctx.AddReportLine(
-        "*** Error - Bypassed Cookie procesing as existing Protect file could not be opened");
+        "*** Error - Bypassed Cookie processing as existing Protect file could not be opened");
     ctx.RaiseLevel(7);
     return;
   }
