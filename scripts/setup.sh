@@ -14,7 +14,8 @@ fi
 
 # One package a line. sqlite3: the native command of the history benchmark's reference side;
 # fp-utils: chmcmd, which compiles the help file; clang and libclang-rt-14-dev: libFuzzer
-# for scripts/fuzz.sh; nsis: makensis, which builds the setup program (scripts/package.sh).
+# for scripts/fuzz.sh; nsis: makensis, which builds the setup program (scripts/package.sh);
+# bleachbit and time: the memory benchmark's reference and its measure of peak memory.
 packages=(
   wine
   wine32:i386
@@ -30,6 +31,8 @@ packages=(
   clang
   libclang-rt-14-dev
   nsis
+  bleachbit
+  time
 )
 for p in "${packages[@]}"; do
   have_pkg "$p" || need+=("$p")

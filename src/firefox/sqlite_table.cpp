@@ -168,10 +168,24 @@ void TSQLiteDatabase::StepToDone(sqlite3_stmt* stmt, const std::string& sql) {
   }
 }
 
+namespace {
+SqlStatementTimer statementTimer = nullptr;
+}
+
+void SetSqlStatementTimer(SqlStatementTimer timer) { statementTimer = timer; }
+
 void TSQLiteDatabase::ExecSQL(const std::string& sql, const SqlParams& params) {
+  LARGE_INTEGER start{};
+  if (statementTimer) QueryPerformanceCounter(&start);
   StatementGuard guard{Prepare(sql)};
   Bind(guard.stmt, params, sql);
   StepToDone(guard.stmt, sql);
+  if (statementTimer) {
+    LARGE_INTEGER end, frequency;
+    QueryPerformanceCounter(&end);
+    QueryPerformanceFrequency(&frequency);
+    statementTimer(sql, static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart);
+  }
 }
 
 int TSQLiteDatabase::Changes() { return Api<ChangesFn>(kChanges)(db_); }

@@ -21,6 +21,11 @@ using SqlParams = std::vector<SqlValue>;
 // messages are ANSI either way.
 enum class SqlText { Ansi, Utf8 };
 
+// Told of every statement ExecSQL ran to its end, with the seconds it took: for the
+// benchmarks, which look for where a purge's time goes. The program sets none.
+using SqlStatementTimer = void (*)(const std::string& sql, double seconds);
+void SetSqlStatementTimer(SqlStatementTimer timer);
+
 // One open connection to a database file; closed when destroyed.
 class TSQLiteDatabase {
  public:
