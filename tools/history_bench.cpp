@@ -1,8 +1,8 @@
 // Times the three Firefox history purges (Typed URLs, History, Forms; Compact Files Yes) on
 // a profile folder's places.sqlite, favicons.sqlite and formhistory.sqlite, in the order a
 // run calls them. Prints two lines: where the time went (the share of typed, history, forms
-// and compact, and the statements that took most of history's), then the seconds they took
-// together. Set-up and Wine's start are not counted.
+// and compact, and the statements that took most of typed's and history's), then the seconds they
+// took together. Set-up and Wine's start are not counted.
 //   history_bench PROFILE-FOLDER
 #include <windows.h>
 
@@ -24,6 +24,7 @@ std::map<std::string, double> statements;
 double compacting = 0;
 
 void Timed(const std::string& sql, double seconds) {
+  if (seconds >= 0.05) std::fprintf(stderr, "%.3f s %.100s\n", seconds, sql.c_str());
   if (sql.rfind("VACUUM", 0) == 0 || sql.rfind("PRAGMA SYNCHRONOUS=OFF", 0) == 0)
     compacting += seconds;
   else
@@ -66,7 +67,8 @@ int main(int argc, char** argv) {
   const std::pair<const char*, Purge> purges[] = {{"typed", PurgeFirefoxTypedUrls},
                                                   {"history", PurgeFirefoxHistory},
                                                   {"forms", PurgeFirefoxForms}};
-  std::vector<std::pair<std::string, double>> phases, historyStatements;
+  std::vector<std::pair<std::string, double>> phases;
+  std::map<std::string, std::vector<std::pair<std::string, double>>> slowest;
   LARGE_INTEGER start, end;
   QueryPerformanceCounter(&start);
   for (auto [name, purge] : purges) {
@@ -77,21 +79,24 @@ int main(int argc, char** argv) {
     purge(ctx);
     QueryPerformanceCounter(&after);
     phases.emplace_back(name, Seconds(before, after) - (compacting - compactedBefore));
-    if (std::string(name) == "history")
-      historyStatements.assign(statements.begin(), statements.end());
+    auto& mine = slowest[name];
+    mine.assign(statements.begin(), statements.end());
+    std::sort(mine.begin(), mine.end(),
+              [](const auto& a, const auto& b) { return a.second > b.second; });
   }
   QueryPerformanceCounter(&end);
   const double total = Seconds(start, end);
   phases.emplace_back("compact", compacting);
-  std::sort(historyStatements.begin(), historyStatements.end(),
-            [](const auto& a, const auto& b) { return a.second > b.second; });
   std::string line = "phases:";
   for (const auto& [name, seconds] : phases)
     line += " " + name + " " + std::to_string(static_cast<int>(100 * seconds / total + 0.5)) + "%";
-  line += "; in history:";
-  for (size_t i = 0; i < historyStatements.size() && i < 3; ++i)
-    line += (i ? "; " : " ") + Short(historyStatements[i].first) + " " +
-            std::to_string(static_cast<int>(100 * historyStatements[i].second / total + 0.5)) + "%";
+  for (const char* phase : {"typed", "history"}) {
+    line += std::string("; in ") + phase + ":";
+    const auto& mine = slowest[phase];
+    for (size_t i = 0; i < mine.size() && i < 3; ++i)
+      line += (i ? ", " : " ") + Short(mine[i].first) + " " +
+              std::to_string(static_cast<int>(100 * mine[i].second / total + 0.5)) + "%";
+  }
   std::printf("%s\n%.3f\n", line.c_str(), total);
   return 0;
 }

@@ -33,9 +33,11 @@ mkdir -p "$bb_profile"
 printf '[General]\nStartWithLastProfile=1\n\n[Profile0]\nName=default\nIsRelative=1\nPath=bench.default\nDefault=1\n' \
   > "$bb_home/.mozilla/firefox/profiles.ini"
 
-# peak_kb COMMAND...: the maximum resident set size /usr/bin/time reports, in KB.
+# peak_kb COMMAND...: the maximum resident set size /usr/bin/time reports, in KB. The report
+# goes through a file: Wine's own services, started by the server, would hold a pipe open.
 peak_kb() {
-  /usr/bin/time -v "$@" 2>&1 >/dev/null | awk -F: '/Maximum resident set size/ { gsub(/ /, "", $2); print $2 }'
+  /usr/bin/time -v -o "$dir/time.txt" "$@" >/dev/null 2>&1 || true
+  awk -F: '/Maximum resident set size/ { gsub(/ /, "", $2); print $2 }' "$dir/time.txt"
 }
 memory_ours() {
   for f in "${files[@]}"; do cp "$dir/original/$f" "$profile/"; done
@@ -49,6 +51,7 @@ memory_reference() {
 }
 wineserver -k 2>/dev/null || true  # a server of our own, kept between the runs
 wineserver -p
+wine cmd /c exit >/dev/null 2>&1  # the prefix's services are up before the first run
 ours=$(repeated memory_ours)
 reference=$(repeated memory_reference)
 wineserver -k
