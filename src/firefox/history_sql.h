@@ -41,8 +41,10 @@ std::vector<std::string> HistoryStatements(const PlacesSchema& schema);
 std::vector<std::string> FormHistoryStatements(const std::set<std::string>& tables);
 
 // A purge touches most pages of a large file: with SQLite's default 2 MB cache, dirty pages
-// spill to the file and are read back many times over before the commit.
-inline constexpr const char* kPurgeCacheSql = "PRAGMA cache_size = -131072";  // 128 MB
+// spill to the file and are read back many times over before the commit. Beyond some 16 MB
+// the cache buys little time, and every megabyte of it is memory the run holds: a heavy
+// profile's purge dirties more pages than any cache of a sensible size would keep.
+inline constexpr const char* kPurgeCacheSql = "PRAGMA cache_size = -16384";  // 16 MB
 
 inline constexpr const char* kBeginSql = "BEGIN";
 inline constexpr const char* kCommitSql = "COMMIT";
