@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <random>
@@ -87,35 +88,45 @@ bool CanRefillCookieTable(TSQLiteDatabase& db) {
 // of one search per cookie.
 class CookieChanges {
  public:
-  CookieChanges(TSQLiteDatabase& db, size_t rows)
+  // `rows`: the rowid of every row read.
+  CookieChanges(TSQLiteDatabase& db, std::vector<int64_t> rows)
       : db_(db),
-        rows_(rows),
-        delete_(begin(db), "INSERT OR IGNORE INTO temp.qv_gone_cookies VALUES (?)"),
-        update_(db, "UPDATE moz_cookies SET value = ? WHERE rowid = ?") {}
+        rows_(std::move(rows)),
+        update_(begin(db), "UPDATE moz_cookies SET value = ? WHERE rowid = ?") {}
   ~CookieChanges() {
     if (open_) try {
         db_.ExecSQL("ROLLBACK");
       } catch (...) {
       }
   }
-  void Delete(int64_t rowid) {
-    delete_.Run({rowid});
-    ++gone_;
-  }
+  void Delete(int64_t rowid) { gone_.push_back(rowid); }
   void Update(int64_t rowid, const std::string& value) { update_.Run({value, rowid}); }
   void Commit() {
     // Deleting most rows one by one updates every index for every row. When what stays is
     // the smaller part, setting it aside, emptying the table (SQLite then frees whole pages,
     // zeroed as every deleted row is) and putting it back with the same ids is far faster.
-    if (gone_ * 2 > rows_ && CanRefillCookieTable(db_)) {
+    // Either way the smaller list of ids goes to SQLite.
+    std::sort(gone_.begin(), gone_.end());
+    const bool refill = gone_.size() * 2 > rows_.size() && CanRefillCookieTable(db_);
+    db_.ExecSQL("CREATE TEMP TABLE qv_cookie_ids (id INTEGER PRIMARY KEY)");
+    {
+      TSQLiteStatement add(db_, "INSERT OR IGNORE INTO temp.qv_cookie_ids VALUES (?)");
+      if (refill) {
+        for (int64_t id : rows_)
+          if (!std::binary_search(gone_.begin(), gone_.end(), id)) add.Run({id});
+      } else {
+        for (int64_t id : gone_) add.Run({id});
+      }
+    }
+    if (refill) {
       db_.ExecSQL(
-          "CREATE TEMP TABLE qv_kept_cookies AS SELECT * FROM main.moz_cookies WHERE rowid NOT IN "
-          "(SELECT id FROM temp.qv_gone_cookies)");
+          "CREATE TEMP TABLE qv_kept_cookies AS SELECT * FROM main.moz_cookies WHERE rowid IN "
+          "(SELECT id FROM temp.qv_cookie_ids)");
       db_.ExecSQL("DELETE FROM main.moz_cookies");
       db_.ExecSQL("INSERT INTO main.moz_cookies SELECT * FROM temp.qv_kept_cookies");
       db_.ExecSQL("DROP TABLE temp.qv_kept_cookies");
     } else {
-      db_.ExecSQL("DELETE FROM moz_cookies WHERE rowid IN (SELECT id FROM temp.qv_gone_cookies)");
+      db_.ExecSQL("DELETE FROM moz_cookies WHERE rowid IN (SELECT id FROM temp.qv_cookie_ids)");
     }
     db_.ExecSQL("COMMIT");
     open_ = false;
@@ -125,13 +136,12 @@ class CookieChanges {
   TSQLiteDatabase& begin(TSQLiteDatabase& db) {
     db.ExecSQL("BEGIN");
     open_ = true;
-    db.ExecSQL("CREATE TEMP TABLE qv_gone_cookies (id INTEGER PRIMARY KEY)");
     return db;
   }
   TSQLiteDatabase& db_;
-  size_t rows_, gone_ = 0;
+  std::vector<int64_t> rows_, gone_;
   bool open_ = false;
-  TSQLiteStatement delete_, update_;
+  TSQLiteStatement update_;
 };
 }  // namespace
 
@@ -241,7 +251,12 @@ void PurgeFirefoxCookies(ReportContext& ctx) {
   std::string previous;
   std::vector<CookieLine> kept;
   try {
-    if (db && !st.preview) changes = std::make_unique<CookieChanges>(*db, store.cookies.size());
+    if (db && !st.preview) {
+      std::vector<int64_t> rows;
+      rows.reserve(store.cookies.size());
+      for (const CookieLine& c : store.cookies) rows.push_back(c.rowid);
+      changes = std::make_unique<CookieChanges>(*db, std::move(rows));
+    }
     for (CookieLine& cookie : store.cookies) {
       if (ctx.Cancelled()) {
         ctx.AddReportLine("*** Cancelled by operator.");
