@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs the benchmarks, all of them or the ones named (bash scripts/bench.sh shred). Each prints
-# one line: "NAME: ours X s, reference Y s, ratio R (goal <= G)", both figures measured in this
-# run on data the benchmark makes. Exits 0 whatever the figures; they are for reading.
+# "NAME: ours X s (min A, max B), reference Y s (min C, max D), ratio R (goal <= G)": both sides
+# measured in this run on data the benchmark makes, each the median of QV_BENCH_RUNS runs
+# (3 unless set; other work on the machine makes single runs too noisy to read), the ratio
+# that of the medians. Exits 0 whatever the figures; they are for reading.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 "$root/scripts/setup.sh"
@@ -17,13 +19,31 @@ seconds_of() {
   start=$(date +%s.%N)
   "$@" >/dev/null 2>&1
   end=$(date +%s.%N)
-  awk -v s="$start" -v e="$end" 'BEGIN { printf "%.3f", e - s }'
+  awk -v s="$start" -v e="$end" 'BEGIN { printf "%.3f\n", e - s }'
 }
 
-# bench_line NAME OURS REFERENCE GOAL: the one line a benchmark prints.
+runs=${QV_BENCH_RUNS:-3}
+[ "$runs" -ge 3 ] 2>/dev/null || runs=3
+
+# repeated COMMAND...: runs the command $runs times, each printing one figure (its last line
+# counts); prints "MEDIAN MIN MAX" of the figures.
+repeated() {
+  local i
+  for i in $(seq "$runs"); do "$@" | tail -n 1; done | repeated_figures
+}
+
+# repeated_figures: "MEDIAN MIN MAX" of the figures read, one a line.
+repeated_figures() {
+  sort -g | awk '{ v[NR] = $1 } END { printf "%.3f %.3f %.3f\n", v[int((NR + 1) / 2)], v[1], v[NR] }'
+}
+
+# bench_line NAME "OURS-MEDIAN MIN MAX" "REFERENCE-MEDIAN MIN MAX" GOAL [UNIT]: the line a
+# benchmark prints, the ratio that of the medians.
 bench_line() {
-  awk -v n="$1" -v o="$2" -v r="$3" -v g="$4" \
-    'BEGIN { printf "%s: ours %.3f s, reference %.3f s, ratio %.2f (goal <= %s)\n", n, o, r, (r > 0 ? o / r : 0), g }'
+  awk -v n="$1" -v o="$2" -v r="$3" -v g="$4" -v u="${5:-s}" 'BEGIN {
+    split(o, a, " "); split(r, b, " ")
+    printf "%s: ours %.3f %s (min %.3f, max %.3f), reference %.3f %s (min %.3f, max %.3f), ratio %.2f (goal <= %s)\n",
+      n, a[1], u, a[2], a[3], b[1], u, b[2], b[3], (b[1] > 0 ? a[1] / b[1] : 0), g }'
 }
 
 names=("$@")

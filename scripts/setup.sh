@@ -16,7 +16,8 @@ fi
 # fp-utils: chmcmd, which compiles the help file; clang and libclang-rt-14-dev: libFuzzer
 # for scripts/fuzz.sh; nsis: makensis, which builds the setup program (scripts/package.sh);
 # nlohmann-json3-dev: the JSON reader of the Chromium browsers' files; chromium: the real
-# browser that writes the Chromium tests' profile and reopens it after the purge.
+# browser that writes the Chromium tests' profile and reopens it after the purge;
+# bleachbit and time: the memory benchmark's reference and its measure of peak memory.
 packages=(
   wine
   wine32:i386
@@ -34,6 +35,8 @@ packages=(
   nsis
   nlohmann-json3-dev
   chromium
+  bleachbit
+  time
 )
 for p in "${packages[@]}"; do
   have_pkg "$p" || need+=("$p")

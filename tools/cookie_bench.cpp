@@ -12,6 +12,14 @@
 #include "core/settings.h"
 #include "firefox/cookie_purge.h"
 #include "firefox/firefox_profile.h"
+#include "firefox/sqlite_table.h"
+
+namespace {
+// Statements that take a while go to stderr, for finding where the time goes.
+void Timed(const std::string& sql, double seconds) {
+  if (seconds >= 0.005) std::fprintf(stderr, "%.3f s %.60s\n", seconds, sql.c_str());
+}
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) {
@@ -27,6 +35,7 @@ int main(int argc, char** argv) {
   p.CookiesFile = std::string(argv[1]) + "\\cookies.sqlite";
   p.HasCookiesDb = p.IsSqliteProfile = true;
   Globals().messages.ffCookieMsgOpt = "Y";
+  SetSqlStatementTimer(Timed);
   RunState state;
   CountingReportView view;
   ReportContext ctx(state, view);

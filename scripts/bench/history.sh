@@ -1,16 +1,18 @@
 # history: "FireFox Typed URLs", "FireFox History File" and "FireFox Forms History" with Compact
 # Files Yes on a heavy profile (100k places, 500k visits, 20k cookies, 10k form entries),
 # against the plain statements of those purges (no transaction, every statement on its own)
-# run by the native sqlite3 command on a copy of the same files.
+# run by the native sqlite3 command on a copy of the same files. Every run starts from fresh
+# copies. A second line tells where our time went, in the run whose total was the median.
 dir=$bench_data/history
 wine "$build/bin/fixtures/qvfixture.exe" install >/dev/null
 made=$(wine "$build/bin/fixtures/qvfixture.exe" profile places 100000 visits 5 cookies 20000 \
          forms 10000 | tr -d '\r')
 profile=$(winepath -u "${made#profile }")
-for side in ours reference; do
-  mkdir -p "$dir/$side"
-  cp "$profile"/places.sqlite "$profile"/favicons.sqlite "$profile"/formhistory.sqlite "$dir/$side/"
-done
+# fresh_copy SIDE: the profile's three files, as made, in $dir/SIDE.
+fresh_copy() {
+  mkdir -p "$dir/$1"
+  cp "$profile"/places.sqlite "$profile"/favicons.sqlite "$profile"/formhistory.sqlite "$dir/$1/"
+}
 
 # Each purge opens its own connection with the pragmas every open sets, as the program does.
 history_reference() {
@@ -41,6 +43,20 @@ VACUUM;
 SQL
 }
 
-ours=$(wine "$build/bin/history_bench.exe" "$(winepath -w "$dir/ours")" 2>/dev/null | tr -d '\r')
-reference=$(seconds_of history_reference)
+# Each run adds its phases line and its total to phases.txt.
+history_ours() {
+  local out
+  fresh_copy ours
+  out=$(wine "$build/bin/history_bench.exe" "$(winepath -w "$dir/ours")" 2>/dev/null | tr -d '\r')
+  printf '%s\t%s\n' "$(tail -n 1 <<<"$out")" "$(head -n 1 <<<"$out")" >>"$dir/phases.txt"
+  tail -n 1 <<<"$out"
+}
+history_once() {
+  fresh_copy reference
+  seconds_of history_reference
+}
+rm -f "$dir/phases.txt"
+ours=$(repeated history_ours)
+reference=$(repeated history_once)
 bench_line history "$ours" "$reference" 0.35
+sort -g "$dir/phases.txt" | sed -n "$(( (runs + 1) / 2 ))p" | cut -f 2- | sed 's/^/history /'

@@ -73,6 +73,7 @@ class TFFoxForm : public ReportView {
   size_t LineCount() const override { return lines_.size(); }
   void ShowStatus(const std::string& text) override;
   void PumpMessages() override;
+  bool Watched() const override { return IsWindowVisible(window_) != FALSE; }
   void RunStarting(int gaugeStep) override;
   void FunctionFinished() override;
   void RunEnded(bool errorStatus) override;

@@ -191,7 +191,8 @@ void TFFoxForm::RunEnded(bool errorStatus) {
   SendMessageA(resultsList_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(resultsList_, nullptr, TRUE);
   PumpMessages();
-  Sleep(500);
+  // The full gauge stays a moment for the user to see.
+  if (Watched()) Sleep(500);
   ShowWindow(Control(IDC_GAUGE_BAR), SW_HIDE);
   ShowWindow(Control(IDC_GAUGE), SW_HIDE);
   gaugeWidth_ = 0;

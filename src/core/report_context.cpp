@@ -35,7 +35,7 @@ void ReportContext::BeginFunction(const std::string& title) {
   state_.statusTitle = title + state_.shredSuffix;
   ShowProcessed();
   view_.PumpMessages();
-  Sleep(100);
+  if (view_.Watched()) Sleep(100);
 }
 
 std::string ReportContext::MapFileError(unsigned long code) {

@@ -14,6 +14,9 @@ class ReportView {
   virtual size_t LineCount() const = 0;
   virtual void ShowStatus(const std::string& text) = 0;  // the status line during a run
   virtual void PumpMessages() = 0;                       // let pending window messages run
+  // Whether someone can watch the run as it goes: the short pauses that let a status be read
+  // are made only then (an automatic run's window is hidden until the run ends).
+  virtual bool Watched() const { return false; }
   // Window furniture around a run; a test view may ignore it.
   virtual void RunStarting(int gaugeStep) {}
   virtual void FunctionFinished() {}

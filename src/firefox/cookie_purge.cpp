@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <random>
@@ -27,21 +28,28 @@ bool LoadFromDatabase(const TFFoxProfile& p, std::vector<CookieLine>& cookies) {
   // Cookie texts stay the file's UTF-8 bytes: a value written back is the value read.
   TSQLiteDatabase db(p.CookiesFile, SqlText::Utf8);
   // The seven fields and the row, looked up by name as any column order of any era allows.
-  TSQLiteTable t = db.GetTable(
+  // Read row by row: only the lines made of them are held.
+  int rowid = -1, host = 0, httpOnly = 0, path = 0, secure = 0, expiry = 0, name = 0, value = 0;
+  db.ForEachRow(
       "SELECT rowid AS qv_rowid, host, isHttpOnly, path, isSecure, expiry, name, value FROM "
-      "moz_cookies");
-  if (t.RowCount() == 0) return true;
-  const int rowid = t.FieldIndex("qv_rowid"), host = t.FieldIndex("host"),
-            httpOnly = t.FieldIndex("isHttpOnly"), path = t.FieldIndex("path"),
-            secure = t.FieldIndex("isSecure"), expiry = t.FieldIndex("expiry"),
-            name = t.FieldIndex("name"), value = t.FieldIndex("value");
-  cookies.reserve(t.RowCount());
-  for (; !t.Eof(); t.Next())
-    cookies.push_back(
-        {MakeCookieLine(t.FieldAsString(host), t.FieldAsString(httpOnly) == "1",
-                        t.FieldAsString(path), t.FieldAsString(secure) == "1",
-                        t.FieldAsString(expiry), t.FieldAsString(name), t.FieldAsString(value)),
-         t.FieldAsInteger(rowid)});
+      "moz_cookies",
+      {}, [&](const TSQLiteTable& t) {
+        if (rowid < 0) {
+          rowid = t.FieldIndex("qv_rowid");
+          host = t.FieldIndex("host");
+          httpOnly = t.FieldIndex("isHttpOnly");
+          path = t.FieldIndex("path");
+          secure = t.FieldIndex("isSecure");
+          expiry = t.FieldIndex("expiry");
+          name = t.FieldIndex("name");
+          value = t.FieldIndex("value");
+        }
+        cookies.push_back(
+            {MakeCookieLine(t.FieldAsString(host), t.FieldAsString(httpOnly) == "1",
+                            t.FieldAsString(path), t.FieldAsString(secure) == "1",
+                            t.FieldAsString(expiry), t.FieldAsString(name), t.FieldAsString(value)),
+             t.FieldAsInteger(rowid)});
+      });
   return true;
 }
 
@@ -54,26 +62,72 @@ std::string Scrambled(const std::string& value) {
   });
 }
 
+// Whether the rows of moz_cookies can be set aside and put back unchanged: no trigger would
+// run, and the rowid is the table's own id column, which SELECT * carries along.
+bool CanRefillCookieTable(TSQLiteDatabase& db) {
+  if (db.GetTable("SELECT 1 FROM main.sqlite_master WHERE type = 'trigger' AND LOWER(tbl_name) = "
+                  "'moz_cookies'")
+          .RowCount() > 0)
+    return false;
+  TSQLiteTable t = db.GetTable("PRAGMA main.table_info(moz_cookies)");
+  if (t.RowCount() == 0) return false;
+  const int type = t.FieldIndex("type"), pk = t.FieldIndex("pk");
+  int keys = 0;
+  bool integerKey = false;
+  for (; !t.Eof(); t.Next())
+    if (t.FieldAsInteger(pk) > 0) {
+      ++keys;
+      integerKey = UpperCase(t.FieldAsString(type)) == "INTEGER";
+    }
+  return keys == 1 && integerKey;
+}
+
 // The changes of one pass on Cookies.sqlite: one transaction, statements prepared once. Either
 // every change is made or none, so the report never claims one that did not happen. The rows
-// to delete are gathered first and go in one statement: one pass over the table and its
-// index instead of one search per cookie.
+// to delete are gathered first and go together: one pass over the table and its index instead
+// of one search per cookie.
 class CookieChanges {
  public:
-  explicit CookieChanges(TSQLiteDatabase& db)
+  // `rows`: the rowid of every row read.
+  CookieChanges(TSQLiteDatabase& db, std::vector<int64_t> rows)
       : db_(db),
-        delete_(begin(db), "INSERT OR IGNORE INTO temp.qv_gone_cookies VALUES (?)"),
-        update_(db, "UPDATE moz_cookies SET value = ? WHERE rowid = ?") {}
+        rows_(std::move(rows)),
+        update_(begin(db), "UPDATE moz_cookies SET value = ? WHERE rowid = ?") {}
   ~CookieChanges() {
     if (open_) try {
         db_.ExecSQL("ROLLBACK");
       } catch (...) {
       }
   }
-  void Delete(int64_t rowid) { delete_.Run({rowid}); }
+  void Delete(int64_t rowid) { gone_.push_back(rowid); }
   void Update(int64_t rowid, const std::string& value) { update_.Run({value, rowid}); }
   void Commit() {
-    db_.ExecSQL("DELETE FROM moz_cookies WHERE rowid IN (SELECT id FROM temp.qv_gone_cookies)");
+    // Deleting most rows one by one updates every index for every row. When what stays is
+    // the smaller part, setting it aside, emptying the table (SQLite then frees whole pages,
+    // zeroed as every deleted row is) and putting it back with the same ids is far faster.
+    // Either way the smaller list of ids goes to SQLite.
+    std::sort(gone_.begin(), gone_.end());
+    const bool refill = gone_.size() * 2 > rows_.size() && CanRefillCookieTable(db_);
+    db_.ExecSQL("CREATE TEMP TABLE qv_cookie_ids (id INTEGER PRIMARY KEY)");
+    {
+      TSQLiteStatement add(db_, "INSERT OR IGNORE INTO temp.qv_cookie_ids VALUES (?)");
+      if (refill) {
+        for (int64_t id : rows_)
+          if (!std::binary_search(gone_.begin(), gone_.end(), id)) add.Run({id});
+      } else {
+        for (int64_t id : gone_) add.Run({id});
+      }
+    }
+    if (refill) {
+      db_.ExecSQL(
+          "CREATE TEMP TABLE qv_kept_cookies AS SELECT * FROM main.moz_cookies WHERE rowid IN "
+          "(SELECT id FROM temp.qv_cookie_ids)");
+      db_.ExecSQL("DELETE FROM main.moz_cookies");
+      db_.ExecSQL("INSERT INTO main.moz_cookies SELECT * FROM temp.qv_kept_cookies");
+      db_.ExecSQL("DROP TABLE temp.qv_kept_cookies");
+    } else {
+      db_.ExecSQL("DELETE FROM moz_cookies WHERE rowid IN (SELECT id FROM temp.qv_cookie_ids)");
+    }
     db_.ExecSQL("COMMIT");
     open_ = false;
   }
@@ -82,12 +136,12 @@ class CookieChanges {
   TSQLiteDatabase& begin(TSQLiteDatabase& db) {
     db.ExecSQL("BEGIN");
     open_ = true;
-    db.ExecSQL("CREATE TEMP TABLE qv_gone_cookies (id INTEGER PRIMARY KEY)");
     return db;
   }
   TSQLiteDatabase& db_;
+  std::vector<int64_t> rows_, gone_;
   bool open_ = false;
-  TSQLiteStatement delete_, update_;
+  TSQLiteStatement update_;
 };
 }  // namespace
 
@@ -197,7 +251,12 @@ void PurgeFirefoxCookies(ReportContext& ctx) {
   std::string previous;
   std::vector<CookieLine> kept;
   try {
-    if (db && !st.preview) changes = std::make_unique<CookieChanges>(*db);
+    if (db && !st.preview) {
+      std::vector<int64_t> rows;
+      rows.reserve(store.cookies.size());
+      for (const CookieLine& c : store.cookies) rows.push_back(c.rowid);
+      changes = std::make_unique<CookieChanges>(*db, std::move(rows));
+    }
     for (CookieLine& cookie : store.cookies) {
       if (ctx.Cancelled()) {
         ctx.AddReportLine("*** Cancelled by operator.");

@@ -168,10 +168,24 @@ void TSQLiteDatabase::StepToDone(sqlite3_stmt* stmt, const std::string& sql) {
   }
 }
 
+namespace {
+SqlStatementTimer statementTimer = nullptr;
+}
+
+void SetSqlStatementTimer(SqlStatementTimer timer) { statementTimer = timer; }
+
 void TSQLiteDatabase::ExecSQL(const std::string& sql, const SqlParams& params) {
+  LARGE_INTEGER start{};
+  if (statementTimer) QueryPerformanceCounter(&start);
   StatementGuard guard{Prepare(sql)};
   Bind(guard.stmt, params, sql);
   StepToDone(guard.stmt, sql);
+  if (statementTimer) {
+    LARGE_INTEGER end, frequency;
+    QueryPerformanceCounter(&end);
+    QueryPerformanceFrequency(&frequency);
+    statementTimer(sql, static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart);
+  }
 }
 
 int TSQLiteDatabase::Changes() { return Api<ChangesFn>(kChanges)(db_); }
@@ -199,64 +213,78 @@ TSQLiteTable TSQLiteDatabase::GetTable(const std::string& sql, const SqlParams& 
   TSQLiteTable t;
   StatementGuard guard{Prepare(sql)};
   Bind(guard.stmt, params, sql);
-  sqlite3_stmt* stmt = guard.stmt;
-  for (;;) {
-    int rc = Api<StepFn>(kStep)(stmt);
-    if (rc == kSqliteDone) break;
-    if (rc == kSqliteBusy)  // the detail is this busy step's own, not an earlier error's
-      RaiseLayerError(rc, Utf8ToAnsi(Api<ErrMsgFn>(kErrMsg)(db_)),
-                      "Could not prepare SQL statement");
-    if (rc != kSqliteRow) {
-      if (auto reset = reinterpret_cast<ResetFn>(SqliteEntryPointOrNull(kReset))) reset(stmt);
-      RaiseError("Could not retrieve data", sql);
-    }
-    if (t.rowCount_ == 0) {
-      t.columnCount_ = Api<ColumnCountFn>(kColumnCount)(stmt);
-      for (size_t c = 0; c < t.columnCount_; ++c) {
-        int i = static_cast<int>(c);
-        t.names_.push_back(UpperCaseLocale(Api<ColumnTextFn>(kColumnName)(stmt, i)));
-        const char* declared = Api<ColumnTextFn>(kColumnDecltype)(stmt, i);
-        int type = declared ? TypeFromDeclared(declared) : Api<ColumnIntFn>(kColumnType)(stmt, i);
-        t.types_.push_back(type == kSqliteNull ? kSqliteText : type);
-      }
-    }
+  while (StepRow(guard.stmt, sql)) ReadRow(guard.stmt, t);
+  return t;
+}
+
+void TSQLiteDatabase::ForEachRow(const std::string& sql, const SqlParams& params,
+                                 const std::function<void(const TSQLiteTable&)>& onRow) {
+  TSQLiteTable t;
+  StatementGuard guard{Prepare(sql)};
+  Bind(guard.stmt, params, sql);
+  while (StepRow(guard.stmt, sql)) {
+    // The one row replaces the last: names and types stay, read from the first.
+    t.cells_.clear();
+    t.rowCount_ = 0;
+    ReadRow(guard.stmt, t);
+    onRow(t);
+  }
+}
+
+bool TSQLiteDatabase::StepRow(sqlite3_stmt* stmt, const std::string& sql) {
+  int rc = Api<StepFn>(kStep)(stmt);
+  if (rc == kSqliteDone) return false;
+  if (rc == kSqliteBusy)  // the detail is this busy step's own, not an earlier error's
+    RaiseLayerError(rc, Utf8ToAnsi(Api<ErrMsgFn>(kErrMsg)(db_)), "Could not prepare SQL statement");
+  if (rc != kSqliteRow) {
+    if (auto reset = reinterpret_cast<ResetFn>(SqliteEntryPointOrNull(kReset))) reset(stmt);
+    RaiseError("Could not retrieve data", sql);
+  }
+  return true;
+}
+
+void TSQLiteDatabase::ReadRow(sqlite3_stmt* stmt, TSQLiteTable& t) {
+  if (t.names_.empty()) {
+    t.columnCount_ = Api<ColumnCountFn>(kColumnCount)(stmt);
     for (size_t c = 0; c < t.columnCount_; ++c) {
       int i = static_cast<int>(c);
-      if (Api<ColumnIntFn>(kColumnType)(stmt, i) == kSqliteNull) {
-        t.cells_.emplace_back();
-        continue;
+      t.names_.push_back(UpperCaseLocale(Api<ColumnTextFn>(kColumnName)(stmt, i)));
+      const char* declared = Api<ColumnTextFn>(kColumnDecltype)(stmt, i);
+      int type = declared ? TypeFromDeclared(declared) : Api<ColumnIntFn>(kColumnType)(stmt, i);
+      t.types_.push_back(type == kSqliteNull ? kSqliteText : type);
+    }
+  }
+  for (size_t c = 0; c < t.columnCount_; ++c) {
+    int i = static_cast<int>(c);
+    if (Api<ColumnIntFn>(kColumnType)(stmt, i) == kSqliteNull) {
+      t.cells_.emplace_back();
+      continue;
+    }
+    switch (t.types_[c]) {
+      case kSqliteInteger: t.cells_.emplace_back(Api<ColumnInt64Fn>(kColumnInt64)(stmt, i)); break;
+      case kSqliteFloat: t.cells_.emplace_back(Api<ColumnDoubleFn>(kColumnDouble)(stmt, i)); break;
+      case kSqliteBlob: {
+        int n = Api<ColumnIntFn>(kColumnBytes)(stmt, i);
+        const void* p = Api<ColumnBlobFn>(kColumnBlob)(stmt, i);
+        if (n > 0 && p)
+          t.cells_.emplace_back(std::in_place_index<4>, static_cast<const char*>(p), n);
+        else
+          t.cells_.emplace_back();
+        break;
       }
-      switch (t.types_[c]) {
-        case kSqliteInteger:
-          t.cells_.emplace_back(Api<ColumnInt64Fn>(kColumnInt64)(stmt, i));
-          break;
-        case kSqliteFloat:
-          t.cells_.emplace_back(Api<ColumnDoubleFn>(kColumnDouble)(stmt, i));
-          break;
-        case kSqliteBlob: {
-          int n = Api<ColumnIntFn>(kColumnBytes)(stmt, i);
-          const void* p = Api<ColumnBlobFn>(kColumnBlob)(stmt, i);
-          if (n > 0 && p)
-            t.cells_.emplace_back(std::in_place_index<4>, static_cast<const char*>(p), n);
-          else
-            t.cells_.emplace_back();
-          break;
-        }
-        default: {
-          const char* text = Api<ColumnTextFn>(kColumnText)(stmt, i);
-          if (!text)
-            t.cells_.emplace_back(std::in_place_index<3>);
-          else if (text_ == SqlText::Utf8)  // after the text call, which may have converted
-            t.cells_.emplace_back(std::in_place_index<3>, text,
-                                  Api<ColumnIntFn>(kColumnBytes)(stmt, i));
-          else
-            t.cells_.emplace_back(std::in_place_index<3>, Utf8ToAnsi(text));
-        }
+      default: {
+        const char* text = Api<ColumnTextFn>(kColumnText)(stmt, i);
+        if (!text)
+          t.cells_.emplace_back(std::in_place_index<3>);
+        else if (text_ == SqlText::Utf8)  // after the text call, which may have converted
+          t.cells_.emplace_back(std::in_place_index<3>, text,
+                                Api<ColumnIntFn>(kColumnBytes)(stmt, i));
+        else
+          t.cells_.emplace_back(std::in_place_index<3>, Utf8ToAnsi(text));
       }
     }
-    ++t.rowCount_;
   }
-  return t;
+  ++t.rowCount_;
 }
 
 bool TSQLiteTable::Next() {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <variant>
@@ -21,6 +22,11 @@ using SqlParams = std::vector<SqlValue>;
 // messages are ANSI either way.
 enum class SqlText { Ansi, Utf8 };
 
+// Told of every statement ExecSQL ran to its end, with the seconds it took: for the
+// benchmarks, which look for where a purge's time goes. The program sets none.
+using SqlStatementTimer = void (*)(const std::string& sql, double seconds);
+void SetSqlStatementTimer(SqlStatementTimer timer);
+
 // One open connection to a database file; closed when destroyed.
 class TSQLiteDatabase {
  public:
@@ -35,6 +41,10 @@ class TSQLiteDatabase {
   void ExecSQL(const std::string& sql, const SqlParams& params = {});
   // Runs a query; the whole result is read into the table.
   TSQLiteTable GetTable(const std::string& sql, const SqlParams& params = {});
+  // Runs a query and hands each row to `onRow` as a table holding that row alone, so a large
+  // result is never held in memory whole.
+  void ForEachRow(const std::string& sql, const SqlParams& params,
+                  const std::function<void(const TSQLiteTable& row)>& onRow);
   // Rows changed by the last statement that changed rows.
   int Changes();
   [[noreturn]] void RaiseError(const std::string& prefix, const std::string& sql);
@@ -45,6 +55,10 @@ class TSQLiteDatabase {
   sqlite3_stmt* Prepare(const std::string& sql);
   void Bind(sqlite3_stmt* stmt, const SqlParams& params, const std::string& sql);
   void StepToDone(sqlite3_stmt* stmt, const std::string& sql);
+  // Steps to the next row: false at the end, an exception on a failure.
+  bool StepRow(sqlite3_stmt* stmt, const std::string& sql);
+  // Appends the current row's cells to `t`, learning its columns first when it has none.
+  void ReadRow(sqlite3_stmt* stmt, TSQLiteTable& t);
   [[noreturn]] void RaiseLayerError(int code, const std::string& message, const std::string& text);
   void Close();
   sqlite3* db_ = nullptr;

@@ -46,28 +46,63 @@ bool IsLinkToFile(FolderScan& scan, const std::string& folder, const std::string
                   const std::string& name, bool reparse) {
   if (reparse) return true;
   if (!RunningUnderWine()) return false;
-  if (scan.linksKnown) return scan.links.count(relative.empty() ? name : relative + "\\" + name) > 0;
+  if (scan.linksKnown)
+    return scan.links.count(relative.empty() ? name : relative + "\\" + name) > 0;
   const std::string final = FinalPathOf(folder + "\\" + name);
-  return !final.empty() && !EndsWith(UpperCase(final), UpperCase(FinalPathOf(folder) + "\\" + name));
+  return !final.empty() &&
+         !EndsWith(UpperCase(final), UpperCase(FinalPathOf(folder) + "\\" + name));
+}
+
+// One listed entry: its name in the ANSI code page, and the name the calls reach it by (its
+// short name when the code page cannot hold the long one; empty when it has none then).
+struct Entry {
+  std::string name, address, shortName;
+  DWORD attributes, reserved;
+};
+
+Entry EntryOf(const WIN32_FIND_DATAW& fd) {
+  bool lossy = false;
+  Entry e{AnsiFileName(fd.cFileName, &lossy),
+          {},
+          AnsiFileName(fd.cAlternateFileName),
+          fd.dwFileAttributes,
+          fd.dwReserved0};
+  e.address = lossy ? e.shortName : e.name;
+  if (lossy) e.shortName.clear();  // the short name is already the address
+  return e;
+}
+
+void ReportStrayFailure(ReportContext& ctx, unsigned long error, const std::string& upperPath) {
+  const IeDeleteResult r = MapDeleteError(error, DeleteFlavour::Stray);
+  ctx.AddReportLine(r.text + upperPath);
+  if (r.text == rt::kLocked)
+    ctx.State().lockedFile = true;  // the run's closing note on files in use
+  else
+    ctx.SetAttention();
+  ctx.RaiseLevel(r.level);
 }
 
 void DeleteStray(FolderScan& scan, const std::string& folder, const std::string& relative,
-                 const WIN32_FIND_DATAA& fd, const std::string& upperPath) {
+                 const Entry& e, const std::string& upperPath) {
   ReportContext& ctx = scan.ctx;
-  const std::string name = fd.cFileName;
-  const std::string path = folder + "\\" + name;
+  // A name the code page cannot hold and no short name: no call can reach the file, and the
+  // look-alike name may be another file's.
+  if (e.address.empty()) {
+    ReportStrayFailure(ctx, ERROR_INVALID_NAME, upperPath);
+    return;
+  }
+  const std::string path = folder + "\\" + e.address;
   bool deleted;
   LastDeleteError() = 0;
-  if (IsLinkToFile(scan, folder, relative, name,
-                   IsLinkReparse(fd.dwFileAttributes, fd.dwReserved0))) {
+  if (IsLinkToFile(scan, folder, relative, e.name, IsLinkReparse(e.attributes, e.reserved))) {
     // A link goes itself; what it points at is outside the container and stays.
     const unsigned long error = ParamSwitch("KeepFiles") ? 0 : RemoveLinkItself(path, false);
     LastDeleteError() = error;
     deleted = error == 0;
   } else {
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
-      SetFileAttributesA(path.c_str(), fd.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY);
-    deleted = DeleteDataFile(ctx, path, fd.cAlternateFileName);
+    if (e.attributes & FILE_ATTRIBUTE_READONLY)
+      SetFileAttributesA(path.c_str(), e.attributes & ~FILE_ATTRIBUTE_READONLY);
+    deleted = DeleteDataFile(ctx, path, e.shortName);
   }
   // "KeepFiles" keeps the file without an error: the run reports it as the purge would.
   if (deleted || (LastDeleteError() == 0 && ParamSwitch("KeepFiles"))) {
@@ -75,13 +110,7 @@ void DeleteStray(FolderScan& scan, const std::string& folder, const std::string&
     return;
   }
   if (ctx.Cancelled()) return;  // a shred stopped by Cancel: the file stays, and that is no error
-  const IeDeleteResult r = MapDeleteError(LastDeleteError(), DeleteFlavour::Stray);
-  ctx.AddReportLine(r.text + upperPath);
-  if (r.text == rt::kLocked)
-    ctx.State().lockedFile = true;  // the run's closing note on files in use
-  else
-    ctx.SetAttention();
-  ctx.RaiseLevel(r.level);
+  ReportStrayFailure(ctx, LastDeleteError(), upperPath);
 }
 
 // The folder's own files, then its sub-folders depth first; links to folders are not entered.
@@ -92,19 +121,24 @@ void ScanFolder(FolderScan& scan, const std::string& folder, const std::string& 
   AppendUpper(upperPath, folder);
   upperPath += '\\';
   const size_t nameAt = upperPath.size();
-  std::vector<std::string> subFolders;
-  WIN32_FIND_DATAA fd;
-  HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &fd);
+  std::vector<std::pair<std::string, std::string>> subFolders;  // name, address
+  // Listed wide: the ANSI listing gives a name the code page cannot hold as a best-fit
+  // look-alike, which may be the name of another file, one the index names.
+  WIN32_FIND_DATAW fd;
+  HANDLE find = FindFirstFileW(WidePath(folder + "\\*.*").c_str(), &fd);
   if (find == INVALID_HANDLE_VALUE) return;
   do {
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      const std::string name = fd.cFileName;
-      if (recurse && name != "." && name != ".." &&
-          !IsLinkReparse(fd.dwFileAttributes, fd.dwReserved0)) {
+    const Entry e = EntryOf(fd);
+    if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (recurse && e.name != "." && e.name != ".." && !IsLinkReparse(e.attributes, e.reserved)) {
         upperPath.resize(nameAt);
-        AppendUpper(upperPath, name);
-        if (std::find(scan.skipped.begin(), scan.skipped.end(), upperPath) == scan.skipped.end())
-          subFolders.push_back(name);
+        AppendUpper(upperPath, e.name);
+        if (std::find(scan.skipped.begin(), scan.skipped.end(), upperPath) != scan.skipped.end())
+          continue;
+        if (e.address.empty())  // no name any call can enter it by
+          ReportStrayFailure(ctx, ERROR_INVALID_NAME, upperPath);
+        else
+          subFolders.emplace_back(e.name, e.address);
       }
       continue;
     }
@@ -116,7 +150,7 @@ void ScanFolder(FolderScan& scan, const std::string& folder, const std::string& 
       break;
     }
     upperPath.resize(nameAt);
-    AppendUpper(upperPath, fd.cFileName);
+    AppendUpper(upperPath, e.name);
     if (IsIndexFileName(std::string_view(upperPath).substr(nameAt))) continue;
     if (scan.index.MarkFound(upperPath)) continue;
     ++scan.count;
@@ -124,12 +158,13 @@ void ScanFolder(FolderScan& scan, const std::string& folder, const std::string& 
     if (ctx.State().preview)
       ctx.AddDetailLine(rt::kToDelete + upperPath);
     else
-      DeleteStray(scan, folder, relative, fd, upperPath);
-  } while (FindNextFileA(find, &fd));
+      DeleteStray(scan, folder, relative, e, upperPath);
+  } while (FindNextFileW(find, &fd));
   FindClose(find);
-  for (const std::string& sub : subFolders) {
+  for (const auto& [name, address] : subFolders) {
     if (ctx.Cancelled()) return;
-    ScanFolder(scan, folder + "\\" + sub, relative.empty() ? sub : relative + "\\" + sub, true);
+    ScanFolder(scan, folder + "\\" + address, relative.empty() ? name : relative + "\\" + name,
+               true);
   }
 }
 
@@ -144,9 +179,10 @@ bool BuildIndexList(ReportContext& ctx, CacheEnumerator& cache, const CacheKind&
   } catch (const std::bad_alloc&) {
     StraysOutOfMemory() = true;
     index = StrayIndex();
-    ShowMessageBox("Insufficient RAM to perform the \"Strays\" processing.\r\nTry again after some "
-                   "Cache is purged.\r\nFunction Terminated.",
-                   Caption("Message"), MessageKind::Error, MessageButtons::Ok);
+    ShowMessageBox(
+        "Insufficient RAM to perform the \"Strays\" processing.\r\nTry again after some "
+        "Cache is purged.\r\nFunction Terminated.",
+        Caption("Message"), MessageKind::Error, MessageButtons::Ok);
     ctx.SetAttention();
     ctx.RaiseLevel(9);
     return false;
@@ -220,7 +256,8 @@ void StraysPass(ReportContext& ctx, const CacheAccess& access, int code, const s
         scan.skipped.push_back(std::move(upper));
       }
   }
-  if (!ctx.State().preview && RunningUnderWine()) scan.linksKnown = ListLinksBelowUnderWine(folder, scan.links);
+  if (!ctx.State().preview && RunningUnderWine())
+    scan.linksKnown = ListLinksBelowUnderWine(folder, scan.links);
   ScanFolder(scan, folder, {}, code % 100 != 1);  // the cookies folder without sub-folders
   if (ctx.Cancelled()) return;
   RemoveOrphans(ctx, cache, index, IsProtectedKind(code), count);

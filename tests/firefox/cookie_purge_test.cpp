@@ -273,6 +273,41 @@ TEST_P(CookiePurgeTest, ALockedDatabaseIsLeftWholeAndNoDeletionIsClaimed) {
           "*** Error - Delete Entry from FireFox Cookies file failed - Cookies.SQLite"));
 }
 
+// A trigger on the table (another program's, say) sees only the deletions asked for: no row
+// is taken out and put back, whether few rows go or most.
+TEST_P(CookiePurgeTest, ATriggerSeesOnlyTheRowsThatGoWhetherMostGoOrMostStay) {
+  const std::vector<std::string> hosts = Hosts();
+  for (const bool mostGo : {false, true}) {
+    SCOPED_TRACE(mostGo ? "most go" : "most stay");
+    const std::string file = FFoxProfile().CookiesFile;
+    RawExec(file,
+            "CREATE TABLE IF NOT EXISTS seen (what TEXT, id INTEGER); DELETE FROM seen; "
+            "CREATE TRIGGER IF NOT EXISTS qv_in AFTER INSERT ON moz_cookies BEGIN INSERT INTO "
+            "seen VALUES ('insert', new.rowid); END; CREATE TRIGGER IF NOT EXISTS qv_out AFTER "
+            "DELETE ON moz_cookies BEGIN INSERT INTO seen VALUES ('delete', old.rowid); END");
+    const auto before = Cookies();
+    Lines keep;
+    if (mostGo)
+      keep = {"p=" + hosts[0]};
+    else
+      for (size_t i = 0; i + 1 < hosts.size(); ++i) keep.push_back("p=" + hosts[i]);
+    Keep(keep);
+    PurgeFirefoxCookies(run.ctx);
+    const auto after = Cookies();
+    std::set<long long> gone;
+    for (const auto& [id, c] : before)
+      if (!after.count(id)) gone.insert(id);
+    ASSERT_FALSE(gone.empty());
+    std::set<long long> seenGone;
+    TSQLiteDatabase db(file);
+    for (TSQLiteTable t = db.GetTable("SELECT what, id FROM seen"); !t.Eof(); t.Next()) {
+      EXPECT_EQ(t.FieldAsString(0), "delete");
+      seenGone.insert(t.FieldAsInteger(1));
+    }
+    EXPECT_EQ(seenGone, gone);
+  }
+}
+
 TEST_P(CookiePurgeTest, CompactYesShrinksTheCookieFile) {
   Keep({"p=" + Hosts()[0]});
   run.state.compact = true;

@@ -242,6 +242,33 @@ TEST_F(IeStraysTest, TheUserDataPassLeavesItsProtectedLowFolderAlone) {
   }
 }
 
+// A stray whose name the code page cannot hold ("d" a-macron "ta" is "data" by best fit) is
+// reached by its short name; its look-alike, an indexed page, stays.
+TEST_F(IeStraysTest, AStrayNamedOutsideTheCodePageGoesAndItsIndexedLookAlikeStays) {
+  const IeFolderSet& f = IeFolders();
+  ASSERT_TRUE(f.cacheFound);
+  const std::string id = Unique();
+  const std::string page = "http://lookalike" + id + ".example/data" + id + ".htm";
+  const std::string pageFile = CachePage(page);
+  ASSERT_FALSE(pageFile.empty());
+  const std::string folder = ExtractFilePath(pageFile), name = ExtractFileName(pageFile);
+  ASSERT_EQ(name.rfind("data", 0), 0u) << name;
+  const std::wstring twin = WidePath(folder) + L"\\d\u0101" + WidePath(name.substr(2));
+  HANDLE h = CreateFileW(twin.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  CloseHandle(h);
+
+  Start(false);
+  PurgeIeStrays(run.ctx, access);
+  EXPECT_EQ(GetFileAttributesW(twin.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(FileExists(pageFile));
+  EXPECT_TRUE(InCache(page));
+  const std::string line = "       deleted - " + UpperCase(folder + "\\d?" + name.substr(2));
+  EXPECT_NE(std::find(run.view.lines.begin(), run.view.lines.end(), line), run.view.lines.end())
+      << line;
+  DeleteFileW(twin.c_str());
+}
+
 TEST_F(IeStraysTest, AKindWithoutIndexFileIsSkippedSilently) {
   TempFolder folder;
   WriteFileText(folder.File("lonely.txt"), "x");
