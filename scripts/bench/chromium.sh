@@ -18,25 +18,33 @@ mkdir -p "$dir/keep"
   for h in "${hosts[@]:0:100}"; do printf 'p=%s\r\n' "$h"; done
   for h in "${hosts[@]:100:20}"; do printf 'r=%s\r\n' "$h"; done
 } > "$dir/keep/Quorvane.Dat"
-# Ours: the profile where Chromium keeps it on Windows, cookies in the Network folder.
+# Ours: the profile where Chromium keeps it on Windows, cookies in the Network folder; each
+# run on a fresh copy.
 local_dir=$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')")
 ours_profile="$local_dir/Chromium/User Data/Default"
-rm -rf "$local_dir/Chromium"; mkdir -p "$ours_profile/Network"
-cp -r "$dir/profile/." "$ours_profile/"
-mv "$ours_profile/Cookies" "$ours_profile/Network/Cookies"
-# BleachBit's: ~/.config/chromium with the cache under ~/.cache/chromium.
+chromium_ours() {
+  rm -rf "$local_dir/Chromium"; mkdir -p "$ours_profile/Network"
+  cp -r "$dir/profile/." "$ours_profile/"
+  mv "$ours_profile/Cookies" "$ours_profile/Network/Cookies"
+  wineserver -w
+  wine "$build/bin/chromium_bench.exe" "$(winepath -w "$dir/keep")" 2>"$dir/ours.log" | tr -d '\r'
+  local left
+  left=$(sqlite3 "$ours_profile/Network/Cookies" "SELECT COUNT(DISTINCT host_key) FROM cookies")
+  [ "$left" = 120 ] || echo "chromium: ours left cookies of $left hosts, not 120" >&2
+}
+# BleachBit's: ~/.config/chromium with the cache under ~/.cache/chromium, a fresh copy a run.
 home=$dir/home
-mkdir -p "$home/.config/chromium" "$home/.cache/chromium/Default"
-cp -r "$dir/profile" "$home/.config/chromium/Default"
-mv "$home/.config/chromium/Default/Cache" "$home/.cache/chromium/Default/Cache"
-wineserver -w
-ours=$(wine "$build/bin/chromium_bench.exe" "$(winepath -w "$dir/keep")" 2>"$dir/ours.log" | tr -d '\r')
 bleachbit_reference() {
   HOME=$home XDG_CONFIG_HOME=$home/.config XDG_CACHE_HOME=$home/.cache \
     bleachbit --clean chromium.history chromium.cookies chromium.form_history chromium.cache
 }
-reference=$(seconds_of bleachbit_reference)
-left=$(sqlite3 "$ours_profile/Network/Cookies" "SELECT COUNT(DISTINCT host_key) FROM cookies")
-[ "$left" = 120 ] || echo "chromium: ours left cookies of $left hosts, not 120" >&2
-rm -rf "$local_dir/Chromium"
+chromium_reference() {
+  rm -rf "$home"; mkdir -p "$home/.config/chromium" "$home/.cache/chromium/Default"
+  cp -r "$dir/profile" "$home/.config/chromium/Default"
+  mv "$home/.config/chromium/Default/Cache" "$home/.cache/chromium/Default/Cache"
+  seconds_of bleachbit_reference
+}
+ours=$(repeated chromium_ours)
+reference=$(repeated chromium_reference)
+rm -rf "$local_dir/Chromium" "$home"
 bench_line chromium "$ours" "$reference" 1.0

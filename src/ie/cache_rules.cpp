@@ -1,6 +1,7 @@
 #include "ie/cache_rules.h"
 
 #include "core/report_rules.h"
+#include "core/text_util.h"
 
 namespace {
 constexpr CacheKind kKinds[] = {
@@ -63,9 +64,9 @@ bool IsDatedHistoryPrefix(std::string_view prefix) {
 bool LocalFileInFolder(std::string_view path, std::string_view folder) {
   while (!folder.empty() && folder.back() == '\\') folder.remove_suffix(1);
   if (folder.size() < 3 || path.size() <= folder.size() + 1) return false;
-  auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
-  for (size_t i = 0; i < folder.size(); ++i)
-    if (upper(path[i]) != upper(folder[i])) return false;
+  // Whole characters compared through the system's case mapping: byte by byte, the second
+  // byte of a double-byte character could match a letter of another character.
+  if (!StartsWithText(path, folder)) return false;
   if (path[folder.size()] != '\\') return false;
   const std::string_view rest = path.substr(folder.size() + 1);
   if (rest.find(':') != std::string_view::npos || rest.back() == '\\') return false;
