@@ -1,7 +1,7 @@
 # shred: a Quick shred of a 256 MiB file against a plain sequential overwrite of the same file
-# with one flush. Both are timed inside one Wine process (shred_bench, QueryPerformanceCounter),
-# best of two rounds each; shred_bench runs $runs times, and the ratio of each run is listed
-# too, as the goal must hold in every one. Sourced by scripts/bench.sh.
+# with one flush, then its deletion. Both are timed inside one Wine process (shred_bench,
+# QueryPerformanceCounter), best of two rounds each; shred_bench runs $runs times, and the
+# ratio of each run is listed too, as the goal must hold in every one. Sourced by scripts/bench.sh.
 file=$bench_data/shred/big.dat
 winfile=$(winepath -w "$file" 2>/dev/null)
 : >"$bench_data/shred/runs.txt"
