@@ -78,3 +78,22 @@ fresh_prefix() {
   unlink_user_folders "$p"
   export WINEPREFIX=$p
 }
+
+# place_chromium_profile BROWSER...: the real profile Debian's chromium writes for the tests
+# (tests/chromium/make_fixture.sh, made once per build tree) at each browser's Windows place
+# below %LOCALAPPDATA% of the current prefix ("Google/Chrome"), its cookies in the Network
+# folder as Windows releases keep them.
+place_chromium_profile() {
+  local local_dir browser user_data
+  bash "$root/tests/chromium/make_fixture.sh" "$build" >/dev/null
+  local_dir=$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')")
+  for browser in "$@"; do
+    user_data="$local_dir/$browser/User Data"
+    mkdir -p "$(dirname "$user_data")"
+    rm -rf "$user_data"
+    cp -r "$build/chromium_fixture/user-data" "$user_data"
+    rm -f "$user_data"/Singleton* "$user_data/Default/Cookies-journal"
+    mkdir -p "$user_data/Default/Network"
+    mv "$user_data/Default/Cookies" "$user_data/Default/Network/Cookies"
+  done
+}

@@ -12,6 +12,8 @@ wine "$build/bin/fixtures/qvfixture.exe" install >/dev/null
 wine "$build/bin/fixtures/qvfixture.exe" profile >/dev/null
 # A few Internet Explorer cookies for the cookie window's IE tabs.
 wine "$build/bin/fixtures/wininet_tracks.exe" demo >/dev/null || true
+# A Google Chrome with the tests' real profile for the Chromium tab.
+place_chromium_profile "Google/Chrome"
 out=$build/screenshots
 rm -rf "$out"; mkdir -p "$out"
 wine "$build/bin/screenshots.exe" "$(winepath -w "$out")"

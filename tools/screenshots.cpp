@@ -52,9 +52,10 @@ int main(int argc, char** argv) {
   const std::string out = argv[1];
   SetProgramArguments({"data=QVSHOTS"}, "Quorvane.exe data=QVSHOTS");
   ResolveDataFolder(ExtractFilePath(ModuleFileName()) + "\\Quorvane.exe");
-  // One site kept and one randomized, so the cookie window shows both marks.
+  // One site kept and one randomized, so the cookie window shows both marks (on the Chromium
+  // tab too: the sites of the tests' Chromium profile).
   WriteWholeFile(Folders().dataFolder + "\\Quorvane.Dat",
-                 "p=news.example.com\r\nr=.example.org\r\n");
+                 "p=kept.example\r\np=news.example.com\r\nr=.example.org\r\nr=rand.example\r\n");
   WriteWholeFile(
       Folders().settingsFile,
       "[ShowOption]\r\nQuickStartOpt=N\r\n[StndOptions]\r\nCacheOption=1\r\nCookiesOption=1\r\n"
@@ -99,7 +100,8 @@ int main(int argc, char** argv) {
   SetCurrentOsFlags(os);
   StartUrlServerLink("_shots_" + std::to_string(GetCurrentProcessId()), WindowText(form.Handle()),
                      kBuildText);
-  const char* const tabs[] = {"cookies-firefox", "cookies-ie-normal", "cookies-ie-protected"};
+  const char* const tabs[] = {"cookies-firefox", "cookies-ie-normal", "cookies-ie-protected",
+                              "cookies-chromium"};
   SetModalDriver([&](HWND dialog) {
     if (WindowText(dialog) != "Quorvane - Select Cookies to Keep") {
       Settle(300);
@@ -110,7 +112,7 @@ int main(int argc, char** argv) {
     SetWindowPos(dialog, HWND_TOP, 20, 20, 760, 520, SWP_SHOWWINDOW);
     HWND tabControl = GetDlgItem(dialog, IDC_CK_TABS);
     const int count = TabCtrl_GetItemCount(tabControl);
-    for (int t = 0; t < count && t < 3; ++t) {
+    for (int t = 0; t < count && t < 4; ++t) {
       TabCtrl_SetCurSel(tabControl, t);
       NMHDR n{tabControl, IDC_CK_TABS, static_cast<UINT>(TCN_SELCHANGE)};
       SendMessageA(dialog, WM_NOTIFY, IDC_CK_TABS, reinterpret_cast<LPARAM>(&n));
@@ -139,5 +141,5 @@ int main(int argc, char** argv) {
   }
   DestroyWindow(form.Handle());
   std::printf("%d screenshots\n", written);
-  return written == 16 ? 0 : 1;
+  return written == 17 ? 0 : 1;
 }

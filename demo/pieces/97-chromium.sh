@@ -3,19 +3,9 @@
 # a submitted form, a bookmark, cache and session files), at their Windows places with the
 # cookies in the Network folder. The keep list keeps kept.example and randomizes rand.example;
 # every Chromium box and "FireFox Session" are selected where the Firefox boxes are.
-bash "$root/tests/chromium/make_fixture.sh" "$build" >/dev/null
-local_dir=$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')")
+place_chromium_profile "Google/Chrome" "Microsoft/Edge"
 appdata=$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
 data_dir=$(winepath -u "$appdata\\Quorvane")
-for browser in "Google/Chrome" "Microsoft/Edge"; do
-  user_data="$local_dir/$browser/User Data"
-  mkdir -p "$(dirname "$user_data")"
-  rm -rf "$user_data"
-  cp -r "$build/chromium_fixture/user-data" "$user_data"
-  rm -f "$user_data"/Singleton* "$user_data/Default/Cookies-journal"
-  mkdir -p "$user_data/Default/Network"
-  mv "$user_data/Default/Cookies" "$user_data/Default/Network/Cookies"
-done
 printf "p=kept.example\r\nr=rand.example\r\n" >> "$data_dir/Quorvane.Dat"
 chromium_sets='ChromiumHistoryOption=1\r\nChromiumTypedURLsOption=1\r\nChromiumFormsOption=1\r\nChromiumCookiesOption=1\r\nChromiumCacheOption=1\r\nChromiumSessionOption=1\r\nFFSessionOption=1\r'
 sed -i "s/^FormsOption=1\r\$/FormsOption=1\r\n$chromium_sets/" "$data_dir/Quorvane.ini"

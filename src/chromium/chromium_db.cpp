@@ -176,9 +176,15 @@ bool ChromiumDatabase::HasTable(const std::string& name) {
 }
 
 void ChromiumDatabase::RunInTransaction(const std::vector<std::string>& statements) {
+  InTransaction([&] {
+    for (const auto& sql : statements) Exec(sql);
+  });
+}
+
+void ChromiumDatabase::InTransaction(const std::function<void()>& work) {
   Exec("BEGIN IMMEDIATE");
   try {
-    for (const auto& sql : statements) Exec(sql);
+    work();
     Exec("COMMIT");
   } catch (...) {
     try {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <variant>
@@ -34,6 +35,8 @@ class ChromiumDatabase {
   bool HasTable(const std::string& name);
   // The statements in one transaction: all of them or none.
   void RunInTransaction(const std::vector<std::string>& statements);
+  // The work in one transaction: committed when it returns, rolled back when it throws.
+  void InTransaction(const std::function<void()>& work);
 
  private:
   void* db_ = nullptr;

@@ -288,10 +288,12 @@ BrowserRunning ChromiumBrowserRunning(const ChromiumBrowser& browser) {
   return BrowserRunning::No;
 }
 
-bool AnyChromiumBrowserRunning() {
+bool AnyChromiumBrowserRunning() { return !RunningChromiumBrowser().empty(); }
+
+std::string RunningChromiumBrowser() {
   for (const auto& b : FindChromiumBrowsers())
-    if (ChromiumBrowserRunning(b) != BrowserRunning::No) return true;
-  return false;
+    if (ChromiumBrowserRunning(b) != BrowserRunning::No) return b.name;
+  return {};
 }
 
 bool RefusedWhileChromiumRuns(ReportContext& ctx, const ChromiumBrowser& browser) {

@@ -136,15 +136,17 @@ INT_PTR TCookieForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return TRUE;
     case WM_MENUSELECT: {
       // The context menu's permission, Delete and Randomize items say why they are disabled
-      // while Firefox runs.
+      // while the tab's browser runs (and, on the Chromium tab, the permission items always).
       const int id = LOWORD(wp);
       static const char* const kNames[] = {"Block", "Allow", "Session", "Remove"};
-      const char* name = id >= IDM_CK_BLOCK && id <= IDM_CK_REMOVE ? kNames[id - IDM_CK_BLOCK]
-                         : id == IDM_CK_DELETE                     ? "Delete"
-                         : id == IDM_CK_RANDOMIZE                  ? "Randomize"
-                                                                   : nullptr;
-      if (name && !IeTab() && FirefoxActive())
-        SetStatus(0, std::string("\"") + name + "\" Disabled - FireFox is Active");
+      const bool permission = id >= IDM_CK_BLOCK && id <= IDM_CK_REMOVE;
+      const char* name = permission               ? kNames[id - IDM_CK_BLOCK]
+                         : id == IDM_CK_DELETE    ? "Delete"
+                         : id == IDM_CK_RANDOMIZE ? "Randomize"
+                                                  : nullptr;
+      if (!name) return FALSE;
+      const std::string why = DisabledReason(permission, ActiveBrowser());
+      if (!why.empty()) SetStatus(0, std::string("\"") + name + "\" Disabled - " + why);
       return FALSE;
     }
     case WM_TIMER:
@@ -256,22 +258,36 @@ void TCookieForm::OnInit() {
 void TCookieForm::SetupTabs() {
   TabCtrl_DeleteAllItems(tabs_);
   const bool vista = CurrentOsFlags().vista;
-  const char* names[] = {"for FireFox Cookies",
-                         vista ? "for I.E. Normal Mode Cookies" : "for Internet Explorer Cookies",
-                         "for I.E. Protected Mode Cookies"};
-  for (int i = 0; i < (vista ? 3 : 2); ++i) {
+  std::vector<const char*> names = {"for FireFox Cookies", vista ? "for I.E. Normal Mode Cookies"
+                                                                 : "for Internet Explorer Cookies"};
+  if (vista) names.push_back("for I.E. Protected Mode Cookies");
+  names.push_back("for Chromium Cookies");
+  for (size_t i = 0; i < names.size(); ++i) {
     TCITEMA t{TCIF_TEXT};
     t.pszText = const_cast<char*>(names[i]);
-    TabCtrl_InsertItem(tabs_, i, &t);
+    TabCtrl_InsertItem(tabs_, static_cast<int>(i), &t);
   }
+}
+
+int TCookieForm::TabOfIndex(int index) const {
+  if (index < 0) return kFirefoxTab;
+  return index == TabCtrl_GetItemCount(tabs_) - 1 ? kChromiumTab : index;
+}
+
+int TCookieForm::IndexOfTab(int tab) const {
+  return tab == kChromiumTab ? TabCtrl_GetItemCount(tabs_) - 1 : tab;
 }
 
 void TCookieForm::SetColumnCaptions() {
   const char* first = tab_ == kFirefoxTab    ? "Internet Address for FireFox Cookie"
+                      : tab_ == kChromiumTab ? "Internet Address for Chromium Cookie"
                       : tab_ == kIeNormalTab ? "Internet Address for \"I.E. Normal Mode\""
                                              : "Internet Address for \"I.E. Protected Mode\"";
-  const char* captions[] = {first, "Quorvane", IeTab() ? " I.E." : "FireFox",
-                            IeTab() ? "Local File" : "Comments"};
+  // The Chromium tab's third column names the browsers and profiles holding the host.
+  const char* browser = tab_ == kFirefoxTab    ? "FireFox"
+                        : tab_ == kChromiumTab ? "Browser"
+                                               : " I.E.";
+  const char* captions[] = {first, "Quorvane", browser, IeTab() ? "Local File" : "Comments"};
   for (int i = 0; i < 4; ++i) {
     LVCOLUMNA c{LVCF_TEXT};
     c.pszText = const_cast<char*>(captions[i]);
@@ -402,13 +418,12 @@ void TCookieForm::OnCommand(int id, int code) {
 void TCookieForm::TabChanged() {
   if (Busy()) {
     // Refused while a command runs: the tab control's own selection goes back.
-    TabCtrl_SetCurSel(tabs_, tab_);
+    TabCtrl_SetCurSel(tabs_, IndexOfTab(tab_));
     InvalidateRect(tabs_, nullptr, TRUE);
     return;
   }
   SaveKeepList(ieKeep_);
-  tab_ = TabCtrl_GetCurSel(tabs_);
-  if (tab_ < 0) tab_ = kFirefoxTab;
+  tab_ = TabOfIndex(TabCtrl_GetCurSel(tabs_));
   ResetSort();
   SetColumnCaptions();
   InvalidateRect(tabs_, nullptr, TRUE);

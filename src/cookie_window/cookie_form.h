@@ -3,11 +3,13 @@
 #include <commctrl.h>
 
 #include <array>
+#include <functional>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "chromium/chromium_cookies.h"
 #include "cookies/keep_list.h"
 #include "core/folders.h"
 #include "core/message_box.h"
@@ -15,10 +17,11 @@
 #include "core/report_context.h"
 #include "firefox/cookie_purge.h"
 
-// The cookie window (TCookieForm, "Quorvane - Select Cookies to Keep"): the cookies Firefox and
-// Internet Explorer hold, their keep-list marks and the browsers' own per-site settings, with
-// the commands that change them. Modal; the keep lists load when it opens and are saved when
-// it closes or its tab changes. Deletions follow the option set's Secure Erase choice.
+// The cookie window (TCookieForm, "Quorvane - Select Cookies to Keep"): the cookies Firefox,
+// Internet Explorer and the Chromium-family browsers hold, their keep-list marks and the browsers'
+// own per-site settings, with the commands that change them. Modal; the keep lists load when it
+// opens and are saved when it closes or its tab changes. Deletions follow the option set's Secure
+// Erase choice.
 void ShowCookieForm(HWND owner, const OptionSet& options, const ShredSettings& shred);
 // Forgets what the window keeps while the program runs ("Yes To All" answers, the sort, a
 // stopped IE listing), as a fresh start of the program has it.
@@ -34,9 +37,10 @@ bool AcceptDetailsHeight(int height, int listArea, int windowHeight);
 std::string KeepStatusMark(const std::vector<std::string>& entries, const std::string& caption);
 
 // The window, split over files by concern: cookie_form.cpp (creation, the window procedure,
-// layout, tabs, closing), cookie_form_listing.cpp (each tab's list, details, sorting, filter)
-// and cookie_form_commands.cpp (Protect, Randomize, Unprotect, Delete, Open, Edit, the site
-// permissions and their buttons).
+// layout, tabs, closing), cookie_form_listing.cpp (each tab's list, details, sorting, filter),
+// cookie_form_commands.cpp (Protect, Randomize, Unprotect, Delete, Open, Edit, the site
+// permissions and their buttons) and cookie_form_chromium.cpp (what the Chromium tab reads and
+// deletes).
 class TCookieForm {
  public:
   static void ForgetProcessState() { Process() = ProcessState(); }
@@ -48,7 +52,8 @@ class TCookieForm {
   static INT_PTR CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
 
  private:
-  enum Tab { kFirefoxTab = 0, kIeNormalTab = 1, kIeProtectedTab = 2 };
+  // The Chromium tab is always the last one, after the IE tabs the system has.
+  enum Tab { kFirefoxTab = 0, kIeNormalTab = 1, kIeProtectedTab = 2, kChromiumTab = 3 };
   enum Column { kAddress = 0, kStatus = 1, kBrowser = 2, kComment = 3 };
   static constexpr const char* kMessageCaption = "Quorvane  -  Message";
   static constexpr const char* kOnlyInProtect = "Only in Protect File - no Cookie";
@@ -83,6 +88,13 @@ class TCookieForm {
     bool selected = false, focused = false;
   };
 
+  // One cookie as the listing groups it by host.
+  struct CookieFields {
+    std::string host, name, value;
+  };
+  // Cookie i of the tab's store; false for a line that is no cookie.
+  using CookieAt = std::function<bool(size_t, CookieFields&)>;
+
   static void Tell(const std::string& text, const std::string& caption,
                    MessageKind kind = MessageKind::Information);
 
@@ -96,10 +108,14 @@ class TCookieForm {
   void ListCookies();
   void ListFirefox();
   void ListIe();
+  void ListChromium();
+  void ListHosts(size_t count, const CookieAt& cookieAt);
   void FinishListing();
   void MarkKeepStatus();
   void MarkBrowserSetting();
+  void MarkChromiumProfiles();
   void ShowDetails();
+  std::vector<std::array<std::string, 3>> ChromiumDetails(const std::string& host) const;
   void SortBy(int column, bool ascending);
   void ResetSort();
   void ColumnClick(int column);
@@ -112,8 +128,11 @@ class TCookieForm {
   void Delete();
   std::string DeleteOne(int row);
   bool FlushDeletes();
-  void FinishFirefoxDeletes();
-  bool FirefoxRefusal();
+  std::set<std::string> FlushChromiumDeletes();
+  void FinishDeletes();
+  std::string ActiveBrowser() const;
+  std::string DisabledReason(bool permissionButton, const std::string& active) const;
+  bool BrowserRefusal();
   void Open();
   void Edit();
   void Permission(char action);
@@ -125,8 +144,12 @@ class TCookieForm {
   void SetStatus(int panel, const std::string& text);
   void ContextMenu();
   void SaveLayout();
-  KeepList& Keep() { return tab_ == kFirefoxTab ? ffKeep_ : ieKeep_; }
-  bool IeTab() const { return tab_ != kFirefoxTab; }
+  // The Firefox keep list governs the Chromium browsers' cookies too: a host is a host
+  // whichever browser holds it.
+  KeepList& Keep() { return IeTab() ? ieKeep_ : ffKeep_; }
+  bool IeTab() const { return tab_ == kIeNormalTab || tab_ == kIeProtectedTab; }
+  int TabOfIndex(int index) const;
+  int IndexOfTab(int tab) const;
   HWND Item(int id) const { return GetDlgItem(window_, id); }
 
   HWND window_ = nullptr, list_ = nullptr, details_ = nullptr, status_ = nullptr, tabs_ = nullptr;
@@ -137,6 +160,15 @@ class TCookieForm {
   ReportContext ctx_{run_, view_};
   KeepList ffKeep_{FirefoxKeepListFile()}, ieKeep_{IeKeepListFile()};
   CookieStore store_;
+  // The Chromium tab's store: the cookie files found and their cookies, sorted by host.
+  struct ChromiumStore {
+    std::vector<ChromiumCookieFile> files;
+    struct Entry {
+      ChromiumCookie cookie;
+      size_t file;
+    };
+    std::vector<Entry> cookies;
+  } chromium_;
   std::vector<Row> rows_;
   struct PendingDeletes {
     std::set<std::string> present, gone;  // hosts of the cookie lines; hosts to delete

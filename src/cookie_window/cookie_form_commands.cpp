@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "chromium/chromium_purge.h"
 #include "cookie_window/cookie_form.h"
 #include "cookie_window/prot_edit_form.h"
 #include "cookie_window/site_permissions.h"
@@ -28,7 +29,6 @@ constexpr const char* kErrorCaption = "Quorvane  -  Error Condition";
 constexpr const char* kDeleted = "Deleted";
 // A deletion whose cookie file could not be written: the cookies are all still there.
 constexpr const char* kNotWritten = "not deleted - Cookie File not written";
-constexpr const char* kFirefoxActive = "not deleted - FireFox is Active";
 // An IE cookie whose file lies outside the cookie folder: neither it nor its entry is touched.
 constexpr const char* kAccessDenied = "Access Denied";
 
@@ -62,11 +62,26 @@ Confirm AskConfirm(HWND owner, const std::string& caption, const std::string& te
 }
 }  // namespace
 
-// Firefox rewrites its cookie store from memory while it runs: a cookie deleted under it comes
-// back, and a mark made then cannot be checked against what the browser holds. Delete and
-// Randomize are refused on its tab then, as the permission buttons are. True when refused.
-bool TCookieForm::FirefoxRefusal() {
-  if (IeTab() || !FirefoxActive()) return false;
+// The browser of the tab that runs now: "FireFox", a Chromium-family browser's name, or "".
+std::string TCookieForm::ActiveBrowser() const {
+  if (tab_ == kFirefoxTab) return FirefoxActive() ? "FireFox" : "";
+  if (tab_ == kChromiumTab) return RunningChromiumBrowser();
+  return "";
+}
+
+// Why a button (or its menu item) is disabled on this tab while `active` runs, "" when it is
+// not. The Chromium browsers' own per-site settings are not among what Quorvane changes.
+std::string TCookieForm::DisabledReason(bool permissionButton, const std::string& active) const {
+  if (permissionButton && tab_ == kChromiumTab) return "not for Chromium Cookies";
+  return active.empty() ? "" : active + " is Active";
+}
+
+// A running browser rewrites its cookie store from memory (Firefox) or holds it (Chromium): a
+// cookie deleted under it comes back or cannot go, and a mark made then cannot be checked
+// against what the browser holds. Delete and Randomize are refused on its tab then, as the
+// permission buttons are. True when refused.
+bool TCookieForm::BrowserRefusal() {
+  if (ActiveBrowser().empty()) return false;
   UpdatePermissionButtons();
   return true;
 }
@@ -86,9 +101,9 @@ void TCookieForm::Protect() {
     const std::string address = LowerCase(row.text[kAddress]);
     KeepMatch m = keep.LookupFirefoxHost(address);
     if (m.found && m.code == 'R' && row.text[kComment] != kOnlyInProtect) {
-      if (!IeTab() && FirefoxActive()) {
+      if (const std::string active = ActiveBrowser(); !active.empty()) {
         // The scrambled cookie cannot go now; protecting it would keep the scrambled value.
-        row.text[kComment] = kFirefoxActive;
+        row.text[kComment] = "not deleted - " + active + " is Active";
         continue;
       }
       if (!ps.yesToAllRandom) {
@@ -111,13 +126,13 @@ void TCookieForm::Protect() {
     keep.Add("p=" + address);
     keep.modified = true;
   }
-  FinishFirefoxDeletes();
+  FinishDeletes();
   Refill();
 }
 
 void TCookieForm::Randomize() {
   ProcessState& ps = Process();
-  if (ps.busy || FirefoxRefusal()) return;
+  if (ps.busy || BrowserRefusal()) return;
   BusyGuard busy;
   const std::vector<int> sel = Selected();
   if (sel.empty()) {
@@ -165,8 +180,9 @@ void TCookieForm::Unprotect() {
     Tell("No \"Protect\" entry selected for Unprotect function", kErrorCaption, MessageKind::Error);
 }
 
-// Deletes one item's cookies; the result text of the comment column. A Firefox deletion is
-// only noted here: FinishFirefoxDeletes writes the command's deletions and answers for them.
+// Deletes one item's cookies; the result text of the comment column. A Firefox or Chromium
+// deletion is only noted here: FinishDeletes writes the command's deletions and answers for
+// them.
 std::string TCookieForm::DeleteOne(int i) {
   Row& row = rows_[i];
   if (IeTab()) {
@@ -188,7 +204,11 @@ std::string TCookieForm::DeleteOne(int i) {
     return "Error-" + std::to_string(code);
   }
   if (!pending_.primed) {
-    for (const CookieLine& l : store_.cookies) pending_.present.insert(CookieLineHost(l.text));
+    if (tab_ == kChromiumTab)
+      for (const ChromiumStore::Entry& e : chromium_.cookies)
+        pending_.present.insert(LowerCase(e.cookie.host));
+    else
+      for (const CookieLine& l : store_.cookies) pending_.present.insert(CookieLineHost(l.text));
     pending_.primed = true;
   }
   const std::string host = LowerCase(row.text[kAddress]);
@@ -242,15 +262,21 @@ bool TCookieForm::FlushDeletes() {
 }
 
 // Rows read "Deleted" only when the file really lost the cookies.
-void TCookieForm::FinishFirefoxDeletes() {
+void TCookieForm::FinishDeletes() {
   const std::vector<int> rows = pending_.rows;
+  if (tab_ == kChromiumTab) {
+    const std::set<std::string> left = FlushChromiumDeletes();
+    for (int i : rows)
+      if (left.count(LowerCase(rows_[i].text[kAddress]))) rows_[i].text[kComment] = kNotWritten;
+    return;
+  }
   if (FlushDeletes()) return;
   for (int i : rows) rows_[i].text[kComment] = kNotWritten;
 }
 
 void TCookieForm::Delete() {
   ProcessState& ps = Process();
-  if (ps.busy || FirefoxRefusal()) return;
+  if (ps.busy || BrowserRefusal()) return;
   // Busy from the confirmation on: the rows selected now are the rows deleted, whatever the
   // messages let run meanwhile ask for.
   BusyGuard busy;
@@ -289,7 +315,7 @@ void TCookieForm::Delete() {
       row.text[kComment] = "not deleted - " + result;
     PumpWaitingMessages();
   }
-  FinishFirefoxDeletes();
+  FinishDeletes();
   ListView_DeleteAllItems(details_);
   Refill();
 }
@@ -330,7 +356,6 @@ void TCookieForm::Edit() {
 }
 
 void TCookieForm::UpdatePermissionButtons() {
-  const bool firefoxRunning = !IeTab() && FirefoxActive();
   struct Button {
     int id;
     const char* name;
@@ -349,11 +374,13 @@ void TCookieForm::UpdatePermissionButtons() {
       {IDC_CK_DELETE, "Delete", "|Delete the Selected Cookies", "|Delete the Selected Cookies"},
       {IDC_CK_RANDOMIZE, "Randomize", "|Keep the Selected Cookies with Random values",
        "|Keep the Selected Cookies with Random values"}};
+  const std::string active = ActiveBrowser();
   for (const Button& b : kButtons) {
-    bool enabled = !firefoxRunning;
+    const bool permission = b.id != IDC_CK_DELETE && b.id != IDC_CK_RANDOMIZE;
+    const std::string why = DisabledReason(permission, active);
+    bool enabled = why.empty();
     std::string hint = IeTab() ? b.ieHint : b.ffHint;
-    if (firefoxRunning)
-      hint = std::string("|\"") + b.name + "\" Button Disabled - FireFox is Active";
+    if (!enabled) hint = std::string("|\"") + b.name + "\" Button Disabled - " + why;
     if (IeTab() && b.id == IDC_CK_SESSION) enabled = false;
     EnableWindow(Item(b.id), enabled);
     for (auto& [control, text] : hints_)
@@ -362,7 +389,7 @@ void TCookieForm::UpdatePermissionButtons() {
 }
 
 void TCookieForm::Permission(char action) {
-  if (Busy()) return;
+  if (Busy() || tab_ == kChromiumTab) return;
   BusyGuard busy;
   const std::vector<int> sel = Selected();
   if (sel.empty()) {

@@ -50,6 +50,8 @@ void TCookieForm::ListCookies() {
   ListView_DeleteAllItems(details_);
   if (tab_ == kFirefoxTab)
     ListFirefox();
+  else if (tab_ == kChromiumTab)
+    ListChromium();
   else
     ListIe();
 }
@@ -68,27 +70,37 @@ void TCookieForm::ListFirefox() {
       rows_.push_back({{"  ---FireFox must be closed to access its Cookie file---", "", "", ""}});
     rows_.push_back({{"  ---Unable to display FireFox Cookies---", "", "", ""}});
   }
-  std::string filter = LowerCase(Trim(WindowText(Item(IDC_CK_FILTER))));
-  const std::string raw = WindowText(Item(IDC_CK_FILTER));
-  const bool all = raw.empty() || raw == " " || filter.empty();
+  ListHosts(store_.cookies.size(), [&](size_t i, CookieFields& f) {
+    const std::string& text = store_.cookies[i].text;
+    if (text.empty() || text[0] == '#') return false;
+    f = {CookieLineField(text, kCookieHost), CookieLineField(text, kCookieName),
+         CookieLineField(text, kCookieValue)};
+    return true;
+  });
+}
+
+// One item per host of a store sorted by host (the cookies of a host adjacent), when the
+// filter passes for the host, a name or a value; every host counts.
+void TCookieForm::ListHosts(size_t count, const CookieAt& cookieAt) {
+  const std::string filter = LowerCase(Trim(WindowText(Item(IDC_CK_FILTER))));
+  const bool all = filter.empty();
   // The lines that say why nothing can be listed stand as addresses, and count as such.
   long long hosts = static_cast<long long>(rows_.size());
   std::string previous;
   bool first = true, shown = false;
-  for (const CookieLine& line : store_.cookies) {
-    if (line.text.empty() || line.text[0] == '#') continue;
-    const std::string host = CookieLineField(line.text, kCookieHost);
-    if (first || host != previous) {
+  CookieFields f;
+  for (size_t i = 0; i < count; ++i) {
+    if (!cookieAt(i, f)) continue;
+    if (first || f.host != previous) {
       ++hosts;
       shown = false;
-      previous = host;
+      previous = f.host;
       first = false;
     }
     if (shown) continue;
-    if (all || FilterPasses(filter, LowerCase(host)) ||
-        FilterPasses(filter, LowerCase(CookieLineField(line.text, kCookieName))) ||
-        FilterPasses(filter, LowerCase(CookieLineField(line.text, kCookieValue)))) {
-      rows_.push_back({{host, "", "", ""}});
+    if (all || FilterPasses(filter, LowerCase(f.host)) || FilterPasses(filter, LowerCase(f.name)) ||
+        FilterPasses(filter, LowerCase(f.value))) {
+      rows_.push_back({{f.host, "", "", ""}});
       shown = true;
     }
   }
@@ -155,6 +167,7 @@ void TCookieForm::MarkKeepStatus() {
 }
 
 void TCookieForm::MarkBrowserSetting() {
+  if (tab_ == kChromiumTab) return MarkChromiumProfiles();
   for (Row& r : rows_)
     r.text[kBrowser] = IeTab() ? GetIePermission(r.text[kAddress])
                                : GetFirefoxPermission(LowerCase(r.text[kAddress]));
@@ -174,7 +187,9 @@ void TCookieForm::ShowDetails() {
   if (sel.size() != 1 || sel[0] >= static_cast<int>(rows_.size())) return;
   const Row& row = rows_[sel[0]];
   std::vector<std::array<std::string, 3>> details;
-  if (!IeTab()) {
+  if (tab_ == kChromiumTab) {
+    details = ChromiumDetails(row.text[kAddress]);
+  } else if (!IeTab()) {
     for (const CookieLine& l : store_.cookies)
       if (CookieLineField(l.text, kCookieHost) == row.text[kAddress])
         details.push_back({row.text[kAddress], CookieLineField(l.text, kCookieName),

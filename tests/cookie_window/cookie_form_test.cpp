@@ -14,6 +14,8 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "chromium/chromium_purge.h"
+#include "chromium/chromium_test_support.h"
 #include "cookie_window/cookie_form.h"
 #include "cookie_window/cookie_help_form.h"
 #include "cookie_window/site_permissions.h"
@@ -35,6 +37,7 @@
 #include "platform/registry.h"
 #include "platform/window.h"
 #include "profile_generator.h"
+#include "sqlite3.h"
 #include "resource.h"
 #include "support/test_support.h"
 #include "support/url_cache_fill.h"
@@ -231,7 +234,7 @@ TEST_F(CookieFormTest, ListsFirefoxHostsWithMarksPermissionsDetailsSortingAndFil
   window.Run([&](HWND form) {
     HWND list = GetDlgItem(form, IDC_CK_LIST), details = GetDlgItem(form, IDC_CK_DETAILS);
     HWND tabs = GetDlgItem(form, IDC_CK_TABS);
-    EXPECT_EQ(TabCtrl_GetItemCount(tabs), 3);
+    EXPECT_EQ(TabCtrl_GetItemCount(tabs), 4);
     ASSERT_EQ(ListViewCount(list), static_cast<int>(db.size()));
     EXPECT_EQ(StatusText(form, 1), "Displayed " + std::to_string(db.size()) + " of " +
                                        std::to_string(db.size()) + " Cookie Addresses");
@@ -781,19 +784,24 @@ TEST(IePermissionTest, SiteDecisionsByDomainKey) {
   EXPECT_EQ(GetIePermission("Cookie:joe@my_site.cookiewin-three.co.uk/"), "");
 }
 
-TEST_F(CookieFormTest, WindowsBeforeVistaHaveTwoTabs) {
+std::string TabText(HWND tabs, int tab) {
+  char text[100] = {};
+  TCITEMA t{TCIF_TEXT};
+  t.pszText = text;
+  t.cchTextMax = sizeof text;
+  TabCtrl_GetItem(tabs, tab, &t);
+  return text;
+}
+
+TEST_F(CookieFormTest, WindowsBeforeVistaHaveOneIeTab) {
   OsFlags os = CurrentOsFlags();
   os.vista = false;
   SetCurrentOsFlags(os);
   window.Run([&](HWND form) {
     HWND tabs = GetDlgItem(form, IDC_CK_TABS);
-    ASSERT_EQ(TabCtrl_GetItemCount(tabs), 2);
-    char text[100] = {};
-    TCITEMA t{TCIF_TEXT};
-    t.pszText = text;
-    t.cchTextMax = sizeof text;
-    TabCtrl_GetItem(tabs, 1, &t);
-    EXPECT_STREQ(text, "for Internet Explorer Cookies");
+    ASSERT_EQ(TabCtrl_GetItemCount(tabs), 3);
+    EXPECT_EQ(TabText(tabs, 1), "for Internet Explorer Cookies");
+    EXPECT_EQ(TabText(tabs, 2), "for Chromium Cookies");
   });
 }
 
@@ -1313,4 +1321,206 @@ TEST_F(CookieFormTest, ASortKeepsTheSelectionOnItsCookies) {
     ASSERT_EQ(ListViewCount(details), static_cast<int>(db.at(one).size()));
     EXPECT_EQ(Cell(details, 0, 0), one);
   });
+}
+
+namespace {
+// Google Chrome and Brave, each with the real profile Debian's chromium wrote (one cookie per
+// site), placed as on Windows. Brave lacks gone.example and holds a second cookie of
+// other.example, so the profiles differ. (Not Edge: its folder would go below Microsoft, which
+// holds the WinINet cache of the IE tests.)
+struct ChromiumTabTest : CookieFormTest {
+  static constexpr int kChromiumTab = 3;
+  ScopedBrowserFolder chrome{"Google\\Chrome\\User Data"},
+      brave{"BraveSoftware\\Brave-Browser\\User Data"};
+  const std::string chromeCookies = chrome.Path() + "\\Default\\Network\\Cookies";
+  const std::string braveCookies = brave.Path() + "\\Default\\Network\\Cookies";
+
+  void SetUp() override {
+    CookieFormTest::SetUp();
+    const std::string from = FixtureUserData();
+    ASSERT_TRUE(FileExists(from + "\\Default\\Cookies"))
+        << "the chromium_profile set-up step makes " << from;
+    for (const std::string& to : {chrome.Path(), brave.Path()}) {
+      ForceDirectories(to + "\\Default\\Network");
+      for (const auto& [a, b] : {std::pair{"\\Local State", "\\Local State"},
+                                 {"\\Default\\Preferences", "\\Default\\Preferences"},
+                                 {"\\Default\\Cookies", "\\Default\\Network\\Cookies"}})
+        ASSERT_TRUE(CopyFileA((from + a).c_str(), (to + b).c_str(), FALSE)) << to + b;
+    }
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(braveCookies.c_str(), &db), SQLITE_OK);
+    const int rc = sqlite3_exec(db,
+                                "DELETE FROM cookies WHERE host_key = 'gone.example';"
+                                "CREATE TEMP TABLE t AS SELECT * FROM cookies "
+                                "WHERE host_key = 'other.example';"
+                                "UPDATE t SET name = 'second';"
+                                "INSERT INTO cookies SELECT * FROM t;",
+                                nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    ASSERT_EQ(rc, SQLITE_OK);
+    WriteFileText(KeepFile(), "p=kept.example\r\nr=rand.example\r\n");
+  }
+  // Every cookie of a file, whole, one row per cookie.
+  static std::vector<std::string> AllCookies(const std::string& file) {
+    return Rows(file,
+                "SELECT host_key, name, path, value, hex(encrypted_value), expires_utc "
+                "FROM cookies ORDER BY host_key, name, path");
+  }
+  // The window on its Chromium tab.
+  void RunOnTab(const std::function<void(HWND, HWND)>& body) {
+    window.Run([&](HWND form) {
+      SelectTab(form, kChromiumTab);
+      body(form, GetDlgItem(form, IDC_CK_LIST));
+    });
+  }
+};
+
+std::string HintOf(HWND form, int id) {
+  SendMessageA(form, WM_SETCURSOR, reinterpret_cast<WPARAM>(GetDlgItem(form, id)),
+               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  return StatusText(form, 0);
+}
+}  // namespace
+
+TEST_F(ChromiumTabTest, ListsEveryProfilesHostsWithKeepMarksProfilesAndDetails) {
+  std::vector<std::string> hosts = Rows(chromeCookies, "SELECT DISTINCT host_key FROM cookies");
+  std::sort(hosts.begin(), hosts.end());
+  ASSERT_GE(hosts.size(), 6u);
+  const std::string both = "Google Chrome - Default, Brave - Default";
+  RunOnTab([&](HWND form, HWND list) {
+    EXPECT_EQ(TabText(GetDlgItem(form, IDC_CK_TABS), kChromiumTab), "for Chromium Cookies");
+    std::vector<std::string> captions;
+    for (int i = 0; i < 4; ++i) {
+      char caption[100] = {};
+      LVCOLUMNA c{LVCF_TEXT};
+      c.pszText = caption;
+      c.cchTextMax = sizeof caption;
+      ListView_GetColumn(list, i, &c);
+      captions.push_back(caption);
+    }
+    EXPECT_EQ(captions, (std::vector<std::string>{"Internet Address for Chromium Cookie",
+                                                  "Quorvane", "Browser", "Comments"}));
+    EXPECT_EQ(Column(list, 0), hosts);
+    const std::string total = std::to_string(hosts.size());
+    EXPECT_EQ(StatusText(form, 1), "Displayed " + total + " of " + total + " Cookie Addresses");
+    for (int i = 0; i < ListViewCount(list); ++i) {
+      const std::string host = Cell(list, i, 0);
+      EXPECT_EQ(Cell(list, i, 1), host == "kept.example"   ? "Protect"
+                                  : host == "rand.example" ? "Random"
+                                                           : "")
+          << host;
+      EXPECT_EQ(Cell(list, i, 2), host == "gone.example" ? "Google Chrome - Default" : both);
+    }
+    // The details: each profile's cookies of the host; the browser's values stay encrypted.
+    Select(list, {FindRow(list, "other.example")});
+    HWND details = GetDlgItem(form, IDC_CK_DETAILS);
+    ASSERT_EQ(ListViewCount(details), 3);
+    EXPECT_EQ(Column(details, 0),
+              (std::vector<std::string>{"other.example (Google Chrome - Default)",
+                                        "other.example (Brave - Default)",
+                                        "other.example (Brave - Default)"}));
+    EXPECT_EQ(Column(details, 2), std::vector<std::string>(3, "(encrypted)"));
+    // The filter finds the host whatever its case; every host still counts.
+    SetDlgItemTextA(form, IDC_CK_FILTER, " RAND.Example ");
+    Click(form, IDC_CK_REFRESH);
+    EXPECT_EQ(Column(list, 0), std::vector<std::string>{"rand.example"});
+    EXPECT_EQ(StatusText(form, 1), "Displayed 1 of " + total + " Cookie Addresses");
+    // The browsers' own site settings are not changed here; Delete and Randomize are there.
+    for (int id : {IDC_CK_BLOCK, IDC_CK_ALLOW, IDC_CK_SESSION, IDC_CK_REMOVE})
+      EXPECT_FALSE(IsWindowEnabled(GetDlgItem(form, id))) << id;
+    EXPECT_EQ(HintOf(form, IDC_CK_BLOCK), "\"Block\" Button Disabled - not for Chromium Cookies");
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(form, IDC_CK_DELETE)));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(form, IDC_CK_RANDOMIZE)));
+  });
+  EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(ChromiumTabTest, ProtectUnprotectAndRandomizeEditTheFirefoxKeepListThePurgeFollows) {
+  const std::vector<std::string> chromeBefore = AllCookies(chromeCookies);
+  const struct {
+    int command;
+    const char* host;
+    const char* mark;
+  } steps[] = {{IDC_CK_PROTECT, "other.example", "Protect"},
+               {IDM_CK_RANDOMIZE, "gone.example", "Random"},
+               {IDC_CK_UNPROTECT, "kept.example", ""},
+               {IDM_CK_PROTECT, "typed.example", "Protect"},
+               {IDM_CK_UNPROTECT, "rand.example", ""}};
+  RunOnTab([&](HWND form, HWND list) {
+    for (const auto& s : steps) {
+      Select(list, {FindRow(list, s.host)});
+      SendMessageA(form, WM_COMMAND, s.command, 0);
+      EXPECT_EQ(Cell(list, FindRow(list, s.host), 1), s.mark) << s.host;
+    }
+  });
+  EXPECT_TRUE(window.nestedTitles.empty());
+  EXPECT_EQ(ReadFileText(KeepFile()), "p=other.example\r\np=typed.example\r\nr=gone.example\r\n");
+  // Marking changes no cookie; the next purge keeps what the list keeps, in every profile.
+  EXPECT_EQ(AllCookies(chromeCookies), chromeBefore);
+  TestRun run;
+  PurgeChromiumCookies(run.ctx);
+  using Hosts = std::vector<std::string>;
+  const std::map<std::string, Hosts> kept = {
+      {chromeCookies, {"gone.example", "other.example", "typed.example"}},
+      {braveCookies, {"other.example", "typed.example"}}};
+  for (const auto& [file, hosts] : kept) {
+    Hosts left = Rows(file, "SELECT DISTINCT host_key FROM cookies");
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, hosts) << file;
+  }
+}
+
+TEST_F(ChromiumTabTest, DeleteRemovesExactlyTheSelectedHostsRowsFromEveryProfile) {
+  const std::set<std::string> gone = {"other.example", "gone.example"};
+  std::map<std::string, std::vector<std::string>> expected;
+  for (const std::string& file : {chromeCookies, braveCookies})
+    for (const std::string& row : AllCookies(file))
+      if (!gone.count(row.substr(0, row.find('|')))) expected[file].push_back(row);
+  window.nested = [](HWND d) { Answer(d, IDYES); };
+  RunOnTab([&](HWND form, HWND list) {
+    Select(list, {FindRow(list, "other.example"), FindRow(list, "gone.example")});
+    Click(form, IDC_CK_DELETE);
+    for (const std::string& host : gone) EXPECT_EQ(Cell(list, FindRow(list, host), 3), "Deleted");
+    EXPECT_EQ(Cell(list, FindRow(list, "kept.example"), 3), "");
+  });
+  EXPECT_EQ(window.nestedTitles, std::vector<std::string>{"Quorvane  -  Delete Confirmation"});
+  for (const std::string& file : {chromeCookies, braveCookies}) {
+    EXPECT_EQ(AllCookies(file), expected[file]) << file;
+    EXPECT_EQ(Scalar(file, "PRAGMA integrity_check"), "ok") << file;
+  }
+}
+
+TEST_F(ChromiumTabTest, DeleteAndRandomizeAreRefusedWhileTheBrowserHoldsItsLockFile) {
+  const std::vector<std::string> chromeBefore = AllCookies(chromeCookies),
+                                 braveBefore = AllCookies(braveCookies);
+  // As the browser holds it: written, shared for reading only, gone when closed.
+  HANDLE held = CreateFileA((chrome.Path() + "\\lockfile").c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                            nullptr, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  window.nested = [](HWND d) { Answer(d, IDC_CF_YESALL); };
+  RunOnTab([&](HWND form, HWND list) {
+    const int row = FindRow(list, "other.example");
+    for (int command : {IDC_CK_DELETE, IDM_CK_DELETE, IDC_CK_RANDOMIZE, IDM_CK_RANDOMIZE}) {
+      Select(list, {row});
+      SendMessageA(form, WM_COMMAND, command, 0);
+      EXPECT_EQ(Cell(list, row, 1), "") << command;
+      EXPECT_EQ(Cell(list, row, 3), "") << command;
+    }
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(form, IDC_CK_DELETE)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(form, IDC_CK_RANDOMIZE)));
+    EXPECT_EQ(HintOf(form, IDC_CK_DELETE), "\"Delete\" Button Disabled - Google Chrome is Active");
+    // Random to Protect would delete the scrambled cookie: not under a running browser.
+    const int random = FindRow(list, "rand.example");
+    Select(list, {random});
+    Click(form, IDC_CK_PROTECT);
+    EXPECT_EQ(Cell(list, random, 1), "Random");
+    EXPECT_EQ(Cell(list, random, 3), "not deleted - Google Chrome is Active");
+    CloseHandle(held);
+    SendMessageA(form, WM_TIMER, 1, 0);  // the poll that follows the browsers' state
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(form, IDC_CK_DELETE)));
+  });
+  EXPECT_TRUE(window.nestedTitles.empty());
+  EXPECT_EQ(AllCookies(chromeCookies), chromeBefore);
+  EXPECT_EQ(AllCookies(braveCookies), braveBefore);
+  EXPECT_EQ(ReadFileText(KeepFile()), "p=kept.example\r\nr=rand.example\r\n");
 }
