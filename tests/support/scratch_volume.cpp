@@ -74,7 +74,10 @@ ScratchVolume::ScratchVolume(int mib) {
 ScratchVolume::~ScratchVolume() {
   drive_.reset();
   if (!mounted_) return;
-  StartUnixProgram("Z:\\bin\\umount", "umount \"" + unixPath_ + "\"");
+  // Lazily: a handle Wine still holds on the volume (a window that asked its free space, a
+  // file closing) would make a plain umount fail and leave the mount behind for good, and a
+  // later test's folder of the same name would land on it.
+  StartUnixProgram("Z:\\bin\\umount", "umount -l \"" + unixPath_ + "\"");
   for (int i = 0; i < 300 && MountFinished(mountPoint_.Path(), 1024); ++i) Sleep(10);
 }
 

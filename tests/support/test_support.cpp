@@ -32,11 +32,14 @@ void RemoveTree(const std::string& path) {
 TempFolder::TempFolder() {
   char base[MAX_PATH];
   GetTempPathA(sizeof base, base);
+  // Wine gives every test program the same few process ids, so a name may be left from an
+  // earlier program (a folder it could not remove, a volume still mounted on it): each test
+  // takes a folder that it made itself.
   static int counter = 0;
-  path_ = std::string(base) + "qvtest_" + std::to_string(GetCurrentProcessId()) + "_" +
-          std::to_string(++counter);
-  RemoveTree(path_);
-  CreateDirectoryA(path_.c_str(), nullptr);
+  do {
+    path_ = std::string(base) + "qvtest_" + std::to_string(GetCurrentProcessId()) + "_" +
+            std::to_string(++counter);
+  } while (!CreateDirectoryA(path_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
 }
 
 TempFolder::~TempFolder() { RemoveTree(path_); }
