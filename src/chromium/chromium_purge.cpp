@@ -85,21 +85,6 @@ bool PurgeFile(ReportContext& ctx, const std::string& path) {
   return false;
 }
 
-// The files of a folder whose names begin with the prefix (links included, never followed).
-std::vector<std::string> FilesStartingWith(const std::string& folder, const std::string& prefix) {
-  std::vector<std::string> paths;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((folder + "\\" + prefix + "*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return paths;
-  do {
-    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-      paths.push_back(folder + "\\" + fd.cFileName);
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
-  std::sort(paths.begin(), paths.end());
-  return paths;
-}
-
 // Rows deleted in one transaction, or named in a preview; one line either way.
 void PurgeTables(
     ReportContext& ctx, const std::string& file, const std::string& what,
@@ -168,7 +153,7 @@ void CacheOf(ReportContext& ctx, const ChromiumProfile& p, long long& files) {
 void SessionOf(ReportContext& ctx, const ChromiumProfile& p, long long& files) {
   const std::string sessions = p.folder + "\\Sessions";
   for (const char* prefix : {"Session_", "Tabs_"})
-    for (const auto& path : FilesStartingWith(sessions, prefix))
+    for (const auto& path : FilePathsIn(sessions, std::string(prefix) + "*"))
       if (PurgeFile(ctx, path)) ++files;
   for (const char* name : {"Current Session", "Last Session", "Current Tabs", "Last Tabs"})
     if (PurgeFile(ctx, p.folder + "\\" + name)) ++files;
@@ -332,18 +317,8 @@ void PurgeChromiumCookies(ReportContext& ctx) {
     return;
   }
   CookieTally tally;
-  const std::vector<ChromiumBrowser> browsers = FindChromiumBrowsers();
-  if (browsers.empty()) ctx.AddReportLine("    No Chromium browser found.");
-  for (const auto& b : browsers) {
-    if (ctx.Cancelled()) break;
-    for (const auto& note : b.notes) ctx.AddReportLine("    -Note- " + note);
-    if (RefusedWhileChromiumRuns(ctx, b)) continue;
-    for (const auto& p : b.profiles) {
-      if (ctx.Cancelled()) break;
-      ctx.AddReportLine("    " + b.name + " - " + p.name);
-      CookiesOf(ctx, p, keep, tally);
-    }
-  }
+  ForEachProfile(ctx,
+                 [&](ReportContext& c, const ChromiumProfile& p) { CookiesOf(c, p, keep, tally); });
   const std::string completed = Completed("Chromium Cookies");
   if (tally.randomized > 0)
     ctx.AddReportLine("    " + std::to_string(tally.randomized) +

@@ -14,22 +14,6 @@
 
 namespace {
 constexpr const char* kCompleted = "  Purge \"FireFox Session\" Function Completed.";
-
-// The files of the backups folder: recovery.jsonlz4, recovery.baklz4, previous.jsonlz4 and
-// the upgrade copies, whatever their names become.
-std::vector<std::string> BackupFiles(const std::string& folder) {
-  std::vector<std::string> paths;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return paths;
-  do {
-    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-      paths.push_back(folder + "\\" + fd.cFileName);
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
-  std::sort(paths.begin(), paths.end());
-  return paths;
-}
 }  // namespace
 
 void PurgeFirefoxSession(ReportContext& ctx) {
@@ -43,7 +27,10 @@ void PurgeFirefoxSession(ReportContext& ctx) {
   std::vector<std::string> files;
   for (const char* name : {"sessionstore.jsonlz4", "sessionstore.js", "sessionstore.bak"})
     if (FileExists(p.DataPath + "\\" + name)) files.push_back(p.DataPath + "\\" + name);
-  for (const auto& path : BackupFiles(p.DataPath + "\\sessionstore-backups")) files.push_back(path);
+  // The backups: recovery.jsonlz4, recovery.baklz4, previous.jsonlz4 and the upgrade copies,
+  // whatever their names become.
+  for (const auto& path : FilePathsIn(p.DataPath + "\\sessionstore-backups", "*"))
+    files.push_back(path);
   long long done = 0;
   for (const auto& path : files) {
     if (ctx.Cancelled()) break;

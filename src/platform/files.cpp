@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 bool FileExists(const std::string& path) {
   DWORD a = GetFileAttributesA(path.c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
@@ -81,8 +83,8 @@ bool WriteWholeFile(const std::string& path, const std::string& contents) {
              put == contents.size());
   ok = FlushFileBuffers(h) && ok;
   CloseHandle(h);
-  ok = ok && MoveFileExA(temp.c_str(), path.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  ok = ok &&
+       MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   if (!ok) {
     DWORD error = GetLastError();
     DeleteFileA(temp.c_str());
@@ -125,12 +127,11 @@ bool MoveFileReplacing(const std::string& from, const std::string& to) {
 
 std::string AnsiFileName(const wchar_t* name, bool* lossy) {
   BOOL usedDefault = FALSE;
-  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, nullptr, 0, "?",
-                                    &usedDefault);
+  const int n =
+      WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, nullptr, 0, "?", &usedDefault);
   std::string text(n > 1 ? static_cast<size_t>(n - 1) : 0, '\0');
   if (n > 1)
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, text.data(), n, "?",
-                        &usedDefault);
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, text.data(), n, "?", &usedDefault);
   if (lossy) *lossy = usedDefault != FALSE;
   return text;
 }
@@ -160,6 +161,14 @@ std::vector<ListedEntry> ListFolderWide(const std::string& pattern) {
   } while (FindNextFileW(find, &fd));
   FindClose(find);
   return entries;
+}
+
+std::vector<std::string> FilePathsIn(const std::string& folder, const std::string& mask) {
+  std::vector<std::string> paths;
+  for (const ListedEntry& e : ListFolderWide(folder + "\\" + mask))
+    if (!e.IsFolder() && !e.Address().empty()) paths.push_back(folder + "\\" + e.Address());
+  std::sort(paths.begin(), paths.end());
+  return paths;
 }
 
 std::string CurrentDirectory() {

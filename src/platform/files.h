@@ -7,8 +7,8 @@ bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 // Creates the folder with every missing parent; true when it exists afterwards.
 bool ForceDirectories(const std::string& path);
-unsigned DriveTypeOf(const std::string& path);         // GetDriveType of the path's drive root
-std::string ModuleFileName();                          // full path of the running executable
+unsigned DriveTypeOf(const std::string& path);  // GetDriveType of the path's drive root
+std::string ModuleFileName();                   // full path of the running executable
 // The path the system will really use for `path` (both separators, "." and "..", doubled
 // separators and a trailing dot or blank resolved; GetFullPathNameA); empty when it cannot be made.
 std::string FullPathName(const std::string& path);
@@ -51,6 +51,10 @@ struct ListedEntry {
 };
 // The entries `pattern` (a folder, a backslash and a mask) lists, "." and ".." left out.
 std::vector<ListedEntry> ListFolderWide(const std::string& pattern);
+// The full paths of the files (folders left out) that `mask` lists in the folder, sorted; links
+// are listed as themselves. A name the code page cannot hold goes by its short name; one
+// without any is left out.
+std::vector<std::string> FilePathsIn(const std::string& folder, const std::string& mask);
 
 std::string CurrentDirectory();
 // Runs with a folder as the current directory and restores the previous one when it ends.
