@@ -6,8 +6,7 @@
 # The volume is an ext4 image on a loop device, mounted and mapped as drive W: of the
 # benchmark's prefix (a link in "dosdevices", and "hd" under HKLM\Software\Wine\Drives so that
 # Wine calls it a fixed drive: the wipe refuses any other kind). Mounting needs root; where loop
-# devices are unavailable a tmpfs limited to 512 MiB stands in, and the line says so. Three runs
-# of each; the line gives the medians, a second line the minimum and maximum.
+# devices are unavailable a tmpfs limited to 512 MiB stands in, and the line says so.
 dir=$bench_data/wipe
 img=$dir/volume.img
 mnt=$dir/mnt
@@ -35,12 +34,8 @@ wine cmd /c exit >/dev/null 2>&1  # the Wine server is up before either clock st
 dd if=/dev/zero of="$mnt/fill" bs=1M conv=fsync >/dev/null 2>&1 || true
 rm -f "$mnt/fill"
 
-# median_min_max N...: "MEDIAN MIN MAX" of three or more numbers.
-median_min_max() {
-  printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)], v[1], v[NR] }'
-}
 ours=() reference=() direct=()
-for _ in 1 2 3; do
+for _ in $(seq "$runs"); do
   sync
   read -r seconds bytes < <(wine "$build/bin/wipe_bench.exe" 'W:\' 2>&1 | tr -d '\r') || true
   if ! [[ ${bytes:-} =~ ^[0-9]+$ ]]; then
@@ -54,10 +49,6 @@ for _ in 1 2 3; do
   sync
   direct+=("$(seconds_of sh -c "dd if=/dev/zero of='$mnt/fill' bs=1M oflag=direct; rm -f '$mnt/fill'")")
 done
-read -r om omin omax <<<"$(median_min_max "${ours[@]}")"
-read -r rm_ rmin rmax <<<"$(median_min_max "${reference[@]}")"
-read -r dm dmin dmax <<<"$(median_min_max "${direct[@]}")"
-bench_line "wipe ($kind, $((bytes >> 20)) MiB)" "$om" "$rm_" 1.3
-echo "wipe runs: ours min $omin s max $omax s, reference min $rmin s max $rmax s"
-awk -v o="$om" -v d="$dm" -v a="$dmin" -v b="$dmax" \
-  'BEGIN { printf "wipe against dd oflag=direct: median %.3f s (min %.3f, max %.3f), ratio %.2f\n", d, a, b, (d > 0 ? o / d : 0) }'
+figures() { printf '%s\n' "$@" | repeated_figures; }
+bench_line "wipe ($kind, $((bytes >> 20)) MiB)" "$(figures "${ours[@]}")" "$(figures "${reference[@]}")" 1.3
+bench_line "wipe against dd oflag=direct" "$(figures "${ours[@]}")" "$(figures "${direct[@]}")" -
