@@ -36,21 +36,6 @@ void ExpectSound(const std::string& file) {
   EXPECT_TRUE(Rows(file, "PRAGMA foreign_key_check").empty()) << file;
 }
 
-// Files below a folder, sub-folders included.
-int FileCount(const std::string& folder) {
-  int n = 0;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return 0;
-  do {
-    const std::string name = fd.cFileName;
-    if (name == "." || name == "..") continue;
-    n += (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? FileCount(folder + "\\" + name) : 1;
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
-  return n;
-}
-
 class RealChromiumProfile : public testing::Test {
  protected:
   void SetUp() override {
@@ -171,7 +156,7 @@ TEST_F(RealChromiumProfile, CookiesKeptRandomizedAndDeletedByTheKeepList) {
 
 TEST_F(RealChromiumProfile, PreviewChangesNothing) {
   const std::string history = ReadFileText(history_), cookies = ReadFileText(cookies_);
-  const int cache = FileCount(profile_ + "\\Cache");
+  const int cache = FilesBelow(profile_ + "\\Cache");
   ASSERT_GT(cache, 0);
   Lines lines;
   for (auto purge : {PurgeChromiumHistory, PurgeChromiumTypedUrls, PurgeChromiumCookies,
@@ -179,19 +164,19 @@ TEST_F(RealChromiumProfile, PreviewChangesNothing) {
     for (const auto& l : Run(purge, true)) lines.push_back(l);
   EXPECT_EQ(ReadFileText(history_), history);
   EXPECT_EQ(ReadFileText(cookies_), cookies);
-  EXPECT_EQ(FileCount(profile_ + "\\Cache"), cache);
+  EXPECT_EQ(FilesBelow(profile_ + "\\Cache"), cache);
   EXPECT_TRUE(Has(lines, "     to delete - gone.example")) << Joined(lines);
   EXPECT_TRUE(Has(lines, "  to Randomize - rand.example")) << Joined(lines);
 }
 
 TEST_F(RealChromiumProfile, CacheAndSessionFilesGo) {
-  ASSERT_GT(FileCount(profile_ + "\\Sessions"), 0);
+  ASSERT_GT(FilesBelow(profile_ + "\\Sessions"), 0);
   for (const char* sub : {"Cache", "Code Cache", "GPUCache"})
-    ASSERT_GT(FileCount(profile_ + "\\" + sub), 0) << sub;
+    ASSERT_GT(FilesBelow(profile_ + "\\" + sub), 0) << sub;
   Run(PurgeChromiumCache);
   const Lines session = Run(PurgeChromiumSession);
   for (const char* sub : {"Cache", "Code Cache", "GPUCache", "Sessions"})
-    EXPECT_EQ(FileCount(profile_ + "\\" + sub), 0) << sub;
+    EXPECT_EQ(FilesBelow(profile_ + "\\" + sub), 0) << sub;
   EXPECT_EQ(session.back(), "  Purge \"Chromium Session\" Function Completed.");
 }
 

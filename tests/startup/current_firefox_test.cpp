@@ -52,20 +52,6 @@ std::set<std::string> Column(const std::vector<Row>& rows) {
   return out;
 }
 
-int CountFiles(const std::string& folder) {
-  int n = 0;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return 0;
-  do {
-    const std::string name = fd.cFileName;
-    if (name == "." || name == "..") continue;
-    n += (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? CountFiles(folder + "\\" + name) : 1;
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
-  return n;
-}
-
 std::string ReportOf(HWND main, UINT command) {
   DWORD_PTR ignored;
   if (command) SendMessageTimeoutA(main, WM_COMMAND, command, 0, SMTO_NORMAL, 20000, &ignored);
@@ -210,7 +196,7 @@ TEST_F(TodaysFirefox, StartsWithoutABoxNamesItsModuleAndPurgesRowByRow) {
   EXPECT_EQ(Column(Query(cookies(), "SELECT host FROM moz_cookies")),
             (std::set<std::string>{hostKept, hostRandomized}));
   // Cache: every file of cache2 is gone.
-  EXPECT_EQ(CountFiles(cache2), 0);
+  EXPECT_EQ(FilesBelow(cache2), 0);
 }
 
 TEST_F(TodaysFirefox, A64BitInstallationIsCleanedWithTheBuiltInSqlite) {
@@ -250,7 +236,7 @@ TEST_F(TodaysFirefox, WhileFirefoxHoldsTheProfileLockEveryPurgeRefuses) {
   WriteFileText(profile + "\\parent.lock", "");
   std::string before;
   for (const std::string& f : {places(), cookies(), forms()}) before += ReadFileText(f);
-  const int cached = CountFiles(cache2);
+  const int cached = FilesBelow(cache2);
   FirefoxFileHolder firefox(BinFolder() + "\\fixtures", profile + "\\parent.lock");
   ASSERT_TRUE(firefox.Started());
   // A new Wine process can take seconds to start: wait until the lock is really held.
@@ -286,5 +272,5 @@ TEST_F(TodaysFirefox, WhileFirefoxHoldsTheProfileLockEveryPurgeRefuses) {
   std::string after;
   for (const std::string& f : {places(), cookies(), forms()}) after += ReadFileText(f);
   EXPECT_TRUE(after == before);  // not a byte changed
-  EXPECT_EQ(CountFiles(cache2), cached);
+  EXPECT_EQ(FilesBelow(cache2), cached);
 }

@@ -44,6 +44,20 @@ TempFolder::TempFolder() {
 
 TempFolder::~TempFolder() { RemoveTree(path_); }
 
+int FilesBelow(const std::string& folder) {
+  int n = 0;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  do {
+    const std::string name = fd.cFileName;
+    if (name == "." || name == "..") continue;
+    n += (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? FilesBelow(folder + "\\" + name) : 1;
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+  return n;
+}
+
 ScopedDataFolder::ScopedDataFolder() {
   AppFolders& f = MutableFolders();
   f.programFolder = BinFolder();

@@ -19,6 +19,8 @@ class TempFolder {
   std::string path_;
 };
 void RemoveTree(const std::string& path);
+// The files below a folder, sub-folders included.
+int FilesBelow(const std::string& folder);
 
 // Points the program's folders at a temp data folder with its own Quorvane.ini.
 class ScopedDataFolder {
