@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "app/help_file.h"
 #include "app/main_window.h"
 #include "app/purge_run.h"
@@ -166,7 +168,11 @@ void TFFoxForm::PollBrowserActivity() {
     };
     for (OptionField f : kFirefoxOptions) colour(f, firefox);
     for (OptionField f : kIeOptions) colour(f, other);
-    const bool chromium = AnyChromiumBrowserRunning();
+    // Finding the browsers reads each one's Local State: only when a Chromium box is ticked.
+    const bool chromiumTicked =
+        std::any_of(std::begin(kChromiumOptions), std::end(kChromiumOptions),
+                    [&](OptionField f) { return values[f] != 0; });
+    const bool chromium = chromiumTicked && AnyChromiumBrowserRunning();
     for (OptionField f : kChromiumOptions) colour(f, chromium);
   } catch (...) {
     // A failing check still re-arms the timer.

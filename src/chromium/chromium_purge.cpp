@@ -260,24 +260,32 @@ std::string ChromiumCookiesFile(const ChromiumProfile& profile) {
   return {};
 }
 
-BrowserRunning ChromiumBrowserRunning(const ChromiumBrowser& browser) {
+namespace {
+// `processes`: the names of the running processes, taken once for every browser asked about.
+BrowserRunning RunningState(const ChromiumBrowser& browser,
+                            const std::vector<std::string>& processes) {
   // The browser holds its lock file without sharing while it runs; Opera keeps it in the
   // profile folder, the others in the user-data folder.
   std::vector<std::string> locks = {browser.userData + "\\lockfile"};
   for (const auto& p : browser.profiles) locks.push_back(p.folder + "\\lockfile");
   for (const auto& lock : locks)
     if (FileHeldByAnother(lock)) return BrowserRunning::LockHeld;
-  const auto names = RunningProcessNames();
-  if (std::find(names.begin(), names.end(), browser.processName) != names.end())
+  if (std::find(processes.begin(), processes.end(), browser.processName) != processes.end())
     return BrowserRunning::Process;
   return BrowserRunning::No;
+}
+}  // namespace
+
+BrowserRunning ChromiumBrowserRunning(const ChromiumBrowser& browser) {
+  return RunningState(browser, RunningProcessNames());
 }
 
 bool AnyChromiumBrowserRunning() { return !RunningChromiumBrowser().empty(); }
 
 std::string RunningChromiumBrowser() {
+  const std::vector<std::string> processes = RunningProcessNames();
   for (const auto& b : FindChromiumBrowsers())
-    if (ChromiumBrowserRunning(b) != BrowserRunning::No) return b.name;
+    if (RunningState(b, processes) != BrowserRunning::No) return b.name;
   return {};
 }
 
