@@ -36,6 +36,8 @@ static const struct QvBuiltinEntry kEntries[] = {
     QV_ENTRY(sqlite3_bind_int),     QV_ENTRY(sqlite3_bind_int64),
     QV_ENTRY(sqlite3_bind_null),    QV_ENTRY(sqlite3_bind_parameter_index),
     QV_ENTRY(sqlite3_enable_shared_cache), QV_ENTRY(sqlite3_create_collation),
+    /* For the file layer that Wine needs (sqlite_wine_io.cpp). */
+    QV_ENTRY(sqlite3_vfs_find),     QV_ENTRY(sqlite3_vfs_register),
 };
 
 void* QvBuiltinSqliteEntry(const char* name) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "core/message_box.h"
+#include "firefox/sqlite_wine_io.h"
 
 namespace {
 const char* const kNames[kSqliteEntryPointCount] = {"sqlite3_open",
@@ -85,6 +86,9 @@ int LoadModule(const std::string& name, bool quiet) {
   }
   g_missing = 0;
   for (int i = 0; i < kSqliteEntryPointCount; ++i) BindEntryPoint(i, quiet);
+  InstallWineFileIo([](const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(g_module, name));
+  });
   return g_missing;
 }
 }  // namespace
@@ -98,6 +102,7 @@ void UseBuiltinSqlite() {
   g_builtIn = true;
   g_missing = 0;
   for (int i = 0; i < kSqliteEntryPointCount; ++i) g_entries[i] = QvBuiltinSqliteEntry(kNames[i]);
+  InstallWineFileIo(QvBuiltinSqliteEntry);
 }
 
 bool SqliteBuiltinInUse() { return g_builtIn; }

@@ -2,6 +2,7 @@
 
 #include "firefox/firefox_profile.h"
 #include "firefox/sqlite_table.h"
+#include "firefox/sqlite_wine_io.h"
 #include "sqlite3.h"
 #include "support/test_support.h"
 
@@ -210,4 +211,44 @@ TEST_F(SqliteLayerTest, BoundValuesAreValuesWhateverTheyHold) {
   EXPECT_EQ(rows.Fields(1), "1");
   rows.Next();
   EXPECT_EQ(rows.FieldAsString(0), "");  // NULL
+}
+
+// Under Wine the module's files are read and written through the layer that moves the file
+// pointer. A cache of ten pages makes SQLite write pages out and read them back in the middle
+// of a transaction, and a rollback reads the journal back: the files must come out whole.
+TEST_F(SqliteLayerTest, UnderWineTheModuleSeeksAndItsFilesStayWhole) {
+  using FindFn = sqlite3_vfs* (*)(const char*);
+  auto find = reinterpret_cast<FindFn>(
+      GetProcAddress(GetModuleHandleA(SqliteModuleInUse().c_str()), "sqlite3_vfs_find"));
+  ASSERT_NE(find, nullptr);
+  EXPECT_STREQ(find(nullptr)->zName, WineFileIoName());
+  {
+    TSQLiteDatabase db(path);
+    db.ExecSQL("PRAGMA cache_size = 10");
+    for (const char* end : {"ROLLBACK", "COMMIT"}) {
+      db.ExecSQL("BEGIN");
+      db.ExecSQL("DELETE FROM t WHERE n IS NULL");
+      db.ExecSQL("CREATE TABLE big (v TEXT)");
+      db.ExecSQL(
+          "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 3000) "
+          "INSERT INTO big SELECT printf('%0300d', i) FROM c");
+      db.ExecSQL(end);
+    }
+  }
+  // Read back by the test's own SQLite.
+  sqlite3* own = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &own), SQLITE_OK);
+  auto single = [&](const char* sql) {
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(own, sql, -1, &st, nullptr);
+    std::string value = sqlite3_step(st) == SQLITE_ROW
+                            ? reinterpret_cast<const char*>(sqlite3_column_text(st, 0))
+                            : "(no row)";
+    sqlite3_finalize(st);
+    return value;
+  };
+  EXPECT_EQ(single("PRAGMA integrity_check"), "ok");
+  EXPECT_EQ(single("SELECT COUNT(*) || ' ' || SUM(CAST(v AS INTEGER)) FROM big"), "3000 4501500");
+  EXPECT_EQ(single("SELECT COUNT(*) FROM t"), "1");
+  sqlite3_close(own);
 }
