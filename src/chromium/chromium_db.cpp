@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/sqlite_wine_io.h"
+
 // The SQLite compiled into the program hands out its entry points by name only.
 extern "C" void* QvBuiltinSqliteEntry(const char* name);
 extern "C" const char* QvBuiltinSqliteVersion(void);
@@ -55,6 +57,7 @@ const Api& Sqlite() {
     Bind(a.bind_text, "sqlite3_bind_text");
     Bind(a.bind_int64, "sqlite3_bind_int64");
     Bind(a.bind_null, "sqlite3_bind_null");
+    InstallWineFileIo(QvBuiltinSqliteEntry);
     return a;
   }();
   return api;

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "core/message_box.h"
-#include "firefox/sqlite_wine_io.h"
+#include "platform/sqlite_wine_io.h"
 
 namespace {
 const char* const kNames[kSqliteEntryPointCount] = {"sqlite3_open",

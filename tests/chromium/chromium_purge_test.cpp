@@ -14,8 +14,12 @@
 #include "firefox/firefox_profile.h"
 #include "firefox/session_purge.h"
 #include "platform/files.h"
+#include "platform/sqlite_wine_io.h"
+#include "sqlite3.h"
 #include "support/child_process.h"
 #include "support/test_support.h"
+
+extern "C" void* QvBuiltinSqliteEntry(const char* name);
 
 namespace {
 using Lines = std::vector<std::string>;
@@ -87,6 +91,12 @@ TEST_F(RealChromiumProfile, HistoryGoesBookmarksAndTheirIconsStay) {
   EXPECT_TRUE(Has(lines, "  Deleted entries from  History entries - " + history_)) << Joined(lines);
   EXPECT_TRUE(Has(lines, "       deleted - " + profile_ + "\\Top Sites")) << Joined(lines);
   EXPECT_EQ(lines.back(), "  Purge \"Chromium History\" Function Completed.");
+  // The SQLite compiled in, which serves these files, reads and writes them through the
+  // layer Wine needs.
+  using FindFn = sqlite3_vfs* (*)(const char*);
+  auto find = reinterpret_cast<FindFn>(QvBuiltinSqliteEntry("sqlite3_vfs_find"));
+  ASSERT_NE(find, nullptr);
+  EXPECT_STREQ(find(nullptr)->zName, WineFileIoName());
 }
 
 TEST_F(RealChromiumProfile, TypedUrlsGoWithTheirVisitsTheRestStays) {

@@ -2,7 +2,7 @@
 
 #include "firefox/firefox_profile.h"
 #include "firefox/sqlite_table.h"
-#include "firefox/sqlite_wine_io.h"
+#include "platform/sqlite_wine_io.h"
 #include "sqlite3.h"
 #include "support/test_support.h"
 

@@ -1,10 +1,10 @@
 #pragma once
 #include <functional>
 
-// Looks up an export of the SQLite in use by name; null when it has none.
+// Looks up an export of an SQLite by name; null when it has none.
 using SqliteExportLookup = std::function<void*(const char*)>;
 
-// Under Wine, makes the SQLite in use read and write its files by moving the file pointer
+// Under Wine, makes that SQLite read and write its files by moving the file pointer
 // instead of passing each offset (see the .cpp for why); does nothing elsewhere, and nothing
 // when that SQLite cannot register a file layer. True when the layer is in place.
 bool InstallWineFileIo(const SqliteExportLookup& lookup);

@@ -1,4 +1,4 @@
-#include "firefox/sqlite_wine_io.h"
+#include "platform/sqlite_wine_io.h"
 
 #include <windows.h>
 
@@ -18,8 +18,11 @@
 namespace {
 constexpr const char* kShimName = "quorvane-wine";
 
-sqlite3_vfs* g_real = nullptr;
-sqlite3_vfs g_shim = {};
+// One layer for each SQLite in the process: Firefox's module and the one compiled in.
+constexpr int kMaxLayers = 2;
+sqlite3_vfs g_layers[kMaxLayers] = {};
+int g_layerCount = 0;
+sqlite3_vfs* Real(sqlite3_vfs* layer) { return static_cast<sqlite3_vfs*>(layer->pAppData); }
 
 // Our file: SQLite's file of the real layer follows it in the same allocation.
 struct ShimFile {
@@ -111,10 +114,11 @@ constexpr sqlite3_io_methods MethodsOfVersion(int version) {
 const sqlite3_io_methods kMethods[] = {MethodsOfVersion(1), MethodsOfVersion(2),
                                        MethodsOfVersion(3)};
 
-int ShimOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, int* outFlags) {
+int ShimOpen(sqlite3_vfs* layer, sqlite3_filename name, sqlite3_file* f, int flags,
+             int* outFlags) {
   ShimFile* s = Shim(f);
   s->base.pMethods = nullptr;
-  int rc = g_real->xOpen(g_real, name, s->Real(), flags, outFlags);
+  int rc = Real(layer)->xOpen(Real(layer), name, s->Real(), flags, outFlags);
   const sqlite3_io_methods* real = s->Real()->pMethods;
   if (!real) return rc;  // nothing to close: SQLite's own open left no file
   s->real = real;
@@ -127,31 +131,31 @@ int ShimOpen(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* f, int flags, in
   return rc;
 }
 
-int ShimDelete(sqlite3_vfs*, const char* name, int syncDir) {
-  return g_real->xDelete(g_real, name, syncDir);
+int ShimDelete(sqlite3_vfs* v, const char* name, int syncDir) {
+  return Real(v)->xDelete(Real(v), name, syncDir);
 }
-int ShimAccess(sqlite3_vfs*, const char* name, int flags, int* out) {
-  return g_real->xAccess(g_real, name, flags, out);
+int ShimAccess(sqlite3_vfs* v, const char* name, int flags, int* out) {
+  return Real(v)->xAccess(Real(v), name, flags, out);
 }
-int ShimFullPathname(sqlite3_vfs*, const char* name, int size, char* out) {
-  return g_real->xFullPathname(g_real, name, size, out);
+int ShimFullPathname(sqlite3_vfs* v, const char* name, int size, char* out) {
+  return Real(v)->xFullPathname(Real(v), name, size, out);
 }
-void* ShimDlOpen(sqlite3_vfs*, const char* name) { return g_real->xDlOpen(g_real, name); }
-void ShimDlError(sqlite3_vfs*, int size, char* out) { g_real->xDlError(g_real, size, out); }
-void (*ShimDlSym(sqlite3_vfs*, void* handle, const char* symbol))(void) {
-  return g_real->xDlSym(g_real, handle, symbol);
+void* ShimDlOpen(sqlite3_vfs* v, const char* name) { return Real(v)->xDlOpen(Real(v), name); }
+void ShimDlError(sqlite3_vfs* v, int size, char* out) { Real(v)->xDlError(Real(v), size, out); }
+void (*ShimDlSym(sqlite3_vfs* v, void* handle, const char* symbol))(void) {
+  return Real(v)->xDlSym(Real(v), handle, symbol);
 }
-void ShimDlClose(sqlite3_vfs*, void* handle) { g_real->xDlClose(g_real, handle); }
-int ShimRandomness(sqlite3_vfs*, int size, char* out) {
-  return g_real->xRandomness(g_real, size, out);
+void ShimDlClose(sqlite3_vfs* v, void* handle) { Real(v)->xDlClose(Real(v), handle); }
+int ShimRandomness(sqlite3_vfs* v, int size, char* out) {
+  return Real(v)->xRandomness(Real(v), size, out);
 }
-int ShimSleep(sqlite3_vfs*, int microseconds) { return g_real->xSleep(g_real, microseconds); }
-int ShimCurrentTime(sqlite3_vfs*, double* out) { return g_real->xCurrentTime(g_real, out); }
-int ShimGetLastError(sqlite3_vfs*, int size, char* out) {
-  return g_real->xGetLastError ? g_real->xGetLastError(g_real, size, out) : 0;
+int ShimSleep(sqlite3_vfs* v, int microseconds) { return Real(v)->xSleep(Real(v), microseconds); }
+int ShimCurrentTime(sqlite3_vfs* v, double* out) { return Real(v)->xCurrentTime(Real(v), out); }
+int ShimGetLastError(sqlite3_vfs* v, int size, char* out) {
+  return Real(v)->xGetLastError ? Real(v)->xGetLastError(Real(v), size, out) : 0;
 }
-int ShimCurrentTimeInt64(sqlite3_vfs*, sqlite3_int64* out) {
-  return g_real->xCurrentTimeInt64(g_real, out);
+int ShimCurrentTimeInt64(sqlite3_vfs* v, sqlite3_int64* out) {
+  return Real(v)->xCurrentTimeInt64(Real(v), out);
 }
 
 bool UnderWine() {
@@ -161,36 +165,37 @@ bool UnderWine() {
 }  // namespace
 
 bool InstallWineFileIo(const SqliteExportLookup& lookup) {
-  if (g_real || !UnderWine()) return g_real != nullptr;
+  if (!UnderWine()) return false;
   using FindFn = sqlite3_vfs*(__cdecl*)(const char*);
   using RegisterFn = int(__cdecl*)(sqlite3_vfs*, int);
   auto find = reinterpret_cast<FindFn>(lookup("sqlite3_vfs_find"));
   auto reg = reinterpret_cast<RegisterFn>(lookup("sqlite3_vfs_register"));
   if (!find || !reg) return false;
   sqlite3_vfs* real = find(nullptr);
-  if (!real || real->iVersion < 2) return false;
-  g_real = real;
-  g_shim.iVersion = 2;
-  g_shim.szOsFile = static_cast<int>(sizeof(ShimFile)) + real->szOsFile;
-  g_shim.mxPathname = real->mxPathname;
-  g_shim.zName = kShimName;
-  g_shim.xOpen = ShimOpen;
-  g_shim.xDelete = ShimDelete;
-  g_shim.xAccess = ShimAccess;
-  g_shim.xFullPathname = ShimFullPathname;
-  g_shim.xDlOpen = real->xDlOpen ? ShimDlOpen : nullptr;
-  g_shim.xDlError = real->xDlError ? ShimDlError : nullptr;
-  g_shim.xDlSym = real->xDlSym ? ShimDlSym : nullptr;
-  g_shim.xDlClose = real->xDlClose ? ShimDlClose : nullptr;
-  g_shim.xRandomness = ShimRandomness;
-  g_shim.xSleep = ShimSleep;
-  g_shim.xCurrentTime = ShimCurrentTime;
-  g_shim.xGetLastError = ShimGetLastError;
-  g_shim.xCurrentTimeInt64 = real->xCurrentTimeInt64 ? ShimCurrentTimeInt64 : nullptr;
-  if (reg(&g_shim, 1) != SQLITE_OK) {
-    g_real = nullptr;
-    return false;
-  }
+  if (!real) return false;
+  if (std::strcmp(real->zName, kShimName) == 0) return true;  // this SQLite has it already
+  if (real->iVersion < 2 || g_layerCount == kMaxLayers) return false;
+  sqlite3_vfs& layer = g_layers[g_layerCount];
+  layer.iVersion = 2;
+  layer.szOsFile = static_cast<int>(sizeof(ShimFile)) + real->szOsFile;
+  layer.mxPathname = real->mxPathname;
+  layer.zName = kShimName;
+  layer.pAppData = real;
+  layer.xOpen = ShimOpen;
+  layer.xDelete = ShimDelete;
+  layer.xAccess = ShimAccess;
+  layer.xFullPathname = ShimFullPathname;
+  layer.xDlOpen = real->xDlOpen ? ShimDlOpen : nullptr;
+  layer.xDlError = real->xDlError ? ShimDlError : nullptr;
+  layer.xDlSym = real->xDlSym ? ShimDlSym : nullptr;
+  layer.xDlClose = real->xDlClose ? ShimDlClose : nullptr;
+  layer.xRandomness = ShimRandomness;
+  layer.xSleep = ShimSleep;
+  layer.xCurrentTime = ShimCurrentTime;
+  layer.xGetLastError = ShimGetLastError;
+  layer.xCurrentTimeInt64 = real->xCurrentTimeInt64 ? ShimCurrentTimeInt64 : nullptr;
+  if (reg(&layer, 1) != SQLITE_OK) return false;
+  ++g_layerCount;
   return true;
 }
 
