@@ -24,8 +24,9 @@ sqlite3_vfs g_layers[kMaxLayers] = {};
 int g_layerCount = 0;
 sqlite3_vfs* Real(sqlite3_vfs* layer) { return static_cast<sqlite3_vfs*>(layer->pAppData); }
 
-// Our file: SQLite's file of the real layer follows it in the same allocation.
-struct ShimFile {
+// Our file: SQLite's file of the real layer follows it in the same allocation, aligned for
+// the 64-bit members it holds.
+struct alignas(8) ShimFile {
   sqlite3_file base;             // its methods: ours
   const sqlite3_io_methods* real;
   HANDLE handle;                 // SQLite's own handle, or null when it would not say

@@ -340,11 +340,16 @@ std::string LexicalFullPath(std::string_view path) {
   if (!SplitRoot(path, root, rest)) return {};
   std::vector<std::string> names;
   const std::vector<std::string> segments = SplitAtSeparators(path.substr(rest));
+  // The path made here is used without its closing separators, so the last name in it is
+  // the one Windows trims, whatever separators follow it: "*..\" must not come out as "*..",
+  // which Windows would then read as "*".
+  size_t last = segments.size();
+  while (last > 0 && segments[last - 1].empty()) --last;
   for (size_t i = 0; i < segments.size(); ++i) {
     std::string seg = segments[i];
-    if (i + 1 == segments.size()) {
-      // The last segment (when the path does not end in a separator) loses trailing dots and
-      // blanks; "." and ".." it may then have become still climb.
+    if (i + 1 == last) {
+      // The last name loses trailing dots and blanks; "." and ".." it may then have become
+      // still climb.
       const bool dots = !seg.empty() && seg.find_first_not_of('.') == std::string::npos;
       if (!dots)
         while (!seg.empty() && (seg.back() == '.' || seg.back() == ' ')) seg.pop_back();

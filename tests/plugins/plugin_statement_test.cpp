@@ -189,6 +189,9 @@ TEST(PluginStatementTest, StatementsReachOnlyWhatTheyName) {
   EXPECT_EQ(s.folder, "C:\\OTHER\\X");
   EXPECT_EQ(LexicalFullPath("\\\\SRV\\SHARE\\A\\..\\..\\..\\B"), "\\\\SRV\\SHARE\\B");
   EXPECT_EQ(LexicalFullPath("C:\\A\\...\\B. . "), "C:\\A\\...\\B");
+  // Followed by separators, the last name is trimmed all the same: the full path is final.
+  EXPECT_EQ(LexicalFullPath("D:\\WORK\\*../"), "D:\\WORK\\*");
+  EXPECT_EQ(LexicalFullPath("C:\\A. \\\\"), "C:\\A");
 }
 
 TEST(PluginStatementTest, TraceLinesNameEveryFieldThatIsSet) {
