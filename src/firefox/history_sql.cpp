@@ -1,6 +1,9 @@
 #include "firefox/history_sql.h"
 
 namespace {
+// Which visits a purge removes: typed ones, all others, or both (typed-URL and history together).
+enum class PurgedVisits { Typed, Other, All };
+
 // Every visited place, with whether it has typed and other visits: read in one pass over the
 // visits, it tells which places a purge takes visits from (their survivors get their counts
 // reset) and which were reached only by typing.
@@ -46,18 +49,26 @@ void AddDeleteMost(const PlacesSchema& s, const std::string& table, const std::s
 // A place that survives (bookmarked, say) would still tell how often and when it was visited.
 // Counts follow the visits left; frecency is left for Firefox to compute again. Firefox counts
 // neither embeds (4), downloads (7), framed links (8), reloads (9) nor type 0 in visit_count.
-std::string ResetSurvivingPlaces(const PlacesSchema& s, bool typedPurge) {
+// The places reset are those that had visits of the kinds the purge removes; a typed-URL purge
+// also clears the typed mark of those that were typed.
+std::string ResetSurvivingPlaces(const PlacesSchema& s, PurgedVisits purged) {
   std::string sql =
       "UPDATE moz_places SET visit_count = (SELECT COUNT(*) FROM moz_historyvisits V WHERE "
       "V.place_id = moz_places.id AND V.visit_type NOT IN (0,4,7,8,9)), last_visit_date = "
       "(SELECT MAX(V.visit_date) FROM moz_historyvisits V WHERE V.place_id = moz_places.id), "
       "frecency = -1";
-  if (typedPurge) sql += ", typed = 0";
+  if (purged == PurgedVisits::Typed) sql += ", typed = 0";
+  if (purged == PurgedVisits::All)
+    sql +=
+        ", typed = CASE WHEN id IN (SELECT id FROM temp.qv_visited_places WHERE typed = 1) THEN 0 "
+        "ELSE typed END";
   if (s.HasColumn("moz_places.recalc_frecency")) sql += ", recalc_frecency = 1";
   if (s.HasColumn("moz_places.alt_frecency")) sql += ", alt_frecency = NULL";
   if (s.HasColumn("moz_places.recalc_alt_frecency")) sql += ", recalc_alt_frecency = 1";
-  return sql + " WHERE id IN (SELECT id FROM temp.qv_visited_places WHERE " +
-         (typedPurge ? "typed" : "other") + " = 1)";
+  const char* which = purged == PurgedVisits::Typed   ? "typed = 1"
+                      : purged == PurgedVisits::Other ? "other = 1"
+                                                      : "typed = 1 OR other = 1";
+  return sql + " WHERE id IN (SELECT id FROM temp.qv_visited_places WHERE " + which + ")";
 }
 
 // What goes with removed places: on a current profile what Firefox's own triggers and foreign
@@ -153,32 +164,37 @@ const std::vector<SchemaTable>& TablesWithColumnsOfInterest() {
 
 std::string AttachIconsSql() { return std::string("ATTACH DATABASE ? AS ") + kIconsSchema; }
 
-std::vector<std::string> TypedUrlStatements(const PlacesSchema& s) {
-  std::vector<std::string> out;
+namespace {
+// Places reached only by typing: one that also has other visits belongs to the history, and
+// removing it would leave those visits without their place. Runs before the typed visits go:
+// it finds the places through them.
+void AddTypedOnlyPlacesDelete(const PlacesSchema& s, std::vector<std::string>& out) {
   if (s.Has("moz_inputhistory")) out.push_back("DELETE FROM moz_InputHistory ");
   out.push_back(kCreateVisitedPlaces);
   out.push_back(kRememberVisitedPlaces);
-  // Places reached only by typing: one that also has other visits belongs to the history, and
-  // removing it would leave those visits without their place.
   out.push_back(
       "DELETE FROM moz_places WHERE id IN ( SELECT P.id FROM temp.qv_visited_places T JOIN "
       "moz_places P ON P.id = T.id LEFT OUTER JOIN moz_bookmarks B ON P.id = B.fk WHERE T.typed "
       "= 1 AND T.other IS NOT 1 AND B.id IS NULL" +
       std::string(kNotAQueryPlace) + KeptPlaceGuards(s) + " )");
-  // After the places statement, which finds the places through these visits.
-  out.push_back("DELETE FROM moz_HistoryVisits WHERE visit_type = 2 ");
-  out.push_back(ResetSurvivingPlaces(s, true));
-  AddRemovedPlaceCleanups(s, out);
-  return out;
 }
 
-std::vector<std::string> HistoryStatements(const PlacesSchema& s) {
-  std::vector<std::string> out;
-  out.push_back(kCreateVisitedPlaces);
-  out.push_back(kRememberVisitedPlaces);
-  // Typed visits are the few that stay, and after the typed-URL purge none does.
-  AddDeleteMost(s, "moz_historyvisits", "visit_type <> 2",
-                "DELETE FROM moz_HistoryVisits WHERE visit_type <> 2 ", out);
+// The history purge; with `purged` All its visit deletion takes the typed visits too, after
+// AddTypedOnlyPlacesDelete has noted the visited places and removed those reached only by typing.
+void AddHistoryStatements(const PlacesSchema& s, PurgedVisits purged,
+                          std::vector<std::string>& out) {
+  if (purged == PurgedVisits::Other) {
+    out.push_back(kCreateVisitedPlaces);
+    out.push_back(kRememberVisitedPlaces);
+    // Typed visits are the few that stay, and after the typed-URL purge none does.
+    AddDeleteMost(s, "moz_historyvisits", "visit_type <> 2",
+                  "DELETE FROM moz_HistoryVisits WHERE visit_type <> 2 ", out);
+  } else {
+    // What the typed-URL purge's "= 2" and the history purge's "<> 2" take between them: a
+    // visit without a type stays, as it does after the two.
+    AddDeleteMost(s, "moz_historyvisits", "visit_type = 2 OR visit_type <> 2",
+                  "DELETE FROM moz_HistoryVisits WHERE visit_type = 2 OR visit_type <> 2 ", out);
+  }
   const std::string unvisitedPlaces =
       "id IN ( SELECT P.id FROM moz_places P LEFT OUTER JOIN moz_historyvisits V ON P.id = "
       "V.place_id LEFT OUTER JOIN moz_bookmarks B ON P.id = B.fk WHERE V.id IS NULL AND B.id IS "
@@ -199,13 +215,36 @@ std::vector<std::string> HistoryStatements(const PlacesSchema& s) {
         "DELETE FROM moz_InputHistory WHERE place_id IN( SELECT T.place_id FROM "
         "moz_InputHistory T LEFT OUTER JOIN moz_places P ON T.place_id = P.id WHERE P.id IS "
         "NULL)");
-  out.push_back(ResetSurvivingPlaces(s, false));
+  out.push_back(ResetSurvivingPlaces(s, purged));
   // How long and after which search each page was viewed is history even of a page that stays
   // (a bookmark): all of it goes, the searches with it.
   if (s.Has("moz_places_metadata")) out.push_back("DELETE FROM moz_places_metadata");
   if (s.Has("moz_places_metadata_search_queries"))
     out.push_back("DELETE FROM moz_places_metadata_search_queries");
   AddRemovedPlaceCleanups(s, out);
+}
+}  // namespace
+
+std::vector<std::string> TypedUrlStatements(const PlacesSchema& s) {
+  std::vector<std::string> out;
+  AddTypedOnlyPlacesDelete(s, out);
+  // After the places statement, which finds the places through these visits.
+  out.push_back("DELETE FROM moz_HistoryVisits WHERE visit_type = 2 ");
+  out.push_back(ResetSurvivingPlaces(s, PurgedVisits::Typed));
+  AddRemovedPlaceCleanups(s, out);
+  return out;
+}
+
+std::vector<std::string> HistoryStatements(const PlacesSchema& s) {
+  std::vector<std::string> out;
+  AddHistoryStatements(s, PurgedVisits::Other, out);
+  return out;
+}
+
+std::vector<std::string> TypedUrlAndHistoryStatements(const PlacesSchema& s) {
+  std::vector<std::string> out;
+  AddTypedOnlyPlacesDelete(s, out);
+  AddHistoryStatements(s, PurgedVisits::All, out);
   return out;
 }
 

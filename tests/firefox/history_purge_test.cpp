@@ -354,10 +354,21 @@ TEST_P(HistoryPurgeTest, HistoryKeepsTypedVisitsBookmarksKeywordsAndTheirIcons) 
   ExpectAllHealthy();
 }
 
+// In a run with both ticked the typed-URL purge does the history's part too, and the history
+// purge then finds nothing to change: the rows are those the two leave one after the other.
 TEST_P(HistoryPurgeTest, AfterBothPurgesOnlyBookmarkedAndKeptPlacesRemainWithoutCounts) {
+  const auto origins = OriginOfPlaces();
+  const Snapshot expected = AfterHistoryPurge(AfterTypedPurge(Now(), origins), origins);
+  run_.state.options[OptionField::History] = 1;
   PurgeFirefoxTypedUrls(run_.ctx);
+  ExpectSameRows(Now(), expected);
   PurgeFirefoxHistory(run_.ctx);
+  EXPECT_EQ(run_.view.lines,
+            (std::vector<std::string>{
+                "  Deleted entries from  FireFox Typed URLs - Places.SQLite",
+                "  Deleted entries from  FireFox History file - Places.SQLite"}));
   const Snapshot after = Now();
+  ExpectSameRows(after, expected);
   EXPECT_TRUE(after.visits.empty());
   EXPECT_TRUE(after.inputHistory.empty());
   EXPECT_TRUE(after.metadata.empty());
@@ -491,6 +502,25 @@ TEST_P(HistoryPurgeTest, AFailingStatementLeavesTheFileAsItWas) {
   EXPECT_TRUE(Bytes(places()) == p);
   EXPECT_TRUE(Bytes(favicons()) == i);
   ExpectHealthy(places());
+}
+
+// A history statement that fails takes only the history purge with it: with History ticked,
+// the typed URLs still go.
+TEST_P(HistoryPurgeTest, WhenTheHistoryPartFailsTheTypedUrlsStillGo) {
+  {
+    TSQLiteDatabase db(places());
+    db.ExecSQL("CREATE TRIGGER refuse BEFORE DELETE ON moz_annos BEGIN SELECT RAISE(ABORT, "
+               "'kept'); END");
+  }
+  const Snapshot expected = AfterTypedPurge(Now(), OriginOfPlaces());
+  ASSERT_FALSE(expected.annos.empty());
+  run_.state.options[OptionField::History] = 1;
+  PurgeFirefoxTypedUrls(run_.ctx);
+  PurgeFirefoxHistory(run_.ctx);
+  EXPECT_EQ(run_.view.lines, (std::vector<std::string>{
+                                 "  Deleted entries from  FireFox Typed URLs - Places.SQLite",
+                                 "*** Error - Delete entries from History failed - Places.SQLite"}));
+  ExpectSameRows(Now(), expected);
 }
 
 TEST_P(HistoryPurgeTest, MissingDatabasesAreReported) {
