@@ -91,9 +91,7 @@ CompactTexts TextsOf(CompactKind kind) {
 }
 }  // namespace
 
-bool DatabaseStillThere(bool found, const std::string& path) {
-  return found && FileExists(path);
-}
+bool DatabaseStillThere(bool found, const std::string& path) { return found && FileExists(path); }
 
 // Firefox keeps its files open and locked while it runs: the profile is left alone then.
 bool RefusedWhileFirefoxRuns(ReportContext& ctx) {

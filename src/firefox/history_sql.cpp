@@ -19,9 +19,10 @@ constexpr const char* kNotAQueryPlace = " AND SUBSTR(P.url,1,6) <> 'place:'";
 
 // Places that something other than history still refers to: bookmarks and keywords (counted
 // in foreign_count) and keywords themselves. Removing them would leave a keyword pointing at
-// nothing.
-std::string KeptPlaceGuards(const PlacesSchema& s) {
-  std::string g;
+// nothing. The condition is on P, a place, joined to B, its bookmark if any; where it is not
+// true the place stays.
+std::string NothingElseKeeps(const PlacesSchema& s) {
+  std::string g = "B.id IS NULL" + std::string(kNotAQueryPlace);
   if (s.HasColumn("moz_places.foreign_count")) g += " AND P.foreign_count <= 0";
   if (s.Has("moz_keywords") && s.HasColumn("moz_keywords.place_id"))
     g += " AND P.id NOT IN (SELECT K.place_id FROM moz_keywords K WHERE K.place_id IS NOT NULL)";
@@ -67,8 +68,12 @@ std::string ResetSurvivingPlaces(const PlacesSchema& s, PurgedVisits purged) {
   if (s.HasColumn("moz_places.recalc_alt_frecency")) sql += ", recalc_alt_frecency = 1";
   const char* which = purged == PurgedVisits::Typed   ? "typed = 1"
                       : purged == PurgedVisits::Other ? "other = 1"
-                                                      : "typed = 1 OR other = 1";
-  return sql + " WHERE id IN (SELECT id FROM temp.qv_visited_places WHERE " + which + ")";
+                                                      : "typed = 1 OR T.other = 1";
+  // Looked up from each place left, not the other way round: after a history purge few are.
+  return sql +
+         " WHERE EXISTS (SELECT 1 FROM temp.qv_visited_places T WHERE T.id = moz_places.id AND "
+         "(T." +
+         which + "))";
 }
 
 // What goes with removed places: on a current profile what Firefox's own triggers and foreign
@@ -77,8 +82,7 @@ std::string ResetSurvivingPlaces(const PlacesSchema& s, PurgedVisits purged) {
 void AddRemovedPlaceCleanups(const PlacesSchema& s, std::vector<std::string>& out) {
   // Sync's extra data of places and visits (newer files); its foreign keys would cascade.
   if (s.Has("moz_places_extra"))
-    out.push_back(
-        "DELETE FROM moz_places_extra WHERE place_id NOT IN (SELECT id FROM moz_places)");
+    out.push_back("DELETE FROM moz_places_extra WHERE place_id NOT IN (SELECT id FROM moz_places)");
   if (s.Has("moz_historyvisits_extra"))
     out.push_back(
         "DELETE FROM moz_historyvisits_extra WHERE visit_id NOT IN (SELECT id FROM "
@@ -166,26 +170,38 @@ std::string AttachIconsSql() { return std::string("ATTACH DATABASE ? AS ") + kIc
 
 namespace {
 // Places reached only by typing: one that also has other visits belongs to the history, and
-// removing it would leave those visits without their place. Runs before the typed visits go:
-// it finds the places through them.
-void AddTypedOnlyPlacesDelete(const PlacesSchema& s, std::vector<std::string>& out) {
-  if (s.Has("moz_inputhistory")) out.push_back("DELETE FROM moz_InputHistory ");
+// removing it would leave those visits without their place. Read from the visited places noted
+// before the typed visits go.
+constexpr const char* kReachedOnlyByTyping =
+    "P.id IN (SELECT id FROM temp.qv_visited_places WHERE typed = 1 AND other IS NOT 1)";
+
+void AddVisitedPlaces(std::vector<std::string>& out) {
   out.push_back(kCreateVisitedPlaces);
   out.push_back(kRememberVisitedPlaces);
-  out.push_back(
-      "DELETE FROM moz_places WHERE id IN ( SELECT P.id FROM temp.qv_visited_places T JOIN "
-      "moz_places P ON P.id = T.id LEFT OUTER JOIN moz_bookmarks B ON P.id = B.fk WHERE T.typed "
-      "= 1 AND T.other IS NOT 1 AND B.id IS NULL" +
-      std::string(kNotAQueryPlace) + KeptPlaceGuards(s) + " )");
 }
 
-// The history purge; with `purged` All its visit deletion takes the typed visits too, after
-// AddTypedOnlyPlacesDelete has noted the visited places and removed those reached only by typing.
+// The history purge; with `purged` All the typed-URL purge's too, in one pass: its visit
+// deletion takes the typed visits as well, and the places reached only by typing go with the
+// unvisited ones.
 void AddHistoryStatements(const PlacesSchema& s, PurgedVisits purged,
                           std::vector<std::string>& out) {
-  if (purged == PurgedVisits::Other) {
+  const bool typedToo = purged == PurgedVisits::All;
+  if (typedToo && s.Has("moz_inputhistory")) out.push_back("DELETE FROM moz_InputHistory ");
+  if (!typedToo) {
+    AddVisitedPlaces(out);
+  } else {
+    // Every visit with a type goes, and with them every place nothing else keeps, unless it
+    // has visits without a type. Only the places that may stay are worth noting.
     out.push_back(kCreateVisitedPlaces);
-    out.push_back(kRememberVisitedPlaces);
+    out.push_back(
+        "INSERT INTO temp.qv_visited_places SELECT place_id, MAX(visit_type = 2), "
+        "MAX(visit_type <> 2) FROM moz_historyvisits WHERE place_id IN (SELECT P.id FROM "
+        "moz_places P LEFT OUTER JOIN moz_bookmarks B ON P.id = B.fk WHERE (" +
+        NothingElseKeeps(s) +
+        ") IS NOT 1 UNION SELECT place_id FROM moz_historyvisits WHERE visit_type IS NULL) "
+        "GROUP BY place_id");
+  }
+  if (!typedToo) {
     // Typed visits are the few that stay, and after the typed-URL purge none does.
     AddDeleteMost(s, "moz_historyvisits", "visit_type <> 2",
                   "DELETE FROM moz_HistoryVisits WHERE visit_type <> 2 ", out);
@@ -195,11 +211,12 @@ void AddHistoryStatements(const PlacesSchema& s, PurgedVisits purged,
     AddDeleteMost(s, "moz_historyvisits", "visit_type = 2 OR visit_type <> 2",
                   "DELETE FROM moz_HistoryVisits WHERE visit_type = 2 OR visit_type <> 2 ", out);
   }
+  const std::string gone = typedToo ? "(V.id IS NULL OR " + std::string(kReachedOnlyByTyping) + ")"
+                                    : std::string("V.id IS NULL");
   const std::string unvisitedPlaces =
       "id IN ( SELECT P.id FROM moz_places P LEFT OUTER JOIN moz_historyvisits V ON P.id = "
-      "V.place_id LEFT OUTER JOIN moz_bookmarks B ON P.id = B.fk WHERE V.id IS NULL AND B.id IS "
-      "NULL" +
-      std::string(kNotAQueryPlace) + KeptPlaceGuards(s) + " )";
+      "V.place_id LEFT OUTER JOIN moz_bookmarks B ON P.id = B.fk WHERE " +
+      gone + " AND " + NothingElseKeeps(s) + " )";
   AddDeleteMost(s, "moz_places", unvisitedPlaces, "DELETE FROM moz_places WHERE " + unvisitedPlaces,
                 out);
   if (s.Has("moz_annos"))
@@ -227,7 +244,12 @@ void AddHistoryStatements(const PlacesSchema& s, PurgedVisits purged,
 
 std::vector<std::string> TypedUrlStatements(const PlacesSchema& s) {
   std::vector<std::string> out;
-  AddTypedOnlyPlacesDelete(s, out);
+  if (s.Has("moz_inputhistory")) out.push_back("DELETE FROM moz_InputHistory ");
+  AddVisitedPlaces(out);
+  out.push_back(
+      "DELETE FROM moz_places WHERE id IN ( SELECT P.id FROM moz_places P LEFT OUTER JOIN "
+      "moz_bookmarks B ON P.id = B.fk WHERE " +
+      std::string(kReachedOnlyByTyping) + " AND " + NothingElseKeeps(s) + " )");
   // After the places statement, which finds the places through these visits.
   out.push_back("DELETE FROM moz_HistoryVisits WHERE visit_type = 2 ");
   out.push_back(ResetSurvivingPlaces(s, PurgedVisits::Typed));
@@ -243,7 +265,6 @@ std::vector<std::string> HistoryStatements(const PlacesSchema& s) {
 
 std::vector<std::string> TypedUrlAndHistoryStatements(const PlacesSchema& s) {
   std::vector<std::string> out;
-  AddTypedOnlyPlacesDelete(s, out);
   AddHistoryStatements(s, PurgedVisits::All, out);
   return out;
 }

@@ -31,10 +31,13 @@ Rows Query(TSQLiteDatabase& db, const std::string& sql) {
 
 long long N(const std::string& s) { return s.empty() ? 0 : std::stoll(s); }
 
+// A visit without a type is neither typed nor other: both purges leave it.
+constexpr int kNoType = -1;
 struct Visit {
   long long place;
   int type;
   long long date;
+  bool Other() const { return type != 2 && type != kNoType; }
 };
 struct Place {
   std::string url, lastVisit;
@@ -73,7 +76,7 @@ Snapshot Read(const std::string& folder, bool current) {
                      (current ? "foreign_count, NULL" : "0, favicon_id") + " FROM moz_places"))
     s.places[N(r[0])] = {r[1], r[3], N(r[2]), N(r[4]), N(r[5]), N(r[6]), r[7]};
   for (auto& r : Query(db, "SELECT id, place_id, visit_type, visit_date FROM moz_historyvisits"))
-    s.visits[N(r[0])] = {N(r[1]), static_cast<int>(N(r[2])), N(r[3])};
+    s.visits[N(r[0])] = {N(r[1]), r[2].empty() ? kNoType : static_cast<int>(N(r[2])), N(r[3])};
   for (auto& r : Query(db, "SELECT fk FROM moz_bookmarks WHERE fk IS NOT NULL"))
     s.bookmarked.insert(N(r[0]));
   for (auto& r : Query(db, "SELECT place_id, input FROM moz_inputhistory"))
@@ -142,7 +145,9 @@ void ResetCounts(Snapshot& s, const std::set<long long>& touched, bool clearType
     long long count = 0, last = 0;
     for (auto& [vid, v] : s.visits) {
       if (v.place != id) continue;
-      if (v.type != 0 && v.type != 4 && v.type != 7 && v.type != 8 && v.type != 9) ++count;
+      if (v.type != kNoType && v.type != 0 && v.type != 4 && v.type != 7 && v.type != 8 &&
+          v.type != 9)
+        ++count;
       last = std::max(last, v.date);
     }
     it->second.visitCount = count;
@@ -154,7 +159,8 @@ void ResetCounts(Snapshot& s, const std::set<long long>& touched, bool clearType
 
 Snapshot AfterTypedPurge(Snapshot s, const std::map<long long, long long>& originOf) {
   std::set<long long> typedPlaces, otherPlaces;
-  for (auto& [id, v] : s.visits) (v.type == 2 ? typedPlaces : otherPlaces).insert(v.place);
+  for (auto& [id, v] : s.visits)
+    if (v.type == 2 || v.Other()) (v.type == 2 ? typedPlaces : otherPlaces).insert(v.place);
   std::erase_if(s.places, [&](auto& p) {
     return typedPlaces.count(p.first) && !otherPlaces.count(p.first) &&
            !KeptByOthers(s, p.first, p.second);
@@ -173,8 +179,8 @@ Snapshot AfterTypedPurge(Snapshot s, const std::map<long long, long long>& origi
 Snapshot AfterHistoryPurge(Snapshot s, const std::map<long long, long long>& originOf) {
   std::set<long long> touched, visited;
   for (auto& [id, v] : s.visits)
-    if (v.type != 2) touched.insert(v.place);
-  std::erase_if(s.visits, [](auto& v) { return v.second.type != 2; });
+    if (v.Other()) touched.insert(v.place);
+  std::erase_if(s.visits, [](auto& v) { return v.second.Other(); });
   for (auto& [id, v] : s.visits) visited.insert(v.place);
   std::erase_if(s.places, [&](auto& p) {
     return !visited.count(p.first) && !KeptByOthers(s, p.first, p.second);
@@ -183,6 +189,7 @@ Snapshot AfterHistoryPurge(Snapshot s, const std::map<long long, long long>& ori
     return !s.places.count(a.second.first) ||
            (!visited.count(a.second.first) && a.second.second != 4);
   });
+  std::erase_if(s.visits, [&](auto& v) { return !s.places.count(v.second.place); });
   std::erase_if(s.inputHistory, [&](auto& i) { return !s.places.count(i.first); });
   ResetCounts(s, touched, false);
   std::set<long long> used;
@@ -357,24 +364,40 @@ TEST_P(HistoryPurgeTest, HistoryKeepsTypedVisitsBookmarksKeywordsAndTheirIcons) 
 // In a run with both ticked the typed-URL purge does the history's part too, and the history
 // purge then finds nothing to change: the rows are those the two leave one after the other.
 TEST_P(HistoryPurgeTest, AfterBothPurgesOnlyBookmarkedAndKeptPlacesRemainWithoutCounts) {
+  {
+    // Visits without a type, which neither purge takes, on every kind of place: the places
+    // they keep must come out as they do after the two purges one after the other.
+    TSQLiteDatabase db(places());
+    db.ExecSQL(
+        "INSERT INTO moz_historyvisits (place_id, visit_date, visit_type) SELECT place_id, "
+        "MAX(visit_date) + 1, NULL FROM moz_historyvisits GROUP BY place_id HAVING place_id % 5 "
+        "= 0");
+  }
   const auto origins = OriginOfPlaces();
   const Snapshot expected = AfterHistoryPurge(AfterTypedPurge(Now(), origins), origins);
   run_.state.options[OptionField::History] = 1;
   PurgeFirefoxTypedUrls(run_.ctx);
   ExpectSameRows(Now(), expected);
   PurgeFirefoxHistory(run_.ctx);
-  EXPECT_EQ(run_.view.lines,
-            (std::vector<std::string>{
-                "  Deleted entries from  FireFox Typed URLs - Places.SQLite",
-                "  Deleted entries from  FireFox History file - Places.SQLite"}));
+  EXPECT_EQ(run_.view.lines, (std::vector<std::string>{
+                                 "  Deleted entries from  FireFox Typed URLs - Places.SQLite",
+                                 "  Deleted entries from  FireFox History file - Places.SQLite"}));
   const Snapshot after = Now();
   ExpectSameRows(after, expected);
-  EXPECT_TRUE(after.visits.empty());
+  std::set<long long> withUntypedVisits;
+  bool keptByThem = false;
+  for (auto& [id, v] : after.visits) {
+    EXPECT_EQ(v.type, kNoType);
+    withUntypedVisits.insert(v.place);
+    keptByThem = keptByThem || !KeptByOthers(after, v.place, after.places.at(v.place));
+  }
+  EXPECT_TRUE(keptByThem);
   EXPECT_TRUE(after.inputHistory.empty());
   EXPECT_TRUE(after.metadata.empty());
   EXPECT_FALSE(after.places.empty());
   for (auto& [id, p] : after.places) {
     SCOPED_TRACE(p.url);
+    if (withUntypedVisits.count(id)) continue;
     EXPECT_TRUE(KeptByOthers(after, id, p));
     EXPECT_EQ(p.visitCount, 0);
     EXPECT_EQ(p.lastVisit, "");
@@ -509,17 +532,19 @@ TEST_P(HistoryPurgeTest, AFailingStatementLeavesTheFileAsItWas) {
 TEST_P(HistoryPurgeTest, WhenTheHistoryPartFailsTheTypedUrlsStillGo) {
   {
     TSQLiteDatabase db(places());
-    db.ExecSQL("CREATE TRIGGER refuse BEFORE DELETE ON moz_annos BEGIN SELECT RAISE(ABORT, "
-               "'kept'); END");
+    db.ExecSQL(
+        "CREATE TRIGGER refuse BEFORE DELETE ON moz_annos BEGIN SELECT RAISE(ABORT, "
+        "'kept'); END");
   }
   const Snapshot expected = AfterTypedPurge(Now(), OriginOfPlaces());
   ASSERT_FALSE(expected.annos.empty());
   run_.state.options[OptionField::History] = 1;
   PurgeFirefoxTypedUrls(run_.ctx);
   PurgeFirefoxHistory(run_.ctx);
-  EXPECT_EQ(run_.view.lines, (std::vector<std::string>{
-                                 "  Deleted entries from  FireFox Typed URLs - Places.SQLite",
-                                 "*** Error - Delete entries from History failed - Places.SQLite"}));
+  EXPECT_EQ(
+      run_.view.lines,
+      (std::vector<std::string>{"  Deleted entries from  FireFox Typed URLs - Places.SQLite",
+                                "*** Error - Delete entries from History failed - Places.SQLite"}));
   ExpectSameRows(Now(), expected);
 }
 
