@@ -158,25 +158,53 @@ bool UrlServerLink::Ping() {
 }
 
 void UrlServerLink::StartUrlServer(const std::string& caption, const std::string& build) {
+  if (OpenRecord(caption)) LaunchServer(build);
+}
+
+void UrlServerLink::StartUrlServerWhenNeeded(const std::string& caption, const std::string& build) {
+  if (OpenRecord(caption)) pendingBuild_ = build;
+}
+
+void UrlServerLink::SetProtectedMode(bool on) {
+  if (on && pendingBuild_) {
+    const std::string build = *pendingBuild_;
+    pendingBuild_.reset();
+    LaunchServer(build);
+  }
+  protectedMode_ = on;
+}
+
+bool UrlServerLink::OpenRecord(const std::string& caption) {
   const std::string name = DisplayName();
   try {
     std::string error;
     if (!CreateSharedMap(error)) {
       Fatal(ExecutionErrorCaption(),
             name + " could not create the \r\nNecessary MappedMemory.\r\n\r\nError - " + error);
-      return;
+      return false;
     }
     UrlRecordView rec = Record();
     rec.SetU32(kProcessId, GetCurrentProcessId());
     rec.SetText(kCaption, caption);
-    if (!CurrentOsFlags().vista) return;  // before Vista there is no protected mode
+    if (!CurrentOsFlags().vista) return false;  // before Vista there is no protected mode
     if (!FileExists(Folders().programFolder + "\\" + FirstWord(serverProgram) + ".exe")) {
       Fatal(ExecutionErrorCaption(),
             name +
                 " could not locate the  URL server\r\nprogram - Harrowin.exe\r\n\r\n"
                 "Please resintall Tessmor");
-      return;
+      return false;
     }
+    return true;
+  } catch (const UrlServerProcessEnd&) {
+    throw;
+  } catch (...) {
+  }
+  return false;
+}
+
+void UrlServerLink::LaunchServer(const std::string& build) {
+  const std::string name = DisplayName();
+  try {
     for (;;) {
       std::string failure = LaunchLowIntegrity();
       if (failure.empty()) break;
@@ -203,7 +231,7 @@ void UrlServerLink::StartUrlServer(const std::string& caption, const std::string
       }
     }
     // An unterminated build field is shown as far as it goes.
-    std::string serverBuild = rec.Text(kBuild).value_or("");
+    std::string serverBuild = Record().Text(kBuild).value_or("");
     if (serverBuild != build)
       ShowMessageBox("The Build number for Harrowin is " + serverBuild +
                          "\r\nThe Build number for " + name + " is " + build +
@@ -307,8 +335,9 @@ bool UrlServerLink::Transact(char letter, DWORD waitMs, DWORD replyMs, std::stri
   DWORD bytes = 0, error = 0;
   const DWORD replyStart = GetTickCount();
   bool ok = io->ov.hEvent != nullptr;
-  if (ok) ok = Finish(pipe, io, WriteFile(pipe, &io->request, 1, nullptr, &io->ov),
-                     Remaining(replyStart, replyMs), bytes, error);
+  if (ok)
+    ok = Finish(pipe, io, WriteFile(pipe, &io->request, 1, nullptr, &io->ov),
+                Remaining(replyStart, replyMs), bytes, error);
   if (ok) {
     ResetEvent(io->ov.hEvent);
     ok = Finish(pipe, io, ReadFile(pipe, io->reply, sizeof io->reply, nullptr, &io->ov),
@@ -465,7 +494,7 @@ CacheStatus UrlServerLink::Status() const {
 void StartUrlServerLink(const std::string& nameSuffix, const std::string& mainCaption,
                         const std::string& buildText) {
   UrlLink().SetNameSuffix(nameSuffix);
-  UrlLink().StartUrlServer(mainCaption, buildText);
+  UrlLink().StartUrlServerWhenNeeded(mainCaption, buildText);
 }
 
 void EndUrlServerLink() { UrlLink().StopUrlServer(); }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/report_context.h"
@@ -53,6 +54,10 @@ class UrlServerLink {
   // Start-up: the record, and on Vista and later the server, its ping and its build check.
   // Fatal failures show their box and end the process with exit code 1.
   void StartUrlServer(const std::string& caption, const std::string& build);
+  // The program's start-up: the record now, the server (its start, ping and build check) the
+  // first time protected mode is wanted, which most runs never do. Fatal failures as above,
+  // when they happen.
+  void StartUrlServerWhenNeeded(const std::string& caption, const std::string& build);
   // Sends S when the server is connected; a failure is never fatal.
   void StopUrlServer();
   // One pipe transaction with the letter (also written at offset 0 of the record), bounded in
@@ -65,7 +70,7 @@ class UrlServerLink {
   std::string LaunchLowIntegrity();
 
   // Normal mode (false, the default) works in this process; protected mode through the server.
-  void SetProtectedMode(bool on) { protectedMode_ = on; }
+  void SetProtectedMode(bool on);
   bool ProtectedMode() const { return protectedMode_; }
   bool Connected() const { return connected_; }
   DWORD ServerProcessId() const { return serverProcessId_; }
@@ -97,6 +102,9 @@ class UrlServerLink {
   bool EnumStep(char letter, const std::function<EnumOutcome()>& local);
   void Fatal(const std::string& caption, const std::string& text);
   bool Ping();
+  // The two halves of StartUrlServer: true when a server is to be started.
+  bool OpenRecord(const std::string& caption);
+  void LaunchServer(const std::string& build);
   bool Transact(char letter, DWORD waitMs, DWORD replyMs, std::string& reply);
 
   std::string suffix_;
@@ -105,6 +113,7 @@ class UrlServerLink {
   bool connected_ = false;
   bool protectedMode_ = false;
   DWORD serverProcessId_ = 0;
+  std::optional<std::string> pendingBuild_;  // a server to start when first needed
   std::string lastReply_;
   WinInetCache local_;
 };
