@@ -242,14 +242,9 @@ void TFFoxForm::Layout() {
                page.bottom - page.top, SWP_NOZORDER | SWP_NOACTIVATE);
   SetWindowPos(Control(IDC_MAIN_TABS), HWND_BOTTOM, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  RECT inner = page;
-  TabCtrl_AdjustRect(Control(IDC_OPTION_TABS), FALSE, &inner);
   for (auto& f : frames_)
-    SetWindowPos(f.Handle(), HWND_TOP, inner.left, inner.top, inner.right - inner.left,
-                 inner.bottom - inner.top, SWP_NOACTIVATE);
-  for (HWND p : configPages_)
-    SetWindowPos(p, HWND_TOP, inner.left, inner.top, inner.right - inner.left,
-                 inner.bottom - inner.top, SWP_NOACTIVATE);
+    if (f.Made()) PlaceOnPageTabs(f.Handle());
+  for (HWND p : configPages_) PlaceOnPageTabs(p);
   // The four rows of the Temp Folders page follow the window's width.
   if (!closing_) {
     HWND temp = configPages_[kTempFoldersPage];
@@ -278,11 +273,30 @@ LRESULT CALLBACK TFFoxForm::WindowProc(HWND window, UINT msg, WPARAM wp, LPARAM 
   return 0;
 }
 
+// A page within the option and configuration tabs, which lie on one another.
+void TFFoxForm::PlaceOnPageTabs(HWND page) {
+  HWND tabs = Control(IDC_OPTION_TABS);
+  RECT inner;
+  GetWindowRect(tabs, &inner);
+  MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&inner), 2);
+  TabCtrl_AdjustRect(tabs, FALSE, &inner);
+  SetWindowPos(page, HWND_TOP, inner.left, inner.top, inner.right - inner.left,
+               inner.bottom - inner.top, SWP_NOACTIVATE);
+}
+
 LRESULT TFFoxForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_SIZE:
       if (!closing_) Layout();
       return 0;
+    case WM_SHOWWINDOW:
+      // The option page is made as the window first shows (see OnMainPageChanged).
+      if (wp) {
+        showing_ = true;
+        OnMainPageChanged();
+        showing_ = false;
+      }
+      break;
     case WM_GETMINMAXINFO: {
       auto* mmi = reinterpret_cast<MINMAXINFO*>(lp);
       mmi->ptMinTrackSize = {590, 424};

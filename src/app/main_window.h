@@ -91,6 +91,7 @@ class TFFoxForm : public ReportView {
   void CreateControls();
   void CreatePages();
   void Layout();
+  void PlaceOnPageTabs(HWND page);
   void OnCommand(int id, int code, HWND control);
   LRESULT OnNotify(NMHDR* header);
   void OnDrawTab(DRAWITEMSTRUCT* item);
@@ -135,6 +136,7 @@ class TFFoxForm : public ReportView {
   int gaugeWidth_ = 0;
   bool fatal_ = false;
   bool closing_ = false;
+  bool showing_ = false;        // the window is about to show
   bool closeAfterRun_ = false;  // Exit was chosen while a cancelled run was still returning
   bool statusLabelError_ = false;
   COLORREF statusBarColor_ = 0;

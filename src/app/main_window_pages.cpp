@@ -39,14 +39,18 @@ void TFFoxForm::CreatePages() {
     auto& frame = frames_[ModeIndex(mode)];
     frame.Create(window_, mode);
     frame.onHover = [this](HWND control) { ShowHintFor(control); };
-    for (const auto& info : OptionFields())
-      if (!info.isRadio) SetHint(frame.Control(info.field), info.hint);
-    for (int choice : {0, 1})
-      SetHint(frame.Control(OptionField::Report, choice), "Select Detail or Summary Reports");
-    SetHint(GetDlgItem(frame.Handle(), IDC_SAVEOPT), "Save these option settings");
-    SetHint(GetDlgItem(frame.Handle(), IDC_OPTON), "Set all of the above options \"On\"");
-    SetHint(GetDlgItem(frame.Handle(), IDC_OPTOFF), "Set all of the above options \"Off\"");
-    SetHint(GetDlgItem(frame.Handle(), IDC_OPTRESET), "Reset to the Saved options");
+    frame.onMade = [this](TFFoxOptionsFrame1& made) {
+      for (const auto& info : OptionFields())
+        if (!info.isRadio) SetHint(made.Control(info.field), info.hint);
+      for (int choice : {0, 1})
+        SetHint(made.Control(OptionField::Report, choice), "Select Detail or Summary Reports");
+      HWND page = made.Handle();
+      SetHint(GetDlgItem(page, IDC_SAVEOPT), "Save these option settings");
+      SetHint(GetDlgItem(page, IDC_OPTON), "Set all of the above options \"On\"");
+      SetHint(GetDlgItem(page, IDC_OPTOFF), "Set all of the above options \"Off\"");
+      SetHint(GetDlgItem(page, IDC_OPTRESET), "Reset to the Saved options");
+      PlaceOnPageTabs(page);
+    };
   }
   const int templates[] = {IDD_CFG_GENERAL, IDD_CFG_DISPLAY, IDD_CFG_DISPLAY, IDD_CFG_DISPLAY,
                            IDD_CFG_TEMP};
@@ -155,8 +159,14 @@ void TFFoxForm::OnMainPageChanged() {
   const int option = TabCtrl_GetCurSel(Control(IDC_OPTION_TABS));
   const int config = TabCtrl_GetCurSel(Control(IDC_CONFIG_TABS));
   ShowWindow(Control(IDC_OPTION_TABS), page == kPurgeOptionsPage ? SW_SHOW : SW_HIDE);
-  for (int i = 0; i < 4; ++i)
-    ShowWindow(frames_[i].Handle(), page == kPurgeOptionsPage && i == option ? SW_SHOW : SW_HIDE);
+  // An option page is made when first seen: an unattended run whose window never shows
+  // makes none.
+  const bool seen = showing_ || IsWindowVisible(window_);
+  for (int i = 0; i < 4; ++i) {
+    const bool shown = page == kPurgeOptionsPage && i == option;
+    if (frames_[i].Made() || (shown && seen))
+      ShowWindow(frames_[i].Handle(), shown ? SW_SHOW : SW_HIDE);
+  }
   ShowWindow(Control(IDC_CONFIG_TABS), page == kConfigurePage ? SW_SHOW : SW_HIDE);
   for (int i = 0; i < 5; ++i)
     ShowWindow(configPages_[i], page == kConfigurePage && i == config ? SW_SHOW : SW_HIDE);

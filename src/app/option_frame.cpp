@@ -1,5 +1,7 @@
 #include "app/option_frame.h"
 
+#include <stdexcept>
+
 #include "core/settings.h"
 #include "platform/window.h"
 #include "resource.h"
@@ -14,20 +16,34 @@ HBRUSH YellowBrush() {
 }
 }  // namespace
 
-bool TFFoxOptionsFrame1::Create(HWND parent, RunMode mode) {
+void TFFoxOptionsFrame1::Create(HWND parent, RunMode mode) {
+  parent_ = parent;
   mode_ = mode;
-  dialog_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OPTION_FRAME),
-                               parent, DialogProc, reinterpret_cast<LPARAM>(this));
-  if (!dialog_) return false;
-  SetDlgItemTextA(dialog_, IDC_OPTION_HEADING, InfoOf(mode).heading);
-  return true;
+}
+
+HWND TFFoxOptionsFrame1::Handle() const {
+  if (!dialog_) const_cast<TFFoxOptionsFrame1*>(this)->Make();
+  return dialog_;
+}
+
+void TFFoxOptionsFrame1::Make() {
+  if (!CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OPTION_FRAME), parent_,
+                          DialogProc, reinterpret_cast<LPARAM>(this)))
+    throw std::runtime_error("The options page could not be created");
+  SetDlgItemTextA(dialog_, IDC_OPTION_HEADING, InfoOf(mode_).heading);
+  // What the frame kept goes to the controls, which hold it from now on.
+  SetValues(values_);
+  for (int i = 0; i < kOptionFieldCount; ++i)
+    if (disabled_[i]) EnableWindow(Control(static_cast<OptionField>(i)), FALSE);
+  if (onMade) onMade(*this);
 }
 
 HWND TFFoxOptionsFrame1::Control(OptionField f, int choice) const {
-  return GetDlgItem(dialog_, ControlId(f, choice));
+  return GetDlgItem(Handle(), ControlId(f, choice));
 }
 
 OptionSet TFFoxOptionsFrame1::Values() const {
+  if (!dialog_) return values_;
   OptionSet set;
   for (const auto& info : OptionFields()) {
     if (info.isRadio) {
@@ -44,11 +60,18 @@ OptionSet TFFoxOptionsFrame1::Values() const {
 // does nothing, and a profile created later makes it work again.
 OptionSet TFFoxOptionsFrame1::RunValues() const {
   OptionSet set = Values();
-  if (!IsWindowEnabled(Control(OptionField::RecycleBin))) set[OptionField::RecycleBin] = 0;
+  if (disabled_[static_cast<int>(OptionField::RecycleBin)]) set[OptionField::RecycleBin] = 0;
   return set;
 }
 
 void TFFoxOptionsFrame1::SetValues(const OptionSet& set) {
+  if (!dialog_) {
+    // As the controls would hold it: a box ticked or not, a radio group on its second choice
+    // or not.
+    for (const auto& info : OptionFields())
+      values_[info.field] = info.isRadio ? (set[info.field] == 1 ? 1 : 0) : (set[info.field] != 0);
+    return;
+  }
   for (const auto& info : OptionFields()) {
     if (info.isRadio) {
       SetChecked(Control(info.field, 0), set[info.field] == 0);
@@ -62,20 +85,22 @@ void TFFoxOptionsFrame1::SetValues(const OptionSet& set) {
 // "Set All 'On'" picks every track but not the wipe of the free space, which fills a whole
 // drive for minutes: that one is ticked on purpose or not at all.
 void TFFoxOptionsFrame1::SetAllOptions(bool on) {
+  OptionSet set = Values();
   for (const auto& info : OptionFields())
-    if (!info.isRadio && !(on && info.field == OptionField::WipeFreeSpace))
-      SetChecked(Control(info.field), on);
+    if (!info.isRadio && !(on && info.field == OptionField::WipeFreeSpace)) set[info.field] = on;
+  SetValues(set);
 }
 
 void TFFoxOptionsFrame1::EnableOption(OptionField f, bool enabled) {
-  EnableWindow(Control(f), enabled);
+  disabled_[static_cast<int>(f)] = !enabled;
+  if (dialog_) EnableWindow(Control(f), enabled);
 }
 
 void TFFoxOptionsFrame1::SetHighlighted(OptionField f, bool on) {
   int i = static_cast<int>(f);
   if (highlighted_[i] == on) return;
   highlighted_[i] = on;
-  InvalidateRect(Control(f), nullptr, TRUE);
+  if (dialog_) InvalidateRect(Control(f), nullptr, TRUE);
 }
 
 bool TFFoxOptionsFrame1::IsHighlighted(OptionField f) const {

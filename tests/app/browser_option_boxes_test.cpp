@@ -38,7 +38,8 @@ TEST(BrowserOptionBoxesTest, EveryPageShowsTheBoxesNamedForTheirBrowserClearOfTh
                             "FireFox Session"};
   for (RunMode mode : kAllModes) {
     TFFoxOptionsFrame1 frame;
-    ASSERT_TRUE(frame.Create(top.Handle(), mode));
+    frame.Create(top.Handle(), mode);
+    ASSERT_NE(frame.Handle(), nullptr);
     RECT page;
     GetClientRect(frame.Handle(), &page);
     for (size_t i = 0; i < std::size(kNewBoxes); ++i) {
