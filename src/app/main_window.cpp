@@ -244,20 +244,25 @@ void TFFoxForm::Layout() {
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   for (auto& f : frames_)
     if (f.Made()) PlaceOnPageTabs(f.Handle());
-  for (HWND p : configPages_) PlaceOnPageTabs(p);
-  // The four rows of the Temp Folders page follow the window's width.
-  if (!closing_) {
-    HWND temp = configPages_[kTempFoldersPage];
-    for (int i = 0; i < 4; ++i) {
-      HWND row = GetDlgItem(temp, IDC_TEMP_LABEL_0 + i);
-      RECT r;
-      GetWindowRect(row, &r);
-      MapWindowPoints(nullptr, temp, reinterpret_cast<POINT*>(&r), 2);
-      SetWindowPos(row, nullptr, 0, 0, std::max(40L, static_cast<long>(w - 70 - r.left)),
-                   r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-  }
+  for (HWND p : configPages_)
+    if (p) PlaceOnPageTabs(p);
+  if (!closing_ && configPages_[kTempFoldersPage]) SizeTempFolderRows();
   SizeResultsColumn(true);
+}
+
+// The four rows of the Temp Folders page follow the window's width.
+void TFFoxForm::SizeTempFolderRows() {
+  RECT client;
+  GetClientRect(window_, &client);
+  HWND temp = configPages_[kTempFoldersPage];
+  for (int i = 0; i < 4; ++i) {
+    HWND row = GetDlgItem(temp, IDC_TEMP_LABEL_0 + i);
+    RECT r;
+    GetWindowRect(row, &r);
+    MapWindowPoints(nullptr, temp, reinterpret_cast<POINT*>(&r), 2);
+    SetWindowPos(row, nullptr, 0, 0, std::max(40L, static_cast<long>(client.right - 70 - r.left)),
+                 r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 LRESULT CALLBACK TFFoxForm::WindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {

@@ -47,7 +47,7 @@ class TFFoxForm : public ReportView {
   // Pages
   TFFoxOptionsFrame1& OptionFrame(RunMode mode) { return frames_[ModeIndex(mode)]; }
   TFFoxOptionsFrame1& ShownOptionFrame();
-  HWND ConfigPageHandle(ConfigPage page) const { return configPages_[page]; }
+  HWND ConfigPageHandle(ConfigPage page) const;  // makes the page if need be
   void SelectMainPage(int page);
   void SelectOptionPage(RunMode mode);
   void SelectConfigPage(int page);
@@ -92,6 +92,7 @@ class TFFoxForm : public ReportView {
   void CreatePages();
   void Layout();
   void PlaceOnPageTabs(HWND page);
+  void SizeTempFolderRows();
   void OnCommand(int id, int code, HWND control);
   LRESULT OnNotify(NMHDR* header);
   void OnDrawTab(DRAWITEMSTRUCT* item);
@@ -112,6 +113,8 @@ class TFFoxForm : public ReportView {
   void SelectResultLine(int index);
   void ApplyMainFont();
   void LoadGlobalSettings();
+  void MakeConfigPage(ConfigPage page);
+  void FillConfigPage(ConfigPage page);
   void LoadTempFolderPage();
   void SaveDisplayPolicy(ConfigPage page);
   std::string NormalStatusText() const;

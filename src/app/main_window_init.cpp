@@ -77,11 +77,7 @@ void TFFoxForm::RunInitialisation() {
   // 10.
   LoadAllSettings();
   NoteShutdownAction(ReadDisplayPolicy(SettingsFile(), "ShutOptions").shutType);
-  // 11.
-  const bool plugMgr = FileExists(Folders().programFolder + "\\plugmgr.exe");
-  HWND general = configPages_[kGeneralPage];
-  ShowWindow(GetDlgItem(general, IDC_PLUGMGR_LABEL), plugMgr ? SW_SHOW : SW_HIDE);
-  ShowWindow(GetDlgItem(general, IDC_PLUGMGR_BTN), plugMgr ? SW_SHOW : SW_HIDE);
+  // 11. The Plugin Manager's button shows when its program is there: see MakeConfigPage.
   // 12. No recycle-bin service: the box cannot be selected anywhere.
   if (!RecycleBinAvailable())
     for (auto& f : frames_) f.EnableOption(OptionField::RecycleBin, false);

@@ -52,38 +52,6 @@ void TFFoxForm::CreatePages() {
       PlaceOnPageTabs(page);
     };
   }
-  const int templates[] = {IDD_CFG_GENERAL, IDD_CFG_DISPLAY, IDD_CFG_DISPLAY, IDD_CFG_DISPLAY,
-                           IDD_CFG_TEMP};
-  for (int i = 0; i < 5; ++i) {
-    configPages_[i] = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templates[i]),
-                                         window_, ConfigPageProc, reinterpret_cast<LPARAM>(this));
-    if (i >= kPurgeNowPage && i <= kShutdownPage) {
-      HWND p = configPages_[i];
-      SetDlgItemTextA(p, IDC_DISPLAY_HEADING, kDisplayHeadings[i]);
-      ShowWindow(GetDlgItem(p, IDC_STARTUP_CHECK), i == kStartupPage ? SW_SHOW : SW_HIDE);
-      for (int id = IDC_SHUTTYPE_0; id <= IDC_SHUTTYPE_0 + 5; ++id)
-        ShowWindow(GetDlgItem(p, id), i == kShutdownPage ? SW_SHOW : SW_HIDE);
-      ShowWindow(GetDlgItem(p, IDC_SHUTTYPE_GROUP), i == kShutdownPage ? SW_SHOW : SW_HIDE);
-    }
-  }
-  HWND general = configPages_[kGeneralPage];
-  SendDlgItemMessageA(general, IDC_REPEATS_SPIN, UDM_SETRANGE32, 1, 99);
-  SetHint(GetDlgItem(general, IDC_SELECT_PLUGINS), "Pass control to Plugin Selection window");
-  SetHint(GetDlgItem(general, IDC_PLUGMGR_BTN), "Execute the Plugin Manager program...");
-  SetHint(GetDlgItem(general, IDC_SHORTCUT_MAIN),
-          "Generate a Shortcut to execute Quorvane with its normal window");
-  SetHint(GetDlgItem(general, IDC_SHORTCUT_PNOW),
-          "Generate a Shortcut to execute Quorvane with the \"Purge Now\" options ");
-  SetHint(GetDlgItem(general, IDC_SHORTCUT_SHUT),
-          "Generate a Shortcut to execute Quorvane then Shutdown Windows with Shutdown options");
-  SetHint(GetDlgItem(general, IDC_THEMES_CHECK), "Change support of XP Themes (at next execution)");
-  SetHint(GetDlgItem(general, IDC_RUNLOG_CHECK),
-          "Write the report of every run to Quorvane.log in the data folder");
-  SetHint(GetDlgItem(configPages_[kStartupPage], IDC_STARTUP_CHECK),
-          "Check to Set, Clear to Remove if Set");
-  for (int id = IDC_SHUTTYPE_0; id <= IDC_SHUTTYPE_0 + 5; ++id)
-    SetHint(GetDlgItem(configPages_[kShutdownPage], id),
-            "Indicate Shutdown action - see Help file for detailed information");
 
   // Tab colours by the screen's colour depth.
   const TabColours tabs = ScreenTabColours();
@@ -91,6 +59,55 @@ void TFFoxForm::CreatePages() {
   mainTabOther_ = tabs.mainOther;
   subTabSelected_ = tabs.subSelected;
   subTabOther_ = tabs.subOther;
+}
+
+// A configuration page is made, like an option page, when first needed, and filled from the
+// settings then.
+HWND TFFoxForm::ConfigPageHandle(ConfigPage page) const {
+  if (!configPages_[page]) const_cast<TFFoxForm*>(this)->MakeConfigPage(page);
+  return configPages_[page];
+}
+
+void TFFoxForm::MakeConfigPage(ConfigPage i) {
+  const int templates[] = {IDD_CFG_GENERAL, IDD_CFG_DISPLAY, IDD_CFG_DISPLAY, IDD_CFG_DISPLAY,
+                           IDD_CFG_TEMP};
+  HWND p = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templates[i]), window_,
+                              ConfigPageProc, reinterpret_cast<LPARAM>(this));
+  if (!p) throw std::runtime_error("The configuration page could not be created");
+  configPages_[i] = p;
+  if (i >= kPurgeNowPage && i <= kShutdownPage) {
+    SetDlgItemTextA(p, IDC_DISPLAY_HEADING, kDisplayHeadings[i]);
+    ShowWindow(GetDlgItem(p, IDC_STARTUP_CHECK), i == kStartupPage ? SW_SHOW : SW_HIDE);
+    for (int id = IDC_SHUTTYPE_0; id <= IDC_SHUTTYPE_0 + 5; ++id)
+      ShowWindow(GetDlgItem(p, id), i == kShutdownPage ? SW_SHOW : SW_HIDE);
+    ShowWindow(GetDlgItem(p, IDC_SHUTTYPE_GROUP), i == kShutdownPage ? SW_SHOW : SW_HIDE);
+  }
+  if (i == kGeneralPage) {
+    SendDlgItemMessageA(p, IDC_REPEATS_SPIN, UDM_SETRANGE32, 1, 99);
+    SetHint(GetDlgItem(p, IDC_SELECT_PLUGINS), "Pass control to Plugin Selection window");
+    SetHint(GetDlgItem(p, IDC_PLUGMGR_BTN), "Execute the Plugin Manager program...");
+    SetHint(GetDlgItem(p, IDC_SHORTCUT_MAIN),
+            "Generate a Shortcut to execute Quorvane with its normal window");
+    SetHint(GetDlgItem(p, IDC_SHORTCUT_PNOW),
+            "Generate a Shortcut to execute Quorvane with the \"Purge Now\" options ");
+    SetHint(GetDlgItem(p, IDC_SHORTCUT_SHUT),
+            "Generate a Shortcut to execute Quorvane then Shutdown Windows with Shutdown options");
+    SetHint(GetDlgItem(p, IDC_THEMES_CHECK), "Change support of XP Themes (at next execution)");
+    SetHint(GetDlgItem(p, IDC_RUNLOG_CHECK),
+            "Write the report of every run to Quorvane.log in the data folder");
+    const bool plugMgr = FileExists(Folders().programFolder + "\\plugmgr.exe");
+    ShowWindow(GetDlgItem(p, IDC_PLUGMGR_LABEL), plugMgr ? SW_SHOW : SW_HIDE);
+    ShowWindow(GetDlgItem(p, IDC_PLUGMGR_BTN), plugMgr ? SW_SHOW : SW_HIDE);
+  }
+  if (i == kStartupPage)
+    SetHint(GetDlgItem(p, IDC_STARTUP_CHECK), "Check to Set, Clear to Remove if Set");
+  if (i == kShutdownPage)
+    for (int id = IDC_SHUTTYPE_0; id <= IDC_SHUTTYPE_0 + 5; ++id)
+      SetHint(GetDlgItem(p, id),
+              "Indicate Shutdown action - see Help file for detailed information");
+  FillConfigPage(i);
+  PlaceOnPageTabs(p);
+  if (i == kTempFoldersPage) SizeTempFolderRows();
 }
 
 void TFFoxForm::OnDrawTab(DRAWITEMSTRUCT* item) {
@@ -168,8 +185,11 @@ void TFFoxForm::OnMainPageChanged() {
       ShowWindow(frames_[i].Handle(), shown ? SW_SHOW : SW_HIDE);
   }
   ShowWindow(Control(IDC_CONFIG_TABS), page == kConfigurePage ? SW_SHOW : SW_HIDE);
-  for (int i = 0; i < 5; ++i)
-    ShowWindow(configPages_[i], page == kConfigurePage && i == config ? SW_SHOW : SW_HIDE);
+  for (int i = 0; i < 5; ++i) {
+    const bool shown = page == kConfigurePage && i == config;
+    if (configPages_[i] || (shown && seen))
+      ShowWindow(ConfigPageHandle(static_cast<ConfigPage>(i)), shown ? SW_SHOW : SW_HIDE);
+  }
   ShowWindow(resultsList_, page == kResultsPage ? SW_SHOW : SW_HIDE);
   InvalidateRect(Control(IDC_BREAKER), nullptr, TRUE);
   if (page == kResultsPage) {
@@ -194,31 +214,41 @@ std::string TFFoxForm::IdleStatusText() {
 void TFFoxForm::LoadAllSettings() {
   for (auto& f : frames_) f.LoadOptionSet();
   LoadGlobalSettings();
-  LoadTempFolderPage();
 }
 
+// The settings every run needs; the pages that show them are filled when made.
 void TFFoxForm::LoadGlobalSettings() {
   ProfileFile file = SettingsFile();
   GlobalSettings& g = Globals();
   g.shred = ReadShredSettings(file);
-  HWND general = configPages_[kGeneralPage];
-  const char m = g.shred.Method();
-  CheckRadio(general, IDC_SHRED_QUICK, 3, m == '0' ? 0 : m == '1' ? 1 : m == '2' ? 2 : -1);
-  SendDlgItemMessageA(general, IDC_REPEATS_SPIN, UDM_SETPOS32, 0, g.shred.repeats);
-  SetDlgItemInt(general, IDC_REPEATS_EDIT, g.shred.repeats, FALSE);
-  ShowThemesState(GetDlgItem(general, IDC_THEMES_CHECK));
   g.keepRunLog = ReadRunLogOption(file);
-  CheckDlgButton(general, IDC_RUNLOG_CHECK, g.keepRunLog ? BST_CHECKED : BST_UNCHECKED);
-  EnableWindow(GetDlgItem(general, IDC_APPLY), FALSE);
-  for (int i = kPurgeNowPage; i <= kShutdownPage; ++i) {
-    DisplayPolicy p = ReadDisplayPolicy(file, kDisplaySections[i]);
-    HWND page = configPages_[i];
-    CheckRadio(page, IDC_SPLASH_ENABLE, 2, p.splashOpt);
-    CheckRadio(page, IDC_MAINWIN_0, 4, p.mainWinOpt);
-    if (i == kShutdownPage) CheckRadio(page, IDC_SHUTTYPE_0, 6, p.shutType);
+  for (int i = 0; i < 5; ++i)
+    if (configPages_[i]) FillConfigPage(static_cast<ConfigPage>(i));
+}
+
+void TFFoxForm::FillConfigPage(ConfigPage which) {
+  HWND page = configPages_[which];
+  if (which == kTempFoldersPage) {
+    LoadTempFolderPage();
+    return;
   }
-  CheckDlgButton(configPages_[kStartupPage], IDC_STARTUP_CHECK,
-                 IsRunKeySet() ? BST_CHECKED : BST_UNCHECKED);
+  if (which == kGeneralPage) {
+    const GlobalSettings& g = Globals();
+    const char m = g.shred.Method();
+    CheckRadio(page, IDC_SHRED_QUICK, 3, m == '0' ? 0 : m == '1' ? 1 : m == '2' ? 2 : -1);
+    SendDlgItemMessageA(page, IDC_REPEATS_SPIN, UDM_SETPOS32, 0, g.shred.repeats);
+    SetDlgItemInt(page, IDC_REPEATS_EDIT, g.shred.repeats, FALSE);
+    ShowThemesState(GetDlgItem(page, IDC_THEMES_CHECK));
+    CheckDlgButton(page, IDC_RUNLOG_CHECK, g.keepRunLog ? BST_CHECKED : BST_UNCHECKED);
+    EnableWindow(GetDlgItem(page, IDC_APPLY), FALSE);
+    return;
+  }
+  DisplayPolicy p = ReadDisplayPolicy(SettingsFile(), kDisplaySections[which]);
+  CheckRadio(page, IDC_SPLASH_ENABLE, 2, p.splashOpt);
+  CheckRadio(page, IDC_MAINWIN_0, 4, p.mainWinOpt);
+  if (which == kShutdownPage) CheckRadio(page, IDC_SHUTTYPE_0, 6, p.shutType);
+  if (which == kStartupPage)
+    CheckDlgButton(page, IDC_STARTUP_CHECK, IsRunKeySet() ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void TFFoxForm::LoadTempFolderPage() {
@@ -239,7 +269,7 @@ void TFFoxForm::LoadTempFolderPage() {
 }
 
 void TFFoxForm::SaveShredSettings() {
-  HWND page = configPages_[kGeneralPage];
+  HWND page = ConfigPageHandle(kGeneralPage);
   ShredSettings s;
   int method = CheckedRadio(page, IDC_SHRED_QUICK, 3);
   s.thoroughness = method < 0 ? Globals().shred.thoroughness : std::string(1, char('0' + method));
@@ -258,7 +288,7 @@ void TFFoxForm::SaveShredSettings() {
 }
 
 void TFFoxForm::SaveDisplayPolicy(ConfigPage which) {
-  HWND page = configPages_[which];
+  HWND page = ConfigPageHandle(which);
   DisplayPolicy p;
   p.splashOpt = std::max(0, CheckedRadio(page, IDC_SPLASH_ENABLE, 2));
   p.mainWinOpt = std::max(0, CheckedRadio(page, IDC_MAINWIN_0, 4));
@@ -273,7 +303,7 @@ void TFFoxForm::SaveDisplayPolicy(ConfigPage which) {
 }
 
 void TFFoxForm::SaveTempFolders() {
-  HWND page = configPages_[kTempFoldersPage];
+  HWND page = ConfigPageHandle(kTempFoldersPage);
   TempFolderSelection t;
   t.tmpDir = IsDlgButtonChecked(page, IDC_TMPDIR) == BST_CHECKED;
   t.dosDir = IsDlgButtonChecked(page, IDC_TMPDIR + 1) == BST_CHECKED;
