@@ -120,7 +120,7 @@ int RunQuorvane(const std::string& commandLine) {
   HANDLE mutex = CreateMutexA(nullptr, FALSE, "PREVINST:Quorvane");
   const bool firstInstance = mutex && GetLastError() != ERROR_ALREADY_EXISTS;
   // 2.-4. Splash, folders, run mode, keep-list files, display policy.
-  HWND splash = CreateSplash();
+  HWND splash = nullptr;  // made only to be shown: an unattended run's, when its policy says so
   const std::string exe = ModuleFileName();
   SetDisplayName(DisplayNameFor(ExtractFileName(exe)));
   ResolveDataFolder(exe);
@@ -138,7 +138,7 @@ int RunQuorvane(const std::string& commandLine) {
       policy = ReadDisplayPolicy(SettingsFile(), InfoOf(mode).section);
     } catch (...) {
     }
-    if (policy.splashOpt == 0 && splash) {
+    if (policy.splashOpt == 0 && (splash = CreateSplash()) != nullptr) {
       ShowWindow(splash, SW_SHOWNORMAL);
       UpdateWindow(splash);
     }
