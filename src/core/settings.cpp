@@ -1,6 +1,9 @@
 #include "core/settings.h"
 
+#include <map>
+
 #include "core/folders.h"
+#include "core/text_util.h"
 
 namespace {
 constexpr const char* kShred = "ShredOption";
@@ -29,10 +32,18 @@ GlobalSettings& Globals() {
   return g;
 }
 
+// The section is read at once: a plain "0" or "1", which is what this program writes, is taken
+// as it stands; any other value, and a key not among the lines, is read as the system reads a
+// number (quotes, signs, other forms), key by key.
 OptionSet ReadOptionSet(const ProfileFile& file, const std::string& section) {
+  std::map<std::string, std::string> lines;
+  for (const auto& [key, value] : file.ReadSection(section))
+    lines.emplace(LowerCase(key), value);  // the first of a key counts, as for the system
   OptionSet set;
   for (const auto& f : OptionFields()) {
-    int v = file.ReadInt(section, f.key, 0);
+    const auto it = lines.find(LowerCase(f.key));
+    const bool plain = it != lines.end() && (it->second == "0" || it->second == "1");
+    const int v = plain ? it->second[0] - '0' : file.ReadInt(section, f.key, 0);
     set[f.field] = f.isRadio ? (v == 1 ? 1 : 0) : (v != 0 ? 1 : 0);
   }
   return set;

@@ -64,3 +64,25 @@ std::vector<std::string> ProfileFile::SectionNames() const {
     buf.resize(buf.size() * 4);
   }
 }
+
+std::vector<std::pair<std::string, std::string>> ProfileFile::ReadSection(
+    const std::string& section) const {
+  std::vector<char> buf(8192);
+  for (;;) {
+    DWORD n = GetPrivateProfileSectionA(section.c_str(), buf.data(), static_cast<DWORD>(buf.size()),
+                                        path_.c_str());
+    if (n + 2 < buf.size()) {
+      std::vector<std::pair<std::string, std::string>> lines;
+      for (const char* p = buf.data(); *p; p += strlen(p) + 1) {
+        const std::string line = p;
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos)
+          lines.emplace_back(line, "");
+        else
+          lines.emplace_back(line.substr(0, eq), line.substr(eq + 1));
+      }
+      return lines;
+    }
+    buf.resize(buf.size() * 4);
+  }
+}

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 // A Windows private-profile (.ini) file, read and written through the system's own calls.
@@ -21,6 +22,10 @@ class ProfileFile {
   bool WriteBool(const std::string& section, const std::string& key, bool value) const;
   // Section names in file order.
   std::vector<std::string> SectionNames() const;
+  // The lines of a section as the system returns them, split at their first "=" (a line
+  // without one has an empty value): one read where reading key by key costs a file access
+  // each.
+  std::vector<std::pair<std::string, std::string>> ReadSection(const std::string& section) const;
 
  private:
   std::string path_;

@@ -42,12 +42,11 @@ TEST(Settings, OptionSetIsWrittenAsItsKeysInTableOrder) {
   const std::string text = data.SettingsText();
   // The keys other programs and older versions read, in the order they are written.
   const char* const keys[] = {
-      "CacheOption",      "CookiesOption",    "HistoryOption",    "FFtypedURLs",
-      "FormsOption",      "TempOption",       "VisitedOption",    "RecentLNKsOption",
-      "RecycleBinOption", "ClipBoardOption",  "PluginsOption",    "SecureDeleteOption",
-      "CompactSqlOption", "ReportOpt",        "IECacheOption",    "IECookiesOption",
-      "IEHistoryOption",  "IEUserDataOption", "IESearchesOption", "IETypedURLsOption",
-      "IEStraysOption",   "IEDOMstoreOption", "WipeFreeOption",
+      "CacheOption", "CookiesOption", "HistoryOption", "FFtypedURLs", "FormsOption", "TempOption",
+      "VisitedOption", "RecentLNKsOption", "RecycleBinOption", "ClipBoardOption", "PluginsOption",
+      "SecureDeleteOption", "CompactSqlOption", "ReportOpt", "IECacheOption", "IECookiesOption",
+      "IEHistoryOption", "IEUserDataOption", "IESearchesOption", "IETypedURLsOption",
+      "IEStraysOption", "IEDOMstoreOption", "WipeFreeOption",
       // Added later: an older file lacks them and reads them as off.
       "ChromiumHistoryOption", "ChromiumTypedURLsOption", "ChromiumFormsOption",
       "ChromiumCookiesOption", "ChromiumCacheOption", "ChromiumSessionOption", "FFSessionOption"};
@@ -76,6 +75,30 @@ TEST(Settings, AnOlderFileLoadsWithTheWipeOff) {
   const OptionSet set = ReadOptionSet(SettingsFile(), "StndOptions");
   EXPECT_EQ(set[OptionField::Plugins], 1);
   EXPECT_EQ(set[OptionField::WipeFreeSpace], 0);
+}
+
+// The option set is read a section at a time; every value reads as the system reads it key by
+// key, whatever its form, case or repetition.
+TEST(Settings, OptionValuesReadAsTheSystemReadsThemOneByOne) {
+  ScopedDataFolder data;
+  const std::vector<std::string> values = {"1",  "0",   "\"1\"", " 2", "0x1",
+                                           "-1", "'0'", "",      "1x", "01"};
+  std::string text = "[StndOptions]\r\n";
+  size_t i = 0;
+  for (const auto& f : OptionFields()) {
+    const std::string key = i % 3 == 0 ? UpperCase(f.key) : std::string(f.key);
+    if (i % 4 == 1)
+      text += key + "=" + values[(i + 3) % values.size()] + "\r\n";          // the first counts
+    if (i % 5 != 4) text += key + "=" + values[i % values.size()] + "\r\n";  // else no line at all
+    ++i;
+  }
+  WriteFileText(data.SettingsPath(), text);
+  ProfileFile file = SettingsFile();
+  const OptionSet set = ReadOptionSet(file, "StndOptions");
+  for (const auto& f : OptionFields()) {
+    const int v = file.ReadInt("StndOptions", f.key, 0);
+    EXPECT_EQ(set[f.field], f.isRadio ? v == 1 : v != 0) << f.key;
+  }
 }
 
 TEST(Settings, ShredValuesAreClampedAndReadByFirstCharacter) {
