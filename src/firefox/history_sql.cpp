@@ -186,10 +186,13 @@ void AddVisitedPlaces(std::vector<std::string>& out) {
 void AddHistoryStatements(const PlacesSchema& s, PurgedVisits purged,
                           std::vector<std::string>& out) {
   const bool typedToo = purged == PurgedVisits::All;
-  if (typedToo && s.Has("moz_inputhistory")) out.push_back("DELETE FROM moz_InputHistory ");
   if (!typedToo) {
     AddVisitedPlaces(out);
+    // Typed visits are the few that stay, and after the typed-URL purge none does.
+    AddDeleteMost(s, "moz_historyvisits", "visit_type <> 2",
+                  "DELETE FROM moz_HistoryVisits WHERE visit_type <> 2 ", out);
   } else {
+    if (s.Has("moz_inputhistory")) out.push_back("DELETE FROM moz_InputHistory ");
     // Every visit with a type goes, and with them every place nothing else keeps, unless it
     // has visits without a type. Only the places that may stay are worth noting.
     out.push_back(kCreateVisitedPlaces);
@@ -200,12 +203,6 @@ void AddHistoryStatements(const PlacesSchema& s, PurgedVisits purged,
         NothingElseKeeps(s) +
         ") IS NOT 1 UNION SELECT place_id FROM moz_historyvisits WHERE visit_type IS NULL) "
         "GROUP BY place_id");
-  }
-  if (!typedToo) {
-    // Typed visits are the few that stay, and after the typed-URL purge none does.
-    AddDeleteMost(s, "moz_historyvisits", "visit_type <> 2",
-                  "DELETE FROM moz_HistoryVisits WHERE visit_type <> 2 ", out);
-  } else {
     // What the typed-URL purge's "= 2" and the history purge's "<> 2" take between them: a
     // visit without a type stays, as it does after the two.
     AddDeleteMost(s, "moz_historyvisits", "visit_type = 2 OR visit_type <> 2",
