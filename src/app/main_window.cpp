@@ -295,11 +295,12 @@ LRESULT TFFoxForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (!closing_) Layout();
       return 0;
     case WM_SHOWWINDOW:
-      // The option page is made as the window first shows (see OnMainPageChanged).
+      // Every page is made as the window first shows: an unattended run whose window never
+      // shows makes none.
       if (wp) {
-        showing_ = true;
+        for (auto& f : frames_) f.Handle();
+        for (int i = 0; i < 5; ++i) ConfigPageHandle(static_cast<ConfigPage>(i));
         OnMainPageChanged();
-        showing_ = false;
       }
       break;
     case WM_GETMINMAXINFO: {

@@ -139,7 +139,6 @@ class TFFoxForm : public ReportView {
   int gaugeWidth_ = 0;
   bool fatal_ = false;
   bool closing_ = false;
-  bool showing_ = false;        // the window is about to show
   bool closeAfterRun_ = false;  // Exit was chosen while a cancelled run was still returning
   bool statusLabelError_ = false;
   COLORREF statusBarColor_ = 0;

@@ -61,8 +61,8 @@ void TFFoxForm::CreatePages() {
   subTabOther_ = tabs.subOther;
 }
 
-// A configuration page is made, like an option page, when first needed, and filled from the
-// settings then.
+// A configuration page is made, like an option page, when the window first shows or the page
+// is asked for, and filled from the settings then.
 HWND TFFoxForm::ConfigPageHandle(ConfigPage page) const {
   if (!configPages_[page]) const_cast<TFFoxForm*>(this)->MakeConfigPage(page);
   return configPages_[page];
@@ -176,20 +176,14 @@ void TFFoxForm::OnMainPageChanged() {
   const int option = TabCtrl_GetCurSel(Control(IDC_OPTION_TABS));
   const int config = TabCtrl_GetCurSel(Control(IDC_CONFIG_TABS));
   ShowWindow(Control(IDC_OPTION_TABS), page == kPurgeOptionsPage ? SW_SHOW : SW_HIDE);
-  // An option page is made when first seen: an unattended run whose window never shows
-  // makes none.
-  const bool seen = showing_ || IsWindowVisible(window_);
-  for (int i = 0; i < 4; ++i) {
-    const bool shown = page == kPurgeOptionsPage && i == option;
-    if (frames_[i].Made() || (shown && seen))
-      ShowWindow(frames_[i].Handle(), shown ? SW_SHOW : SW_HIDE);
-  }
+  // The pages are made when the window first shows, or when one is asked for.
+  for (int i = 0; i < 4; ++i)
+    if (frames_[i].Made())
+      ShowWindow(frames_[i].Handle(), page == kPurgeOptionsPage && i == option ? SW_SHOW : SW_HIDE);
   ShowWindow(Control(IDC_CONFIG_TABS), page == kConfigurePage ? SW_SHOW : SW_HIDE);
-  for (int i = 0; i < 5; ++i) {
-    const bool shown = page == kConfigurePage && i == config;
-    if (configPages_[i] || (shown && seen))
-      ShowWindow(ConfigPageHandle(static_cast<ConfigPage>(i)), shown ? SW_SHOW : SW_HIDE);
-  }
+  for (int i = 0; i < 5; ++i)
+    if (configPages_[i])
+      ShowWindow(configPages_[i], page == kConfigurePage && i == config ? SW_SHOW : SW_HIDE);
   ShowWindow(resultsList_, page == kResultsPage ? SW_SHOW : SW_HIDE);
   InvalidateRect(Control(IDC_BREAKER), nullptr, TRUE);
   if (page == kResultsPage) {

@@ -7,9 +7,9 @@
 #include "core/run_mode.h"
 
 // One option page (TFFoxOptionsFrame1): the 26 check boxes and three radio groups of one run
-// mode, with its four page buttons. Its window is made when first needed (the page shown, or
-// a control asked for): an unattended run whose window never shows makes none. Until then the
-// frame keeps the option set itself; from then on the controls are the live option set.
+// mode, with its four page buttons. Its window is made when first needed (the main window
+// shown, or a control asked for): an unattended run whose window never shows makes none. Until then
+// the frame keeps the option set itself; from then on the controls are the live option set.
 class TFFoxOptionsFrame1 {
  public:
   void Create(HWND parent, RunMode mode);

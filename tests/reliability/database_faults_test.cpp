@@ -297,8 +297,8 @@ TEST_P(DatabaseFaultsTest, CorruptDatabasesGiveErrorsAndKeepTheirBytes) {
 // Database files removed after the refresh found them: the not-found lines, nothing claimed,
 // and no empty database left where the user's file was.
 TEST_P(DatabaseFaultsTest, DatabasesRemovedAfterDiscoveryAreNotFoundAndNotRecreated) {
-  for (const char* name : {"places.sqlite", "favicons.sqlite", "formhistory.sqlite",
-                           "cookies.sqlite"})
+  for (const char* name :
+       {"places.sqlite", "favicons.sqlite", "formhistory.sqlite", "cookies.sqlite"})
     DeleteFileA(File(name).c_str());
   TestRun run;
   for (const Purge& purge : kPurges) purge.run(run.ctx);
@@ -334,8 +334,8 @@ TEST_P(DatabaseFaultsTest, ProfileFolderRemovedDuringARun) {
     view.folder = folder_;
     ReportContext ctx(state, view);
     PurgeRequest request;
-    for (auto f : {OptionField::Cookies, OptionField::FFTypedUrls, OptionField::History,
-                   OptionField::Forms})
+    for (auto f :
+         {OptionField::Cookies, OptionField::FFTypedUrls, OptionField::History, OptionField::Forms})
       request.options[f] = 1;
     request.options[OptionField::Report] = 0;  // Detail
     ASSERT_TRUE(RunPurge(ctx, request));
@@ -408,8 +408,12 @@ TEST_P(DatabaseCancelTest, ACancelAtAnyStepLeavesEachDatabaseWholeAndTheReportTr
     ASSERT_TRUE(RunPurge(ctx, request));
     ASSERT_EQ(states.size(), 5u);
     for (const Purge& purge : kPurges) EXPECT_TRUE(purge.claimed(view.lines)) << purge.name;
+    // Each function changes the profile, but for the history purge: with Typed URLs also
+    // ticked, that one did the history's work as well.
     for (size_t i = 1; i < states.size(); ++i)
-      EXPECT_NE(DumpDifference(states[i], states[i - 1]), "") << i;
+      EXPECT_EQ(DumpDifference(states[i], states[i - 1]) == "",
+                std::string(kPurges[i - 1].name) == "history")
+          << i;
   }
 
   int n = 0;
@@ -423,9 +427,10 @@ TEST_P(DatabaseCancelTest, ACancelAtAnyStepLeavesEachDatabaseWholeAndTheReportTr
     ReportContext ctx(state, view);
     ASSERT_TRUE(RunPurge(ctx, request));
     const ProfileDump now = Dumps();
-    const auto match = std::find(states.begin(), states.end(), now);
-    ASSERT_NE(match, states.end()) << "cancelled at step " << n << ": a database is half purged";
-    const size_t done = match - states.begin();
+    // The furthest function whose result this is: two in a row may leave the same profile.
+    const auto match = std::find(states.rbegin(), states.rend(), now);
+    ASSERT_NE(match, states.rend()) << "cancelled at step " << n << ": a database is half purged";
+    const size_t done = states.rend() - match - 1;
     for (size_t i = 0; i < std::size(kPurges); ++i) {
       if (kPurges[i].claimed(view.lines)) {
         EXPECT_GT(done, i) << "step " << n << ": " << kPurges[i].name << " claimed, not done";

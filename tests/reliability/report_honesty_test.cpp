@@ -817,9 +817,11 @@ TEST(WindowsTracksHonestyTest, RecentLinksBinAndClipboardClaimExactlyWhatWent) {
       const std::string top = UpperCase(trash + "\\files\\");
       Tree left = ReadTree(trash + "\\files");
       EXPECT_FALSE(left.count(top + "HONESTY-OLD.TXT"));
-      for (const auto& [path, what] : left)
-        if (path.find('\\', top.size()) == std::string::npos)
+      for (const auto& [path, what] : left) {
+        if (path.find('\\', top.size()) == std::string::npos) {
           EXPECT_EQ(what, "<folder>") << path;
+        }
+      }
     } else {
       // A bin said not to be emptied still holds something (a binned folder Wine cannot delete).
       EXPECT_FALSE(ReadTree(trash + "\\files").empty()) << run.view.lines.front();
