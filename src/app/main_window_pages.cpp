@@ -73,7 +73,7 @@ void TFFoxForm::MakeConfigPage(ConfigPage i) {
                            IDD_CFG_TEMP};
   HWND p = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templates[i]), window_,
                               ConfigPageProc, reinterpret_cast<LPARAM>(this));
-  if (!p) throw std::runtime_error("The configuration page could not be created");
+  if (!p) return;  // as with an option page, nothing is thrown from here
   configPages_[i] = p;
   if (i >= kPurgeNowPage && i <= kShutdownPage) {
     SetDlgItemTextA(p, IDC_DISPLAY_HEADING, kDisplayHeadings[i]);

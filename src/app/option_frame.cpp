@@ -1,7 +1,5 @@
 #include "app/option_frame.h"
 
-#include <stdexcept>
-
 #include "core/settings.h"
 #include "platform/window.h"
 #include "resource.h"
@@ -27,9 +25,11 @@ HWND TFFoxOptionsFrame1::Handle() const {
 }
 
 void TFFoxOptionsFrame1::Make() {
+  // Made from window procedures too, where nothing may be thrown: a page that cannot be made
+  // leaves the frame keeping the option set, as before.
   if (!CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OPTION_FRAME), parent_,
                           DialogProc, reinterpret_cast<LPARAM>(this)))
-    throw std::runtime_error("The options page could not be created");
+    return;
   SetDlgItemTextA(dialog_, IDC_OPTION_HEADING, InfoOf(mode_).heading);
   // What the frame kept goes to the controls, which hold it from now on.
   SetValues(values_);
