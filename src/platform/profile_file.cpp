@@ -8,6 +8,23 @@ constexpr const char* kAbsent =
     "\x01\x02"
     "absent"
     "\x02\x01";
+
+// The strings of a list the system writes one after the other, each closed by a null and the
+// list by another; `fill` writes it into a buffer of the given size and returns what it wrote.
+// A list that fills the buffer may have been cut: the read is repeated with a larger one.
+template <typename Fill>
+std::vector<std::string> NullSeparatedList(Fill fill) {
+  std::vector<char> buf(8192);
+  for (;;) {
+    const DWORD n = fill(buf.data(), static_cast<DWORD>(buf.size()));
+    if (n + 2 < buf.size()) {
+      std::vector<std::string> items;
+      for (const char* p = buf.data(); *p; p += strlen(p) + 1) items.emplace_back(p);
+      return items;
+    }
+    buf.resize(buf.size() * 4);
+  }
+}
 }  // namespace
 
 std::string ProfileFile::ReadString(const std::string& section, const std::string& key,
@@ -51,38 +68,24 @@ bool ProfileFile::WriteBool(const std::string& section, const std::string& key, 
   return WriteString(section, key, value ? "1" : "0");
 }
 
+
 std::vector<std::string> ProfileFile::SectionNames() const {
-  std::vector<char> buf(8192);
-  for (;;) {
-    DWORD n =
-        GetPrivateProfileSectionNamesA(buf.data(), static_cast<DWORD>(buf.size()), path_.c_str());
-    if (n + 2 < buf.size()) {
-      std::vector<std::string> names;
-      for (const char* p = buf.data(); *p; p += strlen(p) + 1) names.emplace_back(p);
-      return names;
-    }
-    buf.resize(buf.size() * 4);
-  }
+  return NullSeparatedList([&](char* buf, DWORD size) {
+    return GetPrivateProfileSectionNamesA(buf, size, path_.c_str());
+  });
 }
 
 std::vector<std::pair<std::string, std::string>> ProfileFile::ReadSection(
     const std::string& section) const {
-  std::vector<char> buf(8192);
-  for (;;) {
-    DWORD n = GetPrivateProfileSectionA(section.c_str(), buf.data(), static_cast<DWORD>(buf.size()),
-                                        path_.c_str());
-    if (n + 2 < buf.size()) {
-      std::vector<std::pair<std::string, std::string>> lines;
-      for (const char* p = buf.data(); *p; p += strlen(p) + 1) {
-        const std::string line = p;
-        const size_t eq = line.find('=');
-        if (eq == std::string::npos)
-          lines.emplace_back(line, "");
-        else
-          lines.emplace_back(line.substr(0, eq), line.substr(eq + 1));
-      }
-      return lines;
-    }
-    buf.resize(buf.size() * 4);
+  std::vector<std::pair<std::string, std::string>> lines;
+  for (const std::string& line : NullSeparatedList([&](char*buf, DWORD size) {
+         return GetPrivateProfileSectionA(section.c_str(), buf, size, path_.c_str());
+       })) {
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos)
+      lines.emplace_back(line, "");
+    else
+      lines.emplace_back(line.substr(0, eq), line.substr(eq + 1));
   }
+  return lines;
 }
