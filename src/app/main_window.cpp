@@ -15,6 +15,7 @@
 #include "core/settings.h"
 #include "core/window_placement.h"
 #include "ie/ie_hooks.h"
+#include "platform/common_controls.h"
 #include "platform/window.h"
 #include "resource.h"
 #include "system/shutdown_action.h"
@@ -81,7 +82,7 @@ void HandleProgramFailure(const std::string& message, const void* address) {
   if (TFFoxForm* form = MainForm()) {
     form->State().busy = false;
     form->State().running = false;
-    if (IsWindow(form->Handle())) SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
+    form->Close();
     if (IsWindow(form->Handle())) DestroyWindow(form->Handle());
   }
   handling = false;
@@ -89,12 +90,26 @@ void HandleProgramFailure(const std::string& message, const void* address) {
 
 HWND TFFoxForm::StatusBar() const { return Control(IDC_STATUSBAR); }
 
+TFFoxForm::~TFFoxForm() {
+  if (g_mainForm == this) g_mainForm = nullptr;
+}
+
 bool TFFoxForm::Create() {
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
-                                           ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&icc);
+  Initialise();
+  return MakeWindow();
+}
+
+void TFFoxForm::Initialise() {
+  g_mainForm = this;
+  for (RunMode mode : kAllModes) frames_[ModeIndex(mode)].Create(nullptr, mode);
+  RunInitialisation();
+}
+
+bool TFFoxForm::MakeWindow() {
+  if (window_) return true;
+  EnsureCommonControls();
   if (!RegisterMainClass()) return false;
-  // Designed at 592 x 434, centred; a stored position replaces this at initialisation.
+  // Designed at 592 x 434, centred; a stored position replaces this below.
   const int left = std::max(0, (GetSystemMetrics(SM_CXSCREEN) - kDesignWidth) / 2);
   const int top = std::max(0, (GetSystemMetrics(SM_CYSCREEN) - kDesignHeight) / 2);
   window_ = CreateWindowExA(WS_EX_CONTROLPARENT, kClassName, "Quorvane",
@@ -108,8 +123,9 @@ bool TFFoxForm::Create() {
   keyHook_ = SetWindowsHookExA(WH_GETMESSAGE, KeyPreviewHook, nullptr, GetCurrentThreadId());
   CreateControls();
   CreatePages();
-  RunInitialisation();
+  ShowInitialState();
   Layout();
+  ShowModel();
   return true;
 }
 
@@ -197,10 +213,10 @@ void TFFoxForm::CreateControls() {
   HWND status = MakeChild(window_, STATUSCLASSNAMEA, "", WS_VISIBLE, IDC_STATUSBAR);
   int parts[2] = {400, -1};
   SendMessageA(status, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
-  statusBarColor_ = GetSysColor(COLOR_BTNFACE);
 }
 
 void TFFoxForm::Layout() {
+  if (!window_) return;
   RECT rc;
   GetClientRect(window_, &rc);
   const int w = rc.right, h = rc.bottom;
@@ -340,7 +356,7 @@ LRESULT TFFoxForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (PreviewKey(wp)) return 0;
       break;
     case WM_SETCURSOR: ShowHintFor(reinterpret_cast<HWND>(wp)); break;
-    case WM_CLOSE: OnClose(); return 0;
+    case WM_CLOSE: Close(); return 0;
     case WM_DESTROY:
       CloseHelp();
       if (g_mainForm == this) {
@@ -371,18 +387,21 @@ void TFFoxForm::OnTimer(UINT_PTR id) {
   }
 }
 
-void TFFoxForm::OnClose() {
+void TFFoxForm::Close() {
   if (state_.busy) return;
   if (state_.running) {
     closeAfterRun_ = true;  // the cancelled run still uses the window; close when it returns
     return;
   }
+  if (closing_) return;
   closing_ = true;
-  for (UINT_PTR t : {kTimer1, kTimerMsg, kQsTimer}) KillTimer(window_, t);
+  if (window_)
+    for (UINT_PTR t : {kTimer1, kTimerMsg, kQsTimer}) KillTimer(window_, t);
   EndUrlServerLink();
-  SaveWindowPosition(window_, "FFoxForm");
+  // A window never made has no place of its own: the stored one stays.
+  if (window_) SaveWindowPosition(window_, "FFoxForm");
   if (CurrentRunMode() == RunMode::Shutdown && !StartShutdownAction()) state_.attention = true;
-  DestroyWindow(window_);
+  if (window_) DestroyWindow(window_);
 }
 
 void TFFoxForm::ExitBtnClick() {

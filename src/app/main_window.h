@@ -15,10 +15,21 @@ class TFFoxForm : public ReportView {
   enum MainPage { kPurgeOptionsPage = 0, kConfigurePage = 1, kResultsPage = 2 };
   enum ConfigPage { kGeneralPage, kPurgeNowPage, kStartupPage, kShutdownPage, kTempFoldersPage };
 
-  // Creates the window and its controls (hidden) and runs the initialisation; false when
-  // the window could not be made.
+  ~TFFoxForm();
+  // Initialise, then MakeWindow.
   bool Create();
-  HWND Handle() const { return window_; }
+  // The start-up initialisation a run needs, with no window made: settings, Firefox, plugins,
+  // option sets. An unattended run whose window never shows makes none at all.
+  void Initialise();
+  // The window (hidden) and its controls, showing what happened without them: the report
+  // lines, the status texts, the selected pages. Made once; false when it could not be made.
+  bool MakeWindow();
+  HWND Handle() const { return window_; }  // null until made
+  // The main window's caption (also before the window is made).
+  const std::string& CaptionText() const { return caption_; }
+  // The close handling (timers, URL server, saved position, shutdown action) and the window's
+  // end; without a window, the handling alone.
+  void Close();
   bool Fatal() const { return fatal_; }
   RunState& State() { return state_; }
   ReportContext& Context() { return context_; }
@@ -99,7 +110,6 @@ class TFFoxForm : public ReportView {
   HBRUSH OnControlColor(HDC dc, HWND control);
   void OnMainPageChanged();
   void OnOptionPageChanged();
-  void OnClose();
   void OnTimer(UINT_PTR id);
   bool RunPurgeOrPreview(bool preview);
   void RecordRun(bool preview);
@@ -110,6 +120,7 @@ class TFFoxForm : public ReportView {
   void ShowHintFor(HWND control);
   void SetStatusPanel(int panel, const std::string& text);
   void SizeResultsColumn(bool toContents);
+  bool ListLine(size_t index, const std::string& line);  // into the results list; false if refused
   void SelectResultLine(int index);
   void ApplyMainFont();
   void LoadGlobalSettings();
@@ -125,6 +136,8 @@ class TFFoxForm : public ReportView {
   void AskAndOpenVendorPage(const std::string& caption, const std::string& target,
                             const std::string& params);
   void RunInitialisation();
+  void ShowInitialState();
+  void ShowModel();
 
   HWND window_ = nullptr;
   HWND resultsList_ = nullptr;
@@ -134,6 +147,13 @@ class TFFoxForm : public ReportView {
   RunState state_;
   ReportContext context_{state_, *this};
   std::vector<std::string> lines_;
+  std::string caption_;
+  // What the window's controls show, kept also while there is no window.
+  std::string statusLabel_;
+  std::array<std::string, 2> statusPanels_;
+  int mainPage_ = kPurgeOptionsPage, optionPage_ = 0, configPage_ = kGeneralPage;
+  bool pageDownHintDue_ = false;  // a run ended with more lines than a page, no window to show it
+  bool browserPollArmed_ = false;
   std::map<HWND, std::string> hints_;
   int tabSearchPos_ = -1;
   int gaugeWidth_ = 0;

@@ -126,7 +126,7 @@ void TFFoxForm::CancelBtnClick() {
 void TFFoxForm::Timer1Timer() { PollBrowserActivity(); }
 
 void TFFoxForm::PollBrowserActivity() {
-  KillTimer(window_, kTimer1);
+  if (window_) KillTimer(window_, kTimer1);
   try {
     SetStatusPanel(1, IdleStatusText());
     const bool firefox = TisFireFoxActive();
@@ -156,7 +156,7 @@ void TFFoxForm::PollBrowserActivity() {
       SetStatusPanel(1, IdleStatusText());
       purgeHint_ = "|Process Delete function for selected Purge Options";
     }
-    SendMessageA(StatusBar(), SB_SETBKCOLOR, 0, statusBarColor_);
+    if (window_) SendMessageA(StatusBar(), SB_SETBKCOLOR, 0, statusBarColor_);
     SetHint(Control(IDC_PURGE_BTN), purgeHint_);
 
     TFFoxOptionsFrame1& shown = ShownOptionFrame();
@@ -177,7 +177,9 @@ void TFFoxForm::PollBrowserActivity() {
   } catch (...) {
     // A failing check still re-arms the timer.
   }
-  SetTimer(window_, kTimer1, 2000, nullptr);
+  // Without a window the timer starts when the window is made.
+  browserPollArmed_ = true;
+  if (window_) SetTimer(window_, kTimer1, 2000, nullptr);
 }
 
 void TFFoxForm::OpenShell(const std::string& target, const std::string& params) {

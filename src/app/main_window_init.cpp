@@ -27,7 +27,7 @@
 #include "system/themes_manifest.h"
 
 namespace {
-constexpr UINT_PTR kQsTimer = 3;
+constexpr UINT_PTR kTimer1 = 1, kQsTimer = 3;
 
 void SetTypedUrlsAvailable(bool available) {
   if (TFFoxForm* form = MainForm())
@@ -36,6 +36,7 @@ void SetTypedUrlsAvailable(bool available) {
 }
 }  // namespace
 
+// The steps that need no window; those that show something are in ShowInitialState.
 void TFFoxForm::RunInitialisation() {
   // 1. Dates and times are formatted by the program itself ("MM/dd/yyyy", "HH:mm:ss").
   srand(static_cast<unsigned>(time(nullptr)));
@@ -46,23 +47,12 @@ void TFFoxForm::RunInitialisation() {
   DiscoverIeFolders();
   // 3.
   ReadThemesState();
-  // 5. Pages, breaker, Purge disabled until the end, gauge hidden.
-  TabCtrl_SetCurSel(Control(IDC_MAIN_TABS), kPurgeOptionsPage);
-  TabCtrl_SetCurSel(Control(IDC_OPTION_TABS), 0);
-  TabCtrl_SetCurSel(Control(IDC_CONFIG_TABS), kGeneralPage);
-  OnMainPageChanged();
-  EnableWindow(Control(IDC_PURGE_BTN), FALSE);
-  ShowWindow(Control(IDC_GAUGE), SW_HIDE);
-  ShowWindow(Control(IDC_GAUGE_BAR), SW_HIDE);
-  HMENU menu = GetMenu(window_);
-  // 6.
-  SetDlgItemTextA(window_, IDC_VERSION, kVersionText);
-  SetDlgItemTextA(window_, IDC_BUILD, kBuildText);
-  ClearResults();
-  // 7.
-  TabCtrl_SetCurSel(Control(IDC_OPTION_TABS), ModeIndex(CurrentRunMode()));
-  OnMainPageChanged();
-  SetStatusPanel(1, IdleStatusText());
+  // 6.-7. An empty report on the current run mode's page.
+  lines_.clear();
+  statusLabel_ = NormalStatusText();
+  optionPage_ = ModeIndex(CurrentRunMode());
+  statusPanels_[1] = IdleStatusText();
+  statusBarColor_ = GetSysColor(COLOR_BTNFACE);
   // 8. Firefox and its SQLite module.
   SetTypedUrlsAvailability(SetTypedUrlsAvailable);
   bool moduleLoaded = FindFirefoxInstall();
@@ -72,8 +62,6 @@ void TFFoxForm::RunInitialisation() {
   EnsurePluginFolder();
   LoadPluginSelectionList();
   PrepareSettingsFile();
-  LoadWindowPosition(window_, "FFoxForm");
-  ApplyMainFont();
   // 10.
   LoadAllSettings();
   NoteShutdownAction(ReadDisplayPolicy(SettingsFile(), "ShutOptions").shutType);
@@ -81,22 +69,60 @@ void TFFoxForm::RunInitialisation() {
   // 12. No recycle-bin service: the box cannot be selected anywhere.
   if (!RecycleBinAvailable())
     for (auto& f : frames_) f.EnableOption(OptionField::RecycleBin, false);
+  // 16.
+  caption_ = DisplayName() + kCaptionTail;
+  if (ParamSwitch("NOVER"))
+    statusLabel_.clear();
+  else
+    caption_ += std::string(" -  Version ") + kVersion;
+  // 17.
+  if (ParamSwitch("AbortC9")) throw std::runtime_error("Exception Test - FFoxMain - FormCreate -9");
+}
+
+// The initialisation's steps on the window, once it is made.
+void TFFoxForm::ShowInitialState() {
+  // 5. Gauge hidden.
+  ShowWindow(Control(IDC_GAUGE), SW_HIDE);
+  ShowWindow(Control(IDC_GAUGE_BAR), SW_HIDE);
+  // 6.
+  SetDlgItemTextA(window_, IDC_VERSION, kVersionText);
+  SetDlgItemTextA(window_, IDC_BUILD, kBuildText);
+  // 9.
+  LoadWindowPosition(window_, "FFoxForm");
+  ApplyMainFont();
   // 13. The help file opens in HTML Help when it is there.
   if (!FileExists(Folders().programFolder + "\\" + kHelpFileName))
-    EnableMenuItem(menu, IDM_HELP_CONTENTS, MF_BYCOMMAND | MF_GRAYED);
-  // 14.
-  EnableWindow(Control(IDC_PURGE_BTN), TRUE);
+    EnableMenuItem(GetMenu(window_), IDM_HELP_CONTENTS, MF_BYCOMMAND | MF_GRAYED);
   // 15.
   if (CurrentRunMode() == RunMode::Standard && Globals().messages.quickStartOpt == "S" &&
       FileExists(Folders().programFolder + "\\qvrnqst.rtf"))
     SetTimer(window_, kQsTimer, 1000, nullptr);
   // 16.
-  std::string caption = DisplayName() + kCaptionTail;
-  if (ParamSwitch("NOVER"))
-    SetStatusLabel("", false);
-  else
-    caption += std::string(" -  Version ") + kVersion;
-  SetWindowTextString(window_, caption);
-  // 17.
-  if (ParamSwitch("AbortC9")) throw std::runtime_error("Exception Test - FFoxMain - FormCreate -9");
+  SetWindowTextString(window_, caption_);
+}
+
+// What the run and the initialisation left in the form, shown on the controls: the report, the
+// status texts, the pages selected, the browser check's marks and its timer.
+void TFFoxForm::ShowModel() {
+  SendMessageA(resultsList_, WM_SETREDRAW, FALSE, 0);
+  for (size_t i = 0; i < lines_.size(); ++i) ListLine(i, lines_[i]);
+  SendMessageA(resultsList_, WM_SETREDRAW, TRUE, 0);
+  SizeResultsColumn(true);
+  for (int panel : {0, 1}) SetStatusPanel(panel, statusPanels_[panel]);
+  SendMessageA(StatusBar(), SB_SETBKCOLOR, 0, statusBarColor_);
+  TabCtrl_SetCurSel(Control(IDC_OPTION_TABS), optionPage_);
+  TabCtrl_SetCurSel(Control(IDC_CONFIG_TABS), configPage_);
+  const std::string label = statusLabel_;
+  const bool error = statusLabelError_;
+  SelectMainPage(mainPage_);
+  SetStatusLabel(label, error);  // the page's change resets it
+  if (pageDownHintDue_) {
+    pageDownHintDue_ = false;
+    const int perPage = static_cast<int>(SendMessageA(resultsList_, LVM_GETCOUNTPERPAGE, 0, 0));
+    if (static_cast<int>(lines_.size()) > perPage) SetPageDownHint(true);
+  }
+  if (browserPollArmed_) {
+    SetHint(Control(IDC_PURGE_BTN), purgeHint_);
+    SetTimer(window_, kTimer1, 2000, nullptr);
+  }
 }

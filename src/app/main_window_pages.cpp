@@ -69,6 +69,7 @@ HWND TFFoxForm::ConfigPageHandle(ConfigPage page) const {
 }
 
 void TFFoxForm::MakeConfigPage(ConfigPage i) {
+  if (!window_) return;  // a page lives on the window
   const int templates[] = {IDD_CFG_GENERAL, IDD_CFG_DISPLAY, IDD_CFG_DISPLAY, IDD_CFG_DISPLAY,
                            IDD_CFG_TEMP};
   HWND p = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templates[i]), window_,
@@ -149,32 +150,39 @@ HBRUSH TFFoxForm::OnControlColor(HDC dc, HWND control) {
   return nullptr;
 }
 
-int TFFoxForm::MainPageIndex() const { return TabCtrl_GetCurSel(Control(IDC_MAIN_TABS)); }
+// The pages selected: the tabs' own, once there is a window.
+int TFFoxForm::MainPageIndex() const {
+  return window_ ? TabCtrl_GetCurSel(Control(IDC_MAIN_TABS)) : mainPage_;
+}
 
 TFFoxOptionsFrame1& TFFoxForm::ShownOptionFrame() {
-  int i = TabCtrl_GetCurSel(Control(IDC_OPTION_TABS));
+  int i = window_ ? TabCtrl_GetCurSel(Control(IDC_OPTION_TABS)) : optionPage_;
   return frames_[i < 0 ? 0 : i];
 }
 
 void TFFoxForm::SelectMainPage(int page) {
-  TabCtrl_SetCurSel(Control(IDC_MAIN_TABS), page);
+  mainPage_ = page;
+  if (window_) TabCtrl_SetCurSel(Control(IDC_MAIN_TABS), page);
   OnMainPageChanged();
 }
 
 void TFFoxForm::SelectOptionPage(RunMode mode) {
-  TabCtrl_SetCurSel(Control(IDC_OPTION_TABS), ModeIndex(mode));
+  optionPage_ = ModeIndex(mode);
+  if (window_) TabCtrl_SetCurSel(Control(IDC_OPTION_TABS), optionPage_);
   OnOptionPageChanged();
 }
 
 void TFFoxForm::SelectConfigPage(int page) {
-  TabCtrl_SetCurSel(Control(IDC_CONFIG_TABS), page);
+  configPage_ = page;
+  if (window_) TabCtrl_SetCurSel(Control(IDC_CONFIG_TABS), page);
   OnMainPageChanged();
 }
 
 void TFFoxForm::OnMainPageChanged() {
-  const int page = MainPageIndex();
-  const int option = TabCtrl_GetCurSel(Control(IDC_OPTION_TABS));
-  const int config = TabCtrl_GetCurSel(Control(IDC_CONFIG_TABS));
+  if (!window_) return;
+  const int page = mainPage_ = MainPageIndex();
+  const int option = optionPage_ = TabCtrl_GetCurSel(Control(IDC_OPTION_TABS));
+  const int config = configPage_ = TabCtrl_GetCurSel(Control(IDC_CONFIG_TABS));
   ShowWindow(Control(IDC_OPTION_TABS), page == kPurgeOptionsPage ? SW_SHOW : SW_HIDE);
   // The pages are made when the window first shows, or when one is asked for.
   for (int i = 0; i < 4; ++i)

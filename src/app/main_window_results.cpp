@@ -35,17 +35,23 @@ std::string TFFoxForm::NormalStatusText() const {
   return ParamSwitch("NOVER") ? std::string() : kNormalStatusText;
 }
 
-void TFFoxForm::AddLine(const std::string& line) {
+bool TFFoxForm::ListLine(size_t index, const std::string& line) {
   LVITEMA item{LVIF_TEXT};
-  item.iItem = static_cast<int>(lines_.size());
+  item.iItem = static_cast<int>(index);
   item.pszText = const_cast<char*>(line.c_str());
-  if (SendMessageA(resultsList_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) < 0) return;
+  return SendMessageA(resultsList_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) >= 0;
+}
+
+// Without a window the line is kept, and listed when the window is made.
+void TFFoxForm::AddLine(const std::string& line) {
+  if (window_ && !ListLine(lines_.size(), line)) return;
   lines_.push_back(line);
 }
 
 void TFFoxForm::ReplaceLine(size_t index, const std::string& line) {
   if (index >= lines_.size()) return;
   lines_[index] = line;
+  if (!window_) return;
   LVITEMA item{LVIF_TEXT};
   item.iItem = static_cast<int>(index);
   item.pszText = const_cast<char*>(line.c_str());
@@ -74,6 +80,7 @@ void TFFoxForm::PumpMessages() {
 }
 
 void TFFoxForm::ApplyMainFont() {
+  if (!window_) return;
   LOGFONTA lf = LogFontOf(Globals().fonts.main);
   HFONT font = CreateFontIndirectA(&lf);
   SendMessageA(resultsList_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
@@ -82,18 +89,21 @@ void TFFoxForm::ApplyMainFont() {
 }
 
 void TFFoxForm::ClearResults() {
-  SendMessageA(resultsList_, WM_SETREDRAW, FALSE, 0);
-  ApplyMainFont();
-  SendMessageA(resultsList_, LVM_DELETEALLITEMS, 0, 0);
   lines_.clear();
-  SizeResultsColumn(false);
-  SendMessageA(resultsList_, WM_SETREDRAW, TRUE, 0);
   tabSearchPos_ = -1;
+  if (window_) {
+    SendMessageA(resultsList_, WM_SETREDRAW, FALSE, 0);
+    ApplyMainFont();
+    SendMessageA(resultsList_, LVM_DELETEALLITEMS, 0, 0);
+    SizeResultsColumn(false);
+    SendMessageA(resultsList_, WM_SETREDRAW, TRUE, 0);
+  }
   SetStatusLabel(NormalStatusText(), false);
   PumpMessages();
 }
 
 void TFFoxForm::SizeResultsColumn(bool toContents) {
+  if (!window_) return;
   if (toContents && !lines_.empty()) {
     SendMessageA(resultsList_, LVM_SETCOLUMNWIDTH, 0, LVSCW_AUTOSIZE);
     return;
@@ -105,11 +115,14 @@ void TFFoxForm::SizeResultsColumn(bool toContents) {
 
 void TFFoxForm::SetStatusLabel(const std::string& text, bool errorColour) {
   statusLabelError_ = errorColour;
+  statusLabel_ = text;
+  if (!window_) return;
   SetWindowTextString(Control(IDC_STATUS_LABEL), text);
   InvalidateRect(Control(IDC_STATUS_LABEL), nullptr, TRUE);
 }
 
 void TFFoxForm::SetPageDownHint(bool visible) {
+  if (!window_) return;
   ShowWindow(Control(IDC_PGDN_HINT), visible ? SW_SHOW : SW_HIDE);
   if (visible) {
     SetWindowPos(Control(IDC_PGDN_HINT), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -122,10 +135,12 @@ void TFFoxForm::SetPageDownHint(bool visible) {
 bool TFFoxForm::PageDownHintVisible() const { return IsWindowVisible(Control(IDC_PGDN_HINT)); }
 
 void TFFoxForm::SetStatusPanel(int panel, const std::string& text) {
+  statusPanels_[panel] = text;
   SendMessageA(StatusBar(), SB_SETTEXTA, panel, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 std::string TFFoxForm::StatusPanelText(int panel) const {
+  if (!window_) return statusPanels_[panel];
   LRESULT info = SendMessageA(StatusBar(), SB_GETTEXTLENGTHA, panel, 0);
   std::string s(LOWORD(info) + 1, '\0');
   SendMessageA(StatusBar(), SB_GETTEXTA, panel, reinterpret_cast<LPARAM>(s.data()));
@@ -149,7 +164,9 @@ void TFFoxForm::ShowHintFor(HWND control) {
   SetStatusPanel(0, bar == std::string::npos ? hint : hint.substr(bar + 1));
 }
 
+// The run's furniture: only a window has it.
 void TFFoxForm::RunStarting(int gaugeStep) {
+  if (!window_) return;
   SetPageDownHint(false);
   HWND cancel = Control(IDC_CANCEL_BTN);
   ShowWindow(cancel, SW_SHOW);
@@ -165,6 +182,7 @@ void TFFoxForm::RunStarting(int gaugeStep) {
 }
 
 void TFFoxForm::FunctionFinished() {
+  if (!window_) return;
   gaugeWidth_ = std::min(198, gaugeWidth_ + state_.gaugeStep);
   SetWindowPos(Control(IDC_GAUGE_BAR), nullptr, 0, 0, gaugeWidth_, 16,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -178,31 +196,37 @@ void TFFoxForm::RunEnded(bool errorStatus) {
     SetStatusLabel(NormalStatusText(), false);
     if (ParamSwitch("totals")) {
       SetStatusLabel("Total Processed - " + std::to_string(state_.processed), false);
+    } else if (!window_) {
+      pageDownHintDue_ = true;  // a page's size is known once the list is there
     } else {
       int perPage = static_cast<int>(SendMessageA(resultsList_, LVM_GETCOUNTPERPAGE, 0, 0));
       if (static_cast<int>(lines_.size()) > perPage) SetPageDownHint(true);
     }
   }
-  HWND cancel = Control(IDC_CANCEL_BTN);
-  ShowWindow(cancel, SW_HIDE);
-  EnableWindow(cancel, FALSE);
-  PumpMessages();
-  SizeResultsColumn(true);
-  SendMessageA(resultsList_, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(resultsList_, nullptr, TRUE);
-  PumpMessages();
-  // The full gauge stays a moment for the user to see.
-  if (Watched()) Sleep(500);
-  ShowWindow(Control(IDC_GAUGE_BAR), SW_HIDE);
-  ShowWindow(Control(IDC_GAUGE), SW_HIDE);
+  if (window_) {
+    HWND cancel = Control(IDC_CANCEL_BTN);
+    ShowWindow(cancel, SW_HIDE);
+    EnableWindow(cancel, FALSE);
+    PumpMessages();
+    SizeResultsColumn(true);
+    SendMessageA(resultsList_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(resultsList_, nullptr, TRUE);
+    PumpMessages();
+    // The full gauge stays a moment for the user to see.
+    if (Watched()) Sleep(500);
+    ShowWindow(Control(IDC_GAUGE_BAR), SW_HIDE);
+    ShowWindow(Control(IDC_GAUGE), SW_HIDE);
+  }
   gaugeWidth_ = 0;
   state_.busy = false;
-  Layout();
-  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+  if (window_) {
+    Layout();
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+  }
   ShowResultsPage();
   if (closeAfterRun_) {
     closeAfterRun_ = false;
-    PostMessageA(window_, WM_CLOSE, 0, 0);  // handled once the run has returned
+    if (window_) PostMessageA(window_, WM_CLOSE, 0, 0);  // handled once the run has returned
   }
 }
 

@@ -26,8 +26,10 @@ HWND TFFoxOptionsFrame1::Handle() const {
 
 void TFFoxOptionsFrame1::Make() {
   // Made from window procedures too, where nothing may be thrown: a page that cannot be made
-  // leaves the frame keeping the option set, as before.
-  if (!CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OPTION_FRAME), parent_,
+  // leaves the frame keeping the option set, as before. Without its main window it stays
+  // unmade too.
+  if (!parent_ ||
+      !CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OPTION_FRAME), parent_,
                           DialogProc, reinterpret_cast<LPARAM>(this)))
     return;
   SetDlgItemTextA(dialog_, IDC_OPTION_HEADING, InfoOf(mode_).heading);

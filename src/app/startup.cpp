@@ -171,7 +171,9 @@ int RunQuorvane(const std::string& commandLine) {
     });
   TFFoxForm form;
   try {
-    if (!form.Create()) return 1;
+    form.Initialise();
+    // An unattended run makes its window only when it shows it: most end without one.
+    if (!installerMode && !IsAutomatic(mode) && !form.Fatal() && !form.MakeWindow()) return 1;
   } catch (const std::exception& e) {
     HandleProgramFailure(e.what(), reinterpret_cast<const void*>(&RunQuorvane));
     return 1;
@@ -182,16 +184,12 @@ int RunQuorvane(const std::string& commandLine) {
   // The installer's modes do their work even when Firefox is gone: an uninstall after
   // Firefox's own must still clean up.
   if (installerMode) {
-    DestroyWindow(form.Handle());
     ParamSwitch("INIT") ? RunInstallerInit() : RunInstallerUninstall();
     return 0;
   }
-  if (form.Fatal()) {
-    DestroyWindow(form.Handle());
-    return 1;
-  }
+  if (form.Fatal()) return 1;
   // 11.
-  StartUrlServerLink(NameSuffix(), WindowText(form.Handle()), kBuildText);
+  StartUrlServerLink(NameSuffix(), form.CaptionText(), kBuildText);
   try {
     if (IsAutomatic(mode)) {
       // 12.
@@ -199,11 +197,11 @@ int RunQuorvane(const std::string& commandLine) {
       RunState& st = form.State();
       if (!ShouldShowMainWindow(policy.mainWinOpt, st.attention, st.highestLevel, st.threshold)) {
         if (splash) DestroyWindow(splash);
-        SendMessageA(form.Handle(), WM_CLOSE, 0, 0);
+        form.Close();
         return st.highestLevel;
       }
       if (splash) ShowWindow(splash, SW_HIDE);
-      ShowMainWindow(form);
+      if (form.MakeWindow()) ShowMainWindow(form);
     } else {
       // 13.
       form.PollBrowserActivity();

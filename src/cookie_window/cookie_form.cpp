@@ -17,6 +17,7 @@
 #include "core/tab_colours.h"
 #include "core/window_placement.h"
 #include "firefox/browser_activity.h"
+#include "platform/common_controls.h"
 #include "platform/window.h"
 #include "resource.h"
 
@@ -200,7 +201,7 @@ void TCookieForm::OnInit() {
     ListView_InsertColumn(details_, i, &c);
   }
   // The header's sort arrows, drawn here: the common controls of these systems draw none.
-  arrows_ = ImageList_Create(9, 6, ILC_COLOR24 | ILC_MASK, 2, 0);
+  arrows_ = CreateImageList(9, 6, ILC_COLOR24 | ILC_MASK, 2, 0);
   for (int up = 1; up >= 0; --up) {
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
@@ -216,7 +217,7 @@ void TCookieForm::OnInit() {
     }
     SelectObject(dc, old);
     DeleteDC(dc);
-    ImageList_AddMasked(arrows_, bmp, RGB(255, 255, 255));
+    AddMaskedImage(arrows_, bmp, RGB(255, 255, 255));
     DeleteObject(bmp);
   }
   Header_SetImageList(ListView_GetHeader(list_), arrows_);
@@ -453,7 +454,7 @@ void TCookieForm::Close() {
   if (HWND help = CookieHelpWindow()) DestroyWindow(help);
   if (listFont_) DeleteObject(listFont_);
   listFont_ = nullptr;
-  if (arrows_) ImageList_Destroy(arrows_);
+  if (arrows_) DestroyImageList(arrows_);
   arrows_ = nullptr;
   EndModalDialog(window_, IDOK);
 }

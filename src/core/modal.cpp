@@ -1,4 +1,5 @@
 #include "core/modal.h"
+#include "platform/common_controls.h"
 
 namespace {
 ModalDriver g_driver;
@@ -12,6 +13,7 @@ void SetFontDialogAnswerer(FontDialogAnswerer answerer) { g_fontAnswerer = std::
 
 INT_PTR ShowModalDialog(int templateId, HWND owner, DLGPROC proc, LPARAM param) {
   HINSTANCE inst = GetModuleHandleA(nullptr);
+  EnsureCommonControls();  // templates hold list views, tabs, spin buttons
   if (!g_driver) return DialogBoxParamA(inst, MAKEINTRESOURCEA(templateId), owner, proc, param);
   HWND dialog = CreateDialogParamA(inst, MAKEINTRESOURCEA(templateId), owner, proc, param);
   if (!dialog) return -1;
@@ -39,5 +41,5 @@ void EndModalDialog(HWND dialog, INT_PTR result) {
 
 bool ChooseFontDialog(CHOOSEFONTA& choice) {
   if (g_fontAnswerer) return g_fontAnswerer(choice);
-  return ChooseFontA(&choice) != FALSE;
+  return ChooseFontBox(choice);
 }

@@ -40,6 +40,9 @@ OptionSet ReadOptionSet(const ProfileFile& file, const std::string& section) {
   for (const auto& [key, value] : file.ReadSection(section))
     lines.emplace(LowerCase(key), value);  // the first of a key counts, as for the system
   OptionSet set;
+  // A section without lines (none written yet, as on a first start) holds no key: every box is
+  // off, as the system would read each of them.
+  if (lines.empty()) return set;
   for (const auto& f : OptionFields()) {
     const auto it = lines.find(LowerCase(f.key));
     const bool plain = it != lines.end() && (it->second == "0" || it->second == "1");

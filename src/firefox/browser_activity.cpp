@@ -29,6 +29,15 @@ BOOL CALLBACK SearchProc(HWND window, LPARAM param) {
   return FALSE;
 }
 
+// Whether any top-level window has one of the classes. Asking for each class is cheap, while
+// walking all top-level windows is not under Wine, where it starts the display driver (some
+// 30 ms for a run that makes no window); the walk is made only when a candidate is there.
+bool AnyTopLevelOfClass(const char* const (&classes)[2]) {
+  for (const char* c : classes)
+    if (FindWindowExA(nullptr, nullptr, c, nullptr)) return true;
+  return false;
+}
+
 HWND FindTopLevel(bool visible, bool (*test)(HWND)) {
   Search s{visible, test};
   EnumWindows(SearchProc, reinterpret_cast<LPARAM>(&s));
@@ -89,8 +98,9 @@ bool TisFireFoxActive() {
   try {
     // Window titles miss a Firefox whose windows are all hidden or titled otherwise, and one
     // started without a window (-headless); each holds the profile's lock all the same.
-    active =
-        FindTopLevel(true, IsFirefoxWindow) != nullptr || IsProfileLockHeld(FFoxProfile().DataPath);
+    active = (AnyTopLevelOfClass(kFirefoxWindowClasses) &&
+              FindTopLevel(true, IsFirefoxWindow) != nullptr) ||
+             IsProfileLockHeld(FFoxProfile().DataPath);
     if (ParamSwitch("AbortFFA"))
       throw std::runtime_error("Exception Test - FFoxActv - TisFireFoxActive");
   } catch (...) {
@@ -102,13 +112,15 @@ bool TisFireFoxActive() {
 bool TisIEorMSNactive() {
   g_browserState = 0;
   try {
-    if (FindTopLevel(true, IsIeForActivity))
+    const bool ie = AnyTopLevelOfClass(kIeWindowClasses);
+    const bool msn = AnyTopLevelOfClass(kMsnWindowClasses);
+    if (ie && FindTopLevel(true, IsIeForActivity))
       g_browserState = 1;
-    else if (FindTopLevel(false, IsIeForActivity))
+    else if (ie && FindTopLevel(false, IsIeForActivity))
       g_browserState = 2;
-    else if (FindTopLevel(true, IsMsnWindow))
+    else if (msn && FindTopLevel(true, IsMsnWindow))
       g_browserState = 3;
-    else if (FindTopLevel(false, IsMsnWindow))
+    else if (msn && FindTopLevel(false, IsMsnWindow))
       g_browserState = 4;
     if (ParamSwitch("AbortIEA"))
       throw std::runtime_error("Exception Test - FFoxActv - TisIEorMSNactive");

@@ -2,9 +2,17 @@
 
 #include "core/text_util.h"
 
+namespace {
+bool IsClassOf(const std::string& upperClass, const char* const (&classes)[2]) {
+  for (const char* c : classes)
+    if (upperClass == UpperCase(c)) return true;
+  return false;
+}
+}  // namespace
+
 bool IsFirefoxClassAndTitle(const std::string& className, const std::string& title) {
   const std::string cls = UpperCase(className);
-  if (cls != "MOZILLAWINDOWCLASS" && cls != "MOZILLAUIWINDOWCLASS") return false;
+  if (!IsClassOf(cls, kFirefoxWindowClasses)) return false;
   std::string t = UpperCase(title);
   if (t.size() < 15) return false;
   if (EndsWith(t, "MOZILLA FIREFOX") || StartsWith(t, "MOZILLA FIREFOX")) return true;
@@ -29,13 +37,13 @@ bool HasIeTitle(const std::string& t, const std::string& custom) {
 bool IsIeClassAndTitle(const std::string& className, const std::string& title,
                        const std::string& ieCustomTitle, bool listing) {
   const std::string cls = UpperCase(className);
-  if (cls == "IEFRAME") return !listing || HasIeTitle(UpperCase(title), ieCustomTitle);
-  return cls == "CABINETWCLASS" && HasIeTitle(UpperCase(title), ieCustomTitle);
+  if (cls == UpperCase(kIeWindowClasses[0])) return !listing || HasIeTitle(UpperCase(title), ieCustomTitle);
+  return cls == UpperCase(kIeWindowClasses[1]) && HasIeTitle(UpperCase(title), ieCustomTitle);
 }
 
 bool IsMsnClass(const std::string& className) {
   const std::string cls = UpperCase(className);
-  return cls == "MSN6 WINDOW" || cls == "MSN9 WINDOW";
+  return IsClassOf(cls, kMsnWindowClasses);
 }
 
 bool IsMsnBrowserChildTitle(const std::string& title) { return UpperCase(title) == "BROWSER"; }

@@ -608,6 +608,39 @@ TEST_F(MainWindowTest, FolderReportShowsTheMarkerWhenTheLocalCacheIsMissing) {
   EXPECT_NE(std::find(lines.begin(), lines.end(), "       Cache Folder - " + local), lines.end());
 }
 
+// An unattended run makes no window unless it shows it; the window made then shows the run as
+// it would have shown it all along.
+TEST(MainWindowMadeAfterTheRun, ShowsTheReportStatusAndPageOfARunMadeWithoutIt) {
+  ScopedDataFolder data;
+  MessageBoxRecorder boxes;
+  ScopedArguments args{{"AUTO"}};
+  SelectRunMode();
+  TFFoxForm form;
+  form.Initialise();
+  form.PurgeBtnClick();  // nothing ticked: a level 9 error
+  EXPECT_EQ(form.Handle(), nullptr);
+  EXPECT_FALSE(form.OptionFrame(RunMode::PurgeNow).Made());
+  const std::vector<std::string> report = form.ResultLines();
+  EXPECT_NE(std::find(report.begin(), report.end(), " -Error- No Purge Options were Selected."),
+            report.end());
+
+  ASSERT_TRUE(form.MakeWindow());
+  HWND list = form.Control(IDC_RESULTS);
+  std::vector<std::string> listed;
+  for (int i = 0; i < ListViewCount(list); ++i) listed.push_back(ListViewItemText(list, i));
+  EXPECT_EQ(listed, report);
+  EXPECT_EQ(form.MainPageIndex(), TFFoxForm::kResultsPage);
+  EXPECT_EQ(form.ShownOptionFrame().Mode(), RunMode::PurgeNow);
+  EXPECT_EQ(WindowText(form.Control(IDC_STATUS_LABEL)),
+            " Errors in Purge function  -  Use the TAB key to locate the Error... ");
+  EXPECT_EQ(form.StatusPanelText(1), "  \"Purge Now Options\" is current...");
+  EXPECT_EQ(WindowText(form.Handle()).rfind("Quorvane - ", 0), 0u);
+  DestroyWindow(form.Handle());
+  MSG quit;
+  PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+  SelectRunMode();
+}
+
 namespace {
 // A main window made over a given settings file and command line, closed as the user would.
 struct StoredStateTest : testing::Test {

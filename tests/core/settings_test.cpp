@@ -92,12 +92,17 @@ TEST(Settings, OptionValuesReadAsTheSystemReadsThemOneByOne) {
     if (i % 5 != 4) text += key + "=" + values[i % values.size()] + "\r\n";  // else no line at all
     ++i;
   }
+  // Also a section with a header alone, one whose lines follow a second header of the same
+  // name, and one not there at all.
+  text += "[PnowOptions]\r\n[BootOptions]\r\n[BootOptions]\r\nCacheOption=1\r\n";
   WriteFileText(data.SettingsPath(), text);
   ProfileFile file = SettingsFile();
-  const OptionSet set = ReadOptionSet(file, "StndOptions");
-  for (const auto& f : OptionFields()) {
-    const int v = file.ReadInt("StndOptions", f.key, 0);
-    EXPECT_EQ(set[f.field], f.isRadio ? v == 1 : v != 0) << f.key;
+  for (const char* section : {"StndOptions", "PnowOptions", "BootOptions", "ShutOptions"}) {
+    const OptionSet set = ReadOptionSet(file, section);
+    for (const auto& f : OptionFields()) {
+      const int v = file.ReadInt(section, f.key, 0);
+      EXPECT_EQ(set[f.field], f.isRadio ? v == 1 : v != 0) << section << " " << f.key;
+    }
   }
 }
 
