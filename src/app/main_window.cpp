@@ -398,8 +398,10 @@ void TFFoxForm::Close() {
   if (window_)
     for (UINT_PTR t : {kTimer1, kTimerMsg, kQsTimer}) KillTimer(window_, t);
   EndUrlServerLink();
-  // A window never made has no place of its own: the stored one stays.
-  if (window_) SaveWindowPosition(window_, "FFoxForm");
+  if (window_)
+    SaveWindowPosition(window_, "FFoxForm");
+  else
+    SaveUnmadeMainWindowPosition();
   if (CurrentRunMode() == RunMode::Shutdown && !StartShutdownAction()) state_.attention = true;
   if (window_) DestroyWindow(window_);
 }

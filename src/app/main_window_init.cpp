@@ -62,6 +62,7 @@ void TFFoxForm::RunInitialisation() {
   EnsurePluginFolder();
   LoadPluginSelectionList();
   PrepareSettingsFile();
+  LoadMainWindowChoices();
   // 10.
   LoadAllSettings();
   NoteShutdownAction(ReadDisplayPolicy(SettingsFile(), "ShutOptions").shutType);

@@ -18,28 +18,47 @@ bool OpensMaximised(HWND window) { return GetPropA(window, kMaximisedProp) != nu
 
 // "ANYPOS" leaves the design position alone, but the fonts and message choices are still read:
 // the main window writes them back when it closes.
-void LoadWindowPosition(HWND window, const std::string& name) {
-  const bool anyPos = ParamSwitch("ANYPOS");
+void LoadMainWindowChoices() {
   ProfileFile file = SettingsFile();
-  if (name == "FFoxForm") {
-    DWORD attributes = GetFileAttributesA(file.Path().c_str());
-    if (!anyPos && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-      SetFileAttributesA(file.Path().c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    FontSettings stored = ReadFonts(file);
-    if (!stored.main.name.empty() && stored.main.size != 0) Globals().fonts.main = stored.main;
-    // The cookie window's font rides on the main window's entry too: read here, so that the
-    // font dialog opens on it and the write at exit keeps it.
-    if (!stored.cookies.name.empty() && stored.cookies.size != 0)
-      Globals().fonts.cookies = stored.cookies;
-    Globals().messages = ReadMessageChoices(file);
-  }
-  if (anyPos) return;
-  // No entry at all: the window keeps its design size and centred place.
+  DWORD attributes = GetFileAttributesA(file.Path().c_str());
+  if (!ParamSwitch("ANYPOS") && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_READONLY))
+    SetFileAttributesA(file.Path().c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  FontSettings stored = ReadFonts(file);
+  if (!stored.main.name.empty() && stored.main.size != 0) Globals().fonts.main = stored.main;
+  // The cookie window's font rides on the main window's entry too: read here, so that the
+  // font dialog opens on it and the write at exit keeps it.
+  if (!stored.cookies.name.empty() && stored.cookies.size != 0)
+    Globals().fonts.cookies = stored.cookies;
+  Globals().messages = ReadMessageChoices(file);
+}
+
+namespace {
+// The position a window was given at start, as the settings file holds it.
+std::string StoredPosition(const ProfileFile& file, const std::string& name) {
   std::string value = file.ReadString("Positions", name, "");
-  if (value.empty() && !ResetPositionsRequested()) return;
-  if (value.empty() || ResetPositionsRequested()) value = "Default";
-  WindowBounds b = ResolveWindowBounds(ParseWindowPosition(value), GetSystemMetrics(SM_CXSCREEN),
-                                       GetSystemMetrics(SM_CYSCREEN), ScreenPixelsPerInch());
+  return value.empty() || ResetPositionsRequested() ? "Default" : value;
+}
+
+void WritePosition(const ProfileFile& file, const std::string& name,
+                   const WindowPlacementValue& v) {
+  file.WriteString("Positions", name, FormatWindowPosition(v));
+  if (name == "FFoxForm") {
+    WriteMessageChoices(file, Globals().messages);
+    WriteFonts(file, Globals().fonts);
+  }
+}
+}  // namespace
+
+void LoadWindowPosition(HWND window, const std::string& name) {
+  if (ParamSwitch("ANYPOS")) return;
+  ProfileFile file = SettingsFile();
+  // No entry at all: the window keeps its design size and centred place.
+  if (file.ReadString("Positions", name, "").empty() && !ResetPositionsRequested()) return;
+  WindowBounds b =
+      ResolveWindowBounds(ParseWindowPosition(StoredPosition(file, name)),
+                          GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                          ScreenPixelsPerInch());
   WINDOWPLACEMENT wp{sizeof wp};
   GetWindowPlacement(window, &wp);
   wp.rcNormalPosition = {b.left, b.top, b.left + b.width, b.top + b.height};
@@ -50,7 +69,6 @@ void LoadWindowPosition(HWND window, const std::string& name) {
 
 void SaveWindowPosition(HWND window, const std::string& name) {
   if (Folders().cdMode) return;
-  ProfileFile file = SettingsFile();
   WINDOWPLACEMENT wp{sizeof wp};
   GetWindowPlacement(window, &wp);
   WindowPlacementValue v;
@@ -70,11 +88,17 @@ void SaveWindowPosition(HWND window, const std::string& name) {
     v.height = r.bottom - r.top;
     v.width = r.right - r.left;
   }
-  file.WriteString("Positions", name, FormatWindowPosition(v));
-  if (name == "FFoxForm") {
-    WriteMessageChoices(file, Globals().messages);
-    WriteFonts(file, Globals().fonts);
-  }
+  WritePosition(SettingsFile(), name, v);
+}
+
+// Where a window that is not made would stand is where it was stored; "ANYPOS" would have left
+// it at its design place. Checking it against the desktop waits for the next window made.
+void SaveUnmadeMainWindowPosition() {
+  if (Folders().cdMode) return;
+  ProfileFile file = SettingsFile();
+  WritePosition(file, "FFoxForm",
+                ParamSwitch("ANYPOS") ? WindowPlacementValue{}
+                                      : ParseWindowPosition(StoredPosition(file, "FFoxForm")));
 }
 
 CookieFormLayout ReadCookieFormLayout() {

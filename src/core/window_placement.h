@@ -4,9 +4,16 @@
 #include <string>
 
 // "Positions" entries of the settings file applied to and taken from real windows.
-// For "FFoxForm" the fonts and message choices ride along.
+// For "FFoxForm" the fonts and message choices ride along: read by LoadMainWindowChoices (the
+// run needs them with or without a window), written with the position.
 void LoadWindowPosition(HWND window, const std::string& name);
 void SaveWindowPosition(HWND window, const std::string& name);
+// The settings file made writable again (unless "ANYPOS"), the fonts and the message choices.
+void LoadMainWindowChoices();
+// The close of a main window never made (an unattended run that stayed hidden): its stored
+// position is written back as it stands ("Default" when none applies), with the fonts and
+// message choices, as the window would have saved it.
+void SaveUnmadeMainWindowPosition();
 // Whether the loaded position asks for the window to open maximised when it is shown.
 bool OpensMaximised(HWND window);
 

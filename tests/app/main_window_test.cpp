@@ -679,6 +679,37 @@ TEST_F(StoredStateTest, AHiddenRunKeepsTheMaximisedState) {
   EXPECT_EQ(Stored("Positions", "FFoxForm"), "2");
 }
 
+// An unattended run that stays hidden makes no window; its close writes back the position the
+// window was given at start, with the fonts and choices it read, as the window would have.
+TEST_F(StoredStateTest, AWindowNeverMadeWritesBackWhatItWasGiven) {
+  const struct {
+    const char* stored;
+    std::vector<std::string> args;
+    const char* written;
+  } cases[] = {{"FFoxForm=2\r\n", {"BOOT"}, "2"},
+               {"FFoxForm=0 10 20 500 600\r\n", {"BOOT"}, "0 10 20 500 600"},
+               {"", {"BOOT"}, "Default"},
+               {"FFoxForm=0 10 20 500 600\r\n", {"BOOT", "RESET"}, "Default"},
+               {"FFoxForm=0 10 20 500 600\r\n", {"BOOT", "ANYPOS"}, "Default"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.stored) + " " + c.args.back());
+    WriteFileText(data.SettingsPath(), std::string(kStoredChoices) + "[Positions]\r\n" + c.stored);
+    ScopedArguments scoped(c.args);
+    SelectRunMode();
+    {
+      TFFoxForm form;
+      form.Initialise();
+      form.Close();
+      EXPECT_EQ(form.Handle(), nullptr);
+    }
+    EXPECT_EQ(Stored("Positions", "FFoxForm"), c.written);
+    EXPECT_EQ(Stored("Fonts", "Main0Name"), "Lucida Console");
+    EXPECT_EQ(Stored("ShowOption", "CookieMsgOpt"), "Y");
+    Globals() = GlobalSettings();
+  }
+  SelectRunMode();
+}
+
 TEST_F(StoredStateTest, AnyPosSkipsOnlyThePositionsNeverTheFontsAndChoices) {
   StartAndClose(std::string(kStoredChoices) + "[Positions]\r\nFFoxForm=0 10 20 500 600\r\n",
                 {"BOOT", "ANYPOS"}, [](TFFoxForm& form) {
