@@ -1,6 +1,6 @@
 // The least any Windows program does to empty a folder tree: list it and call DeleteFileA on
-// each file, nothing else (no report, no checks; the folders stay). The Chromium benchmark prints what this costs
-// for the cache files, the platform's share of the cache purge.
+// each file, nothing else (no report, no checks; the folders stay). The Chromium benchmark prints
+// what this costs for the cache files, the platform's share of the cache purge.
 //   delete_only FOLDER
 #include <windows.h>
 

@@ -28,9 +28,8 @@ void TFFoxOptionsFrame1::Make() {
   // Made from window procedures too, where nothing may be thrown: a page that cannot be made
   // leaves the frame keeping the option set, as before. Without its main window it stays
   // unmade too.
-  if (!parent_ ||
-      !CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OPTION_FRAME), parent_,
-                          DialogProc, reinterpret_cast<LPARAM>(this)))
+  if (!parent_ || !CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OPTION_FRAME),
+                                      parent_, DialogProc, reinterpret_cast<LPARAM>(this)))
     return;
   SetDlgItemTextA(dialog_, IDC_OPTION_HEADING, InfoOf(mode_).heading);
   // What the frame kept goes to the controls, which hold it from now on.

@@ -34,10 +34,9 @@ void LoadMainWindowChoices() {
 }
 
 namespace {
-// The position a window was given at start, as the settings file holds it.
-std::string StoredPosition(const ProfileFile& file, const std::string& name) {
-  std::string value = file.ReadString("Positions", name, "");
-  return value.empty() || ResetPositionsRequested() ? "Default" : value;
+// The position a window is given at start from its stored value.
+std::string PositionToApply(const std::string& stored) {
+  return stored.empty() || ResetPositionsRequested() ? "Default" : stored;
 }
 
 void WritePosition(const ProfileFile& file, const std::string& name,
@@ -53,12 +52,12 @@ void WritePosition(const ProfileFile& file, const std::string& name,
 void LoadWindowPosition(HWND window, const std::string& name) {
   if (ParamSwitch("ANYPOS")) return;
   ProfileFile file = SettingsFile();
+  const std::string stored = file.ReadString("Positions", name, "");
   // No entry at all: the window keeps its design size and centred place.
-  if (file.ReadString("Positions", name, "").empty() && !ResetPositionsRequested()) return;
-  WindowBounds b =
-      ResolveWindowBounds(ParseWindowPosition(StoredPosition(file, name)),
-                          GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                          ScreenPixelsPerInch());
+  if (stored.empty() && !ResetPositionsRequested()) return;
+  WindowBounds b = ResolveWindowBounds(ParseWindowPosition(PositionToApply(stored)),
+                                       GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                                       ScreenPixelsPerInch());
   WINDOWPLACEMENT wp{sizeof wp};
   GetWindowPlacement(window, &wp);
   wp.rcNormalPosition = {b.left, b.top, b.left + b.width, b.top + b.height};
@@ -96,9 +95,11 @@ void SaveWindowPosition(HWND window, const std::string& name) {
 void SaveUnmadeMainWindowPosition() {
   if (Folders().cdMode) return;
   ProfileFile file = SettingsFile();
-  WritePosition(file, "FFoxForm",
-                ParamSwitch("ANYPOS") ? WindowPlacementValue{}
-                                      : ParseWindowPosition(StoredPosition(file, "FFoxForm")));
+  WritePosition(
+      file, "FFoxForm",
+      ParamSwitch("ANYPOS")
+          ? WindowPlacementValue{}
+          : ParseWindowPosition(PositionToApply(file.ReadString("Positions", "FFoxForm", ""))));
 }
 
 CookieFormLayout ReadCookieFormLayout() {

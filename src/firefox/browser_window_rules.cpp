@@ -37,7 +37,8 @@ bool HasIeTitle(const std::string& t, const std::string& custom) {
 bool IsIeClassAndTitle(const std::string& className, const std::string& title,
                        const std::string& ieCustomTitle, bool listing) {
   const std::string cls = UpperCase(className);
-  if (cls == UpperCase(kIeWindowClasses[0])) return !listing || HasIeTitle(UpperCase(title), ieCustomTitle);
+  if (cls == UpperCase(kIeWindowClasses[0]))
+    return !listing || HasIeTitle(UpperCase(title), ieCustomTitle);
   return cls == UpperCase(kIeWindowClasses[1]) && HasIeTitle(UpperCase(title), ieCustomTitle);
 }
 

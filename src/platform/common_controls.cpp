@@ -14,9 +14,9 @@ Fn Entry(const char* library, const char* name) {
 void EnsureCommonControls() {
   static const bool done = [] {
     using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    static const INITCOMMONCONTROLSEX icc{
-        sizeof icc, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS |
-                        ICC_PROGRESS_CLASS | ICC_WIN95_CLASSES};
+    static const INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES |
+                                                          ICC_BAR_CLASSES | ICC_UPDOWN_CLASS |
+                                                          ICC_PROGRESS_CLASS | ICC_WIN95_CLASSES};
     auto init = Entry<InitFn>("comctl32.dll", "InitCommonControlsEx");
     return init && init(&icc);
   }();

@@ -68,7 +68,6 @@ bool ProfileFile::WriteBool(const std::string& section, const std::string& key, 
   return WriteString(section, key, value ? "1" : "0");
 }
 
-
 std::vector<std::string> ProfileFile::SectionNames() const {
   return NullSeparatedList([&](char* buf, DWORD size) {
     return GetPrivateProfileSectionNamesA(buf, size, path_.c_str());
