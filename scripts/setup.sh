@@ -48,7 +48,8 @@ command -v npm >/dev/null || need+=(npm)
 if [ ${#need[@]} -gt 0 ]; then
   echo "setup: installing ${need[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
+  # A mirror caught mid-sync fails one index; the lists that did arrive usually still serve.
+  apt-get update -qq || echo "setup: apt-get update reported errors; installing from the lists it has"
   apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
 

@@ -79,15 +79,21 @@ bool TFFoxForm::RunPurgeOrPreview(bool preview) {
   request.options = ShownOptionFrame().RunValues();
   request.preview = preview;
   request.shred = Globals().shred;
+  BeginRunLog(CurrentRunMode(), preview);
   return RunPurge(context_, request);
 }
 
-// The finished report, as the list shows it, goes to the log of runs. The log is a record, not
-// part of the run: a log that cannot be written adds its line but raises no level.
+// The finished report, as the list shows it, goes to the log of runs. A log that cannot be
+// written adds its line but raises no level; a "LOG=" report that could not be written raises
+// the run's level, as the record it then leaves in the log says.
 void TFFoxForm::RecordRun(bool preview) {
-  const std::string note = WriteRunLog({CurrentRunMode(), preview, state_.highestLevel, lines_});
-  if (!note.empty()) {
-    AddLine(note);
+  const RunLogNote note = FinishRunLog({CurrentRunMode(), preview, state_.highestLevel, lines_});
+  if (note.level > 0) {
+    context_.RaiseLevel(note.level);
+    context_.SetAttention();
+  }
+  if (!note.line.empty()) {
+    AddLine(note.line);
     SizeResultsColumn(true);
   }
 }

@@ -96,6 +96,8 @@ void TFFoxForm::MakeConfigPage(ConfigPage i) {
     SetHint(GetDlgItem(p, IDC_THEMES_CHECK), "Change support of XP Themes (at next execution)");
     SetHint(GetDlgItem(p, IDC_RUNLOG_CHECK),
             "Write the report of every run to Quorvane.log in the data folder");
+    SetHint(GetDlgItem(p, IDC_LOGITEMS_CHECK),
+            "Also write each item to the log: the log then holds what was purged");
     const bool plugMgr = FileExists(Folders().programFolder + "\\plugmgr.exe");
     ShowWindow(GetDlgItem(p, IDC_PLUGMGR_LABEL), plugMgr ? SW_SHOW : SW_HIDE);
     ShowWindow(GetDlgItem(p, IDC_PLUGMGR_BTN), plugMgr ? SW_SHOW : SW_HIDE);
@@ -224,6 +226,7 @@ void TFFoxForm::LoadGlobalSettings() {
   GlobalSettings& g = Globals();
   g.shred = ReadShredSettings(file);
   g.keepRunLog = ReadRunLogOption(file);
+  g.logEachItem = ReadLogEachItemOption(file);
   for (int i = 0; i < 5; ++i)
     if (configPages_[i]) FillConfigPage(static_cast<ConfigPage>(i));
 }
@@ -242,6 +245,7 @@ void TFFoxForm::FillConfigPage(ConfigPage which) {
     SetDlgItemInt(page, IDC_REPEATS_EDIT, g.shred.repeats, FALSE);
     ShowThemesState(GetDlgItem(page, IDC_THEMES_CHECK));
     CheckDlgButton(page, IDC_RUNLOG_CHECK, g.keepRunLog ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(page, IDC_LOGITEMS_CHECK, g.logEachItem ? BST_CHECKED : BST_UNCHECKED);
     EnableWindow(GetDlgItem(page, IDC_APPLY), FALSE);
     return;
   }
@@ -285,6 +289,8 @@ void TFFoxForm::SaveShredSettings() {
   Globals().shred = s;
   Globals().keepRunLog = IsDlgButtonChecked(page, IDC_RUNLOG_CHECK) == BST_CHECKED;
   WriteRunLogOption(file, Globals().keepRunLog);
+  Globals().logEachItem = IsDlgButtonChecked(page, IDC_LOGITEMS_CHECK) == BST_CHECKED;
+  WriteLogEachItemOption(file, Globals().logEachItem);
   ApplyThemesState(GetDlgItem(page, IDC_THEMES_CHECK));
   EnableWindow(GetDlgItem(page, IDC_APPLY), FALSE);
 }
@@ -347,7 +353,7 @@ INT_PTR TFFoxForm::OnConfigMessage(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
   }
   if (which == kGeneralPage) {
     // A new shred method is stored only by Apply, so choosing one must make Apply available.
-    if (id == IDC_THEMES_CHECK || id == IDC_RUNLOG_CHECK ||
+    if (id == IDC_THEMES_CHECK || id == IDC_RUNLOG_CHECK || id == IDC_LOGITEMS_CHECK ||
         (id == IDC_REPEATS_EDIT && code == EN_CHANGE) ||
         (id >= IDC_SHRED_QUICK && id <= IDC_SHRED_BOTH && code == BN_CLICKED))
       EnableWindow(GetDlgItem(page, IDC_APPLY), TRUE);

@@ -11,6 +11,7 @@
 #include "core/command_line.h"
 #include "core/folders.h"
 #include "core/message_box.h"
+#include "core/run_log.h"
 #include "core/run_log_rules.h"
 #include "core/run_mode.h"
 #include "core/settings.h"
@@ -18,6 +19,7 @@
 #include "core/version.h"
 #include "core/window_placement.h"
 #include "core/windows_version.h"
+#include "files/secure_erase.h"
 #include "ie/ie_hooks.h"
 #include "platform/files.h"
 #include "platform/registry.h"
@@ -103,6 +105,37 @@ void RunInstallerInit() {
   }
 }
 
+// The form whose run a fault would cut short; the filter below completes that run's record.
+TFFoxForm* formOfTheRun = nullptr;
+
+// A fault outside every C++ guard (an access violation inside a database module on a full disk,
+// say) would end the program with no report and an exit code a script reads as a level. The
+// run's record is completed first, and the program ends with level 9.
+LONG WINAPI RecordFaultAndEnd(EXCEPTION_POINTERS* fault) {
+  static LONG entered = 0;
+  if (InterlockedExchange(&entered, 1) != 0 || !formOfTheRun) return EXCEPTION_CONTINUE_SEARCH;
+  char what[128];
+  snprintf(what, sizeof what, "*** Error - The program failed: exception %08lX at %p",
+           fault->ExceptionRecord->ExceptionCode, fault->ExceptionRecord->ExceptionAddress);
+  if (!FinishRunLogAfterAFault(formOfTheRun->ResultLines(), what)) return EXCEPTION_CONTINUE_SEARCH;
+  ExitProcess(9);
+}
+
+// Logs of runs that an earlier version wrote list every item it removed: they go, shredded
+// when the mode's options say Secure Erase, and the new log says so.
+void EraseEarlierRunLogs(RunMode mode) {
+  const std::vector<std::string> earlier = RunLogFilesOfAnEarlierVersion();
+  if (earlier.empty()) return;
+  RunState st;
+  st.secureErase =
+      ReadOptionSet(SettingsFile(), InfoOf(mode).section)[OptionField::SecureDelete] == 1;
+  st.shred = Globals().shred;
+  CountingReportView view;
+  ReportContext ctx(st, view);
+  for (const std::string& path : earlier) DeleteDataFile(ctx, path);
+  BeginRunLogAfterErasing();
+}
+
 // Removes only the files this program writes into its data folder, then the folder when empty.
 void RunInstallerUninstall() {
   RemoveRunKey();
@@ -149,7 +182,11 @@ int RunQuorvane(const std::string& commandLine) {
   // 7.
   if (!ParamSwitch("MULT") && !firstInstance) {
     ActivateOtherInstance();
-    return 0;
+    if (!IsAutomatic(mode)) return 0;
+    // An unattended run that did not purge must not pass for one that did.
+    WriteSkippedRunLog(mode,
+                       "The run was skipped: another copy of " + DisplayName() + " is running.");
+    return kExitRunSkipped;
   }
   // A free-space wipe cut off (power lost, process killed) may have left its fill files; the
   // first instance gives that space back before anything else. Another instance may be wiping
@@ -185,11 +222,18 @@ int RunQuorvane(const std::string& commandLine) {
   // Firefox's own must still clean up.
   if (installerMode) {
     ParamSwitch("INIT") ? RunInstallerInit() : RunInstallerUninstall();
+    if (ParamSwitch("INIT")) EraseEarlierRunLogs(mode);
     return 0;
   }
+  if (firstInstance) EraseEarlierRunLogs(mode);
   if (form.Fatal()) return 1;
   // 11.
   StartUrlServerLink(NameSuffix(), form.CaptionText(), kBuildText);
+  formOfTheRun = &form;
+  struct ForgetTheForm {
+    ~ForgetTheForm() { formOfTheRun = nullptr; }
+  } forgetTheForm;
+  SetUnhandledExceptionFilter(RecordFaultAndEnd);
   try {
     if (IsAutomatic(mode)) {
       // 12.

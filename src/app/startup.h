@@ -3,6 +3,10 @@
 
 #include <string>
 
+// The exit code of an unattended start that purged nothing because another copy was running:
+// outside the range of levels, so that no script takes it for one.
+inline constexpr int kExitRunSkipped = 10;
+
 // The program from start to end; returns the process exit code.
 int RunQuorvane(const std::string& commandLine);
 

@@ -6,6 +6,11 @@
 #include "core/text_util.h"
 
 void ReportContext::AddReportLine(const std::string& text) {
+  // An error line is never part of a clean run, whether or not its writer raised a level.
+  if (const int level = ErrorLineLevel(text); level > 0) {
+    RaiseLevel(level);
+    SetAttention();
+  }
   try {
     view_.AddLine(text);
   } catch (...) {

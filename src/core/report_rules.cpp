@@ -21,8 +21,8 @@ std::string ResultColumn(std::string_view text) {
 }
 
 bool IsErrorLine(std::string_view line) {
-  static constexpr std::string_view kPrefixes[] = {" -Error-", "-Error-", "-Caution-", "*** Error",
-                                                   "NOTE - A \"Locked\""};
+  static constexpr std::string_view kPrefixes[] = {" -Error-",  "-Error-",   "-Caution-",
+                                                   "*** Error", "*-* Error", "NOTE - A \"Locked\""};
   static constexpr std::string_view kResults17[] = {
       " Delete failed - ", "  Error in URL - ", "Path not Found - ", "File not Found - ",
       " Dir Not Empty - ", "        Locked - ", "    Locked URL - ", " Access Denied - "};
@@ -39,6 +39,18 @@ bool IsErrorLine(std::string_view line) {
     for (auto r : kPluginResults19)
       if (line.substr(0, 19) == r) return true;
   return false;
+}
+
+// The lines that say something failed. Most come with their own RaiseLevel; the few that did
+// not left a run that had failed looking clean to the window policy, the log and the exit code.
+int ErrorLineLevel(std::string_view line) {
+  // The one error line whose own level is lower: an emptying of the bin that may still finish.
+  if (line == kRecycleBinFailedLine) return 1;
+  static constexpr std::string_view kErrorPrefixes[] = {" -Error-", "-Error-", "*** Error",
+                                                        "*-* Error"};
+  for (auto p : kErrorPrefixes)
+    if (StartsWith(line, p)) return 3;
+  return 0;
 }
 
 bool IsSeparatorLine(std::string_view line) { return StartsWith(line, " - - - -"); }

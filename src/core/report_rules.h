@@ -31,6 +31,12 @@ std::string ResultColumn(std::string_view text);
 
 // Blue in the results list, and a stop for the Tab key.
 bool IsErrorLine(std::string_view line);
+// The level an error line raises the run to at least, whatever raised it besides: 3 for the
+// error lines (" -Error-", "-Error-", "*** Error", "*-* Error"), 1 for the Recycle Bin's failure
+// line, whose level is 1; 0 for any other line.
+int ErrorLineLevel(std::string_view line);
+inline constexpr const char* kRecycleBinFailedLine =
+    " -Error- \"Purge Recycle Bin\" Function Failed to Complete.";
 // A separator line (" - - - - ..."), where Page Down stops.
 bool IsSeparatorLine(std::string_view line);
 

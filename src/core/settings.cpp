@@ -128,6 +128,14 @@ void WriteRunLogOption(const ProfileFile& file, bool keep) {
   file.WriteBool(kLog, "RunLogOpt", keep);
 }
 
+bool ReadLogEachItemOption(const ProfileFile& file) {
+  return file.ReadBool(kLog, "LogItemsOpt", false);
+}
+
+void WriteLogEachItemOption(const ProfileFile& file, bool logItems) {
+  file.WriteBool(kLog, "LogItemsOpt", logItems);
+}
+
 FontSettings ReadFonts(const ProfileFile& file) {
   FontSettings d;
   return {ReadFont(file, "Main0", d.main), ReadFont(file, "Prot1", d.cookies)};

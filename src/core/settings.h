@@ -28,6 +28,9 @@ void WriteMessageChoices(const ProfileFile& file, const MessageChoices& m);
 // "Keep a log of runs" on the General page: "LogOption"/"RunLogOpt", on unless stored as 0.
 bool ReadRunLogOption(const ProfileFile& file);
 void WriteRunLogOption(const ProfileFile& file, bool keep);
+// "Log each item" beside it: "LogOption"/"LogItemsOpt", off unless stored as 1.
+bool ReadLogEachItemOption(const ProfileFile& file);
+void WriteLogEachItemOption(const ProfileFile& file, bool logItems);
 
 FontSettings ReadFonts(const ProfileFile& file);
 void WriteFonts(const ProfileFile& file, const FontSettings& f);
@@ -38,5 +41,6 @@ struct GlobalSettings {
   MessageChoices messages;
   FontSettings fonts;
   bool keepRunLog = true;
+  bool logEachItem = false;
 };
 GlobalSettings& Globals();

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "core/report_rules.h"
 #include "platform/files.h"
 #include "platform/reparse_rules.h"
 
@@ -153,7 +154,7 @@ void EmptyRecycleBin(ReportContext& ctx) {
     if (emptied) {
       ctx.AddReportLine("  Purge \"Recycle Bin\" Function Completed.");
     } else {
-      ctx.AddReportLine(" -Error- \"Purge Recycle Bin\" Function Failed to Complete.");
+      ctx.AddReportLine(kRecycleBinFailedLine);
       ctx.RaiseLevel(1);
       ctx.SetAttention();
     }

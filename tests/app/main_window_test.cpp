@@ -11,6 +11,7 @@
 #include "app/purge_run.h"
 #include "core/modal.h"
 #include "core/report_rules.h"
+#include "core/run_log_rules.h"
 #include "core/run_mode.h"
 #include "core/settings.h"
 #include "core/text_util.h"
@@ -120,28 +121,40 @@ TEST_F(MainWindowTest, PreviewWithNothingSelected) {
             " Errors in Purge function  -  Use the TAB key to locate the Error... ");
 }
 
-// The log holds the report exactly as the list shows it, under its header; the General page's
-// box turns it off.
+// The log holds each run's report as the list shows it, without its item lines unless "Log each
+// item" is ticked, under a header written as the run starts and completed as it ends; the General
+// page's boxes turn items on and the log off.
 TEST_F(MainWindowTest, EveryRunLeavesItsReportInTheLogUnlessTheBoxIsOff) {
   HWND general = form.ConfigPageHandle(TFFoxForm::kGeneralPage);
   EXPECT_EQ(IsDlgButtonChecked(general, IDC_RUNLOG_CHECK), BST_CHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(general, IDC_LOGITEMS_CHECK), BST_UNCHECKED);
   SetChecked(form.OptionFrame(RunMode::Standard).Control(OptionField::ClipBoard), true);
   const std::string path = data.Path() + "\\Quorvane.log";
   std::string expected;
   for (const char* kind : {"Preview", "Purge"}) {
     Click(form.Control(std::string(kind) == "Preview" ? IDC_PREVIEW_BTN : IDC_PURGE_BTN));
     const std::string text = ReadFileText(path);
+    if (expected.empty()) {
+      ASSERT_TRUE(IsRunLogBanner(text.substr(0, text.find("\r\n")))) << text;
+      expected = text.substr(0, text.find("\r\n") + 2);
+    }
     const size_t header = text.find("\r\n", expected.size());  // the end of this run's header
     ASSERT_NE(header, std::string::npos) << text;
     std::string record = text.substr(expected.size(), header + 2 - expected.size());
+    const std::vector<std::string> logged = RunLogLines(ListLines(), false);
     EXPECT_NE(record.find("  Stnd  " + std::string(kind) + "  Highest Level 0  " +
-                          std::to_string(ListLines().size()) + " Lines\r\n"),
+                          std::to_string(logged.size()) + " Lines\r\n"),
               std::string::npos)
         << record;
-    for (const std::string& line : ListLines()) record += line + "\r\n";
+    for (const std::string& line : logged) record += line + "\r\n";
     expected += record;
     EXPECT_EQ(text, expected);
   }
+  Click(GetDlgItem(general, IDC_LOGITEMS_CHECK));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(general, IDC_APPLY)));
+  Click(GetDlgItem(general, IDC_APPLY));
+  EXPECT_NE(data.SettingsText().find("LogItemsOpt=1"), std::string::npos);
+  EXPECT_TRUE(Globals().logEachItem);
   Click(GetDlgItem(general, IDC_RUNLOG_CHECK));
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(general, IDC_APPLY)));
   Click(GetDlgItem(general, IDC_APPLY));

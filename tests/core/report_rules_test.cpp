@@ -17,6 +17,25 @@ TEST(ReportRules, ErrorLinesByPrefixAndResultColumn) {
   EXPECT_FALSE(IsSeparatorLine(" - - -"));
 }
 
+// Every error line raises the run to an error level, whatever its writer did besides.
+TEST(ReportRules, ErrorLinesRaiseTheRunsLevel) {
+  struct Case {
+    const char* line;
+    int level;
+  } cases[] = {{"*** Error - Delete entries from History failed - Places.SQLite", 3},
+               {"*-* Error - Unable to find FireFox Form History file - FormHistory.SQLite", 3},
+               {" -Error- Previous statement not processed - has invalid Type field", 3},
+               {"-Error- x", 3},
+               {"*** Error occurred in above function ***", 3},
+               {kRecycleBinFailedLine, 1},
+               {"-Caution- Some functions may not complete as a Browser was executing.", 0},
+               {"*** Cancelled by operator.", 0},
+               {"       deleted - C:\\x.txt", 0},
+               {"  Purge \"Recycle Bin\" Function Completed.", 0}};
+  for (const Case& c : cases) EXPECT_EQ(ErrorLineLevel(c.line), c.level) << c.line;
+  EXPECT_TRUE(IsErrorLine("*-* Error - Unable to find FireFox Form History file"));
+}
+
 TEST(ReportRules, DeletionErrorCodes) {
   EXPECT_EQ(MapDeleteErrorCode(2).text, "File not Found - ");
   EXPECT_EQ(MapDeleteErrorCode(2).level, 7);

@@ -148,6 +148,18 @@ void CheckCommandLine(const std::string& line) {
     if (target == "C:\\Data\\" + log.value)
       Check(log.value.find_first_of("\\/:") == std::string::npos);
     if (!target.empty()) Check(target.find_first_of("<>|?*\"") == std::string::npos);
+    // Nothing in the program folder is ever a report.
+    Check(LogTargetRefusal("C:\\Prog\\" + log.value, "C:\\Data", "C:\\Prog", {}) != "");
+  }
+  // A header read back from a file (the first line of a "LOG=" target or of the log).
+  for (const std::string& a : args) {
+    if (IsRunLogBanner(a)) Check(IsRunLogHeader(a));
+    // The log keeps no line it calls an item; what it keeps of an item error is its result.
+    const std::vector<std::string> kept = RunLogLines({a}, false);
+    const LogLineUse use = RunLogLineUse(a);
+    Check(kept.size() == 1);
+    if (use == LogLineUse::Keep) Check(kept[0] == a);
+    if (use == LogLineUse::ResultOnly) Check(EndsWith(kept[0], "(item not logged)"));
   }
 }
 

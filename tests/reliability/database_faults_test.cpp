@@ -268,6 +268,9 @@ TEST_P(DatabaseFaultsTest, CorruptDatabasesGiveErrorsAndKeepTheirBytes) {
       } else {
         EXPECT_EQ(lines, Lines{purge.busyLine});
       }
+      // An error line is never a clean run.
+      EXPECT_GE(run.state.highestLevel, 3);
+      EXPECT_TRUE(run.state.attention);
       EXPECT_TRUE(FileBytes(file) == broken);
       EXPECT_FALSE(FileExists(file + "-journal"));
       ProfileDump after = Dumps();

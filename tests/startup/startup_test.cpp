@@ -114,6 +114,18 @@ TEST_F(StartupTest, ASecondStartBringsTheFirstForwardUnlessMult) {
   for (int i = 0; i < 50 && IsIconic(main); ++i) Sleep(20);
   EXPECT_FALSE(IsIconic(main));  // restored by the second start
   EXPECT_TRUE(first.Running());
+  {
+    // An unattended start purges nothing meanwhile, and neither its exit code nor the log
+    // lets that pass for a clean run.
+    ChildProcess skipped(QuorvanePath(), Args("AUTO"));
+    ASSERT_TRUE(skipped.WaitForExit(20000));
+    EXPECT_EQ(skipped.ExitCode(), 10u);
+    const std::string log = ReadFileText(data + "\\Quorvane.log");
+    EXPECT_NE(log.find("  Auto  Purge  Skipped\r\n-Caution- The run was skipped: another copy of "
+                       "Quorvane is running.\r\n"),
+              std::string::npos)
+        << log;
+  }
 
   // The URL server link names its shared memory after the start time to the second: an
   // instance started within the first one's second could not create it and would end.
@@ -145,17 +157,44 @@ TEST_F(StartupTest, ACleanAutomaticRunExitsWithZeroAndLogGoesWhereItSays) {
   } cases[] = {{"BOOT", data + "\\Quorvane.log"},
                {"BOOT LOG=Run.txt", data + "\\Run.txt"},
                {"BOOT Log=" + elsewhere.File("Out.txt"), elsewhere.File("Out.txt")}};
+  // A log an earlier version wrote lists the items it removed: the first start erases it.
+  ForceDirectories(data);
+  WriteFileText(data + "\\Quorvane.log",
+                "==== 12/08/2026 07:05:09  Boot  Purge  Highest Level 0  1 Line\r\n"
+                "       deleted - C:\\USERS\\ANN\\RECENT\\DIARY.LNK\r\n");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args);
-    DeleteFileA((data + "\\Quorvane.log").c_str());
+    if (c.file != cases[0].file) DeleteFileA((data + "\\Quorvane.log").c_str());
     ChildProcess q(QuorvanePath(), Args(c.args));
     ASSERT_TRUE(q.WaitForExit(30000));
     EXPECT_EQ(q.ExitCode(), 0u);
     const std::string log = ReadFileText(c.file);
     EXPECT_NE(log.find("  Boot  Purge  Highest Level 0  "), std::string::npos) << log;
     EXPECT_NE(log.find("\r\nClearing Windows ClipBoard\r\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("DIARY"), std::string::npos) << log;
+    EXPECT_EQ(log.find("  The log of an earlier version was erased") != std::string::npos,
+              c.file == cases[0].file)
+        << log;
     EXPECT_EQ(FileExists(data + "\\Quorvane.log"), c.file == data + "\\Quorvane.log");
   }
+}
+
+// A fault that ends the program in the middle of a run (as an access violation inside a database
+// module would) still leaves the run's record, completed with the fault, and level 9.
+TEST_F(StartupTest, AFaultInARunStillCompletesItsRecord) {
+  WriteSettings("[PnowOptions]\r\nSplashOpt=1\r\nMainWinOpt=3\r\nClipBoardOption=1\r\n");
+  SetEnvironmentVariableA("QUORVANE_TEST_FAULT", "Clearing Windows ClipBoard");
+  ChildProcess q(QuorvanePath(), Args("AUTO"));
+  SetEnvironmentVariableA("QUORVANE_TEST_FAULT", nullptr);
+  ASSERT_TRUE(q.WaitForExit(30000));
+  EXPECT_EQ(q.ExitCode(), 9u);
+  const std::string log = ReadFileText(data + "\\Quorvane.log");
+  EXPECT_EQ(log.find("  running\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("  Auto  Purge  Highest Level 9  "), std::string::npos) << log;
+  EXPECT_NE(log.find("\r\nClearing Windows ClipBoard\r\n*** Error - The program failed: "
+                     "exception C0000005 at "),
+            std::string::npos)
+      << log;
 }
 
 TEST_F(StartupTest, AnyErrorPolicyShowsTheWindowOnlyAfterAnError) {

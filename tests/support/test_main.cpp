@@ -7,6 +7,7 @@
 #include "cookie_window/cookie_form.h"
 #include "core/message_box.h"
 #include "core/modal.h"
+#include "core/settings.h"
 #include "files/delete_outcome.h"
 #include "files/temp_protect_list.h"
 #include "system/shutdown_action.h"
@@ -26,6 +27,7 @@ class FreshProcessState : public testing::EmptyTestEventListener {
     TempProtectEntries().unreadable = false;
     LastDeleteError() = 0;
     LastDeleteNameOnly() = false;
+    Globals().logEachItem = false;
   }
 };
 }  // namespace
