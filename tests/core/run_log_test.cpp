@@ -123,7 +123,9 @@ TEST_F(RunLogTest, LogTargetsThatMayNotBeWrittenKeepTheirBytesAndTheRunSaysSo) {
     if (!c.before.empty()) WriteFileText(c.target, c.before);
     ScopedArguments logArgument{{"AUTO", c.value}};
     BeginRunLog(RunMode::PurgeNow, false);
-    if (c.caution.empty()) EXPECT_FALSE(FileExists(c.target));  // no stale report meanwhile
+    if (c.caution.empty()) {
+      EXPECT_FALSE(FileExists(c.target));  // no stale report meanwhile
+    }
     const RunLogNote note = FinishRunLog({RunMode::PurgeNow, false, 0, run.lines});
     EXPECT_EQ(note.line, c.caution);
     EXPECT_EQ(note.level, c.caution.empty() ? 0 : 1);
@@ -131,7 +133,9 @@ TEST_F(RunLogTest, LogTargetsThatMayNotBeWrittenKeepTheirBytesAndTheRunSaysSo) {
       EXPECT_NE(ReadFileText(c.target).find("Highest Level 0  2 Lines\r\n"), std::string::npos);
       EXPECT_FALSE(FileExists(log));
     } else {
-      if (!c.before.empty()) EXPECT_EQ(ReadFileText(c.target), c.before);
+      if (!c.before.empty()) {
+        EXPECT_EQ(ReadFileText(c.target), c.before);
+      }
       const std::string text = LogWithoutTimes();
       EXPECT_NE(text.find("==== T  Auto  Purge  Highest Level 1  3 Lines\r\n"), std::string::npos)
           << text;
