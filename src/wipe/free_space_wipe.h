@@ -1,6 +1,5 @@
 #pragma once
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "core/report_context.h"
@@ -9,18 +8,6 @@
 // Wiping a drive's free space: a folder of the wipe's own at the drive's root is filled with
 // files of zeros until the disk refuses more, then everything in it is removed again. What was
 // deleted before (by a browser, a user, a plain purge) is overwritten where it still lay.
-
-struct WipeOptions {
-  // Called before the first write, after every large write (8 MiB at most) and every 64 small
-  // files, and at the end of each phase; returning false cancels.
-  std::function<bool(const WipeProgress&)> progress;
-  // Counts the disk as full once this many bytes are written (0: only when it is). Lets a test
-  // fill a folder on a large disk as if it were a small one.
-  uint64_t byteLimit = 0;
-  // The free space taken as measured at the start (0: the drive's own). With a larger byte limit
-  // it stands for a drive that takes more zeros than it had free, as a compressed one does.
-  uint64_t freeBytes = 0;
-};
 
 // "C:\" for the letter C.
 std::string DriveRoot(char letter);
@@ -33,7 +20,8 @@ std::string WipeRefusalOf(const std::string& root);
 // Wipes the free space of the drive (root "C:\") unless it is refused. One wipe of a drive runs at
 // a time: another, in this process or another, is refused.
 WipeSummary WipeFreeSpace(const std::string& root, const WipeOptions& options = {});
-// The fill and its removal in the wipe folder under `parent`, with no drive checks.
+// The fill and its removal in the wipe folder under `parent`, with no drive checks; refused, as
+// above, while another wipe of `parent` runs.
 WipeSummary FillAndRemove(const std::string& parent, const WipeOptions& options);
 
 // Removes the wipe folder under `parent` (a drive's root), as a wipe that was cut off left it:

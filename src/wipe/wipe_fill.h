@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "wipe/free_space_wipe.h"
+#include "wipe/wipe_rules.h"
 
 // The fill of a wipe folder: files of zeros until the drive refuses more, then their removal.
 struct FillOutcome {

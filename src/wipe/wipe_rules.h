@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -38,6 +39,19 @@ struct WipeProgress {
   int smallFiles = 0;           // small files written so far
   // What one small file takes: timed on one before the large files, then the average.
   double smallFileSeconds = 0;
+};
+
+// How a wipe is watched, and what a test makes of the disk.
+struct WipeOptions {
+  // Called before the first write, after every large write (8 MiB at most) and every 64 small
+  // files, and at the end of each phase; returning false cancels.
+  std::function<bool(const WipeProgress&)> progress;
+  // Counts the disk as full once this many bytes are written (0: only when it is). Lets a test
+  // fill a folder on a large disk as if it were a small one.
+  uint64_t byteLimit = 0;
+  // The free space taken as measured at the start (0: the drive's own). With a larger byte limit
+  // it stands for a drive that takes more zeros than it had free, as a compressed one does.
+  uint64_t freeBytes = 0;
 };
 
 // Seconds the rest will take at the rate so far; none until a rate is known.
