@@ -63,7 +63,7 @@ void ShowProgress(HWND dialog, const WipeProgress& p) {
   SendDlgItemMessageA(dialog, IDC_WIPE_PROGRESS, PBM_SETPOS,
                       static_cast<WPARAM>(done * kProgressSteps / target), 0);
   SetText(dialog, IDC_WIPE_WRITTEN, "Bytes written: " + GroupedNumber(p.written));
-  const auto left = SecondsLeft(p.written, p.target, p.seconds);
+  const auto left = SecondsLeft(p);
   SetText(dialog, IDC_WIPE_TIME_LEFT, "Time left: " + (left ? ClockText(*left) : std::string()));
 }
 

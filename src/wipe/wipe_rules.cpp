@@ -69,6 +69,17 @@ std::optional<double> SecondsLeft(uint64_t written, uint64_t target, double elap
   return static_cast<double>(target - written) * elapsedSeconds / static_cast<double>(written);
 }
 
+std::optional<double> SecondsLeft(const WipeProgress& p) {
+  const int filesLeft = p.smallFiles < kMaxSmallFiles ? kMaxSmallFiles - p.smallFiles : 0;
+  const double smallLeft = filesLeft * (p.smallFileSeconds > 0 ? p.smallFileSeconds : 0);
+  if (p.largeFilesDone) return smallLeft;
+  const auto largeLeft = SecondsLeft(p.written, p.target, p.seconds);
+  if (!largeLeft) return std::nullopt;
+  return *largeLeft + smallLeft;
+}
+
+uint64_t FillBound(uint64_t freeAtStart) { return freeAtStart + freeAtStart / 10 + (64ull << 20); }
+
 std::string GroupedNumber(uint64_t value) {
   std::string digits = std::to_string(value), out;
   for (size_t i = 0; i < digits.size(); ++i) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -26,8 +27,48 @@ inline constexpr const char* kWipeFolderName = "QuorvaneWipe.$$$";
 std::string FillFileName(uint32_t number);
 bool IsFillFileName(const std::string& name);
 
+// After the large files, the wipe writes up to this many small files.
+constexpr int kMaxSmallFiles = 4096;
+
+// How far a wipe has come.
+struct WipeProgress {
+  uint64_t written = 0;
+  uint64_t target = 0;  // the free space when the wipe began
+  double seconds = 0;
+  bool largeFilesDone = false;  // the small files are being written
+  int smallFiles = 0;           // small files written so far
+  // What one small file takes: timed on one before the large files, then the average.
+  double smallFileSeconds = 0;
+};
+
+// How a wipe is watched, and what a test makes of the disk.
+struct WipeOptions {
+  // Called before the first write, after every large write (8 MiB at most) and every 64 small
+  // files, and at the end of each phase; returning false cancels.
+  std::function<bool(const WipeProgress&)> progress;
+  // Counts the disk as full once this many bytes are written (0: only when it is). Lets a test
+  // fill a folder on a large disk as if it were a small one.
+  uint64_t byteLimit = 0;
+  // The free space taken as measured at the start (0: the drive's own). With a larger byte limit
+  // it stands for a drive that takes more zeros than it had free, as a compressed one does.
+  uint64_t freeBytes = 0;
+};
+
 // Seconds the rest will take at the rate so far; none until a rate is known.
 std::optional<double> SecondsLeft(uint64_t written, uint64_t target, double elapsedSeconds);
+// The same for a whole wipe: the large files' bytes at their rate, then the small files left,
+// each as long as one took.
+std::optional<double> SecondsLeft(const WipeProgress& p);
+
+// A drive that has taken this much without filling up keeps zeros without using space (an
+// NTFS-compressed folder, a sparse or deduplicating file system): the wipe stops there rather
+// than write on for ever. The free space at the start, 10 % more and 64 MiB.
+uint64_t FillBound(uint64_t freeAtStart);
+inline constexpr const char* kDriveDoesNotFill =
+    "the drive does not fill: more than its free space was written (a compressed, sparse or "
+    "deduplicating drive keeps zeros without using space)";
+// Said when the drive's wipe lock is held by another wipe.
+inline constexpr const char* kWipeAlreadyRunning = "a wipe of this drive is already running";
 // "1,234,567"
 std::string GroupedNumber(uint64_t value);
 // "0:02:05" (hours:minutes:seconds, rounded to the second)

@@ -59,21 +59,38 @@ TestDrive::~TestDrive() {
     RemoveLinkItself(link_, true);
 }
 
-ScratchVolume::ScratchVolume(int mib) {
+ScratchVolume::ScratchVolume(int mib, int ext4BlockBytes) {
   unixPath_ = UnixNameOf(mountPoint_.Path());
   if (unixPath_.empty()) return;
   const std::string size = std::to_string(mib) + "m";
-  if (!StartUnixProgram("Z:\\bin\\mount",
-                        "mount -t tmpfs -o size=" + size + " tmpfs \"" + unixPath_ + "\""))
+  if (ext4BlockBytes) {
+    image_ = imageFolder_.File("volume.img");
+    const std::string img = "'" + UnixNameOf(imageFolder_.Path()) + "/volume.img'";
+    if (!StartUnixProgram("Z:\\bin\\sh", "sh -c \"/usr/bin/truncate -s " + size + " " + img +
+                                             " && /sbin/mkfs.ext4 -q -F -b " +
+                                             std::to_string(ext4BlockBytes) + " " + img +
+                                             " && /bin/mount -o loop " + img + " '" + unixPath_ +
+                                             "'\""))
+      return;
+  } else if (!StartUnixProgram("Z:\\bin\\mount",
+                               "mount -t tmpfs -o size=" + size + " tmpfs \"" + unixPath_ + "\"")) {
     return;
-  for (int i = 0; i < 300 && !mounted_; ++i, Sleep(10))
+  }
+  for (int i = 0; i < 1000 && !mounted_; ++i, Sleep(10))
     mounted_ = MountFinished(mountPoint_.Path(), static_cast<unsigned long long>(mib));
   if (mounted_) drive_.emplace(mountPoint_.Path());
 }
 
-ScratchVolume::~ScratchVolume() {
+ScratchVolume::~ScratchVolume() { Unmount(); }
+
+std::string ScratchVolume::ReadImage() const {
+  return image_.empty() ? std::string() : ReadFileText(image_);
+}
+
+void ScratchVolume::Unmount() {
   drive_.reset();
   if (!mounted_) return;
+  mounted_ = false;
   // Lazily: a handle Wine still holds on the volume (a window that asked its free space, a
   // file closing) would make a plain umount fail and leave the mount behind for good, and a
   // later test's folder of the same name would land on it.

@@ -26,18 +26,22 @@ class TestDrive {
   std::string letter_, link_;
 };
 
-// A small volume: a tmpfs of `mib` MiB mounted on a fresh folder and mapped to a drive letter.
-// Mounting needs root; Ready() says whether it worked.
+// A small volume mounted on a fresh folder and mapped to a drive letter: a tmpfs of `mib` MiB,
+// or, given a block size, an ext4 file system of `mib` MiB made in an image file on a loop
+// device. Mounting needs root; Ready() says whether it worked.
 class ScratchVolume {
  public:
-  explicit ScratchVolume(int mib);
+  explicit ScratchVolume(int mib, int ext4BlockBytes = 0);
   ~ScratchVolume();
   bool Ready() const { return mounted_ && !Root().empty(); }
   std::string Root() const { return drive_ ? drive_->Root() : std::string(); }
+  // The image's bytes (ext4 only): what a disk reader would find.
+  std::string ReadImage() const;
+  void Unmount();
 
  private:
-  TempFolder mountPoint_;
-  std::string unixPath_;
+  TempFolder mountPoint_, imageFolder_;
+  std::string unixPath_, image_;
   bool mounted_ = false;
   std::optional<TestDrive> drive_;
 };

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
+
 #include "platform/files.h"
 #include "platform/links.h"
 #include "support/child_process.h"
@@ -67,6 +69,40 @@ const bool kCrashChild = [] {
   FillAndRemove(line.substr(at + flag.size()), o);
   ExitProcess(4);
 }();
+
+// Started as a child with "--hold-wipe EVENT ROOT", this program wipes the drive ROOT (as if
+// its disk were full at 16 MiB) and waits 4 MiB in until EVENT is set; it exits with 0 when
+// its wipe completed.
+const bool kHoldChild = [] {
+  const std::string line = GetCommandLineA(), flag = "--hold-wipe ";
+  const size_t at = line.find(flag);
+  if (at == std::string::npos) return false;
+  const std::string args = line.substr(at + flag.size());
+  const size_t space = args.find(' ');
+  HANDLE go = OpenEventA(SYNCHRONIZE, FALSE, args.substr(0, space).c_str());
+  WipeOptions o;
+  o.byteLimit = 16 * MiB;
+  o.progress = [&](const WipeProgress& p) {
+    if (p.written >= 4 * MiB && go) WaitForSingleObject(go, 30000);
+    return true;
+  };
+  const WipeSummary s = WipeFreeSpace(args.substr(space + 1), o);
+  ExitProcess(s.outcome == WipeOutcome::Completed ? 0 : 1);
+}();
+
+std::string MarkerLines(int count) {
+  std::string text;
+  char line[32];
+  for (int i = 0; i < count; ++i)
+    text.append(line, std::snprintf(line, sizeof line, "QVMARKER %08d\n", i));
+  return text;
+}
+
+size_t CountOf(const std::string& text, const std::string& word) {
+  size_t n = 0;
+  for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++n;
+  return n;
+}
 }  // namespace
 
 TEST(FreeSpaceWipeTest, ACrashMidWayStillGivesTheSpaceBack) {
@@ -106,6 +142,54 @@ TEST(FreeSpaceWipeTest, FillsUntilTheDiskIsFullThenRemovesEveryFillFile) {
   EXPECT_GE(atEnd.files, 1);
   EXPECT_FALSE(DirectoryExists(WipeFolder(t.Path())));
   EXPECT_EQ(ReadFileText(t.File("mine.txt")), "keep me");
+}
+
+// A drive that keeps zeros without using space (an NTFS-compressed root, a sparse or
+// deduplicating file system) never says it is full: here a folder with 4 MiB free that takes
+// 256 MiB. The wipe stops once it has written 10 % and 64 MiB more than was free.
+TEST(FreeSpaceWipeTest, ADriveThatDoesNotFillStopsTheWipeWithAFailure) {
+  TempFolder t;
+  WipeOptions o;
+  o.freeBytes = 4 * MiB;
+  o.byteLimit = 256 * MiB;
+  const WipeSummary s = FillAndRemove(t.Path(), o);
+  EXPECT_EQ(s.outcome, WipeOutcome::Failed);
+  EXPECT_EQ(WipeResultText(s), std::string("Failed - ") + kDriveDoesNotFill);
+  EXPECT_GT(s.bytesWritten, FillBound(4 * MiB));
+  EXPECT_LE(s.bytesWritten, FillBound(4 * MiB) + 8 * MiB);
+  EXPECT_FALSE(DirectoryExists(WipeFolder(t.Path())));
+}
+
+// Two copies of the program wipe one drive: the second is refused while the first runs, and
+// neither it nor a start-up cleanup touches the first's fill files.
+TEST(FreeSpaceWipeTest, ASecondWipeOfADriveIsRefusedWhileTheFirstRuns) {
+  TempFolder volume;
+  TestDrive drive(volume.Path());
+  const std::string root = drive.Root(), folder = WipeFolder(root);
+  ASSERT_FALSE(root.empty());
+  const std::string event = "QvHoldWipe" + std::to_string(GetCurrentProcessId());
+  HANDLE go = CreateEventA(nullptr, TRUE, FALSE, event.c_str());
+  char exe[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  ChildProcess first(exe, "--hold-wipe " + event + " " + root);
+  for (int i = 0; i < 400 && ListFolder(folder).bytes < 4 * MiB; ++i) Sleep(50);
+  const Listing held = ListFolder(folder);
+  WipeOptions o;
+  o.byteLimit = 16 * MiB;
+  const WipeSummary second = WipeFreeSpace(root, o);
+  const std::string refusal = WipeRefusalOf(root);
+  RemoveLeftoverWipeFolders();
+  const Listing after = ListFolder(folder);
+  SetEvent(go);
+  EXPECT_GE(held.bytes, 4 * MiB);
+  EXPECT_EQ(WipeResultText(second), "Refused - a wipe of this drive is already running");
+  EXPECT_EQ(refusal, "a wipe of this drive is already running");
+  EXPECT_EQ(after.files, held.files);
+  EXPECT_EQ(after.bytes, held.bytes);
+  ASSERT_TRUE(first.WaitForExit(30000));
+  EXPECT_EQ(first.ExitCode(), 0u);
+  EXPECT_FALSE(DirectoryExists(folder));
+  CloseHandle(go);
 }
 
 TEST(FreeSpaceWipeTest, CancelMidWayLeavesNoFillFile) {
@@ -190,6 +274,25 @@ TEST(FreeSpaceWipeTest, WipesASmallVolumeAndGivesEveryByteBack) {
   EXPECT_EQ(FreeBytes(root), before);
   EXPECT_FALSE(DirectoryExists(WipeFolder(root)));
   EXPECT_EQ(ReadFileText(root + "kept.txt"), "a file of the user's");
+}
+
+// ext4 with 1 KiB blocks: a plainly deleted file of marker lines is overwritten to its last
+// block, the ones that come free only once the fill's data reaches the disk included.
+TEST(FreeSpaceWipeTest, NoLineOfADeletedFileIsLeftOnAnExt4DriveOf1KiBBlocks) {
+  ScratchVolume v(64, 1024);
+  if (!v.Ready()) GTEST_SKIP() << "an ext4 volume on a loop device needs root";
+  const std::string marker = v.Root() + "marker.txt", text = MarkerLines(195060);
+  HANDLE h = CreateFileA(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr));
+  FlushFileBuffers(h);  // on the disk before it is deleted, as a file long kept is
+  CloseHandle(h);
+  ASSERT_TRUE(DeleteFileA(marker.c_str()));
+  ASSERT_EQ(CountOf(v.ReadImage(), "QVMARKER"), 195060u);
+  const WipeSummary s = WipeFreeSpace(v.Root());
+  EXPECT_EQ(s.outcome, WipeOutcome::Completed) << s.detail;
+  v.Unmount();
+  EXPECT_EQ(CountOf(v.ReadImage(), "QVMARKER"), 0u);
 }
 
 // The run's function wipes the drive of the Temp folder and reports drive, bytes, time and

@@ -53,6 +53,18 @@ TEST(WipeRulesTest, ProgressTexts) {
   EXPECT_FALSE(SecondsLeft(10, 100, 0).has_value());
   EXPECT_DOUBLE_EQ(*SecondsLeft(25, 100, 5), 15);
   EXPECT_DOUBLE_EQ(*SecondsLeft(120, 100, 5), 0);
+  // A whole wipe: the small files left count too, in either phase, each as long as one took.
+  const struct {
+    WipeProgress p;
+    double left;
+  } wipes[] = {
+      {{25, 100, 5, false, 1, 0.001}, 15 + 4.095},
+      {{100, 100, 20, false, 1, 0.001}, 4.095},
+      {{100, 100, 20, true, 4000, 0.002}, 0.192},
+      {{90, 100, 20, true, kMaxSmallFiles, 0.002}, 0},
+  };
+  for (const auto& w : wipes) EXPECT_NEAR(*SecondsLeft(w.p), w.left, 1e-9) << w.p.smallFiles;
+  EXPECT_FALSE(SecondsLeft(WipeProgress{}).has_value());
   const struct {
     uint64_t n;
     const char* text;
