@@ -14,6 +14,7 @@
 #include "core/run_log_rules.h"
 #include "core/run_mode.h"
 #include "core/settings.h"
+#include "core/settings_backup.h"
 #include "core/text_util.h"
 #include "core/version.h"
 #include "core/window_placement.h"
@@ -108,8 +109,9 @@ void RunInstallerUninstall() {
   RemoveRunKey();
   const AppFolders& f = Folders();
   if (f.cdMode) return;
-  for (const char* name : {"Quorvane.ini", "Quorvane.Dat", "IEcookie.dat", "IEprMode.dat",
-                           "PLUGINS.DAT", "quorvane.pit", kRunLogName, kRunLogOldName})
+  for (const char* name :
+       {"Quorvane.ini", "Quorvane.ini.bak", "Quorvane.Dat", "IEcookie.dat", "IEprMode.dat",
+        "PLUGINS.DAT", "quorvane.pit", kRunLogName, kRunLogOldName})
     DeleteFileA((f.dataFolder + "\\" + name).c_str());
   RemoveDirectoryA(f.dataFolder.c_str());
 }
@@ -124,6 +126,7 @@ int RunQuorvane(const std::string& commandLine) {
   const std::string exe = ModuleFileName();
   SetDisplayName(DisplayNameFor(ExtractFileName(exe)));
   ResolveDataFolder(exe);
+  RecoverSettingsFile();
   SelectRunMode();
   if (!Folders().cdMode) {
     // The old protected-mode list first, so that its entries are in IEcookie.dat before the
