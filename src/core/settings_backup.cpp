@@ -29,6 +29,7 @@ std::string SettingsCopyPath(const std::string& settingsPath) { return settingsP
 SettingsBase SettingsTextToBuildOn(const std::string& settingsPath) {
   SettingsBase base;
   base.readable = !FileExists(settingsPath) || ReadWholeFile(settingsPath, base.text);
+  if (!base.readable) base.text.clear();  // what a failed read got is no text to keep
   if (base.readable && HoldsProfileSection(base.text)) return base;
   if (std::string copy = WholeText(SettingsCopyPath(settingsPath)); !copy.empty())
     return {copy, true, true};
