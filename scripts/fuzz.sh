@@ -54,6 +54,8 @@ target settings_values src/core/window_position.cpp src/core/option_set.cpp src/
   src/core/command_line.cpp src/core/run_mode.cpp src/core/run_log_rules.cpp src/core/report_rules.cpp \
   src/core/text_util.cpp
 target wipe_names src/wipe/wipe_rules.cpp
+target shred_names src/files/shred_names.cpp src/core/text_util.cpp
+target settings_file src/core/profile_text.cpp src/core/text_util.cpp
 target url_record src/ie/shared_url_record.cpp src/ie/url_server_protocol.cpp src/ie/cache_rules.cpp \
   src/core/report_rules.cpp src/core/text_util.cpp
 target local_state src/chromium/local_state.cpp src/chromium/chromium_sql.cpp

@@ -283,14 +283,15 @@ void TFFoxForm::SaveShredSettings() {
   int repeats = static_cast<int>(GetDlgItemInt(page, IDC_REPEATS_EDIT, &ok, TRUE));
   s.repeats = ClampRepeats(ok ? repeats : 1);
   SetDlgItemInt(page, IDC_REPEATS_EDIT, s.repeats, FALSE);
-  ProfileFile file = SettingsFile();
-  if (method >= 0) file.WriteString("ShredOption", "Thoroughness", s.thoroughness);
-  file.WriteInt("ShredOption", "Repeats", s.repeats);
+  SettingsChanges changes;
+  if (method >= 0) changes.Set("ShredOption", "Thoroughness", s.thoroughness);
+  changes.SetInt("ShredOption", "Repeats", s.repeats);
   Globals().shred = s;
   Globals().keepRunLog = IsDlgButtonChecked(page, IDC_RUNLOG_CHECK) == BST_CHECKED;
-  WriteRunLogOption(file, Globals().keepRunLog);
+  WriteRunLogOption(changes, Globals().keepRunLog);
   Globals().logEachItem = IsDlgButtonChecked(page, IDC_LOGITEMS_CHECK) == BST_CHECKED;
-  WriteLogEachItemOption(file, Globals().logEachItem);
+  WriteLogEachItemOption(changes, Globals().logEachItem);
+  changes.Commit();
   ApplyThemesState(GetDlgItem(page, IDC_THEMES_CHECK));
   EnableWindow(GetDlgItem(page, IDC_APPLY), FALSE);
 }
@@ -301,7 +302,9 @@ void TFFoxForm::SaveDisplayPolicy(ConfigPage which) {
   p.splashOpt = std::max(0, CheckedRadio(page, IDC_SPLASH_ENABLE, 2));
   p.mainWinOpt = std::max(0, CheckedRadio(page, IDC_MAINWIN_0, 4));
   p.shutType = std::max(0, CheckedRadio(page, IDC_SHUTTYPE_0, 6));
-  WriteDisplayPolicy(SettingsFile(), kDisplaySections[which], p);
+  SettingsChanges changes;
+  WriteDisplayPolicy(changes, kDisplaySections[which], p);
+  changes.Commit();
   if (which == kStartupPage) {
     if (IsDlgButtonChecked(page, IDC_STARTUP_CHECK) == BST_CHECKED)
       SetRunKey();
@@ -319,7 +322,9 @@ void TFFoxForm::SaveTempFolders() {
   t.volDir = IsDlgButtonChecked(page, IDC_TMPDIR + 3) == BST_CHECKED;
   t.ageTemp = IsDlgButtonChecked(page, IDC_AGETEMP) == BST_CHECKED;
   t.ageHours = WindowText(GetDlgItem(page, IDC_AGEHOURS));
-  WriteTempFolders(SettingsFile(), t);
+  SettingsChanges changes;
+  WriteTempFolders(changes, t);
+  changes.Commit();
   LoadTempFolderPage();  // fresh from the file, with fresh folder labels
 }
 

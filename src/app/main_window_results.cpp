@@ -13,6 +13,7 @@
 #include "core/report_rules.h"
 #include "core/run_mode.h"
 #include "core/settings.h"
+#include "core/settings_backup.h"
 #include "core/text_util.h"
 #include "core/version.h"
 #include "files/temp_folders.h"
@@ -164,8 +165,10 @@ void TFFoxForm::ShowHintFor(HWND control) {
   SetStatusPanel(0, bar == std::string::npos ? hint : hint.substr(bar + 1));
 }
 
-// The run's furniture: only a window has it.
+// The run's furniture: only a window has it. A settings file given back from its copy at start
+// is said under the run's first lines, once: an unattended run is read in its log.
 void TFFoxForm::RunStarting(int gaugeStep) {
+  if (const std::string note = TakeSettingsRecoveryNote(); !note.empty()) AddLine(note);
   if (!window_) return;
   SetPageDownHint(false);
   HWND cancel = Control(IDC_CANCEL_BTN);

@@ -109,7 +109,9 @@ bool TFFoxOptionsFrame1::IsHighlighted(OptionField f) const {
 }
 
 void TFFoxOptionsFrame1::SaveOptionSet() {
-  WriteOptionSet(SettingsFile(), InfoOf(mode_).section, Values());
+  SettingsChanges changes;
+  WriteOptionSet(changes, InfoOf(mode_).section, Values());
+  changes.Commit();
 }
 
 void TFFoxOptionsFrame1::LoadOptionSet() {

@@ -15,6 +15,7 @@
 #include "core/run_log_rules.h"
 #include "core/run_mode.h"
 #include "core/settings.h"
+#include "core/settings_backup.h"
 #include "core/text_util.h"
 #include "core/version.h"
 #include "core/window_placement.h"
@@ -141,9 +142,14 @@ void RunInstallerUninstall() {
   RemoveRunKey();
   const AppFolders& f = Folders();
   if (f.cdMode) return;
-  for (const char* name : {"Quorvane.ini", "Quorvane.Dat", "IEcookie.dat", "IEprMode.dat",
-                           "PLUGINS.DAT", "quorvane.pit", kRunLogName, kRunLogOldName})
-    DeleteFileA((f.dataFolder + "\\" + name).c_str());
+  for (const char* name :
+       {"Quorvane.ini", "Quorvane.ini.bak", "Quorvane.Dat", "IEcookie.dat", "IEprMode.dat",
+        "PLUGINS.DAT", "quorvane.pit", kRunLogName, kRunLogOldName}) {
+    const std::string path = f.dataFolder + "\\" + name;
+    DeleteFileA(path.c_str());
+    // A write cut short leaves its temporary file beside the one it was replacing.
+    DeleteFileA((path + ".qv-new").c_str());
+  }
   RemoveDirectoryA(f.dataFolder.c_str());
 }
 
@@ -157,6 +163,7 @@ int RunQuorvane(const std::string& commandLine) {
   const std::string exe = ModuleFileName();
   SetDisplayName(DisplayNameFor(ExtractFileName(exe)));
   ResolveDataFolder(exe);
+  RecoverSettingsFile();
   SelectRunMode();
   if (!Folders().cdMode) {
     // The old protected-mode list first, so that its entries are in IEcookie.dat before the

@@ -18,10 +18,10 @@ FontSetting ReadFont(const ProfileFile& file, const std::string& prefix, const F
           file.ReadInt(kFonts, prefix + "Style", d.style)};
 }
 
-void WriteFont(const ProfileFile& file, const std::string& prefix, const FontSetting& f) {
-  file.WriteString(kFonts, prefix + "Name", f.name);
-  file.WriteInt(kFonts, prefix + "Size", f.size);
-  file.WriteInt(kFonts, prefix + "Style", f.style);
+void WriteFont(SettingsChanges& changes, const std::string& prefix, const FontSetting& f) {
+  changes.Set(kFonts, prefix + "Name", f.name);
+  changes.SetInt(kFonts, prefix + "Size", f.size);
+  changes.SetInt(kFonts, prefix + "Style", f.style);
 }
 }  // namespace
 
@@ -52,8 +52,8 @@ OptionSet ReadOptionSet(const ProfileFile& file, const std::string& section) {
   return set;
 }
 
-void WriteOptionSet(const ProfileFile& file, const std::string& section, const OptionSet& set) {
-  for (const auto& f : OptionFields()) file.WriteInt(section, f.key, set[f.field]);
+void WriteOptionSet(SettingsChanges& changes, const std::string& section, const OptionSet& set) {
+  for (const auto& f : OptionFields()) changes.SetInt(section, f.key, set[f.field]);
 }
 
 DisplayPolicy ReadDisplayPolicy(const ProfileFile& file, const std::string& section) {
@@ -64,11 +64,11 @@ DisplayPolicy ReadDisplayPolicy(const ProfileFile& file, const std::string& sect
   return p;
 }
 
-void WriteDisplayPolicy(const ProfileFile& file, const std::string& section,
+void WriteDisplayPolicy(SettingsChanges& changes, const std::string& section,
                         const DisplayPolicy& p) {
-  file.WriteInt(section, "SplashOpt", p.splashOpt);
-  file.WriteInt(section, "MainWinOpt", p.mainWinOpt);
-  if (section == "ShutOptions") file.WriteInt(section, "ShutType", p.shutType);
+  changes.SetInt(section, "SplashOpt", p.splashOpt);
+  changes.SetInt(section, "MainWinOpt", p.mainWinOpt);
+  if (section == "ShutOptions") changes.SetInt(section, "ShutType", p.shutType);
 }
 
 ShredSettings ReadShredSettings(const ProfileFile& file) {
@@ -78,10 +78,10 @@ ShredSettings ReadShredSettings(const ProfileFile& file) {
   return s;
 }
 
-void WriteShredSettings(const ProfileFile& file, const ShredSettings& s) {
+void WriteShredSettings(SettingsChanges& changes, const ShredSettings& s) {
   if (s.Method() == '0' || s.Method() == '1' || s.Method() == '2')
-    file.WriteString(kShred, "Thoroughness", std::string(1, s.Method()));
-  file.WriteInt(kShred, "Repeats", ClampRepeats(s.repeats));
+    changes.Set(kShred, "Thoroughness", std::string(1, s.Method()));
+  changes.SetInt(kShred, "Repeats", ClampRepeats(s.repeats));
 }
 
 TempFolderSelection ReadTempFolders(const ProfileFile& file) {
@@ -97,13 +97,13 @@ TempFolderSelection ReadTempFolders(const ProfileFile& file) {
   return t;
 }
 
-void WriteTempFolders(const ProfileFile& file, const TempFolderSelection& t) {
-  file.WriteBool(kTemp, "TmpDir", t.tmpDir);
-  file.WriteBool(kTemp, "DosDir", t.dosDir);
-  file.WriteBool(kTemp, "WinDir", t.winDir);
-  file.WriteBool(kTemp, "VolDir", t.volDir);
-  file.WriteString(kTemp, "AgeHours", t.ageHours);
-  file.WriteBool(kTemp, "AgeTemp", t.ageTemp);
+void WriteTempFolders(SettingsChanges& changes, const TempFolderSelection& t) {
+  changes.SetBool(kTemp, "TmpDir", t.tmpDir);
+  changes.SetBool(kTemp, "DosDir", t.dosDir);
+  changes.SetBool(kTemp, "WinDir", t.winDir);
+  changes.SetBool(kTemp, "VolDir", t.volDir);
+  changes.Set(kTemp, "AgeHours", t.ageHours);
+  changes.SetBool(kTemp, "AgeTemp", t.ageTemp);
 }
 
 MessageChoices ReadMessageChoices(const ProfileFile& file) {
@@ -115,25 +115,25 @@ MessageChoices ReadMessageChoices(const ProfileFile& file) {
   return m;
 }
 
-void WriteMessageChoices(const ProfileFile& file, const MessageChoices& m) {
-  file.WriteString(kShow, "CookieMsgOpt", m.cookieMsgOpt);
-  file.WriteString(kShow, "FFcookieMsgOpt", m.ffCookieMsgOpt);
-  file.WriteString(kShow, "QuickStartOpt", m.quickStartOpt);
-  file.WriteString(kShow, "Win8WarningOpt", m.win8WarningOpt);
+void WriteMessageChoices(SettingsChanges& changes, const MessageChoices& m) {
+  changes.Set(kShow, "CookieMsgOpt", m.cookieMsgOpt);
+  changes.Set(kShow, "FFcookieMsgOpt", m.ffCookieMsgOpt);
+  changes.Set(kShow, "QuickStartOpt", m.quickStartOpt);
+  changes.Set(kShow, "Win8WarningOpt", m.win8WarningOpt);
 }
 
 bool ReadRunLogOption(const ProfileFile& file) { return file.ReadBool(kLog, "RunLogOpt", true); }
 
-void WriteRunLogOption(const ProfileFile& file, bool keep) {
-  file.WriteBool(kLog, "RunLogOpt", keep);
+void WriteRunLogOption(SettingsChanges& changes, bool keep) {
+  changes.SetBool(kLog, "RunLogOpt", keep);
 }
 
 bool ReadLogEachItemOption(const ProfileFile& file) {
   return file.ReadBool(kLog, "LogItemsOpt", false);
 }
 
-void WriteLogEachItemOption(const ProfileFile& file, bool logItems) {
-  file.WriteBool(kLog, "LogItemsOpt", logItems);
+void WriteLogEachItemOption(SettingsChanges& changes, bool logItems) {
+  changes.SetBool(kLog, "LogItemsOpt", logItems);
 }
 
 FontSettings ReadFonts(const ProfileFile& file) {
@@ -141,7 +141,7 @@ FontSettings ReadFonts(const ProfileFile& file) {
   return {ReadFont(file, "Main0", d.main), ReadFont(file, "Prot1", d.cookies)};
 }
 
-void WriteFonts(const ProfileFile& file, const FontSettings& f) {
-  WriteFont(file, "Main0", f.main);
-  WriteFont(file, "Prot1", f.cookies);
+void WriteFonts(SettingsChanges& changes, const FontSettings& f) {
+  WriteFont(changes, "Main0", f.main);
+  WriteFont(changes, "Prot1", f.cookies);
 }

@@ -2,38 +2,40 @@
 #include <string>
 
 #include "core/option_set.h"
+#include "core/settings_changes.h"
 #include "platform/profile_file.h"
 
 // Reading and writing the sections of Quorvane.ini. Every read swallows failures and yields the
-// defaults; every write that fails is lost silently.
+// defaults. The writes gather their keys into a set of changes, which its caller commits once
+// (a write that fails is lost silently).
 ProfileFile SettingsFile();
 
 OptionSet ReadOptionSet(const ProfileFile& file, const std::string& section);
-void WriteOptionSet(const ProfileFile& file, const std::string& section, const OptionSet& set);
+void WriteOptionSet(SettingsChanges& changes, const std::string& section, const OptionSet& set);
 
 DisplayPolicy ReadDisplayPolicy(const ProfileFile& file, const std::string& section);
 // ShutType is written only for "ShutOptions".
-void WriteDisplayPolicy(const ProfileFile& file, const std::string& section,
+void WriteDisplayPolicy(SettingsChanges& changes, const std::string& section,
                         const DisplayPolicy& p);
 
 ShredSettings ReadShredSettings(const ProfileFile& file);
-void WriteShredSettings(const ProfileFile& file, const ShredSettings& s);
+void WriteShredSettings(SettingsChanges& changes, const ShredSettings& s);
 
 TempFolderSelection ReadTempFolders(const ProfileFile& file);
-void WriteTempFolders(const ProfileFile& file, const TempFolderSelection& t);
+void WriteTempFolders(SettingsChanges& changes, const TempFolderSelection& t);
 
 MessageChoices ReadMessageChoices(const ProfileFile& file);
-void WriteMessageChoices(const ProfileFile& file, const MessageChoices& m);
+void WriteMessageChoices(SettingsChanges& changes, const MessageChoices& m);
 
 // "Keep a log of runs" on the General page: "LogOption"/"RunLogOpt", on unless stored as 0.
 bool ReadRunLogOption(const ProfileFile& file);
-void WriteRunLogOption(const ProfileFile& file, bool keep);
+void WriteRunLogOption(SettingsChanges& changes, bool keep);
 // "Log each item" beside it: "LogOption"/"LogItemsOpt", off unless stored as 1.
 bool ReadLogEachItemOption(const ProfileFile& file);
-void WriteLogEachItemOption(const ProfileFile& file, bool logItems);
+void WriteLogEachItemOption(SettingsChanges& changes, bool logItems);
 
 FontSettings ReadFonts(const ProfileFile& file);
-void WriteFonts(const ProfileFile& file, const FontSettings& f);
+void WriteFonts(SettingsChanges& changes, const FontSettings& f);
 
 // The process-wide values that live in memory between load and save.
 struct GlobalSettings {

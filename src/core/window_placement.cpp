@@ -39,13 +39,15 @@ std::string PositionToApply(const std::string& stored) {
   return stored.empty() || ResetPositionsRequested() ? "Default" : stored;
 }
 
-void WritePosition(const ProfileFile& file, const std::string& name,
-                   const WindowPlacementValue& v) {
-  file.WriteString("Positions", name, FormatWindowPosition(v));
+// The main window's entry brings its message choices and fonts: eleven keys, one write.
+void WritePosition(const std::string& name, const WindowPlacementValue& v) {
+  SettingsChanges changes;
+  changes.Set("Positions", name, FormatWindowPosition(v));
   if (name == "FFoxForm") {
-    WriteMessageChoices(file, Globals().messages);
-    WriteFonts(file, Globals().fonts);
+    WriteMessageChoices(changes, Globals().messages);
+    WriteFonts(changes, Globals().fonts);
   }
+  changes.Commit();
 }
 }  // namespace
 
@@ -87,19 +89,17 @@ void SaveWindowPosition(HWND window, const std::string& name) {
     v.height = r.bottom - r.top;
     v.width = r.right - r.left;
   }
-  WritePosition(SettingsFile(), name, v);
+  WritePosition(name, v);
 }
 
 // Where a window that is not made would stand is where it was stored; "ANYPOS" would have left
 // it at its design place. Checking it against the desktop waits for the next window made.
 void SaveUnmadeMainWindowPosition() {
   if (Folders().cdMode) return;
-  ProfileFile file = SettingsFile();
-  WritePosition(
-      file, "FFoxForm",
-      ParamSwitch("ANYPOS")
-          ? WindowPlacementValue{}
-          : ParseWindowPosition(PositionToApply(file.ReadString("Positions", "FFoxForm", ""))));
+  WritePosition("FFoxForm", ParamSwitch("ANYPOS")
+                                ? WindowPlacementValue{}
+                                : ParseWindowPosition(PositionToApply(
+                                      SettingsFile().ReadString("Positions", "FFoxForm", ""))));
 }
 
 CookieFormLayout ReadCookieFormLayout() {
@@ -120,10 +120,11 @@ CookieFormLayout ReadCookieFormLayout() {
 
 void WriteCookieFormLayout(const CookieFormLayout& l) {
   if (Folders().cdMode) return;
-  ProfileFile file = SettingsFile();
+  SettingsChanges changes;
   for (int i = 0; i < 4; ++i)
-    file.WriteString("Positions", "Lv1C" + std::to_string(i), std::to_string(l.mainColumns[i]));
+    changes.SetInt("Positions", "Lv1C" + std::to_string(i), l.mainColumns[i]);
   for (int i = 0; i < 3; ++i)
-    file.WriteString("Positions", "Lv2C" + std::to_string(i), std::to_string(l.detailColumns[i]));
-  file.WriteString("Positions", "LV2Ht", std::to_string(l.detailsHeight));
+    changes.SetInt("Positions", "Lv2C" + std::to_string(i), l.detailColumns[i]);
+  changes.SetInt("Positions", "LV2Ht", l.detailsHeight);
+  changes.Commit();
 }

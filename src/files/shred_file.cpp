@@ -7,6 +7,7 @@
 #include "files/allocation_unit.h"
 #include "files/delete_outcome.h"
 #include "files/drive_geometry.h"
+#include "files/shred_names.h"
 #include "files/shred_observer.h"
 #include "files/shred_patterns.h"
 #include "platform/files.h"
@@ -56,8 +57,37 @@ int64_t FoundFileSize(const std::string& path) {
 DWORD LinkCount(HANDLE file) {
   BY_HANDLE_FILE_INFORMATION info;
   return GetFileInformationByHandle(file, &info) && info.nNumberOfLinks > 1 ? info.nNumberOfLinks
-                                                                             : 1;
+                                                                            : 1;
 }
+
+// The file's times as they were before the shred. The overwrite and the truncation leave them
+// so: a half-shredded file that looked new would be skipped by the temp purge's age filter, run
+// after run. The system is asked not to update them through the handle (all bits set); Wine
+// accepts that and ignores it (a write to a Unix file sets its time), so where the first write
+// of the process moved the time they are put back after every write.
+class KeptFileTimes {
+ public:
+  explicit KeptFileTimes(HANDLE file) : file_(file) {
+    kept_ = GetFileTime(file, &created_, &accessed_, &written_) != FALSE;
+    static const FILETIME kNoUpdate{0xFFFFFFFF, 0xFFFFFFFF};
+    if (kept_) SetFileTime(file, nullptr, &kNoUpdate, &kNoUpdate);
+  }
+  // `changed`: the write changed the file (a failed one tells nothing).
+  void AfterWrite(bool changed) {
+    if (!kept_) return;
+    static int systemKeepsThem = -1;  // decided by the first write that changed a file
+    if (systemKeepsThem < 0 && changed) {
+      FILETIME c, a, w;
+      systemKeepsThem = GetFileTime(file_, &c, &a, &w) && CompareFileTime(&w, &written_) == 0;
+    }
+    if (systemKeepsThem == 0) SetFileTime(file_, nullptr, &accessed_, &written_);
+  }
+
+ private:
+  HANDLE file_;
+  bool kept_ = false;
+  FILETIME created_{}, accessed_{}, written_{};
+};
 
 // What an overwrite ended with.
 enum class Overwrite { Done, Failed, Linked };
@@ -104,6 +134,7 @@ Overwrite OverwriteFile(ReportContext& ctx, const std::string& path, int passes,
       return Overwrite::Failed;
     }
     if (pass == 0 && LinkCount(file.Get()) > 1) return Overwrite::Linked;
+    KeptFileTimes times(file.Get());
     SetFilePointer(file.Get(), 0, nullptr, FILE_BEGIN);
     const std::vector<uint8_t> buffer =
         RepeatBlock(shared.patterns.Block(pattern), size_t(std::min(blocks, blocksPerWrite)));
@@ -119,6 +150,7 @@ Overwrite OverwriteFile(ReportContext& ctx, const std::string& path, int passes,
       DWORD written = 0;
       // A failed write is ignored: the pass goes on over the rest of the file.
       WriteFile(file.Get(), buffer.data(), DWORD(n * int64_t(blockLength)), &written, nullptr);
+      times.AfterWrite(written > 0);
       done += n;
     }
     FlushFileBuffers(file.Get());
@@ -220,8 +252,8 @@ bool ShredFile(ReportContext& ctx, const std::string& path, char method, int pas
       return DeleteThisNameOnly(path, attributes);
     }
   }
-  const std::string tempName = folder + (folder.back() == '\\' ? "" : "\\") + "_Dremmit_" +
-                               std::to_string(shared.renameCounter++) + ".zap";
+  const std::string tempName =
+      folder + (folder.back() == '\\' ? "" : "\\") + ShredTempName(shared.renameCounter++);
 
   // Learned once for both the block length and the overwrite length: a drive whose unit cannot
   // be learned (a network path, a failed query) is overwritten in whole 512-byte blocks.
@@ -249,14 +281,25 @@ bool ShredFile(ReportContext& ctx, const std::string& path, char method, int pas
   }
 
   {
-    FileHandle truncated(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+    // Opened as it is and cut to nothing on the handle: truncating on open would set the time.
+    FileHandle truncated(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
     if (!truncated.Valid()) {
       LastDeleteError() = GetLastError();
       cleared.Restore(path);
       return false;
     }
+    KeptFileTimes times(truncated.Get());
+    SetFilePointer(truncated.Get(), 0, nullptr, FILE_BEGIN);
+    if (!SetEndOfFile(truncated.Get())) {
+      LastDeleteError() = GetLastError();
+      truncated.Close();
+      cleared.Restore(path);
+      return false;
+    }
+    times.AfterWrite(true);
   }
+  if (shared.observer) shared.observer->Truncated(path);
 
   if (GetFileAttributesA(tempName.c_str()) != INVALID_FILE_ATTRIBUTES)
     DeleteFileA(tempName.c_str());

@@ -10,6 +10,7 @@
 #include "core/settings.h"
 #include "core/text_util.h"
 #include "files/secure_erase.h"
+#include "files/shred_names.h"
 #include "files/temp_protect_list.h"
 #include "platform/files.h"
 #include "platform/links.h"
@@ -210,9 +211,10 @@ long long PurgeTree(ReportContext& ctx, Walk& walk, const std::string& folder,
         if (name != "." && name != "..")
           folders.push_back({fd.cFileName, name, UpperCase(name), {}, reparse, address});
       } else if (OldEnough(AsUint64(fd.ftLastWriteTime), now, o.applyAgeFilter, o.age.on,
-                           o.age.hours)) {
-        files.push_back({fd.cFileName, name, UpperCase(name),
-                         lossy ? std::string() : shortName, reparse, address});
+                           o.age.hours) ||
+                 IsShredLeftoverName(name)) {
+        files.push_back({fd.cFileName, name, UpperCase(name), lossy ? std::string() : shortName,
+                         reparse, address});
       }
       // Every tenth entry, as CountItem does: a message check per entry costs a round trip
       // to the window system that long listings feel.
@@ -261,10 +263,20 @@ long long PurgeTree(ReportContext& ctx, Walk& walk, const std::string& folder,
       LastDeleteError() = 0;
       deleted = DeleteDataFile(ctx, path, f.shortName);
     }
-    if (deleted)
-      ctx.AddDetailLine(DeletedResultText(tx.deleted) + full);
-    else if (!st.cancel)
+    const bool leftover = !link && IsShredLeftoverName(f.name);
+    // A shred of this run takes its temporary name over from a file left under it, deleting
+    // that file: a leftover found gone is finished.
+    if (!deleted && leftover && LastDeleteError() == ERROR_FILE_NOT_FOUND) deleted = true;
+    if (deleted) {
+      const std::string text = DeletedResultText(tx.deleted);
+      // What a shred cut short left behind is said even in a summary: the earlier run did not end.
+      if (leftover)
+        ctx.AddReportLine(tx.shredFinished + full);
+      else
+        ctx.AddDetailLine(text + full);
+    } else if (!st.cancel) {
       ReportFailure(ctx, TempDeleteError(LastDeleteError(), code == 'i'), full);
+    }
   }
 
   for (const Listed& d : folders) {

@@ -47,6 +47,8 @@ struct FolderPurgeTexts {
   std::string ignoreErrors = " Ignore Errors - ";
   std::string ignoreDirError = "Ignore Dir Err - ";
   std::string dirNotEmpty = " Dir Not Empty - ";
+  // A file named as a shred names it before deletion: one that did not end (see shred_names.h).
+  std::string shredFinished = "Shred finished - ";
 };
 
 // What one folder purge works on besides its root.
@@ -65,7 +67,8 @@ bool BypassedForUnreadableProtectList(ReportContext& ctx, const FolderPurgeOptio
                                       const std::string& what);
 
 // Empties `folder` (the folder itself stays): files through DeleteDataFile, sub-folders
-// depth first, protect and ignore entries honoured, links removed without being followed.
+// depth first, protect and ignore entries honoured, links removed without being followed. A
+// shred's leftover is taken whatever its age.
 // Returns the number of items processed (also counted in the run). An unreadable protect
 // list purges nothing (see above); callers that purge several folders check it once first.
 long long PurgeFolderTree(ReportContext& ctx, const std::string& folder,

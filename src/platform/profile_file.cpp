@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/files.h"
+
 namespace {
 // Returned for a missing key, so that an existing empty value can be told apart.
 constexpr const char* kAbsent =
@@ -55,17 +57,13 @@ bool ProfileFile::HasKey(const std::string& section, const std::string& key) con
   return ReadString(section, key, kAbsent) != kAbsent;
 }
 
-bool ProfileFile::WriteString(const std::string& section, const std::string& key,
-                              const std::string& value) const {
-  return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path_.c_str());
-}
-
-bool ProfileFile::WriteInt(const std::string& section, const std::string& key, int value) const {
-  return WriteString(section, key, std::to_string(value));
-}
-
-bool ProfileFile::WriteBool(const std::string& section, const std::string& key, bool value) const {
-  return WriteString(section, key, value ? "1" : "0");
+bool ProfileFile::ReplaceText(const std::string& text) const {
+  const bool replaced = WriteWholeFile(path_, text);
+  // The system may keep the file parsed between calls and trust it while the file's time of
+  // last write is the same (Wine does; two writes within one tick of the file system's clock
+  // share it): the documented flush, all three names null, lets the next read see the new file.
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str());
+  return replaced;
 }
 
 std::vector<std::string> ProfileFile::SectionNames() const {

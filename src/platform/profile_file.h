@@ -3,8 +3,8 @@
 #include <utility>
 #include <vector>
 
-// A Windows private-profile (.ini) file, read and written through the system's own calls.
-// Every write reaches the file at once; nothing stays open between calls.
+// A Windows private-profile (.ini) file, read through the system's own calls and replaced whole;
+// nothing stays open between calls.
 class ProfileFile {
  public:
   explicit ProfileFile(std::string path) : path_(std::move(path)) {}
@@ -16,10 +16,10 @@ class ProfileFile {
   int ReadInt(const std::string& section, const std::string& key, int fallback) const;
   bool ReadBool(const std::string& section, const std::string& key, bool fallback) const;
   bool HasKey(const std::string& section, const std::string& key) const;
-  bool WriteString(const std::string& section, const std::string& key,
-                   const std::string& value) const;
-  bool WriteInt(const std::string& section, const std::string& key, int value) const;
-  bool WriteBool(const std::string& section, const std::string& key, bool value) const;
+  // The file becomes `text` whole or stays as it was (see WriteWholeFile). The system's calls
+  // write a key by truncating the file and writing it again, which a process ended in between
+  // leaves empty.
+  bool ReplaceText(const std::string& text) const;
   // Section names in file order.
   std::vector<std::string> SectionNames() const;
   // The lines of a section as the system returns them, split at their first "=" (a line

@@ -81,7 +81,9 @@ TEST(BrowserOptionBoxesTest, AnOlderSettingsFileLoadsThemOffAndANewOneOn) {
 
   OptionSet on;
   for (F f : kNewBoxes) on[f] = 1;
-  WriteOptionSet(ProfileFile(path), "StndOptions", on);
+  SettingsChanges changes(path);
+  WriteOptionSet(changes, "StndOptions", on);
+  ASSERT_TRUE(changes.Commit());
   EXPECT_EQ(ReadOptionSet(ProfileFile(path), "StndOptions"), on);
   for (const char* key :
        {"ChromiumHistoryOption=1", "ChromiumCookiesOption=1", "FFSessionOption=1"})

@@ -1251,10 +1251,11 @@ TEST_F(CookieFormTest, ResetAndAnyposOpenWithTheDesignedWidthsHeightAndFont) {
   };
   for (const Case& c : {Case{{}, true}, Case{{"RESET"}, false}, Case{{"ANYPOS"}, false}}) {
     SCOPED_TRACE(c.args.empty() ? "no switch" : c.args[0]);
-    ProfileFile file = SettingsFile();
-    file.WriteString("Positions", "Lv1C0", "311");
-    file.WriteString("Positions", "Lv2C2", "177");
-    file.WriteString("Positions", "LV2Ht", "130");
+    SettingsChanges changes;
+    changes.Set("Positions", "Lv1C0", "311");
+    changes.Set("Positions", "Lv2C2", "177");
+    changes.Set("Positions", "LV2Ht", "130");
+    changes.Commit();
     {
       ScopedArguments switches(c.args);
       SelectRunMode();

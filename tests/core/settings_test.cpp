@@ -38,7 +38,9 @@ TEST(Settings, OptionSetIsWrittenAsItsKeysInTableOrder) {
   set[OptionField::Cookies] = 1;
   set[OptionField::Report] = 1;
   set[OptionField::IEDomStore] = 1;
-  WriteOptionSet(SettingsFile(), "PnowOptions", set);
+  SettingsChanges changes;
+  WriteOptionSet(changes, "PnowOptions", set);
+  ASSERT_TRUE(changes.Commit());
   const std::string text = data.SettingsText();
   // The keys other programs and older versions read, in the order they are written.
   const char* const keys[] = {
@@ -130,7 +132,9 @@ TEST(Settings, TempFolderKeysAndAgeHours) {
   EXPECT_EQ(AgeHoursValue("-4"), 0);
   EXPECT_EQ(NormalizeAgeHours("12"), "12");
   t.winDir = true;
-  WriteTempFolders(SettingsFile(), t);
+  SettingsChanges changes;
+  WriteTempFolders(changes, t);
+  ASSERT_TRUE(changes.Commit());
   EXPECT_NE(data.SettingsText().find("WinDir=1"), std::string::npos);
 }
 

@@ -7,10 +7,12 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "core/text_util.h"
 #include "files/drive_geometry.h"
 #include "files/secure_erase.h"
 #include "files/shred_file.h"
 #include "files/shred_observer.h"
+#include "files/temp_folders.h"
 #include "platform/files.h"
 #include "support/child_process.h"
 #include "support/test_support.h"
@@ -441,4 +443,75 @@ TEST(ShredNamesTest, TemporaryNamesCountFrom1001AndAStaleOneIsReplaced) {
   EXPECT_EQ(child.ExitCode(), 0u);
   EXPECT_EQ(ReadFileText(folder.File("moved.txt")), "_Dremmit_1001.zap 0\n_Dremmit_1002.zap 0\n");
   EXPECT_EQ(FilesIn(folder.Path()), std::vector<std::string>{"moved.txt"});
+}
+
+namespace {
+uint64_t LastWriteOf(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA d{};
+  GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d);
+  return (uint64_t(d.ftLastWriteTime.dwHighDateTime) << 32) | d.ftLastWriteTime.dwLowDateTime;
+}
+}  // namespace
+
+// Run only as a child of the test below: shreds QV_SHRED_FOLDER\victim.dat thoroughly, two passes,
+// and ends itself at the stage QV_SHRED_STOP names, as a kill would.
+TEST(DISABLED_ShredStoppedInFreshProcess, EndsAtTheStage) {
+  struct Stopper : ShredObserver {
+    std::string stage = getenv("QV_SHRED_STOP");
+    void At(const char* here) const {
+      if (stage == here) TerminateProcess(GetCurrentProcess(), 3);
+    }
+    void PassWritten(const std::string&, int) override { At("overwritten once"); }
+    void Truncated(const std::string&) override { At("truncated"); }
+    void Moved(const std::string&) override { At("renamed"); }
+  } stopper;
+  SetShredObserver(&stopper);
+  TestRun run;
+  ShredFile(run.ctx, std::string(getenv("QV_SHRED_FOLDER")) + "\\victim.dat", '1', 2);
+}
+
+// A shred ended part way leaves the file's times as they were, so the next temp purge's age
+// filter ("8 Hours") does not take it for a new file; a name the shred gave is taken whatever its
+// age (an older release's leftover bears the time of its end), with a line of its own.
+TEST(ShredStoppedTest, TheNextPurgeFinishesWhatTheShredLeft) {
+  struct Case {
+    const char* stage;  // empty: no shred, a young leftover of an older release
+    const char* left;
+    const char* line;
+  } cases[] = {{"overwritten once", "victim.dat", "       deleted - "},
+               {"truncated", "victim.dat", "       deleted - "},
+               {"renamed", "_Dremmit_1001.zap", "Shred finished - "},
+               {"", "_Dremmit_7.zap", "Shred finished - "}};
+  char exe[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, exe, sizeof exe);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.left + std::string(" after ") + c.stage);
+    TempFolder folder;
+    MakeAgedFile(folder.File(*c.stage ? "victim.dat" : c.left), std::string(65536, 'v'),
+                 *c.stage ? 48 : 0);
+    const uint64_t written = LastWriteOf(folder.File(*c.stage ? "victim.dat" : c.left));
+    if (*c.stage) {
+      SetEnvironmentVariableA("QV_SHRED_FOLDER", folder.Path().c_str());
+      SetEnvironmentVariableA("QV_SHRED_STOP", c.stage);
+      ChildProcess child(exe,
+                         "--gtest_also_run_disabled_tests "
+                         "--gtest_filter=DISABLED_ShredStoppedInFreshProcess.*");
+      ASSERT_TRUE(child.WaitForExit(60000));
+      EXPECT_EQ(child.ExitCode(), 3u) << "not stopped at the stage";
+    }
+    ASSERT_EQ(FilesIn(folder.Path()), std::vector<std::string>{c.left});
+    EXPECT_EQ(LastWriteOf(folder.File(c.left)), written);
+
+    TestRun next;
+    TempProtectList protect;
+    FolderPurgeOptions options;
+    options.protect = &protect;
+    options.applyAgeFilter = true;
+    options.age = {true, 8};
+    EXPECT_EQ(PurgeFolderTree(next.ctx, folder.Path(), options), 1);
+    EXPECT_EQ(next.view.lines, std::vector<std::string>{c.line + UpperCase(folder.File(c.left))});
+    EXPECT_TRUE(FilesIn(folder.Path()).empty());
+  }
+  SetEnvironmentVariableA("QV_SHRED_FOLDER", nullptr);
+  SetEnvironmentVariableA("QV_SHRED_STOP", nullptr);
 }

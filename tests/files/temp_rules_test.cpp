@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "files/shred_names.h"
 #include "files/temp_folder_rules.h"
 #include "files/temp_protect.h"
 
@@ -180,4 +181,14 @@ TEST(TempProtect, EditorAddAndDelete) {
   EXPECT_TRUE(list.Delete("P=KEEP"));
   EXPECT_EQ(list.Entries(), (std::vector<std::string>{"i=*.log"}));
   EXPECT_EQ(list.Match("C:\\T\\A.LOG", "A.LOG", Glob), 'i');
+}
+
+// Only the names a shred gives are taken for its leftovers, whatever their case.
+TEST(ShredNames, LeftoversAreKnownByTheNameTheShredGives) {
+  EXPECT_EQ(ShredTempName(1001), "_Dremmit_1001.zap");
+  for (const char* name : {"_Dremmit_1001.zap", "_DREMMIT_7.ZAP", "_dremmit_01.Zap"})
+    EXPECT_TRUE(IsShredLeftoverName(name)) << name;
+  for (const char* name : {"_Dremmit_.zap", "_Dremmit_12a.zap", "x_Dremmit_1.zap",
+                           "_Dremmit_1.zap.txt", "_Dremmit_1.za", "Dremmit_1.zap"})
+    EXPECT_FALSE(IsShredLeftoverName(name)) << name;
 }

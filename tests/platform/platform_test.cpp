@@ -36,10 +36,12 @@ TEST(Registry, StringsOnlyWhenStoredAsStrings) {
   EXPECT_NE(key.OpenRead(HKEY_CURRENT_USER, kTestKey), ERROR_SUCCESS);
 }
 
-TEST(ProfileFile, ReadsAndWritesThroughThePrivateProfileCalls) {
+TEST(ProfileFile, ReadsThroughThePrivateProfileCallsAndIsReplacedWhole) {
   TempFolder folder;
   const std::string path = folder.File("t.ini");
-  WriteFileText(path, "[Zeta]\r\nA=1xyz\r\nEmpty=\r\n[alpha]\r\nkey=Value\r\n");
+  // Its time set in the 100-ns steps a FILETIME holds, so that the replacement below can be given
+  // the same time again (a time a write sets under Wine has nanoseconds).
+  MakeAgedFile(path, "[Zeta]\r\nA=1xyz\r\nEmpty=\r\n[alpha]\r\nkey=Value\r\n", 1);
   ProfileFile file(path);
   EXPECT_EQ(file.SectionNames(), (std::vector<std::string>{"Zeta", "alpha"}));  // file order
   EXPECT_EQ(file.ReadInt("Zeta", "A", 5), 1);
@@ -47,8 +49,17 @@ TEST(ProfileFile, ReadsAndWritesThroughThePrivateProfileCalls) {
   EXPECT_TRUE(file.HasKey("Zeta", "Empty"));
   EXPECT_FALSE(file.HasKey("Zeta", "None"));
   EXPECT_EQ(file.ReadString("Zeta", "None", "fallback"), "fallback");
-  EXPECT_TRUE(file.WriteBool("New", "Flag", true));
-  EXPECT_NE(ReadFileText(path).find("[New]\r\nFlag=1"), std::string::npos);
+  // A replacement reads at once, even bearing the time of the text read before it (two writes
+  // within one tick of the file system's clock): the system's parsed copy is not trusted.
+  FILETIME before{};
+  HANDLE h = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  GetFileTime(h, nullptr, nullptr, &before);
+  CloseHandle(h);
+  EXPECT_TRUE(file.ReplaceText("[alpha]\r\nkey=New\r\n"));
+  h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  SetFileTime(h, nullptr, nullptr, &before);
+  CloseHandle(h);
+  EXPECT_EQ(file.ReadString("alpha", "key"), "New");
   EXPECT_TRUE(ProfileFile(folder.File("missing.ini")).SectionNames().empty());
 }
 

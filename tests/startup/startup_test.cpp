@@ -197,6 +197,38 @@ TEST_F(StartupTest, AFaultInARunStillCompletesItsRecord) {
       << log;
 }
 
+// A settings file that lost its text (left empty by a write cut short, or zeros after a lost
+// write) while its last good copy is whole: the start gives the copy back and the report says
+// so. A whole file becomes the copy.
+TEST_F(StartupTest, ASettingsFileThatLostItsTextIsGivenBackFromItsCopy) {
+  const std::string good =
+      "[ShowOption]\r\nQuickStartOpt=N\r\n"
+      "[PnowOptions]\r\nSplashOpt=1\r\nMainWinOpt=3\r\nClipBoardOption=1\r\n";
+  const std::string caution =
+      "\r\n-Caution- The settings file was empty or could not be read: restored from " + data +
+      "\\Quorvane.ini.bak\r\n";
+  struct Case {
+    const char* what;
+    std::string file;
+    bool restored;
+  } cases[] = {{"empty", "", true},
+               {"zeros", std::string(512, '\0'), true},
+               {"whole, its copy older", good, false}};
+  ForceDirectories(data);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteFileText(data + "\\Quorvane.ini", c.file);
+    WriteFileText(data + "\\Quorvane.ini.bak", c.restored ? good : "[PnowOptions]\r\n");
+    ChildProcess q(QuorvanePath(), Args("AUTO LOG=Run.txt"));
+    ASSERT_TRUE(q.WaitForExit(30000));
+    EXPECT_EQ(q.ExitCode(), 0u);  // its options ran
+    const std::string log = ReadFileText(data + "\\Run.txt");
+    EXPECT_EQ(log.find(caution) != std::string::npos, c.restored) << log;
+    EXPECT_NE(log.find("\r\nClearing Windows ClipBoard\r\n"), std::string::npos) << log;
+    EXPECT_EQ(ReadFileText(data + "\\Quorvane.ini.bak"), ReadFileText(data + "\\Quorvane.ini"));
+  }
+}
+
 TEST_F(StartupTest, AnyErrorPolicyShowsTheWindowOnlyAfterAnError) {
   // A legacy profile of its own without History.dat: the history purge runs and finds nothing
   // to complain about, so only ERROR1 makes the run one with an error.

@@ -8,6 +8,7 @@
 #include "core/message_box.h"
 #include "core/modal.h"
 #include "core/settings.h"
+#include "core/settings_backup.h"
 #include "files/delete_outcome.h"
 #include "files/temp_protect_list.h"
 #include "system/shutdown_action.h"
@@ -15,7 +16,7 @@
 namespace {
 // What the program keeps while it runs (the cookie window's "Yes To All" answers and sort, a
 // driver of modal windows, the temp protect list a test left loaded or unreadable, the outcome
-// of the last delete) would carry
+// of the last delete, a settings recovery not yet reported) would carry
 // from one test into the next, and make the result depend on their order: every test starts as
 // a freshly started program does.
 class FreshProcessState : public testing::EmptyTestEventListener {
@@ -28,6 +29,8 @@ class FreshProcessState : public testing::EmptyTestEventListener {
     LastDeleteError() = 0;
     LastDeleteNameOnly() = false;
     Globals().logEachItem = false;
+    TakeSettingsRecoveryNote();
+    SetSettingsWriteObserver(nullptr);
   }
 };
 }  // namespace
