@@ -164,7 +164,8 @@ void HistoryOf(ReportContext& ctx, const ChromiumProfile& p) {
                 });
   else
     ctx.AddReportLine("    Favicons kept: the bookmarks cannot be read (encrypted or damaged).");
-  for (const auto& name : ChromiumHistoryCopyFiles()) PurgeDatabaseFile(ctx, p.folder + "\\" + name);
+  for (const auto& name : ChromiumHistoryCopyFiles())
+    PurgeDatabaseFile(ctx, p.folder + "\\" + name);
 }
 
 // The typed urls go from History; the texts typed for them from the files the address bar

@@ -89,10 +89,10 @@ TEST_F(RealChromiumProfile, HistoryGoesBookmarksStay) {
   const std::string rows = HistoryRows(history_);
   const std::string bookmarks = ReadFileText(profile_ + "\\Bookmarks");
   const Lines lines = Run(PurgeChromiumHistory);
-  for (const char* table : {"urls", "visits", "visit_source", "keyword_search_terms", "segments",
-                            "segment_usage", "downloads", "downloads_url_chains",
-                            "content_annotations", "context_annotations", "clusters",
-                            "visited_links"})
+  for (const char* table :
+       {"urls", "visits", "visit_source", "keyword_search_terms", "segments", "segment_usage",
+        "downloads", "downloads_url_chains", "content_annotations", "context_annotations",
+        "clusters", "visited_links"})
     EXPECT_EQ(Scalar(history_, std::string("SELECT count(*) FROM ") + table), "0") << table;
   EXPECT_EQ(ReadFileText(profile_ + "\\Bookmarks"), bookmarks);
   for (const auto& name : ChromiumHistoryCopyFiles()) {
@@ -116,8 +116,9 @@ TEST_F(RealChromiumProfile, HistoryGoesBookmarksStay) {
 }
 
 // The icons of the pages of both bookmark files stay (the fixture bookmarks kept.example in
-// Bookmarks and other.example in AccountBookmarks); bookmarks kept only encrypted cannot say
-// which pages they hold, so every icon stays.
+// Bookmarks and other.example in AccountBookmarks); bookmarks kept only encrypted (the browser
+// wrote EncryptedBookmarks2 beside Bookmarks) cannot say which pages they hold, so every icon
+// stays.
 TEST_F(RealChromiumProfile, IconsOfBookmarkedPagesStayAndAllWhenBookmarksAreEncrypted) {
   const Lines mapped = Rows(favicons_, "SELECT page_url FROM icon_mapping ORDER BY page_url");
   ASSERT_EQ(mapped.size(), 3u);
@@ -127,18 +128,20 @@ TEST_F(RealChromiumProfile, IconsOfBookmarkedPagesStayAndAllWhenBookmarksAreEncr
     bool unreadable;  // the line that says why every icon stayed
   } cases[] = {
       {{}, {"http://kept.example/", "http://other.example/"}, false},
-      {{"AccountBookmarks"}, mapped, true},
+      {{"Bookmarks"}, mapped, true},
       {{"Bookmarks", "EncryptedBookmarks2", "AccountBookmarks", "EncryptedAccountBookmarks2"},
        {},
        false},
   };
   const std::string from = FixtureUserData() + "\\Default\\";
   for (const auto& c : cases) {
-    for (const char* name : {"Favicons", "Bookmarks", "EncryptedBookmarks2", "AccountBookmarks",
-                             "EncryptedAccountBookmarks2"})
+    for (const char* name : {"Favicons", "Bookmarks", "EncryptedBookmarks2", "AccountBookmarks"})
       ASSERT_TRUE(CopyFileA((from + name).c_str(), (profile_ + "\\" + name).c_str(), FALSE))
           << name;
-    for (const char* name : c.removed) ASSERT_TRUE(DeleteFileA((profile_ + "\\" + name).c_str()));
+    for (const char* name : c.removed) {
+      DeleteFileA((profile_ + "\\" + name).c_str());
+      ASSERT_FALSE(FileExists(profile_ + "\\" + name)) << name;
+    }
     const Lines lines = Run(PurgeChromiumHistory);
     const std::string what = c.removed.empty() ? "none removed" : c.removed[0];
     EXPECT_EQ(Rows(favicons_, "SELECT page_url FROM icon_mapping ORDER BY page_url"), c.stay)
@@ -237,8 +240,7 @@ TEST_F(RealChromiumProfile, CompactFilesRewritesTheDatabasesWhenChosen) {
 TEST_F(RealChromiumProfile, CookiesKeptRandomizedAndDeletedByTheKeepList) {
   const std::string keptBlobs = Joined(Rows(
       cookies_, "SELECT hex(encrypted_value) FROM cookies WHERE host_key LIKE '%kept.example'"));
-  ASSERT_EQ(Scalar(cookies_, "SELECT count(*) FROM cookies WHERE host_key = '.kept.example'"),
-            "1");
+  ASSERT_EQ(Scalar(cookies_, "SELECT count(*) FROM cookies WHERE host_key = '.kept.example'"), "1");
   const Lines lines = Run(PurgeChromiumCookies);
   EXPECT_EQ(Rows(cookies_, "SELECT host_key FROM cookies ORDER BY host_key"),
             (Lines{".kept.example", ".rand.example", "kept.example", "rand.example"}));
@@ -247,17 +249,17 @@ TEST_F(RealChromiumProfile, CookiesKeptRandomizedAndDeletedByTheKeepList) {
                         "'%kept.example'")),
             keptBlobs);
   for (const std::string& host : {"rand.example", ".rand.example"}) {
-    const std::string randomized =
-        Scalar(cookies_,
-               "SELECT value || '|' || length(encrypted_value) FROM cookies WHERE "
-               "host_key = '" + host + "'");
+    const std::string sql =
+        "SELECT value || '|' || length(encrypted_value) FROM cookies WHERE host_key = '" + host +
+        "'";
+    const std::string randomized = Scalar(cookies_, sql);
     EXPECT_EQ(randomized.size(), 24u + 2u) << randomized;
     EXPECT_TRUE(EndsWith(randomized, "|0")) << randomized;
     EXPECT_TRUE(Has(lines, "    Randomized - " + host)) << Joined(lines);
   }
   ExpectSound(cookies_);
-  const Lines gone = {"form.example", "gone.example", "other.example", "start.example",
-                      "typed.example", "www.example.com"};
+  const Lines gone = {"form.example",  "gone.example",  "other.example",
+                      "start.example", "typed.example", "www.example.com"};
   for (const std::string& host : gone)
     for (const std::string& form : {host, "." + host})
       EXPECT_TRUE(Has(lines, "       deleted - " + form)) << form << Joined(lines);
@@ -299,7 +301,8 @@ TEST_F(RealChromiumProfile, CacheAndSessionFilesGo) {
   for (const char* sub : {"Cache", "Code Cache", "GPUCache", "Service Worker\\ScriptCache",
                           "DawnGraphiteCache", "DawnWebGPUCache"})
     caches.push_back(profile_ + "\\" + sub);
-  for (const char* sub : {"GrShaderCache", "ShaderCache", "GraphiteDawnCache", "GPUPersistentCache"})
+  for (const char* sub :
+       {"GrShaderCache", "ShaderCache", "GraphiteDawnCache", "GPUPersistentCache"})
     caches.push_back(userData + "\\" + sub);
   int files = 0;
   for (const auto& folder : caches) {
@@ -419,7 +422,8 @@ TEST(ChromiumRunningTest, AProcessOfTheBrowserRefusesItOperaGoesByItsLock) {
     bool holdOperaLock;
     Lines refused;
   } cases[] = {
-      {"msedge.exe", false,
+      {"msedge.exe",
+       false,
        {" -Error- not Processed as Microsoft Edge browser is active. (Start-up boost keeps "
         "msedge.exe running after its windows close.)"}},
       {"opera.exe", false, {}},
@@ -432,10 +436,10 @@ TEST(ChromiumRunningTest, AProcessOfTheBrowserRefusesItOperaGoesByItsLock) {
                           exe.c_str(), FALSE));
     const std::string event = "QvBrowserRuns" + std::to_string(GetCurrentProcessId());
     HANDLE release = CreateEventA(nullptr, TRUE, FALSE, event.c_str());
-    HANDLE lock = c.holdOperaLock ? CreateFileA(operaLock.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                                nullptr, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE,
-                                                nullptr)
-                                  : INVALID_HANDLE_VALUE;
+    HANDLE lock = c.holdOperaLock
+                      ? CreateFileA(operaLock.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr)
+                      : INVALID_HANDLE_VALUE;
     Lines refused;
     int level = 0;
     {

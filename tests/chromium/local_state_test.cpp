@@ -47,7 +47,8 @@ TEST(BookmarkUrlsTest, EveryUrlOfEveryFolderHoweverDeep) {
       {R"({"roots":{"bookmark_bar":{"children":[{"type":"url","url":"http://a.example/"},
           {"type":"folder","children":[{"type":"url","url":"http://b.example/x"}]}]},
           "other":{"children":[]},"synced":{"children":[{"url":"http://c.example/"}]}}})",
-       {"http://a.example/", "http://b.example/x", "http://c.example/"}, true},
+       {"http://a.example/", "http://b.example/x", "http://c.example/"},
+       true},
       {R"({"roots":{"bookmark_bar":{"children":[{"url":42},{"name":"no url"}]}}})", {}, true},
       {R"({"roots":)", {}, false},
       {"", {}, false},
@@ -69,8 +70,11 @@ TEST(BrowserProcessTest, OnlyTheOwnSessionsProcessOfThatNameCounts) {
   const struct {
     const char* name;
     bool runs;
-  } cases[] = {{"msedge.exe", true}, {"MSEDGE.EXE", true}, {"chrome.exe", false},
-               {"brave.exe", false}, {"", false}};
+  } cases[] = {{"msedge.exe", true},
+               {"MSEDGE.EXE", true},
+               {"chrome.exe", false},
+               {"brave.exe", false},
+               {"", false}};
   for (const auto& c : cases) EXPECT_EQ(BrowserProcessRuns(processes, 1, c.name), c.runs) << c.name;
 }
 }  // namespace

@@ -13,8 +13,8 @@ python3 "$here/make_fixture.py" "$out/user-data"
 # Only what the tests place in the prefix: the profile's data files, not the browser's
 # component downloads.
 for f in "$out"/user-data/Default/{History,Cookies,"Web Data",Favicons,Shortcuts,\
-"Network Action Predictor",AccountBookmarks,"Service Worker/ScriptCache/index",\
-Sessions_Encrypted}; do
+"Network Action Predictor",AccountBookmarks,EncryptedBookmarks2,\
+"Service Worker/ScriptCache/index",Sessions_Encrypted}; do
   [ -e "$f" ] || { echo "chromium fixture: ${f#"$out"/user-data/} was not written" >&2; exit 1; }
 done
 # The browser keeps its journals, emptied, beside its databases; so do these writes.
