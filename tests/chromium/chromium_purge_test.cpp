@@ -248,7 +248,7 @@ TEST_F(RealChromiumProfile, CookiesKeptRandomizedAndDeletedByTheKeepList) {
                         "SELECT hex(encrypted_value) FROM cookies WHERE host_key LIKE "
                         "'%kept.example'")),
             keptBlobs);
-  for (const std::string& host : {"rand.example", ".rand.example"}) {
+  for (const std::string host : {"rand.example", ".rand.example"}) {
     const std::string sql =
         "SELECT value || '|' || length(encrypted_value) FROM cookies WHERE host_key = '" + host +
         "'";
