@@ -11,14 +11,27 @@
 #include "platform/shell_folders.h"
 
 namespace {
+// The stable releases and the channels installed beside them (Canary as "SxS"). A channel
+// runs its stable release's executable; every Opera runs opera.exe, so only its lock file
+// tells which one runs.
 const std::vector<ChromiumBrowserKind> kKinds = {
     {"Google Chrome", false, "Google\\Chrome\\User Data", "chrome.exe"},
+    {"Google Chrome Beta", false, "Google\\Chrome Beta\\User Data", "chrome.exe"},
+    {"Google Chrome Dev", false, "Google\\Chrome Dev\\User Data", "chrome.exe"},
+    {"Google Chrome Canary", false, "Google\\Chrome SxS\\User Data", "chrome.exe"},
     {"Microsoft Edge", false, "Microsoft\\Edge\\User Data", "msedge.exe"},
+    {"Microsoft Edge Beta", false, "Microsoft\\Edge Beta\\User Data", "msedge.exe"},
+    {"Microsoft Edge Dev", false, "Microsoft\\Edge Dev\\User Data", "msedge.exe"},
+    {"Microsoft Edge Canary", false, "Microsoft\\Edge SxS\\User Data", "msedge.exe"},
     {"Brave", false, "BraveSoftware\\Brave-Browser\\User Data", "brave.exe"},
+    {"Brave Beta", false, "BraveSoftware\\Brave-Browser-Beta\\User Data", "brave.exe"},
+    {"Brave Nightly", false, "BraveSoftware\\Brave-Browser-Nightly\\User Data", "brave.exe"},
     {"Vivaldi", false, "Vivaldi\\User Data", "vivaldi.exe"},
     {"Chromium", false, "Chromium\\User Data", "chrome.exe"},
-    {"Opera", true, "Opera Software\\Opera Stable", "opera.exe"},
-    {"Opera GX", true, "Opera Software\\Opera GX Stable", "opera.exe"},
+    {"Opera", true, "Opera Software\\Opera Stable", ""},
+    {"Opera GX", true, "Opera Software\\Opera GX Stable", ""},
+    {"Opera Beta", true, "Opera Software\\Opera Next", ""},
+    {"Opera Developer", true, "Opera Software\\Opera Developer", ""},
 };
 
 bool HoldsPreferences(const std::string& folder) { return FileExists(folder + "\\Preferences"); }
@@ -49,9 +62,9 @@ ChromiumBrowser Examine(const ChromiumBrowserKind& kind, const std::string& base
   b.userData = base + "\\" + kind.userData;
   b.processName = kind.processName;
   // Opera keeps its cache under the local folder, at the same place below it.
-  const std::string cacheRoot = kind.roaming ? localAppData + "\\" + kind.userData : b.userData;
+  b.cacheData = kind.roaming ? localAppData + "\\" + kind.userData : b.userData;
   auto add = [&](const std::string& name, const std::string& sub) {
-    b.profiles.push_back({name, b.userData + sub, cacheRoot + sub});
+    b.profiles.push_back({name, b.userData + sub, b.cacheData + sub});
   };
   std::vector<std::string> names;
   std::string text;

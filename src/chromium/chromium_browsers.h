@@ -16,7 +16,8 @@ struct ChromiumBrowserKind {
   const char* name;         // "Google Chrome"
   bool roaming;             // user data under %APPDATA% (Opera), else %LOCALAPPDATA%
   const char* userData;     // below that folder
-  const char* processName;  // the browser's executable, for the running check
+  const char* processName;  // the browser's executable, for the running check; "" when only
+                            // its lock file can tell (every Opera runs as opera.exe)
 };
 const std::vector<ChromiumBrowserKind>& ChromiumBrowserKinds();
 
@@ -24,6 +25,7 @@ const std::vector<ChromiumBrowserKind>& ChromiumBrowserKinds();
 struct ChromiumBrowser {
   std::string name;
   std::string userData;
+  std::string cacheData;  // where the user-data folder's caches lie: Opera's below %LOCALAPPDATA%
   std::string processName;
   std::vector<ChromiumProfile> profiles;
   std::vector<std::string> notes;

@@ -9,7 +9,7 @@ std::vector<ChromiumCookieFile> FindChromiumCookieFiles() {
   for (const ChromiumBrowser& b : FindChromiumBrowsers())
     for (const ChromiumProfile& p : b.profiles)
       if (std::string file = ChromiumCookiesFile(p); !file.empty())
-        files.push_back({b.name + " - " + p.name, file});
+        files.push_back({b.name + " - " + p.name, file, b.name});
   return files;
 }
 

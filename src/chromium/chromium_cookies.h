@@ -6,10 +6,11 @@
 // The cookies of the Chromium-family profiles as the cookie window lists and deletes them, by
 // host, whichever browser and profile hold them.
 
-// One cookie database found: "Google Chrome - Default" and its file.
+// One cookie database found: "Google Chrome - Default", its file and its browser's name.
 struct ChromiumCookieFile {
   std::string label;
   std::string file;
+  std::string browser;
 };
 // Every cookie database of every profile of the browsers found, in the order they are found.
 std::vector<ChromiumCookieFile> FindChromiumCookieFiles();

@@ -178,12 +178,6 @@ bool ChromiumDatabase::HasTable(const std::string& name) {
   return !Query("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?", {name}).empty();
 }
 
-void ChromiumDatabase::RunInTransaction(const std::vector<std::string>& statements) {
-  InTransaction([&] {
-    for (const auto& sql : statements) Exec(sql);
-  });
-}
-
 void ChromiumDatabase::InTransaction(const std::function<void()>& work) {
   Exec("BEGIN IMMEDIATE");
   try {

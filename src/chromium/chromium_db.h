@@ -33,8 +33,6 @@ class ChromiumDatabase {
   void Exec(const std::string& sql, const ChromiumParams& params = {});
   int Changes();
   bool HasTable(const std::string& name);
-  // The statements in one transaction: all of them or none.
-  void RunInTransaction(const std::vector<std::string>& statements);
   // The work in one transaction: committed when it returns, rolled back when it throws.
   void InTransaction(const std::function<void()>& work);
 

@@ -11,6 +11,7 @@
 
 #include "chromium/chromium_db.h"
 #include "chromium/chromium_sql.h"
+#include "chromium/running_rules.h"
 #include "cookies/keep_list.h"
 #include "cookies/keep_list_files.h"
 #include "core/folders.h"
@@ -19,6 +20,7 @@
 #include "files/delete_outcome.h"
 #include "files/secure_erase.h"
 #include "files/temp_folders.h"
+#include "files/temp_protect_list.h"
 #include "platform/files.h"
 #include "platform/processes.h"
 
@@ -29,9 +31,11 @@ std::string Completed(const std::string& function) {
   return "  Purge \"" + function + "\" Function Completed.";
 }
 
-// Runs the work on every profile of every browser found that is not running; the browser and
+// Runs the work on every profile of every browser found that is not running, then the
+// browser's own work (what its user-data folder holds for every profile); the browser and
 // profile head their lines.
-void ForEachProfile(ReportContext& ctx, const ProfileWork& work) {
+void ForEachProfile(ReportContext& ctx, const ProfileWork& work,
+                    const std::function<void(ReportContext&, const ChromiumBrowser&)>& whole = {}) {
   const std::vector<ChromiumBrowser> browsers = FindChromiumBrowsers();
   if (browsers.empty()) ctx.AddReportLine("    No Chromium browser found.");
   for (const auto& b : browsers) {
@@ -44,6 +48,7 @@ void ForEachProfile(ReportContext& ctx, const ProfileWork& work) {
       ctx.AddReportLine("    " + b.name + " - " + p.name);
       work(ctx, p);
     }
+    if (whole && !ctx.Cancelled()) whole(ctx, b);
   }
 }
 
@@ -85,14 +90,24 @@ bool PurgeFile(ReportContext& ctx, const std::string& path) {
   return false;
 }
 
-// Rows deleted in one transaction, or named in a preview; one line either way.
+// A database deleted whole, and its journal once the database is gone: a journal left beside a
+// database that stays may be what rolls that database back to a sound state. A journal with no
+// database left holds only pages of the deleted file.
+void PurgeDatabaseFile(ReportContext& ctx, const std::string& path) {
+  const bool went = PurgeFile(ctx, path);
+  if (went || !FileExists(path)) PurgeFile(ctx, path + "-journal");
+}
+
+// Rows deleted in one transaction, or named in a preview; one line either way, which after a
+// purge says how many rows went once the transaction committed. `quietWhenMissing`: a file a
+// profile need not have is no news.
 void PurgeTables(
     ReportContext& ctx, const std::string& file, const std::string& what,
     const std::function<std::vector<std::string>(const std::set<std::string>&)>& statements,
-    const std::function<void(ChromiumDatabase&)>& before = {}) {
+    const std::function<void(ChromiumDatabase&)>& before = {}, bool quietWhenMissing = false) {
   const std::string name = ExtractFileName(file);
   if (!FileExists(file)) {
-    ctx.AddReportLine("    " + name + " file not found.");
+    if (!quietWhenMissing) ctx.AddReportLine("    " + name + " file not found.");
     return;
   }
   // A preview leaves the file closed: even a read may roll back a journal the browser left.
@@ -104,8 +119,15 @@ void PurgeTables(
     ChromiumDatabase db(file);
     const std::vector<std::string> sql = statements(Tables(db));
     if (before) before(db);
-    db.RunInTransaction(sql);
-    ctx.AddReportLine("  Deleted entries from  " + what + " - " + file);
+    long long deleted = 0;
+    db.InTransaction([&] {
+      for (const auto& statement : sql) {
+        db.Exec(statement);
+        if (StartsWith(statement, "DELETE ")) deleted += db.Changes();
+      }
+    });
+    ctx.AddReportLine("  Deleted entries from  " + what + " - " + file + "   " +
+                      CountPhrase(deleted, "Entry", "Entries") + "Deleted.");
     Compact(ctx, db, file);
   } catch (const std::exception& e) {
     ctx.AddReportLine("*** Error - Delete " + what + " failed - " + name + " - " + e.what());
@@ -113,24 +135,54 @@ void PurgeTables(
   }
 }
 
+// The pages whose icons stay with their bookmarks. False when some bookmarks cannot be read
+// (kept only encrypted, or damaged): which icons they need is not known, so every one stays.
+bool BookmarkedPages(const std::string& folder, std::vector<std::string>& pages) {
+  for (const ChromiumBookmarkStore& store : ChromiumBookmarkStores()) {
+    const std::string plain = folder + "\\" + store.plain;
+    std::string text;
+    if (FileExists(plain)) {
+      if (!ReadWholeFile(plain, text) || !ReadBookmarkUrls(text, pages)) return false;
+    } else if (std::any_of(store.encrypted.begin(), store.encrypted.end(),
+                           [&](const char* name) { return FileExists(folder + "\\" + name); })) {
+      return false;
+    }
+  }
+  return true;
+}
+
 void HistoryOf(ReportContext& ctx, const ChromiumProfile& p) {
   PurgeTables(ctx, p.folder + "\\History", "History entries", ChromiumHistoryStatements);
   if (ctx.Cancelled()) return;
-  // The icons of bookmarked pages stay with the bookmarks.
-  std::string bookmarks;
-  ReadWholeFile(p.folder + "\\Bookmarks", bookmarks);
-  const std::vector<std::string> kept = BookmarkUrls(bookmarks);
-  PurgeTables(ctx, p.folder + "\\Favicons", "Favicons of pages removed", ChromiumFaviconStatements,
-              [&](ChromiumDatabase& db) {
-                db.Exec("CREATE TEMP TABLE IF NOT EXISTS qv_kept_pages (url TEXT PRIMARY KEY)");
-                for (const auto& url : kept)
-                  db.Exec("INSERT OR IGNORE INTO temp.qv_kept_pages VALUES (?)", {url});
-              });
-  for (const auto& name : ChromiumHistoryCopyFiles()) PurgeFile(ctx, p.folder + "\\" + name);
+  std::vector<std::string> kept;
+  if (BookmarkedPages(p.folder, kept))
+    PurgeTables(ctx, p.folder + "\\Favicons", "Favicons of pages removed",
+                ChromiumFaviconStatements, [&](ChromiumDatabase& db) {
+                  db.Exec("CREATE TEMP TABLE IF NOT EXISTS qv_kept_pages (url TEXT PRIMARY KEY)");
+                  for (const auto& url : kept)
+                    db.Exec("INSERT OR IGNORE INTO temp.qv_kept_pages VALUES (?)", {url});
+                });
+  else
+    ctx.AddReportLine("    Favicons kept: the bookmarks cannot be read (encrypted or damaged).");
+  for (const auto& name : ChromiumHistoryCopyFiles())
+    PurgeDatabaseFile(ctx, p.folder + "\\" + name);
 }
 
+// The typed urls go from History; the texts typed for them from the files the address bar
+// suggests from.
 void TypedUrlsOf(ReportContext& ctx, const ChromiumProfile& p) {
   PurgeTables(ctx, p.folder + "\\History", "Typed URLs", ChromiumTypedUrlStatements);
+  for (const ChromiumTypedTextStore& store : ChromiumTypedTextStores()) {
+    if (ctx.Cancelled()) return;
+    const std::string table = store.table;
+    PurgeTables(
+        ctx, p.folder + "\\" + store.file, "Typed URLs",
+        [&](const std::set<std::string>& tables) {
+          return tables.count(table) ? std::vector<std::string>{"DELETE FROM " + table}
+                                     : std::vector<std::string>{};
+        },
+        {}, true);
+  }
 }
 
 void FormsOf(ReportContext& ctx, const ChromiumProfile& p) {
@@ -141,20 +193,68 @@ void FormsOf(ReportContext& ctx, const ChromiumProfile& p) {
               });
 }
 
-void CacheOf(ReportContext& ctx, const ChromiumProfile& p, long long& files) {
-  FolderPurgeOptions options;  // every file, no age filter, the run's temp protect entries
-  for (const char* sub : {"Cache", "Code Cache", "GPUCache"}) {
-    const std::string folder = p.cacheFolder + "\\" + sub;
-    if (ctx.Cancelled() || !DirectoryExists(folder)) continue;
-    files += PurgeFolderTree(ctx, folder, options);
-  }
+// The files a folder purge takes below a folder: every file not protected by the temp protect
+// list, links to folders and protected folders not entered. The count a cache purge reports,
+// which counts files, not the folders they lay in.
+long long FilesTaken(const std::string& folder) {
+  long long files = 0;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  do {
+    const std::string name = fd.cFileName;
+    const std::string full = UpperCase(folder + "\\" + name);
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      if (MatchTempProtect(full, UpperCase(name)) != 'p') ++files;
+    } else if (name != "." && name != ".." &&
+               !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+               MatchTempProtect(full + "\\", UpperCase(name)) != 'p') {
+      files += FilesTaken(folder + "\\" + name);
+    }
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+  return files;
 }
 
+void PurgeCacheFolders(ReportContext& ctx, const std::vector<std::string>& roots,
+                       const std::vector<const char*>& subs, long long& files) {
+  FolderPurgeOptions options;  // every file, no age filter, the run's temp protect entries
+  for (const std::string& root : roots)
+    for (const char* sub : subs) {
+      const std::string folder = root + "\\" + sub;
+      if (ctx.Cancelled() || !DirectoryExists(folder)) continue;
+      files += FilesTaken(folder);
+      PurgeFolderTree(ctx, folder, options);
+    }
+}
+
+// Opera keeps a profile's caches under the local folder; the shaders and scripts may lie in the
+// profile's own folder as well.
+void CacheOf(ReportContext& ctx, const ChromiumProfile& p, long long& files) {
+  std::vector<std::string> roots = {p.cacheFolder};
+  if (!SameText(p.folder, p.cacheFolder)) roots.push_back(p.folder);
+  PurgeCacheFolders(ctx, roots,
+                    {"Cache", "Code Cache", "GPUCache", "Service Worker\\ScriptCache",
+                     "DawnGraphiteCache", "DawnWebGPUCache"},
+                    files);
+}
+
+// The shader caches the GPU process keeps once for all profiles, in the user-data folder.
+void BrowserCacheOf(ReportContext& ctx, const ChromiumBrowser& b, long long& files) {
+  std::vector<std::string> roots = {b.cacheData};
+  if (!SameText(b.userData, b.cacheData)) roots.push_back(b.userData);
+  PurgeCacheFolders(ctx, roots,
+                    {"GrShaderCache", "ShaderCache", "GraphiteDawnCache", "GPUPersistentCache"},
+                    files);
+}
+
+// The sessions and tabs that reopen, the apps' windows too, and the encrypted copies of them
+// that releases write beside the plain ones.
 void SessionOf(ReportContext& ctx, const ChromiumProfile& p, long long& files) {
-  const std::string sessions = p.folder + "\\Sessions";
-  for (const char* prefix : {"Session_", "Tabs_"})
-    for (const auto& path : FilePathsIn(sessions, std::string(prefix) + "*"))
-      if (PurgeFile(ctx, path)) ++files;
+  for (const char* folder : {"Sessions", "Sessions_Encrypted"})
+    for (const char* prefix : {"Session_", "Tabs_", "Apps_"})
+      for (const auto& path : FilePathsIn(p.folder + "\\" + folder, std::string(prefix) + "*"))
+        if (PurgeFile(ctx, path)) ++files;
   for (const char* name : {"Current Session", "Last Session", "Current Tabs", "Last Tabs"})
     if (PurgeFile(ctx, p.folder + "\\" + name)) ++files;
 }
@@ -171,7 +271,7 @@ std::string RandomCookieValue() {
 }
 
 struct CookieTally {
-  long long processed = 0, randomized = 0;
+  long long processed = 0, randomized = 0, deleted = 0;
 };
 
 void CookiesOf(ReportContext& ctx, const ChromiumProfile& p, const KeepList& keep,
@@ -222,7 +322,7 @@ void CookiesOf(ReportContext& ctx, const ChromiumProfile& p, const KeepList& kee
           if (st.detail)
             lines.push_back((st.preview ? result_text::kToDelete : result_text::kDeleted) + host);
           ++mine.processed;
-          ctx.CountItem();
+          ++mine.deleted;
         }
       }
       if (!st.preview) {
@@ -247,6 +347,8 @@ void CookiesOf(ReportContext& ctx, const ChromiumProfile& p, const KeepList& kee
     ctx.RaiseLevel(7);
     return;
   }
+  // Counted once the rows are gone (or, in a preview, once every host was looked at).
+  for (long long i = 0; i < mine.deleted; ++i) ctx.CountItem();
   for (const auto& line : lines) ctx.AddReportLine(line);
   if (!st.preview) Compact(ctx, *opened, file);
   tally.processed += mine.processed;
@@ -261,32 +363,37 @@ std::string ChromiumCookiesFile(const ChromiumProfile& profile) {
 }
 
 namespace {
-// `processes`: the names of the running processes, taken once for every browser asked about.
-BrowserRunning RunningState(const ChromiumBrowser& browser,
-                            const std::vector<std::string>& processes) {
+// The processes of the machine, taken once for every browser asked about.
+struct ProcessList {
+  std::vector<RunningProcess> all = RunningProcesses();
+  unsigned long session = CurrentSessionId();
+};
+
+BrowserRunning RunningState(const ChromiumBrowser& browser, const ProcessList& processes) {
   // The browser holds its lock file without sharing while it runs; Opera keeps it in the
   // profile folder, the others in the user-data folder.
   std::vector<std::string> locks = {browser.userData + "\\lockfile"};
   for (const auto& p : browser.profiles) locks.push_back(p.folder + "\\lockfile");
   for (const auto& lock : locks)
     if (FileHeldByAnother(lock)) return BrowserRunning::LockHeld;
-  if (std::find(processes.begin(), processes.end(), browser.processName) != processes.end())
+  if (BrowserProcessRuns(processes.all, processes.session, browser.processName))
     return BrowserRunning::Process;
   return BrowserRunning::No;
 }
 }  // namespace
 
 BrowserRunning ChromiumBrowserRunning(const ChromiumBrowser& browser) {
-  return RunningState(browser, RunningProcessNames());
+  return RunningState(browser, ProcessList());
 }
 
-bool AnyChromiumBrowserRunning() { return !RunningChromiumBrowser().empty(); }
+bool AnyChromiumBrowserRunning() { return !RunningChromiumBrowsers().empty(); }
 
-std::string RunningChromiumBrowser() {
-  const std::vector<std::string> processes = RunningProcessNames();
+std::set<std::string> RunningChromiumBrowsers() {
+  const ProcessList processes;
+  std::set<std::string> names;
   for (const auto& b : FindChromiumBrowsers())
-    if (RunningState(b, processes) != BrowserRunning::No) return b.name;
-  return {};
+    if (RunningState(b, processes) != BrowserRunning::No) names.insert(b.name);
+  return names;
 }
 
 bool RefusedWhileChromiumRuns(ReportContext& ctx, const ChromiumBrowser& browser) {
@@ -345,7 +452,9 @@ void PurgeChromiumCache(ReportContext& ctx) {
   FolderPurgeOptions options;
   if (BypassedForUnreadableProtectList(ctx, options, "Chromium Cache")) return;
   long long files = 0;
-  ForEachProfile(ctx, [&](ReportContext& c, const ChromiumProfile& p) { CacheOf(c, p, files); });
+  ForEachProfile(
+      ctx, [&](ReportContext& c, const ChromiumProfile& p) { CacheOf(c, p, files); },
+      [&](ReportContext& c, const ChromiumBrowser& b) { BrowserCacheOf(c, b, files); });
   if (files == 0) {
     ctx.AddReportLine("    No Cache Data Files found to delete.");
     ctx.AddReportLine(Completed("Chromium Cache"));

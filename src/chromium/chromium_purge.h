@@ -1,4 +1,5 @@
 #pragma once
+#include <set>
 #include <string>
 
 #include "chromium/chromium_browsers.h"
@@ -20,8 +21,8 @@ enum class BrowserRunning { No, LockHeld, Process };
 BrowserRunning ChromiumBrowserRunning(const ChromiumBrowser& browser);
 // True while any browser found runs (the main window marks the ticked Chromium boxes).
 bool AnyChromiumBrowserRunning();
-// The name of the first browser found that runs, "" when none does.
-std::string RunningChromiumBrowser();
+// The names of the browsers found that run.
+std::set<std::string> RunningChromiumBrowsers();
 // The refusal line (and level 7 outside a preview) while the browser runs; true when refused.
 bool RefusedWhileChromiumRuns(ReportContext& ctx, const ChromiumBrowser& browser);
 

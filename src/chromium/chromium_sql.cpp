@@ -24,10 +24,18 @@ const std::vector<std::string> kHistoryTables = {
     "urls",
 };
 
-const std::vector<std::string> kCopyFiles = {
-    "Top Sites",         "Top Sites-journal",        "Shortcuts",
-    "Shortcuts-journal", "Network Action Predictor", "Network Action Predictor-journal",
-    "Visited Links",
+const std::vector<std::string> kCopyFiles = {"Top Sites", "Shortcuts", "Network Action Predictor",
+                                             "Visited Links"};
+
+const std::vector<ChromiumTypedTextStore> kTypedTextStores = {
+    {"Shortcuts", "omni_box_shortcuts"},
+    {"Network Action Predictor", "network_action_predictor"},
+};
+
+// Releases that encrypt the bookmarks write these beside (or instead of) the plain files.
+const std::vector<ChromiumBookmarkStore> kBookmarkStores = {
+    {"Bookmarks", {"EncryptedBookmarks", "EncryptedBookmarks2"}},
+    {"AccountBookmarks", {"EncryptedAccountBookmarks", "EncryptedAccountBookmarks2"}},
 };
 
 void CollectUrls(const nlohmann::json& node, std::vector<std::string>& out, int depth) {
@@ -45,6 +53,8 @@ void CollectUrls(const nlohmann::json& node, std::vector<std::string>& out, int 
 
 const std::vector<std::string>& ChromiumHistoryTables() { return kHistoryTables; }
 const std::vector<std::string>& ChromiumHistoryCopyFiles() { return kCopyFiles; }
+const std::vector<ChromiumTypedTextStore>& ChromiumTypedTextStores() { return kTypedTextStores; }
+const std::vector<ChromiumBookmarkStore>& ChromiumBookmarkStores() { return kBookmarkStores; }
 
 std::vector<std::string> ChromiumHistoryStatements(const std::set<std::string>& tables) {
   std::vector<std::string> out;
@@ -67,6 +77,9 @@ std::vector<std::string> ChromiumTypedUrlStatements(const std::set<std::string>&
       out.push_back("DELETE FROM visit_source WHERE id IN " + visits);
     out.push_back("DELETE FROM visits WHERE url IN " + typed);
   }
+  // The page's row of the visited links (which colour links to it on other sites).
+  if (tables.count("visited_links"))
+    out.push_back("DELETE FROM visited_links WHERE link_url_id IN " + typed);
   if (tables.count("keyword_search_terms"))
     out.push_back("DELETE FROM keyword_search_terms WHERE url_id IN " + typed);
   if (tables.count("segments")) {
@@ -94,10 +107,9 @@ std::vector<std::string> ChromiumFaviconStatements(const std::set<std::string>& 
   return out;
 }
 
-std::vector<std::string> BookmarkUrls(const std::string& json) {
-  std::vector<std::string> urls;
+bool ReadBookmarkUrls(const std::string& json, std::vector<std::string>& urls) {
   const nlohmann::json root = nlohmann::json::parse(json, nullptr, false);
-  if (root.is_discarded()) return urls;
+  if (root.is_discarded()) return false;
   CollectUrls(root, urls, 0);
-  return urls;
+  return true;
 }

@@ -146,13 +146,17 @@ INT_PTR TCookieForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
                          : id == IDM_CK_RANDOMIZE ? "Randomize"
                                                   : nullptr;
       if (!name) return FALSE;
-      const std::string why = DisabledReason(permission, ActiveBrowser());
+      const std::string why = DisabledReason(permission, ActiveBrowser(Selected()));
       if (!why.empty()) SetStatus(0, std::string("\"") + name + "\" Disabled - " + why);
       return FALSE;
     }
     case WM_TIMER:
-      // The main window's poll keeps the Firefox state current; the buttons follow it.
-      if (wp == kButtonTimer) UpdatePermissionButtons();
+      // The main window's poll keeps the Firefox state current, the Chromium browsers are
+      // asked here; the buttons follow both.
+      if (wp == kButtonTimer) {
+        PollChromiumBrowsers();
+        UpdatePermissionButtons();
+      }
       return TRUE;
     case WM_CLOSE: Close(); return TRUE;
   }
@@ -332,7 +336,11 @@ LRESULT TCookieForm::OnNotify(NMHDR* n) {
         return 0;
       }
       case LVN_ITEMCHANGED:
-      case LVN_ODSTATECHANGED: ShowDetails(); return 0;
+      case LVN_ODSTATECHANGED:
+        ShowDetails();
+        // On the Chromium tab Delete and Randomize follow the browsers holding the selection.
+        if (tab_ == kChromiumTab) UpdatePermissionButtons();
+        return 0;
       case LVN_COLUMNCLICK: ColumnClick(reinterpret_cast<NMLISTVIEW*>(n)->iSubItem); return 0;
       case LVN_KEYDOWN: {
         const WORD key = reinterpret_cast<NMLVKEYDOWN*>(n)->wVKey;

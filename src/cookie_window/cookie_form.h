@@ -33,7 +33,8 @@ void ForgetCookieFormProcessState();
 bool AcceptDetailsHeight(int height, int listArea, int windowHeight);
 
 // The keep-status mark of one address (caption lower-cased), "Protect", "Random" or empty, as
-// the window shows it: exact entries and the IE part-of-host forms, a later entry winning.
+// the window shows it: exact entries and the IE part-of-host forms, a later entry winning; a
+// domain cookie's host (".example.com") without such an entry shows its site's mark.
 std::string KeepStatusMark(const std::vector<std::string>& entries, const std::string& caption);
 
 // The window, split over files by concern: cookie_form.cpp (creation, the window procedure,
@@ -112,6 +113,7 @@ class TCookieForm {
   void ListHosts(size_t count, const CookieAt& cookieAt);
   void FinishListing();
   void MarkKeepStatus();
+  void RemarkDomainCookies();
   void MarkBrowserSetting();
   void MarkChromiumProfiles();
   void ShowDetails();
@@ -130,7 +132,8 @@ class TCookieForm {
   bool FlushDeletes();
   std::set<std::string> FlushChromiumDeletes();
   void FinishDeletes();
-  std::string ActiveBrowser() const;
+  std::string ActiveBrowser(const std::vector<int>& rows) const;
+  void PollChromiumBrowsers();
   std::string DisabledReason(bool permissionButton, const std::string& active) const;
   bool BrowserRefusal();
   void Open();
@@ -169,6 +172,7 @@ class TCookieForm {
     };
     std::vector<Entry> cookies;
   } chromium_;
+  std::set<std::string> chromiumRunning_;  // the Chromium-family browsers found running
   std::vector<Row> rows_;
   struct PendingDeletes {
     std::set<std::string> present, gone;  // hosts of the cookie lines; hosts to delete

@@ -23,21 +23,22 @@ std::string ShownValue(const ChromiumCookie& c) {
 void TCookieForm::ListChromium() {
   chromium_ = ChromiumStore();
   chromium_.files = FindChromiumCookieFiles();
-  bool failed = false;
+  PollChromiumBrowsers();
+  std::string holding;  // a running browser whose cookie file could not be read
   for (size_t f = 0; f < chromium_.files.size(); ++f) {
     try {
       for (ChromiumCookie& c : ReadChromiumCookies(chromium_.files[f].file))
         chromium_.cookies.push_back({std::move(c), f});
     } catch (const std::exception&) {
-      failed = true;
       rows_.push_back(
           {{"  ---Unable to access " + chromium_.files[f].label + " Cookie file---", "", "", ""}});
+      if (holding.empty() && chromiumRunning_.count(chromium_.files[f].browser))
+        holding = chromium_.files[f].browser;
     }
   }
-  if (failed)
-    if (const std::string running = RunningChromiumBrowser(); !running.empty())
-      rows_.push_back(
-          {{"  ---" + running + " must be closed to access its Cookie file---", "", "", ""}});
+  if (!holding.empty())
+    rows_.push_back(
+        {{"  ---" + holding + " must be closed to access its Cookie file---", "", "", ""}});
   // The cookies of one host adjacent, each profile's together.
   std::stable_sort(chromium_.cookies.begin(), chromium_.cookies.end(),
                    [](const ChromiumStore::Entry& a, const ChromiumStore::Entry& b) {

@@ -62,11 +62,24 @@ Confirm AskConfirm(HWND owner, const std::string& caption, const std::string& te
 }
 }  // namespace
 
-// The browser of the tab that runs now: "FireFox", a Chromium-family browser's name, or "".
-std::string TCookieForm::ActiveBrowser() const {
+// The browser of the tab that runs now and holds the rows' cookies: "FireFox", a
+// Chromium-family browser's name, or "". On the Chromium tab only the browsers holding one of
+// the rows' hosts count: another one running keeps nothing of these cookies.
+std::string TCookieForm::ActiveBrowser(const std::vector<int>& rows) const {
   if (tab_ == kFirefoxTab) return FirefoxActive() ? "FireFox" : "";
-  if (tab_ == kChromiumTab) return RunningChromiumBrowser();
+  if (tab_ != kChromiumTab || chromiumRunning_.empty()) return "";
+  std::set<std::string> hosts;
+  for (int i : rows)
+    if (i >= 0 && i < static_cast<int>(rows_.size())) hosts.insert(rows_[i].text[kAddress]);
+  for (const ChromiumStore::Entry& e : chromium_.cookies)
+    if (hosts.count(e.cookie.host) && chromiumRunning_.count(chromium_.files[e.file].browser))
+      return chromium_.files[e.file].browser;
   return "";
+}
+
+// Which Chromium-family browsers run: asked before each command, and with the buttons' poll.
+void TCookieForm::PollChromiumBrowsers() {
+  chromiumRunning_ = tab_ == kChromiumTab ? RunningChromiumBrowsers() : std::set<std::string>();
 }
 
 // Why a button (or its menu item) is disabled on this tab while `active` runs, "" when it is
@@ -81,9 +94,16 @@ std::string TCookieForm::DisabledReason(bool permissionButton, const std::string
 // against what the browser holds. Delete and Randomize are refused on its tab then, as the
 // permission buttons are. True when refused.
 bool TCookieForm::BrowserRefusal() {
-  if (ActiveBrowser().empty()) return false;
+  PollChromiumBrowsers();
+  if (ActiveBrowser(Selected()).empty()) return false;
   UpdatePermissionButtons();
   return true;
+}
+
+// A site's entry marks the site's domain cookies (".site") too: after an edit of the list every
+// row shows what it now keeps. The IE tabs' addresses have no such form.
+void TCookieForm::RemarkDomainCookies() {
+  if (!IeTab()) MarkKeepStatus();
 }
 
 void TCookieForm::Protect() {
@@ -96,12 +116,15 @@ void TCookieForm::Protect() {
     return;
   }
   KeepList& keep = Keep();
+  PollChromiumBrowsers();
   for (int i : sel) {
     Row& row = rows_[i];
     const std::string address = LowerCase(row.text[kAddress]);
-    KeepMatch m = keep.LookupFirefoxHost(address);
+    // Randomized by the purge (through its own entry or, a domain cookie, its site's): the
+    // scrambled cookie goes, so that the site sends a real one again.
+    const KeepMatch m = keep.LookupFirefoxHost(address);
     if (m.found && m.code == 'R' && row.text[kComment] != kOnlyInProtect) {
-      if (const std::string active = ActiveBrowser(); !active.empty()) {
+      if (const std::string active = ActiveBrowser({i}); !active.empty()) {
         // The scrambled cookie cannot go now; protecting it would keep the scrambled value.
         row.text[kComment] = "not deleted - " + active + " is Active";
         continue;
@@ -119,14 +142,15 @@ void TCookieForm::Protect() {
       }
       const std::string result = DeleteOne(i);
       row.text[kComment] = result == kDeleted ? kOnlyInProtect : "not deleted - " + result;
-      m = keep.LookupFirefoxHost(address);
     }
-    if (m.found) keep.RemoveAt(m.index);
+    // Only the host's own entry is replaced: its site's entry keeps the site's other cookies.
+    if (const KeepMatch own = keep.FindFirefoxEntry(address); own.found) keep.RemoveAt(own.index);
     row.text[kStatus] = "Protect";
     keep.Add("p=" + address);
     keep.modified = true;
   }
   FinishDeletes();
+  RemarkDomainCookies();
   Refill();
 }
 
@@ -145,10 +169,11 @@ void TCookieForm::Randomize() {
     if (row.text[kStatus] == "Random") continue;
     const std::string address = LowerCase(row.text[kAddress]);
     row.text[kStatus] = "Random";
-    if (KeepMatch m = keep.LookupFirefoxHost(address); m.found) keep.RemoveAt(m.index);
+    if (const KeepMatch own = keep.FindFirefoxEntry(address); own.found) keep.RemoveAt(own.index);
     keep.Add("r=" + address);
     keep.modified = true;
   }
+  RemarkDomainCookies();
   Refill();
 }
 
@@ -159,6 +184,15 @@ void TCookieForm::Unprotect() {
   KeepList& keep = Keep();
   const std::vector<int> sel = Selected();
   bool any = false;
+  auto remove = [&](const std::string& entry) {
+    const auto& entries = keep.Entries();
+    for (int k = 0; k < keep.Count(); ++k)
+      if (LowerCase(entries[k]) == entry) {
+        keep.RemoveAt(k);
+        return true;
+      }
+    return false;
+  };
   for (auto it = sel.rbegin(); it != sel.rend(); ++it) {
     Row& row = rows_[*it];
     const std::string mark = row.text[kStatus];
@@ -166,15 +200,14 @@ void TCookieForm::Unprotect() {
     any = true;
     row.text[kStatus] = "";
     row.text[kComment] = "Protect removed";
-    const std::string entry = (mark == "Protect" ? "p=" : "r=") + LowerCase(row.text[kAddress]);
-    const auto& entries = keep.Entries();
-    for (int k = 0; k < keep.Count(); ++k)
-      if (LowerCase(entries[k]) == entry) {
-        keep.RemoveAt(k);
-        break;
-      }
+    const std::string code = mark == "Protect" ? "p=" : "r=";
+    const std::string address = LowerCase(row.text[kAddress]);
+    // A domain cookie marked through its site's entry is kept for as long as that entry is.
+    const std::string_view site = HostCoveringDomainCookie(address);
+    if (!remove(code + address) && !site.empty()) remove(code + std::string(site));
     keep.modified = true;
   }
+  RemarkDomainCookies();
   Refill();
   if (!any)
     Tell("No \"Protect\" entry selected for Unprotect function", kErrorCaption, MessageKind::Error);
@@ -374,7 +407,7 @@ void TCookieForm::UpdatePermissionButtons() {
       {IDC_CK_DELETE, "Delete", "|Delete the Selected Cookies", "|Delete the Selected Cookies"},
       {IDC_CK_RANDOMIZE, "Randomize", "|Keep the Selected Cookies with Random values",
        "|Keep the Selected Cookies with Random values"}};
-  const std::string active = ActiveBrowser();
+  const std::string active = ActiveBrowser(Selected());
   for (const Button& b : kButtons) {
     const bool permission = b.id != IDC_CK_DELETE && b.id != IDC_CK_RANDOMIZE;
     const std::string why = DisabledReason(permission, active);

@@ -279,6 +279,15 @@ void TCookieForm::Refill() {
 std::string KeepStatusMark(const std::vector<std::string>& entries, const std::string& caption) {
   const std::string host = ExtractCookieHost(caption);
   std::string mark;
+  // A domain cookie's host shows the mark of its site's entry, as the purges keep it, unless
+  // an entry of its own (which follows) says otherwise.
+  if (const std::string_view site = HostCoveringDomainCookie(caption); !site.empty()) {
+    const auto first = std::find_if(entries.begin(), entries.end(), [&](const std::string& e) {
+      return e.size() == site.size() + 2 && (StartsWith(e, "p=") || StartsWith(e, "r=")) &&
+             e.compare(2, std::string::npos, site) == 0;
+    });
+    if (first != entries.end()) mark = StartsWith(*first, "p=") ? "Protect" : "Random";
+  }
   for (const std::string& e : entries) {
     if (e == "p=" + caption) {
       mark = "Protect";

@@ -185,15 +185,27 @@ const KeepList::Index& KeepList::Indexed() const {
 
 // Firefox compares the whole host: "p=" and "r=" are dropped, any other entry is compared as
 // it stands, so a "p=*x" entry only matches a host that is literally "*x".
-KeepMatch KeepList::LookupFirefoxHost(std::string_view host) const {
+KeepMatch KeepList::FindFirefoxEntry(std::string_view host) const {
   KeepMatch m;
-  const Index& ix = Indexed();
-  int i = FindIn(ix.firefox, LowerCase(host));
+  const int i = FindIn(Indexed().firefox, LowerCase(host));
   if (i == INT_MAX) return m;
   m.found = true;
   m.index = i;
   m.code = StartsWith(entries_[i], "r=") ? 'R' : 'P';
   return m;
+}
+
+// A site's logins usually live in its domain cookies: the entry for the site keeps them too.
+KeepMatch KeepList::LookupFirefoxHost(std::string_view host) const {
+  const KeepMatch own = FindFirefoxEntry(host);
+  if (own.found) return own;
+  const std::string_view site = HostCoveringDomainCookie(host);
+  return site.empty() ? own : FindFirefoxEntry(site);
+}
+
+std::string_view HostCoveringDomainCookie(std::string_view host) {
+  if (host.size() < 2 || host[0] != '.' || host[1] == '.') return {};
+  return host.substr(1);
 }
 
 // Mode 1 (cookies, user data, DOM store) accepts every form; modes 2 and 3 (cache, visited)

@@ -54,7 +54,12 @@ class KeepList {
   bool TakeFileLines(std::vector<std::string> lines);
   void Clear();
 
+  // What a Firefox or Chromium cookie purge does with a host: the entry written for it, or for
+  // a host with a leading dot (a domain cookie, ".example.com") the entry of the same host
+  // without the dot. An entry written with the dot covers only that form.
   KeepMatch LookupFirefoxHost(std::string_view host) const;
+  // The entry written for exactly this host, as the cookie window edits it.
+  KeepMatch FindFirefoxEntry(std::string_view host) const;
   KeepMatch LookupIeAddress(std::string_view address, int mode) const;
 
  private:
@@ -64,6 +69,10 @@ class KeepList {
   std::vector<std::string> entries_;
   mutable std::unique_ptr<Index> index_;
 };
+
+// The host whose entry also covers a domain cookie's host: ".example.com" gives "example.com";
+// "" for a host without a leading dot, or with two.
+std::string_view HostCoveringDomainCookie(std::string_view host);
 
 // Lower-cases every line, turns a bare address of an old file into "p=" + address, drops the
 // "protect file..." header lines of old files, and sorts. True when a line was rewritten or

@@ -82,6 +82,40 @@ TEST(ChromiumBrowsersTest, OperaProfileInDefaultOrInItsOwnFolderWithLocalCache) 
   EXPECT_EQ(b->profiles[0].cacheFolder, LocalAppData() + "\\Opera Software\\Opera GX Stable");
 }
 
+// The channels users run beside the stable releases, each at the user-data folder its
+// installer makes (Canary's "SxS"; Opera Beta's "Opera Next"), Opera's below the roaming folder
+// with its cache below the local one.
+TEST(ChromiumBrowsersTest, EveryChannelIsFoundAtItsOwnFolder) {
+  const struct {
+    const char* folder;
+    bool roaming;
+    const char* name;
+  } channels[] = {
+      {"Google\\Chrome Beta\\User Data", false, "Google Chrome Beta"},
+      {"Google\\Chrome Dev\\User Data", false, "Google Chrome Dev"},
+      {"Google\\Chrome SxS\\User Data", false, "Google Chrome Canary"},
+      {"Microsoft\\Edge Beta\\User Data", false, "Microsoft Edge Beta"},
+      {"Microsoft\\Edge Dev\\User Data", false, "Microsoft Edge Dev"},
+      {"Microsoft\\Edge SxS\\User Data", false, "Microsoft Edge Canary"},
+      {"BraveSoftware\\Brave-Browser-Beta\\User Data", false, "Brave Beta"},
+      {"BraveSoftware\\Brave-Browser-Nightly\\User Data", false, "Brave Nightly"},
+      {"Opera Software\\Opera Next", true, "Opera Beta"},
+      {"Opera Software\\Opera Developer", true, "Opera Developer"},
+  };
+  for (const auto& c : channels) {
+    ScopedBrowserFolder folder(c.folder, c.roaming);
+    MakeProfile(folder.Path() + "\\Default");
+    const auto all = FindChromiumBrowsers();
+    const ChromiumBrowser* b = Named(all, c.name);
+    ASSERT_NE(b, nullptr) << c.name;
+    EXPECT_EQ(b->userData, folder.Path()) << c.name;
+    ASSERT_EQ(ProfileNames(*b), (Names{"Default"})) << c.name;
+    EXPECT_EQ(b->profiles[0].cacheFolder,
+              (c.roaming ? LocalAppData() + "\\" + c.folder : folder.Path()) + "\\Default")
+        << c.name;
+  }
+}
+
 TEST(ChromiumBrowsersTest, FolderReportNamesEachBrowserProfileAndTheBuiltInSqlite) {
   ScopedBrowserFolder chrome("Google\\Chrome\\User Data");
   MakeProfile(chrome.Path() + "\\Default");

@@ -18,24 +18,40 @@ ICON = bytes.fromhex(
     '0000000d49444154789c63f8cfc0f01f0005000201a5f6c2d80000000049454e44ae426082')
 
 
+# A service worker, whose script the browser keeps in the profile's Service Worker\ScriptCache.
+WORKER = b"self.addEventListener('fetch', () => {});"
+
+# The hosts a page may register a service worker on: a worker needs a secure origin, and these
+# plain-http ones are treated as such (--unsafely-treat-insecure-origin-as-secure).
+WORKER_ORIGINS = ['http://www.example.com']
+
+
 class Site(http.server.BaseHTTPRequestHandler):
-    """Every host maps here; each page sets a lasting cookie named after its host."""
+    """Every host maps here; each page sets a lasting cookie of its host and one of its domain
+    (".host", where a site's logins usually live), both named after the host."""
+
+    def reply(self, content_type, body, *headers):
+        self.send_response(200)
+        self.send_header('Content-Type', content_type)
+        self.send_header('Content-Length', str(len(body)))
+        for name, value in headers:
+            self.send_header(name, value)
+        self.end_headers()
+        self.wfile.write(body)
 
     def do_GET(self):
         host = self.headers.get('Host', '').split(':')[0]
         if self.path == '/favicon.ico':
-            self.send_response(200)
-            self.send_header('Content-Type', 'image/png')
-            self.send_header('Content-Length', str(len(ICON)))
-            self.end_headers()
-            self.wfile.write(ICON)
-            return
-        self.send_response(200)
-        self.send_header('Content-Type', 'text/html')
-        self.send_header('Cache-Control', 'max-age=3600')
-        self.send_header('Set-Cookie', 'sid=%s-value; Max-Age=864000; Path=/' % host.split('.')[0])
-        self.end_headers()
-        self.wfile.write(PAGE % (host.encode(), self.path.encode()))
+            self.reply('image/png', ICON)
+        elif self.path == '/worker.js':
+            self.reply('text/javascript', WORKER)
+        else:
+            label = host.split('.')[0]
+            self.reply('text/html', PAGE % (host.encode(), self.path.encode()),
+                       ('Cache-Control', 'max-age=3600'),
+                       ('Set-Cookie', 'sid=%s-value; Max-Age=864000; Path=/' % label),
+                       ('Set-Cookie', 'dom=%s-domain; Domain=.%s; Max-Age=864000; Path=/'
+                        % (label, host)))
 
     def log_message(self, *args):
         pass
@@ -54,7 +70,10 @@ class Browser:
         args = ['/usr/bin/chromium', '--headless', '--no-sandbox', '--disable-gpu',
                 '--password-store=basic', '--no-first-run', '--remote-debugging-pipe',
                 '--user-data-dir=' + user_data,
-                '--host-resolver-rules=MAP *.example 127.0.0.1:%d' % port, 'about:blank']
+                '--host-resolver-rules=MAP *.example 127.0.0.1:%d, MAP *.example.com 127.0.0.1:%d'
+                % (port, port),
+                '--unsafely-treat-insecure-origin-as-secure=' + ','.join(WORKER_ORIGINS),
+                'about:blank']
 
         def child():
             os.dup2(r1, 3)
@@ -108,9 +127,23 @@ class Browser:
         self.call('Page.enable', session)
         return session
 
-    def navigate(self, session, url, transition='link'):
+    def navigate(self, session, url, transition='typed'):
+        """Goes to the url as if typed into the address bar (the browser records a navigation
+        this protocol starts as typed, whatever transition it names)."""
         self.events = [e for e in self.events if e.get('method') != 'Page.loadEventFired']
         self.call('Page.navigate', session, url=url, transitionType=transition)
+        self.wait_event('Page.loadEventFired')
+
+    def follow_link(self, session, url):
+        """Goes to the url by a click on a link of the page, as a user follows one."""
+        self.events = [e for e in self.events if e.get('method') != 'Page.loadEventFired']
+        self.evaluate(session, (
+            'const a = document.createElement("a"); a.href = %s; a.textContent = "link";'
+            'a.style = "position:fixed;left:0;top:0;width:300px;height:60px;display:block";'
+            'document.body.appendChild(a); true') % json.dumps(url))
+        for kind in ('mousePressed', 'mouseReleased'):
+            self.call('Input.dispatchMouseEvent', session, type=kind, x=20, y=20,
+                      button='left', clickCount=1)
         self.wait_event('Page.loadEventFired')
 
     def evaluate(self, session, expression):

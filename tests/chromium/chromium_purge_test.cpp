@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "chromium/chromium_purge.h"
+#include "chromium/chromium_sql.h"
 #include "chromium_test_support.h"
 #include "core/folders.h"
 #include "core/text_util.h"
@@ -59,6 +60,7 @@ class RealChromiumProfile : public testing::Test {
     run.state.compact = compact_;
     purge(run.ctx);
     level_ = run.state.highestLevel;
+    processed_ = run.state.processed;
     return run.view.lines;
   }
   ScopedDataFolder data_;
@@ -69,26 +71,40 @@ class RealChromiumProfile : public testing::Test {
   const std::string webData_ = profile_ + "\\Web Data";
   const std::string favicons_ = profile_ + "\\Favicons";
   int level_ = 0;
+  long long processed_ = 0;
   bool compact_ = false;
 };
 
-TEST_F(RealChromiumProfile, HistoryGoesBookmarksAndTheirIconsStay) {
+// Rows of every table the history purge empties, as the line after the purge counts them.
+std::string HistoryRows(const std::string& history) {
+  std::string sql = "SELECT 0";
+  for (const auto& table : ChromiumHistoryTables())
+    if (Scalar(history, "SELECT count(*) FROM sqlite_master WHERE name = '" + table + "'") == "1")
+      sql += " + (SELECT count(*) FROM " + table + ")";
+  return Scalar(history, sql);
+}
+
+TEST_F(RealChromiumProfile, HistoryGoesBookmarksStay) {
   ASSERT_NE(Scalar(history_, "SELECT count(*) FROM visits"), "0");
+  const std::string rows = HistoryRows(history_);
   const std::string bookmarks = ReadFileText(profile_ + "\\Bookmarks");
   const Lines lines = Run(PurgeChromiumHistory);
-  for (const char* table : {"urls", "visits", "visit_source", "keyword_search_terms", "segments",
-                            "segment_usage", "downloads", "downloads_url_chains",
-                            "content_annotations", "context_annotations", "clusters"})
+  for (const char* table :
+       {"urls", "visits", "visit_source", "keyword_search_terms", "segments", "segment_usage",
+        "downloads", "downloads_url_chains", "content_annotations", "context_annotations",
+        "clusters", "visited_links"})
     EXPECT_EQ(Scalar(history_, std::string("SELECT count(*) FROM ") + table), "0") << table;
-  EXPECT_EQ(Rows(favicons_, "SELECT page_url, icon_id FROM icon_mapping"),
-            (Lines{"http://kept.example/|1"}));
-  EXPECT_EQ(Rows(favicons_, "SELECT id FROM favicons"), (Lines{"1"}));
-  EXPECT_EQ(Rows(favicons_, "SELECT icon_id FROM favicon_bitmaps"), (Lines{"1"}));
   EXPECT_EQ(ReadFileText(profile_ + "\\Bookmarks"), bookmarks);
-  EXPECT_FALSE(FileExists(profile_ + "\\Top Sites"));
+  for (const auto& name : ChromiumHistoryCopyFiles()) {
+    EXPECT_FALSE(FileExists(profile_ + "\\" + name)) << name;
+    EXPECT_FALSE(FileExists(profile_ + "\\" + name + "-journal")) << name;
+  }
   ExpectSound(history_);
   ExpectSound(favicons_);
-  EXPECT_TRUE(Has(lines, "  Deleted entries from  History entries - " + history_)) << Joined(lines);
+  EXPECT_TRUE(Has(lines, "  Deleted entries from  History entries - " + history_ + "   " + rows +
+                             " Entries Deleted."))
+      << rows << "\n"
+      << Joined(lines);
   EXPECT_TRUE(Has(lines, "       deleted - " + profile_ + "\\Top Sites")) << Joined(lines);
   EXPECT_EQ(lines.back(), "  Purge \"Chromium History\" Function Completed.");
   // The SQLite compiled in, which serves these files, reads and writes them through the
@@ -99,18 +115,99 @@ TEST_F(RealChromiumProfile, HistoryGoesBookmarksAndTheirIconsStay) {
   EXPECT_STREQ(find(nullptr)->zName, WineFileIoName());
 }
 
+// The icons of the pages of both bookmark files stay (the fixture bookmarks kept.example in
+// Bookmarks and other.example in AccountBookmarks); bookmarks kept only encrypted (the browser
+// wrote EncryptedBookmarks2 beside Bookmarks) cannot say which pages they hold, so every icon
+// stays.
+TEST_F(RealChromiumProfile, IconsOfBookmarkedPagesStayAndAllWhenBookmarksAreEncrypted) {
+  const Lines mapped = Rows(favicons_, "SELECT page_url FROM icon_mapping ORDER BY page_url");
+  ASSERT_EQ(mapped.size(), 3u);
+  const struct {
+    std::vector<const char*> removed;
+    Lines stay;
+    bool unreadable;  // the line that says why every icon stayed
+  } cases[] = {
+      {{}, {"http://kept.example/", "http://other.example/"}, false},
+      {{"Bookmarks"}, mapped, true},
+      {{"Bookmarks", "EncryptedBookmarks2", "AccountBookmarks", "EncryptedAccountBookmarks2"},
+       {},
+       false},
+  };
+  const std::string from = FixtureUserData() + "\\Default\\";
+  for (const auto& c : cases) {
+    for (const char* name : {"Favicons", "Bookmarks", "EncryptedBookmarks2", "AccountBookmarks"})
+      ASSERT_TRUE(CopyFileA((from + name).c_str(), (profile_ + "\\" + name).c_str(), FALSE))
+          << name;
+    for (const char* name : c.removed) {
+      DeleteFileA((profile_ + "\\" + name).c_str());
+      ASSERT_FALSE(FileExists(profile_ + "\\" + name)) << name;
+    }
+    const Lines lines = Run(PurgeChromiumHistory);
+    const std::string what = c.removed.empty() ? "none removed" : c.removed[0];
+    EXPECT_EQ(Rows(favicons_, "SELECT page_url FROM icon_mapping ORDER BY page_url"), c.stay)
+        << what;
+    EXPECT_EQ(Scalar(favicons_, "SELECT count(*) FROM favicons"), std::to_string(c.stay.size()))
+        << what;
+    EXPECT_EQ(Has(lines, "    Favicons kept: the bookmarks cannot be read (encrypted or damaged)."),
+              c.unreadable)
+        << what << "\n"
+        << Joined(lines);
+    ExpectSound(favicons_);
+  }
+}
+
+// A database deleted whole takes its journal with it, but a journal beside a database that
+// could not go stays: it may be what brings that database back to a sound state.
+TEST_F(RealChromiumProfile, AJournalGoesOnlyWithItsDatabase) {
+  for (const char* name : {"Top Sites", "Shortcuts", "Network Action Predictor"})
+    ASSERT_TRUE(FileExists(profile_ + "\\" + name + "-journal")) << name;
+  HANDLE held = CreateFileA((profile_ + "\\Top Sites").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  Run(PurgeChromiumHistory);
+  CloseHandle(held);
+  EXPECT_TRUE(FileExists(profile_ + "\\Top Sites"));
+  EXPECT_TRUE(FileExists(profile_ + "\\Top Sites-journal"));
+  for (const char* name : {"Shortcuts", "Network Action Predictor"}) {
+    EXPECT_FALSE(FileExists(profile_ + "\\" + name)) << name;
+    EXPECT_FALSE(FileExists(profile_ + "\\" + name + "-journal")) << name;
+  }
+}
+
+// Typed pages go with their visits, their rows of the visited links and what was typed for
+// them in the files the address bar suggests from; pages reached by links stay.
 TEST_F(RealChromiumProfile, TypedUrlsGoWithTheirVisitsTheRestStays) {
   const Lines untyped = Rows(history_, "SELECT url FROM urls WHERE typed_count = 0 ORDER BY id");
-  ASSERT_FALSE(untyped.empty());
+  ASSERT_GE(untyped.size(), 3u);  // two pages reached by links, the form's answer
   const std::string untypedVisits = Scalar(
       history_,
       "SELECT count(*) FROM visits WHERE url IN (SELECT id FROM urls WHERE typed_count = 0)");
-  Run(PurgeChromiumTypedUrls);
+  ASSERT_NE(Scalar(history_,
+                   "SELECT count(*) FROM visited_links WHERE link_url_id IN "
+                   "(SELECT id FROM urls WHERE typed_count > 0)"),
+            "0");
+  const Lines untypedLinks = Rows(history_,
+                                  "SELECT v.id FROM visited_links v JOIN urls u ON "
+                                  "u.id = v.link_url_id WHERE u.typed_count = 0 ORDER BY v.id");
+  ASSERT_FALSE(untypedLinks.empty());
+  const std::string shortcuts = profile_ + "\\Shortcuts",
+                    predictor = profile_ + "\\Network Action Predictor";
+  ASSERT_EQ(Scalar(shortcuts, "SELECT text FROM omni_box_shortcuts"), "typ");
+  ASSERT_EQ(Scalar(predictor, "SELECT user_text FROM network_action_predictor"), "typ");
+  const Lines meta = Rows(shortcuts, "SELECT * FROM meta ORDER BY key");
+  const Lines lines = Run(PurgeChromiumTypedUrls);
   EXPECT_EQ(Rows(history_, "SELECT url FROM urls ORDER BY id"), untyped);
   EXPECT_EQ(Scalar(history_, "SELECT count(*) FROM visits"), untypedVisits);
   EXPECT_EQ(Scalar(history_, "SELECT count(*) FROM visits WHERE url NOT IN (SELECT id FROM urls)"),
             "0");
-  ExpectSound(history_);
+  EXPECT_EQ(Rows(history_, "SELECT id FROM visited_links ORDER BY id"), untypedLinks);
+  EXPECT_EQ(Scalar(shortcuts, "SELECT count(*) FROM omni_box_shortcuts"), "0");
+  EXPECT_EQ(Scalar(predictor, "SELECT count(*) FROM network_action_predictor"), "0");
+  EXPECT_EQ(Rows(shortcuts, "SELECT * FROM meta ORDER BY key"), meta);
+  for (const auto& file : {history_, shortcuts, predictor}) ExpectSound(file);
+  for (const auto& file : {shortcuts, predictor})
+    EXPECT_TRUE(Has(lines, "  Deleted entries from  Typed URLs - " + file + "   1 Entry Deleted."))
+        << Joined(lines);
 }
 
 TEST_F(RealChromiumProfile, FormsEmptyTheAutofillTableOnly) {
@@ -138,30 +235,40 @@ TEST_F(RealChromiumProfile, CompactFilesRewritesTheDatabasesWhenChosen) {
   }
 }
 
+// "p=kept.example" keeps the site's cookies of both forms, its host's and its domain's
+// (".kept.example", where logins usually live); "r=rand.example" randomizes both.
 TEST_F(RealChromiumProfile, CookiesKeptRandomizedAndDeletedByTheKeepList) {
-  const std::string keptBlob =
-      Scalar(cookies_, "SELECT hex(encrypted_value) FROM cookies WHERE host_key = 'kept.example'");
-  ASSERT_FALSE(keptBlob.empty());
+  const std::string keptBlobs = Joined(Rows(
+      cookies_, "SELECT hex(encrypted_value) FROM cookies WHERE host_key LIKE '%kept.example'"));
+  ASSERT_EQ(Scalar(cookies_, "SELECT count(*) FROM cookies WHERE host_key = '.kept.example'"), "1");
   const Lines lines = Run(PurgeChromiumCookies);
   EXPECT_EQ(Rows(cookies_, "SELECT host_key FROM cookies ORDER BY host_key"),
-            (Lines{"kept.example", "rand.example"}));
-  EXPECT_EQ(
-      Scalar(cookies_, "SELECT hex(encrypted_value) FROM cookies WHERE host_key = 'kept.example'"),
-      keptBlob);
-  const std::string randomized =
-      Scalar(cookies_,
-             "SELECT value || '|' || length(encrypted_value) FROM cookies WHERE "
-             "host_key = 'rand.example'");
-  EXPECT_EQ(randomized.size(), 24u + 2u) << randomized;
-  EXPECT_TRUE(EndsWith(randomized, "|0")) << randomized;
+            (Lines{".kept.example", ".rand.example", "kept.example", "rand.example"}));
+  EXPECT_EQ(Joined(Rows(cookies_,
+                        "SELECT hex(encrypted_value) FROM cookies WHERE host_key LIKE "
+                        "'%kept.example'")),
+            keptBlobs);
+  for (const std::string host : {"rand.example", ".rand.example"}) {
+    const std::string sql =
+        "SELECT value || '|' || length(encrypted_value) FROM cookies WHERE host_key = '" + host +
+        "'";
+    const std::string randomized = Scalar(cookies_, sql);
+    EXPECT_EQ(randomized.size(), 24u + 2u) << randomized;
+    EXPECT_TRUE(EndsWith(randomized, "|0")) << randomized;
+    EXPECT_TRUE(Has(lines, "    Randomized - " + host)) << Joined(lines);
+  }
   ExpectSound(cookies_);
-  for (const char* host :
-       {"form.example", "gone.example", "other.example", "start.example", "typed.example"})
-    EXPECT_TRUE(Has(lines, std::string("       deleted - ") + host)) << host << Joined(lines);
-  EXPECT_TRUE(Has(lines, "    Randomized - rand.example")) << Joined(lines);
+  const Lines gone = {"form.example",  "gone.example",  "other.example",
+                      "start.example", "typed.example", "www.example.com"};
+  for (const std::string& host : gone)
+    for (const std::string& form : {host, "." + host})
+      EXPECT_TRUE(Has(lines, "       deleted - " + form)) << form << Joined(lines);
   EXPECT_FALSE(Has(lines, "       deleted - kept.example"));
-  EXPECT_EQ(lines.back(),
-            "  Purge \"Chromium Cookies\" Function Completed.   6 Entries Processed.");
+  EXPECT_FALSE(Has(lines, "       deleted - .kept.example"));
+  EXPECT_EQ(lines[lines.size() - 2], "    2 Cookies Randomized.");
+  EXPECT_EQ(lines.back(), "  Purge \"Chromium Cookies\" Function Completed.   " +
+                              std::to_string(2 * gone.size() + 2) + " Entries Processed.");
+  EXPECT_EQ(processed_, static_cast<long long>(2 * gone.size()));
 }
 
 TEST_F(RealChromiumProfile, PreviewChangesNothing) {
@@ -179,15 +286,41 @@ TEST_F(RealChromiumProfile, PreviewChangesNothing) {
   EXPECT_TRUE(Has(lines, "  to Randomize - rand.example")) << Joined(lines);
 }
 
+// Every cache of the profile (Opera's below the local folder) and of the user-data folder, the
+// sessions and tabs with their encrypted copies and the apps' windows; the report counts files.
 TEST_F(RealChromiumProfile, CacheAndSessionFilesGo) {
-  ASSERT_GT(FilesBelow(profile_ + "\\Sessions"), 0);
-  for (const char* sub : {"Cache", "Code Cache", "GPUCache"})
-    ASSERT_GT(FilesBelow(profile_ + "\\" + sub), 0) << sub;
-  Run(PurgeChromiumCache);
-  const Lines session = Run(PurgeChromiumSession);
-  for (const char* sub : {"Cache", "Code Cache", "GPUCache", "Sessions"})
-    EXPECT_EQ(FilesBelow(profile_ + "\\" + sub), 0) << sub;
-  EXPECT_EQ(session.back(), "  Purge \"Chromium Session\" Function Completed.");
+  const std::string userData = chrome_.Path();
+  // Headless Chromium without a GPU writes no shader caches: one file each stands for them.
+  for (const char* sub : {"GrShaderCache", "ShaderCache", "GraphiteDawnCache"}) {
+    ForceDirectories(userData + "\\" + sub + "\\sub");
+    WriteFileText(userData + "\\" + sub + "\\sub\\data_0", "shader");
+  }
+  for (const char* folder : {"\\Sessions\\", "\\Sessions_Encrypted\\"})
+    WriteFileText(profile_ + folder + "Apps_13400000000000000", "app window");
+  Lines caches;
+  for (const char* sub : {"Cache", "Code Cache", "GPUCache", "Service Worker\\ScriptCache",
+                          "DawnGraphiteCache", "DawnWebGPUCache"})
+    caches.push_back(profile_ + "\\" + sub);
+  for (const char* sub :
+       {"GrShaderCache", "ShaderCache", "GraphiteDawnCache", "GPUPersistentCache"})
+    caches.push_back(userData + "\\" + sub);
+  int files = 0;
+  for (const auto& folder : caches) {
+    ASSERT_GT(FilesBelow(folder), 0) << folder;
+    files += FilesBelow(folder);
+  }
+  for (const char* folder : {"Sessions", "Sessions_Encrypted"})
+    for (const char* prefix : {"Session_", "Tabs_", "Apps_"})
+      ASSERT_FALSE(FilePathsIn(profile_ + "\\" + folder, std::string(prefix) + "*").empty())
+          << folder << prefix;
+  const std::string counted = "  Purge \"Chromium Cache\" Function Completed.   " +
+                              std::to_string(files) + " Cache Data Files Processed.";
+  EXPECT_EQ(Run(PurgeChromiumCache, true).back(), counted);
+  EXPECT_EQ(Run(PurgeChromiumCache).back(), counted);
+  Run(PurgeChromiumSession);
+  for (const auto& folder : caches) EXPECT_EQ(FilesBelow(folder), 0) << folder;
+  for (const char* folder : {"Sessions", "Sessions_Encrypted"})
+    EXPECT_EQ(FilesBelow(profile_ + "\\" + folder), 0) << folder;
 }
 
 // A file that is not a database gets an error line and stays as it was; the other files of the
@@ -237,8 +370,12 @@ TEST_F(RealChromiumProfile, WholePurgeLeavesAProfileChromiumOpens) {
   CopyTree(chrome_.Path(), out);
   ASSERT_TRUE(MoveFileA((out + "\\Default\\Network\\Cookies").c_str(),
                         (out + "\\Default\\Cookies").c_str()));
-  WriteFileText(out + "\\rand-value.txt",
-                Scalar(cookies_, "SELECT value FROM cookies WHERE host_key = 'rand.example'"));
+  std::string randomized;
+  for (const std::string& row : Rows(cookies_,
+                                     "SELECT host_key || ' ' || value FROM cookies "
+                                     "WHERE host_key LIKE '%rand.example'"))
+    randomized += row + "\n";
+  WriteFileText(out + "\\rand-value.txt", randomized);
 }
 
 TEST(FirefoxSessionTest, SessionStoreAndItsBackupsGo) {
@@ -268,35 +405,59 @@ TEST(FirefoxSessionTest, SessionStoreAndItsBackupsGo) {
 }  // namespace
 
 namespace {
-// Edge with start-up boost keeps msedge.exe alive with no window and no lock held: a process
-// of that name alone refuses the browser, and the line says why.
-TEST(ChromiumRunningTest, AProcessOfTheBrowserRefusesItAndEdgeNamesStartUpBoost) {
+// A process of a browser's executable refuses it: Edge with start-up boost keeps msedge.exe
+// alive with no window and no lock held (the line says so). Every Opera runs opera.exe, so its
+// lock file alone tells which one runs.
+TEST(ChromiumRunningTest, AProcessOfTheBrowserRefusesItOperaGoesByItsLock) {
   ScopedDataFolder data;
-  ScopedBrowserFolder edge("Microsoft\\Edge\\User Data");
-  ForceDirectories(edge.Path() + "\\Default");
-  WriteFileText(edge.Path() + "\\Default\\Preferences", "{}");
-  TempFolder bin;
-  const std::string exe = bin.File("msedge.exe");
-  ASSERT_TRUE(CopyFileA((BinFolder() + "\\fixtures\\Mozilla Firefox\\firefox.exe").c_str(),
-                        exe.c_str(), FALSE));
-  const std::string event = "QvEdgeBoost" + std::to_string(GetCurrentProcessId());
-  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, event.c_str());
-  Lines lines;
-  {
-    ChildProcess boost(exe, "hold \"" + bin.File("held") + "\" " + event);
-    ASSERT_TRUE(boost.Started());
-    TestRun run;
-    PurgeChromiumSession(run.ctx);
-    lines = run.view.lines;
-    EXPECT_EQ(run.state.highestLevel, 7);
-    SetEvent(release);
-    boost.WaitForExit(10000);
+  ScopedBrowserFolder edge("Microsoft\\Edge\\User Data"),
+      opera("Opera Software\\Opera Stable", true), gx("Opera Software\\Opera GX Stable", true);
+  for (const auto* folder : {&edge, &opera, &gx}) {
+    ForceDirectories(folder->Path() + "\\Default");
+    WriteFileText(folder->Path() + "\\Default\\Preferences", "{}");
   }
-  CloseHandle(release);
-  EXPECT_TRUE(Has(lines,
-                  " -Error- not Processed as Microsoft Edge browser is active. (Start-up boost "
-                  "keeps msedge.exe running after its windows close.)"))
-      << Joined(lines);
+  const std::string operaLock = opera.Path() + "\\Default\\lockfile";
+  const struct {
+    const char* exe;
+    bool holdOperaLock;
+    Lines refused;
+  } cases[] = {
+      {"msedge.exe",
+       false,
+       {" -Error- not Processed as Microsoft Edge browser is active. (Start-up boost keeps "
+        "msedge.exe running after its windows close.)"}},
+      {"opera.exe", false, {}},
+      {"opera.exe", true, {" -Error- not Processed as Opera browser is active."}},
+  };
+  for (const auto& c : cases) {
+    TempFolder bin;
+    const std::string exe = bin.File(c.exe);
+    ASSERT_TRUE(CopyFileA((BinFolder() + "\\fixtures\\Mozilla Firefox\\firefox.exe").c_str(),
+                          exe.c_str(), FALSE));
+    const std::string event = "QvBrowserRuns" + std::to_string(GetCurrentProcessId());
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, event.c_str());
+    HANDLE lock = c.holdOperaLock
+                      ? CreateFileA(operaLock.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr)
+                      : INVALID_HANDLE_VALUE;
+    Lines refused;
+    int level = 0;
+    {
+      ChildProcess running(exe, "hold \"" + bin.File("held") + "\" " + event);
+      ASSERT_TRUE(running.Started());
+      TestRun run;
+      PurgeChromiumSession(run.ctx);
+      for (const auto& line : run.view.lines)
+        if (StartsWith(line, " -Error- not Processed")) refused.push_back(line);
+      level = run.state.highestLevel;
+      SetEvent(release);
+      running.WaitForExit(10000);
+    }
+    if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
+    CloseHandle(release);
+    EXPECT_EQ(refused, c.refused) << c.exe;
+    EXPECT_EQ(level, c.refused.empty() ? 0 : 7) << c.exe;
+  }
   TestRun after;
   PurgeChromiumSession(after.ctx);
   for (const auto& line : after.view.lines)

@@ -1,5 +1,5 @@
 // Reading the JSON files of a Chromium-family browser: the profiles "Local State" names, and the
-// pages a Bookmarks file keeps.
+// pages a Bookmarks file keeps; and which of its processes say it runs.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,6 +7,7 @@
 
 #include "chromium/chromium_sql.h"
 #include "chromium/local_state.h"
+#include "chromium/running_rules.h"
 
 namespace {
 using Names = std::vector<std::string>;
@@ -40,16 +41,40 @@ TEST(BookmarkUrlsTest, EveryUrlOfEveryFolderHoweverDeep) {
   struct Case {
     const char* json;
     Names urls;
+    bool read;  // false: not JSON, so which pages are bookmarked is not known
   };
   const Case cases[] = {
       {R"({"roots":{"bookmark_bar":{"children":[{"type":"url","url":"http://a.example/"},
           {"type":"folder","children":[{"type":"url","url":"http://b.example/x"}]}]},
           "other":{"children":[]},"synced":{"children":[{"url":"http://c.example/"}]}}})",
-       {"http://a.example/", "http://b.example/x", "http://c.example/"}},
-      {R"({"roots":{"bookmark_bar":{"children":[{"url":42},{"name":"no url"}]}}})", {}},
-      {R"({"roots":)", {}},
-      {"", {}},
+       {"http://a.example/", "http://b.example/x", "http://c.example/"},
+       true},
+      {R"({"roots":{"bookmark_bar":{"children":[{"url":42},{"name":"no url"}]}}})", {}, true},
+      {R"({"roots":)", {}, false},
+      {"", {}, false},
   };
-  for (const auto& c : cases) EXPECT_EQ(BookmarkUrls(c.json), c.urls) << c.json;
+  for (const auto& c : cases) {
+    Names urls = {"http://before.example/"};
+    EXPECT_EQ(ReadBookmarkUrls(c.json, urls), c.read) << c.json;
+    Names expected = {"http://before.example/"};  // added to, never replaced
+    expected.insert(expected.end(), c.urls.begin(), c.urls.end());
+    EXPECT_EQ(urls, expected) << c.json;
+  }
+}
+
+// Only a process of the user's own session runs the user's browser; a browser without an
+// executable of its own (Opera's channels and Opera GX share opera.exe) goes by its lock file.
+TEST(BrowserProcessTest, OnlyTheOwnSessionsProcessOfThatNameCounts) {
+  const std::vector<RunningProcess> processes = {
+      {"chrome.exe", 2}, {"msedge.exe", 1}, {"opera.exe", 1}, {"explorer.exe", 1}};
+  const struct {
+    const char* name;
+    bool runs;
+  } cases[] = {{"msedge.exe", true},
+               {"MSEDGE.EXE", true},
+               {"chrome.exe", false},
+               {"brave.exe", false},
+               {"", false}};
+  for (const auto& c : cases) EXPECT_EQ(BrowserProcessRuns(processes, 1, c.name), c.runs) << c.name;
 }
 }  // namespace

@@ -1,6 +1,7 @@
 """Opens the purged profile with a real Chromium and checks it kept what the keep list keeps:
-the "p=" cookie with its value, the "r=" cookie with the value the purge wrote, no other
-cookie, the bookmark, Usage: reopen_check.py PURGED_USER_DATA"""
+the "p=" site's cookies (of its host and of its domain) with their values, the "r=" site's with
+the values the purge wrote, no other cookie, the bookmark. Usage: reopen_check.py
+PURGED_USER_DATA"""
 import os
 import sys
 
@@ -10,7 +11,7 @@ from chromium_cdp import Browser, serve  # noqa: E402
 
 def main(user_data):
     with open(os.path.join(user_data, 'rand-value.txt')) as f:
-        randomized = f.read().strip()
+        randomized = dict(line.split(' ', 1) for line in f.read().splitlines())
     server = serve()
     browser = Browser(user_data, server.server_address[1])
     try:
@@ -23,7 +24,9 @@ def main(user_data):
         browser.close()
         server.shutdown()
     failures = []
-    if cookies != {'kept.example': 'kept-value', 'rand.example': randomized}:
+    expected = {'kept.example': 'kept-value', '.kept.example': 'kept-domain'}
+    expected.update(randomized)
+    if cookies != expected or sorted(randomized) != ['.rand.example', 'rand.example']:
         failures.append('cookies after the purge: %r (randomized to %r)' % (cookies, randomized))
     if not marks or 'http://kept.example/' not in marks:
         failures.append('bookmark missing: %r' % marks)

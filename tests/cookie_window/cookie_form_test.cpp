@@ -888,6 +888,11 @@ TEST(CookieFormRulesTest, KeepStatusMarksLaterEntriesWin) {
   EXPECT_EQ(KeepStatusMark({"p=*"}, a), "");
   EXPECT_EQ(KeepStatusMark({"p=*other"}, a), "");
   EXPECT_EQ(KeepStatusMark({"p=.example.com"}, "example.com"), "");
+  // A domain cookie's host shows its site's mark unless it has an entry of its own.
+  EXPECT_EQ(KeepStatusMark({"p=example.com"}, ".example.com"), "Protect");
+  EXPECT_EQ(KeepStatusMark({"r=example.com"}, ".example.com"), "Random");
+  EXPECT_EQ(KeepStatusMark({"p=example.com", "r=.example.com"}, ".example.com"), "Random");
+  EXPECT_EQ(KeepStatusMark({"p=example.com"}, "..example.com"), "");
 }
 
 // Commands that reach the window while a Delete lets messages run are refused: they can change
@@ -1325,10 +1330,10 @@ TEST_F(CookieFormTest, ASortKeepsTheSelectionOnItsCookies) {
 }
 
 namespace {
-// Google Chrome and Brave, each with the real profile Debian's chromium wrote (one cookie per
-// site), placed as on Windows. Brave lacks gone.example and holds a second cookie of
-// other.example, so the profiles differ. (Not Edge: its folder would go below Microsoft, which
-// holds the WinINet cache of the IE tests.)
+// Google Chrome and Brave, each with the real profile Debian's chromium wrote (a cookie of each
+// site's host and one of its domain, ".site"), placed as on Windows. Brave lacks gone.example's
+// cookies and holds a second cookie of other.example, so the profiles differ. (Not Edge: its folder
+// would go below Microsoft, which holds the WinINet cache of the IE tests.)
 struct ChromiumTabTest : CookieFormTest {
   static constexpr int kChromiumTab = 3;
   ScopedBrowserFolder chrome{"Google\\Chrome\\User Data"},
@@ -1351,7 +1356,7 @@ struct ChromiumTabTest : CookieFormTest {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(braveCookies.c_str(), &db), SQLITE_OK);
     const int rc = sqlite3_exec(db,
-                                "DELETE FROM cookies WHERE host_key = 'gone.example';"
+                                "DELETE FROM cookies WHERE host_key LIKE '%gone.example';"
                                 "CREATE TEMP TABLE t AS SELECT * FROM cookies "
                                 "WHERE host_key = 'other.example';"
                                 "UPDATE t SET name = 'second';"
@@ -1404,13 +1409,15 @@ TEST_F(ChromiumTabTest, ListsEveryProfilesHostsWithKeepMarksProfilesAndDetails) 
     EXPECT_EQ(Column(list, 0), hosts);
     const std::string total = std::to_string(hosts.size());
     EXPECT_EQ(StatusText(form, 1), "Displayed " + total + " of " + total + " Cookie Addresses");
+    // A site's entry marks its domain cookies too, as the purge keeps them.
     for (int i = 0; i < ListViewCount(list); ++i) {
       const std::string host = Cell(list, i, 0);
-      EXPECT_EQ(Cell(list, i, 1), host == "kept.example"   ? "Protect"
-                                  : host == "rand.example" ? "Random"
+      const std::string site = host[0] == '.' ? host.substr(1) : host;
+      EXPECT_EQ(Cell(list, i, 1), site == "kept.example"   ? "Protect"
+                                  : site == "rand.example" ? "Random"
                                                            : "")
           << host;
-      EXPECT_EQ(Cell(list, i, 2), host == "gone.example" ? "Google Chrome - Default" : both);
+      EXPECT_EQ(Cell(list, i, 2), site == "gone.example" ? "Google Chrome - Default" : both);
     }
     // The details: each profile's cookies of the host; the browser's values stay encrypted.
     Select(list, {FindRow(list, "other.example")});
@@ -1424,8 +1431,8 @@ TEST_F(ChromiumTabTest, ListsEveryProfilesHostsWithKeepMarksProfilesAndDetails) 
     // The filter finds the host whatever its case; every host still counts.
     SetDlgItemTextA(form, IDC_CK_FILTER, " RAND.Example ");
     Click(form, IDC_CK_REFRESH);
-    EXPECT_EQ(Column(list, 0), std::vector<std::string>{"rand.example"});
-    EXPECT_EQ(StatusText(form, 1), "Displayed 1 of " + total + " Cookie Addresses");
+    EXPECT_EQ(Column(list, 0), (std::vector<std::string>{".rand.example", "rand.example"}));
+    EXPECT_EQ(StatusText(form, 1), "Displayed 2 of " + total + " Cookie Addresses");
     // The browsers' own site settings are not changed here; Delete and Randomize are there.
     for (int id : {IDC_CK_BLOCK, IDC_CK_ALLOW, IDC_CK_SESSION, IDC_CK_REMOVE})
       EXPECT_FALSE(IsWindowEnabled(GetDlgItem(form, id))) << id;
@@ -1438,20 +1445,24 @@ TEST_F(ChromiumTabTest, ListsEveryProfilesHostsWithKeepMarksProfilesAndDetails) 
 
 TEST_F(ChromiumTabTest, ProtectUnprotectAndRandomizeEditTheFirefoxKeepListThePurgeFollows) {
   const std::vector<std::string> chromeBefore = AllCookies(chromeCookies);
+  // A site's entry marks and keeps its domain cookies (".site") too: unprotecting one of them
+  // takes the site's entry off.
   const struct {
     int command;
     const char* host;
     const char* mark;
-  } steps[] = {{IDC_CK_PROTECT, "other.example", "Protect"},
-               {IDM_CK_RANDOMIZE, "gone.example", "Random"},
-               {IDC_CK_UNPROTECT, "kept.example", ""},
-               {IDM_CK_PROTECT, "typed.example", "Protect"},
-               {IDM_CK_UNPROTECT, "rand.example", ""}};
+    const char* otherForm;  // the same site's other cookie host, which the entry also marks
+  } steps[] = {{IDC_CK_PROTECT, "other.example", "Protect", ".other.example"},
+               {IDM_CK_RANDOMIZE, "gone.example", "Random", ".gone.example"},
+               {IDC_CK_UNPROTECT, ".kept.example", "", "kept.example"},
+               {IDM_CK_PROTECT, "typed.example", "Protect", ".typed.example"},
+               {IDM_CK_UNPROTECT, "rand.example", "", ".rand.example"}};
   RunOnTab([&](HWND form, HWND list) {
     for (const auto& s : steps) {
       Select(list, {FindRow(list, s.host)});
       SendMessageA(form, WM_COMMAND, s.command, 0);
       EXPECT_EQ(Cell(list, FindRow(list, s.host), 1), s.mark) << s.host;
+      EXPECT_EQ(Cell(list, FindRow(list, s.otherForm), 1), s.mark) << s.otherForm;
     }
   });
   EXPECT_TRUE(window.nestedTitles.empty());
@@ -1462,8 +1473,10 @@ TEST_F(ChromiumTabTest, ProtectUnprotectAndRandomizeEditTheFirefoxKeepListThePur
   PurgeChromiumCookies(run.ctx);
   using Hosts = std::vector<std::string>;
   const std::map<std::string, Hosts> kept = {
-      {chromeCookies, {"gone.example", "other.example", "typed.example"}},
-      {braveCookies, {"other.example", "typed.example"}}};
+      {chromeCookies,
+       {".gone.example", ".other.example", ".typed.example", "gone.example", "other.example",
+        "typed.example"}},
+      {braveCookies, {".other.example", ".typed.example", "other.example", "typed.example"}}};
   for (const auto& [file, hosts] : kept) {
     Hosts left = Rows(file, "SELECT DISTINCT host_key FROM cookies");
     std::sort(left.begin(), left.end());
@@ -1524,4 +1537,34 @@ TEST_F(ChromiumTabTest, DeleteAndRandomizeAreRefusedWhileTheBrowserHoldsItsLockF
   EXPECT_EQ(AllCookies(chromeCookies), chromeBefore);
   EXPECT_EQ(AllCookies(braveCookies), braveBefore);
   EXPECT_EQ(ReadFileText(KeepFile()), "p=kept.example\r\nr=rand.example\r\n");
+}
+
+// Only the browsers that hold the chosen hosts matter: with Brave running, a host only Google
+// Chrome holds can go; one Brave holds too cannot, and the buttons follow the selection.
+TEST_F(ChromiumTabTest, DeleteIsRefusedOnlyForTheRunningBrowsersThatHoldTheHosts) {
+  const std::vector<std::string> braveBefore = AllCookies(braveCookies);
+  HANDLE held = CreateFileA((brave.Path() + "\\lockfile").c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                            nullptr, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  window.nested = [](HWND d) { Answer(d, IDC_CF_YESALL); };
+  RunOnTab([&](HWND form, HWND list) {
+    const struct {
+      const char* host;
+      bool deleted;
+    } cases[] = {{"other.example", false}, {"gone.example", true}, {".gone.example", true}};
+    for (const auto& c : cases) {
+      Select(list, {FindRow(list, c.host)});
+      EXPECT_EQ(IsWindowEnabled(GetDlgItem(form, IDC_CK_DELETE)) != FALSE, c.deleted) << c.host;
+      if (!c.deleted) {
+        EXPECT_EQ(HintOf(form, IDC_CK_DELETE), "\"Delete\" Button Disabled - Brave is Active");
+      }
+      Click(form, IDC_CK_DELETE);
+      EXPECT_EQ(Cell(list, FindRow(list, c.host), 3), c.deleted ? "Deleted" : "") << c.host;
+    }
+  });
+  CloseHandle(held);
+  const std::string count = "SELECT count(*) FROM cookies WHERE host_key ";
+  EXPECT_EQ(Scalar(chromeCookies, count + "LIKE '%gone.example'"), "0");
+  EXPECT_NE(Scalar(chromeCookies, count + "= 'other.example'"), "0");
+  EXPECT_EQ(AllCookies(braveCookies), braveBefore);
 }

@@ -101,6 +101,39 @@ TEST(KeepListFirefox, ExactHostOnlyWithItsCode) {
   EXPECT_EQ(both.LookupFirefoxHost(".a.example").code, 'P');
 }
 
+// A site's entry keeps its domain cookies (the host with a leading dot), which a purge of
+// Firefox or Chromium would otherwise delete; an entry written with the dot covers only that
+// form, and a host's own entry wins over its site's. The window edits only a host's own entry.
+TEST(KeepListFirefox, ASitesEntryAlsoCoversItsDomainCookies) {
+  KeepList list;
+  Fill(list, {"p=kept.example", "r=rand.example", "p=.dot.example", "p=both.example",
+              "r=.both.example", "p=", "p=.twice.example"});
+  const struct {
+    const char* host;
+    const char* entry;  // the entry a purge follows, "" for none
+    const char* own;    // the host's own entry, "" for none
+  } cases[] = {
+      {"kept.example", "p=kept.example", "p=kept.example"},
+      {".Kept.Example", "p=kept.example", ""},
+      {".rand.example", "r=rand.example", ""},
+      {".dot.example", "p=.dot.example", "p=.dot.example"},
+      {"dot.example", "", ""},
+      {".both.example", "r=.both.example", "r=.both.example"},
+      {"both.example", "p=both.example", "p=both.example"},
+      {"..twice.example", "", ""},
+      {"..kept.example", "", ""},
+      {"www.kept.example", "", ""},
+      {".", "", ""},
+  };
+  for (const auto& c : cases) {
+    const KeepMatch m = list.LookupFirefoxHost(c.host);
+    EXPECT_EQ(m.found ? list.Entries()[m.index] : "", c.entry) << c.host;
+    EXPECT_EQ(m.code, !m.found ? ' ' : c.entry[0] == 'r' ? 'R' : 'P') << c.host;
+    const KeepMatch own = list.FindFirefoxEntry(c.host);
+    EXPECT_EQ(own.found ? list.Entries()[own.index] : "", c.own) << c.host;
+  }
+}
+
 TEST(KeepListIe, ModesDecideWhichFormsCount) {
   KeepList list;
   Fill(list, {"p=*example", "p=*", "r=*tracker", "a=*always.test", "p=cookie:joe@shop.sample.net/",

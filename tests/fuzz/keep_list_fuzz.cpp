@@ -9,7 +9,7 @@
 #include "core/text_util.h"
 
 namespace {
-KeepMatch ScanFirefox(const KeepList& list, const std::string& host) {
+KeepMatch ScanExact(const KeepList& list, const std::string& host) {
   const std::string l = LowerCase(host);
   for (int i = 0; i < list.Count(); ++i) {
     const std::string& e = list.Entries()[i];
@@ -24,6 +24,14 @@ KeepMatch ScanFirefox(const KeepList& list, const std::string& host) {
     if (rest == l) return {true, i, code};
   }
   return {};
+}
+
+// The host's own entry; for ".site" with none, the entry of "site" (never of ".site" for
+// "..site").
+KeepMatch ScanFirefox(const KeepList& list, const std::string& host) {
+  const KeepMatch own = ScanExact(list, host);
+  if (own.found || host.size() < 2 || host[0] != '.' || host[1] == '.') return own;
+  return ScanExact(list, host.substr(1));
 }
 
 bool Contains(const std::string& host, const std::string& e) {
@@ -68,6 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int i = 1; i < list.Count(); ++i)
     if (KeepEntryLess(list.Entries()[i], list.Entries()[i - 1])) abort();
   Same(list.LookupFirefoxHost(address), ScanFirefox(list, address));
+  Same(list.FindFirefoxEntry(address), ScanExact(list, address));
+  Same(list.LookupFirefoxHost("." + address), ScanFirefox(list, "." + address));
   for (int mode = 0; mode <= 4; ++mode)
     Same(list.LookupIeAddress(address, mode), ScanIe(list, address, mode));
   // Every entry's own pattern, looked up as an address, agrees as well.

@@ -14,6 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (ReadLocalStateProfiles(text, profiles))
     for (const auto& name : profiles)
       if (!SafeProfileName(name)) __builtin_trap();
-  BookmarkUrls(text);
+  std::vector<std::string> urls;
+  if (!ReadBookmarkUrls(text, urls) && !urls.empty()) __builtin_trap();
   return 0;
 }
