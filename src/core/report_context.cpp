@@ -7,7 +7,7 @@
 
 void ReportContext::AddReportLine(const std::string& text) {
   // An error line is never part of a clean run, whether or not its writer raised a level.
-  if (const int level = ErrorLineLevel(text); level > 0) {
+  if (const int level = ErrorLineLevel(text, state_.preview); level > 0) {
     RaiseLevel(level);
     SetAttention();
   }

@@ -43,9 +43,13 @@ bool IsErrorLine(std::string_view line) {
 
 // The lines that say something failed. Most come with their own RaiseLevel; the few that did
 // not left a run that had failed looking clean to the window policy, the log and the exit code.
-int ErrorLineLevel(std::string_view line) {
-  // The one error line whose own level is lower: an emptying of the bin that may still finish.
+int ErrorLineLevel(std::string_view line, bool preview) {
+  // The error lines whose own level is lower: an emptying of the bin that may still finish, and
+  // a browser's refusal in a Preview, which was to change nothing anyway.
   if (line == kRecycleBinFailedLine) return 1;
+  if (preview && StartsWith(line, " -Error- not Processed as ") &&
+      EndsWith(line, " browser is active."))
+    return 0;
   static constexpr std::string_view kErrorPrefixes[] = {" -Error-", "-Error-", "*** Error",
                                                         "*-* Error"};
   for (auto p : kErrorPrefixes)

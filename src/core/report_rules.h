@@ -33,8 +33,8 @@ std::string ResultColumn(std::string_view text);
 bool IsErrorLine(std::string_view line);
 // The level an error line raises the run to at least, whatever raised it besides: 3 for the
 // error lines (" -Error-", "-Error-", "*** Error", "*-* Error"), 1 for the Recycle Bin's failure
-// line, whose level is 1; 0 for any other line.
-int ErrorLineLevel(std::string_view line);
+// line, whose level is 1, none for a browser's refusal in a Preview; 0 for any other line.
+int ErrorLineLevel(std::string_view line, bool preview);
 inline constexpr const char* kRecycleBinFailedLine =
     " -Error- \"Purge Recycle Bin\" Function Failed to Complete.";
 // A separator line (" - - - - ..."), where Page Down stops.

@@ -32,7 +32,12 @@ TEST(ReportRules, ErrorLinesRaiseTheRunsLevel) {
                {"*** Cancelled by operator.", 0},
                {"       deleted - C:\\x.txt", 0},
                {"  Purge \"Recycle Bin\" Function Completed.", 0}};
-  for (const Case& c : cases) EXPECT_EQ(ErrorLineLevel(c.line), c.level) << c.line;
+  for (const Case& c : cases) EXPECT_EQ(ErrorLineLevel(c.line, false), c.level) << c.line;
+  const char* refusal = " -Error- not Processed as FireFox browser is active.";
+  EXPECT_EQ(ErrorLineLevel(refusal, false), 3);
+  EXPECT_EQ(ErrorLineLevel(refusal, true), 0);  // a Preview changes nothing anyway
+  EXPECT_EQ(ErrorLineLevel("*** Error - Delete entries from History failed - Places.SQLite", true),
+            3);
   EXPECT_TRUE(IsErrorLine("*-* Error - Unable to find FireFox Form History file"));
 }
 
