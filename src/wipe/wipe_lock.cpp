@@ -1,7 +1,5 @@
 #include "wipe/wipe_lock.h"
 
-#include <windows.h>
-
 #include "core/text_util.h"
 #include "platform/files.h"
 
@@ -18,19 +16,9 @@ std::string MutexNameOf(const std::string& parent) {
 }
 }  // namespace
 
-WipeLock::WipeLock(const std::string& parent) {
-  mutex_ = CreateMutexA(nullptr, FALSE, MutexNameOf(parent).c_str());
-  // Made by a copy of another user, the mutex may refuse this one access: that copy is wiping.
-  if (!mutex_) return;
-  // An abandoned mutex is a wipe that ended without letting go (a crash): its folder is a
-  // leftover, and this wipe may have it.
-  const DWORD wait = WaitForSingleObject(mutex_, 0);
-  held_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
-}
-
-WipeLock::~WipeLock() {
-  if (held_) ReleaseMutex(mutex_);
-  if (mutex_) CloseHandle(mutex_);
-}
+// Made by a copy of another user, the mutex may refuse this one access: that copy is wiping.
+// An abandoned one is a wipe that ended without letting go (a crash): its folder is a leftover,
+// and this wipe may have it.
+WipeLock::WipeLock(const std::string& parent) : lock_(MutexNameOf(parent), 0) {}
 
 bool WipeRunsOn(const std::string& parent) { return !WipeLock(parent).Held(); }
