@@ -20,12 +20,6 @@
 namespace {
 const char* const kDatabases[] = {"places.sqlite", "favicons.sqlite", "formhistory.sqlite"};
 
-std::string EnvironmentValue(const char* name) {
-  char buf[MAX_PATH * 2] = {};
-  const DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
-  return n > 0 && n < sizeof buf ? buf : "";
-}
-
 // Every text of every row of every table, read with the fixtures' own SQLite.
 std::set<std::string> TextsOf(const std::string& file) {
   std::set<std::string> texts;

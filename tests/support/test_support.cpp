@@ -127,6 +127,12 @@ void PumpFor(int milliseconds) {
 
 std::string BinFolder() { return ExtractFilePath(ModuleFileName()); }
 
+std::string EnvironmentValue(const char* name) {
+  char buf[MAX_PATH * 2] = {};
+  const DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
+  return n > 0 && n < sizeof buf ? buf : "";
+}
+
 std::string ClipboardText() {
   std::string text;
   if (!OpenClipboard(nullptr)) return text;

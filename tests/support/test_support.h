@@ -64,6 +64,8 @@ int ListViewCount(HWND list);
 void PumpFor(int milliseconds);
 // The folder of the test executable, where the program's build output also lies.
 std::string BinFolder();
+// An environment variable of the process; empty when unset.
+std::string EnvironmentValue(const char* name);
 std::string ClipboardText();
 
 // A top-level window of a given class and title, as a browser would show; destroyed with the
