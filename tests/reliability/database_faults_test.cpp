@@ -110,8 +110,7 @@ class DatabaseFaultsTest : public testing::TestWithParam<FirefoxSchema> {
     recipe.cacheFiles = 0;
     WriteProfileFiles(pristine_, recipe);
     Restore();
-    Point(folder_);
-    SetFirefoxActive(false);
+    PointFirefoxProfileAt(folder_);
     Globals().messages.ffCookieMsgOpt = "Y";  // an empty keep list asks nothing
     keptHost_ = MostFrequentCookieHost(File("cookies.sqlite"));
     ASSERT_FALSE(keptHost_.empty());
@@ -130,23 +129,6 @@ class DatabaseFaultsTest : public testing::TestWithParam<FirefoxSchema> {
   void Restore() {
     ForceDirectories(folder_);
     ASSERT_TRUE(CopyFolderFiles(pristine_, folder_));
-  }
-  // The default profile as discovery and a refresh would set it for the folder.
-  static void Point(const std::string& folder) {
-    TFFoxProfile& p = FFoxProfile();
-    p = TFFoxProfile();
-    p.discovered = true;
-    p.DataPath = folder;
-    p.PlacesFile = folder + "\\places.sqlite";
-    p.FormHistoryFile = folder + "\\formhistory.sqlite";
-    p.CookiesFile = p.discoveredPaths.cookies = folder + "\\cookies.sqlite";
-    p.PermissionsFile = folder + "\\permissions.sqlite";
-    p.CookiesTxtFile = std::string(kFileNotFoundMarker) + "Cookies.txt";
-    p.HistoryDatFile = std::string(kFileNotFoundMarker) + "History.dat";
-    p.FormHistoryDatFile = std::string(kFileNotFoundMarker) + "FormHistory.dat";
-    p.ProfileCacheFolder = p.LocalCacheFolder = p.Cache2Folder = kFolderNotFound;
-    p.HasPlacesDb = p.HasFormHistoryDb = p.HasCookiesDb = p.HasPermissionsDb = true;
-    p.IsSqliteProfile = true;
   }
   ProfileDump Dumps() const { return DumpProfile(folder_); }
   // The profile after one purge function on the pristine copy, its report checked.
@@ -324,7 +306,7 @@ TEST_P(DatabaseFaultsTest, ProfileFolderRemovedDuringARun) {
     SCOPED_TRACE(std::string("removed before ") + kPurges[at].name);
     ForceDirectories(folder_);
     Restore();
-    Point(folder_);
+    PointFirefoxProfileAt(folder_);
     struct RemovingView : VectorView {
       std::string trigger, folder;
       void AddLine(const std::string& l) override {

@@ -14,11 +14,8 @@
 #include "chromium/chromium_test_support.h"
 #include "core/settings.h"
 #include "core/text_util.h"
-#include "firefox/browser_activity.h"
 #include "firefox/cookie_purge.h"
-#include "firefox/firefox_profile.h"
 #include "firefox/history_purge.h"
-#include "firefox/sqlite_module.h"
 #include "platform/files.h"
 #include "platform/links.h"
 #include "profile_generator.h"
@@ -63,19 +60,10 @@ void FillAllButOnePage(const std::string& file) {
 // is made once per process. QV_FULL_SQLITE names Firefox's module ("builtin": the program's
 // own), QV_FULL_PROFILE the Firefox profile folder, QV_FULL_REPORT the file for the lines.
 TEST(DISABLED_DiskFullInFreshProcess, Purges) {
-  const std::string module = EnvironmentValue("QV_FULL_SQLITE"),
-                    folder = EnvironmentValue("QV_FULL_PROFILE");
-  if (module == "builtin")
-    UseBuiltinSqlite();
-  else
-    ASSERT_EQ(LoadSqliteModule(module), 0);
+  ASSERT_TRUE(BindSqliteNamed(EnvironmentValue("QV_FULL_SQLITE")));
   ScopedDataFolder data;                    // no keep list: every cookie would go
   Globals().messages.ffCookieMsgOpt = "Y";  // without a question about it
-  TFFoxProfile& p = FFoxProfile();
-  p.PlacesFile = folder + "\\places.sqlite";
-  p.CookiesFile = folder + "\\cookies.sqlite";
-  p.HasPlacesDb = p.HasCookiesDb = p.IsSqliteProfile = true;
-  SetFirefoxActive(false);
+  PointFirefoxProfileAt(EnvironmentValue("QV_FULL_PROFILE"));
   TestRun run;
   for (auto purge : {PurgeFirefoxHistory, PurgeFirefoxCookies, PurgeChromiumCookies})
     purge(run.ctx);
