@@ -65,9 +65,7 @@ std::string UpperCaseLocale(const char* text) {
   if (!s.empty()) CharUpperBuffA(s.data(), static_cast<DWORD>(s.size()));
   return s;
 }
-}  // namespace
 
-namespace {
 bool IsWalFile(const std::string& fileName) {
   return IsWalDatabaseHeader(ReadFileHead(fileName, kSqliteHeaderBytes));
 }
