@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "core/sqlite_rules.h"
+#include "platform/files.h"
 #include "platform/sqlite_wine_io.h"
 
 // The SQLite compiled into the program hands out its entry points by name only.
@@ -18,6 +20,8 @@ constexpr int kOpenReadWrite = 0x02;
 struct Api {
   int(__cdecl* close)(sqlite3*);
   const char*(__cdecl* errmsg)(sqlite3*);
+  int(__cdecl* errcode)(sqlite3*);
+  int(__cdecl* reset)(sqlite3_stmt*);
   int(__cdecl* prepare)(sqlite3*, const char*, int, sqlite3_stmt**, const char**);
   int(__cdecl* step)(sqlite3_stmt*);
   int(__cdecl* finalize)(sqlite3_stmt*);
@@ -45,6 +49,8 @@ const Api& Sqlite() {
     Bind(a.open, "sqlite3_open");
     Bind(a.close, "sqlite3_close");
     Bind(a.errmsg, "sqlite3_errmsg");
+    Bind(a.errcode, "sqlite3_errcode");
+    Bind(a.reset, "sqlite3_reset");
     Bind(a.prepare, "sqlite3_prepare");
     Bind(a.step, "sqlite3_step");
     Bind(a.finalize, "sqlite3_finalize");
@@ -81,8 +87,7 @@ class Statement {
  public:
   Statement(sqlite3* db, const std::string& sql) : db_(db) {
     const char* tail = nullptr;
-    if (Sqlite().prepare(db, sql.c_str(), -1, &stmt_, &tail) != kOk || !stmt_)
-      throw ChromiumDbError(Message(sql));
+    if (Sqlite().prepare(db, sql.c_str(), -1, &stmt_, &tail) != kOk || !stmt_) Fail(sql);
     // One statement per call: a second one in the text would go unseen.
     for (; tail && *tail; ++tail)
       if (*tail != ' ' && *tail != ';' && *tail != '\n' && *tail != '\r' && *tail != '\t')
@@ -91,8 +96,12 @@ class Statement {
   ~Statement() { Sqlite().finalize(stmt_); }
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
-  std::string Message(const std::string& sql) const {
-    return std::string(Sqlite().errmsg(db_)) + " - " + sql;
+  [[noreturn]] void Fail(const std::string& sql) const {
+    // A statement made by the original prepare call reports only "SQL logic error" from a
+    // failed step; resetting it brings SQLite's own code and message.
+    if (stmt_) Sqlite().reset(stmt_);
+    const std::string message = Sqlite().errmsg(db_);
+    throw ChromiumDbError(message + " - " + sql, Sqlite().errcode(db_), message);
   }
   sqlite3_stmt* get() { return stmt_; }
 
@@ -109,13 +118,16 @@ ChromiumDatabase::ChromiumDatabase(const std::string& path) {
   if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
     throw ChromiumDbError("Database not found: " + path);
   sqlite3* db = nullptr;
-  if (Sqlite().open(AnsiToUtf8(path).c_str(), &db) != kOk) {
+  if (const int rc = Sqlite().open(AnsiToUtf8(path).c_str(), &db); rc != kOk) {
     std::string message = db ? Sqlite().errmsg(db) : "out of memory";
     if (db) Sqlite().close(db);
-    throw ChromiumDbError(message + " - " + path);
+    throw ChromiumDbError(message + " - " + path, rc, message);
   }
   db_ = db;
   try {
+    // Before the first read, which the schema query below makes.
+    if (IsWalDatabaseHeader(ReadFileHead(path, kSqliteHeaderBytes)))
+      Exec("PRAGMA locking_mode = EXCLUSIVE");
     Exec("PRAGMA secure_delete = ON");
     // Reading the schema proves the file is a database before anything else is done.
     Query("SELECT count(*) FROM sqlite_master");
@@ -143,13 +155,13 @@ std::vector<ChromiumRow> ChromiumDatabase::Query(const std::string& sql,
       rc = api.bind_int64(st.get(), n, *v);
     else
       rc = api.bind_null(st.get(), n);
-    if (rc != kOk) throw ChromiumDbError(st.Message(sql));
+    if (rc != kOk) st.Fail(sql);
   }
   std::vector<ChromiumRow> rows;
   for (;;) {
     const int rc = api.step(st.get());
     if (rc == kDone) break;
-    if (rc != kRow) throw ChromiumDbError(st.Message(sql));
+    if (rc != kRow) st.Fail(sql);
     const int columns = api.column_count(st.get());
     ChromiumRow row(columns);
     for (int c = 0; c < columns; ++c) {
@@ -191,6 +203,15 @@ void ChromiumDatabase::InTransaction(const std::function<void()>& work) {
     }
     throw;
   }
+}
+
+std::string ChromiumDbError::Reason() const {
+  return code_ == 0 ? what() : SqliteFailureWords(code_, message_);
+}
+
+std::string ChromiumFailureReason(const std::exception& e) {
+  const auto* db = dynamic_cast<const ChromiumDbError*>(&e);
+  return db ? db->Reason() : e.what();
 }
 
 std::string ChromiumSqliteName() {

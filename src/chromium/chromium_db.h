@@ -3,6 +3,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -12,8 +13,19 @@
 // file's own UTF-8 bytes; paths are ANSI, as everywhere in the program.
 class ChromiumDbError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  // `sqliteCode` and `sqliteMessage`: SQLite's when SQLite failed; 0 for the program's own.
+  explicit ChromiumDbError(const std::string& what, int sqliteCode = 0,
+                           std::string sqliteMessage = {})
+      : std::runtime_error(what), code_(sqliteCode), message_(std::move(sqliteMessage)) {}
+  // Why, for a report line: SQLite's failure in words, or what() when SQLite did not fail.
+  std::string Reason() const;
+
+ private:
+  int code_;
+  std::string message_;
 };
+// The reason of any failure a purge caught.
+std::string ChromiumFailureReason(const std::exception& e);
 
 using ChromiumValue = std::variant<std::monostate, int64_t, std::string>;
 using ChromiumParams = std::vector<ChromiumValue>;
@@ -22,7 +34,10 @@ using ChromiumRow = std::vector<ChromiumValue>;
 class ChromiumDatabase {
  public:
   // Opens an existing file only (never creates one) with secure_delete on, so that deleted
-  // rows are overwritten rather than left in free pages.
+  // rows are overwritten rather than left in free pages. The browser is not running (its
+  // purges and the cookie window refuse to work while it runs): a file in WAL mode is opened
+  // with exclusive locking, so SQLite keeps the WAL index in its own memory rather than in a
+  // "-shm" file mapped into memory, which under Wine faults on a full disk.
   explicit ChromiumDatabase(const std::string& path);
   ~ChromiumDatabase();
   ChromiumDatabase(const ChromiumDatabase&) = delete;

@@ -60,8 +60,9 @@ std::set<std::string> Tables(ChromiumDatabase& db) {
 }
 
 // VACUUM when the run's Compact Files is Yes: the file is rewritten without its free pages.
-void Compact(ReportContext& ctx, ChromiumDatabase& db, const std::string& file) {
-  if (!ctx.State().compact) return;
+// False when it failed.
+bool Compact(ReportContext& ctx, ChromiumDatabase& db, const std::string& file) {
+  if (!ctx.State().compact) return true;
   try {
     // A VACUUM rewrites the whole file and can take a while: let the window repaint first.
     ctx.View().PumpMessages();
@@ -69,8 +70,10 @@ void Compact(ReportContext& ctx, ChromiumDatabase& db, const std::string& file) 
     ctx.AddReportLine("  Compact " + ExtractFileName(file) + " file completed");
   } catch (const std::exception& e) {
     ctx.AddReportLine("*** Error - Compact " + ExtractFileName(file) + " file failed - " +
-                      e.what());
+                      ChromiumFailureReason(e));
+    return false;
   }
+  return true;
 }
 
 // One whole file deleted (or listed in a preview), with its line.
@@ -130,7 +133,8 @@ void PurgeTables(
                       CountPhrase(deleted, "Entry", "Entries") + "Deleted.");
     Compact(ctx, db, file);
   } catch (const std::exception& e) {
-    ctx.AddReportLine("*** Error - Delete " + what + " failed - " + name + " - " + e.what());
+    ctx.AddReportLine("*** Error - Delete " + what + " failed - " + name + " - " +
+                      ChromiumFailureReason(e));
     ctx.RaiseLevel(7);
   }
 }
@@ -272,6 +276,7 @@ std::string RandomCookieValue() {
 
 struct CookieTally {
   long long processed = 0, randomized = 0, deleted = 0;
+  bool failed = false;  // an error line was written: "nothing found" would not be true
 };
 
 void CookiesOf(ReportContext& ctx, const ChromiumProfile& p, const KeepList& keep,
@@ -338,19 +343,20 @@ void CookiesOf(ReportContext& ctx, const ChromiumProfile& p, const KeepList& kee
     }
   } catch (const std::exception& e) {
     // Nothing changed: the transaction went back, and no host is claimed.
+    tally.failed = true;
     if (StartsWith(e.what(), "***")) {
       ctx.AddReportLine(e.what());
       return;
     }
     ctx.AddReportLine("*** Error - Delete Entry from Cookies file failed - " + file + " - " +
-                      e.what());
+                      ChromiumFailureReason(e));
     ctx.RaiseLevel(7);
     return;
   }
   // Counted once the rows are gone (or, in a preview, once every host was looked at).
   for (long long i = 0; i < mine.deleted; ++i) ctx.CountItem();
   for (const auto& line : lines) ctx.AddReportLine(line);
-  if (!st.preview) Compact(ctx, *opened, file);
+  if (!st.preview && !Compact(ctx, *opened, file)) tally.failed = true;
   tally.processed += mine.processed;
   tally.randomized += mine.randomized;
 }
@@ -443,7 +449,7 @@ void PurgeChromiumCookies(ReportContext& ctx) {
     ctx.AddReportLine(completed + "   " + std::to_string(tally.processed) +
                       (tally.processed == 1 ? " Entry Processed." : " Entries Processed."));
   } else {
-    ctx.AddReportLine("    No Entries found to delete.");
+    if (!tally.failed) ctx.AddReportLine("    No Entries found to delete.");
     ctx.AddReportLine(completed);
   }
 }

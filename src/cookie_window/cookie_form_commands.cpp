@@ -267,7 +267,8 @@ bool TCookieForm::FlushDeletes() {
     written = removed == 0 || WriteBackCookiesTxt(ctx_, store_);
   } else {
     try {
-      TSQLiteDatabase db(p.CookiesFile, SqlText::Utf8);  // the hosts as LoadCookieLines read them
+      // The hosts as LoadCookieLines read them; Delete is refused while Firefox runs.
+      TSQLiteDatabase db(p.CookiesFile, SqlText::Utf8, SqlSharing::Alone);
       db.ExecSQL("CREATE TEMP TABLE IF NOT EXISTS qv_gone_hosts (h TEXT PRIMARY KEY)");
       db.ExecSQL("BEGIN");
       try {

@@ -63,7 +63,8 @@ void TCookieForm::ListFirefox() {
   if (p.IsSqliteProfile && !FileExists(p.CookiesFile)) {
     Tell("Unable to find FireFox Cookies file - Cookies.SQLite\r\nExecution will continue...",
          kMessageCaption);
-  } else if (!LoadCookieLines(store_, error)) {
+  } else if (!LoadCookieLines(store_, error,
+                              FirefoxActive() ? SqlSharing::Shared : SqlSharing::Alone)) {
     store_ = CookieStore();
     rows_.push_back({{"  ---Unable to access FireFox Cookie file---", "", "", ""}});
     if (FirefoxActive())

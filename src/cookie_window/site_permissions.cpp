@@ -8,6 +8,7 @@
 #include "cookies/site_rules.h"
 #include "core/message_box.h"
 #include "core/text_util.h"
+#include "firefox/browser_activity.h"
 #include "firefox/firefox_profile.h"
 #include "firefox/sqlite_table.h"
 #include "platform/files.h"
@@ -27,7 +28,7 @@ struct FirefoxPermissionStore {
   bool loaded = false;
   bool database = false;
   bool origins = false;  // moz_perms: what current Firefox applies
-  std::unique_ptr<TSQLiteDatabase> db;
+  std::string path;      // permissions.sqlite, opened for each read and each change
   std::vector<Permission> list;
   HostpermFile hostperm;
   std::string hostpermPath;
@@ -64,14 +65,25 @@ int64_t NowMilliseconds() {
   return (t - 116444736000000000LL) / 10000;
 }
 
+// The window stays open while Firefox may start: a connection kept open alone would keep
+// Firefox from its own file, so each read and each change opens the file for itself. Changes
+// are refused while Firefox runs.
+std::unique_ptr<TSQLiteDatabase> Open(const FirefoxPermissionStore& s) {
+  // SQLite would make an empty file in place of one removed meanwhile.
+  if (!FileExists(s.path)) throw ESQLiteException("Database not found: " + s.path);
+  return std::make_unique<TSQLiteDatabase>(
+      s.path, SqlText::Ansi, FirefoxActive() ? SqlSharing::Shared : SqlSharing::Alone);
+}
+
 void LoadDatabase(FirefoxPermissionStore& s, const std::string& path) {
-  s.db = std::make_unique<TSQLiteDatabase>(path);
-  s.origins = TableExists(*s.db, "moz_perms");
+  s.path = path;
+  const std::unique_ptr<TSQLiteDatabase> db = Open(s);
+  s.origins = TableExists(*db, "moz_perms");
   if (s.origins) {
     // Current Firefox keeps moz_hosts only for a downgrade and applies moz_perms.
     TSQLiteTable t =
-        s.db->GetTable("SELECT origin, permission FROM moz_perms WHERE type = ? ORDER BY id",
-                       {std::string("cookie")});
+        db->GetTable("SELECT origin, permission FROM moz_perms WHERE type = ? ORDER BY id",
+                     {std::string("cookie")});
     for (; !t.Eof(); t.Next()) {
       std::string host = OriginHostKey(t.FieldAsString(0));
       if (!host.empty())
@@ -79,7 +91,7 @@ void LoadDatabase(FirefoxPermissionStore& s, const std::string& path) {
     }
     return;
   }
-  TSQLiteTable t = s.db->GetTable("SELECT * FROM moz_hosts");
+  TSQLiteTable t = db->GetTable("SELECT * FROM moz_hosts");
   const int host = t.FieldIndex("host"), type = t.FieldIndex("type"),
             permission = t.FieldIndex("permission");
   for (; !t.Eof(); t.Next())
@@ -107,8 +119,9 @@ bool SetOriginPermission(FirefoxPermissionStore& s, const std::string& key, char
     if (!have) origins.push_back(o);
   }
   const std::string type = "cookie";
-  TSQLiteDatabase& db = *s.db;
   try {
+    const std::unique_ptr<TSQLiteDatabase> opened = Open(s);
+    TSQLiteDatabase& db = *opened;
     db.ExecSQL("BEGIN");
     try {
       if (action == 'R') {
@@ -153,12 +166,11 @@ bool SetOriginPermission(FirefoxPermissionStore& s, const std::string& key, char
 // the file holds.
 bool SetHostPermission(FirefoxPermissionStore& s, const std::string& key, char action) {
   const int at = FindPermission(s, key);
-  TSQLiteDatabase& db = *s.db;
   if (action == 'R') {
     if (at < 0) return true;
     try {
       // Every type of the host goes, as Firefox 3-41 removed a site.
-      db.ExecSQL("DELETE FROM moz_hosts WHERE host LIKE ? ESCAPE '\\'", {LikeLiteral(key)});
+      Open(s)->ExecSQL("DELETE FROM moz_hosts WHERE host LIKE ? ESCAPE '\\'", {LikeLiteral(key)});
     } catch (const ESQLiteException&) {
       DbMessage("Remove Entry from");
       return false;
@@ -170,7 +182,7 @@ bool SetHostPermission(FirefoxPermissionStore& s, const std::string& key, char a
   const int64_t number = value[0] - '0';
   if (at >= 0) {
     try {
-      db.ExecSQL(
+      Open(s)->ExecSQL(
           "UPDATE moz_hosts SET permission = ? WHERE host LIKE ? ESCAPE '\\' AND type LIKE ?",
           {number, LikeLiteral(key), std::string("cookie")});
     } catch (const ESQLiteException&) {
@@ -181,8 +193,8 @@ bool SetHostPermission(FirefoxPermissionStore& s, const std::string& key, char a
     return true;
   }
   try {
-    db.ExecSQL("INSERT INTO moz_hosts (host, type, permission) VALUES (?, ?, ?)",
-               {key, std::string("cookie"), number});
+    Open(s)->ExecSQL("INSERT INTO moz_hosts (host, type, permission) VALUES (?, ?, ?)",
+                     {key, std::string("cookie"), number});
   } catch (const ESQLiteException&) {
     DbMessage("Create Entry in");
     return false;
@@ -223,7 +235,6 @@ bool LoadFirefoxPermissions() {
   try {
     LoadDatabase(s, p.PermissionsFile);
   } catch (...) {
-    s.db.reset();
     s.list.clear();
     ShowMessageBox(std::string("Load FireFox Permissions File failed... ") + kContinue, kDbCaption,
                    MessageKind::Error, MessageButtons::Ok);
@@ -258,7 +269,6 @@ bool SetFirefoxPermission(const std::string& host, char action) {
   const std::string key = FirefoxHostKey(host);
   if (key.empty()) return false;
   if (!s.database) return s.hostperm.Set(key, action);
-  if (!s.db) return false;
   return s.origins ? SetOriginPermission(s, key, action) : SetHostPermission(s, key, action);
 }
 

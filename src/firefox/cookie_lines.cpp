@@ -84,7 +84,7 @@ std::vector<std::string> CookieSummaryLines(bool preview, long long randomizedHo
     out.push_back(completed + "   " + std::to_string(processedHosts) +
                   (processedHosts == 1 ? " Entry Processed." : " Entries Processed."));
   } else {
-    out.push_back("    No Entries found to delete.");
+    out.push_back(kNoCookieEntriesLine);
     out.push_back(completed);
   }
   return out;

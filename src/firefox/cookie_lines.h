@@ -44,6 +44,7 @@ void SplitCookiesTxt(std::vector<std::string> fileLines, std::vector<std::string
 std::string JoinCookiesTxt(const std::vector<std::string>& header,
                            const std::vector<CookieLine>& cookies);
 
-// The summary lines of a cookie pass, in order.
+// The summary lines of a cookie pass, in order; with no host processed, this line first.
+inline constexpr const char* kNoCookieEntriesLine = "    No Entries found to delete.";
 std::vector<std::string> CookieSummaryLines(bool preview, long long randomizedHosts,
                                             long long processedHosts);

@@ -24,9 +24,9 @@ constexpr const char* kCompleted = "  Purge \"FireFox Cookies\" Function Complet
 constexpr const char* kNoCookiesDb =
     "*** Error - Unable to find FireFox Cookies file - Cookies.SQLite";
 
-bool LoadFromDatabase(const TFFoxProfile& p, std::vector<CookieLine>& cookies) {
+bool LoadFromDatabase(const TFFoxProfile& p, std::vector<CookieLine>& cookies, SqlSharing sharing) {
   // Cookie texts stay the file's UTF-8 bytes: a value written back is the value read.
-  TSQLiteDatabase db(p.CookiesFile, SqlText::Utf8);
+  TSQLiteDatabase db(p.CookiesFile, SqlText::Utf8, sharing);
   // The seven fields and the row, looked up by name as any column order of any era allows.
   // Read row by row: only the lines made of them are held.
   int rowid = -1, host = 0, httpOnly = 0, path = 0, secure = 0, expiry = 0, name = 0, value = 0;
@@ -145,7 +145,7 @@ class CookieChanges {
 };
 }  // namespace
 
-bool LoadCookieLines(CookieStore& store, std::string& errorLine) {
+bool LoadCookieLines(CookieStore& store, std::string& errorLine, SqlSharing sharing) {
   store = CookieStore();
   const TFFoxProfile& p = FFoxProfile();
   if (p.IsSqliteProfile) {
@@ -153,11 +153,13 @@ bool LoadCookieLines(CookieStore& store, std::string& errorLine) {
       errorLine = kNoCookiesDb;
       return false;
     }
+    LastSqliteError() = {};
     try {
-      LoadFromDatabase(p, store.cookies);
+      LoadFromDatabase(p, store.cookies, sharing);
     } catch (...) {
       store.cookies.clear();
-      errorLine = "*** Error - Load FireFox Cookies File failed - Cookies.SQLite";
+      errorLine =
+          "*** Error - Load FireFox Cookies File failed - Cookies.SQLite" + LastSqliteErrorSuffix();
       return false;
     }
   } else {
@@ -205,16 +207,16 @@ void PurgeFirefoxCookies(ReportContext& ctx) {
   }
   CookieStore store;
   std::string loadError;
-  if (!LoadCookieLines(store, loadError)) {
+  if (!LoadCookieLines(store, loadError, SqlSharing::Alone)) {
     if (!loadError.empty()) ctx.AddReportLine(loadError);
     // A Cookies.txt that could not be read must not be written back from what was read
-    // (nothing): that would delete every cookie, kept ones too. (Cookies.sqlite is changed
-    // row by row, only for the rows that were read.)
+    // (nothing): that would delete every cookie, kept ones too. Cookies.sqlite is changed
+    // only for the rows that were read: none, so there is nothing more to say.
     if (!sqlite) {
       ctx.RaiseLevel(7);
       ctx.SetAttention();
-      return;
     }
+    return;
   }
   KeepList keep(FirefoxKeepListFile());
   LoadKeepList(keep);
@@ -224,9 +226,10 @@ void PurgeFirefoxCookies(ReportContext& ctx) {
       ctx.AddReportLine(kNoCookiesDb);
     } else {
       try {
-        db = std::make_unique<TSQLiteDatabase>(p.CookiesFile, SqlText::Utf8);
+        db = std::make_unique<TSQLiteDatabase>(p.CookiesFile, SqlText::Utf8, SqlSharing::Alone);
       } catch (...) {
-        ctx.AddReportLine("*** Error - Open FireFox Cookies file failed - Cookies.SQLite");
+        ctx.AddReportLine("*** Error - Open FireFox Cookies file failed - Cookies.SQLite" +
+                          LastSqliteErrorSuffix());
       }
     }
   }
@@ -275,7 +278,8 @@ void PurgeFirefoxCookies(ReportContext& ctx) {
               changes->Update(cookie.rowid, value);
             } catch (const ESQLiteException&) {
               ctx.AddReportLine(
-                  "*** Error - Replace Entry in Cookies file failed - Cookies.SQLite");
+                  "*** Error - Replace Entry in Cookies file failed - Cookies.SQLite" +
+                  LastSqliteErrorSuffix());
               return;
             }
           }
@@ -313,7 +317,8 @@ void PurgeFirefoxCookies(ReportContext& ctx) {
     }
     if (changes) changes->Commit();
   } catch (const ESQLiteException&) {
-    ctx.AddReportLine("*** Error - Delete Entry from FireFox Cookies file failed - Cookies.SQLite");
+    ctx.AddReportLine("*** Error - Delete Entry from FireFox Cookies file failed - Cookies.SQLite" +
+                      LastSqliteErrorSuffix());
     return;
   }
   store.cookies = std::move(kept);
@@ -325,9 +330,10 @@ void PurgeFirefoxCookies(ReportContext& ctx) {
     return;
   }
   for (const auto& line : lines) ctx.AddReportLine(line);
-  if (db && !st.preview) CompactDatabase(ctx, *db, CompactKind::Cookie);
+  const bool compacted = !db || st.preview || CompactDatabase(ctx, *db, CompactKind::Cookie);
+  // A failed compaction's error is not followed by a line saying there was nothing to do.
   for (const auto& line : CookieSummaryLines(st.preview, randomized, processed))
-    ctx.AddReportLine(line);
+    if (compacted || line != kNoCookieEntriesLine) ctx.AddReportLine(line);
 }
 
 // Every file of the profile's cache folders goes, sub-folders too; the temp protect entries

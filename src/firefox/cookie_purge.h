@@ -4,6 +4,7 @@
 
 #include "core/report_context.h"
 #include "firefox/cookie_lines.h"
+#include "firefox/sqlite_table.h"
 
 // The purge functions "FireFox Cookies" and "FireFox Cache".
 void PurgeFirefoxCookies(ReportContext& ctx);
@@ -11,12 +12,12 @@ void PurgeFirefoxCache(ReportContext& ctx);
 
 // The default profile's cookies, from Cookies.sqlite or (a profile of the Firefox 1-2 era)
 // Cookies.txt, sorted so that the cookies of one host are adjacent. On failure: false, no
-// cookies, and `errorLine` says what failed.
+// cookies, and `errorLine` says what failed and why. `sharing`: Alone unless Firefox may run.
 struct CookieStore {
   std::vector<std::string> header;  // Cookies.txt only: its leading comment lines
   std::vector<CookieLine> cookies;
 };
-bool LoadCookieLines(CookieStore& store, std::string& errorLine);
+bool LoadCookieLines(CookieStore& store, std::string& errorLine, SqlSharing sharing);
 
 // Rewrites Cookies.txt from the store: Cookies.pg1 written whole, then put in Cookies.txt's
 // place in one step with the old file kept as Cookies.pg2, which the deletion routine removes

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "core/report_rules.h"
+#include "core/sqlite_rules.h"
 #include "core/text_util.h"
 #include "files/secure_erase.h"
 #include "firefox/browser_activity.h"
@@ -46,7 +47,7 @@ PlacesSchema ReadPlacesSchema(TSQLiteDatabase& db, const std::string& placesFile
     s.triggered.insert(t.FieldAsString(0));
   const std::string icons = ExtractFilePath(placesFile) + "\\" + kIconsFileName;
   if (!s.Has("moz_favicons") && FileExists(icons)) {
-    db.ExecSQL(AttachIconsSql(), {icons});
+    db.Attach(icons, kIconsSchema);
     for (const auto& name : TableNames(db, kIconsSchema))
       s.tables.insert(std::string(kIconsSchema) + "." + name);
   }
@@ -105,7 +106,7 @@ bool CompactDatabase(ReportContext& ctx, TSQLiteDatabase& db, CompactKind kind,
                      const std::vector<std::string>& attached) {
   if (!ctx.State().compact) return true;
   const CompactTexts texts = TextsOf(kind);
-  LastSqliteError() = {};  // the message of this failure, not of an earlier one
+  LastSqliteError() = {};  // the reason of this failure, not of an earlier one
   try {
     db.ExecSQL(kCompactPrepareSql);
     // A VACUUM rewrites the whole file and can take a while: let the window repaint first.
@@ -113,8 +114,8 @@ bool CompactDatabase(ReportContext& ctx, TSQLiteDatabase& db, CompactKind kind,
     db.ExecSQL(kVacuumSql);
     for (const auto& schema : attached) db.ExecSQL(std::string(kVacuumSql) + " " + schema);
   } catch (...) {
-    const std::string& message = LastSqliteError().message;
-    ctx.AddReportLine(texts.failed + (message.empty() ? std::string("exception") : message));
+    const std::string words = SqliteFailureWords(LastSqliteError().code, LastSqliteError().message);
+    ctx.AddReportLine(texts.failed + (words.empty() ? std::string("exception") : words));
     return false;
   }
   ctx.AddReportLine(texts.completed);
@@ -127,8 +128,9 @@ bool DeleteTypedUrls(ReportContext& ctx) {
     ctx.AddReportLine(kNoPlacesLine);
     return false;
   }
+  LastSqliteError() = {};
   try {
-    TSQLiteDatabase db(p.PlacesFile);
+    TSQLiteDatabase db(p.PlacesFile, SqlText::Ansi, SqlSharing::Alone);
     const PlacesSchema schema = ReadPlacesSchema(db, p.PlacesFile);
     // With the history purge next in this run, both are done here at once: alone, this one
     // would spend most of its time counting again the visits of places that one removes. The
@@ -144,7 +146,8 @@ bool DeleteTypedUrls(ReportContext& ctx) {
     RunInTransaction(db, TypedUrlStatements(schema));
     return true;
   } catch (...) {
-    ctx.AddReportLine("*** Error - Delete Typed URL entries failed - Places.SQLite");
+    ctx.AddReportLine("*** Error - Delete Typed URL entries failed - Places.SQLite" +
+                      LastSqliteErrorSuffix());
     return false;
   }
 }
@@ -157,13 +160,15 @@ bool DeleteHistory(ReportContext& ctx) {
   }
   std::unique_ptr<TSQLiteDatabase> db;
   std::vector<std::string> attached;
+  LastSqliteError() = {};
   try {
-    db = std::make_unique<TSQLiteDatabase>(p.PlacesFile);
+    db = std::make_unique<TSQLiteDatabase>(p.PlacesFile, SqlText::Ansi, SqlSharing::Alone);
     const PlacesSchema schema = ReadPlacesSchema(*db, p.PlacesFile);
     if (schema.Has(std::string(kIconsSchema) + ".moz_icons")) attached.push_back(kIconsSchema);
     RunInTransaction(*db, HistoryStatements(schema));
   } catch (...) {
-    ctx.AddReportLine("*** Error - Delete entries from History failed - Places.SQLite");
+    ctx.AddReportLine("*** Error - Delete entries from History failed - Places.SQLite" +
+                      LastSqliteErrorSuffix());
     return false;
   }
   return CompactDatabase(ctx, *db, CompactKind::History, attached);
@@ -176,11 +181,13 @@ bool DeleteFormHistory(ReportContext& ctx) {
     return false;
   }
   std::unique_ptr<TSQLiteDatabase> db;
+  LastSqliteError() = {};
   try {
-    db = std::make_unique<TSQLiteDatabase>(p.FormHistoryFile);
+    db = std::make_unique<TSQLiteDatabase>(p.FormHistoryFile, SqlText::Ansi, SqlSharing::Alone);
     RunInTransaction(*db, FormHistoryStatements(TableNames(*db, "main")));
   } catch (...) {
-    ctx.AddReportLine("*** Error - Delete entries from Form History failed - FormHistory.SQLite");
+    ctx.AddReportLine("*** Error - Delete entries from Form History failed - FormHistory.SQLite" +
+                      LastSqliteErrorSuffix());
     return false;
   }
   return CompactDatabase(ctx, *db, CompactKind::FormHistory);

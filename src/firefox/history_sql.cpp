@@ -166,8 +166,6 @@ const std::vector<SchemaTable>& TablesWithColumnsOfInterest() {
   return tables;
 }
 
-std::string AttachIconsSql() { return std::string("ATTACH DATABASE ? AS ") + kIconsSchema; }
-
 namespace {
 // Places reached only by typing: one that also has other visits belongs to the history, and
 // removing it would leave those visits without their place. Read from the visited places noted

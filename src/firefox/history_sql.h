@@ -32,9 +32,6 @@ struct SchemaTable {
 };
 const std::vector<SchemaTable>& TablesWithColumnsOfInterest();
 
-// ATTACH of favicons.sqlite; the file name is bound to its "?".
-std::string AttachIconsSql();
-
 // The statements of each purge, in the order they run (inside one transaction).
 std::vector<std::string> TypedUrlStatements(const PlacesSchema& schema);
 std::vector<std::string> HistoryStatements(const PlacesSchema& schema);

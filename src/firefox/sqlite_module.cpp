@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "core/message_box.h"
+#include "core/sqlite_rules.h"
 #include "platform/sqlite_wine_io.h"
 
 namespace {
@@ -134,4 +135,9 @@ void* SqliteEntryPointOrNull(int index) { return g_entries[index]; }
 SqliteError& LastSqliteError() {
   static SqliteError e;
   return e;
+}
+
+std::string LastSqliteErrorSuffix() {
+  const std::string words = SqliteFailureWords(LastSqliteError().code, LastSqliteError().message);
+  return words.empty() ? words : " - " + words;
 }

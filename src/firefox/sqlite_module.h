@@ -74,3 +74,6 @@ struct SqliteError {
   std::string message;
 };
 SqliteError& LastSqliteError();
+// That error in words, for the end of a report line: " - the disk is full"; empty when no
+// SQLite failure is known (reset LastSqliteError before the operation).
+std::string LastSqliteErrorSuffix();

@@ -4,7 +4,9 @@
 
 #include <cstdio>
 
+#include "core/sqlite_rules.h"
 #include "firefox/ansi_utf8.h"
+#include "platform/files.h"
 
 namespace {
 using namespace sqlite_api;
@@ -63,9 +65,14 @@ std::string UpperCaseLocale(const char* text) {
   if (!s.empty()) CharUpperBuffA(s.data(), static_cast<DWORD>(s.size()));
   return s;
 }
+
+bool IsWalFile(const std::string& fileName) {
+  return IsWalDatabaseHeader(ReadFileHead(fileName, kSqliteHeaderBytes));
+}
 }  // namespace
 
-TSQLiteDatabase::TSQLiteDatabase(const std::string& fileName, SqlText text) : text_(text) {
+TSQLiteDatabase::TSQLiteDatabase(const std::string& fileName, SqlText text, SqlSharing sharing)
+    : text_(text), sharing_(sharing) {
   int rc = Api<OpenFn>(kOpen)(AnsiToUtf8(fileName).c_str(), &db_);
   if (rc != 0) {
     std::string text = "unknown error";
@@ -75,6 +82,10 @@ TSQLiteDatabase::TSQLiteDatabase(const std::string& fileName, SqlText text) : te
     throw ESQLiteException("Failed to open database \"" + fileName + "\" : " + text);
   }
   try {
+    // Before the first read, which the next pragma makes: the mode holds from there on. The
+    // form without a schema also sets the default for files attached later.
+    mainInMemoryIndex_ = sharing == SqlSharing::Alone && IsWalFile(fileName);
+    if (mainInMemoryIndex_) GetTable("PRAGMA locking_mode = EXCLUSIVE");
     ExecSQL("PRAGMA SYNCHRONOUS=NORMAL;");
     ExecSQL("PRAGMA temp_store = MEMORY;");
     // A deleted row is otherwise only unlinked: its bytes stay readable in the file until the
@@ -98,6 +109,18 @@ void TSQLiteDatabase::Close() {
   } catch (const ESQLiteException&) {
   }
   db_ = nullptr;
+}
+
+// ATTACH reads the file at once, in the connection's default locking mode: a WAL file opened
+// alone needs exclusive locking set before it, and a main file in rollback mode, which the
+// default's form sets too, gets its normal locking back.
+void TSQLiteDatabase::Attach(const std::string& fileName, const std::string& schema) {
+  const bool inMemoryIndex = sharing_ == SqlSharing::Alone && IsWalFile(fileName);
+  const bool setDefault = inMemoryIndex && !mainInMemoryIndex_;
+  if (setDefault) GetTable("PRAGMA locking_mode = EXCLUSIVE");
+  ExecSQL("ATTACH DATABASE ? AS " + schema, {fileName});
+  if (setDefault) GetTable("PRAGMA main.locking_mode = NORMAL");
+  if (!inMemoryIndex && mainInMemoryIndex_) GetTable("PRAGMA " + schema + ".locking_mode = NORMAL");
 }
 
 void TSQLiteDatabase::RaiseError(const std::string& prefix, const std::string& sql) {

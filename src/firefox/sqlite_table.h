@@ -22,6 +22,14 @@ using SqlParams = std::vector<SqlValue>;
 // messages are ANSI either way.
 enum class SqlText { Ansi, Utf8 };
 
+// Whether another program may have the file open beside the connection. Alone: the browser
+// is not running (its purges and changes are refused while it runs). A database in WAL mode
+// is then opened with exclusive locking before its first read, so SQLite keeps the WAL index
+// in its own memory: the alternative, a "-shm" file mapped into memory, is grown sparse under
+// Wine, and on a full disk the first write into it faults inside SQLite instead of failing.
+// Shared: beside a running browser, whose "-shm" file is in place already; reading only.
+enum class SqlSharing { Shared, Alone };
+
 // Told of every statement ExecSQL ran to its end, with the seconds it took: for the
 // benchmarks, which look for where a purge's time goes. The program sets none.
 using SqlStatementTimer = void (*)(const std::string& sql, double seconds);
@@ -30,7 +38,8 @@ void SetSqlStatementTimer(SqlStatementTimer timer);
 // One open connection to a database file; closed when destroyed.
 class TSQLiteDatabase {
  public:
-  explicit TSQLiteDatabase(const std::string& fileName, SqlText text = SqlText::Ansi);
+  explicit TSQLiteDatabase(const std::string& fileName, SqlText text = SqlText::Ansi,
+                           SqlSharing sharing = SqlSharing::Shared);
   ~TSQLiteDatabase();
   TSQLiteDatabase(const TSQLiteDatabase&) = delete;
   TSQLiteDatabase& operator=(const TSQLiteDatabase&) = delete;
@@ -45,6 +54,8 @@ class TSQLiteDatabase {
   // result is never held in memory whole.
   void ForEachRow(const std::string& sql, const SqlParams& params,
                   const std::function<void(const TSQLiteTable& row)>& onRow);
+  // Attaches another database file under `schema`, opened as the connection's own file is.
+  void Attach(const std::string& fileName, const std::string& schema);
   // Rows changed by the last statement that changed rows.
   int Changes();
   [[noreturn]] void RaiseError(const std::string& prefix, const std::string& sql);
@@ -63,6 +74,8 @@ class TSQLiteDatabase {
   void Close();
   sqlite3* db_ = nullptr;
   SqlText text_ = SqlText::Ansi;
+  SqlSharing sharing_ = SqlSharing::Shared;
+  bool mainInMemoryIndex_ = false;  // the main file is a WAL file opened alone
 };
 
 // One statement prepared once and run many times with new values, for batches of rows inside

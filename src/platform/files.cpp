@@ -106,6 +106,18 @@ long long FileSizeOf(const std::string& path) {
   return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+std::string ReadFileHead(const std::string& path, size_t bytes) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return {};
+  std::string head(bytes, '\0');
+  DWORD got = 0;
+  if (!ReadFile(h, head.data(), static_cast<DWORD>(bytes), &got, nullptr)) got = 0;
+  CloseHandle(h);
+  head.resize(got);
+  return head;
+}
+
 bool AppendToFile(const std::string& path, const std::string& text) {
   HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -23,6 +23,8 @@ bool WriteWholeFile(const std::string& path, const std::string& contents);
 bool EnsureFileExists(const std::string& path);
 // Size in bytes; -1 when the file cannot be reached.
 long long FileSizeOf(const std::string& path);
+// Up to `bytes` bytes from the start of the file; empty when it cannot be read.
+std::string ReadFileHead(const std::string& path, size_t bytes);
 // Adds the text at the end of the file, creating it when missing; false when not all of it went.
 bool AppendToFile(const std::string& path, const std::string& text);
 // Renames a file, replacing the target when it exists.

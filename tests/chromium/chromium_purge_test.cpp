@@ -332,10 +332,10 @@ TEST_F(RealChromiumProfile, ADamagedDatabaseIsReportedAndLeftAlone) {
   EXPECT_EQ(level_, 7);
   const Lines history = Run(PurgeChromiumHistory);
   EXPECT_EQ(ReadFileText(cookies_), damaged);
-  const std::string prefix = "*** Error - Delete Entry from Cookies file failed - " + cookies_;
-  EXPECT_TRUE(std::any_of(cookies.begin(), cookies.end(), [&](const std::string& l) {
-    return StartsWith(l, prefix);
-  })) << Joined(cookies);
+  EXPECT_TRUE(Has(cookies, "*** Error - Delete Entry from Cookies file failed - " + cookies_ +
+                               " - the file is not a database"))
+      << Joined(cookies);
+  EXPECT_FALSE(Has(cookies, "    No Entries found to delete.")) << Joined(cookies);
   EXPECT_EQ(cookies.back(), "  Purge \"Chromium Cookies\" Function Completed.");
   EXPECT_EQ(Scalar(history_, "SELECT count(*) FROM urls"), "0");
 }

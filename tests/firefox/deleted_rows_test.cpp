@@ -7,10 +7,7 @@
 #include <map>
 #include <set>
 
-#include "firefox/browser_activity.h"
-#include "firefox/firefox_profile.h"
 #include "firefox/history_purge.h"
-#include "firefox/sqlite_table.h"
 #include "platform/files.h"
 #include "profile_generator.h"
 #include "sqlite3.h"
@@ -19,12 +16,6 @@
 
 namespace {
 const char* const kDatabases[] = {"places.sqlite", "favicons.sqlite", "formhistory.sqlite"};
-
-std::string EnvironmentValue(const char* name) {
-  char buf[MAX_PATH * 2] = {};
-  const DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
-  return n > 0 && n < sizeof buf ? buf : "";
-}
 
 // Every text of every row of every table, read with the fixtures' own SQLite.
 std::set<std::string> TextsOf(const std::string& file) {
@@ -70,18 +61,10 @@ void AsFirefoxLeavesIt(const std::string& file) {
 // made once. QV_ROWS_SQLITE names the module ("builtin": the program's own), QV_ROWS_PROFILE
 // the profile folder.
 TEST(DISABLED_DeletedRowsInFreshProcess, PurgeWithCompactNo) {
-  const std::string module = EnvironmentValue("QV_ROWS_SQLITE"),
-                    folder = EnvironmentValue("QV_ROWS_PROFILE");
+  const std::string folder = EnvironmentValue("QV_ROWS_PROFILE");
   ASSERT_FALSE(folder.empty());
-  if (module == "builtin")
-    UseBuiltinSqlite();
-  else
-    ASSERT_EQ(LoadSqliteModule(module), 0);
-  TFFoxProfile& p = FFoxProfile();
-  p.PlacesFile = folder + "\\places.sqlite";
-  p.FormHistoryFile = folder + "\\formhistory.sqlite";
-  p.HasPlacesDb = p.HasFormHistoryDb = p.IsSqliteProfile = true;
-  SetFirefoxActive(false);
+  ASSERT_TRUE(BindSqliteNamed(EnvironmentValue("QV_ROWS_SQLITE")));
+  PointFirefoxProfileAt(folder);
   TestRun run;
   run.state.compact = false;
   PurgeFirefoxTypedUrls(run.ctx);

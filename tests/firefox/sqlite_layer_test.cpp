@@ -2,6 +2,7 @@
 
 #include "firefox/firefox_profile.h"
 #include "firefox/sqlite_table.h"
+#include "platform/files.h"
 #include "platform/sqlite_wine_io.h"
 #include "sqlite3.h"
 #include "support/test_support.h"
@@ -169,6 +170,29 @@ TEST_F(SqliteLayerTest, AnsiFileNamesReachTheModuleAsUtf8) {
     db.ExecSQL("CREATE TABLE x (a)");
   }
   EXPECT_EQ(GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES, true);
+}
+
+// Opened alone, a file in WAL mode keeps its index in memory, with no "-shm" file beside it,
+// and a file in rollback mode keeps normal locking, its journal gone at each commit: whichever
+// of the two the main file and an attached one are.
+TEST_F(SqliteLayerTest, OpenedAloneAWalFileHasNoIndexFileAndARollbackFileNoJournalLeft) {
+  const struct { bool mainWal, attachedWal; } rows[] = {{true, true}, {false, true}, {true, false}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(std::to_string(r.mainWal) + std::to_string(r.attachedWal));
+    TempFolder files;
+    const std::string main = files.File("main.sqlite"), other = files.File("other.sqlite");
+    for (const auto& [file, wal] : {std::pair{main, r.mainWal}, {other, r.attachedWal}})
+      MakeDatabase(file,
+                   wal ? "PRAGMA journal_mode=WAL; CREATE TABLE t (x)" : "CREATE TABLE t (x)");
+    TSQLiteDatabase db(main, SqlText::Ansi, SqlSharing::Alone);
+    db.Attach(other, "other");
+    db.ExecSQL("INSERT INTO main.t VALUES (1)");
+    db.ExecSQL("INSERT INTO other.t VALUES (1)");
+    for (const std::string& file : {main, other}) {
+      EXPECT_FALSE(FileExists(file + "-shm")) << file;
+      EXPECT_FALSE(FileExists(file + "-journal")) << file;
+    }
+  }
 }
 
 TEST(SqliteModule, LoadingAgainDoesNothing) {

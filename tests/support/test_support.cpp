@@ -7,6 +7,9 @@
 
 #include "core/command_line.h"
 #include "core/folders.h"
+#include "firefox/browser_activity.h"
+#include "firefox/firefox_profile.h"
+#include "firefox/sqlite_module.h"
 #include "platform/files.h"
 #include "platform/window.h"
 
@@ -126,6 +129,36 @@ void PumpFor(int milliseconds) {
 }
 
 std::string BinFolder() { return ExtractFilePath(ModuleFileName()); }
+
+void PointFirefoxProfileAt(const std::string& folder) {
+  TFFoxProfile& p = FFoxProfile();
+  p = TFFoxProfile();
+  p.discovered = true;
+  p.DataPath = folder;
+  p.PlacesFile = folder + "\\places.sqlite";
+  p.FormHistoryFile = folder + "\\formhistory.sqlite";
+  p.CookiesFile = p.discoveredPaths.cookies = folder + "\\cookies.sqlite";
+  p.PermissionsFile = folder + "\\permissions.sqlite";
+  p.CookiesTxtFile = std::string(kFileNotFoundMarker) + "Cookies.txt";
+  p.HistoryDatFile = std::string(kFileNotFoundMarker) + "History.dat";
+  p.FormHistoryDatFile = std::string(kFileNotFoundMarker) + "FormHistory.dat";
+  p.ProfileCacheFolder = p.LocalCacheFolder = p.Cache2Folder = kFolderNotFound;
+  p.HasPlacesDb = p.HasFormHistoryDb = p.HasCookiesDb = p.HasPermissionsDb = true;
+  p.IsSqliteProfile = true;
+  SetFirefoxActive(false);
+}
+
+bool BindSqliteNamed(const std::string& module) {
+  if (module != "builtin") return LoadSqliteModule(module) == 0;
+  UseBuiltinSqlite();
+  return true;
+}
+
+std::string EnvironmentValue(const char* name) {
+  char buf[MAX_PATH * 2] = {};
+  const DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
+  return n > 0 && n < sizeof buf ? buf : "";
+}
 
 std::string ClipboardText() {
   std::string text;

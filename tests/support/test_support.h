@@ -64,6 +64,14 @@ int ListViewCount(HWND list);
 void PumpFor(int milliseconds);
 // The folder of the test executable, where the program's build output also lies.
 std::string BinFolder();
+// An environment variable of the process; empty when unset.
+std::string EnvironmentValue(const char* name);
+// The default Firefox profile as discovery and a refresh would set it for a profile folder of
+// today's layout, and Firefox not running.
+void PointFirefoxProfileAt(const std::string& folder);
+// Binds the SQLite a test in a process of its own was started for: a module's path, or
+// "builtin" for the program's own. True when bound.
+bool BindSqliteNamed(const std::string& module);
 std::string ClipboardText();
 
 // A top-level window of a given class and title, as a browser would show; destroyed with the
