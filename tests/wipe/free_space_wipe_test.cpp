@@ -71,19 +71,24 @@ const bool kCrashChild = [] {
 }();
 
 // Started as a child with "--hold-wipe EVENT ROOT", this program wipes the drive ROOT (as if
-// its disk were full at 16 MiB) and waits 4 MiB in until EVENT is set; it exits with 0 when
-// its wipe completed.
+// its disk were full at 16 MiB) and, 4 MiB in, sets EVENT + "Holding" and waits until EVENT is
+// set; it exits with 0 when its wipe completed.
 const bool kHoldChild = [] {
   const std::string line = GetCommandLineA(), flag = "--hold-wipe ";
   const size_t at = line.find(flag);
   if (at == std::string::npos) return false;
   const std::string args = line.substr(at + flag.size());
   const size_t space = args.find(' ');
-  HANDLE go = OpenEventA(SYNCHRONIZE, FALSE, args.substr(0, space).c_str());
+  const std::string event = args.substr(0, space);
+  HANDLE go = OpenEventA(SYNCHRONIZE, FALSE, event.c_str());
+  HANDLE holding = OpenEventA(EVENT_MODIFY_STATE, FALSE, (event + "Holding").c_str());
   WipeOptions o;
   o.byteLimit = 16 * MiB;
   o.progress = [&](const WipeProgress& p) {
-    if (p.written >= 4 * MiB && go) WaitForSingleObject(go, 30000);
+    if (p.written >= 4 * MiB && go) {
+      if (holding) SetEvent(holding);
+      WaitForSingleObject(go, 30000);
+    }
     return true;
   };
   const WipeSummary s = WipeFreeSpace(args.substr(space + 1), o);
@@ -169,10 +174,11 @@ TEST(FreeSpaceWipeTest, ASecondWipeOfADriveIsRefusedWhileTheFirstRuns) {
   ASSERT_FALSE(root.empty());
   const std::string event = "QvHoldWipe" + std::to_string(GetCurrentProcessId());
   HANDLE go = CreateEventA(nullptr, TRUE, FALSE, event.c_str());
+  HANDLE holding = CreateEventA(nullptr, TRUE, FALSE, (event + "Holding").c_str());
   char exe[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, exe, MAX_PATH);
   ChildProcess first(exe, "--hold-wipe " + event + " " + root);
-  for (int i = 0; i < 400 && ListFolder(folder).bytes < 4 * MiB; ++i) Sleep(50);
+  ASSERT_EQ(WaitForSingleObject(holding, 20000), WAIT_OBJECT_0);
   const Listing held = ListFolder(folder);
   WipeOptions o;
   o.byteLimit = 16 * MiB;
@@ -190,6 +196,7 @@ TEST(FreeSpaceWipeTest, ASecondWipeOfADriveIsRefusedWhileTheFirstRuns) {
   EXPECT_EQ(first.ExitCode(), 0u);
   EXPECT_FALSE(DirectoryExists(folder));
   CloseHandle(go);
+  CloseHandle(holding);
 }
 
 TEST(FreeSpaceWipeTest, CancelMidWayLeavesNoFillFile) {
