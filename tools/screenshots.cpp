@@ -63,6 +63,9 @@ int main(int argc, char** argv) {
   SelectRunMode();
   TFFoxForm form;
   if (!form.Create() || form.Fatal()) return 1;
+  // Shown as the program shows it: the pages are made as the window first shows, which a bare
+  // SetWindowPos does not tell it.
+  ShowWindow(form.Handle(), SW_SHOWNORMAL);
   SetWindowPos(form.Handle(), HWND_TOP, 0, 0, 620, 450, SWP_SHOWWINDOW);
   form.PollBrowserActivity();
   int written = 0;
