@@ -228,8 +228,12 @@ int RunQuorvane(const std::string& commandLine) {
   // The installer's modes do their work even when Firefox is gone: an uninstall after
   // Firefox's own must still clean up.
   if (installerMode) {
-    ParamSwitch("INIT") ? RunInstallerInit() : RunInstallerUninstall();
-    if (ParamSwitch("INIT")) EraseEarlierRunLogs(mode);
+    if (ParamSwitch("INIT")) {
+      RunInstallerInit();
+      EraseEarlierRunLogs(mode);
+    } else {
+      RunInstallerUninstall();
+    }
     return 0;
   }
   if (firstInstance) EraseEarlierRunLogs(mode);

@@ -28,11 +28,11 @@ struct StartedRecord {
   RunLogTime time;
   RunMode mode = RunMode::Standard;
   bool preview = false;
-  std::string logPath;  // empty when the header went nowhere (LOG=, the log off)
-  long long offset = -1;
+  long long offset = -1;  // where the header went in the log; -1 when it went nowhere
   std::string header;
   // "LOG=": the target, and why it may not be written (empty when it may).
   std::string target, refusal;
+  bool HasLogArgument() const { return !target.empty() || !refusal.empty(); }
 };
 StartedRecord current;
 
@@ -53,9 +53,7 @@ std::string FailureLine(const std::string& text) {
 }
 
 std::string FirstLineOf(const std::string& path) {
-  SharedFile file(path);
-  std::string head;
-  if (!file.IsOpen() || !file.ReadAt(0, 512, head)) return {};
+  const std::string head = ReadFileHead(path, 512);
   return head.substr(0, head.find_first_of("\r\n"));
 }
 
@@ -78,20 +76,14 @@ std::unique_ptr<SharedFile> OpenLog(const std::string& path) {
 long long AppendRecord(const std::string& path, const std::string& text,
                        const std::string& firstRecord = {}) {
   auto file = OpenLog(path);
-  if (!file->IsOpen()) return -1;
-  long long size = file->Size();
-  if (size < 0) return -1;
-  if (RunLogNeedsRotation(static_cast<std::uint64_t>(size), text.size())) {
+  long long size = file->Size();  // -1 when it did not open
+  if (size > 0 && RunLogNeedsRotation(static_cast<std::uint64_t>(size), text.size())) {
     file->Close();
-    if (MoveFileReplacing(path, ExtractFilePath(path) + "\\" + kRunLogOldName)) {
-      file = OpenLog(path);
-      if (!file->IsOpen()) return -1;
-    } else {
-      file = OpenLog(path);
-    }
+    MoveFileReplacing(path, ExtractFilePath(path) + "\\" + kRunLogOldName);
+    file = OpenLog(path);
     size = file->Size();
-    if (size < 0) return -1;
   }
+  if (size < 0) return -1;
   std::string lead;
   if (size == 0) {
     lead = RunLogBanner(LocalNow()) + "\r\n" + firstRecord;
@@ -107,7 +99,7 @@ long long AppendRecord(const std::string& path, const std::string& text,
 // the whole record goes at the end (another copy wrote meanwhile, or set the log aside).
 bool CompleteRecord(const std::string& path, const std::string& record) {
   NamedMutexLock turn(kLogMutex, kMutexWaitMs);
-  if (current.logPath == path && current.offset >= 0) {
+  if (current.offset >= 0) {
     auto file = OpenLog(path);
     std::string there;
     if (file->IsOpen() &&
@@ -154,7 +146,7 @@ void BeginRunLog(RunMode mode, bool preview) {
   current.mode = mode;
   current.preview = preview;
   JudgeLogTarget(current);
-  if (!current.target.empty() || !current.refusal.empty()) {
+  if (current.HasLogArgument()) {
     // A report left from an earlier run must not pass for this one's.
     if (current.refusal.empty()) DeleteFileA(current.target.c_str());
     return;
@@ -162,8 +154,7 @@ void BeginRunLog(RunMode mode, bool preview) {
   if (!MayKeepLog() || !Globals().keepRunLog) return;
   current.header = RunLogRunningHeader(current.time, InfoOf(mode).shortName, preview);
   NamedMutexLock turn(kLogMutex, kMutexWaitMs);
-  current.logPath = LogPath();
-  current.offset = AppendRecord(current.logPath, current.header + "\r\n");
+  current.offset = AppendRecord(LogPath(), current.header + "\r\n");
   if (current.offset >= 0) current.header += "\r\n";
 }
 
@@ -176,12 +167,11 @@ RunLogNote FinishRunLog(const RunRecord& run) {
   const std::string modeName = InfoOf(run.mode).shortName;
   RunLogNote note;
   bool toLog = MayKeepLog() && Globals().keepRunLog;
-  if (!current.target.empty() || !current.refusal.empty()) {
+  if (current.HasLogArgument()) {
     if (current.refusal.empty()) {
-      const std::vector<std::string>& lines = run.lines;
-      if (WriteWholeFile(current.target, RunLogRecord(RunLogHeader(time, modeName, run.preview,
-                                                                   run.highestLevel, lines.size()),
-                                                      lines))) {
+      const std::string header =
+          RunLogHeader(time, modeName, run.preview, run.highestLevel, run.lines.size());
+      if (WriteWholeFile(current.target, RunLogRecord(header, run.lines))) {
         current = StartedRecord{};
         return note;
       }
@@ -218,9 +208,13 @@ void WriteSkippedRunLog(RunMode mode, const std::string& why) {
   JudgeLogTarget(r);
   const std::string record = RunLogRecord(
       RunLogSkippedHeader(r.time, InfoOf(mode).shortName, false), {"-Caution- " + why});
-  if (!r.target.empty() && r.refusal.empty() && WriteWholeFile(r.target, record)) return;
-  if (!MayKeepLog() || (r.target.empty() && r.refusal.empty() && !ReadRunLogOption(SettingsFile())))
+  if (r.HasLogArgument()) {
+    // A target that may not or could not be written leaves the record to the log, as a run's.
+    if (r.refusal.empty() && WriteWholeFile(r.target, record)) return;
+  } else if (!ReadRunLogOption(SettingsFile())) {
     return;
+  }
+  if (!MayKeepLog()) return;
   NamedMutexLock turn(kLogMutex, kMutexWaitMs);
   AppendRecord(LogPath(), record);
 }

@@ -1,5 +1,5 @@
 // The log of runs on real files: records begun and completed, a torn record, a log held by a
-// viewer, "LOG=" targets, CD mode.
+// viewer, "LOG=" targets, CD mode. (Logs of an earlier version: the start-up tests.)
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -109,9 +109,6 @@ TEST_F(RunLogTest, LogTargetsThatMayNotBeWrittenKeepTheirBytesAndTheRunSaysSo) {
       {"LOG=Quorvane.Dat", keepList, "p=kept.example\r\n",
        "-Caution- The report was not written to " + keepList +
            ": it is one of Quorvane's own files"},
-      {"LOG=" + out.File("thesis.txt"), out.File("thesis.txt"), "Chapter one\r\n",
-       "-Caution- The report was not written to " + out.File("thesis.txt") +
-           ": it is not the report of an earlier run"},
       {"LOG=" + folder, folder, "",
        "-Caution- The report was not written to " + folder + ": it is a folder"},
       {"LOG=sub\\run.txt", "", "", "-Caution- LOG= needs a full path or a file name: sub\\run.txt"},
@@ -142,19 +139,4 @@ TEST_F(RunLogTest, LogTargetsThatMayNotBeWrittenKeepTheirBytesAndTheRunSaysSo) {
       EXPECT_NE(text.find(c.caution + "\r\n"), std::string::npos) << text;
     }
   }
-}
-
-// Logs an earlier version wrote hold every item: they are found by their first line.
-TEST_F(RunLogTest, LogsOfAnEarlierVersionAreFoundAndTheNewLogSaysTheyWereErased) {
-  WriteFileText(log, "==== 12/08/2026 07:05:09  Auto  Purge  Highest Level 0  1 Line\r\nx\r\n");
-  WriteFileText(log + ".1", "==== 12/07/2026 07:05:09  Auto  Purge  Highest Level 0  0 Lines\r\n");
-  EXPECT_EQ(RunLogFilesOfAnEarlierVersion(), (std::vector<std::string>{log, log + ".1"}));
-  DeleteFileA(log.c_str());
-  DeleteFileA((log + ".1").c_str());
-  BeginRunLogAfterErasing();
-  EXPECT_EQ(LogWithoutTimes(),
-            std::string(kBanner) +
-                "  The log of an earlier version was erased: it listed the items its runs "
-                "removed.\r\n");
-  EXPECT_EQ(RunLogFilesOfAnEarlierVersion(), std::vector<std::string>{});
 }

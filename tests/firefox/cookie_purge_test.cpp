@@ -202,21 +202,6 @@ TEST_P(CookiePurgeTest, HostsThatLookLikeColumnsOrWildcardsMatchOnlyThemselves) 
   EXPECT_EQ(left.size(), everyHost.size() - 3);
 }
 
-// A site's entry keeps the site's domain cookies (".site", where logins usually live) too; an
-// entry written with the dot keeps only those.
-TEST_P(CookiePurgeTest, ASitesEntryKeepsItsDomainCookiesADottedEntryOnlyThose) {
-  RawExec(FFoxProfile().CookiesFile,
-          "INSERT INTO moz_cookies (name, value, host, path, expiry, isSecure, isHttpOnly) VALUES "
-          "('a', 'v1', 'site.example', '/', 1, 0, 0), ('b', 'v2', '.site.example', '/', 1, 0, 0), "
-          "('c', 'v3', '..site.example', '/', 1, 0, 0), ('d', 'v4', 'dot.example', '/', 1, 0, 0), "
-          "('e', 'v5', '.dot.example', '/', 1, 0, 0)");
-  Keep({"p=site.example", "p=.dot.example"});
-  PurgeFirefoxCookies(run.ctx);
-  std::set<std::string> left;
-  for (const auto& [id, c] : Cookies()) left.insert(c.host);
-  EXPECT_EQ(left, (std::set<std::string>{".dot.example", ".site.example", "site.example"}));
-}
-
 TEST_P(CookiePurgeTest, PreviewChangesNoByteAndNeverAsks) {
   Globals().messages.ffCookieMsgOpt = "N";
   Keep({});

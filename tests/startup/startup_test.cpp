@@ -162,6 +162,8 @@ TEST_F(StartupTest, ACleanAutomaticRunExitsWithZeroAndLogGoesWhereItSays) {
   WriteFileText(data + "\\Quorvane.log",
                 "==== 12/08/2026 07:05:09  Boot  Purge  Highest Level 0  1 Line\r\n"
                 "       deleted - C:\\USERS\\ANN\\RECENT\\DIARY.LNK\r\n");
+  WriteFileText(data + "\\Quorvane.log.1",
+                "==== 12/07/2026 07:05:09  Boot  Purge  Highest Level 0  0 Lines\r\n");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args);
     if (c.file != cases[0].file) DeleteFileA((data + "\\Quorvane.log").c_str());
@@ -172,6 +174,7 @@ TEST_F(StartupTest, ACleanAutomaticRunExitsWithZeroAndLogGoesWhereItSays) {
     EXPECT_NE(log.find("  Boot  Purge  Highest Level 0  "), std::string::npos) << log;
     EXPECT_NE(log.find("\r\nClearing Windows ClipBoard\r\n"), std::string::npos) << log;
     EXPECT_EQ(log.find("DIARY"), std::string::npos) << log;
+    EXPECT_FALSE(FileExists(data + "\\Quorvane.log.1"));
     EXPECT_EQ(log.find("  The log of an earlier version was erased") != std::string::npos,
               c.file == cases[0].file)
         << log;
