@@ -12,7 +12,8 @@ floor() {
     files | cookies | system | wipe) echo 2 ;;
     firefox | ie | chromium) echo 3 ;;
     cookie_window | plugins) echo 4 ;;
-    app | harrowin | vaskindx) echo 5 ;;
+    run) echo 5 ;;
+    app | harrowin | vaskindx) echo 6 ;;
     *) echo "" ;;
   esac
 }

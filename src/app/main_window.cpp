@@ -99,10 +99,10 @@ bool TFFoxForm::Create() {
   return MakeWindow();
 }
 
-void TFFoxForm::Initialise() {
+void TFFoxForm::Initialise(bool runsPrepared) {
   g_mainForm = this;
   for (RunMode mode : kAllModes) frames_[ModeIndex(mode)].Create(nullptr, mode);
-  RunInitialisation();
+  RunInitialisation(runsPrepared);
 }
 
 bool TFFoxForm::MakeWindow() {

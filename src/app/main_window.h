@@ -18,9 +18,9 @@ class TFFoxForm : public ReportView {
   ~TFFoxForm();
   // Initialise, then MakeWindow.
   bool Create();
-  // The start-up initialisation a run needs, with no window made: settings, Firefox, plugins,
-  // option sets. An unattended run whose window never shows makes none at all.
-  void Initialise();
+  // The start-up initialisation with no window made: what every run needs (unless an
+  // unattended run made it already), the option sets, the report and status texts.
+  void Initialise(bool runsPrepared = false);
   // The window (hidden) and its controls, showing what happened without them: the report
   // lines, the status texts, the selected pages. Made once; false when it could not be made.
   bool MakeWindow();
@@ -54,6 +54,9 @@ class TFFoxForm : public ReportView {
   // Tab or Page Down pressed anywhere in the window; false when not taken (busy, other key).
   bool PreviewKey(WPARAM key);
   std::vector<std::string> ResultLines() const { return lines_; }
+  // A run made without the window (an unattended one whose policy now shows it): its report,
+  // state and closing status become the window's, as if the window had watched it.
+  void ShowFinishedRun(const RunState& finished, std::vector<std::string> lines);
 
   // Pages
   TFFoxOptionsFrame1& OptionFrame(RunMode mode) { return frames_[ModeIndex(mode)]; }
@@ -82,6 +85,7 @@ class TFFoxForm : public ReportView {
   void AddLine(const std::string& line) override;
   void ReplaceLine(size_t index, const std::string& line) override;
   size_t LineCount() const override { return lines_.size(); }
+  std::vector<std::string> Lines() const override { return lines_; }
   void ShowStatus(const std::string& text) override;
   void PumpMessages() override;
   bool Watched() const override { return IsWindowVisible(window_) != FALSE; }
@@ -112,7 +116,6 @@ class TFFoxForm : public ReportView {
   void OnOptionPageChanged();
   void OnTimer(UINT_PTR id);
   bool RunPurgeOrPreview(bool preview);
-  void RecordRun(bool preview);
   void SetStatusLabel(const std::string& text, bool errorColour);
   void FlushStatus();
   void SetPageDownHint(bool visible);
@@ -135,7 +138,7 @@ class TFFoxForm : public ReportView {
   void OpenShell(const std::string& target, const std::string& params = {});
   void AskAndOpenVendorPage(const std::string& caption, const std::string& target,
                             const std::string& params);
-  void RunInitialisation();
+  void RunInitialisation(bool runsPrepared);
   void ShowInitialState();
   void ShowModel();
 

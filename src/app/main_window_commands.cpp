@@ -3,19 +3,14 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <algorithm>
-
 #include "app/help_file.h"
 #include "app/main_window.h"
-#include "app/purge_run.h"
 #include "app/small_windows.h"
 #include "app/wipe_window.h"
-#include "chromium/chromium_purge.h"
 #include "cookie_window/cookie_form.h"
 #include "core/command_line.h"
 #include "core/folders.h"
 #include "core/message_box.h"
-#include "core/run_log.h"
 #include "core/run_mode.h"
 #include "core/settings.h"
 #include "core/version.h"
@@ -25,20 +20,11 @@
 #include "platform/files.h"
 #include "platform/window.h"
 #include "resource.h"
+#include "run/browser_check.h"
+#include "run/purge_run.h"
 
 namespace {
 constexpr UINT_PTR kTimer1 = 1;
-
-constexpr OptionField kFirefoxOptions[] = {OptionField::Cache,   OptionField::Cookies,
-                                           OptionField::History, OptionField::FFTypedUrls,
-                                           OptionField::Forms,   OptionField::FFSession};
-constexpr OptionField kChromiumOptions[] = {
-    OptionField::ChromiumHistory, OptionField::ChromiumTypedUrls, OptionField::ChromiumForms,
-    OptionField::ChromiumCookies, OptionField::ChromiumCache,     OptionField::ChromiumSession};
-constexpr OptionField kIeOptions[] = {
-    OptionField::Visited,     OptionField::IECache,    OptionField::IECookies,
-    OptionField::IEHistory,   OptionField::IEUserData, OptionField::IESearches,
-    OptionField::IETypedUrls, OptionField::IEStrays,   OptionField::IEDomStore};
 }  // namespace
 
 void TFFoxForm::OnCommand(int id, int code, HWND control) {
@@ -73,46 +59,25 @@ void TFFoxForm::OnCommand(int id, int code, HWND control) {
   }
 }
 
+// The run is the run model's; the window hands it the shown page's options and shows it.
 bool TFFoxForm::RunPurgeOrPreview(bool preview) {
   if (state_.busy || state_.running) return false;
   PurgeRequest request;
   request.options = ShownOptionFrame().RunValues();
   request.preview = preview;
   request.shred = Globals().shred;
-  BeginRunLog(CurrentRunMode(), preview);
-  return RunPurge(context_, request);
+  request.mode = CurrentRunMode();
+  if (!RunAndRecord(context_, request)) return false;
+  SizeResultsColumn(true);
+  return true;
 }
 
-// The finished report, as the list shows it, goes to the log of runs. A log that cannot be
-// written adds its line but raises no level; a "LOG=" report that could not be written raises
-// the run's level, as the record it then leaves in the log says.
-void TFFoxForm::RecordRun(bool preview) {
-  const RunLogNote note = FinishRunLog({CurrentRunMode(), preview, state_.highestLevel, lines_});
-  if (note.level > 0) {
-    context_.RaiseLevel(note.level);
-    context_.SetAttention();
-  }
-  if (!note.line.empty()) {
-    AddLine(note.line);
-    SizeResultsColumn(true);
-  }
-}
-
-void TFFoxForm::PreviewBtnClick() {
-  if (RunPurgeOrPreview(true)) RecordRun(true);
-}
+void TFFoxForm::PreviewBtnClick() { RunPurgeOrPreview(true); }
 
 void TFFoxForm::PurgeBtnClick() {
   if (state_.busy || state_.running) return;
-  state_.browserFlag = false;
-  PollBrowserActivity();
-  if (!RunPurgeOrPreview(false)) return;
-  if (state_.browserFlag) {
-    ReplaceLine(0, kCautionLine);
-    context_.RaiseLevel(9);
-    context_.SetAttention();
-  }
-  RecordRun(false);
+  PollBrowserActivity();  // the marks and the status show what the run will find
+  RunPurgeOrPreview(false);
 }
 
 void TFFoxForm::CookiesBtnClick() {
@@ -135,8 +100,10 @@ void TFFoxForm::PollBrowserActivity() {
   if (window_) KillTimer(window_, kTimer1);
   try {
     SetStatusPanel(1, IdleStatusText());
-    const bool firefox = TisFireFoxActive();
-    const bool other = TisIEorMSNactive();
+    const OptionSet values = ShownOptionFrame().RunValues();
+    const RunningBrowsers running = FindRunningBrowsers(values);
+    const bool firefox = running.firefox;
+    const bool other = running.ieOrMsn;
     if (firefox) {
       SetFirefoxActive(true);
       statusBarColor_ = RGB(255, 255, 0);
@@ -150,7 +117,7 @@ void TFFoxForm::PollBrowserActivity() {
       static const char* const kTexts[] = {"  A Browser is active", "  I.E. Browser is active",
                                            "  I.E. Hidden Window active", "  MSN Browser is active",
                                            "  MSN Hidden Window active"};
-      int s = BrowserState() >= 1 && BrowserState() <= 4 ? BrowserState() : 0;
+      int s = running.ieState >= 1 && running.ieState <= 4 ? running.ieState : 0;
       SetStatusPanel(1, kTexts[s]);
       const std::string caution = std::string("CAUTION - As ") + kNames[s] +
                                   " is Executing, some Purge Options may not succeed.";
@@ -165,21 +132,10 @@ void TFFoxForm::PollBrowserActivity() {
     if (window_) SendMessageA(StatusBar(), SB_SETBKCOLOR, 0, statusBarColor_);
     SetHint(Control(IDC_PURGE_BTN), purgeHint_);
 
+    // A ticked box whose browser runs is marked: its purge may not succeed.
     TFFoxOptionsFrame1& shown = ShownOptionFrame();
-    const OptionSet values = shown.RunValues();
-    auto colour = [&](OptionField f, bool browserRunning) {
-      bool mark = browserRunning && values[f];
-      shown.SetHighlighted(f, mark);
-      if (mark) state_.browserFlag = true;
-    };
-    for (OptionField f : kFirefoxOptions) colour(f, firefox);
-    for (OptionField f : kIeOptions) colour(f, other);
-    // Finding the browsers reads each one's Local State: only when a Chromium box is ticked.
-    const bool chromiumTicked =
-        std::any_of(std::begin(kChromiumOptions), std::end(kChromiumOptions),
-                    [&](OptionField f) { return values[f] != 0; });
-    const bool chromium = chromiumTicked && AnyChromiumBrowserRunning();
-    for (OptionField f : kChromiumOptions) colour(f, chromium);
+    for (const PurgeFunctionEntry& e : PurgeFunctions())
+      shown.SetHighlighted(e.option, values[e.option] && HinderedByRunningBrowser(e, running));
   } catch (...) {
     // A failing check still re-arms the timer.
   }

@@ -2,29 +2,22 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <stdexcept>
 
 #include "app/help_file.h"
 #include "app/main_window.h"
 #include "core/command_line.h"
 #include "core/folders.h"
-#include "core/os_flags.h"
 #include "core/run_mode.h"
 #include "core/settings.h"
 #include "core/version.h"
 #include "core/window_placement.h"
-#include "core/windows_version.h"
 #include "files/recycle_bin.h"
 #include "firefox/firefox_profile.h"
-#include "ie/ie_hooks.h"
 #include "platform/files.h"
 #include "platform/window.h"
-#include "plugins/plugin_hooks.h"
 #include "resource.h"
-#include "system/shutdown_action.h"
-#include "system/themes_manifest.h"
+#include "run/run_setup.h"
 
 namespace {
 constexpr UINT_PTR kTimer1 = 1, kQsTimer = 3;
@@ -37,46 +30,21 @@ void SetTypedUrlsAvailable(bool available) {
 }  // namespace
 
 // The steps that need no window; those that show something are in ShowInitialState.
-void TFFoxForm::RunInitialisation() {
-  // 1. Dates and times are formatted by the program itself ("MM/dd/yyyy", "HH:mm:ss").
-  srand(static_cast<unsigned>(time(nullptr)));
-  // 2.
-  if (ParamSwitch("AbortC1")) throw std::runtime_error("Exception Test - FFoxMain - FormCreate -1");
-  DetectIeVersion();
-  SetCurrentOsFlags(ComputeOsFlags(CurrentWindowsVersion(), ProgramArguments()));
-  DiscoverIeFolders();
-  // 3.
-  ReadThemesState();
-  // 6.-7. An empty report on the current run mode's page.
+void TFFoxForm::RunInitialisation(bool runsPrepared) {
+  SetTypedUrlsAvailability(SetTypedUrlsAvailable);
+  if (!runsPrepared && !PrepareForRuns()) fatal_ = true;
+  // An empty report on the current run mode's page.
   lines_.clear();
   statusLabel_ = NormalStatusText();
   optionPage_ = ModeIndex(CurrentRunMode());
   statusPanels_[1] = IdleStatusText();
   statusBarColor_ = GetSysColor(COLOR_BTNFACE);
-  // 8. Firefox and its SQLite module.
-  SetTypedUrlsAvailability(SetTypedUrlsAvailable);
-  bool moduleLoaded = FindFirefoxInstall();
-  ReadFirefoxProductVersion();
-  if (!CheckFirefoxInstall(moduleLoaded)) fatal_ = true;
-  // 9.
-  EnsurePluginFolder();
-  LoadPluginSelectionList();
-  PrepareSettingsFile();
-  LoadMainWindowChoices();
-  // 10.
-  LoadAllSettings();
-  NoteShutdownAction(ReadDisplayPolicy(SettingsFile(), "ShutOptions").shutType);
-  // 11. The Plugin Manager's button shows when its program is there: see MakeConfigPage.
-  // 12. No recycle-bin service: the box cannot be selected anywhere.
+  for (auto& f : frames_) f.LoadOptionSet();
+  // No recycle-bin service: the box cannot be selected anywhere.
   if (!RecycleBinAvailable())
     for (auto& f : frames_) f.EnableOption(OptionField::RecycleBin, false);
-  // 16.
-  caption_ = DisplayName() + kCaptionTail;
-  if (ParamSwitch("NOVER"))
-    statusLabel_.clear();
-  else
-    caption_ += std::string(" -  Version ") + kVersion;
-  // 17.
+  caption_ = MainCaption();
+  if (ParamSwitch("NOVER")) statusLabel_.clear();
   if (ParamSwitch("AbortC9")) throw std::runtime_error("Exception Test - FFoxMain - FormCreate -9");
 }
 
@@ -126,4 +94,10 @@ void TFFoxForm::ShowModel() {
     SetHint(Control(IDC_PURGE_BTN), purgeHint_);
     SetTimer(window_, kTimer1, 2000, nullptr);
   }
+}
+
+void TFFoxForm::ShowFinishedRun(const RunState& finished, std::vector<std::string> lines) {
+  state_ = finished;
+  lines_ = std::move(lines);
+  RunEnded(state_.errorStatus);
 }

@@ -13,6 +13,7 @@
 #include "platform/window.h"
 #include "plugins/plugin_forms.h"
 #include "resource.h"
+#include "run/run_setup.h"
 #include "system/run_key.h"
 #include "system/shortcuts.h"
 #include "system/themes_manifest.h"
@@ -222,11 +223,7 @@ void TFFoxForm::LoadAllSettings() {
 
 // The settings every run needs; the pages that show them are filled when made.
 void TFFoxForm::LoadGlobalSettings() {
-  ProfileFile file = SettingsFile();
-  GlobalSettings& g = Globals();
-  g.shred = ReadShredSettings(file);
-  g.keepRunLog = ReadRunLogOption(file);
-  g.logEachItem = ReadLogEachItemOption(file);
+  LoadRunSettings();
   for (int i = 0; i < 5; ++i)
     if (configPages_[i]) FillConfigPage(static_cast<ConfigPage>(i));
 }

@@ -67,10 +67,7 @@ OptionSet TFFoxOptionsFrame1::RunValues() const {
 
 void TFFoxOptionsFrame1::SetValues(const OptionSet& set) {
   if (!dialog_) {
-    // As the controls would hold it: a box ticked or not, a radio group on its second choice
-    // or not.
-    for (const auto& info : OptionFields())
-      values_[info.field] = info.isRadio ? (set[info.field] == 1 ? 1 : 0) : (set[info.field] != 0);
+    values_ = NormalisedOptionSet(set);  // as the controls would hold it
     return;
   }
   for (const auto& info : OptionFields()) {

@@ -26,6 +26,9 @@
 #include "platform/registry.h"
 #include "platform/shell_folders.h"
 #include "platform/window.h"
+#include "run/run_setup.h"
+#include "run/unattended_run.h"
+#include "system/shutdown_action.h"
 #include "system/executables.h"
 #include "system/run_key.h"
 #include "system/themes_manifest.h"
@@ -106,19 +109,19 @@ void RunInstallerInit() {
   }
 }
 
-// The form whose run a fault would cut short; the filter below completes that run's record.
-TFFoxForm* formOfTheRun = nullptr;
+// The report of the run a fault would cut short; the filter below completes that run's record.
+const ReportView* reportOfTheRun = nullptr;
 
 // A fault outside every C++ guard (an access violation inside a database module on a full disk,
 // say) would end the program with no report and an exit code a script reads as a level. The
 // run's record is completed first, and the program ends with level 9.
 LONG WINAPI RecordFaultAndEnd(EXCEPTION_POINTERS* fault) {
   static LONG entered = 0;
-  if (InterlockedExchange(&entered, 1) != 0 || !formOfTheRun) return EXCEPTION_CONTINUE_SEARCH;
+  if (InterlockedExchange(&entered, 1) != 0 || !reportOfTheRun) return EXCEPTION_CONTINUE_SEARCH;
   char what[128];
   snprintf(what, sizeof what, "*** Error - The program failed: exception %08lX at %p",
            fault->ExceptionRecord->ExceptionCode, fault->ExceptionRecord->ExceptionAddress);
-  if (!FinishRunLogAfterAFault(formOfTheRun->ResultLines(), what)) return EXCEPTION_CONTINUE_SEARCH;
+  if (!FinishRunLogAfterAFault(reportOfTheRun->Lines(), what)) return EXCEPTION_CONTINUE_SEARCH;
   ExitProcess(9);
 }
 
@@ -152,6 +155,72 @@ void RunInstallerUninstall() {
   }
   RemoveDirectoryA(f.dataFolder.c_str());
 }
+
+namespace {
+// While a run may be under way, a fault completes its record from this report.
+struct WatchForFaults {
+  explicit WatchForFaults(const ReportView& report) {
+    reportOfTheRun = &report;
+    SetUnhandledExceptionFilter(RecordFaultAndEnd);
+  }
+  ~WatchForFaults() { reportOfTheRun = nullptr; }
+};
+
+// What closing the main window does, for an unattended run that made none.
+void EndWithoutWindow(RunMode mode) {
+  EndUrlServerLink();
+  SaveUnmadeMainWindowPosition();
+  if (mode == RunMode::Shutdown) StartShutdownAction();
+}
+
+// An AUTO, BOOT or SHUT run: the run model alone, and the window only when the mode's display
+// policy says the run's outcome must be seen. A scheduler or script learns how the run went
+// from the exit code: the highest level of the last run (0 when nothing went wrong), also when
+// its window was shown.
+int RunUnattendedMode(RunMode mode, int mainWinOpt, HWND splash, bool firstInstance) {
+  bool usable = false;
+  try {
+    usable = PrepareForRuns();
+  } catch (const std::exception& e) {
+    HandleProgramFailure(e.what(), reinterpret_cast<const void*>(&RunQuorvane));
+    return 1;
+  } catch (...) {
+    HandleProgramFailure("Unknown failure", reinterpret_cast<const void*>(&RunQuorvane));
+    return 1;
+  }
+  if (firstInstance) EraseEarlierRunLogs(mode);
+  if (!usable) return 1;
+  StartUrlServerLink(NameSuffix(), MainCaption(), kBuildText);
+  RunState st;
+  KeptReportView report;
+  ReportContext ctx(st, report);
+  {
+    WatchForFaults watch(report);
+    RunUnattended(ctx, mode);
+  }
+  if (!ShouldShowMainWindow(mainWinOpt, st.attention, st.highestLevel, st.threshold)) {
+    if (splash) DestroyWindow(splash);
+    EndWithoutWindow(mode);
+    return st.highestLevel;
+  }
+  if (splash) ShowWindow(splash, SW_HIDE);
+  TFFoxForm form;
+  WatchForFaults watch(form);
+  try {
+    form.Initialise(true);
+    form.PollBrowserActivity();
+    form.ShowFinishedRun(st, report.Lines());
+    if (form.MakeWindow()) ShowMainWindow(form);
+  } catch (const std::exception& e) {
+    HandleProgramFailure(e.what(), reinterpret_cast<const void*>(&RunQuorvane));
+  } catch (...) {
+    HandleProgramFailure("Unknown failure", reinterpret_cast<const void*>(&RunQuorvane));
+  }
+  if (splash) DestroyWindow(splash);
+  if (IsWindow(form.Handle())) RunMessageLoop();
+  return form.State().highestLevel;
+}
+}  // namespace
 
 int RunQuorvane(const std::string& commandLine) {
   SetProgramArguments(SplitCommandLine(commandLine), GetCommandLineA());
@@ -213,11 +282,12 @@ int RunQuorvane(const std::string& commandLine) {
     SetMessageBoxAnswerer([](const MessageBoxRequest& box) {
       return box.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
     });
+  if (IsAutomatic(mode) && !installerMode)
+    return RunUnattendedMode(mode, policy.mainWinOpt, splash, firstInstance);
   TFFoxForm form;
   try {
     form.Initialise();
-    // An unattended run makes its window only when it shows it: most end without one.
-    if (!installerMode && !IsAutomatic(mode) && !form.Fatal() && !form.MakeWindow()) return 1;
+    if (!installerMode && !form.Fatal() && !form.MakeWindow()) return 1;
   } catch (const std::exception& e) {
     HandleProgramFailure(e.what(), reinterpret_cast<const void*>(&RunQuorvane));
     return 1;
@@ -240,40 +310,19 @@ int RunQuorvane(const std::string& commandLine) {
   if (form.Fatal()) return 1;
   // 11.
   StartUrlServerLink(NameSuffix(), form.CaptionText(), kBuildText);
-  formOfTheRun = &form;
-  struct ForgetTheForm {
-    ~ForgetTheForm() { formOfTheRun = nullptr; }
-  } forgetTheForm;
-  SetUnhandledExceptionFilter(RecordFaultAndEnd);
+  WatchForFaults watch(form);
   try {
-    if (IsAutomatic(mode)) {
-      // 12.
-      form.PurgeBtnClick();
-      RunState& st = form.State();
-      if (!ShouldShowMainWindow(policy.mainWinOpt, st.attention, st.highestLevel, st.threshold)) {
-        if (splash) DestroyWindow(splash);
-        form.Close();
-        return st.highestLevel;
-      }
-      if (splash) ShowWindow(splash, SW_HIDE);
-      if (form.MakeWindow()) ShowMainWindow(form);
-    } else {
-      // 13.
-      form.PollBrowserActivity();
-      // "PROTECT": the cookie window alone; the main window closes behind it.
-      if (ParamSwitch("PROTECT"))
-        form.CookiesBtnClick();
-      else
-        ShowMainWindow(form);
-    }
+    // 13.
+    form.PollBrowserActivity();
+    // "PROTECT": the cookie window alone; the main window closes behind it.
+    if (ParamSwitch("PROTECT"))
+      form.CookiesBtnClick();
+    else
+      ShowMainWindow(form);
   } catch (const std::exception& e) {
     HandleProgramFailure(e.what(), reinterpret_cast<const void*>(&RunQuorvane));
   } catch (...) {
     HandleProgramFailure("Unknown failure", reinterpret_cast<const void*>(&RunQuorvane));
   }
-  if (splash) DestroyWindow(splash);
-  const int loopResult = IsWindow(form.Handle()) ? RunMessageLoop() : 0;
-  // A scheduler or script learns how an unattended run went from its exit code: the highest
-  // level of the last run (0 when nothing went wrong), also when its window was shown.
-  return IsAutomatic(mode) ? form.State().highestLevel : loopResult;
+  return IsWindow(form.Handle()) ? RunMessageLoop() : 0;
 }

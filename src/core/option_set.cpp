@@ -75,6 +75,13 @@ const std::array<OptionFieldInfo, kOptionFieldCount> kFields = {{
 const std::array<OptionFieldInfo, kOptionFieldCount>& OptionFields() { return kFields; }
 const OptionFieldInfo& InfoOf(OptionField f) { return kFields[static_cast<int>(f)]; }
 
+OptionSet NormalisedOptionSet(const OptionSet& set) {
+  OptionSet normal;
+  for (const auto& info : OptionFields())
+    normal[info.field] = info.isRadio ? (set[info.field] == 1 ? 1 : 0) : (set[info.field] != 0);
+  return normal;
+}
+
 int ClampRepeats(long long repeats) {
   if (repeats < 1) return 1;
   if (repeats > 99) return 99;

@@ -60,6 +60,10 @@ struct OptionSet {
   bool operator==(const OptionSet&) const = default;
 };
 
+// The set as an option page holds it: a box ticked or not, a radio group on its second choice
+// or not.
+OptionSet NormalisedOptionSet(const OptionSet& set);
+
 // Display policy of an automatic mode.
 struct DisplayPolicy {
   int splashOpt = 0;   // 0 Enable, 1 Disable

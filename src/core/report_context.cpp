@@ -65,3 +65,7 @@ void CountingReportView::PumpMessages() {
     DispatchMessageA(&msg);
   }
 }
+
+void KeptReportView::ReplaceLine(size_t index, const std::string& line) {
+  if (index < lines_.size()) lines_[index] = line;
+}

@@ -1,8 +1,10 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/option_set.h"
+#include "core/running_browsers.h"
 
 // Where a run's report goes: the main window's results list, or a test's vector of lines.
 class ReportView {
@@ -12,6 +14,8 @@ class ReportView {
   virtual void AddLine(const std::string& line) = 0;
   virtual void ReplaceLine(size_t index, const std::string& line) = 0;
   virtual size_t LineCount() const = 0;
+  // The report so far, for the log of runs; a view that keeps no lines has none to give.
+  virtual std::vector<std::string> Lines() const { return {}; }
   virtual void ShowStatus(const std::string& text) = 0;  // the status line during a run
   virtual void PumpMessages() = 0;                       // let pending window messages run
   // Whether someone can watch the run as it goes: the short pauses that let a status be read
@@ -38,6 +42,22 @@ class CountingReportView : public ReportView {
   void PumpMessages() override;
 };
 
+// The report of a run that no window shows as it goes: an unattended run keeps its lines, to
+// log them and to hand them to the window when its policy says to show it.
+class KeptReportView : public ReportView {
+ public:
+  void ClearLines() override { lines_.clear(); }
+  void AddLine(const std::string& line) override { lines_.push_back(line); }
+  void ReplaceLine(size_t index, const std::string& line) override;
+  size_t LineCount() const override { return lines_.size(); }
+  std::vector<std::string> Lines() const override { return lines_; }
+  void ShowStatus(const std::string&) override {}
+  void PumpMessages() override {}
+
+ private:
+  std::vector<std::string> lines_;
+};
+
 // The state of one purge run: reset at its start, read by every purge function.
 struct RunState {
   bool busy = false;     // a run or modal action is in progress: Purge, Preview, Cookies, Exit wait
@@ -49,12 +69,16 @@ struct RunState {
   bool compact = false;
   ShredSettings shred;  // how a secure erase overwrites, when secureErase is set
   OptionSet options;
+  // Facts the run found at its start and hands to every purge; no purge asks a window or
+  // reads the settings file for them.
+  RunningBrowsers browsers;
+  TempFolderSelection tempFolders;  // what "Temp Folders" takes, as Configure saved it
   int highestLevel = 0;
   int threshold = 0;
   bool attention = false;
   bool someFunctionRan = false;
+  bool errorStatus = false;  // the run ended with an error line or at a level above 0
   bool lockedFile = false;
-  bool browserFlag = false;
   long long processed = 0;
   std::string statusTitle;
   std::string shredSuffix;

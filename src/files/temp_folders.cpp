@@ -417,7 +417,7 @@ long long PurgeFolderTree(ReportContext& ctx, const std::string& folder,
 
 void PurgeTempFolders(ReportContext& ctx) {
   try {
-    const TempFolderSelection selection = ReadTempFolders(SettingsFile());
+    const TempFolderSelection& selection = ctx.State().tempFolders;
     FolderPurgeOptions options;
     if (BypassedForUnreadableProtectList(ctx, options, "Temp Folders")) return;
     options.applyAgeFilter = true;

@@ -96,7 +96,7 @@ bool DatabaseStillThere(bool found, const std::string& path) { return found && F
 
 // Firefox keeps its files open and locked while it runs: the profile is left alone then.
 bool RefusedWhileFirefoxRuns(ReportContext& ctx) {
-  if (!FirefoxActive()) return false;
+  if (!ctx.State().browsers.firefox) return false;
   ctx.AddReportLine(" -Error- not Processed as FireFox browser is active.");
   if (!ctx.State().preview) ctx.RaiseLevel(7);
   return true;

@@ -8,7 +8,7 @@
 #include <map>
 
 #include "app/main_window.h"
-#include "app/purge_run.h"
+#include "run/purge_run.h"
 #include "core/modal.h"
 #include "core/report_rules.h"
 #include "core/run_log_rules.h"

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "app/main_window.h"
-#include "app/purge_run.h"
+#include "run/purge_run.h"
 #include "core/modal.h"
 #include "platform/files.h"
 #include "platform/window.h"

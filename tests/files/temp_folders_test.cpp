@@ -3,7 +3,8 @@
 
 #include <algorithm>
 
-#include "app/purge_run.h"
+#include "run/purge_run.h"
+#include "core/settings.h"
 #include "core/command_line.h"
 #include "core/text_util.h"
 #include "files/temp_folders.h"
@@ -345,6 +346,7 @@ TEST_F(TempFoldersTest, SameFolderTwiceIsPurgedOnceWithItsSummary) {
   MakeFile(tree["old.txt"], 30);
   MakeFile(tree["Sub\\old.txt"], 30);
   MakeFile(tree["new.txt"], 1);
+  run.state.tempFolders = ReadTempFolders(SettingsFile());
   PurgeTempFolders(run.ctx);
   EXPECT_EQ(run.view.lines.front(), "     Ignore files modified in the last 24 Hours");
   EXPECT_EQ(Sorted(Lines(run.view.lines.begin() + 1, run.view.lines.end() - 1)),
@@ -356,12 +358,14 @@ TEST_F(TempFoldersTest, SameFolderTwiceIsPurgedOnceWithItsSummary) {
   EXPECT_TRUE(FileExists(tree["new.txt"]));
 
   run.view.lines.clear();
+  run.state.tempFolders = ReadTempFolders(SettingsFile());
   PurgeTempFolders(run.ctx);
   EXPECT_EQ(run.view.lines, (Lines{"     Ignore files modified in the last 24 Hours",
                                    "    No Files/Directories found to delete.",
                                    "  Purge \"Temp Folders\" Function Completed."}));
   Settings("TmpDir=1\r\nAgeTemp=0\r\n");
   run.view.lines.clear();
+  run.state.tempFolders = ReadTempFolders(SettingsFile());
   PurgeTempFolders(run.ctx);
   EXPECT_EQ(run.view.lines, (Lines{"       deleted - " + tree.Shown("new.txt"),
                                    "  Purge \"Temp Folders\" Function Completed.  1 "
@@ -382,6 +386,7 @@ TEST_F(TempFoldersTest, AWindowsFolderIsUnsafeAndNothingSelectableIsAnError) {
             UpperCase(windows) + "  [... not safe to use - Folder name not \"temp\" ...]");
   EXPECT_EQ(FallbackTempFolder().status, kTempNotFound);
   Settings("TmpDir=1\r\nWinDir=1\r\nAgeTemp=0\r\n");
+  run.state.tempFolders = ReadTempFolders(SettingsFile());
   PurgeTempFolders(run.ctx);
   EXPECT_EQ(run.view.lines,
             (Lines{" -Error- Temp Folder: not processed - folder could not be located",

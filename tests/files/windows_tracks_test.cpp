@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "app/purge_run.h"
+#include "run/purge_run.h"
 #include "core/os_flags.h"
 #include "core/text_util.h"
 #include "files/clipboard_clear.h"

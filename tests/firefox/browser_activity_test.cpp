@@ -95,8 +95,8 @@ TEST(BrowserActivity, ParentLockHeldByAnotherProcessMeansFirefoxRuns) {
     ASSERT_TRUE(holder.Started());
     ASSERT_TRUE(BecomesActive(true));
     // Every Firefox purge refuses, and nothing of the profile is touched.
-    SetFirefoxActive(TisFireFoxActive());
     TestRun run;
+    run.state.browsers.firefox = TisFireFoxActive();
     PurgeFirefoxCache(run.ctx);
     PurgeFirefoxCookies(run.ctx);
     PurgeFirefoxTypedUrls(run.ctx);

@@ -496,9 +496,8 @@ TEST_F(CachePurgeTest, WhileFirefoxRunsNothingIsTouched) {
   TFFoxProfile& p = FFoxProfile();
   p.LocalCacheFolder = temp.File("Cache");
   Files(p.LocalCacheFolder, 1);
-  SetFirefoxActive(true);
+  run.state.browsers.firefox = true;
   PurgeFirefoxCache(run.ctx);
-  SetFirefoxActive(false);
   EXPECT_EQ(run.view.lines, Lines{" -Error- not Processed as FireFox browser is active."});
   EXPECT_EQ(run.state.highestLevel, 7);
   EXPECT_TRUE(FileExists(p.LocalCacheFolder + "\\entry0"));

@@ -6,7 +6,7 @@
 #include <map>
 #include <set>
 
-#include "app/purge_run.h"
+#include "run/purge_run.h"
 #include "firefox/browser_activity.h"
 #include "firefox/firefox_profile.h"
 #include "firefox/history_purge.h"
@@ -455,7 +455,7 @@ TEST_P(HistoryPurgeTest, PreviewChangesNoByte) {
 
 TEST_P(HistoryPurgeTest, WhileFirefoxRunsNothingIsTouched) {
   const std::string p = Bytes(places()), f = Bytes(forms());
-  SetFirefoxActive(true);
+  run_.state.browsers.firefox = true;
   const std::string refusal = " -Error- not Processed as FireFox browser is active.";
   PurgeFirefoxTypedUrls(run_.ctx);
   PurgeFirefoxHistory(run_.ctx);
@@ -467,6 +467,7 @@ TEST_P(HistoryPurgeTest, WhileFirefoxRunsNothingIsTouched) {
 
   TestRun preview;
   preview.state.preview = true;
+  preview.state.browsers.firefox = true;
   PurgeFirefoxHistory(preview.ctx);
   EXPECT_EQ(preview.view.lines, std::vector<std::string>{refusal});
   EXPECT_EQ(preview.state.highestLevel, 0);

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/purge_run.h"
+#include "run/purge_run.h"
 #include "ie/ie_typed_urls.h"
 #include "platform/registry.h"
 #include "support/registry_stash.h"

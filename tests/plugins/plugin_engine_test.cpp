@@ -7,7 +7,7 @@
 #include <windows.h>
 #include <sddl.h>
 
-#include "app/purge_run.h"
+#include "run/purge_run.h"
 #include "core/folders.h"
 #include "core/text_util.h"
 #include "files/temp_protect_list.h"

@@ -9,7 +9,7 @@
 #include <map>
 #include <random>
 
-#include "app/purge_run.h"
+#include "run/purge_run.h"
 #include "cookie_window/site_permissions.h"
 #include "cookies/keep_list_files.h"
 #include "core/settings.h"

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "core/settings.h"
 #include "core/command_line.h"
 #include "core/folders.h"
 #include "core/text_util.h"
@@ -126,6 +127,7 @@ TEST(FileFaultLockTest, ATempFileLockedMidPurgeIsReportedAndLeftWhole) {
     HookedRun run(mode);
     LockOnFirstEvent lock({held});
     run.view.onEvent = [&] { lock(); };
+    run.state.tempFolders = ReadTempFolders(SettingsFile());
     PurgeTempFolders(run.ctx);
     ASSERT_EQ(lock.Locked(), held) << "the listing reports nothing before its files go";
     lock.Release();
@@ -262,6 +264,7 @@ TEST(FileFaultReadOnlyTest, ReadOnlyFilesAreDeletedOrShreddedInEveryFolderPurge)
     CacheAccess access{normal, prot};
     ShredRecorder shreds;
     HookedRun run(mode);
+    run.state.tempFolders = ReadTempFolders(SettingsFile());
     PurgeTempFolders(run.ctx);
     PurgeFirefoxCache(run.ctx);
     PurgeIeStrays(run.ctx, access);
@@ -295,6 +298,7 @@ TEST(FileFaultLongPathTest, AFolderTreeBeyondMaxPathIsPurgedOrReportedAndNothing
     ASSERT_TRUE(MakeWideFile(deep + L"\\bottom.txt", "at the bottom"));
     ASSERT_TRUE(MakeWideFile(levels[0] + L"\\top.txt", "near the top"));
     HookedRun run(mode);
+    run.state.tempFolders = ReadTempFolders(SettingsFile());
     PurgeTempFolders(run.ctx);
     const Lines& l = run.view.lines;
     // Every "deleted" claim holds; whatever stayed is named by a line that is not one.
@@ -358,6 +362,7 @@ TEST(FileFaultUnicodeTest, TempNamesOutsideTheCodePageNeverReachAYoungNamesake) 
       ASSERT_TRUE(MakeWideFile(Widen(folder) + L"\\" + name, "wide named", 48));
     MakeAgedFile(folder + "\\data.txt", "young and to be kept", 1);
     HookedRun run(mode);
+    run.state.tempFolders = ReadTempFolders(SettingsFile());
     PurgeTempFolders(run.ctx);
     EXPECT_EQ(ReadFileText(folder + "\\data.txt"), "young and to be kept") << Dump(run.view.lines);
     ExpectHonest(run.view.lines, folder);
@@ -402,6 +407,7 @@ TEST(FileFaultVanishTest, AFolderRemovedDuringThePurgeGetsAClearLine) {
         RemoveTree(temp["Gone"]);
       }
     };
+    run.state.tempFolders = ReadTempFolders(SettingsFile());
     PurgeTempFolders(run.ctx);
     ASSERT_TRUE(removed);
     const Lines& l = run.view.lines;

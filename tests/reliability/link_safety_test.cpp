@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <list>
 
+#include "core/settings.h"
 #include "core/folders.h"
 #include "core/text_util.h"
 #include "file_fault_support.h"
@@ -133,6 +134,7 @@ TEST(LinkSafetyTest, TempFolderLinksToFoldersAndFilesAreNeverFollowed) {
     const std::wstring wideName = L"\u0441\u0441\u044b\u043b\u043a\u0430.txt";
     ASSERT_TRUE(MakeWideUnixLink(victim.Folder() + "\\photo.jpg", root + "\\Sub", wideName));
     PurgeRun run(mode);
+    run.state.tempFolders = ReadTempFolders(SettingsFile());
     PurgeTempFolders(run.ctx);
     EXPECT_FALSE(WidePresent(Widen(root + "\\Sub\\") + wideName)) << Dump(run.view.lines);
     SetEnvironmentVariableA("tmp", savedTmp.c_str());

@@ -16,7 +16,7 @@
 #include <set>
 
 #include "app/main_window.h"
-#include "app/purge_run.h"
+#include "run/purge_run.h"
 #include "core/folders.h"
 #include "core/modal.h"
 #include "core/os_flags.h"
@@ -560,6 +560,7 @@ TEST(TempHonestyTest, TempFilesReportedDeletedAreExactlyTheFilesGone) {
   TestRun run;
   PurgeRequest request;
   request.options[OptionField::Temp] = 1;
+  request.tempFolders = ReadTempFolders(SettingsFile());
   ASSERT_TRUE(RunPurge(run.ctx, request));
   CloseHandle(held);
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
-#include "app/purge_run.h"
+#include "run/purge_run.h"
 #include "core/run_mode.h"
 #include "core/text_util.h"
 #include "platform/files.h"

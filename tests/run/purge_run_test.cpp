@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "app/purge_run.h"
+#include "run/purge_run.h"
 #include "support/test_support.h"
 
 namespace {

@@ -1,66 +1,23 @@
-#include "app/purge_run.h"
+#include "run/purge_run.h"
 
 #include <windows.h>
 
 #include <exception>
 
 #include "core/command_line.h"
+#include "core/run_log.h"
+#include "core/settings.h"
+#include "core/settings_backup.h"
 #include "core/report_rules.h"
 #include "core/run_mode.h"
 #include "core/text_util.h"
-#include "chromium/chromium_purge.h"
-#include "files/clipboard_clear.h"
-#include "files/recent_links.h"
-#include "files/recycle_bin.h"
-#include "files/temp_folders.h"
 #include "files/temp_protect_list.h"
-#include "firefox/cookie_purge.h"
 #include "firefox/firefox_profile.h"
-#include "firefox/history_purge.h"
-#include "firefox/session_purge.h"
-#include "ie/cache_purge.h"
-#include "ie/ie_strays.h"
-#include "ie/ie_typed_urls.h"
-#include "plugins/plugin_engine.h"
+#include "run/browser_check.h"
 #include "system/shutdown_action.h"
-#include "wipe/free_space_wipe.h"
-
-// "Recent LNKs" on the recent-documents folder that start-up found with the Firefox profile.
-void PurgeRecentLinks(ReportContext& ctx) { PurgeRecentLinksIn(ctx, FFoxProfile().RecentFolder); }
 
 namespace {
 using F = OptionField;
-// The bodies are filled in as the purge functions are built.
-const PurgeFunctionTable kFunctions = {{
-    {F::Cache, "  Processing \"FireFox Cache\"", PurgeFirefoxCache},
-    {F::Cookies, "  Processing \"FireFox Cookies\"", PurgeFirefoxCookies},
-    {F::FFTypedUrls, "  Processing \"FireFox Typed URLs\"", PurgeFirefoxTypedUrls},
-    {F::History, "  Processing \"FireFox History File\"", PurgeFirefoxHistory},
-    {F::Forms, "  Processing \"FireFox Forms History\"", PurgeFirefoxForms},
-    {F::FFSession, "  Processing \"FireFox Session\"", PurgeFirefoxSession},
-    {F::ChromiumCache, "  Processing \"Chromium Cache\"", PurgeChromiumCache},
-    {F::ChromiumCookies, "  Processing \"Chromium Cookies\"", PurgeChromiumCookies},
-    {F::ChromiumTypedUrls, "  Processing \"Chromium Typed URLs\"", PurgeChromiumTypedUrls},
-    {F::ChromiumHistory, "  Processing \"Chromium History\"", PurgeChromiumHistory},
-    {F::ChromiumForms, "  Processing \"Chromium Forms\"", PurgeChromiumForms},
-    {F::ChromiumSession, "  Processing \"Chromium Session\"", PurgeChromiumSession},
-    {F::Temp, "  Processing \"Temp Folders\"", PurgeTempFolders},
-    {F::Visited, "  Processing \"I.E. Visited URLs\"", PurgeIeVisited},
-    {F::IECache, "  Processing \"I.E. Cache\"", PurgeIeCache},
-    {F::IECookies, "  Processing \"I.E. Cookies\"", PurgeIeCookies},
-    {F::IEHistory, "  Processing \"I.E. History Folders\"", ClearIeHistoryFolders},
-    {F::IEUserData, "  Processing \"I.E. UserData\"", PurgeIeUserData},
-    {F::IEDomStore, "  Processing \"I.E. DOMstore\"", PurgeIeDomStore},
-    {F::IESearches, "  Processing \"I.E. Searches\"", ClearSearches},
-    {F::IETypedUrls, "  Processing \"I.E. Typed URLs\"", ClearTypedUrls},
-    {F::IEStrays, "  Processing \"I.E. Strays\"", PurgeIeStrays},
-    {F::RecentLnks, "  Processing \"Recent LNKs\"", PurgeRecentLinks},
-    {F::RecycleBin, "  Processing \"Recycle Bin\"", EmptyRecycleBin},
-    {F::ClipBoard, "  Clearing Windows ClipBoard", ClearClipboard},
-    {F::Plugins, "  Processing \"Plugins\"", RunSelectedPlugins},
-    // Last: the files the other functions deleted are then free space too.
-    {F::WipeFreeSpace, "  Processing \"Wipe Free Space\"", WipeTempDriveFreeSpace},
-}};
 
 // Tests make a function fault as a database module's access violation would, to see the run
 // still recorded: the variable names the function's title.
@@ -140,6 +97,8 @@ void RunSteps(ReportContext& ctx, const PurgeRequest& request,
 
   st.preview = request.preview;
   st.options = request.options;
+  st.browsers = request.browsers;
+  st.tempFolders = request.tempFolders;
   st.detail = request.options[F::Report] == 0;
   st.secureErase = request.options[F::SecureDelete] == 1;
   st.compact = request.options[F::CompactSql] == 1;
@@ -159,6 +118,8 @@ void RunSteps(ReportContext& ctx, const PurgeRequest& request,
     if (request.options[e.option]) ++selected;
   st.gaugeStep = 200 / (1 + selected);
   st.busy = true;
+  // A settings file restored from its copy at start-up: the first run's report says so.
+  if (const std::string note = TakeSettingsRecoveryNote(); !note.empty()) ctx.View().AddLine(note);
   ctx.View().RunStarting(st.gaugeStep);
   ctx.AddReportLine("");
 
@@ -167,13 +128,13 @@ void RunSteps(ReportContext& ctx, const PurgeRequest& request,
 
   AddClosingLines(ctx);
   SaveTempProtectEntries();
-  bool errorStatus = st.highestLevel > 0 || ParamSwitch("errors");
-  if (errorStatus) {
+  st.errorStatus = st.highestLevel > 0 || ParamSwitch("errors");
+  if (st.errorStatus) {
     ctx.AddReportLine(" ");
     ctx.AddReportLine("NOTE - The TroubleShooting section of the Quorvane Help file ");
     ctx.AddReportLine("       contains additonal information for the Error indicators.");
   }
-  ctx.View().RunEnded(errorStatus);
+  ctx.View().RunEnded(st.errorStatus);
 }
 
 // A failure outside every function's frame still ends the run in order, with its level and
@@ -188,8 +149,6 @@ void FailWholeRun(ReportContext& ctx, const std::string& what) {
   }
 }
 }  // namespace
-
-const PurgeFunctionTable& PurgeFunctions() { return kFunctions; }
 
 void LoadTempProtectEntries() { LoadTempProtectList(); }
 void SaveTempProtectEntries() { SaveTempProtectList(); }
@@ -213,5 +172,48 @@ bool RunPurge(ReportContext& ctx, const PurgeRequest& request,
   } catch (...) {
     FailWholeRun(ctx, "unknown error");
   }
+  return true;
+}
+
+namespace {
+// A Purge begun while a browser ran that a ticked purge needs closed: its report opens with a
+// caution, and an unattended run shows itself.
+void CautionWhenABrowserRan(ReportContext& ctx, const PurgeRequest& request,
+                            const PurgeFunctionTable& functions) {
+  if (request.preview) return;
+  for (const PurgeFunctionEntry& e : functions) {
+    if (request.options[e.option] && HinderedByRunningBrowser(e, request.browsers)) {
+      ctx.View().ReplaceLine(0, kCautionLine);
+      ctx.RaiseLevel(9);
+      ctx.SetAttention();
+      return;
+    }
+  }
+}
+
+// The finished report goes to the log of runs. A log that cannot be written adds its line but
+// raises no level; a "LOG=" report that could not be written raises the run's level, as the
+// record it then leaves in the log says.
+void RecordRun(ReportContext& ctx, const PurgeRequest& request) {
+  const RunLogNote note =
+      FinishRunLog({request.mode, request.preview, ctx.State().highestLevel, ctx.View().Lines()});
+  if (note.level > 0) {
+    ctx.RaiseLevel(note.level);
+    ctx.SetAttention();
+  }
+  if (!note.line.empty()) ctx.View().AddLine(note.line);
+}
+}  // namespace
+
+bool RunAndRecord(ReportContext& ctx, PurgeRequest request,
+                  const PurgeFunctionTable& functions) {
+  const RunState& st = ctx.State();
+  if (st.busy || st.running) return false;
+  request.browsers = FindRunningBrowsers(request.options);
+  request.tempFolders = ReadTempFolders(SettingsFile());
+  BeginRunLog(request.mode, request.preview);
+  if (!RunPurge(ctx, request, functions)) return false;
+  CautionWhenABrowserRan(ctx, request, functions);
+  RecordRun(ctx, request);
   return true;
 }
