@@ -46,16 +46,15 @@
 #define IDM_VENDOR_MAIL 210
 #define IDM_ABOUT 211
 
-// Option frame: check box = base + field index; radio choices 0 and 1 likewise.
+// Option frame: check box = base + field index; radio choices 0 and 1 and a box's note likewise.
 #define IDC_OPTION_BASE 1000
 #define IDC_OPTION_CHOICE1_BASE 1100
-#define IDC_OPTION_GROUP_BASE 1200
+#define IDC_OPTION_NOTE_BASE 1200
 #define IDC_SAVEOPT 1300
 #define IDC_OPTON 1301
 #define IDC_OPTOFF 1302
 #define IDC_OPTRESET 1303
 #define IDC_OPTION_HEADING 1304
-#define IDC_FFTYPED_NOTE 1305
 
 // Configure pages
 #define IDC_APPLY 406

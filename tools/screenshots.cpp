@@ -35,6 +35,17 @@ HWND FindHelpViewer() {
   return found;
 }
 
+// Selects a tab as a click on it does: the tab control changes its selection and tells the
+// window, which makes and shows the page as it would for a user.
+void ClickTab(HWND window, int tabsId, int index) {
+  HWND tabs = GetDlgItem(window, tabsId);
+  RECT item;
+  if (!TabCtrl_GetItemRect(tabs, index, &item)) return;
+  const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+  SendMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageA(tabs, WM_LBUTTONUP, 0, at);
+}
+
 void Settle(int ms) {
   DWORD end = GetTickCount() + ms;
   while (static_cast<int>(end - GetTickCount()) > 0) {
@@ -76,19 +87,19 @@ int main(int argc, char** argv) {
   const char* const modes[] = {"options-standard", "options-purge-now", "options-startup",
                                "options-shutdown"};
   for (RunMode m : kAllModes) {
-    form.SelectMainPage(TFFoxForm::kPurgeOptionsPage);
-    form.SelectOptionPage(m);
+    ClickTab(form.Handle(), IDC_MAIN_TABS, TFFoxForm::kPurgeOptionsPage);
+    ClickTab(form.Handle(), IDC_OPTION_TABS, ModeIndex(m));
     shot(modes[ModeIndex(m)]);
   }
   const char* const pages[] = {"configure-general", "configure-purge-now", "configure-startup",
                                "configure-shutdown", "configure-temp-folders"};
-  form.SelectMainPage(TFFoxForm::kConfigurePage);
+  ClickTab(form.Handle(), IDC_MAIN_TABS, TFFoxForm::kConfigurePage);
   for (int p = 0; p < 5; ++p) {
-    form.SelectConfigPage(p);
+    ClickTab(form.Handle(), IDC_CONFIG_TABS, p);
     shot(pages[p]);
   }
-  form.SelectMainPage(TFFoxForm::kPurgeOptionsPage);
-  form.SelectOptionPage(RunMode::Standard);
+  ClickTab(form.Handle(), IDC_MAIN_TABS, TFFoxForm::kPurgeOptionsPage);
+  ClickTab(form.Handle(), IDC_OPTION_TABS, ModeIndex(RunMode::Standard));
   form.PreviewBtnClick();
   shot("results-preview");
   form.ShowFolderReport();

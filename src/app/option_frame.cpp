@@ -1,13 +1,17 @@
 #include "app/option_frame.h"
 
+#include <climits>
+
 #include "core/settings.h"
 #include "platform/window.h"
 #include "resource.h"
 
-namespace {
-int ControlId(OptionField f, int choice) {
-  return (choice == 0 ? IDC_OPTION_BASE : IDC_OPTION_CHOICE1_BASE) + static_cast<int>(f);
+int OptionControlId(OptionField f, int part) {
+  static const int kBases[] = {IDC_OPTION_BASE, IDC_OPTION_CHOICE1_BASE, IDC_OPTION_NOTE_BASE};
+  return kBases[part] + static_cast<int>(f);
 }
+
+namespace {
 HBRUSH YellowBrush() {
   static HBRUSH brush = CreateSolidBrush(RGB(255, 255, 0));
   return brush;
@@ -32,6 +36,7 @@ void TFFoxOptionsFrame1::Make() {
                                       parent_, DialogProc, reinterpret_cast<LPARAM>(this)))
     return;
   SetDlgItemTextA(dialog_, IDC_OPTION_HEADING, InfoOf(mode_).heading);
+  MakeControls();
   // What the frame kept goes to the controls, which hold it from now on.
   SetValues(values_);
   for (int i = 0; i < kOptionFieldCount; ++i)
@@ -40,7 +45,7 @@ void TFFoxOptionsFrame1::Make() {
 }
 
 HWND TFFoxOptionsFrame1::Control(OptionField f, int choice) const {
-  return GetDlgItem(Handle(), ControlId(f, choice));
+  return GetDlgItem(Handle(), OptionControlId(f, choice));
 }
 
 OptionSet TFFoxOptionsFrame1::Values() const {
@@ -147,6 +152,27 @@ INT_PTR TFFoxOptionsFrame1::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETCURSOR:
       if (onHover) onHover(reinterpret_cast<HWND>(wp));
       return FALSE;
+    case WM_SIZE: LayOut(); return FALSE;
+    case WM_PAINT: PaintGroupFrames(); return TRUE;
+    case WM_VSCROLL: {
+      SCROLLINFO info{sizeof info, SIF_ALL};
+      GetScrollInfo(dialog_, SB_VERT, &info);
+      const int page = static_cast<int>(info.nPage);
+      switch (LOWORD(wp)) {
+        case SB_LINEUP: ScrollTo(scroll_ - lineStep_); break;
+        case SB_LINEDOWN: ScrollTo(scroll_ + lineStep_); break;
+        case SB_PAGEUP: ScrollTo(scroll_ - page); break;
+        case SB_PAGEDOWN: ScrollTo(scroll_ + page); break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: ScrollTo(info.nTrackPos); break;
+        case SB_TOP: ScrollTo(0); break;
+        case SB_BOTTOM: ScrollTo(INT_MAX / 2); break;
+      }
+      return TRUE;
+    }
+    case WM_MOUSEWHEEL:
+      ScrollTo(scroll_ - GET_WHEEL_DELTA_WPARAM(wp) * 3 * lineStep_ / WHEEL_DELTA);
+      return TRUE;
   }
   return FALSE;
 }

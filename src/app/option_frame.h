@@ -2,14 +2,22 @@
 #include <windows.h>
 
 #include <functional>
+#include <vector>
 
+#include "app/option_page_layout.h"
 #include "core/option_set.h"
 #include "core/run_mode.h"
 
-// One option page (TFFoxOptionsFrame1): the 26 check boxes and three radio groups of one run
-// mode, with its four page buttons. Its window is made when first needed (the main window
-// shown, or a control asked for): an unattended run whose window never shows makes none. Until then
-// the frame keeps the option set itself; from then on the controls are the live option set.
+// One option page (TFFoxOptionsFrame1): the check boxes and radio groups of one run mode, made
+// from the option table in labelled groups, with its four page buttons. The page lays them out
+// for its width and text size and scrolls when they need more than its height. Its window is made
+// when first needed (the main window shown, or a control asked for): an unattended run whose window
+// never shows makes none. Until then the frame keeps the option set itself; from then on the
+// controls are the live option set. A control's id on the page, base + field index: part 0 is a
+// check box or a radio group's first choice, 1 its second choice, kNotePart the note under a box.
+constexpr int kNotePart = 2;
+int OptionControlId(OptionField f, int part);
+
 class TFFoxOptionsFrame1 {
  public:
   void Create(HWND parent, RunMode mode);
@@ -41,6 +49,28 @@ class TFFoxOptionsFrame1 {
   static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
   INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp);
   void Make();
+  // The page's controls (app/option_page_controls.cpp).
+  void MakeControls();
+  void LayOut();
+  void PlaceControls();
+  void ScrollTo(int position);
+  void PaintGroupFrames();
+  // Controls in the order of their group's layout items; `indent` moves a note under its
+  // box's caption.
+  struct PageGroup {
+    const char* label;
+    std::vector<HWND> controls;
+    std::vector<int> indents;
+  };
+  std::vector<PageGroup> boxGroups_, radioGroups_;
+  std::vector<GroupToPlace> boxSizes_, radioSizes_;
+  std::vector<SIZE> buttonSizes_;
+  PageMeasures measures_;
+  OptionPageLayout layout_;
+  int scroll_ = 0;
+  int lineStep_ = 0;  // one row of boxes: the scroll bar's arrows and the wheel move by it
+  bool layingOut_ = false;
+
   HWND parent_ = nullptr;
   HWND dialog_ = nullptr;
   RunMode mode_ = RunMode::Standard;

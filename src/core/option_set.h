@@ -38,6 +38,12 @@ enum class OptionField {
 constexpr int kOptionFieldCount = 30;
 constexpr int kCheckBoxCount = 27;
 
+// The labelled box a check box sits in on the option page; radio groups sit in a row of their
+// own below, whatever their group says.
+enum class OptionGroup { Firefox, Chromium, InternetExplorer, Windows, Other };
+constexpr int kOptionGroupCount = 5;
+const char* GroupCaption(OptionGroup g);
+
 struct OptionFieldInfo {
   OptionField field;
   const char* key;      // settings key
@@ -47,6 +53,8 @@ struct OptionFieldInfo {
   bool isRadio;         // radio group (int 0/1) rather than a check box (bool)
   const char* choice0;  // radio captions, index 0 and 1
   const char* choice1;
+  OptionGroup group;
+  const char* note = nullptr;  // a line shown under the box
 };
 
 const std::array<OptionFieldInfo, kOptionFieldCount>& OptionFields();

@@ -40,6 +40,8 @@ TEST(BrowserOptionBoxesTest, EveryPageShowsTheBoxesNamedForTheirBrowserClearOfTh
     TFFoxOptionsFrame1 frame;
     frame.Create(top.Handle(), mode);
     ASSERT_NE(frame.Handle(), nullptr);
+    // Room for every box: a page that scrolls is OptionPageLayoutTest's.
+    SetWindowPos(frame.Handle(), nullptr, 0, 0, 640, 480, SWP_NOMOVE | SWP_NOZORDER);
     RECT page;
     GetClientRect(frame.Handle(), &page);
     for (size_t i = 0; i < std::size(kNewBoxes); ++i) {
