@@ -3,6 +3,8 @@
 #include <commdlg.h>
 #include <richedit.h>
 
+#include <memory>
+
 #include "core/folders.h"
 #include "core/font_setting.h"
 #include "core/modal.h"
@@ -12,6 +14,7 @@
 #include "firefox/sqlite_module.h"
 #include "platform/files.h"
 #include "platform/window.h"
+#include "platform/window_procedure.h"
 #include "resource.h"
 
 namespace {
@@ -30,42 +33,39 @@ bool PickFont(HWND owner, FontSetting& font, bool fixedPitchOnly) {
   return true;
 }
 
-INT_PTR CALLBACK FontsProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
-  switch (msg) {
-    case WM_INITDIALOG:
-      SetWindowTextString(dialog, DisplayName() + " - Configure Display Fonts");
-      SetDlgItemTextA(dialog, IDC_SET_COOKIE_FONT, "Set Cookies Font");
-      SetDlgItemTextA(dialog, IDC_COOKIE_FONT_LABEL, "Configure Font for Cookies Window Display:");
-      return TRUE;
-    case WM_COMMAND:
-      switch (LOWORD(wp)) {
-        case IDC_SET_MAIN_FONT: PickFont(dialog, Globals().fonts.main, true); return TRUE;
-        case IDC_SET_COOKIE_FONT: PickFont(dialog, Globals().fonts.cookies, false); return TRUE;
-        case IDOK:
-        case IDCANCEL: EndModalDialog(dialog, LOWORD(wp)); return TRUE;
-      }
+class FontsWindow : public Dialog {
+  bool OnInit() override {
+    SetWindowTextString(window_, DisplayName() + " - Configure Display Fonts");
+    SetDlgItemTextA(window_, IDC_SET_COOKIE_FONT, "Set Cookies Font");
+    SetDlgItemTextA(window_, IDC_COOKIE_FONT_LABEL, "Configure Font for Cookies Window Display:");
+    return true;
   }
-  return FALSE;
-}
+  bool OnCommand(int id, int) override {
+    switch (id) {
+      case IDC_SET_MAIN_FONT: PickFont(window_, Globals().fonts.main, true); return true;
+      case IDC_SET_COOKIE_FONT: PickFont(window_, Globals().fonts.cookies, false); return true;
+      case IDOK:
+      case IDCANCEL: EndModalDialog(window_, id); return true;
+    }
+    return false;
+  }
+};
 
-INT_PTR CALLBACK AboutProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
-  switch (msg) {
-    case WM_INITDIALOG:
-      SetWindowTextString(dialog, "About " + DisplayName());
-      SetDlgItemTextA(dialog, IDC_ABOUT_NAME, DisplayName().c_str());
-      SetDlgItemTextA(dialog, IDC_ABOUT_VERSION, kVersionText);
-      SetDlgItemTextA(dialog, IDC_ABOUT_BUILD, kBuildText);
-      SetWindowTextString(GetDlgItem(dialog, IDC_ABOUT_SQLITE),
-                          "Databases opened with " + SqliteModuleInUse());
-      return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
-        EndModalDialog(dialog, LOWORD(wp));
-        return TRUE;
-      }
+class AboutBox : public Dialog {
+  bool OnInit() override {
+    SetWindowTextString(window_, "About " + DisplayName());
+    SetDlgItemTextA(window_, IDC_ABOUT_NAME, DisplayName().c_str());
+    SetDlgItemTextA(window_, IDC_ABOUT_VERSION, kVersionText);
+    SetDlgItemTextA(window_, IDC_ABOUT_BUILD, kBuildText);
+    SetWindowTextString(Item(IDC_ABOUT_SQLITE), "Databases opened with " + SqliteModuleInUse());
+    return true;
   }
-  return FALSE;
-}
+  bool OnCommand(int id, int) override {
+    if (id != IDOK && id != IDCANCEL) return false;
+    EndModalDialog(window_, id);
+    return true;
+  }
+};
 
 DWORD CALLBACK StreamFromString(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) {
   auto* rest = reinterpret_cast<std::string*>(cookie);
@@ -76,55 +76,59 @@ DWORD CALLBACK StreamFromString(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG
   return 0;
 }
 
-INT_PTR CALLBACK QuickStartProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
-  switch (msg) {
-    case WM_INITDIALOG: {
-      SetWindowTextString(dialog, DisplayName() + " - Quick Start");
-      std::string rtf;
-      if (ReadWholeFile(Folders().programFolder + "\\qvrnqst.rtf", rtf)) {
-        EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&rtf), 0, StreamFromString};
-        SendDlgItemMessageA(dialog, IDC_QS_TEXT, EM_STREAMIN, SF_RTF,
-                            reinterpret_cast<LPARAM>(&es));
-        SendDlgItemMessageA(dialog, IDC_QS_TEXT, EM_SETSEL, 0, 0);
-      }
-      CheckDlgButton(dialog, IDC_QS_NOSHOW,
-                     Globals().messages.quickStartOpt == "N" ? BST_CHECKED : BST_UNCHECKED);
-      return TRUE;
+// Kept by the main window by its handle; the object goes with the window.
+class QuickStartWindow : public Dialog {
+  bool OnInit() override {
+    SetWindowTextString(window_, DisplayName() + " - Quick Start");
+    std::string rtf;
+    if (ReadWholeFile(Folders().programFolder + "\\qvrnqst.rtf", rtf)) {
+      EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&rtf), 0, StreamFromString};
+      SendDlgItemMessageA(window_, IDC_QS_TEXT, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&es));
+      SendDlgItemMessageA(window_, IDC_QS_TEXT, EM_SETSEL, 0, 0);
     }
-    case WM_COMMAND:
-      if (LOWORD(wp) == IDC_QS_NOSHOW) {
-        const bool noShow = IsDlgButtonChecked(dialog, IDC_QS_NOSHOW) == BST_CHECKED;
-        Globals().messages.quickStartOpt.assign(1, noShow ? 'N' : 'S');
-        return TRUE;
-      }
-      if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
-        ShowWindow(dialog, SW_HIDE);
-        return TRUE;
-      }
+    CheckDlgButton(window_, IDC_QS_NOSHOW,
+                   Globals().messages.quickStartOpt == "N" ? BST_CHECKED : BST_UNCHECKED);
+    return true;
   }
-  return FALSE;
-}
-INT_PTR CALLBACK SplashProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+  bool OnCommand(int id, int) override {
+    if (id == IDC_QS_NOSHOW) {
+      const bool noShow = IsDlgButtonChecked(window_, IDC_QS_NOSHOW) == BST_CHECKED;
+      Globals().messages.quickStartOpt.assign(1, noShow ? 'N' : 'S');
+      return true;
+    }
+    if (id == IDOK || id == IDCANCEL) {
+      ShowWindow(window_, SW_HIDE);
+      return true;
+    }
+    return false;
+  }
+};
 }  // namespace
 
-void ShowFontsWindow(HWND owner) { ShowModalDialog(IDD_FONTS, owner, FontsProc, 0); }
+void ShowFontsWindow(HWND owner) {
+  FontsWindow window;
+  ShowModalDialog(IDD_FONTS, owner, window);
+}
 
-void ShowAboutBox(HWND owner) { ShowModalDialog(IDD_ABOUT, owner, AboutProc, 0); }
+void ShowAboutBox(HWND owner) {
+  AboutBox box;
+  ShowModalDialog(IDD_ABOUT, owner, box);
+}
 
 HWND ShowQuickStart(HWND owner, HWND existing) {
   if (!existing || !IsWindow(existing)) {
     static const bool richEditLoaded = LoadLibraryA("riched20.dll") != nullptr;  // "RichEdit20A"
     if (!richEditLoaded) return nullptr;
-    existing = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_QUICKSTART),
-                                  owner, QuickStartProc, 0);
+    existing =
+        Dialog::CreateOwnedByWindow(std::make_unique<QuickStartWindow>(), IDD_QUICKSTART, owner);
   }
   if (existing) ShowWindow(existing, SW_SHOW);
   return existing;
 }
 
+// The splash answers nothing itself: a dialog of its own only to be made from its template.
 HWND CreateSplash() {
-  HWND splash = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SPLASH), nullptr,
-                                   SplashProc, 0);
+  HWND splash = Dialog::CreateOwnedByWindow(std::make_unique<Dialog>(), IDD_SPLASH, nullptr);
   if (!splash) return nullptr;
   const int ppi = ScreenPixelsPerInch();
   if (ppi >= 106) {

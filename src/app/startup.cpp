@@ -26,6 +26,7 @@
 #include "platform/registry.h"
 #include "platform/shell_folders.h"
 #include "platform/window.h"
+#include "platform/window_procedure.h"
 #include "run/run_setup.h"
 #include "run/unattended_run.h"
 #include "system/shutdown_action.h"
@@ -224,6 +225,8 @@ int RunUnattendedMode(RunMode mode, int mainWinOpt, HWND splash, bool firstInsta
 
 int RunQuorvane(const std::string& commandLine) {
   SetProgramArguments(SplitCommandLine(commandLine), GetCommandLineA());
+  // What a window's handler throws ends as every other failure of the program does.
+  SetWindowFailureHook(&HandleProgramFailure);
   // 1. Single-instance token.
   HANDLE mutex = CreateMutexA(nullptr, FALSE, "PREVINST:Quorvane");
   const bool firstInstance = mutex && GetLastError() != ERROR_ALREADY_EXISTS;

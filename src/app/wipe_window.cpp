@@ -6,17 +6,12 @@
 
 #include "core/modal.h"
 #include "platform/window.h"
+#include "platform/window_procedure.h"
 #include "resource.h"
 #include "wipe/free_space_wipe.h"
 
 namespace {
 constexpr int kProgressSteps = 1000;
-
-struct WipeWindow {
-  bool running = false;
-  bool cancel = false;
-  bool closeAfter = false;
-};
 
 const char* DriveKindText(DriveKind kind) {
   switch (kind) {
@@ -67,75 +62,80 @@ void ShowProgress(HWND dialog, const WipeProgress& p) {
   SetText(dialog, IDC_WIPE_TIME_LEFT, "Time left: " + (left ? ClockText(*left) : std::string()));
 }
 
-void Start(HWND dialog, WipeWindow& w) {
-  if (w.running) return;
-  const std::string root = ChosenRoot(dialog);
+class WipeWindow : public Dialog {
+  bool OnInit() override {
+    FillDriveList(Item(IDC_WIPE_DRIVE));
+    SendDlgItemMessageA(window_, IDC_WIPE_PROGRESS, PBM_SETRANGE32, 0, kProgressSteps);
+    return true;
+  }
+  bool OnCommand(int id, int) override;
+  bool OnClose() override;
+  void Start();
+
+  bool running_ = false;
+  bool cancel_ = false;
+  bool closeAfter_ = false;
+};
+
+void WipeWindow::Start() {
+  if (running_) return;
+  const std::string root = ChosenRoot(window_);
   if (root.empty()) return;
   if (const std::string why = WipeRefusalOf(root); !why.empty()) {
-    SetText(dialog, IDC_WIPE_STATUS, "Refused - " + why);
+    SetText(window_, IDC_WIPE_STATUS, "Refused - " + why);
     return;
   }
-  w.running = true;
-  w.cancel = false;
-  EnableWindow(GetDlgItem(dialog, IDC_WIPE_START), FALSE);
-  EnableWindow(GetDlgItem(dialog, IDC_WIPE_DRIVE), FALSE);
-  SetText(dialog, IDC_WIPE_STATUS, "Wiping the free space of " + root + " ...");
+  running_ = true;
+  cancel_ = false;
+  EnableWindow(Item(IDC_WIPE_START), FALSE);
+  EnableWindow(Item(IDC_WIPE_DRIVE), FALSE);
+  SetText(window_, IDC_WIPE_STATUS, "Wiping the free space of " + root + " ...");
   WipeOptions options;
   options.progress = [&](const WipeProgress& p) {
-    ShowProgress(dialog, p);
+    ShowProgress(window_, p);
     PumpWaitingMessages();
-    return !w.cancel;
+    return !cancel_;
   };
   const WipeSummary s = WipeFreeSpace(root, options);
-  w.running = false;
-  if (!IsWindow(dialog)) return;
-  SetText(dialog, IDC_WIPE_WRITTEN, "Bytes written: " + GroupedNumber(s.bytesWritten));
-  SetText(dialog, IDC_WIPE_TIME_LEFT, "Time: " + ClockText(s.seconds));
-  SetText(dialog, IDC_WIPE_STATUS, WipeResultText(s));
+  running_ = false;
+  if (!window_) return;  // closed with its owner meanwhile
+  SetText(window_, IDC_WIPE_WRITTEN, "Bytes written: " + GroupedNumber(s.bytesWritten));
+  SetText(window_, IDC_WIPE_TIME_LEFT, "Time: " + ClockText(s.seconds));
+  SetText(window_, IDC_WIPE_STATUS, WipeResultText(s));
   if (s.outcome == WipeOutcome::Completed)
-    SendDlgItemMessageA(dialog, IDC_WIPE_PROGRESS, PBM_SETPOS, kProgressSteps, 0);
-  EnableWindow(GetDlgItem(dialog, IDC_WIPE_START), TRUE);
-  EnableWindow(GetDlgItem(dialog, IDC_WIPE_DRIVE), TRUE);
-  if (w.closeAfter) EndModalDialog(dialog, IDCANCEL);
+    SendDlgItemMessageA(window_, IDC_WIPE_PROGRESS, PBM_SETPOS, kProgressSteps, 0);
+  EnableWindow(Item(IDC_WIPE_START), TRUE);
+  EnableWindow(Item(IDC_WIPE_DRIVE), TRUE);
+  if (closeAfter_) EndModalDialog(window_, IDCANCEL);
 }
 
-INT_PTR CALLBACK WipeProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_INITDIALOG) {
-    SetWindowLongPtrA(dialog, DWLP_USER, lp);
-    FillDriveList(GetDlgItem(dialog, IDC_WIPE_DRIVE));
-    SendDlgItemMessageA(dialog, IDC_WIPE_PROGRESS, PBM_SETRANGE32, 0, kProgressSteps);
-    return TRUE;
-  }
-  auto* w = reinterpret_cast<WipeWindow*>(GetWindowLongPtrA(dialog, DWLP_USER));
-  if (!w) return FALSE;
-  switch (msg) {
-    case WM_COMMAND:
-      switch (LOWORD(wp)) {
-        case IDC_WIPE_START: Start(dialog, *w); return TRUE;
-        case IDCANCEL:
-          // Cancel stops a wipe that runs (its files are removed before it returns); the
-          // window stays to show how far it came. Idle, it closes the window.
-          if (w->running) {
-            w->cancel = true;
-          } else {
-            EndModalDialog(dialog, IDCANCEL);
-          }
-          return TRUE;
-      }
-      return FALSE;
-    case WM_CLOSE:
-      if (w->running) {
-        w->cancel = w->closeAfter = true;
+bool WipeWindow::OnCommand(int id, int) {
+  switch (id) {
+    case IDC_WIPE_START: Start(); return true;
+    case IDCANCEL:
+      // Cancel stops a wipe that runs (its files are removed before it returns); the window
+      // stays to show how far it came. Idle, it closes the window.
+      if (running_) {
+        cancel_ = true;
       } else {
-        EndModalDialog(dialog, IDCANCEL);
+        EndModalDialog(window_, IDCANCEL);
       }
-      return TRUE;
+      return true;
   }
-  return FALSE;
+  return false;
+}
+
+bool WipeWindow::OnClose() {
+  if (running_) {
+    cancel_ = closeAfter_ = true;
+  } else {
+    EndModalDialog(window_, IDCANCEL);
+  }
+  return true;
 }
 }  // namespace
 
 void ShowWipeWindow(HWND owner) {
   WipeWindow w;
-  ShowModalDialog(IDD_WIPE, owner, WipeProc, reinterpret_cast<LPARAM>(&w));
+  ShowModalDialog(IDD_WIPE, owner, w);
 }

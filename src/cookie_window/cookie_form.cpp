@@ -23,10 +23,6 @@
 
 namespace {
 constexpr UINT_PTR kButtonTimer = 1;
-
-TCookieForm* FormOf(HWND w) {
-  return reinterpret_cast<TCookieForm*>(GetWindowLongPtrA(w, DWLP_USER));
-}
 }  // namespace
 
 TCookieForm::ProcessState& TCookieForm::Process() {
@@ -40,29 +36,8 @@ void TCookieForm::Tell(const std::string& text, const std::string& caption, Mess
   ShowMessageBox(text, caption, kind, MessageButtons::Ok);
 }
 
-INT_PTR CALLBACK TCookieForm::Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_INITDIALOG) {
-    SetWindowLongPtrA(w, DWLP_USER, lp);
-    auto* f = reinterpret_cast<TCookieForm*>(lp);
-    f->window_ = w;
-  }
-  TCookieForm* f = FormOf(w);
-  if (!f) return FALSE;
-  try {
-    return f->OnMessage(msg, wp, lp);
-  } catch (...) {
-    return FALSE;  // a failing command leaves the window as it is
-  }
-}
-
 INT_PTR TCookieForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_INITDIALOG: OnInit(); return TRUE;
-    case WM_SIZE: Layout(); return TRUE;
-    case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return TRUE;
-    case WM_NOTIFY:
-      SetWindowLongPtrA(window_, DWLP_MSGRESULT, OnNotify(reinterpret_cast<NMHDR*>(lp)));
-      return TRUE;
     case WM_DRAWITEM: {
       auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
       if (d->CtlID != IDC_CK_TABS) return FALSE;
@@ -97,8 +72,7 @@ INT_PTR TCookieForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&d), 2);
         if (p.y >= d.top - 6 && p.y < d.top) {
           SetCursor(LoadCursor(nullptr, IDC_SIZENS));
-          SetWindowLongPtrA(window_, DWLP_MSGRESULT, TRUE);
-          return TRUE;
+          return Reply(TRUE);
         }
       }
       return FALSE;
@@ -150,20 +124,31 @@ INT_PTR TCookieForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (!why.empty()) SetStatus(0, std::string("\"") + name + "\" Disabled - " + why);
       return FALSE;
     }
-    case WM_TIMER:
-      // The main window's poll keeps the Firefox state current, the Chromium browsers are
-      // asked here; the buttons follow both.
-      if (wp == kButtonTimer) {
-        PollChromiumBrowsers();
-        UpdatePermissionButtons();
-      }
-      return TRUE;
-    case WM_CLOSE: Close(); return TRUE;
   }
-  return FALSE;
+  return Dialog::OnMessage(msg, wp, lp);
 }
 
-void TCookieForm::OnInit() {
+bool TCookieForm::OnTimer(UINT_PTR id) {
+  // The main window's poll keeps the Firefox state current, the Chromium browsers are asked
+  // here; the buttons follow both.
+  if (id == kButtonTimer) {
+    PollChromiumBrowsers();
+    UpdatePermissionButtons();
+  }
+  return true;
+}
+
+bool TCookieForm::OnSize() {
+  Layout();
+  return true;
+}
+
+bool TCookieForm::OnClose() {
+  Close();
+  return true;
+}
+
+bool TCookieForm::OnInit() {
   list_ = Item(IDC_CK_LIST);
   details_ = Item(IDC_CK_DETAILS);
   status_ = Item(IDC_CK_STATUS);
@@ -258,6 +243,7 @@ void TCookieForm::OnInit() {
   // 4.
   ListCookies();
   SetTimer(window_, kButtonTimer, 2000, nullptr);
+  return true;
 }
 
 void TCookieForm::SetupTabs() {
@@ -323,7 +309,7 @@ void TCookieForm::Layout() {
   MoveWindow(details_, 4, top + area - h, c.right - 8, h, TRUE);
 }
 
-LRESULT TCookieForm::OnNotify(NMHDR* n) {
+bool TCookieForm::OnNotify(NMHDR* n) {
   if (n->idFrom == IDC_CK_LIST) {
     switch (n->code) {
       case LVN_GETDISPINFOA: {
@@ -333,27 +319,29 @@ LRESULT TCookieForm::OnNotify(NMHDR* n) {
             d->item.iSubItem < 4 && d->item.cchTextMax > 0)
           lstrcpynA(d->item.pszText, rows_[d->item.iItem].text[d->item.iSubItem].c_str(),
                     d->item.cchTextMax);
-        return 0;
+        return Reply(0);
       }
       case LVN_ITEMCHANGED:
       case LVN_ODSTATECHANGED:
         ShowDetails();
         // On the Chromium tab Delete and Randomize follow the browsers holding the selection.
         if (tab_ == kChromiumTab) UpdatePermissionButtons();
-        return 0;
-      case LVN_COLUMNCLICK: ColumnClick(reinterpret_cast<NMLISTVIEW*>(n)->iSubItem); return 0;
+        return Reply(0);
+      case LVN_COLUMNCLICK:
+        ColumnClick(reinterpret_cast<NMLISTVIEW*>(n)->iSubItem);
+        return Reply(0);
       case LVN_KEYDOWN: {
         const WORD key = reinterpret_cast<NMLVKEYDOWN*>(n)->wVKey;
         if (key == VK_DELETE) Delete();
         if (key == 'A' && (GetKeyState(VK_CONTROL) & 0x8000)) SelectAll();
-        return 0;
+        return Reply(0);
       }
-      case NM_RCLICK: ContextMenu(); return 0;
+      case NM_RCLICK: ContextMenu(); return Reply(0);
     }
   }
-  if (n->idFrom == IDC_CK_TABS && n->code == TCN_SELCHANGING) return Busy() ? TRUE : FALSE;
+  if (n->idFrom == IDC_CK_TABS && n->code == TCN_SELCHANGING) return Reply(Busy() ? TRUE : FALSE);
   if (n->idFrom == IDC_CK_TABS && n->code == TCN_SELCHANGE) TabChanged();
-  return 0;
+  return Reply(0);
 }
 
 void TCookieForm::SelectAll() { ListView_SetItemState(list_, -1, LVIS_SELECTED, LVIS_SELECTED); }
@@ -390,7 +378,7 @@ void TCookieForm::SetStatus(int panel, const std::string& text) {
   SendMessageA(status_, SB_SETTEXTA, panel, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void TCookieForm::OnCommand(int id, int code) {
+bool TCookieForm::OnCommand(int id, int code) {
   switch (id) {
     case IDC_CK_PROTECT:
     case IDM_CK_PROTECT: Protect(); break;
@@ -422,6 +410,7 @@ void TCookieForm::OnCommand(int id, int code) {
     case IDC_CK_REMOVE:
     case IDM_CK_REMOVE: Permission('R'); break;
   }
+  return true;
 }
 
 void TCookieForm::TabChanged() {
@@ -477,7 +466,7 @@ void ShowCookieForm(HWND owner, const OptionSet& options, const ShredSettings& s
   LoadFirefoxPermissions();
   {
     TCookieForm form(options, shred);
-    ShowModalDialog(IDD_COOKIE_FORM, owner, TCookieForm::Proc, reinterpret_cast<LPARAM>(&form));
+    ShowModalDialog(IDD_COOKIE_FORM, owner, form);
   }
   CloseFirefoxPermissions();
 }

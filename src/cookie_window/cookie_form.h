@@ -16,6 +16,7 @@
 #include "core/option_set.h"
 #include "core/report_context.h"
 #include "firefox/cookie_purge.h"
+#include "platform/window_procedure.h"
 
 // The cookie window (TCookieForm, "Quorvane - Select Cookies to Keep"): the cookies Firefox,
 // Internet Explorer and the Chromium-family browsers hold, their keep-list marks and the browsers'
@@ -42,7 +43,7 @@ std::string KeepStatusMark(const std::vector<std::string>& entries, const std::s
 // cookie_form_commands.cpp (Protect, Randomize, Unprotect, Delete, Open, Edit, the site
 // permissions and their buttons) and cookie_form_chromium.cpp (what the Chromium tab reads and
 // deletes).
-class TCookieForm {
+class TCookieForm : public Dialog {
  public:
   static void ForgetProcessState() { Process() = ProcessState(); }
   TCookieForm(const OptionSet& options, const ShredSettings& shred) {
@@ -50,7 +51,6 @@ class TCookieForm {
     run_.shred = shred;
     run_.options = options;
   }
-  static INT_PTR CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
 
  private:
   // The Chromium tab is always the last one, after the IE tabs the system has.
@@ -99,10 +99,15 @@ class TCookieForm {
   static void Tell(const std::string& text, const std::string& caption,
                    MessageKind kind = MessageKind::Information);
 
-  INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp);
-  void OnInit();
-  void OnCommand(int id, int code);
-  LRESULT OnNotify(NMHDR* n);
+  INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  bool OnInit() override;
+  bool OnCommand(int id, int code) override;
+  bool OnNotify(NMHDR* n) override;
+  bool OnSize() override;
+  bool OnTimer(UINT_PTR id) override;
+  bool OnClose() override;
+  // A command that fails leaves the window as it is, without a word.
+  bool ReportsFailures() const override { return false; }
   void Layout();
   void SetupTabs();
   void SetColumnCaptions();
@@ -153,9 +158,8 @@ class TCookieForm {
   bool IeTab() const { return tab_ == kIeNormalTab || tab_ == kIeProtectedTab; }
   int TabOfIndex(int index) const;
   int IndexOfTab(int tab) const;
-  HWND Item(int id) const { return GetDlgItem(window_, id); }
 
-  HWND window_ = nullptr, list_ = nullptr, details_ = nullptr, status_ = nullptr, tabs_ = nullptr;
+  HWND list_ = nullptr, details_ = nullptr, status_ = nullptr, tabs_ = nullptr;
   HFONT listFont_ = nullptr;
   HIMAGELIST arrows_ = nullptr;
   RunState run_;

@@ -22,6 +22,7 @@
 #include "ie/cache_purge.h"
 #include "ie/url_server_link.h"
 #include "platform/window.h"
+#include "platform/window_procedure.h"
 #include "resource.h"
 
 namespace {
@@ -34,30 +35,27 @@ constexpr const char* kAccessDenied = "Access Denied";
 
 // Yes, No, Yes To All.
 enum class Confirm { Yes, No, YesToAll };
-struct ConfirmRequest {
-  std::string caption, text;
-};
-INT_PTR CALLBACK ConfirmProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
-  switch (msg) {
-    case WM_INITDIALOG: {
-      auto* r = reinterpret_cast<ConfirmRequest*>(lp);
-      SetWindowTextString(dialog, r->caption);
-      SetDlgItemTextA(dialog, IDC_CF_TEXT, r->text.c_str());
-      return TRUE;
-    }
-    case WM_COMMAND: {
-      const int id = LOWORD(wp);
-      if (id == IDYES || id == IDNO || id == IDC_CF_YESALL) EndModalDialog(dialog, id);
-      if (id == IDCANCEL) EndModalDialog(dialog, IDNO);
-      return TRUE;
-    }
+class ConfirmDialog : public Dialog {
+ public:
+  ConfirmDialog(const std::string& caption, const std::string& text)
+      : caption_(caption), text_(text) {}
+
+ private:
+  bool OnInit() override {
+    SetWindowTextString(window_, caption_);
+    SetDlgItemTextA(window_, IDC_CF_TEXT, text_.c_str());
+    return true;
   }
-  return FALSE;
-}
+  bool OnCommand(int id, int) override {
+    if (id == IDYES || id == IDNO || id == IDC_CF_YESALL) EndModalDialog(window_, id);
+    if (id == IDCANCEL) EndModalDialog(window_, IDNO);
+    return true;
+  }
+  const std::string caption_, text_;
+};
 Confirm AskConfirm(HWND owner, const std::string& caption, const std::string& text) {
-  ConfirmRequest r{caption, text};
-  const INT_PTR a =
-      ShowModalDialog(IDD_COOKIE_CONFIRM, owner, ConfirmProc, reinterpret_cast<LPARAM>(&r));
+  ConfirmDialog dialog(caption, text);
+  const INT_PTR a = ShowModalDialog(IDD_COOKIE_CONFIRM, owner, dialog);
   return a == IDYES ? Confirm::Yes : a == IDC_CF_YESALL ? Confirm::YesToAll : Confirm::No;
 }
 }  // namespace

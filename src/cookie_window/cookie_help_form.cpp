@@ -6,11 +6,11 @@
 
 #include "core/folders.h"
 #include "platform/files.h"
+#include "platform/window.h"
+#include "platform/window_procedure.h"
 #include "resource.h"
 
 namespace {
-HWND g_help = nullptr;
-HBRUSH g_panel = nullptr;
 constexpr const char* kHelpFile = "QvrnCook.rtf";
 
 DWORD CALLBACK StreamText(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) {
@@ -22,8 +22,58 @@ DWORD CALLBACK StreamText(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done
   return 0;
 }
 
-void LoadText(HWND dialog) {
-  HWND edit = GetDlgItem(dialog, IDC_CH_TEXT);
+class CookieHelpForm : public Dialog {
+ private:
+  INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  bool OnInit() override;
+  bool OnSize() override {
+    Layout();
+    return true;
+  }
+  bool OnCommand(int id, int) override {
+    if (id == IDC_CH_CLOSE || id == IDCANCEL) ShowWindow(window_, SW_HIDE);
+    return true;
+  }
+  bool OnClose() override {
+    ShowWindow(window_, SW_HIDE);
+    return true;
+  }
+  void LoadText();
+  void Layout();
+
+  HBRUSH panel_ = nullptr;
+};
+
+// One help window for the process: the cookie window is modal, so there is never a second.
+CookieHelpForm& Help() {
+  static CookieHelpForm help;
+  return help;
+}
+
+INT_PTR CookieHelpForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
+      return reinterpret_cast<INT_PTR>(panel_);
+  }
+  return Dialog::OnMessage(msg, wp, lp);
+}
+
+bool CookieHelpForm::OnInit() {
+  // Deeper displays get the help window's own panel colour.
+  HDC screen = GetDC(nullptr);
+  const bool deep = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES) > 8;
+  ReleaseDC(nullptr, screen);
+  panel_ = deep ? BrushOf(RGB(192, 192, 160)) : GetSysColorBrush(COLOR_BTNFACE);
+  LoadText();
+  Layout();
+  return true;
+}
+
+void CookieHelpForm::LoadText() {
+  HWND edit = Item(IDC_CH_TEXT);
   std::string rtf;
   if (ReadWholeFile(Folders().programFolder + "\\" + kHelpFile, rtf)) {
     EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&rtf), 0, StreamText};
@@ -37,43 +87,15 @@ void LoadText(HWND dialog) {
   SendMessageA(edit, EM_SETSEL, 0, 0);
 }
 
-void Layout(HWND dialog) {
+void CookieHelpForm::Layout() {
   RECT c;
-  GetClientRect(dialog, &c);
-  HWND close = GetDlgItem(dialog, IDC_CH_CLOSE);
+  GetClientRect(window_, &c);
+  HWND close = Item(IDC_CH_CLOSE);
   RECT b;
   GetWindowRect(close, &b);
   const int bw = b.right - b.left, bh = b.bottom - b.top;
-  MoveWindow(GetDlgItem(dialog, IDC_CH_TEXT), 6, 6, c.right - 12, c.bottom - bh - 18, TRUE);
+  MoveWindow(Item(IDC_CH_TEXT), 6, 6, c.right - 12, c.bottom - bh - 18, TRUE);
   MoveWindow(close, c.right - bw - 6, c.bottom - bh - 6, bw, bh, TRUE);
-}
-
-INT_PTR CALLBACK HelpProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
-  switch (msg) {
-    case WM_INITDIALOG:
-      LoadText(dialog);
-      Layout(dialog);
-      return TRUE;
-    case WM_SIZE: Layout(dialog); return TRUE;
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-      // Deeper displays get the help window's own panel colour.
-      if (!g_panel) {
-        HDC screen = GetDC(nullptr);
-        const bool deep = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES) > 8;
-        ReleaseDC(nullptr, screen);
-        g_panel = deep ? CreateSolidBrush(RGB(192, 192, 160)) : GetSysColorBrush(COLOR_BTNFACE);
-      }
-      SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
-      return reinterpret_cast<INT_PTR>(g_panel);
-    case WM_COMMAND:
-      if (LOWORD(wp) == IDC_CH_CLOSE || LOWORD(wp) == IDCANCEL) ShowWindow(dialog, SW_HIDE);
-      return TRUE;
-    case WM_CLOSE: ShowWindow(dialog, SW_HIDE); return TRUE;
-    case WM_DESTROY: g_help = nullptr; return FALSE;
-  }
-  return FALSE;
 }
 }  // namespace
 
@@ -88,25 +110,25 @@ RECT PlaceCookieHelp(const RECT& help, const RECT& cookieWindow, const RECT& wor
 }
 
 HWND ShowCookieHelp(HWND cookieWindow) {
-  if (!g_help) {
+  HWND help = Help().Handle();
+  if (!help) {
     static const bool richEditLoaded = LoadLibraryA("riched20.dll") != nullptr;  // "RichEdit20A"
     if (!richEditLoaded) return nullptr;
-    g_help = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_COOKIE_HELP),
-                                cookieWindow, HelpProc, 0);
-    if (!g_help) return nullptr;
+    help = Help().CreateModeless(IDD_COOKIE_HELP, cookieWindow);
+    if (!help) return nullptr;
   }
-  RECT help, cookie, work;
-  GetWindowRect(g_help, &help);
+  RECT at, cookie, work;
+  GetWindowRect(help, &at);
   GetWindowRect(cookieWindow, &cookie);
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  const RECT at = PlaceCookieHelp(help, cookie, work);
-  SetWindowPos(g_help, HWND_TOP, at.left, at.top, at.right - at.left, at.bottom - at.top,
+  at = PlaceCookieHelp(at, cookie, work);
+  SetWindowPos(help, HWND_TOP, at.left, at.top, at.right - at.left, at.bottom - at.top,
                SWP_SHOWWINDOW);
-  return g_help;
+  return help;
 }
 
 void HideCookieHelp() {
-  if (g_help) ShowWindow(g_help, SW_HIDE);
+  if (HWND help = Help().Handle()) ShowWindow(help, SW_HIDE);
 }
 
-HWND CookieHelpWindow() { return g_help; }
+HWND CookieHelpWindow() { return Help().Handle(); }

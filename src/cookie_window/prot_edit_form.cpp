@@ -5,77 +5,81 @@
 #include "core/modal.h"
 #include "core/text_util.h"
 #include "platform/window.h"
+#include "platform/window_procedure.h"
 #include "resource.h"
 
 namespace {
-struct EditorState {
-  std::string title;
-  std::vector<std::string> entries;
+class ProtEditForm : public Dialog {
+ public:
+  ProtEditForm(std::string title, std::vector<std::string> entries)
+      : title_(std::move(title)), entries_(std::move(entries)) {}
+  std::vector<std::string> TakeEntries() { return std::move(entries_); }
+
+ private:
+  bool OnInit() override {
+    SetWindowTextString(window_, title_);
+    SendDlgItemMessageA(window_, IDC_PE_LIST, LB_SETHORIZONTALEXTENT, 2000, 0);
+    FillList();
+    EnableWindow(Item(IDC_PE_ADD), FALSE);
+    return true;
+  }
+  bool OnCommand(int id, int code) override;
+  bool OnClose() override {
+    EndModalDialog(window_, IDOK);
+    return true;
+  }
+  void FillList();
+  std::string EditText() const { return WindowText(Item(IDC_PE_EDIT)); }
+
+  std::string title_;
+  std::vector<std::string> entries_;
 };
 
-void FillList(HWND form, const EditorState& s) {
-  HWND list = GetDlgItem(form, IDC_PE_LIST);
+void ProtEditForm::FillList() {
+  HWND list = Item(IDC_PE_LIST);
   SendMessageA(list, LB_RESETCONTENT, 0, 0);
-  for (const auto& e : s.entries)
+  for (const auto& e : entries_)
     SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e.c_str()));
 }
 
-std::string EditText(HWND form) { return WindowText(GetDlgItem(form, IDC_PE_EDIT)); }
-
-INT_PTR CALLBACK EditorProc(HWND form, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* s = reinterpret_cast<EditorState*>(GetWindowLongPtrA(form, DWLP_USER));
-  switch (msg) {
-    case WM_INITDIALOG:
-      SetWindowLongPtrA(form, DWLP_USER, lp);
-      s = reinterpret_cast<EditorState*>(lp);
-      SetWindowTextString(form, s->title);
-      SendDlgItemMessageA(form, IDC_PE_LIST, LB_SETHORIZONTALEXTENT, 2000, 0);
-      FillList(form, *s);
-      EnableWindow(GetDlgItem(form, IDC_PE_ADD), FALSE);
-      return TRUE;
-    case WM_COMMAND: {
-      const int id = LOWORD(wp), code = HIWORD(wp);
-      if (id == IDC_PE_EDIT && code == EN_CHANGE) {
-        EnableWindow(GetDlgItem(form, IDC_PE_ADD), EditText(form).size() >= 3);
-      } else if (id == IDC_PE_LIST && code == LBN_SELCHANGE) {
-        const LRESULT at = SendDlgItemMessageA(form, IDC_PE_LIST, LB_GETCURSEL, 0, 0);
-        if (at >= 0 && at < static_cast<LRESULT>(s->entries.size()))
-          SetDlgItemTextA(form, IDC_PE_EDIT, LowerCase(s->entries[at]).c_str());
-      } else if (id == IDC_PE_ADD && code == BN_CLICKED) {
-        switch (AddProtEntry(s->entries, EditText(form))) {
-          case ProtEntryAdd::BadPrefix:
-            ShowMessageBox(
-                "The entry must begin with: \r\n    \"p=\" for Protect or\r\n"
-                "    \"r=\" for Randomize\r\n\r\nAdd Function ignored.",
-                "Quorvane  -  Error Message", MessageKind::Error, MessageButtons::Ok);
-            break;
-          case ProtEntryAdd::AlreadyPresent: break;
-          case ProtEntryAdd::Added: FillList(form, *s); break;
-        }
-      } else if (id == IDC_PE_DELETE && code == BN_CLICKED) {
-        if (DeleteProtEntry(s->entries, EditText(form))) {
-          FillList(form, *s);
-          SetDlgItemTextA(form, IDC_PE_EDIT, "");
-        } else {
-          ShowMessageBox(
-              "Unable to locate the specified \r\nentry for Deletion.\r\n\r\n"
-              "Delete Function ignored.",
-              "Quorvane  -  Error Message", MessageKind::Error, MessageButtons::Ok);
-        }
-      } else if (id == IDC_PE_CLOSE || id == IDCANCEL) {
-        EndModalDialog(form, IDOK);
-      }
-      return TRUE;
+bool ProtEditForm::OnCommand(int id, int code) {
+  if (id == IDC_PE_EDIT && code == EN_CHANGE) {
+    EnableWindow(Item(IDC_PE_ADD), EditText().size() >= 3);
+  } else if (id == IDC_PE_LIST && code == LBN_SELCHANGE) {
+    const LRESULT at = SendDlgItemMessageA(window_, IDC_PE_LIST, LB_GETCURSEL, 0, 0);
+    if (at >= 0 && at < static_cast<LRESULT>(entries_.size()))
+      SetDlgItemTextA(window_, IDC_PE_EDIT, LowerCase(entries_[at]).c_str());
+  } else if (id == IDC_PE_ADD && code == BN_CLICKED) {
+    switch (AddProtEntry(entries_, EditText())) {
+      case ProtEntryAdd::BadPrefix:
+        ShowMessageBox(
+            "The entry must begin with: \r\n    \"p=\" for Protect or\r\n"
+            "    \"r=\" for Randomize\r\n\r\nAdd Function ignored.",
+            "Quorvane  -  Error Message", MessageKind::Error, MessageButtons::Ok);
+        break;
+      case ProtEntryAdd::AlreadyPresent: break;
+      case ProtEntryAdd::Added: FillList(); break;
     }
-    case WM_CLOSE: EndModalDialog(form, IDOK); return TRUE;
+  } else if (id == IDC_PE_DELETE && code == BN_CLICKED) {
+    if (DeleteProtEntry(entries_, EditText())) {
+      FillList();
+      SetDlgItemTextA(window_, IDC_PE_EDIT, "");
+    } else {
+      ShowMessageBox(
+          "Unable to locate the specified \r\nentry for Deletion.\r\n\r\n"
+          "Delete Function ignored.",
+          "Quorvane  -  Error Message", MessageKind::Error, MessageButtons::Ok);
+    }
+  } else if (id == IDC_PE_CLOSE || id == IDCANCEL) {
+    EndModalDialog(window_, IDOK);
   }
-  return FALSE;
+  return true;
 }
 }  // namespace
 
 std::vector<std::string> ShowProtEditForm(HWND owner, const std::string& title,
                                           std::vector<std::string> entries) {
-  EditorState s{title, std::move(entries)};
-  ShowModalDialog(IDD_PROT_EDIT, owner, EditorProc, reinterpret_cast<LPARAM>(&s));
-  return s.entries;
+  ProtEditForm form(title, std::move(entries));
+  ShowModalDialog(IDD_PROT_EDIT, owner, form);
+  return form.TakeEntries();
 }

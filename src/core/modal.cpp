@@ -11,8 +11,10 @@ constexpr const char* kResultProp = "Quorvane.Result";
 void SetModalDriver(ModalDriver driver) { g_driver = std::move(driver); }
 void SetFontDialogAnswerer(FontDialogAnswerer answerer) { g_fontAnswerer = std::move(answerer); }
 
-INT_PTR ShowModalDialog(int templateId, HWND owner, DLGPROC proc, LPARAM param) {
+INT_PTR ShowModalDialog(int templateId, HWND owner, Dialog& object) {
   HINSTANCE inst = GetModuleHandleA(nullptr);
+  const DLGPROC proc = Dialog::Proc;
+  const auto param = reinterpret_cast<LPARAM>(&object);
   EnsureCommonControls();  // templates hold list views, tabs, spin buttons
   if (!g_driver) return DialogBoxParamA(inst, MAKEINTRESOURCEA(templateId), owner, proc, param);
   HWND dialog = CreateDialogParamA(inst, MAKEINTRESOURCEA(templateId), owner, proc, param);

@@ -15,6 +15,7 @@
 #include "files/temp_protect_list.h"
 #include "platform/files.h"
 #include "platform/window.h"
+#include "platform/window_procedure.h"
 #include "plugins/plugin_engine.h"
 #include "plugins/plugin_selection.h"
 #include "resource.h"
@@ -112,69 +113,59 @@ void RunTest(HWND form, const PluginTestRequest& r) {
   SizeTestColumn(form);
 }
 
-INT_PTR CALLBACK TestProc(HWND form, UINT msg, WPARAM wp, LPARAM lp) {
-  switch (msg) {
-    case WM_INITDIALOG: {
-      const auto& r = *reinterpret_cast<const PluginTestRequest*>(lp);
-      SetWindowTextA(form, "Quorvane - Test Selected Plugin");
-      SetDlgItemTextA(form, IDC_PLUGT_TITLE, r.title.c_str());
-      HWND list = GetDlgItem(form, IDC_PLUGT_LIST);
-      SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(BoldCourier()), FALSE);
-      AddOneColumn(list);
-      LoadWindowPosition(form, "PlugTstForm");
-      RunTest(form, r);
-      return TRUE;
-    }
-    case WM_SIZE: {
-      RECT rc;
-      GetClientRect(form, &rc);
-      HWND list = GetDlgItem(form, IDC_PLUGT_LIST);
-      RECT lr;
-      GetWindowRect(list, &lr);
-      MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&lr), 2);
-      RECT br;
-      HWND close = GetDlgItem(form, IDC_PLUGT_CLOSE);
-      GetWindowRect(close, &br);
-      const int bw = br.right - br.left, bh = br.bottom - br.top;
-      MoveWindow(close, rc.right - bw - 12, rc.bottom - bh - 8, bw, bh, TRUE);
-      MoveWindow(list, lr.left, lr.top, std::max<int>(rc.right - lr.left - 12, 50),
-                 std::max<int>(rc.bottom - lr.top - bh - 18, 50), TRUE);
-      SizeTestColumn(form);
-      return TRUE;
-    }
-    case WM_COMMAND:
-      if (LOWORD(wp) == IDC_PLUGT_CLOSE || LOWORD(wp) == IDCANCEL) {
-        SaveWindowPosition(form, "PlugTstForm");
-        EndModalDialog(form, IDOK);
-      }
-      return TRUE;
-    case WM_CLOSE:
-      SaveWindowPosition(form, "PlugTstForm");
-      EndModalDialog(form, IDOK);
-      return TRUE;
+class TestWindow : public Dialog {
+ public:
+  explicit TestWindow(const PluginTestRequest& request) : request_(request) {}
+
+ private:
+  bool OnInit() override;
+  bool OnSize() override;
+  bool OnCommand(int id, int) override {
+    if (id == IDC_PLUGT_CLOSE || id == IDCANCEL) Close();
+    return true;
   }
-  return FALSE;
+  bool OnClose() override {
+    Close();
+    return true;
+  }
+  void Close() {
+    SaveWindowPosition(window_, "PlugTstForm");
+    EndModalDialog(window_, IDOK);
+  }
+
+  const PluginTestRequest& request_;
+};
+
+bool TestWindow::OnInit() {
+  SetWindowTextA(window_, "Quorvane - Test Selected Plugin");
+  SetDlgItemTextA(window_, IDC_PLUGT_TITLE, request_.title.c_str());
+  HWND list = Item(IDC_PLUGT_LIST);
+  SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(BoldCourier()), FALSE);
+  AddOneColumn(list);
+  LoadWindowPosition(window_, "PlugTstForm");
+  RunTest(window_, request_);
+  return true;
+}
+
+bool TestWindow::OnSize() {
+  RECT rc;
+  GetClientRect(window_, &rc);
+  HWND list = Item(IDC_PLUGT_LIST);
+  RECT lr;
+  GetWindowRect(list, &lr);
+  MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&lr), 2);
+  RECT br;
+  HWND close = Item(IDC_PLUGT_CLOSE);
+  GetWindowRect(close, &br);
+  const int bw = br.right - br.left, bh = br.bottom - br.top;
+  MoveWindow(close, rc.right - bw - 12, rc.bottom - bh - 8, bw, bh, TRUE);
+  MoveWindow(list, lr.left, lr.top, std::max<int>(rc.right - lr.left - 12, 50),
+             std::max<int>(rc.bottom - lr.top - bh - 18, 50), TRUE);
+  SizeTestColumn(window_);
+  return true;
 }
 
 // --- the selection window ----------------------------------------------------------------
-
-struct SelState {
-  const RunState* run = nullptr;
-  std::string shownName;
-  bool filling = false;
-  HWND tips = nullptr;
-  // Layout: the designed client size and places, the list's width the splitter gave it, and
-  // whether the splitter is being dragged.
-  SIZE design{};
-  std::vector<std::pair<int, RECT>> placed;
-  int listWidth = 0;
-  bool dragging = false;
-};
-
-SelState& Sel() {
-  static SelState s;
-  return s;
-}
 
 HWND PlugList(HWND form) { return GetDlgItem(form, IDC_PLUG_LIST); }
 
@@ -182,69 +173,6 @@ void UpdateRunButtons(HWND form) {
   const bool selected = ListView_GetNextItem(PlugList(form), -1, LVNI_SELECTED) >= 0;
   EnableWindow(GetDlgItem(form, IDC_PLUG_TEST), selected);
   EnableWindow(GetDlgItem(form, IDC_PLUG_EXEC), selected);
-}
-
-void FillPluginList(HWND form) {
-  SelState& s = Sel();
-  s.filling = true;
-  HWND list = PlugList(form);
-  ListView_DeleteAllItems(list);
-  EnableWindow(GetDlgItem(form, IDC_PLUG_APPLY), FALSE);
-  EnableWindow(GetDlgItem(form, IDC_PLUG_TEST), FALSE);
-  EnableWindow(GetDlgItem(form, IDC_PLUG_EXEC), FALSE);
-  s.shownName.clear();
-  SendDlgItemMessageA(form, IDC_PLUG_TEXT, LB_RESETCONTENT, 0, 0);
-  std::vector<std::string> names;
-  // Listed wide: a name the code page cannot hold is listed by the short name that reaches it.
-  for (const ListedEntry& e : ListFolderWide(PluginFolder() + "\\*.*"))
-    if (!e.IsFolder() && !e.Address().empty() && IsPluginFileName(e.Address()))
-      names.push_back(UpperCase(e.Address()));
-  std::sort(names.begin(), names.end());
-  for (size_t i = 0; i < names.size(); ++i) {
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = static_cast<int>(i);
-    item.pszText = const_cast<char*>(names[i].c_str());
-    const int at = ListView_InsertItem(list, &item);
-    ListView_SetCheckState(list, at, PluginSelected(names[i]));
-  }
-  ListView_SetColumnWidth(list, 0, LVSCW_AUTOSIZE_USEHEADER);
-  PumpWaitingMessages();
-  s.filling = false;
-}
-
-void ShowPluginText(HWND form) {
-  SelState& s = Sel();
-  HWND list = PlugList(form);
-  HWND box = GetDlgItem(form, IDC_PLUG_TEXT);
-  const int at = ListView_GetNextItem(list, -1, LVNI_SELECTED);
-  if (at < 0) {
-    SendMessageA(box, LB_RESETCONTENT, 0, 0);
-    s.shownName.clear();
-    return;
-  }
-  const std::string name = ItemText(list, at);
-  if (name == s.shownName) return;
-  SendMessageA(box, LB_RESETCONTENT, 0, 0);
-  s.shownName = name;
-  std::vector<std::string> lines;
-  std::string problem;
-  ReadPluginLines(PluginFolder() + "\\" + name, lines, &problem);
-  if (!problem.empty()) lines = {problem};
-  HDC dc = GetDC(box);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(box, WM_GETFONT, 0, 0)));
-  LONG widest = 0;
-  for (const auto& l : lines) {
-    SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(l.c_str()));
-    SIZE size;
-    if (GetTextExtentPoint32A(dc, l.c_str(), static_cast<int>(l.size()), &size))
-      widest = std::max(widest, size.cx);
-  }
-  SIZE mi = {};
-  GetTextExtentPoint32A(dc, "Mi", 2, &mi);
-  SelectObject(dc, old);
-  ReleaseDC(box, dc);
-  SendMessageA(box, LB_SETHORIZONTALEXTENT, widest + mi.cx / 2, 0);
 }
 
 std::vector<std::string> ShownLines(HWND form) {
@@ -280,22 +208,6 @@ void SetAllChecks(HWND form, bool on) {
   for (int i = 0, n = ListView_GetItemCount(list); i < n; ++i) ListView_SetCheckState(list, i, on);
 }
 
-void RunShownPlugin(HWND form, bool execute) {
-  SelState& s = Sel();
-  PluginTestRequest r;
-  r.lines = ShownLines(form);
-  if (execute) {
-    r.title = "Execute:   " + s.shownName;
-    r.preview = s.run ? s.run->preview : false;
-    r.perPluginTotals = false;
-    r.secureErase = s.run && s.run->secureErase;
-    if (s.run) r.shred = s.run->shred;
-  } else {
-    r.title = "Test:   " + s.shownName;
-  }
-  TPlugTstForm::ShowModal(form, r);
-}
-
 void CloseSelection(HWND form) {
   if (IsWindowEnabled(GetDlgItem(form, IDC_PLUG_APPLY))) {
     const std::string text =
@@ -318,55 +230,174 @@ RECT PlaceOf(HWND form, int id) {
   return r;
 }
 
-void RememberDesign(HWND form) {
-  SelState& s = Sel();
-  RECT c;
-  GetClientRect(form, &c);
-  s.design = {c.right, c.bottom};
-  s.placed.clear();
-  for (int id : {IDC_PLUG_LABEL1, IDC_PLUG_LIST, IDC_PLUG_LABEL2, IDC_PLUG_TEXT, IDC_PLUG_ALLON,
-                 IDC_PLUG_ALLOFF, IDC_PLUG_TEST, IDC_PLUG_EXEC, IDC_PLUG_APPLY, IDC_PLUG_CLOSE})
-    s.placed.push_back({id, PlaceOf(form, id)});
-  const RECT list = PlaceOf(form, IDC_PLUG_LIST);
-  s.listWidth = list.right - list.left;
+// Keeps a list width that leaves both lists at least this wide.
+constexpr int kNarrowest = 40;
+
+// The splitter is the strip between the two lists.
+bool OnSplitter(HWND form, int x, int y) {
+  const RECT list = PlaceOf(form, IDC_PLUG_LIST), text = PlaceOf(form, IDC_PLUG_TEXT);
+  return x >= list.right && x < text.left && y >= list.top && y < list.bottom;
 }
 
-const RECT& Designed(int id) {
-  for (const auto& [control, r] : Sel().placed)
+class SelectionWindow : public Dialog {
+ public:
+  explicit SelectionWindow(const RunState& run) : run_(run) {}
+
+ private:
+  INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  bool OnInit() override;
+  bool OnNotify(NMHDR* header) override;
+  bool OnCommand(int id, int code) override;
+  bool OnClose() override {
+    CloseSelection(window_);
+    return true;
+  }
+  bool OnSize() override {
+    Layout();
+    return true;
+  }
+  // Errors while filling or clicking the list leave the window usable.
+  bool ReportsFailures() const override { return false; }
+  void FillPluginList();
+  void ShowPluginText();
+  void RunShownPlugin(bool execute);
+  void RememberDesign();
+  const RECT& Designed(int id) const;
+  int FittingListWidth(int width) const;
+  void Layout();
+
+  const RunState& run_;
+  std::string shownName_;
+  bool filling_ = false;
+  HWND tips_ = nullptr;
+  // Layout: the designed client size and places, the list's width the splitter gave it, and
+  // whether the splitter is being dragged.
+  SIZE design_{};
+  std::vector<std::pair<int, RECT>> placed_;
+  int listWidth_ = 0;
+  bool dragging_ = false;
+};
+
+void SelectionWindow::FillPluginList() {
+  filling_ = true;
+  HWND list = PlugList(window_);
+  ListView_DeleteAllItems(list);
+  EnableWindow(Item(IDC_PLUG_APPLY), FALSE);
+  EnableWindow(Item(IDC_PLUG_TEST), FALSE);
+  EnableWindow(Item(IDC_PLUG_EXEC), FALSE);
+  shownName_.clear();
+  SendDlgItemMessageA(window_, IDC_PLUG_TEXT, LB_RESETCONTENT, 0, 0);
+  std::vector<std::string> names;
+  // Listed wide: a name the code page cannot hold is listed by the short name that reaches it.
+  for (const ListedEntry& e : ListFolderWide(PluginFolder() + "\\*.*"))
+    if (!e.IsFolder() && !e.Address().empty() && IsPluginFileName(e.Address()))
+      names.push_back(UpperCase(e.Address()));
+  std::sort(names.begin(), names.end());
+  for (size_t i = 0; i < names.size(); ++i) {
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = static_cast<int>(i);
+    item.pszText = const_cast<char*>(names[i].c_str());
+    const int at = ListView_InsertItem(list, &item);
+    ListView_SetCheckState(list, at, PluginSelected(names[i]));
+  }
+  ListView_SetColumnWidth(list, 0, LVSCW_AUTOSIZE_USEHEADER);
+  PumpWaitingMessages();
+  filling_ = false;
+}
+
+void SelectionWindow::ShowPluginText() {
+  HWND list = PlugList(window_);
+  HWND box = Item(IDC_PLUG_TEXT);
+  const int at = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+  if (at < 0) {
+    SendMessageA(box, LB_RESETCONTENT, 0, 0);
+    shownName_.clear();
+    return;
+  }
+  const std::string name = ItemText(list, at);
+  if (name == shownName_) return;
+  SendMessageA(box, LB_RESETCONTENT, 0, 0);
+  shownName_ = name;
+  std::vector<std::string> lines;
+  std::string problem;
+  ReadPluginLines(PluginFolder() + "\\" + name, lines, &problem);
+  if (!problem.empty()) lines = {problem};
+  HDC dc = GetDC(box);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(box, WM_GETFONT, 0, 0)));
+  LONG widest = 0;
+  for (const auto& l : lines) {
+    SendMessageA(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(l.c_str()));
+    SIZE size;
+    if (GetTextExtentPoint32A(dc, l.c_str(), static_cast<int>(l.size()), &size))
+      widest = std::max(widest, size.cx);
+  }
+  SIZE mi = {};
+  GetTextExtentPoint32A(dc, "Mi", 2, &mi);
+  SelectObject(dc, old);
+  ReleaseDC(box, dc);
+  SendMessageA(box, LB_SETHORIZONTALEXTENT, widest + mi.cx / 2, 0);
+}
+
+void SelectionWindow::RunShownPlugin(bool execute) {
+  PluginTestRequest r;
+  r.lines = ShownLines(window_);
+  if (execute) {
+    r.title = "Execute:   " + shownName_;
+    r.preview = run_.preview;
+    r.perPluginTotals = false;
+    r.secureErase = run_.secureErase;
+    r.shred = run_.shred;
+  } else {
+    r.title = "Test:   " + shownName_;
+  }
+  TPlugTstForm::ShowModal(window_, r);
+}
+
+void SelectionWindow::RememberDesign() {
+  RECT c;
+  GetClientRect(window_, &c);
+  design_ = {c.right, c.bottom};
+  placed_.clear();
+  for (int id : {IDC_PLUG_LABEL1, IDC_PLUG_LIST, IDC_PLUG_LABEL2, IDC_PLUG_TEXT, IDC_PLUG_ALLON,
+                 IDC_PLUG_ALLOFF, IDC_PLUG_TEST, IDC_PLUG_EXEC, IDC_PLUG_APPLY, IDC_PLUG_CLOSE})
+    placed_.push_back({id, PlaceOf(window_, id)});
+  const RECT list = PlaceOf(window_, IDC_PLUG_LIST);
+  listWidth_ = list.right - list.left;
+}
+
+const RECT& SelectionWindow::Designed(int id) const {
+  for (const auto& [control, r] : placed_)
     if (control == id) return r;
   static const RECT none{};
   return none;
 }
 
-// Keeps a list width that leaves both lists at least this wide.
-constexpr int kNarrowest = 40;
-
-int FittingListWidth(HWND form, int width) {
+int SelectionWindow::FittingListWidth(int width) const {
   RECT c;
-  GetClientRect(form, &c);
+  GetClientRect(window_, &c);
   const RECT& list = Designed(IDC_PLUG_LIST);
   const RECT& text = Designed(IDC_PLUG_TEXT);
   const int gap = text.left - list.right;
-  const int rightMargin = Sel().design.cx - text.right;
+  const int rightMargin = design_.cx - text.right;
   const int widest = c.right - rightMargin - gap - kNarrowest - list.left;
   return std::max(kNarrowest, std::min(width, widest));
 }
 
 // The lists take the window's new size, the buttons keep to the bottom (Apply and Close to the
 // bottom right), and the contents list starts where the splitter left the plugin list.
-void LayoutSelection(HWND form) {
-  SelState& s = Sel();
-  if (s.placed.empty()) return;
+void SelectionWindow::Layout() {
+  if (placed_.empty()) return;
   RECT c;
-  GetClientRect(form, &c);
-  const int dx = c.right - s.design.cx, dy = c.bottom - s.design.cy;
+  GetClientRect(window_, &c);
+  const int dx = c.right - design_.cx, dy = c.bottom - design_.cy;
   const RECT& list = Designed(IDC_PLUG_LIST);
   const RECT& text = Designed(IDC_PLUG_TEXT);
   const RECT& label2 = Designed(IDC_PLUG_LABEL2);
-  const int width = FittingListWidth(form, s.listWidth);
+  const int width = FittingListWidth(listWidth_);
   const int textLeft = list.left + width + (text.left - list.right);
   auto move = [&](int id, int left, int top, int w, int h) {
-    MoveWindow(GetDlgItem(form, id), left, top, std::max(w, 0), std::max(h, 0), TRUE);
+    MoveWindow(Item(id), left, top, std::max(w, 0), std::max(h, 0), TRUE);
   };
   move(IDC_PLUG_LIST, list.left, list.top, width, list.bottom - list.top + dy);
   move(IDC_PLUG_TEXT, textLeft, text.top, text.right + dx - textLeft, text.bottom - text.top + dy);
@@ -380,129 +411,115 @@ void LayoutSelection(HWND form) {
     const RECT& r = Designed(id);
     move(id, r.left + dx, r.top + dy, r.right - r.left, r.bottom - r.top);
   }
-  InvalidateRect(form, nullptr, TRUE);
+  InvalidateRect(window_, nullptr, TRUE);
 }
 
-// The splitter is the strip between the two lists.
-bool OnSplitter(HWND form, int x, int y) {
-  const RECT list = PlaceOf(form, IDC_PLUG_LIST), text = PlaceOf(form, IDC_PLUG_TEXT);
-  return x >= list.right && x < text.left && y >= list.top && y < list.bottom;
-}
-
-void InitSelection(HWND form) {
-  SelState& s = Sel();
-  RememberDesign(form);
-  SetWindowTextA(form, "Quorvane - Select Plugins for Plugin Option");
-  HWND list = PlugList(form);
+bool SelectionWindow::OnInit() {
+  RememberDesign();
+  SetWindowTextA(window_, "Quorvane - Select Plugins for Plugin Option");
+  HWND list = PlugList(window_);
   ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
   AddOneColumn(list);
-  s.tips = nullptr;
-  AddHint(form, s.tips, IDC_PLUG_LIST,
+  tips_ = nullptr;
+  AddHint(window_, tips_, IDC_PLUG_LIST,
           "Click the name of a Plugin to display its contents for testing.  Set Checkmarks by "
           "clicking the CheckBoxes, then Click Apply");
-  AddHint(form, s.tips, IDC_PLUG_TEXT,
+  AddHint(window_, tips_, IDC_PLUG_TEXT,
           "Click the name of a Plugin to display its contents here for testing.");
-  AddHint(form, s.tips, IDC_PLUG_APPLY, "Save the above selections for the Plugin option");
-  AddHint(form, s.tips, IDC_PLUG_CLOSE, "Return to the Config Window");
-  AddHint(form, s.tips, IDC_PLUG_ALLON, "Set Checkmarks On for all Plugins");
-  AddHint(form, s.tips, IDC_PLUG_ALLOFF, "Set Checkmarks Off for all Plugins");
-  AddHint(form, s.tips, IDC_PLUG_TEST, "Test Selected Plugin - no actual deletes");
-  AddHint(form, s.tips, IDC_PLUG_EXEC,
+  AddHint(window_, tips_, IDC_PLUG_APPLY, "Save the above selections for the Plugin option");
+  AddHint(window_, tips_, IDC_PLUG_CLOSE, "Return to the Config Window");
+  AddHint(window_, tips_, IDC_PLUG_ALLON, "Set Checkmarks On for all Plugins");
+  AddHint(window_, tips_, IDC_PLUG_ALLOFF, "Set Checkmarks Off for all Plugins");
+  AddHint(window_, tips_, IDC_PLUG_TEST, "Test Selected Plugin - no actual deletes");
+  AddHint(window_, tips_, IDC_PLUG_EXEC,
           "Execute Selected Plugin - with actual deletes\r\nUses current setting for Secure Erase");
-  LoadWindowPosition(form, "PlugSelForm");
+  LoadWindowPosition(window_, "PlugSelForm");
   // File and folder commands honour the temp protect entries while the window is open.
   LoadTempProtectList();
-  FillPluginList(form);
+  FillPluginList();
+  return true;
 }
 
-INT_PTR CALLBACK SelectionProc(HWND form, UINT msg, WPARAM wp, LPARAM lp) {
-  try {
-    switch (msg) {
-      case WM_INITDIALOG: InitSelection(form); return TRUE;
-      case WM_NOTIFY: {
-        const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
-        if (hdr->idFrom != IDC_PLUG_LIST || hdr->code != LVN_ITEMCHANGED) return FALSE;
-        const auto* change = reinterpret_cast<const NMLISTVIEW*>(lp);
-        if (Sel().filling) return TRUE;
-        if (change->uChanged & LVIF_STATE) {
-          const UINT before = change->uOldState & LVIS_STATEIMAGEMASK;
-          const UINT after = change->uNewState & LVIS_STATEIMAGEMASK;
-          if (before && after && before != after)
-            EnableWindow(GetDlgItem(form, IDC_PLUG_APPLY), TRUE);
-          if ((change->uOldState ^ change->uNewState) & LVIS_SELECTED) ShowPluginText(form);
-        }
-        UpdateRunButtons(form);
-        return TRUE;
-      }
-      case WM_COMMAND:
-        if (HIWORD(wp) != BN_CLICKED) return FALSE;
-        switch (LOWORD(wp)) {
-          case IDC_PLUG_APPLY: ApplyChanges(form); break;
-          case IDC_PLUG_ALLON: SetAllChecks(form, true); break;
-          case IDC_PLUG_ALLOFF: SetAllChecks(form, false); break;
-          case IDC_PLUG_TEST: RunShownPlugin(form, false); break;
-          case IDC_PLUG_EXEC: RunShownPlugin(form, true); break;
-          case IDC_PLUG_CLOSE:
-          case IDCANCEL: CloseSelection(form); break;
-        }
-        return TRUE;
-      case WM_CLOSE: CloseSelection(form); return TRUE;
-      case WM_SIZE: LayoutSelection(form); return TRUE;
-      case WM_GETMINMAXINFO: {
-        // Never smaller than designed: every button stays in view.
-        SelState& s = Sel();
-        if (s.placed.empty()) return FALSE;
-        RECT frame{0, 0, s.design.cx, s.design.cy};
-        AdjustWindowRectEx(&frame, GetWindowLongA(form, GWL_STYLE), FALSE,
-                           GetWindowLongA(form, GWL_EXSTYLE));
-        auto* info = reinterpret_cast<MINMAXINFO*>(lp);
-        info->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
-        return TRUE;
-      }
-      case WM_SETCURSOR:
-        if (reinterpret_cast<HWND>(wp) == form && LOWORD(lp) == HTCLIENT) {
-          POINT p;
-          GetCursorPos(&p);
-          ScreenToClient(form, &p);
-          if (OnSplitter(form, p.x, p.y)) {
-            SetCursor(LoadCursor(nullptr, IDC_SIZEWE));
-            SetWindowLongPtrA(form, DWLP_MSGRESULT, TRUE);
-            return TRUE;
-          }
-        }
-        return FALSE;
-      case WM_LBUTTONDOWN:
-        if (OnSplitter(form, static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)))) {
-          Sel().dragging = true;
-          SetCapture(form);
-        }
-        return TRUE;
-      case WM_MOUSEMOVE:
-        if (Sel().dragging) {
-          // The plugin list ends where the mouse is; the contents list begins past the strip.
-          const int x = static_cast<short>(LOWORD(lp));
-          Sel().listWidth = FittingListWidth(form, x - Designed(IDC_PLUG_LIST).left);
-          LayoutSelection(form);
-        }
-        return TRUE;
-      case WM_LBUTTONUP:
-        if (Sel().dragging) ReleaseCapture();
-        Sel().dragging = false;
-        return TRUE;
-    }
-  } catch (...) {
-    // Errors while filling or clicking the list leave the window usable.
+bool SelectionWindow::OnNotify(NMHDR* header) {
+  if (header->idFrom != IDC_PLUG_LIST || header->code != LVN_ITEMCHANGED) return false;
+  const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
+  if (filling_) return true;
+  if (change->uChanged & LVIF_STATE) {
+    const UINT before = change->uOldState & LVIS_STATEIMAGEMASK;
+    const UINT after = change->uNewState & LVIS_STATEIMAGEMASK;
+    if (before && after && before != after) EnableWindow(Item(IDC_PLUG_APPLY), TRUE);
+    if ((change->uOldState ^ change->uNewState) & LVIS_SELECTED) ShowPluginText();
   }
-  return FALSE;
+  UpdateRunButtons(window_);
+  return true;
+}
+
+bool SelectionWindow::OnCommand(int id, int code) {
+  if (code != BN_CLICKED) return false;
+  switch (id) {
+    case IDC_PLUG_APPLY: ApplyChanges(window_); break;
+    case IDC_PLUG_ALLON: SetAllChecks(window_, true); break;
+    case IDC_PLUG_ALLOFF: SetAllChecks(window_, false); break;
+    case IDC_PLUG_TEST: RunShownPlugin(false); break;
+    case IDC_PLUG_EXEC: RunShownPlugin(true); break;
+    case IDC_PLUG_CLOSE:
+    case IDCANCEL: CloseSelection(window_); break;
+  }
+  return true;
+}
+
+INT_PTR SelectionWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_GETMINMAXINFO: {
+      // Never smaller than designed: every button stays in view.
+      if (placed_.empty()) return FALSE;
+      RECT frame{0, 0, design_.cx, design_.cy};
+      AdjustWindowRectEx(&frame, GetWindowLongA(window_, GWL_STYLE), FALSE,
+                         GetWindowLongA(window_, GWL_EXSTYLE));
+      auto* info = reinterpret_cast<MINMAXINFO*>(lp);
+      info->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+      return TRUE;
+    }
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wp) == window_ && LOWORD(lp) == HTCLIENT) {
+        POINT p;
+        GetCursorPos(&p);
+        ScreenToClient(window_, &p);
+        if (OnSplitter(window_, p.x, p.y)) {
+          SetCursor(LoadCursor(nullptr, IDC_SIZEWE));
+          return Reply(TRUE);
+        }
+      }
+      return FALSE;
+    case WM_LBUTTONDOWN:
+      if (OnSplitter(window_, static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)))) {
+        dragging_ = true;
+        SetCapture(window_);
+      }
+      return TRUE;
+    case WM_MOUSEMOVE:
+      if (dragging_) {
+        // The plugin list ends where the mouse is; the contents list begins past the strip.
+        const int x = static_cast<short>(LOWORD(lp));
+        listWidth_ = FittingListWidth(x - Designed(IDC_PLUG_LIST).left);
+        Layout();
+      }
+      return TRUE;
+    case WM_LBUTTONUP:
+      if (dragging_) ReleaseCapture();
+      dragging_ = false;
+      return TRUE;
+  }
+  return Dialog::OnMessage(msg, wp, lp);
 }
 }  // namespace
 
 void TPlugSelForm::ShowModal(HWND owner, const RunState& run) {
-  Sel().run = &run;
-  ShowModalDialog(IDD_PLUG_SEL, owner, SelectionProc, 0);
-  Sel().run = nullptr;
+  SelectionWindow window(run);
+  ShowModalDialog(IDD_PLUG_SEL, owner, window);
 }
 
 void TPlugTstForm::ShowModal(HWND owner, const PluginTestRequest& request) {
-  ShowModalDialog(IDD_PLUG_TST, owner, TestProc, reinterpret_cast<LPARAM>(&request));
+  TestWindow window(request);
+  ShowModalDialog(IDD_PLUG_TST, owner, window);
 }
