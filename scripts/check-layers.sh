@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Keeps the floors of src/ as README's layout section draws them: a file includes its own folder
 # and the floors below, never a floor above or a neighbour on its own floor; and no two files
-# include each other, however far round. Prints each offending line; fails when there is one.
+# include each other, however far round. A function with C linkage is declared only in a header
+# of platform/ (see below). Prints each offending line; fails when there is one.
 set -uo pipefail
 cd "$(dirname "$0")/../src"
 
@@ -30,6 +31,18 @@ while IFS=: read -r file line text; do
     echo "src/$file:$line: $own (floor $mine) may not include $target (floor $theirs): $text"; bad=1
   fi
 done < <(grep -rnE '^#include "[a-z_]+/' --include='*.h' --include='*.cpp' --include='*.c' .  | sed 's#^\./##')
+
+# C linkage: the functions written outside the program's C++ (the built-in SQLite's C file,
+# platform/sqlite_builtin.c; exports of a system DLL that MinGW's headers lack) are declared
+# once, in a header of platform/, and every user includes that header: a declaration written
+# anywhere else goes unchecked against the definition, so a changed signature would still link
+# and call wrongly, and it reaches past the floors, as an include may not. So `extern "C"` may
+# stand only in a platform/*.h; in any other header or .cpp of src/ it is an offence. (C files
+# cannot hold it, and a .cpp defining a function for C callers has none in this tree.)
+while IFS=: read -r file line text; do
+  case $file in platform/*.h) continue ;; esac
+  echo "src/$file:$line: extern \"C\" outside a header of platform/: $text"; bad=1
+done < <(grep -rnE 'extern[[:space:]]*"C"' --include='*.h' --include='*.cpp' . | sed 's#^\./##')
 
 # Include circles between files: tsort names the files of a loop.
 loops=$(grep -rE '^#include "[a-z_]+/[a-z_0-9]+\.h"' --include='*.h' --include='*.cpp' . |

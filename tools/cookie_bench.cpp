@@ -12,7 +12,7 @@
 #include "core/settings.h"
 #include "firefox/cookie_purge.h"
 #include "firefox/firefox_profile.h"
-#include "firefox/sqlite_table.h"
+#include "platform/sqlite_statement.h"
 
 namespace {
 // Statements that take a while go to stderr, for finding where the time goes.

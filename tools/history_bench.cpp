@@ -16,7 +16,7 @@
 #include "core/report_context.h"
 #include "firefox/firefox_profile.h"
 #include "firefox/history_purge.h"
-#include "firefox/sqlite_table.h"
+#include "platform/sqlite_statement.h"
 
 namespace {
 // Seconds per statement text within the purge running now, and the compaction's apart.

@@ -4,11 +4,11 @@
 
 #include <algorithm>
 
-#include "chromium/chromium_db.h"
 #include "chromium/local_state.h"
 #include "core/text_util.h"
 #include "platform/files.h"
 #include "platform/shell_folders.h"
+#include "platform/sqlite_module.h"
 
 namespace {
 // The stable releases and the channels installed beside them (Canary as "SxS"). A channel
@@ -120,7 +120,7 @@ std::vector<std::string> ChromiumFolderLines(const std::vector<ChromiumBrowser>&
     if (b.profiles.empty()) lines.push_back("            Profile - ..none found..");
     for (const auto& note : b.notes) lines.push_back("    -Note- " + note);
   }
-  lines.push_back("      SQLite Module - " + ChromiumSqliteName() +
+  lines.push_back("      SQLite Module - " + BuiltinSqliteName() +
                   " (these browsers export no SQLite of their own)");
   return lines;
 }

@@ -22,9 +22,9 @@ struct ChromiumCookie {
   std::string host, name, value;
   bool encrypted = false;
 };
-// Throws ChromiumDbError when the file cannot be read.
+// Throws ESQLiteException when the file cannot be read.
 std::vector<ChromiumCookie> ReadChromiumCookies(const std::string& file);
 
 // Deletes every cookie of the hosts (matched in lower case) in one transaction; the rows
-// deleted. Throws ChromiumDbError, and then nothing changed.
+// deleted. Throws ESQLiteException, and then nothing changed.
 int DeleteChromiumCookieHosts(const std::string& file, const std::set<std::string>& hosts);

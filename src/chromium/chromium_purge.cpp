@@ -8,11 +8,11 @@
 #include <memory>
 #include <random>
 #include <set>
+#include <stdexcept>
 
-#include "chromium/chromium_db.h"
 #include "chromium/chromium_sql.h"
 #include "chromium/running_rules.h"
-#include "cookies/keep_list.h"
+#include "cookies/cookie_decision.h"
 #include "cookies/keep_list_files.h"
 #include "core/folders.h"
 #include "core/report_rules.h"
@@ -52,25 +52,26 @@ void ForEachProfile(ReportContext& ctx, const ProfileWork& work,
   }
 }
 
-std::set<std::string> Tables(ChromiumDatabase& db) {
+std::set<std::string> Tables(TSQLiteDatabase& db) {
   std::set<std::string> names;
-  for (const auto& row : db.Query("SELECT name FROM sqlite_master WHERE type = 'table'"))
-    names.insert(CellText(row.at(0)));
+  for (TSQLiteTable t = db.GetTable("SELECT name FROM sqlite_master WHERE type = 'table'");
+       !t.Eof(); t.Next())
+    names.insert(t.FieldAsString(0));
   return names;
 }
 
 // VACUUM when the run's Compact Files is Yes: the file is rewritten without its free pages.
 // False when it failed.
-bool Compact(ReportContext& ctx, ChromiumDatabase& db, const std::string& file) {
+bool Compact(ReportContext& ctx, TSQLiteDatabase& db, const std::string& file) {
   if (!ctx.State().compact) return true;
   try {
     // A VACUUM rewrites the whole file and can take a while: let the window repaint first.
     ctx.View().PumpMessages();
-    db.Exec("VACUUM");
+    db.ExecSQL("VACUUM");
     ctx.AddReportLine("  Compact " + ExtractFileName(file) + " file completed");
   } catch (const std::exception& e) {
     ctx.AddReportLine("*** Error - Compact " + ExtractFileName(file) + " file failed - " +
-                      ChromiumFailureReason(e));
+                      SqliteFailureReason(e));
     return false;
   }
   return true;
@@ -107,7 +108,7 @@ void PurgeDatabaseFile(ReportContext& ctx, const std::string& path) {
 void PurgeTables(
     ReportContext& ctx, const std::string& file, const std::string& what,
     const std::function<std::vector<std::string>(const std::set<std::string>&)>& statements,
-    const std::function<void(ChromiumDatabase&)>& before = {}, bool quietWhenMissing = false) {
+    const std::function<void(TSQLiteDatabase&)>& before = {}, bool quietWhenMissing = false) {
   const std::string name = ExtractFileName(file);
   if (!FileExists(file)) {
     if (!quietWhenMissing) ctx.AddReportLine("    " + name + " file not found.");
@@ -119,13 +120,13 @@ void PurgeTables(
     return;
   }
   try {
-    ChromiumDatabase db(file);
+    TSQLiteDatabase db(file, kChromiumDatabase);
     const std::vector<std::string> sql = statements(Tables(db));
     if (before) before(db);
     long long deleted = 0;
     db.InTransaction([&] {
       for (const auto& statement : sql) {
-        db.Exec(statement);
+        db.ExecSQL(statement);
         if (StartsWith(statement, "DELETE ")) deleted += db.Changes();
       }
     });
@@ -134,7 +135,7 @@ void PurgeTables(
     Compact(ctx, db, file);
   } catch (const std::exception& e) {
     ctx.AddReportLine("*** Error - Delete " + what + " failed - " + name + " - " +
-                      ChromiumFailureReason(e));
+                      SqliteFailureReason(e));
     ctx.RaiseLevel(7);
   }
 }
@@ -160,12 +161,13 @@ void HistoryOf(ReportContext& ctx, const ChromiumProfile& p) {
   if (ctx.Cancelled()) return;
   std::vector<std::string> kept;
   if (BookmarkedPages(p.folder, kept))
-    PurgeTables(ctx, p.folder + "\\Favicons", "Favicons of pages removed",
-                ChromiumFaviconStatements, [&](ChromiumDatabase& db) {
-                  db.Exec("CREATE TEMP TABLE IF NOT EXISTS qv_kept_pages (url TEXT PRIMARY KEY)");
-                  for (const auto& url : kept)
-                    db.Exec("INSERT OR IGNORE INTO temp.qv_kept_pages VALUES (?)", {url});
-                });
+    PurgeTables(
+        ctx, p.folder + "\\Favicons", "Favicons of pages removed", ChromiumFaviconStatements,
+        [&](TSQLiteDatabase& db) {
+          db.ExecSQL("CREATE TEMP TABLE IF NOT EXISTS qv_kept_pages (url TEXT PRIMARY KEY)");
+          for (const auto& url : kept)
+            db.ExecSQL("INSERT OR IGNORE INTO temp.qv_kept_pages VALUES (?)", {url});
+        });
   else
     ctx.AddReportLine("    Favicons kept: the bookmarks cannot be read (encrypted or damaged).");
   for (const auto& name : ChromiumHistoryCopyFiles())
@@ -289,30 +291,30 @@ void CookiesOf(ReportContext& ctx, const ChromiumProfile& p, const KeepList& kee
   const RunState& st = ctx.State();
   std::vector<std::string> lines;
   CookieTally mine;
-  std::unique_ptr<ChromiumDatabase> opened;
+  std::unique_ptr<TSQLiteDatabase> opened;
   try {
-    opened = std::make_unique<ChromiumDatabase>(file);
-    ChromiumDatabase& db = *opened;
-    const auto rows = db.Query("SELECT rowid, host_key FROM cookies ORDER BY host_key, rowid");
+    opened = std::make_unique<TSQLiteDatabase>(file, kChromiumDatabase);
+    TSQLiteDatabase& db = *opened;
+    TSQLiteTable rows = db.GetTable("SELECT rowid, host_key FROM cookies ORDER BY host_key, rowid");
     if (!st.preview) {
-      db.Exec("BEGIN IMMEDIATE");
-      db.Exec("CREATE TEMP TABLE IF NOT EXISTS qv_gone_cookies (id INTEGER PRIMARY KEY)");
-      db.Exec("DELETE FROM temp.qv_gone_cookies");
+      db.ExecSQL("BEGIN IMMEDIATE");
+      db.ExecSQL("CREATE TEMP TABLE IF NOT EXISTS qv_gone_cookies (id INTEGER PRIMARY KEY)");
+      db.ExecSQL("DELETE FROM temp.qv_gone_cookies");
     }
     try {
       std::string previous;
-      for (const auto& row : rows) {
-        if (ctx.Cancelled()) throw ChromiumDbError("*** Cancelled by operator.");
-        const int64_t rowid = CellInt(row.at(0));
-        const std::string host = CellText(row.at(1));
-        const KeepMatch match = keep.LookupFirefoxHost(host);
+      for (; !rows.Eof(); rows.Next()) {
+        if (ctx.Cancelled()) throw std::runtime_error("*** Cancelled by operator.");
+        const int64_t rowid = rows.FieldAsInteger(0);
+        const std::string host = rows.FieldAsString(1);
+        const CookieAction action = DecideCookieHost(keep, host);
         const bool newHost = host != previous;
         previous = host;
-        if (match.found && match.code != 'R') continue;
-        if (match.found) {
+        if (action == CookieAction::Keep || action == CookieAction::Bypass) continue;
+        if (action == CookieAction::Randomize) {
           if (!st.preview)
-            db.Exec("UPDATE cookies SET value = ?, encrypted_value = X'' WHERE rowid = ?",
-                    {RandomCookieValue(), rowid});
+            db.ExecSQL("UPDATE cookies SET value = ?, encrypted_value = X'' WHERE rowid = ?",
+                       {RandomCookieValue(), rowid});
           if (newHost) {
             if (st.detail)
               lines.push_back((st.preview ? result_text::kToRandomize : result_text::kRandomized) +
@@ -322,7 +324,8 @@ void CookiesOf(ReportContext& ctx, const ChromiumProfile& p, const KeepList& kee
           }
           continue;
         }
-        if (!st.preview) db.Exec("INSERT OR IGNORE INTO temp.qv_gone_cookies VALUES (?)", {rowid});
+        if (!st.preview)
+          db.ExecSQL("INSERT OR IGNORE INTO temp.qv_gone_cookies VALUES (?)", {rowid});
         if (newHost) {
           if (st.detail)
             lines.push_back((st.preview ? result_text::kToDelete : result_text::kDeleted) + host);
@@ -331,12 +334,12 @@ void CookiesOf(ReportContext& ctx, const ChromiumProfile& p, const KeepList& kee
         }
       }
       if (!st.preview) {
-        db.Exec("DELETE FROM cookies WHERE rowid IN (SELECT id FROM temp.qv_gone_cookies)");
-        db.Exec("COMMIT");
+        db.ExecSQL("DELETE FROM cookies WHERE rowid IN (SELECT id FROM temp.qv_gone_cookies)");
+        db.ExecSQL("COMMIT");
       }
     } catch (...) {
       if (!st.preview) try {
-          db.Exec("ROLLBACK");
+          db.ExecSQL("ROLLBACK");
         } catch (...) {
         }
       throw;
@@ -349,7 +352,7 @@ void CookiesOf(ReportContext& ctx, const ChromiumProfile& p, const KeepList& kee
       return;
     }
     ctx.AddReportLine("*** Error - Delete Entry from Cookies file failed - " + file + " - " +
-                      ChromiumFailureReason(e));
+                      SqliteFailureReason(e));
     ctx.RaiseLevel(7);
     return;
   }

@@ -4,6 +4,7 @@
 
 #include "chromium/chromium_browsers.h"
 #include "core/report_context.h"
+#include "platform/sqlite_statement.h"
 
 // The purge functions of the Chromium-family browsers, each over every profile of every
 // browser found: "Chromium History", "Chromium Typed URLs", "Chromium Forms", "Chromium
@@ -28,3 +29,17 @@ bool RefusedWhileChromiumRuns(ReportContext& ctx, const ChromiumBrowser& browser
 
 // The cookie database of a profile: Network\Cookies, or Cookies of older releases; "" if none.
 std::string ChromiumCookiesFile(const ChromiumProfile& profile);
+
+// How every database of a Chromium-family profile is opened. These browsers ship no SQLite a
+// program could borrow (it is linked into the browser), so the SQLite compiled into Quorvane
+// serves, whichever module serves Firefox. Texts travel as the file's own UTF-8 bytes. The
+// browser is not running (its purges and the cookie window refuse to work while it runs), so a
+// file in WAL mode is opened alone. Only an existing file is opened, never made, and its schema
+// is read at once, proving it a database. Failures throw ESQLiteException; SqliteFailureReason
+// puts them in words.
+inline constexpr SqlOpen kChromiumDatabase{.text = SqlText::Utf8,
+                                           .sharing = SqlSharing::Alone,
+                                           .engine = SqliteEngine::Builtin,
+                                           .existing = true,
+                                           .relaxed = false,
+                                           .readSchema = true};

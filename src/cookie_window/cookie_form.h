@@ -33,10 +33,14 @@ void ForgetCookieFormProcessState();
 // caption included) above 375.
 bool AcceptDetailsHeight(int height, int listArea, int windowHeight);
 
-// The keep-status mark of one address (caption lower-cased), "Protect", "Random" or empty, as
-// the window shows it: exact entries and the IE part-of-host forms, a later entry winning; a
-// domain cookie's host (".example.com") without such an entry shows its site's mark.
-std::string KeepStatusMark(const std::vector<std::string>& entries, const std::string& caption);
+// The keep-status mark of a host on the Firefox and Chromium tabs: what the purges do with its
+// cookies (DecideCookieHost, cookies/cookie_decision.h), "Protect" when they stay, "Random" when
+// they are randomized, empty when they go. A list that could not be read shows the marks made
+// since, which are never saved.
+std::string HostKeepStatusMark(const KeepList& keep, const std::string& host);
+// The keep-status mark of an IE tab's address (caption lower-cased), "Protect", "Random" or
+// empty: exact entries and the IE part-of-host forms, a later entry winning.
+std::string IeKeepStatusMark(const std::vector<std::string>& entries, const std::string& caption);
 
 // The window, split over files by concern: cookie_form.cpp (creation, the window procedure,
 // layout, tabs, closing), cookie_form_listing.cpp (each tab's list, details, sorting, filter),

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "chromium/chromium_cookies.h"
-#include "chromium/chromium_db.h"
 #include "chromium/chromium_purge.h"
 #include "cookie_window/cookie_form.h"
 #include "core/text_util.h"

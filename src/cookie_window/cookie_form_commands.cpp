@@ -12,13 +12,14 @@
 #include "cookie_window/cookie_form.h"
 #include "cookie_window/prot_edit_form.h"
 #include "cookie_window/site_permissions.h"
+#include "cookies/cookie_decision.h"
 #include "core/message_box.h"
 #include "core/modal.h"
 #include "core/text_util.h"
 #include "firefox/browser_activity.h"
 #include "firefox/cookie_purge.h"
+#include "firefox/cookie_sql.h"
 #include "firefox/firefox_profile.h"
-#include "firefox/sqlite_table.h"
 #include "ie/cache_purge.h"
 #include "ie/url_server_link.h"
 #include "platform/window.h"
@@ -120,8 +121,8 @@ void TCookieForm::Protect() {
     const std::string address = LowerCase(row.text[kAddress]);
     // Randomized by the purge (through its own entry or, a domain cookie, its site's): the
     // scrambled cookie goes, so that the site sends a real one again.
-    const KeepMatch m = keep.LookupFirefoxHost(address);
-    if (m.found && m.code == 'R' && row.text[kComment] != kOnlyInProtect) {
+    if (DecideCookieHost(keep, address, UnreadableKeepList::Entries) == CookieAction::Randomize &&
+        row.text[kComment] != kOnlyInProtect) {
       if (const std::string active = ActiveBrowser({i}); !active.empty()) {
         // The scrambled cookie cannot go now; protecting it would keep the scrambled value.
         row.text[kComment] = "not deleted - " + active + " is Active";
@@ -266,22 +267,7 @@ bool TCookieForm::FlushDeletes() {
   } else {
     try {
       // The hosts as LoadCookieLines read them; Delete is refused while Firefox runs.
-      TSQLiteDatabase db(p.CookiesFile, SqlText::Utf8, SqlSharing::Alone);
-      db.ExecSQL("CREATE TEMP TABLE IF NOT EXISTS qv_gone_hosts (h TEXT PRIMARY KEY)");
-      db.ExecSQL("BEGIN");
-      try {
-        {
-          TSQLiteStatement add(db, "INSERT OR IGNORE INTO temp.qv_gone_hosts VALUES (?)");
-          for (const std::string& h : gone.gone) add.Run({h});
-        }
-        // lower() folds exactly what LIKE ignores: the host's ASCII letter case.
-        db.ExecSQL(
-            "DELETE FROM moz_cookies WHERE lower(host) IN (SELECT h FROM temp.qv_gone_hosts)");
-        db.ExecSQL("COMMIT");
-      } catch (...) {
-        db.ExecSQL("ROLLBACK");
-        throw;
-      }
+      DeleteFirefoxCookieHosts(p.CookiesFile, gone.gone);
     } catch (...) {
       written = false;
     }

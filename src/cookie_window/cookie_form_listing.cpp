@@ -9,6 +9,7 @@
 
 #include "cookie_window/cookie_form.h"
 #include "cookie_window/site_permissions.h"
+#include "cookies/cookie_decision.h"
 #include "core/message_box.h"
 #include "core/text_util.h"
 #include "firefox/browser_activity.h"
@@ -163,8 +164,12 @@ void TCookieForm::FinishListing() {
 }
 
 void TCookieForm::MarkKeepStatus() {
-  const std::vector<std::string>& entries = Keep().Entries();
-  for (Row& r : rows_) r.text[kStatus] = KeepStatusMark(entries, LowerCase(r.text[kAddress]));
+  if (IeTab()) {
+    const std::vector<std::string>& entries = ieKeep_.Entries();
+    for (Row& r : rows_) r.text[kStatus] = IeKeepStatusMark(entries, LowerCase(r.text[kAddress]));
+    return;
+  }
+  for (Row& r : rows_) r.text[kStatus] = HostKeepStatusMark(ffKeep_, r.text[kAddress]);
 }
 
 void TCookieForm::MarkBrowserSetting() {
@@ -277,18 +282,19 @@ void TCookieForm::Refill() {
   InvalidateRect(list_, nullptr, TRUE);
 }
 
-std::string KeepStatusMark(const std::vector<std::string>& entries, const std::string& caption) {
+std::string HostKeepStatusMark(const KeepList& keep, const std::string& host) {
+  switch (DecideCookieHost(keep, LowerCase(host), UnreadableKeepList::Entries)) {
+    case CookieAction::Keep: return "Protect";
+    case CookieAction::Randomize: return "Random";
+    case CookieAction::Delete:
+    case CookieAction::Bypass: break;
+  }
+  return "";
+}
+
+std::string IeKeepStatusMark(const std::vector<std::string>& entries, const std::string& caption) {
   const std::string host = ExtractCookieHost(caption);
   std::string mark;
-  // A domain cookie's host shows the mark of its site's entry, as the purges keep it, unless
-  // an entry of its own (which follows) says otherwise.
-  if (const std::string_view site = HostCoveringDomainCookie(caption); !site.empty()) {
-    const auto first = std::find_if(entries.begin(), entries.end(), [&](const std::string& e) {
-      return e.size() == site.size() + 2 && (StartsWith(e, "p=") || StartsWith(e, "r=")) &&
-             e.compare(2, std::string::npos, site) == 0;
-    });
-    if (first != entries.end()) mark = StartsWith(*first, "p=") ? "Protect" : "Random";
-  }
   for (const std::string& e : entries) {
     if (e == "p=" + caption) {
       mark = "Protect";

@@ -4,9 +4,9 @@
 // The browsers' own per-site cookie settings, shown and set by the cookie window.
 //
 // Firefox: permissions.sqlite (moz_perms of current Firefox, keyed by origin; moz_hosts of the
-// Firefox 3-41 era) or, for a profile that keeps cookies in Cookies.txt, hostperm.1. The store
-// is loaded by LoadFirefoxPermissions and kept until CloseFirefoxPermissions; the database is
-// opened for each change.
+// Firefox 3-41 era; its SQL is firefox/permission_sql.h) or, for a profile that keeps cookies
+// in Cookies.txt, hostperm.1. The store is loaded by LoadFirefoxPermissions and kept until
+// CloseFirefoxPermissions; the database is opened for each change.
 // Internet Explorer: the per-site privacy decisions under HKCU, one key per site domain.
 
 // True when the store loaded; messages tell the user when it did not.

@@ -7,6 +7,7 @@
 #include <memory>
 #include <random>
 
+#include "cookies/cookie_decision.h"
 #include "cookies/keep_list_files.h"
 #include "cookies/no_protection_window.h"
 #include "core/folders.h"
@@ -14,44 +15,16 @@
 #include "core/text_util.h"
 #include "files/secure_erase.h"
 #include "files/temp_folders.h"
+#include "firefox/cookie_sql.h"
 #include "firefox/firefox_profile.h"
 #include "firefox/history_purge.h"
-#include "firefox/sqlite_table.h"
 #include "platform/files.h"
+#include "platform/sqlite_statement.h"
 
 namespace {
 constexpr const char* kCompleted = "  Purge \"FireFox Cookies\" Function Completed.";
 constexpr const char* kNoCookiesDb =
     "*** Error - Unable to find FireFox Cookies file - Cookies.SQLite";
-
-bool LoadFromDatabase(const TFFoxProfile& p, std::vector<CookieLine>& cookies, SqlSharing sharing) {
-  // Cookie texts stay the file's UTF-8 bytes: a value written back is the value read.
-  TSQLiteDatabase db(p.CookiesFile, SqlText::Utf8, sharing);
-  // The seven fields and the row, looked up by name as any column order of any era allows.
-  // Read row by row: only the lines made of them are held.
-  int rowid = -1, host = 0, httpOnly = 0, path = 0, secure = 0, expiry = 0, name = 0, value = 0;
-  db.ForEachRow(
-      "SELECT rowid AS qv_rowid, host, isHttpOnly, path, isSecure, expiry, name, value FROM "
-      "moz_cookies",
-      {}, [&](const TSQLiteTable& t) {
-        if (rowid < 0) {
-          rowid = t.FieldIndex("qv_rowid");
-          host = t.FieldIndex("host");
-          httpOnly = t.FieldIndex("isHttpOnly");
-          path = t.FieldIndex("path");
-          secure = t.FieldIndex("isSecure");
-          expiry = t.FieldIndex("expiry");
-          name = t.FieldIndex("name");
-          value = t.FieldIndex("value");
-        }
-        cookies.push_back(
-            {MakeCookieLine(t.FieldAsString(host), t.FieldAsString(httpOnly) == "1",
-                            t.FieldAsString(path), t.FieldAsString(secure) == "1",
-                            t.FieldAsString(expiry), t.FieldAsString(name), t.FieldAsString(value)),
-             t.FieldAsInteger(rowid)});
-      });
-  return true;
-}
 
 // Letters and digits of a value move at random within their class.
 std::string Scrambled(const std::string& value) {
@@ -155,7 +128,7 @@ bool LoadCookieLines(CookieStore& store, std::string& errorLine, SqlSharing shar
     }
     LastSqliteError() = {};
     try {
-      LoadFromDatabase(p, store.cookies, sharing);
+      store.cookies = ReadFirefoxCookieRows(p.CookiesFile, sharing);
     } catch (...) {
       store.cookies.clear();
       errorLine =
@@ -266,10 +239,11 @@ void PurgeFirefoxCookies(ReportContext& ctx) {
         return;  // nothing changed: the transaction is rolled back
       }
       const std::string host = StartsWith(cookie.text, "#") ? "" : CookieLineHost(cookie.text);
-      const KeepMatch match =
-          host.empty() ? KeepMatch{true, -1, 'P'} : keep.LookupFirefoxHost(host);
+      // A line without a host (a comment of Cookies.txt) is no cookie the list speaks of: kept.
+      // The list was read (an unreadable one stopped the function above): no host is bypassed.
+      const CookieAction action = host.empty() ? CookieAction::Keep : DecideCookieHost(keep, host);
       const bool newHost = !host.empty() && host != previous;
-      if (match.found && match.code == 'R') {
+      if (action == CookieAction::Randomize) {
         if (!st.preview) {
           const std::string value = Scrambled(CookieLineField(cookie.text, kCookieValue));
           cookie.text = ReplaceCookieLineField(cookie.text, kCookieValue, value);
@@ -291,7 +265,7 @@ void PurgeFirefoxCookies(ReportContext& ctx) {
           ++randomized;
           ++processed;
         }
-      } else if (!match.found) {
+      } else if (action == CookieAction::Delete) {
         if (changes) {
           try {
             changes->Delete(cookie.rowid);

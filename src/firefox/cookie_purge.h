@@ -4,7 +4,7 @@
 
 #include "core/report_context.h"
 #include "firefox/cookie_lines.h"
-#include "firefox/sqlite_table.h"
+#include "platform/sqlite_statement.h"
 
 // The purge functions "FireFox Cookies" and "FireFox Cache".
 void PurgeFirefoxCookies(ReportContext& ctx);

@@ -6,14 +6,14 @@
 #include <set>
 
 #include "core/report_rules.h"
-#include "core/sqlite_rules.h"
 #include "core/text_util.h"
 #include "files/secure_erase.h"
 #include "firefox/browser_activity.h"
 #include "firefox/firefox_profile.h"
 #include "firefox/history_sql.h"
-#include "firefox/sqlite_table.h"
 #include "platform/files.h"
+#include "platform/sqlite_rules.h"
+#include "platform/sqlite_statement.h"
 
 namespace {
 constexpr const char* kNoDeletesLine = "  No Deletes are done for a \"Preview Purge\".";

@@ -3,21 +3,7 @@
 #include <wininet.h>
 
 #include "ie/cache_rules.h"
-
-// MinGW's wininet.h lacks the container enumeration, which wininet.dll exports.
-struct QvCacheContainerInfoA {
-  DWORD dwCacheVersion;
-  LPSTR lpszName;
-  LPSTR lpszCachePrefix;
-  LPSTR lpszVolumeLabel;
-  LPSTR lpszVolumeTitle;
-};
-extern "C" {
-__declspec(dllimport) HANDLE WINAPI
-    FindFirstUrlCacheContainerA(LPDWORD, QvCacheContainerInfoA*, LPDWORD, DWORD);
-__declspec(dllimport) BOOL WINAPI
-    FindNextUrlCacheContainerA(HANDLE, QvCacheContainerInfoA*, LPDWORD);
-}
+#include "platform/url_cache_containers.h"
 
 namespace {
 constexpr DWORD kEntryBufferSize = 4096;

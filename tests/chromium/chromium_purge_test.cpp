@@ -15,12 +15,11 @@
 #include "firefox/firefox_profile.h"
 #include "firefox/session_purge.h"
 #include "platform/files.h"
+#include "platform/sqlite_builtin.h"
 #include "platform/sqlite_wine_io.h"
 #include "sqlite3.h"
 #include "support/child_process.h"
 #include "support/test_support.h"
-
-extern "C" void* QvBuiltinSqliteEntry(const char* name);
 
 namespace {
 using Lines = std::vector<std::string>;

@@ -29,12 +29,12 @@
 #include "firefox/browser_activity.h"
 #include "firefox/cookie_purge.h"
 #include "firefox/firefox_profile.h"
-#include "firefox/sqlite_table.h"
 #include "ie/ie_discovery.h"
 #include "ie/ie_hooks.h"
 #include "ie/url_server_link.h"
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "platform/sqlite_statement.h"
 #include "platform/window.h"
 #include "profile_generator.h"
 #include "sqlite3.h"
@@ -880,19 +880,37 @@ TEST(CookieFormRulesTest, SplitterAndHelpPlacement) {
   EXPECT_EQ(at.top, 50);
 }
 
-TEST(CookieFormRulesTest, KeepStatusMarksLaterEntriesWin) {
+TEST(CookieFormRulesTest, IeKeepStatusMarksLaterEntriesWin) {
   const std::string a = "cookie:joe@shop.example.com/";
-  EXPECT_EQ(KeepStatusMark({"p=" + a}, a), "Protect");
-  EXPECT_EQ(KeepStatusMark({"p=" + a, "r=*example"}, a), "Random");
-  EXPECT_EQ(KeepStatusMark({"r=" + a, "a=*shop"}, a), "Protect");
-  EXPECT_EQ(KeepStatusMark({"p=*"}, a), "");
-  EXPECT_EQ(KeepStatusMark({"p=*other"}, a), "");
-  EXPECT_EQ(KeepStatusMark({"p=.example.com"}, "example.com"), "");
+  EXPECT_EQ(IeKeepStatusMark({"p=" + a}, a), "Protect");
+  EXPECT_EQ(IeKeepStatusMark({"p=" + a, "r=*example"}, a), "Random");
+  EXPECT_EQ(IeKeepStatusMark({"r=" + a, "a=*shop"}, a), "Protect");
+  EXPECT_EQ(IeKeepStatusMark({"p=*"}, a), "");
+  EXPECT_EQ(IeKeepStatusMark({"p=*other"}, a), "");
+}
+
+// The Firefox and Chromium tabs mark a host as the purges treat it (DecideCookieHost).
+TEST(CookieFormRulesTest, HostKeepStatusMarksAreWhatThePurgesDo) {
+  const auto mark = [](const std::vector<std::string>& entries, const std::string& host) {
+    KeepList keep;
+    for (const auto& e : entries) keep.Add(e);
+    return HostKeepStatusMark(keep, host);
+  };
+  EXPECT_EQ(mark({"p=example.com"}, "Example.COM"), "Protect");
+  EXPECT_EQ(mark({"r=example.com"}, "example.com"), "Random");
+  EXPECT_EQ(mark({"p=.example.com"}, "example.com"), "");
   // A domain cookie's host shows its site's mark unless it has an entry of its own.
-  EXPECT_EQ(KeepStatusMark({"p=example.com"}, ".example.com"), "Protect");
-  EXPECT_EQ(KeepStatusMark({"r=example.com"}, ".example.com"), "Random");
-  EXPECT_EQ(KeepStatusMark({"p=example.com", "r=.example.com"}, ".example.com"), "Random");
-  EXPECT_EQ(KeepStatusMark({"p=example.com"}, "..example.com"), "");
+  EXPECT_EQ(mark({"p=example.com"}, ".example.com"), "Protect");
+  EXPECT_EQ(mark({"r=example.com"}, ".example.com"), "Random");
+  EXPECT_EQ(mark({"p=example.com", "r=.example.com"}, ".example.com"), "Random");
+  EXPECT_EQ(mark({"p=example.com"}, "..example.com"), "");
+  // IE's part-of-host forms keep no Firefox or Chromium cookie, so they mark none.
+  EXPECT_EQ(mark({"p=*example", "r=*example"}, "www.example.com"), "");
+  // A list that could not be read shows the marks made since (they are never saved).
+  KeepList unread;
+  unread.loaded = false;
+  unread.Add("p=example.com");
+  EXPECT_EQ(HostKeepStatusMark(unread, "example.com"), "Protect");
 }
 
 // Commands that reach the window while a Delete lets messages run are refused: they can change

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "firefox/firefox_profile.h"
-#include "firefox/sqlite_table.h"
+#include "platform/sqlite_statement.h"
 #include "profile_generator.h"
 #include "support/test_support.h"
 

@@ -10,8 +10,8 @@
 #include "firefox/browser_activity.h"
 #include "firefox/firefox_profile.h"
 #include "firefox/history_purge.h"
-#include "firefox/sqlite_table.h"
 #include "platform/files.h"
+#include "platform/sqlite_statement.h"
 #include "profile_generator.h"
 #include "support/test_support.h"
 

@@ -1,7 +1,8 @@
 // Runs in its own process: the module binding is process-wide and happens once.
 #include <gtest/gtest.h>
 
-#include "firefox/sqlite_table.h"
+#include "firefox/sqlite_module.h"
+#include "platform/sqlite_statement.h"
 #include "support/test_support.h"
 
 TEST(SqliteModuleLoading, MissingModuleThenPartialModule) {

@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "firefox/firefox_profile.h"
-#include "firefox/sqlite_table.h"
+#include "firefox/sqlite_module.h"
 #include "platform/files.h"
+#include "platform/sqlite_statement.h"
 #include "platform/sqlite_wine_io.h"
 #include "sqlite3.h"
 #include "support/test_support.h"

@@ -1,12 +1,12 @@
-#include "firefox/sqlite_table.h"
+#include "platform/sqlite_statement.h"
 
 #include <windows.h>
 
 #include <cstdio>
 
-#include "core/sqlite_rules.h"
-#include "firefox/ansi_utf8.h"
+#include "platform/ansi_utf8.h"
 #include "platform/files.h"
+#include "platform/sqlite_rules.h"
 
 namespace {
 using namespace sqlite_api;
@@ -36,21 +36,23 @@ enum Entry {
 };
 // SQLite copies a bound text at once (SQLITE_TRANSIENT), so the caller's buffer may go.
 void (*const kTransient)(void*) = reinterpret_cast<void (*)(void*)>(-1);
-template <typename Fn>
-Fn Api(Entry e) {
-  return reinterpret_cast<Fn>(SqliteEntryPoint(e));
-}
 
 // Finalizes a statement whatever way its scope is left. Prepare has made sure the entry point
 // exists: a destructor must not throw.
 struct StatementGuard {
   sqlite3_stmt* stmt;
+  SqliteEngine engine;
   ~StatementGuard() {
-    if (auto finalize = reinterpret_cast<FinalizeFn>(SqliteEntryPointOrNull(kFinalize));
+    if (auto finalize = reinterpret_cast<FinalizeFn>(SqliteEntryPointOrNull(kFinalize, engine));
         stmt && finalize)
       finalize(stmt);
   }
 };
+
+// Makes a statement ready for its next run; never throws.
+void Reset(sqlite3_stmt* stmt, SqliteEngine engine) {
+  if (auto reset = reinterpret_cast<ResetFn>(SqliteEntryPointOrNull(kReset, engine))) reset(stmt);
+}
 
 int TypeFromDeclared(const char* declared) {
   const std::string d = declared;
@@ -72,28 +74,37 @@ bool IsWalFile(const std::string& fileName) {
 }  // namespace
 
 TSQLiteDatabase::TSQLiteDatabase(const std::string& fileName, SqlText text, SqlSharing sharing)
-    : text_(text), sharing_(sharing) {
+    : TSQLiteDatabase(fileName, SqlOpen{.text = text, .sharing = sharing}) {}
+
+TSQLiteDatabase::TSQLiteDatabase(const std::string& fileName, const SqlOpen& how)
+    : engine_(how.engine), text_(how.text), sharing_(how.sharing) {
+  // SQLite would make an empty file in place of one that is not there.
+  if (how.existing && GetFileAttributesA(fileName.c_str()) == INVALID_FILE_ATTRIBUTES)
+    throw ESQLiteException("Database not found: " + fileName);
   int rc = Api<OpenFn>(kOpen)(AnsiToUtf8(fileName).c_str(), &db_);
   if (rc != 0) {
     std::string text = "unknown error";
     if (db_) text = Utf8ToAnsi(Api<ErrMsgFn>(kErrMsg)(db_));
     LastSqliteError() = {rc, text};
     Close();
-    throw ESQLiteException("Failed to open database \"" + fileName + "\" : " + text);
+    throw ESQLiteException("Failed to open database \"" + fileName + "\" : " + text, rc, text);
   }
   try {
     // Before the first read, which the next pragma makes: the mode holds from there on. The
     // form without a schema also sets the default for files attached later.
-    mainInMemoryIndex_ = sharing == SqlSharing::Alone && IsWalFile(fileName);
+    mainInMemoryIndex_ = sharing_ == SqlSharing::Alone && IsWalFile(fileName);
     if (mainInMemoryIndex_) GetTable("PRAGMA locking_mode = EXCLUSIVE");
-    ExecSQL("PRAGMA SYNCHRONOUS=NORMAL;");
-    ExecSQL("PRAGMA temp_store = MEMORY;");
+    if (how.relaxed) {
+      ExecSQL("PRAGMA SYNCHRONOUS=NORMAL;");
+      ExecSQL("PRAGMA temp_store = MEMORY;");
+    }
     // A deleted row is otherwise only unlinked: its bytes stay readable in the file until the
-    // space is reused. With secure delete SQLite overwrites them with zeros, whichever module
+    // space is reused. With secure delete SQLite overwrites them with zeros, whichever SQLite
     // serves (Firefox's own builds turn it on; a plain SQLite, ours included, does not). It
     // answers with a row, so it is read as a query; an SQLite too old to know it answers
     // nothing.
     GetTable("PRAGMA secure_delete = ON");
+    if (how.readSchema) GetTable("SELECT count(*) FROM sqlite_master");
   } catch (...) {
     Close();
     throw;
@@ -109,6 +120,26 @@ void TSQLiteDatabase::Close() {
   } catch (const ESQLiteException&) {
   }
   db_ = nullptr;
+}
+
+bool TSQLiteDatabase::HasTable(const std::string& name) {
+  return GetTable("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?", {name})
+             .RowCount() > 0;
+}
+
+void TSQLiteDatabase::InTransaction(const std::function<void()>& work) {
+  ExecSQL("BEGIN IMMEDIATE");
+  try {
+    work();
+    ExecSQL("COMMIT");
+  } catch (...) {
+    try {
+      ExecSQL("ROLLBACK");
+    } catch (const ESQLiteException&) {
+      // A failed COMMIT may already have ended the transaction.
+    }
+    throw;
+  }
 }
 
 // ATTACH reads the file at once, in the connection's default locking mode: a WAL file opened
@@ -129,7 +160,7 @@ void TSQLiteDatabase::RaiseError(const std::string& prefix, const std::string& s
   if (code != 0) {
     std::string message = Utf8ToAnsi(Api<ErrMsgFn>(kErrMsg)(db_));
     LastSqliteError().message = message;
-    throw ESQLiteException(prefix + " \"" + sql + "\" : " + message);
+    throw ESQLiteException(prefix + " \"" + sql + "\" : " + message, code, message);
   }
   LastSqliteError().message = "No message";
   throw ESQLiteException(prefix);
@@ -138,23 +169,23 @@ void TSQLiteDatabase::RaiseError(const std::string& prefix, const std::string& s
 void TSQLiteDatabase::RaiseLayerError(int code, const std::string& message,
                                       const std::string& text) {
   LastSqliteError() = {code, message};
-  throw ESQLiteException(text);
+  throw ESQLiteException(text, code, message);
 }
 
 sqlite3_stmt* TSQLiteDatabase::Prepare(const std::string& sql) {
-  SqliteEntryPoint(kFinalize);  // a statement that cannot be finalized is never made
+  SqliteEntryPoint(kFinalize, engine_);  // a statement that cannot be finalized is never made
   const std::string utf8 = AnsiToUtf8(sql);
   sqlite3_stmt* stmt = nullptr;
   const char* tail = nullptr;
   int rc = Api<PrepareFn>(kPrepare)(db_, utf8.c_str(), -1, &stmt, &tail);
   if (rc != 0) {
-    StatementGuard guard{stmt};
+    StatementGuard guard{stmt, engine_};
     RaiseError("Error executing SQL", sql);
   }
   if (!stmt) RaiseError("Could not prepare SQL statement", sql);
   // A second statement would be silently left out: refuse the whole text instead.
   if (tail && !IsOnlyStatementEnd(tail)) {
-    StatementGuard guard{stmt};
+    StatementGuard guard{stmt, engine_};
     RaiseLayerError(
         1, "only one statement can be run at a time",
         "Error executing SQL \"" + sql + "\" : only one statement can be run at a time");
@@ -186,7 +217,7 @@ void TSQLiteDatabase::StepToDone(sqlite3_stmt* stmt, const std::string& sql) {
   if (Api<StepFn>(kStep)(stmt) != kSqliteDone) {
     // A statement made by the original prepare call reports only "SQL logic error" from the
     // failed step; resetting it brings SQLite's own code and message for the report line.
-    if (auto reset = reinterpret_cast<ResetFn>(SqliteEntryPointOrNull(kReset))) reset(stmt);
+    Reset(stmt, engine_);
     RaiseError("Error executing SQL statement", sql);
   }
 }
@@ -200,7 +231,7 @@ void SetSqlStatementTimer(SqlStatementTimer timer) { statementTimer = timer; }
 void TSQLiteDatabase::ExecSQL(const std::string& sql, const SqlParams& params) {
   LARGE_INTEGER start{};
   if (statementTimer) QueryPerformanceCounter(&start);
-  StatementGuard guard{Prepare(sql)};
+  StatementGuard guard{Prepare(sql), engine_};
   Bind(guard.stmt, params, sql);
   StepToDone(guard.stmt, sql);
   if (statementTimer) {
@@ -215,26 +246,25 @@ int TSQLiteDatabase::Changes() { return Api<ChangesFn>(kChanges)(db_); }
 
 TSQLiteStatement::TSQLiteStatement(TSQLiteDatabase& db, const std::string& sql)
     : db_(db), sql_(sql) {
-  SqliteEntryPoint(kReset);
+  SqliteEntryPoint(kReset, db_.engine_);
   stmt_ = db_.Prepare(sql);
 }
 
-TSQLiteStatement::~TSQLiteStatement() { StatementGuard guard{stmt_}; }
+TSQLiteStatement::~TSQLiteStatement() { StatementGuard guard{stmt_, db_.engine_}; }
 
 void TSQLiteStatement::Run(const SqlParams& params) {
   struct ResetGuard {  // ready for the next run, also after a failure
     sqlite3_stmt* stmt;
-    ~ResetGuard() {
-      if (auto reset = reinterpret_cast<ResetFn>(SqliteEntryPointOrNull(kReset))) reset(stmt);
-    }
-  } reset{stmt_};
+    SqliteEngine engine;
+    ~ResetGuard() { Reset(stmt, engine); }
+  } reset{stmt_, db_.engine_};
   db_.Bind(stmt_, params, sql_);
   db_.StepToDone(stmt_, sql_);
 }
 
 TSQLiteTable TSQLiteDatabase::GetTable(const std::string& sql, const SqlParams& params) {
   TSQLiteTable t;
-  StatementGuard guard{Prepare(sql)};
+  StatementGuard guard{Prepare(sql), engine_};
   Bind(guard.stmt, params, sql);
   while (StepRow(guard.stmt, sql)) ReadRow(guard.stmt, t);
   return t;
@@ -243,7 +273,7 @@ TSQLiteTable TSQLiteDatabase::GetTable(const std::string& sql, const SqlParams& 
 void TSQLiteDatabase::ForEachRow(const std::string& sql, const SqlParams& params,
                                  const std::function<void(const TSQLiteTable&)>& onRow) {
   TSQLiteTable t;
-  StatementGuard guard{Prepare(sql)};
+  StatementGuard guard{Prepare(sql), engine_};
   Bind(guard.stmt, params, sql);
   while (StepRow(guard.stmt, sql)) {
     // The one row replaces the last: names and types stay, read from the first.
@@ -260,7 +290,7 @@ bool TSQLiteDatabase::StepRow(sqlite3_stmt* stmt, const std::string& sql) {
   if (rc == kSqliteBusy)  // the detail is this busy step's own, not an earlier error's
     RaiseLayerError(rc, Utf8ToAnsi(Api<ErrMsgFn>(kErrMsg)(db_)), "Could not prepare SQL statement");
   if (rc != kSqliteRow) {
-    if (auto reset = reinterpret_cast<ResetFn>(SqliteEntryPointOrNull(kReset))) reset(stmt);
+    Reset(stmt, engine_);
     RaiseError("Could not retrieve data", sql);
   }
   return true;

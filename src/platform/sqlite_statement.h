@@ -6,8 +6,11 @@
 #include <variant>
 #include <vector>
 
-#include "firefox/sqlite_module.h"
-#include "firefox/sqlite_text.h"
+#include "platform/sqlite_module.h"
+#include "platform/sqlite_text.h"
+
+// The one statement layer over whichever SQLite serves (sqlite_module.h): the Firefox purges,
+// the Chromium purges and the cookie window open their databases through it.
 
 class TSQLiteTable;
 
@@ -30,6 +33,20 @@ enum class SqlText { Ansi, Utf8 };
 // Shared: beside a running browser, whose "-shm" file is in place already; reading only.
 enum class SqlSharing { Shared, Alone };
 
+// How a connection is opened. The defaults are those of Firefox's files.
+struct SqlOpen {
+  SqlText text = SqlText::Ansi;
+  SqlSharing sharing = SqlSharing::Shared;
+  SqliteEngine engine = SqliteEngine::Bound;
+  // A missing file is refused ("Database not found: " and the path) rather than made empty.
+  bool existing = false;
+  // PRAGMA synchronous = NORMAL and temp_store = MEMORY, as the Firefox purges have always run;
+  // off, SQLite's defaults stay (full syncs, temporary tables in files).
+  bool relaxed = true;
+  // The schema is read at once, so that a file that is no database fails the open.
+  bool readSchema = false;
+};
+
 // Told of every statement ExecSQL ran to its end, with the seconds it took: for the
 // benchmarks, which look for where a purge's time goes. The program sets none.
 using SqlStatementTimer = void (*)(const std::string& sql, double seconds);
@@ -40,6 +57,7 @@ class TSQLiteDatabase {
  public:
   explicit TSQLiteDatabase(const std::string& fileName, SqlText text = SqlText::Ansi,
                            SqlSharing sharing = SqlSharing::Shared);
+  TSQLiteDatabase(const std::string& fileName, const SqlOpen& how);
   ~TSQLiteDatabase();
   TSQLiteDatabase(const TSQLiteDatabase&) = delete;
   TSQLiteDatabase& operator=(const TSQLiteDatabase&) = delete;
@@ -58,6 +76,11 @@ class TSQLiteDatabase {
   void Attach(const std::string& fileName, const std::string& schema);
   // Rows changed by the last statement that changed rows.
   int Changes();
+  // True when the main schema has a table of that name.
+  bool HasTable(const std::string& name);
+  // The work in one transaction (BEGIN IMMEDIATE): committed when it returns, rolled back
+  // when it throws.
+  void InTransaction(const std::function<void()>& work);
   [[noreturn]] void RaiseError(const std::string& prefix, const std::string& sql);
 
  private:
@@ -72,6 +95,12 @@ class TSQLiteDatabase {
   void ReadRow(sqlite3_stmt* stmt, TSQLiteTable& t);
   [[noreturn]] void RaiseLayerError(int code, const std::string& message, const std::string& text);
   void Close();
+  // The entry point of the connection's SQLite.
+  template <typename Fn>
+  Fn Api(int entry) const {
+    return reinterpret_cast<Fn>(SqliteEntryPoint(entry, engine_));
+  }
+  SqliteEngine engine_ = SqliteEngine::Bound;
   sqlite3* db_ = nullptr;
   SqlText text_ = SqlText::Ansi;
   SqlSharing sharing_ = SqlSharing::Shared;

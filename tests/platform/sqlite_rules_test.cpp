@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/sqlite_rules.h"
+#include "platform/sqlite_rules.h"
 
 TEST(SqliteRules, ResultCodesInWords) {
   const struct {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "firefox/sqlite_text.h"
+#include "platform/sqlite_text.h"
 
 TEST(SqliteText, QuotedTextsAreLiteralsNeverColumnNames) {
   EXPECT_EQ(QuoteSqlText("name"), "'name'");

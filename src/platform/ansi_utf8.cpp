@@ -1,4 +1,4 @@
-#include "firefox/ansi_utf8.h"
+#include "platform/ansi_utf8.h"
 
 #include <windows.h>
 

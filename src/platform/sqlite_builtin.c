@@ -9,6 +9,8 @@
 
 #include <string.h>
 
+#include "platform/sqlite_builtin.h"
+
 struct QvBuiltinEntry {
   const char* name;
   void* address;

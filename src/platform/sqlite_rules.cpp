@@ -1,4 +1,4 @@
-#include "core/sqlite_rules.h"
+#include "platform/sqlite_rules.h"
 
 namespace {
 // SQLite 3's primary result codes that have words of their own.

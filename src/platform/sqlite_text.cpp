@@ -1,4 +1,4 @@
-#include "firefox/sqlite_text.h"
+#include "platform/sqlite_text.h"
 
 #include <cmath>
 #include <cstdio>
