@@ -4,10 +4,13 @@
 #include <array>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/option_frame.h"
+#include "app/results_column.h"
 #include "core/report_context.h"
+#include "core/report_lines.h"
 
 // The main window: option pages per run mode, Configure pages, results list, status area.
 class TFFoxForm : public ReportView {
@@ -53,7 +56,7 @@ class TFFoxForm : public ReportView {
   void PageDownKeyDown();
   // Tab or Page Down pressed anywhere in the window; false when not taken (busy, other key).
   bool PreviewKey(WPARAM key);
-  std::vector<std::string> ResultLines() const { return lines_; }
+  std::vector<std::string> ResultLines() const { return lines_.Copy(); }
 
   // Pages
   TFFoxOptionsFrame1& OptionFrame(RunMode mode) { return frames_[ModeIndex(mode)]; }
@@ -120,7 +123,8 @@ class TFFoxForm : public ReportView {
   void ShowHintFor(HWND control);
   void SetStatusPanel(int panel, const std::string& text);
   void SizeResultsColumn(bool toContents);
-  bool ListLine(size_t index, const std::string& line);  // into the results list; false if refused
+  // Into the results list, which asks for the text when it shows the line; false if refused.
+  bool ListLine(size_t index, std::string_view line);
   void SelectResultLine(int index);
   void ApplyMainFont();
   void LoadGlobalSettings();
@@ -146,7 +150,8 @@ class TFFoxForm : public ReportView {
   std::array<HWND, 5> configPages_{};
   RunState state_;
   ReportContext context_{state_, *this};
-  std::vector<std::string> lines_;
+  ReportLines lines_;
+  ResultsColumn resultsColumn_;
   std::string caption_;
   // What the window's controls show, kept also while there is no window.
   std::string statusLabel_;
