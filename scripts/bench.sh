@@ -46,6 +46,21 @@ bench_line() {
       n, a[1], u, a[2], a[3], b[1], u, b[2], b[3], (b[1] > 0 ? a[1] / b[1] : 0), g }'
 }
 
+# make_temp_tree DIR: a user's temp folder as the temp benchmarks fill it: 50 000 files of
+# 512 bytes in 500 folders.
+make_temp_tree() {
+  python3 - "$1" <<'PY'
+import os, sys
+root = sys.argv[1]
+for d in range(500):
+    folder = os.path.join(root, "cache%03d" % d, "part")
+    os.makedirs(folder)
+    for f in range(100):
+        with open(os.path.join(folder, "tmp%05d.dat" % (d * 100 + f)), "wb") as out:
+            out.write(b"x" * 512)
+PY
+}
+
 names=("$@")
 if [ ${#names[@]} -eq 0 ]; then
   for f in "$root"/scripts/bench/*.sh; do names+=("$(basename "$f" .sh)"); done

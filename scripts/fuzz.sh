@@ -51,7 +51,7 @@ target keep_entry src/cookies/keep_list.cpp src/core/text_util.cpp
 target profile_rules src/firefox/profile_rules.cpp src/core/text_util.cpp
 target pe_module src/firefox/profile_rules.cpp src/core/text_util.cpp
 target settings_values src/core/window_position.cpp src/core/option_set.cpp src/core/os_flags.cpp \
-  src/core/command_line.cpp src/core/run_mode.cpp src/core/run_log_rules.cpp src/core/report_rules.cpp \
+  src/core/command_line.cpp src/core/run_mode.cpp src/core/run_log_rules.cpp src/core/report_lines.cpp src/core/report_rules.cpp \
   src/core/text_util.cpp
 target wipe_names src/wipe/wipe_rules.cpp
 target shred_names src/files/shred_names.cpp src/core/text_util.cpp

@@ -58,3 +58,35 @@ wineserver -k
 left=$(sqlite3 "$profile/places.sqlite" "SELECT COUNT(*) FROM moz_historyvisits")
 [ "$left" -eq 0 ] || echo "memory: $left visits were left in places.sqlite" >&2
 bench_line memory "$ours" "$reference" 1.0 MB
+
+# memory (report): the peak resident size of an automatic Purge Now of "Temp Folders" on 50 000
+# files with a Detail report, against the same run with a Summary report: what holding and
+# listing 50 000 report lines costs. The main window shows after the run (the list is made and
+# painted) and is closed once it is up.
+temp_dir=$(winepath -u "$(wine cmd /c echo %TMP% 2>/dev/null | tr -d '\r')" 2>/dev/null)
+make_temp_tree "$dir/tree"
+# report_peak REPORTOPT: the peak in MB of one run with that report (0 Detail, 1 Summary).
+report_peak() {
+  printf '[PnowOptions]\r\nTempOption=1\r\nReportOpt=%s\r\nSplashOpt=1\r\nMainWinOpt=0\r\n[TempFolders]\r\nTmpDir=1\r\nAgeTemp=0\r\n' \
+    "$1" > "$ini_dir/Quorvane.ini"
+  rm -rf "${temp_dir:?}"/*
+  cp -a "$dir/tree"/. "$temp_dir"/
+  sync
+  # The window is looked for a minute at a time until it has been closed.
+  local shot
+  shot=$(winepath -w "$dir/window.bmp")
+  ( until wine "$build/bin/fixtures/qvfixture.exe" snap "$shot" close; do :; done ) \
+    >/dev/null 2>&1 &
+  local closer=$!
+  peak_kb wine "$build/bin/Quorvane.exe" AUTO | awk '{ printf "%.1f\n", $1 / 1024 }'
+  wait "$closer"
+  local left
+  left=$(find "$temp_dir" -type f | wc -l)
+  [ "$left" -eq 0 ] || echo "memory (report): $left files were left in the temp folder" >&2
+}
+wineserver -p
+wine cmd /c exit >/dev/null 2>&1
+detail=$(repeated report_peak 0)
+summary=$(repeated report_peak 1)
+wineserver -k
+bench_line "memory (report)" "$detail" "$summary" 1.15 MB

@@ -11,16 +11,7 @@ printf '[PnowOptions]\r\nTempOption=1\r\nReportOpt=0\r\nSplashOpt=1\r\nMainWinOp
   > "$ini_dir/Quorvane.ini"
 temp_dir=$(winepath -u "$(wine cmd /c echo %TMP% 2>/dev/null | tr -d '\r')" 2>/dev/null)
 tree=$bench_data/temp/tree
-python3 - "$tree" <<'PY'
-import os, sys
-root = sys.argv[1]
-for d in range(500):
-    folder = os.path.join(root, "cache%03d" % d, "part")
-    os.makedirs(folder)
-    for f in range(100):
-        with open(os.path.join(folder, "tmp%05d.dat" % (d * 100 + f)), "wb") as out:
-            out.write(b"x" * 512)
-PY
+make_temp_tree "$tree"
 rd_copy=$WINEPREFIX/drive_c/qv-bench-rd
 # Copies are made before each clock starts, and synced, so neither side pays for the copy.
 temp_ours() {

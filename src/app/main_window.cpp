@@ -190,7 +190,8 @@ void TFFoxForm::CreateControls() {
 
   resultsList_ = MakeChild(
       window_, WC_LISTVIEWA, "",
-      WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+      WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
+          LVS_OWNERDATA,
       IDC_RESULTS);
   ListView_SetExtendedListViewStyle(resultsList_, LVS_EX_FULLROWSELECT);
   LVCOLUMNA col{LVCF_WIDTH};

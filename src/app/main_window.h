@@ -4,10 +4,13 @@
 #include <array>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/option_frame.h"
+#include "app/results_column.h"
 #include "core/report_context.h"
+#include "core/report_lines.h"
 
 // The main window: option pages per run mode, Configure pages, results list, status area.
 class TFFoxForm : public ReportView {
@@ -53,10 +56,10 @@ class TFFoxForm : public ReportView {
   void PageDownKeyDown();
   // Tab or Page Down pressed anywhere in the window; false when not taken (busy, other key).
   bool PreviewKey(WPARAM key);
-  std::vector<std::string> ResultLines() const { return lines_; }
+  std::vector<std::string> ResultLines() const { return lines_.Copy(); }
   // A run made without the window (an unattended one whose policy now shows it): its report,
   // state and closing status become the window's, as if the window had watched it.
-  void ShowFinishedRun(const RunState& finished, std::vector<std::string> lines);
+  void ShowFinishedRun(const RunState& finished, ReportLines lines);
 
   // Pages
   TFFoxOptionsFrame1& OptionFrame(RunMode mode) { return frames_[ModeIndex(mode)]; }
@@ -85,7 +88,7 @@ class TFFoxForm : public ReportView {
   void AddLine(const std::string& line) override;
   void ReplaceLine(size_t index, const std::string& line) override;
   size_t LineCount() const override { return lines_.size(); }
-  std::vector<std::string> Lines() const override { return lines_; }
+  const ReportLines& Lines() const override { return lines_; }
   void ShowStatus(const std::string& text) override;
   void PumpMessages() override;
   bool Watched() const override { return IsWindowVisible(window_) != FALSE; }
@@ -123,7 +126,8 @@ class TFFoxForm : public ReportView {
   void ShowHintFor(HWND control);
   void SetStatusPanel(int panel, const std::string& text);
   void SizeResultsColumn(bool toContents);
-  bool ListLine(size_t index, const std::string& line);  // into the results list; false if refused
+  // Into the results list, which asks for the text when it shows the line; false if refused.
+  bool ListLine(size_t index, std::string_view line);
   void SelectResultLine(int index);
   void ApplyMainFont();
   void LoadGlobalSettings();
@@ -149,7 +153,8 @@ class TFFoxForm : public ReportView {
   std::array<HWND, 5> configPages_{};
   RunState state_;
   ReportContext context_{state_, *this};
-  std::vector<std::string> lines_;
+  ReportLines lines_;
+  ResultsColumn resultsColumn_;
   std::string caption_;
   // What the window's controls show, kept also while there is no window.
   std::string statusLabel_;

@@ -96,7 +96,7 @@ void TFFoxForm::ShowModel() {
   }
 }
 
-void TFFoxForm::ShowFinishedRun(const RunState& finished, std::vector<std::string> lines) {
+void TFFoxForm::ShowFinishedRun(const RunState& finished, ReportLines lines) {
   state_ = finished;
   lines_ = std::move(lines);
   RunEnded(state_.errorStatus);

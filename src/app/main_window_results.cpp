@@ -30,33 +30,40 @@ namespace {
 constexpr UINT_PTR kTimerMsg = 2;
 constexpr const char* kNormalStatusText =
     "New Users - click \"Help\" and select \"Getting Started Information\"";
+
+// A line's text, as much as the list's buffer holds.
+void AnswerLineText(const ReportLines& lines, LVITEMA& item) {
+  if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+  const size_t index = static_cast<size_t>(item.iItem);
+  const std::string_view line = index < lines.size() ? lines[index] : std::string_view();
+  const size_t length = std::min(line.size(), static_cast<size_t>(item.cchTextMax - 1));
+  memcpy(item.pszText, line.data(), length);
+  item.pszText[length] = '\0';
+}
 }  // namespace
 
 std::string TFFoxForm::NormalStatusText() const {
   return ParamSwitch("NOVER") ? std::string() : kNormalStatusText;
 }
 
-bool TFFoxForm::ListLine(size_t index, const std::string& line) {
-  LVITEMA item{LVIF_TEXT};
-  item.iItem = static_cast<int>(index);
-  item.pszText = const_cast<char*>(line.c_str());
-  return SendMessageA(resultsList_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) >= 0;
+// The list holds no text of its own: it asks for a line's text (LVN_GETDISPINFO) when it shows it.
+bool TFFoxForm::ListLine(size_t index, std::string_view) {
+  return SendMessageA(resultsList_, LVM_SETITEMCOUNT, index + 1,
+                      LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL) != 0;
 }
 
 // Without a window the line is kept, and listed when the window is made.
 void TFFoxForm::AddLine(const std::string& line) {
   if (window_ && !ListLine(lines_.size(), line)) return;
-  lines_.push_back(line);
+  lines_.Add(line);
 }
 
 void TFFoxForm::ReplaceLine(size_t index, const std::string& line) {
   if (index >= lines_.size()) return;
-  lines_[index] = line;
+  lines_.Replace(index, line);
   if (!window_) return;
-  LVITEMA item{LVIF_TEXT};
-  item.iItem = static_cast<int>(index);
-  item.pszText = const_cast<char*>(line.c_str());
-  SendMessageA(resultsList_, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  resultsColumn_.LineReplaced(resultsList_, index, line);
+  SendMessageA(resultsList_, LVM_REDRAWITEMS, index, index);
 }
 
 // A purge can count tens of thousands of items a second; repainting the label for each would
@@ -85,6 +92,7 @@ void TFFoxForm::ApplyMainFont() {
   LOGFONTA lf = LogFontOf(Globals().fonts.main);
   HFONT font = CreateFontIndirectA(&lf);
   SendMessageA(resultsList_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  resultsColumn_.Forget();  // the lines are as wide as the new font makes them
   if (resultsFont_) DeleteObject(resultsFont_);
   resultsFont_ = font;
 }
@@ -106,7 +114,8 @@ void TFFoxForm::ClearResults() {
 void TFFoxForm::SizeResultsColumn(bool toContents) {
   if (!window_) return;
   if (toContents && !lines_.empty()) {
-    SendMessageA(resultsList_, LVM_SETCOLUMNWIDTH, 0, LVSCW_AUTOSIZE);
+    SendMessageA(resultsList_, LVM_SETCOLUMNWIDTH, 0,
+                 resultsColumn_.ContentsWidth(resultsList_, lines_));
     return;
   }
   RECT r;
@@ -296,6 +305,10 @@ LRESULT CALLBACK TFFoxForm::ResultsListProc(HWND list, UINT msg, WPARAM wp, LPAR
 }
 
 LRESULT TFFoxForm::OnNotify(NMHDR* header) {
+  if (header->hwndFrom == resultsList_ && header->code == LVN_GETDISPINFOA) {
+    AnswerLineText(lines_, reinterpret_cast<NMLVDISPINFOA*>(header)->item);
+    return 0;
+  }
   if (header->hwndFrom == resultsList_ && header->code == NM_CUSTOMDRAW) {
     auto* cd = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
     if (cd->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
@@ -317,7 +330,7 @@ LRESULT TFFoxForm::OnNotify(NMHDR* header) {
 
 void TFFoxForm::CopyReportToClipboard() {
   std::string text;
-  for (const auto& l : lines_) text += l + "\r\n";
+  for (size_t i = 0; i < lines_.size(); ++i) text.append(lines_[i]).append("\r\n");
   char stamp[64];
   time_t now = time(nullptr);
   tm local = *localtime(&now);

@@ -66,6 +66,11 @@ void CountingReportView::PumpMessages() {
   }
 }
 
+const ReportLines& ReportView::Lines() const {
+  static const ReportLines none;
+  return none;
+}
+
 void KeptReportView::ReplaceLine(size_t index, const std::string& line) {
-  if (index < lines_.size()) lines_[index] = line;
+  if (index < lines_.size()) lines_.Replace(index, line);
 }

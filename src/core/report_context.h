@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/option_set.h"
+#include "core/report_lines.h"
 #include "core/running_browsers.h"
 
 // Where a run's report goes: the main window's results list, or a test's vector of lines.
@@ -15,7 +16,7 @@ class ReportView {
   virtual void ReplaceLine(size_t index, const std::string& line) = 0;
   virtual size_t LineCount() const = 0;
   // The report so far, for the log of runs; a view that keeps no lines has none to give.
-  virtual std::vector<std::string> Lines() const { return {}; }
+  virtual const ReportLines& Lines() const;
   virtual void ShowStatus(const std::string& text) = 0;  // the status line during a run
   virtual void PumpMessages() = 0;                       // let pending window messages run
   // Whether someone can watch the run as it goes: the short pauses that let a status be read
@@ -47,15 +48,15 @@ class CountingReportView : public ReportView {
 class KeptReportView : public ReportView {
  public:
   void ClearLines() override { lines_.clear(); }
-  void AddLine(const std::string& line) override { lines_.push_back(line); }
+  void AddLine(const std::string& line) override { lines_.Add(line); }
   void ReplaceLine(size_t index, const std::string& line) override;
   size_t LineCount() const override { return lines_.size(); }
-  std::vector<std::string> Lines() const override { return lines_; }
+  const ReportLines& Lines() const override { return lines_; }
   void ShowStatus(const std::string&) override {}
   void PumpMessages() override {}
 
  private:
-  std::vector<std::string> lines_;
+  ReportLines lines_;
 };
 
 // The state of one purge run: reset at its start, read by every purge function.

@@ -182,8 +182,8 @@ RunLogNote FinishRunLog(const RunRecord& run) {
     toLog = MayKeepLog();
   }
   if (toLog) {
-    std::vector<std::string> lines = RunLogLines(run.lines, Globals().logEachItem);
-    if (!note.line.empty()) lines.push_back(note.line);
+    ReportLines lines = RunLogLines(run.lines, Globals().logEachItem);
+    if (!note.line.empty()) lines.Add(note.line);
     const int level = std::max(run.highestLevel, note.level);
     const std::string record =
         RunLogRecord(RunLogHeader(time, modeName, run.preview, level, lines.size()), lines);
@@ -194,10 +194,10 @@ RunLogNote FinishRunLog(const RunRecord& run) {
   return note;
 }
 
-bool FinishRunLogAfterAFault(const std::vector<std::string>& lines, const std::string& what) {
+bool FinishRunLogAfterAFault(const ReportLines& lines, const std::string& what) {
   if (!current.started) return false;
-  std::vector<std::string> report = lines;
-  report.push_back(what);
+  ReportLines report = lines;
+  report.Add(what);
   FinishRunLog({current.mode, current.preview, 9, report});
   return true;
 }

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "core/report_lines.h"
 #include "core/run_mode.h"
 
 // One finished run as the results list shows it.
@@ -9,7 +10,7 @@ struct RunRecord {
   RunMode mode = RunMode::Standard;
   bool preview = false;
   int highestLevel = 0;
-  std::vector<std::string> lines;
+  const ReportLines& lines;
 };
 
 // Where a run's record goes: "LOG=FILE" replaces FILE with the whole report; else, unless in CD
@@ -36,7 +37,7 @@ RunLogNote FinishRunLog(const RunRecord& run);
 // A fault that ends the program in the middle of a run (an access violation inside a database
 // module, say) still completes the run's record, at level 9: `lines` is the report so far and
 // `what` the error line saying what happened. False when no run was under way.
-bool FinishRunLogAfterAFault(const std::vector<std::string>& lines, const std::string& what);
+bool FinishRunLogAfterAFault(const ReportLines& lines, const std::string& what);
 
 // A run that did not take place because another copy of the program was running: its record
 // says so, in the log or at the "LOG=" target.

@@ -125,29 +125,38 @@ LogLineUse RunLogLineUse(std::string_view line) {
   return LogLineUse::Keep;
 }
 
-std::vector<std::string> RunLogLines(const std::vector<std::string>& report, bool logItems) {
+ReportLines RunLogLines(const ReportLines& report, bool logItems) {
   if (logItems) return report;
-  std::vector<std::string> kept;
+  ReportLines kept;
   size_t left = 0;
-  for (const std::string& line : report) {
+  for (size_t i = 0; i < report.size(); ++i) {
+    const std::string_view line = report[i];
     switch (RunLogLineUse(line)) {
-      case LogLineUse::Keep: kept.push_back(line); break;
+      case LogLineUse::Keep: kept.Add(line); break;
       case LogLineUse::ResultOnly:
-        kept.push_back(line.substr(0, ResultColumnWidth(line)) + "(item not logged)");
+        kept.Add(std::string(line.substr(0, ResultColumnWidth(line))) + "(item not logged)");
         break;
       case LogLineUse::Leave: ++left; break;
     }
   }
   if (left > 0)
-    kept.push_back("  " + std::to_string(left) + (left == 1 ? " item line" : " item lines") +
-                   " not logged (\"Log each item\" is off).");
+    kept.Add("  " + std::to_string(left) + (left == 1 ? " item line" : " item lines") +
+             " not logged (\"Log each item\" is off).");
   return kept;
 }
 
-std::string RunLogRecord(const std::string& header, const std::vector<std::string>& lines) {
+std::vector<std::string> RunLogLines(const std::vector<std::string>& report, bool logItems) {
+  return RunLogLines(LinesOf(report), logItems).Copy();
+}
+
+std::string RunLogRecord(const std::string& header, const ReportLines& lines) {
   std::string record = header + "\r\n";
-  for (const std::string& line : lines) record += line + "\r\n";
+  for (size_t i = 0; i < lines.size(); ++i) (record += lines[i]) += "\r\n";
   return record;
+}
+
+std::string RunLogRecord(const std::string& header, const std::vector<std::string>& lines) {
+  return RunLogRecord(header, LinesOf(lines));
 }
 
 bool RunLogNeedsRotation(std::uint64_t size, std::uint64_t adding) {

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/report_lines.h"
+
 // The log of runs: what a record looks like, when the log is set aside, and where "LOG=" sends
 // it. Pure, so that it builds natively and the command-line value can be fuzzed.
 
@@ -43,9 +45,11 @@ enum class LogLineUse {
 LogLineUse RunLogLineUse(std::string_view line);
 // The lines a record holds: the report whole when items are logged; else as RunLogLineUse
 // says, closed by a line counting the items left out when there were any.
+ReportLines RunLogLines(const ReportLines& report, bool logItems);
 std::vector<std::string> RunLogLines(const std::vector<std::string>& report, bool logItems);
 
 // The header and the report's lines, each ended by CR LF.
+std::string RunLogRecord(const std::string& header, const ReportLines& lines);
 std::string RunLogRecord(const std::string& header, const std::vector<std::string>& lines);
 
 // Before `adding` bytes go to a log of `size` bytes: true when the log must first be set aside,

@@ -181,6 +181,38 @@ TEST_F(MainWindowTest, ErrorLinesDrawBlueOthersBlack) {
   EXPECT_EQ(colourOf(1), RGB(0, 0, 0xFF));
 }
 
+// The list holds no text: it reads each line from the report, and its column is as wide as the
+// list view's own sizing to contents makes it, however the lines came.
+TEST_F(MainWindowTest, TheListShowsTheReportAndSizesItsColumnToIt) {
+  const std::string wide(400, 'W');  // wider than the list shows
+  struct Case {
+    std::vector<std::string> before, after;  // added before and after the column is sized once
+    const char* firstBecomes;                // a replacement of the first line, or none
+  } cases[] = {
+      {{"short", "a much longer line, with more words in it", "mid"}, {}, nullptr},
+      {{"the widest line of them all comes first", "b"}, {"c"}, "narrow"},
+      {{"x"}, {"a line wider than those before it"}, "the first line now widest of all of them"},
+      {{wide, "y"}, {""}, nullptr},
+      {{}, {"only after"}, nullptr},
+  };
+  form.SelectMainPage(TFFoxForm::kResultsPage);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.before.empty() ? "" : c.before[0]);
+    form.ClearResults();
+    std::vector<std::string> expected;
+    for (const std::string& l : c.before) form.AddLine(l), expected.push_back(l);
+    form.ShowResultsPage();
+    for (const std::string& l : c.after) form.AddLine(l), expected.push_back(l);
+    if (c.firstBecomes) form.ReplaceLine(0, expected[0] = c.firstBecomes);
+    form.ShowResultsPage();
+    EXPECT_EQ(ListLines(), expected);
+    EXPECT_EQ(form.ResultLines(), expected);
+    const LRESULT sized = SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0);
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, 0, LVSCW_AUTOSIZE);
+    EXPECT_EQ(sized, SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0));
+  }
+}
+
 TEST_F(MainWindowTest, TabWalksTheErrorLines) {
   form.ClearResults();
   for (const char* l :

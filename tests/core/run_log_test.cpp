@@ -16,10 +16,9 @@ struct RunLogTest : testing::Test {
   ScopedDataFolder data;
   ScopedArguments args{{}};
   std::string log = data.Path() + "\\Quorvane.log";
-  RunRecord run{RunMode::PurgeNow,
-                false,
-                3,
-                {"Results of \"Purge\" function...", "       deleted - C:\\TEMP\\DIARY.TXT"}};
+  ReportLines lines = LinesOf(
+      {"Results of \"Purge\" function...", "       deleted - C:\\TEMP\\DIARY.TXT"});
+  RunRecord run{RunMode::PurgeNow, false, 3, lines};
   void SetUp() override {
     ResetRunLogFailureNote();
     Globals().keepRunLog = true;

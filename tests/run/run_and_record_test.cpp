@@ -64,7 +64,7 @@ TEST(UnattendedRunTest, RunsTheSavedOptionsAsAPageWouldHoldThem) {
   KeptReportView report;
   ReportContext ctx(state, report);
   RunUnattended(ctx, RunMode::PurgeNow);
-  const std::vector<std::string> lines = report.Lines();
+  const std::vector<std::string> lines = report.Lines().Copy();
   EXPECT_NE(std::find(lines.begin(), lines.end(), "Clearing Windows ClipBoard"), lines.end());
   EXPECT_NE(ReadFileText(data.Path() + "\\" + kRunLogName).find("Clearing Windows ClipBoard"),
             std::string::npos);
