@@ -47,6 +47,7 @@ struct RunState {
   bool detail = true;
   bool secureErase = false;
   bool compact = false;
+  bool keepFiles = false;  // "KeepFiles": a real purge that keeps every file
   ShredSettings shred;  // how a secure erase overwrites, when secureErase is set
   OptionSet options;
   int highestLevel = 0;
