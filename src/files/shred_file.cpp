@@ -51,6 +51,9 @@ int64_t FoundFileSize(const std::string& path) {
   return (int64_t(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
 }
 
+// A shred that stopped short: the file stays, whatever `error` (0 too) says.
+DeleteOutcome NotDeleted(uint32_t error) { return {false, error, false}; }
+
 // The number of names (hard links) of the open file; 1 when the system cannot tell.
 DWORD LinkCount(HANDLE file) {
   BY_HANDLE_FILE_INFORMATION info;
@@ -235,7 +238,7 @@ DeleteOutcome ShredFile(ReportContext& ctx, const std::string& path, char method
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     // Callers map this code to their report line; 0 would read as "deleted".
-    return OutcomeOfError(GetLastError());
+    return NotDeleted(GetLastError());
   }
   {
     // Overwriting one name of a hard-linked file would change what its other names hold.
@@ -277,7 +280,7 @@ DeleteOutcome ShredFile(ReportContext& ctx, const std::string& path, char method
   }
   if (result != Overwrite::Done) {
     cleared.Restore(path);
-    return OutcomeOfError(openError);
+    return NotDeleted(openError);  // 0 after a cancel: the file stays, and no error says so
   }
 
   {
@@ -287,7 +290,7 @@ DeleteOutcome ShredFile(ReportContext& ctx, const std::string& path, char method
     if (!truncated.Valid()) {
       const DWORD error = GetLastError();
       cleared.Restore(path);
-      return OutcomeOfError(error);
+      return NotDeleted(error);
     }
     KeptFileTimes times(truncated.Get());
     SetFilePointer(truncated.Get(), 0, nullptr, FILE_BEGIN);
@@ -295,7 +298,7 @@ DeleteOutcome ShredFile(ReportContext& ctx, const std::string& path, char method
       const DWORD error = GetLastError();
       truncated.Close();
       cleared.Restore(path);
-      return OutcomeOfError(error);
+      return NotDeleted(error);
     }
     times.AfterWrite(true);
   }
@@ -312,14 +315,14 @@ DeleteOutcome ShredFile(ReportContext& ctx, const std::string& path, char method
   }
   if (!moved) {
     if (!DeleteFileA(path.c_str())) cleared.Restore(path);
-    return OutcomeOfError(error);
+    return NotDeleted(error);
   }
   if (shared.observer) shared.observer->Moved(tempName);
   // The file is gone only when its temporary name is: a refused delete is this file's failure.
   if (!DeleteFileA(tempName.c_str())) {
     const DWORD error = GetLastError();
     cleared.Restore(tempName);
-    return OutcomeOfError(error);
+    return NotDeleted(error);
   }
   return {true, 0, false};
 }
