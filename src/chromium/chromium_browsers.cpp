@@ -40,17 +40,15 @@ bool HoldsPreferences(const std::string& folder) { return FileExists(folder + "\
 std::vector<std::string> FoldersWithPreferences(const std::string& root) {
   std::vector<std::string> names;
   WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((root + "\\*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return names;
-  do {
+  FindFile find;
+  for (bool more = find.First(root + "\\*", fd); more; more = find.Next(fd)) {
     const std::string name = fd.cFileName;
     // A link is not followed: a profile is a real folder of the user-data folder.
     if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
         (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || !SafeProfileName(name))
       continue;
     if (HoldsPreferences(root + "\\" + name)) names.push_back(name);
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
+  }
   std::sort(names.begin(), names.end());
   return names;
 }

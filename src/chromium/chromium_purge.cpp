@@ -79,19 +79,7 @@ bool Compact(ReportContext& ctx, TSQLiteDatabase& db, const std::string& file) {
 
 // One whole file deleted (or listed in a preview), with its line.
 bool PurgeFile(ReportContext& ctx, const std::string& path) {
-  if (!FileExists(path)) return false;
-  if (ctx.State().preview) {
-    ctx.AddDetailLine(result_text::kToDelete + path);
-    ctx.CountItem();
-    return true;
-  }
-  if (DeleteDataFileOrLink(ctx, path)) {
-    ctx.AddDetailLine(DeletedResultText() + path);
-    ctx.CountItem();
-    return true;
-  }
-  ctx.AddReportLine(ResultColumn(ctx.MapFileError(LastDeleteError())) + path);
-  return false;
+  return FileExists(path) && PreviewOrDeleteFile(ctx, path, FileLine::DetailOnly);
 }
 
 // A database deleted whole, and its journal once the database is gone: a journal left beside a
@@ -205,9 +193,8 @@ void FormsOf(ReportContext& ctx, const ChromiumProfile& p) {
 long long FilesTaken(const std::string& folder) {
   long long files = 0;
   WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return 0;
-  do {
+  FindFile find;
+  for (bool more = find.First(folder + "\\*", fd); more; more = find.Next(fd)) {
     const std::string name = fd.cFileName;
     const std::string full = UpperCase(folder + "\\" + name);
     if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -217,8 +204,7 @@ long long FilesTaken(const std::string& folder) {
                MatchTempProtect(full + "\\", UpperCase(name)) != 'p') {
       files += FilesTaken(folder + "\\" + name);
     }
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
+  }
   return files;
 }
 

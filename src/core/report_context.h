@@ -68,6 +68,7 @@ struct RunState {
   bool detail = true;
   bool secureErase = false;
   bool compact = false;
+  bool keepFiles = false;  // "KeepFiles": a real purge that keeps every file
   ShredSettings shred;  // how a secure erase overwrites, when secureErase is set
   OptionSet options;
   // Facts the run found at its start and hands to every purge; no purge asks a window or

@@ -16,6 +16,11 @@ MappedError MapDeleteErrorCode(unsigned long code) {
   }
 }
 
+std::string DeleteResultText(bool preview, size_t width) {
+  const std::string_view text = preview ? "to delete - " : "deleted - ";
+  return std::string(width > text.size() ? width - text.size() : 0, ' ') + std::string(text);
+}
+
 std::string ResultColumn(std::string_view text) {
   return std::string(text.substr(0, kResultWidth));
 }

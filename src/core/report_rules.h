@@ -18,6 +18,9 @@ inline constexpr const char* kToRandomize = "  to Randomize - ";
 inline constexpr const char* kRandomized = "    Randomized - ";
 }  // namespace result_text
 constexpr size_t kResultWidth = 17;
+// The result column of an item a run deletes, as the run decides it: "to delete" in a Preview,
+// "deleted" in a Purge, right-aligned to `width` (the plugin commands' column is two wider).
+std::string DeleteResultText(bool preview, size_t width = kResultWidth);
 
 // What a Windows error code of a file deletion becomes: its result text (the " -Error-" form
 // may be longer than 17) and the error level it raises to (0: unchanged).

@@ -2,18 +2,25 @@
 #include <cstdint>
 #include <string>
 
-// What the last deletion of a data file came to, for the report line its caller writes; set by
-// the plain delete and the shred alike.
+#include "core/report_rules.h"
 
-// Windows error of the last failed open, move or delete; 0 after a successful deletion.
-uint32_t& LastDeleteError();
+// What one deletion of a data file came to, for the report line its caller writes; given back by
+// the plain delete, the shred and the removal of a link alike.
+struct DeleteOutcome {
+  bool deleted = false;
+  // Windows error of the failed open, move or delete; 0 when deleted, and when nothing was tried
+  // (a Preview, "KeepFiles").
+  uint32_t error = 0;
+  // The file had more than one name (hard links) and, the deletion being a secure erase, only
+  // this name went: overwriting would have changed what the other names hold.
+  bool nameOnly = false;
+  explicit operator bool() const { return deleted; }
+};
 
-// True when the last deletion found a file with more than one name (hard links) and, being a
-// secure erase, removed only this name: overwriting would have changed what the other names
-// hold, so the content stays as it was.
-bool& LastDeleteNameOnly();
-// The result column of a deletion that succeeded, as wide as the caller's `deleted` text: that
-// text, or kHardLinkOnly right-aligned to the same width when only this name went. Asked once
-// per deletion: it clears LastDeleteNameOnly().
+// Only the outcome of a removal that gives back no more than its Windows error (0: removed).
+inline DeleteOutcome OutcomeOfError(uint32_t error) { return {error == 0, error, false}; }
+
+// The result column of a deletion that succeeded, `width` wide: "deleted", or kHardLinkOnly when
+// only this name went.
 inline constexpr const char* kHardLinkOnly = "Hard link only - ";
-std::string DeletedResultText(const std::string& deleted = "       deleted - ");
+std::string DeletedResultText(const DeleteOutcome& outcome, size_t width = kResultWidth);

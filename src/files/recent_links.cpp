@@ -44,20 +44,20 @@ void DeleteListed(ReportContext& ctx, const std::string& folder, const ListedNam
   const std::string full = UpperCase(folder) + "\\" + n.upper;
   ctx.CountItem();
   if (ctx.State().preview) {
-    ctx.AddDetailLine(std::string(result_text::kToDelete) + full);
+    ctx.AddDetailLine(DeleteResultText(true) + full);
   } else {
-    LastDeleteError() = 0;
     // The short name stands in when the listed name does not reach the file; it is given with
     // its folder, never resolved in the current one. A file that no name reaches is said.
     const std::string shortPath = n.shortName.empty() ? std::string() : folder + "\\" + n.shortName;
     if (n.address.empty()) {
       ctx.SetAttention();
       ctx.AddReportLine(ResultColumn(ctx.MapFileError(ERROR_INVALID_NAME)) + full);
-    } else if (DeleteDataFileOrLink(ctx, folder + "\\" + n.address, shortPath)) {
+    } else if (const DeleteOutcome outcome =
+                   DeleteDataFileOrLink(ctx, folder + "\\" + n.address, shortPath)) {
       // A file-system link named like a shortcut goes itself, never what it points at.
-      ctx.AddDetailLine(DeletedResultText() + full);
+      ctx.AddDetailLine(DeletedResultText(outcome) + full);
     } else {
-      const std::string result = ctx.MapFileError(LastDeleteError());
+      const std::string result = ctx.MapFileError(outcome.error);
       ctx.SetAttention();
       ctx.AddReportLine(ResultColumn(result) + full);
     }

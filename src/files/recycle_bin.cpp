@@ -107,9 +107,8 @@ std::vector<std::string> RecycleBinFolders() {
 bool RemoveLinksInTree(const std::string& folder) {
   bool clean = true;
   WIN32_FIND_DATAA fd;
-  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &fd);
-  if (find == INVALID_HANDLE_VALUE) return true;
-  do {
+  FindFile find;
+  for (bool more = find.First(folder + "\\*", fd); more; more = find.Next(fd)) {
     const std::string name = fd.cFileName;
     if (name == "." || name == "..") continue;
     const std::string path = folder + "\\" + name;
@@ -118,8 +117,7 @@ bool RemoveLinksInTree(const std::string& folder) {
     } else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       if (!RemoveLinksInTree(path)) clean = false;
     }
-  } while (FindNextFileA(find, &fd));
-  FindClose(find);
+  }
   return clean;
 }
 

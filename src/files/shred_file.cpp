@@ -47,11 +47,12 @@ class FileHandle {
 // Size from a directory search, as the file's entry gives it; -1 when it cannot be found.
 int64_t FoundFileSize(const std::string& path) {
   WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA(path.c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return -1;
-  FindClose(h);
+  if (!FindFile().First(path, fd)) return -1;
   return (int64_t(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
 }
+
+// A shred that stopped short: the file stays, whatever `error` (0 too) says.
+DeleteOutcome NotDeleted(uint32_t error) { return {false, error, false}; }
 
 // The number of names (hard links) of the open file; 1 when the system cannot tell.
 DWORD LinkCount(HANDLE file) {
@@ -95,8 +96,9 @@ enum class Overwrite { Done, Failed, Linked };
 // Overwrites the file's whole allocation units (`unit`, 0 when unknown) `passes` times with the
 // pattern sequence (0 passes: zeros once). Failed when the file could not be opened or a cancel
 // was seen (the cancel is reported once); Linked, before anything is written, when the file has
-// gained a second name since the shred looked.
-Overwrite OverwriteFile(ReportContext& ctx, const std::string& path, int passes, uint32_t unit) {
+// gained a second name since the shred looked. `error` gets the Windows error of a failed open.
+Overwrite OverwriteFile(ReportContext& ctx, const std::string& path, int passes, uint32_t unit,
+                        uint32_t& error) {
   ShredProcessState& shared = Shared();
   if (passes < 0) passes = 1;
   ShredPattern pattern = passes == 0 ? ShredPattern::Zero : ShredPattern::R1;
@@ -107,7 +109,7 @@ Overwrite OverwriteFile(ReportContext& ctx, const std::string& path, int passes,
     FileHandle probe(CreateFileA(path.c_str(), 0, 0, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
     if (!probe.Valid()) {
-      LastDeleteError() = GetLastError();
+      error = GetLastError();
       return Overwrite::Failed;
     }
     length = OverwriteLength(FoundFileSize(path), unit);
@@ -130,7 +132,7 @@ Overwrite OverwriteFile(ReportContext& ctx, const std::string& path, int passes,
     FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) {
-      LastDeleteError() = GetLastError();
+      error = GetLastError();
       return Overwrite::Failed;
     }
     if (pass == 0 && LinkCount(file.Get()) > 1) return Overwrite::Linked;
@@ -208,7 +210,7 @@ bool SetAttributesByHandle(HANDLE file, DWORD attributes) {
 // attribute, which every name shares, is cleared only when it refuses the delete, and put back
 // through a handle that outlives the name (where the system has no such call, as on Windows
 // XP, the other names stay writable).
-bool DeleteThisNameOnly(const std::string& path, DWORD attributes) {
+DeleteOutcome DeleteThisNameOnly(const std::string& path, DWORD attributes) {
   DWORD error = DeleteFileA(path.c_str()) ? 0 : GetLastError();
   if (error == ERROR_ACCESS_DENIED && (attributes & FILE_ATTRIBUTE_READONLY)) {
     FileHandle keep(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
@@ -222,25 +224,21 @@ bool DeleteThisNameOnly(const std::string& path, DWORD attributes) {
         SetFileAttributesA(path.c_str(), attributes & kSettable);
     }
   }
-  LastDeleteError() = error;
-  LastDeleteNameOnly() = error == 0;
-  return error == 0;
+  return {error == 0, error, error == 0};
 }
 }  // namespace
 
 void SetShredObserver(ShredObserver* observer) { Shared().observer = observer; }
 
-bool ShredFile(ReportContext& ctx, const std::string& path, char method, int passes) {
+DeleteOutcome ShredFile(ReportContext& ctx, const std::string& path, char method, int passes) {
   ShredProcessState& shared = Shared();
-  LastDeleteNameOnly() = false;
   std::string folder = ExtractFilePath(path);
   if (folder.empty()) folder = CurrentDirectory();
 
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     // Callers map this code to their report line; 0 would read as "deleted".
-    LastDeleteError() = GetLastError();
-    return false;
+    return NotDeleted(GetLastError());
   }
   {
     // Overwriting one name of a hard-linked file would change what its other names hold.
@@ -266,18 +264,23 @@ bool ShredFile(ReportContext& ctx, const std::string& path, char method, int pas
   const bool thorough = method == '1' || method == '2';
   const bool quick = method != '1';
   Overwrite result = Overwrite::Done;
+  uint32_t openError = 0;
   if (thorough) {
     shared.patterns.MakeRandom(shared.blockLength);
-    result = OverwriteFile(ctx, path, passes, unit);
+    result = OverwriteFile(ctx, path, passes, unit, openError);
   }
   // After a cancelled thorough shred the zero pass would only report the cancel a second time.
   if (quick && result != Overwrite::Linked && !(thorough && ctx.Cancelled())) {
     shared.patterns.MakeZero(shared.blockLength);
-    result = OverwriteFile(ctx, path, 0, unit);
+    result = OverwriteFile(ctx, path, 0, unit, openError);
+  }
+  if (result == Overwrite::Linked) {
+    cleared.Restore(path);
+    return DeleteThisNameOnly(path, attributes);
   }
   if (result != Overwrite::Done) {
     cleared.Restore(path);
-    return result == Overwrite::Linked && DeleteThisNameOnly(path, attributes);
+    return NotDeleted(openError);  // 0 after a cancel: the file stays, and no error says so
   }
 
   {
@@ -285,17 +288,17 @@ bool ShredFile(ReportContext& ctx, const std::string& path, char method, int pas
     FileHandle truncated(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
     if (!truncated.Valid()) {
-      LastDeleteError() = GetLastError();
+      const DWORD error = GetLastError();
       cleared.Restore(path);
-      return false;
+      return NotDeleted(error);
     }
     KeptFileTimes times(truncated.Get());
     SetFilePointer(truncated.Get(), 0, nullptr, FILE_BEGIN);
     if (!SetEndOfFile(truncated.Get())) {
-      LastDeleteError() = GetLastError();
+      const DWORD error = GetLastError();
       truncated.Close();
       cleared.Restore(path);
-      return false;
+      return NotDeleted(error);
     }
     times.AfterWrite(true);
   }
@@ -311,16 +314,15 @@ bool ShredFile(ReportContext& ctx, const std::string& path, char method, int pas
     error = moved ? 0 : GetLastError();
   }
   if (!moved) {
-    LastDeleteError() = error;
     if (!DeleteFileA(path.c_str())) cleared.Restore(path);
-    return false;
+    return NotDeleted(error);
   }
   if (shared.observer) shared.observer->Moved(tempName);
   // The file is gone only when its temporary name is: a refused delete is this file's failure.
   if (!DeleteFileA(tempName.c_str())) {
-    LastDeleteError() = GetLastError();
+    const DWORD error = GetLastError();
     cleared.Restore(tempName);
-    return false;
+    return NotDeleted(error);
   }
-  return true;
+  return {true, 0, false};
 }

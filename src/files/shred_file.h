@@ -3,11 +3,12 @@
 #include <string>
 
 #include "core/report_context.h"
+#include "files/delete_outcome.h"
 
 // Overwrites the file (method '0' Quick, '1' Thorough with `passes` passes, '2' Both), truncates
 // it, moves it to a meaningless name and deletes it there. False leaves the file (partly
 // overwritten after a cancel) under its own name.
-bool ShredFile(ReportContext& ctx, const std::string& path, char method, int passes);
+DeleteOutcome ShredFile(ReportContext& ctx, const std::string& path, char method, int passes);
 
 // A pass hands the system this much of its pattern per write (whole blocks, the block pattern
 // repeated), and tests the cancel flag and lets messages run between writes. One block per call

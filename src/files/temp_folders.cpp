@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <set>
-
 #include "core/command_line.h"
 #include "core/os_flags.h"
 #include "core/report_rules.h"
@@ -50,28 +48,13 @@ TempCandidate Validate(const char* name, const std::string& raw) {
 }
 
 struct Listed {
-  std::wstring wide;  // as the folder holds it
-  std::string name;   // as the folder holds it ('?' for what the ANSI code page cannot hold)
+  ListedEntry entry;
   std::string upper;  // as the report shows it
-  std::string shortName;
-  bool link = false;
-  // The name the ANSI calls reach the entry by: its own, or its short name when the code page
-  // cannot hold its own; empty when it has neither.
-  std::string address;
+  bool link = false;  // by its reparse point
 };
 
 uint64_t AsUint64(const FILETIME& t) {
   return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-}
-
-// Under Wine a symbolic link to a file looks like a plain file (no reparse attribute), and
-// deleting it deletes its target. The link shows itself by resolving elsewhere than where
-// it lies.
-bool ResolvesElsewhere(const std::string& folderFinal, const std::string& path,
-                       const std::string& name) {
-  if (folderFinal.empty()) return false;
-  const std::string final = FinalPathOf(path);
-  return !final.empty() && !SameText(final, folderFinal + "\\" + name);
 }
 
 void ReportFailure(ReportContext& ctx, const TempDeleteResult& r, const std::string& what) {
@@ -84,8 +67,8 @@ void ReportFailure(ReportContext& ctx, const TempDeleteResult& r, const std::str
 }
 
 // Removes a sub-folder after it was emptied: a link is removed itself, never followed.
-unsigned long RemoveFolder(const std::string& path, bool link) {
-  if (ParamSwitch("KeepFiles")) return 0;
+unsigned long RemoveFolder(ReportContext& ctx, const std::string& path, bool link) {
+  if (ctx.State().keepFiles) return 0;
   if (link) return RemoveLinkItself(path, true);
   DWORD a = GetFileAttributesA(path.c_str());
   if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY))
@@ -169,11 +152,7 @@ Entering CheckEntered(const HeldFolder& held, const std::wstring& parentResolved
 struct Walk {
   const FolderPurgeOptions& o;
   const TempProtectList& protect;
-  // Under Wine a link to a file looks like a plain file: the links below the root come from
-  // one scan, or, when the scan cannot be made, from each file's resolved path.
-  bool linksKnown = false;
-  std::set<std::string> links;
-  bool checkEachFile = false;
+  const FileLinksBelow& links;
 };
 
 // `resolved`: the folder's path as its held handle resolves it (empty when unknown).
@@ -193,37 +172,28 @@ long long PurgeTree(ReportContext& ctx, Walk& walk, const std::string& folder,
   // Listed wide: the ANSI listing gives a name the code page cannot hold as a best-fit
   // look-alike, which may be the name of another file in the folder, one the user did not ask
   // to delete (too young, say). Such an entry is reached by its short name instead.
-  WIN32_FIND_DATAW fd;
-  HANDLE find = FindFirstFileW(WidePath(folder + "\\" + o.mask).c_str(), &fd);
   int listed = 0;
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      if (st.cancel) {
-        ctx.AddReportLine("*** Cancelled by operator.");
-        break;
-      }
-      bool lossy = false;
-      const std::string name = AnsiFileName(fd.cFileName, &lossy);
-      const std::string shortName = AnsiFileName(fd.cAlternateFileName);
-      const std::string address = lossy ? shortName : name;
-      const bool reparse = IsLinkReparse(fd.dwFileAttributes, fd.dwReserved0);
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        if (name != "." && name != "..")
-          folders.push_back({fd.cFileName, name, UpperCase(name), {}, reparse, address});
-      } else if (OldEnough(AsUint64(fd.ftLastWriteTime), now, o.applyAgeFilter, o.age.on,
-                           o.age.hours) ||
-                 IsShredLeftoverName(name)) {
-        files.push_back({fd.cFileName, name, UpperCase(name), lossy ? std::string() : shortName,
-                         reparse, address});
-      }
-      // Every tenth entry, as CountItem does: a message check per entry costs a round trip
-      // to the window system that long listings feel.
-      if (++listed % 10 == 0) ctx.View().PumpMessages();
-    } while (FindNextFileW(find, &fd));
-    FindClose(find);
-  }
+  ListFolderWide(folder + "\\" + o.mask, [&](ListedEntry&& e) {
+    if (st.cancel) {
+      ctx.AddReportLine("*** Cancelled by operator.");
+      return false;
+    }
+    const bool reparse = IsLinkReparse(e.attributes, e.reparseTag);
+    if (e.IsFolder()) {
+      std::string upper = UpperCase(e.name);
+      folders.push_back({std::move(e), std::move(upper), reparse});
+    } else if (OldEnough(e.lastWrite, now, o.applyAgeFilter, o.age.on, o.age.hours) ||
+               IsShredLeftoverName(e.name)) {
+      std::string upper = UpperCase(e.name);
+      files.push_back({std::move(e), std::move(upper), reparse});
+    }
+    // Every tenth entry, as CountItem does: a message check per entry costs a round trip
+    // to the window system that long listings feel.
+    if (++listed % 10 == 0) ctx.View().PumpMessages();
+    return true;
+  });
 
-  const std::string folderFinal = walk.checkEachFile ? FinalPathOf(folder) : std::string();
+  const std::string folderFinal = walk.links.FolderFinal(folder);
   auto below = [&](const std::string& name) {
     return relative.empty() ? name : relative + "\\" + name;
   };
@@ -242,40 +212,31 @@ long long PurgeTree(ReportContext& ctx, Walk& walk, const std::string& folder,
     ++count;
     ctx.CountItem();
     if (st.preview) {
-      ctx.AddDetailLine((code == 'i' ? tx.ignoreErrors : tx.toDelete) + full);
+      ctx.AddDetailLine((code == 'i' ? tx.ignoreErrors : DeleteResultText(true)) + full);
       continue;
     }
-    if (f.address.empty()) {
+    const ListedEntry& e = f.entry;
+    if (e.Address().empty()) {
       ReportFailure(ctx, TempDeleteError(ERROR_INVALID_NAME, code == 'i'), full);
       continue;
     }
-    const std::string path = folder + "\\" + f.address;
-    bool deleted;
-    const bool link =
-        f.link ||
-        (walk.linksKnown ? walk.links.count(below(f.name)) > 0
-                         : walk.checkEachFile && ResolvesElsewhere(folderFinal, path, f.name));
-    if (link) {
-      const unsigned long error = ParamSwitch("KeepFiles") ? 0 : RemoveLinkItself(path, false);
-      LastDeleteError() = error;
-      deleted = error == 0;
-    } else {
-      LastDeleteError() = 0;
-      deleted = DeleteDataFile(ctx, path, f.shortName);
-    }
-    const bool leftover = !link && IsShredLeftoverName(f.name);
+    const std::string path = folder + "\\" + e.Address();
+    const bool link = f.link || walk.links.Has(below(e.name), path, e.name, folderFinal);
+    DeleteOutcome outcome = link ? RemoveFileLink(ctx, path)
+                                 : DeleteDataFile(ctx, path, e.lossy ? std::string() : e.shortName);
+    const bool leftover = !link && IsShredLeftoverName(e.name);
     // A shred of this run takes its temporary name over from a file left under it, deleting
     // that file: a leftover found gone is finished.
-    if (!deleted && leftover && LastDeleteError() == ERROR_FILE_NOT_FOUND) deleted = true;
-    if (deleted) {
-      const std::string text = DeletedResultText(tx.deleted);
+    if (!outcome.deleted && leftover && outcome.error == ERROR_FILE_NOT_FOUND)
+      outcome = {true, 0, false};
+    if (outcome.deleted) {
       // What a shred cut short left behind is said even in a summary: the earlier run did not end.
       if (leftover)
         ctx.AddReportLine(tx.shredFinished + full);
       else
-        ctx.AddDetailLine(text + full);
+        ctx.AddDetailLine(DeletedResultText(outcome) + full);
     } else if (!st.cancel) {
-      ReportFailure(ctx, TempDeleteError(LastDeleteError(), code == 'i'), full);
+      ReportFailure(ctx, TempDeleteError(outcome.error, code == 'i'), full);
     }
   }
 
@@ -287,34 +248,35 @@ long long PurgeTree(ReportContext& ctx, Walk& walk, const std::string& folder,
       ctx.AddDetailLine(tx.protectedItem + full);
       continue;
     }
-    if (d.address.empty()) {
+    if (d.entry.Address().empty()) {
       ReportFailure(ctx, TempDeleteError(ERROR_INVALID_NAME, code == 'i'), full);
       ++count;
       ctx.CountItem();
       continue;
     }
-    const std::string path = folder + "\\" + d.address;
+    const std::string path = folder + "\\" + d.entry.Address();
     bool link = d.link;
     if (!link) {
       // Entered by the handle it was checked on, which is held until the walk comes out.
       HeldFolder held(path);
       std::wstring inner;
-      const Entering entering = CheckEntered(held, resolved, d.wide, inner);
+      const Entering entering = CheckEntered(held, resolved, d.entry.wideName, inner);
       link = entering == Entering::Link;
-      if (entering == Entering::Walk) count += PurgeTree(ctx, walk, path, below(d.name), inner);
+      if (entering == Entering::Walk)
+        count += PurgeTree(ctx, walk, path, below(d.entry.name), inner);
     }
     if (st.cancel) break;
     if (st.preview) {
       if (!o.applyAgeFilter || !o.age.on) {
-        ctx.AddDetailLine((code == 'i' ? tx.ignoreErrors : tx.toDelete) + full);
+        ctx.AddDetailLine((code == 'i' ? tx.ignoreErrors : DeleteResultText(true)) + full);
         ++count;
         ctx.CountItem();
       }
       continue;
     }
-    const unsigned long error = RemoveFolder(path, link);
+    const unsigned long error = RemoveFolder(ctx, path, link);
     if (error == 0) {
-      ctx.AddDetailLine(tx.deleted + full);
+      ctx.AddDetailLine(DeleteResultText(false) + full);
       continue;
     }
     // Younger files stayed behind: the folder has to stay too, and that is no error.
@@ -339,9 +301,7 @@ void DiscoverTempFolders() {
   bool listable = true;
   if (CurrentOsFlags().vista && win.status == kTempValid) {
     WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((win.path + "\\*.*").c_str(), &fd);
-    listable = h != INVALID_HANDLE_VALUE;
-    if (listable) FindClose(h);
+    listable = FindFile().First(win.path + "\\*.*", fd);
   }
   g_candidates[2] = Validate("Old Temp", EnvironmentValue("temp"));
   SettleWindowsTemp(win, g_candidates[3], CurrentOsFlags().vista, listable,
@@ -402,11 +362,8 @@ long long PurgeFolderTree(ReportContext& ctx, const std::string& folder,
   // The last guard for any caller; the purges of several folders say it once before this.
   if (BypassedForUnreadableProtectList(ctx, options, UpperCase(folder))) return 0;
   try {
-    Walk walk{options, protect};
-    if (!ctx.State().preview && RunningUnderWine()) {
-      walk.linksKnown = ListLinksBelowUnderWine(folder, walk.links);
-      walk.checkEachFile = !walk.linksKnown;
-    }
+    const FileLinksBelow links(folder, !ctx.State().preview);
+    Walk walk{options, protect, links};
     // The root is the folder the user chose, link or not; what lies below it is checked.
     HeldFolder root(folder);
     return PurgeTree(ctx, walk, folder, {}, root.FinalPath());

@@ -39,10 +39,9 @@ struct AgeFilter {
   int hours = 0;
 };
 
-// The result column texts a folder purge writes; the temp purge's by default.
+// The result column texts a folder purge writes besides "deleted" and "to delete" (see
+// DeleteResultText); the temp purge's by default.
 struct FolderPurgeTexts {
-  std::string deleted = "       deleted - ";
-  std::string toDelete = "     to delete - ";
   std::string protectedItem = "     Protected - ";
   std::string ignoreErrors = " Ignore Errors - ";
   std::string ignoreDirError = "Ignore Dir Err - ";

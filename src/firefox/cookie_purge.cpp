@@ -165,7 +165,7 @@ bool WriteBackCookiesTxt(ReportContext& ctx, const CookieStore& store) {
   }
   // The old copy that could not be removed is left as Cookies.pg2, never put back: a secure
   // erase may have overwritten part of it already. Nothing is then reported as deleted.
-  return DeleteDataFile(ctx, p.CookiesPg2File);
+  return DeleteDataFile(ctx, p.CookiesPg2File).deleted;
 }
 
 void PurgeFirefoxCookies(ReportContext& ctx) {

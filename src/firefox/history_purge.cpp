@@ -202,18 +202,7 @@ bool PurgeDataFile(ReportContext& ctx, const std::string& path) {
     ctx.AddReportLine(result_text::kFileNotFound + path);
     return false;
   }
-  if (ctx.State().preview) {
-    ctx.AddReportLine(result_text::kToDelete + path);
-    ctx.CountItem();
-    return true;
-  }
-  if (DeleteDataFileOrLink(ctx, path)) {
-    ctx.AddReportLine(DeletedResultText() + path);
-    ctx.CountItem();
-    return true;
-  }
-  ctx.AddReportLine(ResultColumn(ctx.MapFileError(LastDeleteError())) + path);
-  return false;
+  return PreviewOrDeleteFile(ctx, path, FileLine::Always);
 }
 
 void PurgeFirefoxTypedUrls(ReportContext& ctx) {

@@ -4,10 +4,8 @@
 
 #include <algorithm>
 #include <new>
-#include <set>
 #include <vector>
 
-#include "core/command_line.h"
 #include "core/message_box.h"
 #include "core/os_flags.h"
 #include "core/report_rules.h"
@@ -28,10 +26,7 @@ struct FolderScan {
   ReportContext& ctx;
   StrayIndex& index;
   long& count;
-  // Under Wine a link to a file looks like a plain file: the links below the folder come from
-  // one scan, or, when it cannot be made, from each stray's resolved path.
-  bool linksKnown = false;
-  std::set<std::string> links;
+  const FileLinksBelow& links;
   long listed = 0;
   // The kind's protected-mode folders, upper-cased: a normal kind's folder may hold its
   // protected twin (user data + "\Low"), whose files have an index of their own.
@@ -40,36 +35,6 @@ struct FolderScan {
 
 bool IsIndexFileName(std::string_view upper) {
   return upper == "DESKTOP.INI" || upper == "CONTAINER.DAT" || upper == "INDEX.DAT";
-}
-
-bool IsLinkToFile(FolderScan& scan, const std::string& folder, const std::string& relative,
-                  const std::string& name, bool reparse) {
-  if (reparse) return true;
-  if (!RunningUnderWine()) return false;
-  if (scan.linksKnown)
-    return scan.links.count(relative.empty() ? name : relative + "\\" + name) > 0;
-  const std::string final = FinalPathOf(folder + "\\" + name);
-  return !final.empty() &&
-         !EndsWith(UpperCase(final), UpperCase(FinalPathOf(folder) + "\\" + name));
-}
-
-// One listed entry: its name in the ANSI code page, and the name the calls reach it by (its
-// short name when the code page cannot hold the long one; empty when it has none then).
-struct Entry {
-  std::string name, address, shortName;
-  DWORD attributes, reserved;
-};
-
-Entry EntryOf(const WIN32_FIND_DATAW& fd) {
-  bool lossy = false;
-  Entry e{AnsiFileName(fd.cFileName, &lossy),
-          {},
-          AnsiFileName(fd.cAlternateFileName),
-          fd.dwFileAttributes,
-          fd.dwReserved0};
-  e.address = lossy ? e.shortName : e.name;
-  if (lossy) e.shortName.clear();  // the short name is already the address
-  return e;
 }
 
 void ReportStrayFailure(ReportContext& ctx, unsigned long error, const std::string& upperPath) {
@@ -83,34 +48,34 @@ void ReportStrayFailure(ReportContext& ctx, unsigned long error, const std::stri
 }
 
 void DeleteStray(FolderScan& scan, const std::string& folder, const std::string& relative,
-                 const Entry& e, const std::string& upperPath) {
+                 const std::string& folderFinal, const ListedEntry& e,
+                 const std::string& upperPath) {
   ReportContext& ctx = scan.ctx;
   // A name the code page cannot hold and no short name: no call can reach the file, and the
   // look-alike name may be another file's.
-  if (e.address.empty()) {
+  if (e.Address().empty()) {
     ReportStrayFailure(ctx, ERROR_INVALID_NAME, upperPath);
     return;
   }
-  const std::string path = folder + "\\" + e.address;
-  bool deleted;
-  LastDeleteError() = 0;
-  if (IsLinkToFile(scan, folder, relative, e.name, IsLinkReparse(e.attributes, e.reserved))) {
-    // A link goes itself; what it points at is outside the container and stays.
-    const unsigned long error = ParamSwitch("KeepFiles") ? 0 : RemoveLinkItself(path, false);
-    LastDeleteError() = error;
-    deleted = error == 0;
+  const std::string path = folder + "\\" + e.Address();
+  DeleteOutcome outcome;
+  // A link goes itself; what it points at is outside the container and stays.
+  if (IsLinkReparse(e.attributes, e.reparseTag) ||
+      scan.links.Has(relative.empty() ? e.name : relative + "\\" + e.name,
+                     folder + "\\" + e.name, e.name, folderFinal)) {
+    outcome = RemoveFileLink(ctx, path);
   } else {
     if (e.attributes & FILE_ATTRIBUTE_READONLY)
       SetFileAttributesA(path.c_str(), e.attributes & ~FILE_ATTRIBUTE_READONLY);
-    deleted = DeleteDataFile(ctx, path, e.shortName);
+    outcome = DeleteDataFile(ctx, path, e.lossy ? std::string() : e.shortName);
   }
   // "KeepFiles" keeps the file without an error: the run reports it as the purge would.
-  if (deleted || (LastDeleteError() == 0 && ParamSwitch("KeepFiles"))) {
-    ctx.AddDetailLine(DeletedResultText() + upperPath);
+  if (outcome.deleted || (outcome.error == 0 && ctx.State().keepFiles)) {
+    ctx.AddDetailLine(DeletedResultText(outcome) + upperPath);
     return;
   }
   if (ctx.Cancelled()) return;  // a shred stopped by Cancel: the file stays, and that is no error
-  ReportStrayFailure(ctx, LastDeleteError(), upperPath);
+  ReportStrayFailure(ctx, outcome.error, upperPath);
 }
 
 // The folder's own files, then its sub-folders depth first; links to folders are not entered.
@@ -122,45 +87,42 @@ void ScanFolder(FolderScan& scan, const std::string& folder, const std::string& 
   upperPath += '\\';
   const size_t nameAt = upperPath.size();
   std::vector<std::pair<std::string, std::string>> subFolders;  // name, address
+  const std::string folderFinal = scan.links.FolderFinal(folder);
   // Listed wide: the ANSI listing gives a name the code page cannot hold as a best-fit
   // look-alike, which may be the name of another file, one the index names.
-  WIN32_FIND_DATAW fd;
-  HANDLE find = FindFirstFileW(WidePath(folder + "\\*.*").c_str(), &fd);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    const Entry e = EntryOf(fd);
-    if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) {
-      if (recurse && e.name != "." && e.name != ".." && !IsLinkReparse(e.attributes, e.reserved)) {
+  ListFolderWide(folder + "\\*.*", [&](ListedEntry&& e) {
+    if (e.IsFolder()) {
+      if (recurse && !IsLinkReparse(e.attributes, e.reparseTag)) {
         upperPath.resize(nameAt);
         AppendUpper(upperPath, e.name);
         if (std::find(scan.skipped.begin(), scan.skipped.end(), upperPath) != scan.skipped.end())
-          continue;
-        if (e.address.empty())  // no name any call can enter it by
+          return true;
+        if (e.Address().empty())  // no name any call can enter it by
           ReportStrayFailure(ctx, ERROR_INVALID_NAME, upperPath);
         else
-          subFolders.emplace_back(e.name, e.address);
+          subFolders.emplace_back(e.name, e.Address());
       }
-      continue;
+      return true;
     }
     // A message check per file costs a round trip to the window system that 50 000 files
     // feel; every tenth keeps Cancel as quick to answer.
     if (++scan.listed % 10 == 0) ctx.View().PumpMessages();
     if (ctx.Cancelled()) {
       ctx.AddReportLine("*** Cancelled by operator.");
-      break;
+      return false;
     }
     upperPath.resize(nameAt);
     AppendUpper(upperPath, e.name);
-    if (IsIndexFileName(std::string_view(upperPath).substr(nameAt))) continue;
-    if (scan.index.MarkFound(upperPath)) continue;
+    if (IsIndexFileName(std::string_view(upperPath).substr(nameAt))) return true;
+    if (scan.index.MarkFound(upperPath)) return true;
     ++scan.count;
     ctx.CountItem();
     if (ctx.State().preview)
-      ctx.AddDetailLine(rt::kToDelete + upperPath);
+      ctx.AddDetailLine(DeleteResultText(true) + upperPath);
     else
-      DeleteStray(scan, folder, relative, e, upperPath);
-  } while (FindNextFileW(find, &fd));
-  FindClose(find);
+      DeleteStray(scan, folder, relative, folderFinal, e, upperPath);
+    return true;
+  });
   for (const auto& [name, address] : subFolders) {
     if (ctx.Cancelled()) return;
     ScanFolder(scan, folder + "\\" + address, relative.empty() ? name : relative + "\\" + name,
@@ -204,12 +166,12 @@ void RemoveOrphans(ReportContext& ctx, CacheEnumerator& cache, const StrayIndex&
       ctx.AddReportLine("*** Cancelled by operator.");
       return;
     }
-    std::string result = rt::kToDelete;
+    std::string result = DeleteResultText(true);
     if (!ctx.State().preview) {
       const DeleteEntryResult d = cache.DeleteEntry(ctx, r.url, "");
       // The server may not touch some entries at low integrity: those are not ours to report.
       if (!d.ok && protectedKind && d.indexError == ERROR_ACCESS_DENIED) continue;
-      result = d.ok ? rt::kDeleted : rt::kDeleteFailed;
+      result = d.ok ? DeleteResultText(false) : rt::kDeleteFailed;
     }
     ++count;
     ctx.CountItem();
@@ -244,7 +206,8 @@ void StraysPass(ReportContext& ctx, const CacheAccess& access, int code, const s
     } closer{cache};
     if (!BuildIndexList(ctx, cache, *kind, index)) return;
   }
-  FolderScan scan{ctx, index, count};
+  const FileLinksBelow links(folder, !ctx.State().preview);
+  FolderScan scan{ctx, index, count, links};
   if (!IsProtectedKind(code)) {
     // The discovered protected folder, and for the user data its "\Low" form even when that
     // has no index file yet: its files are never this kind's strays.
@@ -256,8 +219,6 @@ void StraysPass(ReportContext& ctx, const CacheAccess& access, int code, const s
         scan.skipped.push_back(std::move(upper));
       }
   }
-  if (!ctx.State().preview && RunningUnderWine())
-    scan.linksKnown = ListLinksBelowUnderWine(folder, scan.links);
   ScanFolder(scan, folder, {}, code % 100 != 1);  // the cookies folder without sub-folders
   if (ctx.Cancelled()) return;
   RemoveOrphans(ctx, cache, index, IsProtectedKind(code), count);

@@ -424,14 +424,16 @@ DeleteEntryResult UrlServerLink::DeleteEntry(ReportContext& ctx, const std::stri
   rec.SetU32(kError, 0);
   rec.SetText(kUrl, url);
   // "KeepFiles" keeps the entry's file, and so the entry that names it.
-  if (!localFile.empty() && ParamSwitch("KeepFiles")) {
+  if (!localFile.empty() && ctx.State().keepFiles) {
     result.kept = true;
     rec.SetByte(kResult, 0);
     return result;
   }
   // The index names the file; a link put in its place goes itself, never what it points at.
-  if (!localFile.empty() && !DeleteDataFileOrLink(ctx, localFile)) {
-    uint32_t code = LastDeleteError();
+  if (const DeleteOutcome outcome =
+          localFile.empty() ? DeleteOutcome{true} : DeleteDataFileOrLink(ctx, localFile);
+      !outcome.deleted) {
+    const uint32_t code = outcome.error;
     if (!LocalFileGone(code)) {  // an absent file, or folder, lets the index entry go
       result.error = code;
       rec.SetByte(kResult, 0);

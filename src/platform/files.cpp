@@ -155,23 +155,58 @@ std::wstring WidePath(const std::string& path) {
   return wide;
 }
 
-std::vector<ListedEntry> ListFolderWide(const std::string& pattern) {
-  std::vector<ListedEntry> entries;
+bool FindFile::First(const std::string& pattern, WIN32_FIND_DATAA& entry) {
+  Close();
+  const HANDLE h = FindFirstFileA(pattern.c_str(), &entry);
+  if (h != INVALID_HANDLE_VALUE) handle_ = h;
+  return handle_ != nullptr;
+}
+
+bool FindFile::First(const std::wstring& pattern, WIN32_FIND_DATAW& entry) {
+  Close();
+  const HANDLE h = FindFirstFileW(pattern.c_str(), &entry);
+  if (h != INVALID_HANDLE_VALUE) handle_ = h;
+  return handle_ != nullptr;
+}
+
+bool FindFile::Next(WIN32_FIND_DATAA& entry) {
+  return handle_ && FindNextFileA(handle_, &entry);
+}
+
+bool FindFile::Next(WIN32_FIND_DATAW& entry) {
+  return handle_ && FindNextFileW(handle_, &entry);
+}
+
+void FindFile::Close() {
+  if (handle_) FindClose(handle_);
+  handle_ = nullptr;
+}
+
+void ListFolderWide(const std::string& pattern, const std::function<bool(ListedEntry&&)>& take) {
   WIN32_FIND_DATAW fd;
-  HANDLE find = FindFirstFileW(WidePath(pattern).c_str(), &fd);
-  if (find == INVALID_HANDLE_VALUE) return entries;
-  do {
+  FindFile find;
+  for (bool more = find.First(WidePath(pattern), fd); more; more = find.Next(fd)) {
     ListedEntry e;
     e.name = AnsiFileName(fd.cFileName, &e.lossy);
     if (!e.lossy && (e.name == "." || e.name == "..")) continue;
     bool shortLossy = false;
     e.shortName = AnsiFileName(fd.cAlternateFileName, &shortLossy);
     if (shortLossy) e.shortName.clear();
+    e.wideName = fd.cFileName;
     e.attributes = fd.dwFileAttributes;
     e.reparseTag = fd.dwReserved0;
+    e.lastWrite = (static_cast<unsigned long long>(fd.ftLastWriteTime.dwHighDateTime) << 32) |
+                  fd.ftLastWriteTime.dwLowDateTime;
+    if (!take(std::move(e))) return;
+  }
+}
+
+std::vector<ListedEntry> ListFolderWide(const std::string& pattern) {
+  std::vector<ListedEntry> entries;
+  ListFolderWide(pattern, [&](ListedEntry&& e) {
     entries.push_back(std::move(e));
-  } while (FindNextFileW(find, &fd));
-  FindClose(find);
+    return true;
+  });
   return entries;
 }
 

@@ -1,6 +1,10 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
+
+struct _WIN32_FIND_DATAA;
+struct _WIN32_FIND_DATAW;
 
 // File-system queries and small operations over the ANSI Win32 calls.
 bool FileExists(const std::string& path);
@@ -37,6 +41,27 @@ std::string AnsiFileName(const wchar_t* name, bool* lossy = nullptr);
 // An ANSI path for the wide calls.
 std::wstring WidePath(const std::string& path);
 
+// A directory search that closes itself when it goes out of scope. It holds no entry: each call
+// fills the caller's. Loop as
+//   for (bool more = find.First(pattern, entry); more; more = find.Next(entry)) ...
+class FindFile {
+ public:
+  FindFile() = default;
+  ~FindFile() { Close(); }
+  FindFile(const FindFile&) = delete;
+  FindFile& operator=(const FindFile&) = delete;
+  // The first entry `pattern` names; false when there is none (GetLastError says why).
+  bool First(const std::string& pattern, _WIN32_FIND_DATAA& entry);
+  bool First(const std::wstring& pattern, _WIN32_FIND_DATAW& entry);
+  // The next entry of the search; false at its end.
+  bool Next(_WIN32_FIND_DATAA& entry);
+  bool Next(_WIN32_FIND_DATAW& entry);
+  void Close();
+
+ private:
+  void* handle_ = nullptr;  // null while no search is open
+};
+
 // One entry of a folder listed with the wide calls (FindFirstFileW), named in the ANSI code
 // page. The ANSI listing would give a name the code page cannot hold as a best-fit look-alike,
 // which may be another file's name; here such a name is marked lossy and the entry is reached
@@ -45,7 +70,9 @@ struct ListedEntry {
   std::string name;       // '?' for each character the code page cannot hold
   std::string shortName;  // the 8.3 name; empty when the entry has none
   bool lossy = false;
+  std::wstring wideName;   // as the folder holds it
   unsigned long attributes = 0, reparseTag = 0;
+  unsigned long long lastWrite = 0;  // FILETIME as one number
   bool IsFolder() const { return (attributes & 0x10) != 0; }  // FILE_ATTRIBUTE_DIRECTORY
   // The name that reaches the entry: the listed one, or the short one for a lossy name;
   // empty when nothing reaches it.
@@ -53,6 +80,9 @@ struct ListedEntry {
 };
 // The entries `pattern` (a folder, a backslash and a mask) lists, "." and ".." left out.
 std::vector<ListedEntry> ListFolderWide(const std::string& pattern);
+// The same entries handed to `take` one by one as they are listed, for a long listing that
+// answers the window meanwhile; the listing ends early when `take` returns false.
+void ListFolderWide(const std::string& pattern, const std::function<bool(ListedEntry&&)>& take);
 // The full paths of the files (folders left out) that `mask` lists in the folder, sorted; links
 // are listed as themselves. A name the code page cannot hold goes by its short name; one
 // without any is left out.

@@ -87,9 +87,7 @@ std::string FinalPathOf(const std::string& path) {
 // works on every version, where the handle-based query is Vista's.
 unsigned long ReparseTagOf(const std::string& path) {
   WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA(path.c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return 0;
-  FindClose(h);
+  if (!FindFile().First(path, fd)) return 0;
   return (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? fd.dwReserved0 : 0;
 }
 
@@ -110,15 +108,42 @@ bool IsLinkByReparse(const std::string& path, unsigned long attributes) {
   return IsLinkReparse(attributes, ReparseTagOf(path));
 }
 
-bool IsLinkToFile(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
-  if (a == INVALID_FILE_ATTRIBUTES) return false;
-  if (IsLinkByReparse(path, a)) return true;
+bool ResolvesElsewhere(const std::string& path, const std::string& folderFinal,
+                       const std::string& name) {
+  if (folderFinal.empty()) return false;
+  const std::string final = FinalPathOf(path);
+  if (final.empty()) return false;
+  // A drive's root resolves with its backslash ("\\?\C:\").
+  const std::string expected = folderFinal + (folderFinal.back() == '\\' ? "" : "\\") + name;
+  return lstrcmpiA(final.c_str(), expected.c_str()) != 0;
+}
+
+bool IsLinkToFile(const std::string& path, unsigned long attributes) {
+  if (IsLinkByReparse(path, attributes)) return true;
   const size_t at = path.find_last_of("\\/");
   if (!RunningUnderWine() || at == std::string::npos) return false;
-  const std::string final = FinalPathOf(path), folderFinal = FinalPathOf(path.substr(0, at));
-  return !final.empty() && !folderFinal.empty() &&
-         lstrcmpiA(final.c_str(), (folderFinal + "\\" + path.substr(at + 1)).c_str()) != 0;
+  return ResolvesElsewhere(path, FinalPathOf(path.substr(0, at)), path.substr(at + 1));
+}
+
+bool IsLinkToFile(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && IsLinkToFile(path, a);
+}
+
+FileLinksBelow::FileLinksBelow(const std::string& root, bool purging) {
+  if (!purging || !RunningUnderWine()) return;
+  known_ = ListLinksBelowUnderWine(root, links_);
+  checkEach_ = !known_;
+}
+
+std::string FileLinksBelow::FolderFinal(const std::string& folder) const {
+  return checkEach_ ? FinalPathOf(folder) : std::string();
+}
+
+bool FileLinksBelow::Has(const std::string& relative, const std::string& path,
+                         const std::string& name, const std::string& folderFinal) const {
+  if (known_) return links_.count(relative) > 0;
+  return checkEach_ && ResolvesElsewhere(path, folderFinal, name);
 }
 
 // On Windows a junction or directory link goes with RemoveDirectory and a file link with

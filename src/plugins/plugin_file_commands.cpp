@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "core/command_line.h"
+#include "core/report_rules.h"
 #include "core/text_util.h"
 #include "files/secure_erase.h"
 #include "files/temp_protect_list.h"
@@ -15,25 +15,15 @@
 
 namespace plugin_engine {
 namespace {
-constexpr const char* kDeleted = "         deleted - ";
-constexpr const char* kToDelete = "       to delete - ";
+// The plugin lines' result column is two wider than the purges'.
+constexpr size_t kPluginResultWidth = kResultWidth + 2;
 constexpr const char* kProtected = "       Protected - ";
 
-// Under Wine a link to a file looks like a plain file, and deleting or rewriting it reaches
-// its target: it shows itself by resolving elsewhere than where it lies.
-bool IsLinkedFile(const std::string& path, DWORD attributes) {
-  if (IsLinkByReparse(path, attributes)) return true;
-  if (!RunningUnderWine()) return false;
-  const std::string final = FinalPathOf(path), folderFinal = FinalPathOf(ExtractFilePath(path));
-  return !final.empty() && !folderFinal.empty() &&
-         !SameText(final, folderFinal + "\\" + ExtractFileName(path));
-}
+std::string ResultText(Engine& e) { return DeleteResultText(e.Preview(), kPluginResultWidth); }
 
 std::string ShortNameOf(const std::string& path) {
   WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA(path.c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return {};
-  FindClose(h);
+  if (!FindFile().First(path, fd)) return {};
   return fd.cAlternateFileName[0] ? JoinPluginPath(ExtractFilePath(path), fd.cAlternateFileName)
                                   : std::string();
 }
@@ -67,22 +57,17 @@ void DeleteOneFile(Engine& e, const std::string& path, const std::string& shortN
     return;
   }
   if (e.Preview()) {
-    e.Detail(kToDelete + path);
+    e.Detail(ResultText(e) + path);
     return;
   }
-  bool deleted;
-  if (IsLinkedFile(path, attributes)) {
-    const unsigned long error = ParamSwitch("KeepFiles") ? 0 : RemoveLinkItself(path, false);
-    LastDeleteError() = error;
-    deleted = error == 0;
-  } else {
-    LastDeleteError() = 0;
-    deleted = DeleteDataFile(e.ctx, path, shortName);
-  }
-  if (deleted || LastDeleteError() == 0)
-    e.Detail(DeletedResultText(kDeleted) + path);
+  // Under Wine a link to a file looks like a plain file, and deleting it reaches its target.
+  const DeleteOutcome outcome = IsLinkToFile(path, attributes)
+                                    ? RemoveFileLink(e.ctx, path)
+                                    : DeleteDataFile(e.ctx, path, shortName);
+  if (outcome.deleted || outcome.error == 0)
+    e.Detail(DeletedResultText(outcome, kPluginResultWidth) + path);
   else if (!e.St().cancel)
-    ReportFailure(e, LastDeleteError(), code == 'i', path);
+    ReportFailure(e, outcome.error, code == 'i', path);
 }
 
 // An entry of a wide listing that no name in the ANSI code page reaches (a character the code
@@ -154,7 +139,8 @@ bool OpenContentFile(Engine& e, const std::string& path, std::vector<std::string
     e.Line("  File Not Found - " + path);
     return false;
   }
-  writable = !IsLinkedFile(path, GetFileAttributesA(path.c_str()));
+  // Under Wine a link to a file looks like a plain file, and rewriting it reaches its target.
+  writable = !IsLinkToFile(path, GetFileAttributesA(path.c_str()));
   return true;
 }
 
@@ -174,7 +160,7 @@ void DeleteTextLines(Engine& e, const std::string& path, const std::string& text
     std::vector<std::string> one{lines[i]};
     const std::vector<std::string> gone = RemoveTextLines(one, text);
     if (gone.empty()) continue;
-    e.Detail((e.Preview() ? kToDelete : kDeleted) + gone.front());
+    e.Detail(ResultText(e) + gone.front());
     lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
     e.Count();
     removedAny = true;
@@ -189,7 +175,7 @@ void DeleteXmlElement(Engine& e, const std::string& path, const std::string& nam
   bool removedAny = false;
   std::vector<std::string> pieces;
   while (!e.St().cancel && RemoveFirstXmlElement(lines, name, pieces)) {
-    for (const auto& p : pieces) e.Line((e.Preview() ? kToDelete : kDeleted) + p);
+    for (const auto& p : pieces) e.Line(ResultText(e) + p);
     pieces.clear();
     e.Count();
     removedAny = true;
@@ -203,6 +189,11 @@ size_t ExtensionLength(const std::string& name) {
   return name.size() - dot;
 }
 
+// DELFOLD's walk. It is not the temp purge's PurgeFolderTree: the folder type decides per level
+// what goes (only sub-folders "OD"/"OR", files only "IS", folders removed "DS"/"OD"), the filter's
+// extension must match in length, a folder no plugin may empty is passed over, every file goes
+// through DELFILE's deletion (its "file not present" and 19-wide lines), and a link to a file is
+// told from its own attributes; the temp purge has none of these and an age filter besides.
 void DeleteFolderFiles(Engine& e, const std::string& folder, const std::string& filter,
                        const std::string& type, bool top) {
   size_t n = ExtensionLength(filter);
@@ -257,11 +248,11 @@ void DeleteFolderFiles(Engine& e, const std::string& folder, const std::string& 
     if (!removes) continue;
     e.Count();
     if (e.Preview()) {
-      e.Detail(kToDelete + path);
+      e.Detail(ResultText(e) + path);
       continue;
     }
     unsigned long error = 0;
-    if (!ParamSwitch("KeepFiles")) {
+    if (!e.St().keepFiles) {
       if (link) {
         error = RemoveLinkItself(path, true);
       } else {
@@ -272,7 +263,7 @@ void DeleteFolderFiles(Engine& e, const std::string& folder, const std::string& 
       }
     }
     if (error == 0)
-      e.Detail(kDeleted + path);
+      e.Detail(ResultText(e) + path);
     else
       ReportFailure(e, error, code == 'i', path);
   }

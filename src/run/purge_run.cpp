@@ -102,6 +102,7 @@ void RunSteps(ReportContext& ctx, const PurgeRequest& request,
   st.detail = request.options[F::Report] == 0;
   st.secureErase = request.options[F::SecureDelete] == 1;
   st.compact = request.options[F::CompactSql] == 1;
+  st.keepFiles = ParamSwitch("KeepFiles");
   st.shred = request.shred;
   st.cancel = false;
   st.processed = 0;

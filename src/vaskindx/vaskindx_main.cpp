@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "ie/boot_list.h"
+#include "platform/files.h"
 #include "platform/reparse_rules.h"
 
 namespace {
@@ -31,9 +32,7 @@ bool IsPlainFolder(const std::string& folder) {
   std::string entry = folder;
   while (entry.size() > 3 && entry.back() == '\\') entry.pop_back();
   WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA(entry.c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  FindClose(h);
+  if (!FindFile().First(entry, fd)) return false;
   return (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
          !IsLinkReparse(fd.dwFileAttributes, fd.dwReserved0);
 }
@@ -42,15 +41,12 @@ bool IsPlainFolder(const std::string& folder) {
 // their own; they are real folders of the history, never links out of it.
 void AddDatedContainers(const std::string& history, std::vector<std::string>& folders) {
   WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((history + "\\*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return;
-  do {
+  FindFile find;
+  for (bool more = find.First(history + "\\*", fd); more; more = find.Next(fd))
     if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
         !IsLinkReparse(fd.dwFileAttributes, fd.dwReserved0) &&
         IsDatedHistoryFolderName(fd.cFileName))
       folders.push_back(history + "\\" + fd.cFileName);
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
 }
 }  // namespace
 
@@ -66,9 +62,7 @@ int main(int argc, char** argv) {
     for (const char* name : {"index.dat", "container.dat"}) {
       WIN32_FIND_DATAA fd;
       const std::string path = folder + "\\" + name;
-      HANDLE h = FindFirstFileA(path.c_str(), &fd);
-      if (h == INVALID_HANDLE_VALUE) continue;
-      FindClose(h);
+      if (!FindFile().First(path, fd)) continue;
       if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
           IsLinkReparse(fd.dwFileAttributes, fd.dwReserved0))
         continue;

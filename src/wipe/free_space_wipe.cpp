@@ -4,6 +4,7 @@
 
 #include "core/text_util.h"
 #include "platform/file_compression.h"
+#include "platform/files.h"
 #include "platform/links.h"
 #include "wipe/wipe_clock.h"
 #include "wipe/wipe_fill.h"
@@ -37,13 +38,8 @@ uint64_t FreeBytesOf(const std::string& path) {
 // A folder that is a link, or that resolves elsewhere than where it lies, is never filled or
 // emptied: the wipe's files go only where the wipe made them.
 bool IsLinkedFolder(const std::string& parent, const std::string& folder, DWORD attributes) {
-  if (IsLinkByReparse(folder, attributes)) return true;
-  const std::string final = FinalPathOf(folder);
-  const std::string parentFinal = WithoutTrailingSlash(FinalPathOf(parent));
-  if (final.empty() || parentFinal.empty()) return false;
-  std::string expected = parentFinal;
-  if (expected.back() != '\\') expected += '\\';
-  return !SameText(final, expected + kWipeFolderName);
+  return IsLinkByReparse(folder, attributes) ||
+         ResolvesElsewhere(folder, FinalPathOf(parent), kWipeFolderName);
 }
 }  // namespace
 
@@ -130,20 +126,18 @@ bool RemoveWipeFolder(const std::string& parent) {
   if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
   if (IsLinkedFolder(parent, folder, attributes)) return false;
   WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
-        continue;
-      if (!IsFillFileName(found.cFileName)) continue;
-      const std::string path = folder + "\\" + found.cFileName;
-      if (IsLinkToFile(path)) continue;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileA(path.c_str());
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
+  FindFile find;
+  for (bool more = find.First(folder + "\\*", found); more; more = find.Next(found)) {
+    if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
+      continue;
+    if (!IsFillFileName(found.cFileName)) continue;
+    const std::string path = folder + "\\" + found.cFileName;
+    if (IsLinkToFile(path)) continue;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
   }
+  find.Close();
   return RemoveDirectoryA(folder.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 

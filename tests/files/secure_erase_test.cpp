@@ -46,10 +46,11 @@ TEST_F(DeleteDataFileTest, DeletesInEveryModeAndRestoresTheCurrentDirectory) {
     Use(mode);
     const std::string path = folder.File("sessionstore.js");
     WriteFileText(path, std::string(9000, 's'));
-    EXPECT_TRUE(DeleteDataFile(run.ctx, path));
+    const DeleteOutcome outcome = DeleteDataFile(run.ctx, path);
+    EXPECT_TRUE(outcome);
     EXPECT_FALSE(Exists(path));
-    EXPECT_EQ(LastDeleteError(), 0u);
-    EXPECT_EQ(run.ctx.MapFileError(LastDeleteError()), "       deleted - ");
+    EXPECT_EQ(outcome.error, 0u);
+    EXPECT_EQ(run.ctx.MapFileError(outcome.error), "       deleted - ");
     EXPECT_EQ(CurrentDirectory(), before);
   }
   EXPECT_TRUE(run.view.lines.empty());
@@ -76,8 +77,9 @@ TEST_F(DeleteDataFileTest, KeepFilesAndPreviewDeleteNothing) {
     SCOPED_TRACE(mode.name);
     Use(mode);
     {
-      ScopedArguments keep({"KeepFiles"});
+      run.state.keepFiles = true;
       EXPECT_FALSE(DeleteDataFile(run.ctx, path));
+      run.state.keepFiles = false;
     }
     run.state.preview = true;
     EXPECT_FALSE(DeleteDataFile(run.ctx, path));
@@ -99,10 +101,11 @@ TEST_F(DeleteDataFileTest, FileInUseIsLockedAndLeftWhole) {
     SCOPED_TRACE(mode.name);
     Use(mode);
     run.state.lockedFile = false;
-    EXPECT_FALSE(DeleteDataFile(run.ctx, path));
-    EXPECT_EQ(LastDeleteError(), uint32_t(ERROR_SHARING_VIOLATION));
+    const DeleteOutcome outcome = DeleteDataFile(run.ctx, path);
+    EXPECT_FALSE(outcome);
+    EXPECT_EQ(outcome.error, uint32_t(ERROR_SHARING_VIOLATION));
     EXPECT_FALSE(run.state.lockedFile) << "marked only once reported as locked";
-    EXPECT_EQ(run.ctx.MapFileError(LastDeleteError()), "        Locked - ");
+    EXPECT_EQ(run.ctx.MapFileError(outcome.error), "        Locked - ");
     EXPECT_TRUE(run.state.lockedFile);
   }
   CloseHandle(held);
@@ -119,18 +122,21 @@ TEST_F(DeleteDataFileTest, AlternateNameIsUsedWhenThePathIsNotFound) {
   ASSERT_NE(std::string(shortName), longName);
   const std::string gone = folder.File("renamed meanwhile.html");
 
-  EXPECT_FALSE(DeleteDataFile(run.ctx, gone, std::string(" ") + shortName))
+  DeleteOutcome outcome = DeleteDataFile(run.ctx, gone, std::string(" ") + shortName);
+  EXPECT_FALSE(outcome)
       << "an alternate beginning with a blank is not a name";
-  EXPECT_EQ(LastDeleteError(), uint32_t(ERROR_FILE_NOT_FOUND));
-  EXPECT_EQ(run.ctx.MapFileError(LastDeleteError()), "File not Found - ");
+  EXPECT_EQ(outcome.error, uint32_t(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(run.ctx.MapFileError(outcome.error), "File not Found - ");
   EXPECT_TRUE(Exists(longName));
 
-  EXPECT_TRUE(DeleteDataFile(run.ctx, gone, shortName));
-  EXPECT_EQ(LastDeleteError(), 0u);
+  outcome = DeleteDataFile(run.ctx, gone, shortName);
+  EXPECT_TRUE(outcome);
+  EXPECT_EQ(outcome.error, 0u);
   EXPECT_FALSE(Exists(longName));
 
-  EXPECT_FALSE(DeleteDataFile(run.ctx, gone));
-  EXPECT_EQ(LastDeleteError(), uint32_t(ERROR_FILE_NOT_FOUND));
+  outcome = DeleteDataFile(run.ctx, gone);
+  EXPECT_FALSE(outcome);
+  EXPECT_EQ(outcome.error, uint32_t(ERROR_FILE_NOT_FOUND));
   EXPECT_FALSE(run.state.lockedFile);
 }
 
@@ -138,8 +144,9 @@ TEST_F(DeleteDataFileTest, MissingFilesAreNotFoundInEveryMode) {
   for (const EraseMode& mode : kModes) {
     SCOPED_TRACE(mode.name);
     Use(mode);
-    EXPECT_FALSE(DeleteDataFile(run.ctx, folder.File("absent.dat")));
-    EXPECT_EQ(LastDeleteError(), uint32_t(ERROR_FILE_NOT_FOUND));
+    const DeleteOutcome outcome = DeleteDataFile(run.ctx, folder.File("absent.dat"));
+    EXPECT_FALSE(outcome);
+    EXPECT_EQ(outcome.error, uint32_t(ERROR_FILE_NOT_FOUND));
   }
 }
 
@@ -151,8 +158,9 @@ TEST_F(DeleteDataFileTest, MissingFolderNeverReachesANamesakeInTheCurrentDirecto
   for (const EraseMode& mode : kModes) {
     SCOPED_TRACE(mode.name);
     Use(mode);
-    EXPECT_FALSE(DeleteDataFile(run.ctx, folder.File("gone\\prefs.js")));
-    EXPECT_EQ(LastDeleteError(), uint32_t(ERROR_PATH_NOT_FOUND));
+    const DeleteOutcome outcome = DeleteDataFile(run.ctx, folder.File("gone\\prefs.js"));
+    EXPECT_FALSE(outcome);
+    EXPECT_EQ(outcome.error, uint32_t(ERROR_PATH_NOT_FOUND));
     EXPECT_EQ(CurrentDirectory(), folder.Path());
   }
   SetCurrentDirectoryA(before.c_str());

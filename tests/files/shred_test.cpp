@@ -120,8 +120,9 @@ TEST_F(ShredTest, ThoroughPassesWriteR1ThenItsComplementThenR2) {
   // Longer than one write, and not a whole number of units.
   const size_t size = kShredWriteBytes + 100;
   const std::string path = MakeFile("history.dat", size);
-  ASSERT_TRUE(ShredFile(run.ctx, path, '1', 3));
-  EXPECT_EQ(LastDeleteError(), 0u);
+  const DeleteOutcome outcome = ShredFile(run.ctx, path, '1', 3);
+  ASSERT_TRUE(outcome);
+  EXPECT_EQ(outcome.error, 0u);
 
   ASSERT_EQ(recorder.passes.size(), 3u);
   for (const std::string& pass : recorder.passes) {
@@ -203,8 +204,9 @@ TEST_F(ShredTest, SmallAndEmptyFiles) {
 }
 
 TEST_F(ShredTest, MissingFileIsReportedNotFound) {
-  EXPECT_FALSE(ShredFile(run.ctx, folder.File("absent.dat"), '0', 0));
-  EXPECT_EQ(LastDeleteError(), uint32_t(ERROR_FILE_NOT_FOUND));
+  const DeleteOutcome outcome = ShredFile(run.ctx, folder.File("absent.dat"), '0', 0);
+  EXPECT_FALSE(outcome);
+  EXPECT_EQ(outcome.error, uint32_t(ERROR_FILE_NOT_FOUND));
   EXPECT_TRUE(recorder.passes.empty());
 }
 
@@ -261,8 +263,9 @@ TEST_F(ShredTest, LockedFileIsLeftWhole) {
   HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   for (char method : {'0', '1', '2'}) {
-    EXPECT_FALSE(ShredFile(run.ctx, path, method, 2));
-    EXPECT_EQ(LastDeleteError(), uint32_t(ERROR_SHARING_VIOLATION));
+    const DeleteOutcome outcome = ShredFile(run.ctx, path, method, 2);
+    EXPECT_FALSE(outcome);
+    EXPECT_EQ(outcome.error, uint32_t(ERROR_SHARING_VIOLATION));
   }
   CloseHandle(held);
   EXPECT_TRUE(recorder.passes.empty());
@@ -320,8 +323,9 @@ TEST_F(ShredTest, SecureEraseOfFilesThatAreNotPlain) {
     // Held by another program, the file is left as it was, its attributes too.
     HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(DeleteDataFile(run.ctx, path));
-    EXPECT_EQ(LastDeleteError(), uint32_t(ERROR_SHARING_VIOLATION));
+    const DeleteOutcome heldOutcome = DeleteDataFile(run.ctx, path);
+    EXPECT_FALSE(heldOutcome);
+    EXPECT_EQ(heldOutcome.error, uint32_t(ERROR_SHARING_VIOLATION));
     CloseHandle(holder);
     EXPECT_EQ(GetFileAttributesA(path.c_str()) & kInTheWay, c.attributes);
     EXPECT_TRUE(SameBytes(ReadFileText(path), std::string(size, 'x')));
@@ -333,7 +337,8 @@ TEST_F(ShredTest, SecureEraseOfFilesThatAreNotPlain) {
     }
     recorder.holdMoved = c.reach == Reach::HeldWhenMoved;
     const std::string given = c.reach == Reach::LongPathForm ? "\\\\?\\" + path : path;
-    const bool deleted = DeleteDataFile(run.ctx, given);
+    const DeleteOutcome outcome = DeleteDataFile(run.ctx, given);
+    const bool deleted = outcome.deleted;
     if (recorder.held != INVALID_HANDLE_VALUE) CloseHandle(recorder.held);
 
     if (c.reach == Reach::HardLinked) {
@@ -341,7 +346,7 @@ TEST_F(ShredTest, SecureEraseOfFilesThatAreNotPlain) {
       EXPECT_TRUE(recorder.passes.empty()) << "not overwritten";
       EXPECT_TRUE(SameBytes(ReadFileText(other), std::string(size, 'x')));
       EXPECT_EQ(GetFileAttributesA(other.c_str()) & kInTheWay, DWORD(FILE_ATTRIBUTE_READONLY));
-      EXPECT_EQ(DeletedResultText("         deleted - "), "  Hard link only - ");
+      EXPECT_EQ(DeletedResultText(outcome, 19), "  Hard link only - ");
       SetFileAttributesA(other.c_str(), FILE_ATTRIBUTE_NORMAL);
       DeleteFileA(other.c_str());
     } else {
@@ -349,11 +354,11 @@ TEST_F(ShredTest, SecureEraseOfFilesThatAreNotPlain) {
       const size_t covered = c.reach == Reach::LongPathForm ? 1024 : Whole(size);
       EXPECT_TRUE(SameBytes(recorder.passes[0], std::string(covered, '\0')));
       EXPECT_EQ(recorder.passAttributes[0] & kInTheWay, 0u) << "cleared before the overwrite";
-      EXPECT_EQ(DeletedResultText(), "       deleted - ");
+      EXPECT_EQ(DeletedResultText(outcome), "       deleted - ");
     }
     if (c.reach == Reach::HeldWhenMoved) {
       EXPECT_FALSE(deleted) << "the final delete is checked";
-      EXPECT_EQ(LastDeleteError(), uint32_t(ERROR_SHARING_VIOLATION));
+      EXPECT_EQ(outcome.error, uint32_t(ERROR_SHARING_VIOLATION));
       ASSERT_EQ(recorder.movedNames.size(), 1u);
       const std::string left = recorder.movedNames[0];
       EXPECT_EQ(GetFileAttributesA(left.c_str()) & kInTheWay, c.attributes);

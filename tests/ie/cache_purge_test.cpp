@@ -524,10 +524,10 @@ TEST_F(IeCachePurgeTest, UserDataDomStoreAndKeepFilesLinesSayWhatHappened) {
     EmptyUrlCache();
   }
   // "KeepFiles" keeps the file, and the entry that names it: nothing claims "deleted".
-  ScopedArguments keepFiles({"KeepFiles"});
   const std::string page = "http://kept" + Unique() + ".example/k.htm";
   const std::string file = CachePage(page);
   Start(false);
+  run.state.keepFiles = true;
   PurgeIeCache(run.ctx, access);
   EXPECT_EQ(EntryLines(run.view.lines), (std::vector<std::string>{"     to delete - |N |" + page}));
   EXPECT_TRUE(FileExists(file));

@@ -9,16 +9,14 @@
 #include "core/modal.h"
 #include "core/settings.h"
 #include "core/settings_backup.h"
-#include "files/delete_outcome.h"
 #include "files/temp_protect_list.h"
 #include "system/shutdown_action.h"
 
 namespace {
 // What the program keeps while it runs (the cookie window's "Yes To All" answers and sort, a
-// driver of modal windows, the temp protect list a test left loaded or unreadable, the outcome
-// of the last delete, a settings recovery not yet reported) would carry
-// from one test into the next, and make the result depend on their order: every test starts as
-// a freshly started program does.
+// driver of modal windows, the temp protect list a test left loaded or unreadable, a settings
+// recovery not yet reported) would carry from one test into the next, and make the result
+// depend on their order: every test starts as a freshly started program does.
 class FreshProcessState : public testing::EmptyTestEventListener {
   void OnTestStart(const testing::TestInfo&) override {
     ForgetCookieFormProcessState();
@@ -26,8 +24,6 @@ class FreshProcessState : public testing::EmptyTestEventListener {
     TempProtectEntries().Clear();
     TempProtectEntries().modified = false;
     TempProtectEntries().unreadable = false;
-    LastDeleteError() = 0;
-    LastDeleteNameOnly() = false;
     Globals().logEachItem = false;
     TakeSettingsRecoveryNote();
     SetSettingsWriteObserver(nullptr);
