@@ -7,7 +7,7 @@
 namespace {
 using F = OptionField;
 using G = OptionGroup;
-const std::array<OptionFieldInfo, kOptionFieldCount> kFields = {{
+constexpr std::array<OptionFieldInfo, kOptionFieldCount> kFields = {{
     {F::Cache, "CacheOption", "CacheOptionCheckBox", "FireFox Cache",
      "Select to Delete Cache Files", false, nullptr, nullptr, G::Firefox},
     {F::Cookies, "CookiesOption", "CookiesOptionCheckBox", "FireFox Cookies",
@@ -79,6 +79,14 @@ const std::array<OptionFieldInfo, kOptionFieldCount> kFields = {{
     {F::FFSession, "FFSessionOption", "FFSessionCheckBox", "FireFox Session",
      "Select to Delete the FireFox Session Restore files", false, nullptr, nullptr, G::Firefox},
 }};
+
+// A row left out would be read as a second "FireFox Cache" with no settings key.
+constexpr bool EveryOptionHasItsRowInOrder() {
+  for (int i = 0; i < kOptionFieldCount; ++i)
+    if (static_cast<int>(kFields[i].field) != i || kFields[i].key == nullptr) return false;
+  return true;
+}
+static_assert(EveryOptionHasItsRowInOrder(), "one row per OptionField, in its order");
 }  // namespace
 
 const std::array<OptionFieldInfo, kOptionFieldCount>& OptionFields() { return kFields; }

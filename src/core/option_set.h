@@ -34,9 +34,9 @@ enum class OptionField {
   ChromiumCache,
   ChromiumSession,
   FFSession,
+  Count,  // not an option: how many there are
 };
-constexpr int kOptionFieldCount = 30;
-constexpr int kCheckBoxCount = 27;
+constexpr int kOptionFieldCount = static_cast<int>(OptionField::Count);
 
 // The labelled box a check box sits in on the option page; radio groups sit in a row of their
 // own below, whatever their group says.

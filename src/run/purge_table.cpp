@@ -23,7 +23,7 @@ constexpr unsigned kFirefox = kNeedsFirefoxClosed, kIe = kNeedsIeClosed,
                    kChromium = kNeedsChromiumClosed;
 // A new purge is one row here, its function and its test: the option page, the settings file,
 // the browser marks and the run all read this table and the option table.
-const PurgeFunctionTable kFunctions = {{
+const PurgeFunctionTable kFunctions = {
     {F::Cache, "  Processing \"FireFox Cache\"", PurgeFirefoxCache, kFirefox},
     {F::Cookies, "  Processing \"FireFox Cookies\"", PurgeFirefoxCookies, kFirefox},
     {F::FFTypedUrls, "  Processing \"FireFox Typed URLs\"", PurgeFirefoxTypedUrls, kFirefox},
@@ -53,7 +53,7 @@ const PurgeFunctionTable kFunctions = {{
     {F::Plugins, "  Processing \"Plugins\"", RunSelectedPlugins},
     // Last: the files the other functions deleted are then free space too.
     {F::WipeFreeSpace, "  Processing \"Wipe Free Space\"", WipeTempDriveFreeSpace},
-}};
+};
 }  // namespace
 
 const PurgeFunctionTable& PurgeFunctions() { return kFunctions; }

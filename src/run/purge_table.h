@@ -1,5 +1,5 @@
 #pragma once
-#include <array>
+#include <vector>
 
 #include "core/report_context.h"
 #include "core/running_browsers.h"
@@ -23,8 +23,7 @@ struct PurgeFunctionEntry {
   PurgeFunctionBody body;
   unsigned needs = kNeedsNothing;
 };
-constexpr int kPurgeFunctionCount = 27;
-using PurgeFunctionTable = std::array<PurgeFunctionEntry, kPurgeFunctionCount>;
+using PurgeFunctionTable = std::vector<PurgeFunctionEntry>;
 
 // Every purge, in the fixed order in which a run calls the selected ones.
 const PurgeFunctionTable& PurgeFunctions();

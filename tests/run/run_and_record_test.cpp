@@ -20,6 +20,15 @@ PurgeFunctionTable Harmless() {
 }
 }  // namespace
 
+// A box that can be ticked runs exactly one purge; a radio group runs none.
+TEST(PurgeTableTest, EveryBoxHasOnePurge) {
+  for (const OptionFieldInfo& info : OptionFields()) {
+    const auto rows = std::count_if(PurgeFunctions().begin(), PurgeFunctions().end(),
+                                    [&](const PurgeFunctionEntry& e) { return e.option == info.field; });
+    EXPECT_EQ(rows, info.isRadio ? 0 : 1) << info.caption;
+  }
+}
+
 // A Purge begun while Firefox runs opens its report with the caution when a ticked purge needs
 // Firefox closed; a Preview, or purges that need no browser closed, do not.
 TEST(RunAndRecordTest, ABrowserRunningCautionsOnlyThePurgesThatNeedItClosed) {
