@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 
 #include "app/option_frame.h"
