@@ -55,7 +55,7 @@ bool RegisterMainClass() {
   if (registered) return true;
   WNDCLASSEXA wc{sizeof wc};
   wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = DefWindowProcA;  // replaced per instance in Create
+  wc.lpfnWndProc = Window::Proc;
   wc.hInstance = GetModuleHandleA(nullptr);
   wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(IDI_QUORVANE));
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
@@ -112,12 +112,11 @@ bool TFFoxForm::MakeWindow() {
   // Designed at 592 x 434, centred; a stored position replaces this below.
   const int left = std::max(0, (GetSystemMetrics(SM_CXSCREEN) - kDesignWidth) / 2);
   const int top = std::max(0, (GetSystemMetrics(SM_CYSCREEN) - kDesignHeight) / 2);
-  window_ = CreateWindowExA(WS_EX_CONTROLPARENT, kClassName, "Quorvane",
-                            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top, kDesignWidth,
-                            kDesignHeight, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-  if (!window_) return false;
-  SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowProc));
+  if (!Window::Create(WS_EX_CONTROLPARENT, kClassName, "Quorvane",
+                      WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top, kDesignWidth,
+                      kDesignHeight, nullptr, nullptr))
+    return false;
+  controlsMade_ = true;
   g_mainForm = this;
   SetProgramMainWindow(window_);
   keyHook_ = SetWindowsHookExA(WH_GETMESSAGE, KeyPreviewHook, nullptr, GetCurrentThreadId());
@@ -261,9 +260,9 @@ void TFFoxForm::Layout() {
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   for (auto& f : frames_)
     if (f.Made()) PlaceOnPageTabs(f.Handle());
-  for (HWND p : configPages_)
-    if (p) PlaceOnPageTabs(p);
-  if (!closing_ && configPages_[kTempFoldersPage]) SizeTempFolderRows();
+  for (const auto& p : configPages_)
+    if (p.Handle()) PlaceOnPageTabs(p.Handle());
+  if (!closing_ && configPages_[kTempFoldersPage].Handle()) SizeTempFolderRows();
   SizeResultsColumn(true);
 }
 
@@ -271,7 +270,7 @@ void TFFoxForm::Layout() {
 void TFFoxForm::SizeTempFolderRows() {
   RECT client;
   GetClientRect(window_, &client);
-  HWND temp = configPages_[kTempFoldersPage];
+  HWND temp = configPages_[kTempFoldersPage].Handle();
   for (int i = 0; i < 4; ++i) {
     HWND row = GetDlgItem(temp, IDC_TEMP_LABEL_0 + i);
     RECT r;
@@ -280,19 +279,6 @@ void TFFoxForm::SizeTempFolderRows() {
     SetWindowPos(row, nullptr, 0, 0, std::max(40L, static_cast<long>(client.right - 70 - r.left)),
                  r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-}
-
-LRESULT CALLBACK TFFoxForm::WindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<TFFoxForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (!self) return DefWindowProcA(window, msg, wp, lp);
-  try {
-    return self->OnMessage(msg, wp, lp);
-  } catch (const std::exception& e) {
-    HandleProgramFailure(e.what(), reinterpret_cast<const void*>(&WindowProc));
-  } catch (...) {
-    HandleProgramFailure("Unknown failure", reinterpret_cast<const void*>(&WindowProc));
-  }
-  return 0;
 }
 
 // A page within the option and configuration tabs, which lie on one another.
@@ -307,6 +293,7 @@ void TFFoxForm::PlaceOnPageTabs(HWND page) {
 }
 
 LRESULT TFFoxForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (!controlsMade_) return Default(msg, wp, lp);
   switch (msg) {
     case WM_SIZE:
       if (!closing_) Layout();
@@ -339,7 +326,7 @@ LRESULT TFFoxForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_ERASEBKGND: {
       // The top bar and the bottom panel are silver whatever the system's face colour is.
-      LRESULT r = DefWindowProcA(window_, msg, wp, lp);
+      LRESULT r = Default(msg, wp, lp);
       HDC dc = reinterpret_cast<HDC>(wp);
       RECT rc;
       GetClientRect(window_, &rc);
@@ -371,7 +358,7 @@ LRESULT TFFoxForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       PostQuitMessage(0);
       return 0;
   }
-  return DefWindowProcA(window_, msg, wp, lp);
+  return Default(msg, wp, lp);
 }
 
 void TFFoxForm::OnTimer(UINT_PTR id) {

@@ -11,9 +11,10 @@
 #include "app/results_column.h"
 #include "core/report_context.h"
 #include "core/report_lines.h"
+#include "platform/window_procedure.h"
 
 // The main window: option pages per run mode, Configure pages, results list, status area.
-class TFFoxForm : public ReportView {
+class TFFoxForm : public Window, public ReportView {
  public:
   enum MainPage { kPurgeOptionsPage = 0, kConfigurePage = 1, kResultsPage = 2 };
   enum ConfigPage { kGeneralPage, kPurgeNowPage, kStartupPage, kShutdownPage, kTempFoldersPage };
@@ -26,8 +27,7 @@ class TFFoxForm : public ReportView {
   void Initialise(bool runsPrepared = false);
   // The window (hidden) and its controls, showing what happened without them: the report
   // lines, the status texts, the selected pages. Made once; false when it could not be made.
-  bool MakeWindow();
-  HWND Handle() const { return window_; }  // null until made
+  bool MakeWindow();  // Handle() is null until then
   // The main window's caption (also before the window is made).
   const std::string& CaptionText() const { return caption_; }
   // The close handling (timers, URL server, saved position, shutdown action) and the window's
@@ -100,11 +100,23 @@ class TFFoxForm : public ReportView {
   std::string IdleStatusText();
   void SetFatal() { fatal_ = true; }
 
+ protected:
+  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
  private:
-  static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+  // A Configure page: what it hears is the main window's to answer.
+  class ConfigPageDialog : public Dialog {
+   public:
+    ConfigPageDialog(TFFoxForm& form) : form_(form) {}  // not explicit: the array lists them
+
+   protected:
+    INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+   private:
+    TFFoxForm& form_;
+  };
+
   static LRESULT CALLBACK ResultsListProc(HWND, UINT, WPARAM, LPARAM);
-  static INT_PTR CALLBACK ConfigPageProc(HWND, UINT, WPARAM, LPARAM);
-  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
   INT_PTR OnConfigMessage(HWND page, UINT msg, WPARAM wp, LPARAM lp);
   void CreateControls();
   void CreatePages();
@@ -146,11 +158,11 @@ class TFFoxForm : public ReportView {
   void ShowInitialState();
   void ShowModel();
 
-  HWND window_ = nullptr;
+  bool controlsMade_ = false;  // messages before that (those of the window's making) are default
   HWND resultsList_ = nullptr;
   WNDPROC resultsListBaseProc_ = nullptr;
   std::array<TFFoxOptionsFrame1, 4> frames_;
-  std::array<HWND, 5> configPages_{};
+  std::array<ConfigPageDialog, 5> configPages_{*this, *this, *this, *this, *this};
   RunState state_;
   ReportContext context_{state_, *this};
   ReportLines lines_;

@@ -65,18 +65,16 @@ void TFFoxForm::CreatePages() {
 // A configuration page is made, like an option page, when the window first shows or the page
 // is asked for, and filled from the settings then.
 HWND TFFoxForm::ConfigPageHandle(ConfigPage page) const {
-  if (!configPages_[page]) const_cast<TFFoxForm*>(this)->MakeConfigPage(page);
-  return configPages_[page];
+  if (!configPages_[page].Handle()) const_cast<TFFoxForm*>(this)->MakeConfigPage(page);
+  return configPages_[page].Handle();
 }
 
 void TFFoxForm::MakeConfigPage(ConfigPage i) {
   if (!window_) return;  // a page lives on the window
   const int templates[] = {IDD_CFG_GENERAL, IDD_CFG_DISPLAY, IDD_CFG_DISPLAY, IDD_CFG_DISPLAY,
                            IDD_CFG_TEMP};
-  HWND p = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templates[i]), window_,
-                              ConfigPageProc, reinterpret_cast<LPARAM>(this));
+  HWND p = configPages_[i].CreateModeless(templates[i], window_);
   if (!p) return;  // as with an option page, nothing is thrown from here
-  configPages_[i] = p;
   if (i >= kPurgeNowPage && i <= kShutdownPage) {
     SetDlgItemTextA(p, IDC_DISPLAY_HEADING, kDisplayHeadings[i]);
     ShowWindow(GetDlgItem(p, IDC_STARTUP_CHECK), i == kStartupPage ? SW_SHOW : SW_HIDE);
@@ -193,8 +191,8 @@ void TFFoxForm::OnMainPageChanged() {
       ShowWindow(frames_[i].Handle(), page == kPurgeOptionsPage && i == option ? SW_SHOW : SW_HIDE);
   ShowWindow(Control(IDC_CONFIG_TABS), page == kConfigurePage ? SW_SHOW : SW_HIDE);
   for (int i = 0; i < 5; ++i)
-    if (configPages_[i])
-      ShowWindow(configPages_[i], page == kConfigurePage && i == config ? SW_SHOW : SW_HIDE);
+    if (configPages_[i].Handle())
+      ShowWindow(configPages_[i].Handle(), page == kConfigurePage && i == config ? SW_SHOW : SW_HIDE);
   ShowWindow(resultsList_, page == kResultsPage ? SW_SHOW : SW_HIDE);
   InvalidateRect(Control(IDC_BREAKER), nullptr, TRUE);
   if (page == kResultsPage) {
@@ -225,11 +223,11 @@ void TFFoxForm::LoadAllSettings() {
 void TFFoxForm::LoadGlobalSettings() {
   LoadRunSettings();
   for (int i = 0; i < 5; ++i)
-    if (configPages_[i]) FillConfigPage(static_cast<ConfigPage>(i));
+    if (configPages_[i].Handle()) FillConfigPage(static_cast<ConfigPage>(i));
 }
 
 void TFFoxForm::FillConfigPage(ConfigPage which) {
-  HWND page = configPages_[which];
+  HWND page = configPages_[which].Handle();
   if (which == kTempFoldersPage) {
     LoadTempFolderPage();
     return;
@@ -256,7 +254,7 @@ void TFFoxForm::FillConfigPage(ConfigPage which) {
 
 void TFFoxForm::LoadTempFolderPage() {
   TempFolderSelection t = ReadTempFolders(SettingsFile());
-  HWND temp = configPages_[kTempFoldersPage];
+  HWND temp = configPages_[kTempFoldersPage].Handle();
   const bool boxes[] = {t.tmpDir, t.dosDir, t.winDir, t.volDir};
   for (int i = 0; i < 4; ++i)
     CheckDlgButton(temp, IDC_TMPDIR + i, boxes[i] ? BST_CHECKED : BST_UNCHECKED);
@@ -325,18 +323,14 @@ void TFFoxForm::SaveTempFolders() {
   LoadTempFolderPage();  // fresh from the file, with fresh folder labels
 }
 
-INT_PTR CALLBACK TFFoxForm::ConfigPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_INITDIALOG) {
-    SetWindowLongPtrA(page, DWLP_USER, lp);
-    return FALSE;
-  }
-  auto* self = reinterpret_cast<TFFoxForm*>(GetWindowLongPtrA(page, DWLP_USER));
-  return self ? self->OnConfigMessage(page, msg, wp, lp) : FALSE;
+// WM_INITDIALOG answers FALSE, as no page is one of the form's yet: none takes the focus.
+INT_PTR TFFoxForm::ConfigPageDialog::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  return form_.OnConfigMessage(window_, msg, wp, lp);
 }
 
 INT_PTR TFFoxForm::OnConfigMessage(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
   int which = 0;
-  while (which < 5 && configPages_[which] != page) ++which;
+  while (which < 5 && configPages_[which].Handle() != page) ++which;
   if (msg == WM_SETCURSOR) {
     ShowHintFor(reinterpret_cast<HWND>(wp));
     return FALSE;

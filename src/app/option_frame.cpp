@@ -1,7 +1,5 @@
 #include "app/option_frame.h"
 
-#include <climits>
-
 #include "core/settings.h"
 #include "platform/window.h"
 #include "resource.h"
@@ -24,18 +22,20 @@ void TFFoxOptionsFrame1::Create(HWND parent, RunMode mode) {
 }
 
 HWND TFFoxOptionsFrame1::Handle() const {
-  if (!dialog_) const_cast<TFFoxOptionsFrame1*>(this)->Make();
-  return dialog_;
+  if (!window_) const_cast<TFFoxOptionsFrame1*>(this)->Make();
+  return window_;
 }
 
 void TFFoxOptionsFrame1::Make() {
   // Made from window procedures too, where nothing may be thrown: a page that cannot be made
   // leaves the frame keeping the option set, as before. Without its main window it stays
   // unmade too.
-  if (!parent_ || !CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_OPTION_FRAME),
-                                      parent_, DialogProc, reinterpret_cast<LPARAM>(this)))
+  if (!parent_ || !CreateModeless(IDD_OPTION_FRAME, parent_)) return;
+  if (!boxArea_.Make(window_)) {
+    DestroyWindow(window_);
     return;
-  SetDlgItemTextA(dialog_, IDC_OPTION_HEADING, InfoOf(mode_).heading);
+  }
+  SetDlgItemTextA(window_, IDC_OPTION_HEADING, InfoOf(mode_).heading);
   MakeControls();
   // What the frame kept goes to the controls, which hold it from now on.
   SetValues(values_);
@@ -44,12 +44,16 @@ void TFFoxOptionsFrame1::Make() {
   if (onMade) onMade(*this);
 }
 
+// The check boxes and their notes live in the box area, the radio groups on the page.
 HWND TFFoxOptionsFrame1::Control(OptionField f, int choice) const {
-  return GetDlgItem(Handle(), OptionControlId(f, choice));
+  const int id = OptionControlId(f, choice);
+  HWND page = Handle();
+  if (HWND onPage = GetDlgItem(page, id)) return onPage;
+  return GetDlgItem(boxArea_.Handle(), id);
 }
 
 OptionSet TFFoxOptionsFrame1::Values() const {
-  if (!dialog_) return values_;
+  if (!window_) return values_;
   OptionSet set;
   for (const auto& info : OptionFields()) {
     if (info.isRadio) {
@@ -71,7 +75,7 @@ OptionSet TFFoxOptionsFrame1::RunValues() const {
 }
 
 void TFFoxOptionsFrame1::SetValues(const OptionSet& set) {
-  if (!dialog_) {
+  if (!window_) {
     values_ = NormalisedOptionSet(set);  // as the controls would hold it
     return;
   }
@@ -96,14 +100,14 @@ void TFFoxOptionsFrame1::SetAllOptions(bool on) {
 
 void TFFoxOptionsFrame1::EnableOption(OptionField f, bool enabled) {
   disabled_[static_cast<int>(f)] = !enabled;
-  if (dialog_) EnableWindow(Control(f), enabled);
+  if (window_) EnableWindow(Control(f), enabled);
 }
 
 void TFFoxOptionsFrame1::SetHighlighted(OptionField f, bool on) {
   int i = static_cast<int>(f);
   if (highlighted_[i] == on) return;
   highlighted_[i] = on;
-  if (dialog_) InvalidateRect(Control(f), nullptr, TRUE);
+  if (window_) InvalidateRect(Control(f), nullptr, TRUE);
 }
 
 bool TFFoxOptionsFrame1::IsHighlighted(OptionField f) const {
@@ -120,18 +124,9 @@ void TFFoxOptionsFrame1::LoadOptionSet() {
   SetValues(ReadOptionSet(SettingsFile(), InfoOf(mode_).section));
 }
 
-INT_PTR CALLBACK TFFoxOptionsFrame1::DialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_INITDIALOG) {
-    SetWindowLongPtrA(dialog, DWLP_USER, lp);
-    reinterpret_cast<TFFoxOptionsFrame1*>(lp)->dialog_ = dialog;
-  }
-  auto* self = reinterpret_cast<TFFoxOptionsFrame1*>(GetWindowLongPtrA(dialog, DWLP_USER));
-  return self ? self->OnMessage(msg, wp, lp) : FALSE;
-}
-
+// WM_INITDIALOG answers FALSE: the page takes no focus of its own as it is made.
 INT_PTR TFFoxOptionsFrame1::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
-    case WM_INITDIALOG: return FALSE;
     case WM_COMMAND:
       switch (LOWORD(wp)) {
         case IDC_SAVEOPT: SaveOptionSet(); return TRUE;
@@ -153,26 +148,10 @@ INT_PTR TFFoxOptionsFrame1::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (onHover) onHover(reinterpret_cast<HWND>(wp));
       return FALSE;
     case WM_SIZE: LayOut(); return FALSE;
-    case WM_PAINT: PaintGroupFrames(); return TRUE;
-    case WM_VSCROLL: {
-      SCROLLINFO info{sizeof info, SIF_ALL};
-      GetScrollInfo(dialog_, SB_VERT, &info);
-      const int page = static_cast<int>(info.nPage);
-      switch (LOWORD(wp)) {
-        case SB_LINEUP: ScrollTo(scroll_ - lineStep_); break;
-        case SB_LINEDOWN: ScrollTo(scroll_ + lineStep_); break;
-        case SB_PAGEUP: ScrollTo(scroll_ - page); break;
-        case SB_PAGEDOWN: ScrollTo(scroll_ + page); break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: ScrollTo(info.nTrackPos); break;
-        case SB_TOP: ScrollTo(0); break;
-        case SB_BOTTOM: ScrollTo(INT_MAX / 2); break;
-      }
-      return TRUE;
-    }
-    case WM_MOUSEWHEEL:
-      ScrollTo(scroll_ - GET_WHEEL_DELTA_WPARAM(wp) * 3 * lineStep_ / WHEEL_DELTA);
-      return TRUE;
+    case WM_PAINT: PaintGroupFrames(window_, radioGroups_, layout_.radioGroups, 0); return TRUE;
+    // The page's scroll commands and the wheel over its pinned rows move the boxes.
+    case WM_VSCROLL:
+    case WM_MOUSEWHEEL: return OnScroll(msg, wp);
   }
   return FALSE;
 }

@@ -7,10 +7,12 @@
 #include "app/option_page_layout.h"
 #include "core/option_set.h"
 #include "core/run_mode.h"
+#include "platform/window_procedure.h"
 
 // One option page (TFFoxOptionsFrame1): the check boxes and radio groups of one run mode, made
 // from the option table in labelled groups, with its four page buttons. The page lays them out
-// for its width and text size and scrolls when they need more than its height. Its window is made
+// for its width and text size; the radio groups and buttons stay at its bottom, and the box
+// groups' area above them scrolls when they need more than its height. Its window is made
 // when first needed (the main window shown, or a control asked for): an unattended run whose window
 // never shows makes none. Until then the frame keeps the option set itself; from then on the
 // controls are the live option set. A control's id on the page, base + field index: part 0 is a
@@ -18,10 +20,10 @@
 constexpr int kNotePart = 2;
 int OptionControlId(OptionField f, int part);
 
-class TFFoxOptionsFrame1 {
+class TFFoxOptionsFrame1 : public Dialog {
  public:
   void Create(HWND parent, RunMode mode);
-  bool Made() const { return dialog_ != nullptr; }
+  bool Made() const { return window_ != nullptr; }
   HWND Handle() const;  // makes the window if need be
   RunMode Mode() const { return mode_; }
   HWND Control(OptionField f, int choice = 0) const;
@@ -45,16 +47,33 @@ class TFFoxOptionsFrame1 {
   // Once the window is made: its hints and its place on the parent.
   std::function<void(TFFoxOptionsFrame1&)> onMade;
 
+ protected:
+  INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
  private:
-  static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
-  INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+  // The box groups' area: a window of its own, so what scrolls out of it is clipped at the
+  // radio row and the heading. Its messages are the page's to answer.
+  class BoxArea : public Window {
+   public:
+    explicit BoxArea(TFFoxOptionsFrame1& page) : page_(page) {}
+    bool Make(HWND parent);
+
+   protected:
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+   private:
+    TFFoxOptionsFrame1& page_;
+  };
+
   void Make();
   // The page's controls (app/option_page_controls.cpp).
   void MakeControls();
   void LayOut();
   void PlaceControls();
   void ScrollTo(int position);
-  void PaintGroupFrames();
+  void ScrollIntoView(HWND control);
+  bool OnScroll(UINT msg, WPARAM wp);
+  LRESULT OnBoxAreaMessage(UINT msg, WPARAM wp, LPARAM lp);
   // Controls in the order of their group's layout items; `indent` moves a note under its
   // box's caption.
   struct PageGroup {
@@ -62,6 +81,9 @@ class TFFoxOptionsFrame1 {
     std::vector<HWND> controls;
     std::vector<int> indents;
   };
+  // The groups' labelled frames, painted in `window` with its content moved by `dy`.
+  void PaintGroupFrames(HWND window, const std::vector<PageGroup>& groups,
+                        const std::vector<PlacedGroup>& placed, int dy);
   std::vector<PageGroup> boxGroups_, radioGroups_;
   std::vector<GroupToPlace> boxSizes_, radioSizes_;
   std::vector<SIZE> buttonSizes_;
@@ -71,8 +93,8 @@ class TFFoxOptionsFrame1 {
   int lineStep_ = 0;  // one row of boxes: the scroll bar's arrows and the wheel move by it
   bool layingOut_ = false;
 
+  BoxArea boxArea_{*this};
   HWND parent_ = nullptr;
-  HWND dialog_ = nullptr;
   RunMode mode_ = RunMode::Standard;
   OptionSet values_;  // while there is no window
   bool disabled_[kOptionFieldCount] = {};

@@ -1,10 +1,9 @@
 // The option page's boxes and radio groups, made from the option table and placed by measure:
-// a caption is as wide as the page's font draws it, so none is cut at any text size, and a page
-// that cannot hold them all scrolls.
+// a caption is as wide as the page's font draws it, so none is cut at any text size, and a box
+// area that cannot hold its groups scrolls.
 #include <windows.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 
 #include "app/option_frame.h"
@@ -13,8 +12,9 @@
 namespace {
 constexpr int kPageButtons[] = {IDC_SAVEOPT, IDC_OPTON, IDC_OPTOFF, IDC_OPTRESET};
 
-HWND MakeControl(HWND page, const char* type, const char* text, DWORD style, int id) {
-  HWND control = CreateWindowExA(0, type, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, page,
+// In the page's font, on the page or in its box area.
+HWND MakeControl(HWND page, HWND parent, const char* type, const char* text, DWORD style, int id) {
+  HWND control = CreateWindowExA(0, type, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                  GetModuleHandleA(nullptr), nullptr);
   SendMessageA(control, WM_SETFONT, SendMessageA(page, WM_GETFONT, 0, 0), FALSE);
@@ -57,20 +57,23 @@ class PageFont {
 }  // namespace
 
 void TFFoxOptionsFrame1::MakeControls() {
-  const PageFont font(dialog_);
+  const PageFont font(window_);
+  const HWND area = boxArea_.Handle();
   for (int g = 0; g < kOptionGroupCount; ++g) {
     const auto group = static_cast<OptionGroup>(g);
     PageGroup controls{GroupCaption(group), {}, {}};
     GroupToPlace sizes{font.TextWidth(GroupCaption(group)), {}};
     for (const auto& info : OptionFields()) {
       if (info.isRadio || info.group != group) continue;
-      controls.controls.push_back(MakeControl(dialog_, "BUTTON", info.caption,
-                                              BS_AUTOCHECKBOX | WS_TABSTOP,
+      // BS_NOTIFY: the box area hears of the focus, to bring the box into view.
+      controls.controls.push_back(MakeControl(window_, area, "BUTTON", info.caption,
+                                              BS_AUTOCHECKBOX | BS_NOTIFY | WS_TABSTOP,
                                               OptionControlId(info.field, 0)));
       controls.indents.push_back(0);
       sizes.items.push_back(font.Marked(info.caption));
       if (!info.note) continue;
-      controls.controls.push_back(MakeControl(dialog_, "STATIC", info.note, SS_LEFT | SS_NOPREFIX,
+      controls.controls.push_back(MakeControl(window_, area, "STATIC", info.note,
+                                              SS_LEFT | SS_NOPREFIX,
                                               OptionControlId(info.field, kNotePart)));
       controls.indents.push_back(font.MarkWidth());
       sizes.items.push_back({font.MarkWidth() + font.TextWidth(info.note), font.Line()});
@@ -86,7 +89,7 @@ void TFFoxOptionsFrame1::MakeControls() {
     int choice = 0;
     for (const char* caption : {info.choice0, info.choice1}) {
       const DWORD first = choice == 0 ? WS_GROUP | WS_TABSTOP : 0;
-      controls.controls.push_back(MakeControl(dialog_, "BUTTON", caption,
+      controls.controls.push_back(MakeControl(window_, window_, "BUTTON", caption,
                                               BS_AUTORADIOBUTTON | first,
                                               OptionControlId(info.field, choice++)));
       sizes.items.push_back(font.Marked(caption));
@@ -94,87 +97,87 @@ void TFFoxOptionsFrame1::MakeControls() {
     radioGroups_.push_back(std::move(controls));
     radioSizes_.push_back(std::move(sizes));
   }
-  // The buttons keep their place last in the tab order, after the controls made here.
+  // The box area comes first in the tab order, after the heading; the buttons keep their place
+  // last, after the radio groups made here.
+  SetWindowPos(area, GetDlgItem(window_, IDC_OPTION_HEADING), 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   for (int id : kPageButtons) {
-    HWND button = GetDlgItem(dialog_, id);
+    HWND button = GetDlgItem(window_, id);
     char caption[64] = {};
     GetWindowTextA(button, caption, sizeof caption);
-    buttonSizes_.push_back({font.TextWidth(caption) + 4 * font.Unit(), 0});
+    // The caption with room for the button's edges and focus mark.
+    buttonSizes_.push_back({font.TextWidth(caption) + 2 * font.Unit(), 0});
     SetWindowPos(button, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
   RECT button{0, 0, 76, 14};  // the designed button, in dialog units
-  MapDialogRect(dialog_, &button);
+  MapDialogRect(window_, &button);
   measures_.line = font.Line();
   measures_.unit = font.Unit();
+  measures_.scrollBar = GetSystemMetrics(SM_CXVSCROLL);
   measures_.button = {button.right, button.bottom};
   lineStep_ = font.RowHeight();
   LayOut();
 }
 
-// Lays the page out for its size; with a scroll bar when it needs more height than it has, the
-// width left beside the bar.
+// Lays the page out for its size: the box area scrolls when its groups need more height than
+// it has.
 void TFFoxOptionsFrame1::LayOut() {
-  if (!dialog_ || layingOut_ || boxGroups_.empty()) return;
+  if (!window_ || layingOut_ || boxGroups_.empty()) return;
   layingOut_ = true;
   RECT client;
-  GetClientRect(dialog_, &client);
-  const int bar = GetSystemMetrics(SM_CXVSCROLL);
+  GetClientRect(window_, &client);
   PageMeasures m = measures_;
-  m.width = client.right + (GetWindowLongA(dialog_, GWL_STYLE) & WS_VSCROLL ? bar : 0);
+  m.width = client.right;
   m.visibleHeight = client.bottom;
   layout_ = LayOutOptionPage(m, boxSizes_, radioSizes_, buttonSizes_);
-  if (layout_.height > client.bottom) {
-    m.width -= bar;
-    layout_ = LayOutOptionPage(m, boxSizes_, radioSizes_, buttonSizes_);
-  }
-  scroll_ = std::clamp(scroll_, 0, std::max(0, layout_.height - static_cast<int>(client.bottom)));
-  SCROLLINFO info{sizeof info,        SIF_RANGE | SIF_PAGE | SIF_POS,   0,
-                  layout_.height - 1, static_cast<UINT>(client.bottom), scroll_};
-  SetScrollInfo(dialog_, SB_VERT, &info, TRUE);
+  const RECT& area = layout_.boxArea;
+  const int areaHeight = area.bottom - area.top;
+  SetWindowPos(boxArea_.Handle(), nullptr, area.left, area.top, area.right - area.left, areaHeight,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  scroll_ = std::clamp(scroll_, 0, std::max(0, layout_.boxesHeight - areaHeight));
+  SCROLLINFO info{sizeof info,
+                  SIF_RANGE | SIF_PAGE | SIF_POS,
+                  0,
+                  layout_.boxesHeight - 1,
+                  static_cast<UINT>(std::max(0, areaHeight)),
+                  scroll_};
+  SetScrollInfo(boxArea_.Handle(), SB_VERT, &info, TRUE);
   PlaceControls();
   layingOut_ = false;
 }
 
 void TFFoxOptionsFrame1::PlaceControls() {
-  const int dy = -scroll_;
-  auto place = [dy](HWND control, RECT r, int indent) {
+  auto place = [](HWND control, RECT r, int indent, int dy) {
     SetWindowPos(control, nullptr, r.left + indent, r.top + dy, r.right - r.left - indent,
                  r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
   };
-  place(GetDlgItem(dialog_, IDC_OPTION_HEADING), layout_.heading, 0);
+  place(GetDlgItem(window_, IDC_OPTION_HEADING), layout_.heading, 0, 0);
   auto placeGroups = [&](const std::vector<PageGroup>& groups,
-                         const std::vector<PlacedGroup>& placed) {
+                         const std::vector<PlacedGroup>& placed, int dy) {
     for (size_t g = 0; g < groups.size(); ++g)
       for (size_t i = 0; i < groups[g].controls.size(); ++i)
-        place(groups[g].controls[i], placed[g].items[i], groups[g].indents[i]);
+        place(groups[g].controls[i], placed[g].items[i], groups[g].indents[i], dy);
   };
-  placeGroups(boxGroups_, layout_.boxGroups);
-  placeGroups(radioGroups_, layout_.radioGroups);
+  placeGroups(boxGroups_, layout_.boxGroups, -scroll_);
+  placeGroups(radioGroups_, layout_.radioGroups, 0);
   for (size_t i = 0; i < std::size(kPageButtons); ++i)
-    place(GetDlgItem(dialog_, kPageButtons[i]), layout_.buttons[i], 0);
-  InvalidateRect(dialog_, nullptr, TRUE);  // the group frames move with the controls
-}
-
-void TFFoxOptionsFrame1::ScrollTo(int position) {
-  RECT client;
-  GetClientRect(dialog_, &client);
-  position = std::clamp(position, 0, std::max(0, layout_.height - static_cast<int>(client.bottom)));
-  if (position == scroll_) return;
-  scroll_ = position;
-  SetScrollPos(dialog_, SB_VERT, scroll_, TRUE);
-  PlaceControls();
+    place(GetDlgItem(window_, kPageButtons[i]), layout_.buttons[i], 0, 0);
+  // The group frames move with the controls.
+  InvalidateRect(window_, nullptr, TRUE);
+  InvalidateRect(boxArea_.Handle(), nullptr, TRUE);
 }
 
 // The groups' labelled frames are drawn, not controls: a frame control would lie under the
 // boxes it holds, and no control of the page shares pixels with another.
-void TFFoxOptionsFrame1::PaintGroupFrames() {
+void TFFoxOptionsFrame1::PaintGroupFrames(HWND window, const std::vector<PageGroup>& groups,
+                                          const std::vector<PlacedGroup>& placed, int dy) {
   PAINTSTRUCT paint;
-  HDC dc = BeginPaint(dialog_, &paint);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(dialog_, WM_GETFONT, 0, 0)));
+  HDC dc = BeginPaint(window, &paint);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(window_, WM_GETFONT, 0, 0)));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
   auto frame = [&](RECT r, const char* label) {
-    OffsetRect(&r, 0, -scroll_);
+    OffsetRect(&r, 0, dy);
     const int middle = r.top + measures_.line / 2, textLeft = r.left + measures_.unit;
     SIZE text{};
     GetTextExtentPoint32A(dc, label, static_cast<int>(strlen(label)), &text);
@@ -186,10 +189,8 @@ void TFFoxOptionsFrame1::PaintGroupFrames() {
     DrawEdge(dc, &after, EDGE_ETCHED, BF_TOP);
     TextOutA(dc, textLeft, r.top, label, static_cast<int>(strlen(label)));
   };
-  for (size_t g = 0; g < boxGroups_.size() && g < layout_.boxGroups.size(); ++g)
-    frame(layout_.boxGroups[g].frame, boxGroups_[g].label);
-  for (size_t g = 0; g < radioGroups_.size() && g < layout_.radioGroups.size(); ++g)
-    frame(layout_.radioGroups[g].frame, radioGroups_[g].label);
+  for (size_t g = 0; g < groups.size() && g < placed.size(); ++g)
+    frame(placed[g].frame, groups[g].label);
   SelectObject(dc, old);
-  EndPaint(dialog_, &paint);
+  EndPaint(window, &paint);
 }

@@ -105,6 +105,34 @@ Columns InColumns(const std::vector<GroupToPlace>& boxes, int limit, const PageM
   c.width = x + columnWidth + m.unit;
   return c;
 }
+
+// The groups in an area `width` wide, in sight whole when they fit in `height`.
+Columns BoxColumns(const std::vector<GroupToPlace>& boxes, int width, int height,
+                   const PageMeasures& m) {
+  int tallestGroup = 0, tallestItem = 0, smallestStep = 0, allInOne = 0;
+  for (const GroupToPlace& g : boxes) {
+    const int whole = Height(Stacked(g, INT_MAX / 2, m).frame);
+    tallestGroup = std::max(tallestGroup, whole);
+    allInOne += whole + m.unit;
+    for (const SIZE& item : g.items) {
+      tallestItem = std::max<int>(tallestItem, item.cy);
+      smallestStep = smallestStep ? std::min<int>(smallestStep, item.cy) : item.cy;
+    }
+  }
+  // A column per group, the small ones under one another where together they are no taller
+  // than the tallest group: each group reads top-down and none needs the scroll bar.
+  Columns byGroup = InColumns(boxes, tallestGroup, m);
+  if (byGroup.width <= width && byGroup.height <= height) return byGroup;
+  // Else the lowest column limit whose columns fit the width; at worst one column of whole
+  // groups.
+  int limit = std::max(height, ItemsTop(m) + tallestItem + m.unit);
+  Columns columns = InColumns(boxes, limit, m);
+  while (columns.width > width && limit < allInOne && smallestStep > 0) {
+    limit += smallestStep;
+    columns = InColumns(boxes, limit, m);
+  }
+  return columns;
+}
 }  // namespace
 
 OptionPageLayout LayOutOptionPage(const PageMeasures& m, const std::vector<GroupToPlace>& boxes,
@@ -112,43 +140,36 @@ OptionPageLayout LayOutOptionPage(const PageMeasures& m, const std::vector<Group
                                   const std::vector<SIZE>& buttons) {
   OptionPageLayout out;
   out.heading = {m.unit, m.unit / 2, m.width - m.unit, m.unit / 2 + m.line};
-  const int boxesTop = out.heading.bottom + m.unit / 2;
+  const int areaTop = out.heading.bottom + m.unit / 2;
 
-  // The rows below the boxes are measured first: the boxes get what the page has left.
+  // The pinned rows go up from the page's bottom; the boxes get what they leave. The buttons
+  // narrow below their designed width rather than take a second row, but never cut a caption.
   std::vector<RECT> radioFrames, buttonRects;
   for (const GroupToPlace& g : radios) out.radioGroups.push_back(SideBySide(g, m));
   for (const PlacedGroup& g : out.radioGroups) radioFrames.push_back(g.frame);
-  for (const SIZE& b : buttons)
-    buttonRects.push_back({0, 0, std::max(b.cx, m.button.cx), std::max(b.cy, m.button.cy)});
+  const int share = buttons.empty() ? 0 : (m.width - m.unit) / static_cast<int>(buttons.size()) - m.unit;
+  for (const SIZE& b : buttons) {
+    const int width = std::max<int>(b.cx, std::min<int>(m.button.cx, share));
+    buttonRects.push_back({0, 0, width, std::max(b.cy, m.button.cy)});
+  }
   const int radioHeight = FlowRow(radioFrames, 0, m);
   const int buttonHeight = FlowRow(buttonRects, 0, m);
-  const int below = m.unit + radioHeight + m.unit + buttonHeight + m.unit;
-
-  // The lowest column limit whose columns fit the width; at worst one column of whole groups.
-  int tallest = 0, smallestStep = 0, allInOne = 0;
-  for (const GroupToPlace& g : boxes) {
-    for (const SIZE& item : g.items) {
-      tallest = std::max<int>(tallest, item.cy);
-      smallestStep = smallestStep ? std::min<int>(smallestStep, item.cy) : item.cy;
-    }
-    allInOne += Height(Stacked(g, INT_MAX / 2, m).frame) + m.unit;
-  }
-  int limit = std::max(m.visibleHeight - boxesTop - below, ItemsTop(m) + tallest + m.unit);
-  Columns columns = InColumns(boxes, limit, m);
-  while (columns.width > m.width && limit < allInOne && smallestStep > 0) {
-    limit += smallestStep;
-    columns = InColumns(boxes, limit, m);
-  }
-  for (PlacedGroup& g : columns.groups) Move(g, 0, boxesTop);
-  out.boxGroups = std::move(columns.groups);
-
-  const int radioTop = boxesTop + columns.height + m.unit;
+  const int radioTop =
+      std::max(areaTop + m.unit, m.visibleHeight - m.unit - buttonHeight - m.unit - radioHeight);
   FlowRow(radioFrames, radioTop, m);
   for (size_t i = 0; i < radioFrames.size(); ++i) {
     PlacedGroup& g = out.radioGroups[i];
     Move(g, radioFrames[i].left - g.frame.left, radioFrames[i].top - g.frame.top);
   }
-  out.height = FlowRow(buttonRects, radioTop + radioHeight + m.unit, m) + m.unit;
+  FlowRow(buttonRects, radioTop + radioHeight + m.unit, m);
   out.buttons = std::move(buttonRects);
+
+  out.boxArea = {0, areaTop, m.width, radioTop - m.unit};
+  const int areaHeight = Height(out.boxArea);
+  Columns columns = BoxColumns(boxes, m.width, areaHeight, m);
+  out.scrolls = columns.height > areaHeight;
+  if (out.scrolls) columns = BoxColumns(boxes, m.width - m.scrollBar, areaHeight, m);
+  out.boxGroups = std::move(columns.groups);
+  out.boxesHeight = columns.height;
   return out;
 }

@@ -19,18 +19,24 @@ struct PlacedGroup {
 
 struct PageMeasures {
   int width = 0;          // the page's client width
-  int visibleHeight = 0;  // the page's client height: the boxes use it before the page scrolls
+  int visibleHeight = 0;  // the page's client height
   int line = 0;           // the font's line height: the heading, a group's label
   int unit = 0;           // margin and gap: the font's average character width
+  int scrollBar = 0;      // the width a vertical scroll bar takes
   SIZE button{};          // the page buttons' least size
 };
 
+// The radio groups and the buttons are pinned to the page's bottom, so "Save Options" is always
+// in sight; only the box groups' area scrolls, when they need more than it has.
 struct OptionPageLayout {
   RECT heading{};
-  std::vector<PlacedGroup> boxGroups;    // stacked in columns, split into sub-columns if tall
-  std::vector<PlacedGroup> radioGroups;  // one row below them, wrapping when the page is narrow
-  std::vector<RECT> buttons;             // a row below that, likewise
-  int height = 0;                        // what the page needs; more than visible: it scrolls
+  RECT boxArea{};                        // on the page, between the heading and the radio row
+  std::vector<PlacedGroup> boxGroups;    // in the box area: one column per group where that
+                                         // fits, else stacked and split into sub-columns
+  int boxesHeight = 0;                   // what the groups need; more than the area: it scrolls
+  bool scrolls = false;                  // then the groups leave the scroll bar its width
+  std::vector<PlacedGroup> radioGroups;  // a row above the buttons, wrapping when narrow
+  std::vector<RECT> buttons;             // the bottom row, likewise
 };
 
 OptionPageLayout LayOutOptionPage(const PageMeasures& page, const std::vector<GroupToPlace>& boxes,

@@ -60,14 +60,17 @@ TEST(BrowserOptionBoxesTest, EveryPageShowsTheBoxesNamedForTheirBrowserClearOfTh
       SelectObject(dc, old);
       ReleaseDC(box, dc);
       EXPECT_LE(text.cx + GetSystemMetrics(SM_CXMENUCHECK) + 4, r.right - r.left) << captions[i];
-      // No other control of the page shares any of its pixels.
-      for (HWND other = GetWindow(frame.Handle(), GW_CHILD); other;
-           other = GetWindow(other, GW_HWNDNEXT)) {
-        if (other == box) continue;
-        const RECT o = RectIn(frame.Handle(), other);
-        RECT both;
-        EXPECT_FALSE(IntersectRect(&both, &r, &o)) << captions[i] << " and " << TextOf(other);
-      }
+      // No other control of the page shares any of its pixels: the page's own, nor those of
+      // the box area holding it.
+      HWND area = GetParent(box);
+      for (HWND holder : {frame.Handle(), area})
+        for (HWND other = GetWindow(holder, GW_CHILD); other;
+             other = GetWindow(other, GW_HWNDNEXT)) {
+          if (other == box || other == area) continue;
+          const RECT o = RectIn(frame.Handle(), other);
+          RECT both;
+          EXPECT_FALSE(IntersectRect(&both, &r, &o)) << captions[i] << " and " << TextOf(other);
+        }
     }
     DestroyWindow(frame.Handle());
   }
