@@ -196,9 +196,7 @@ void TFFoxForm::CreateControls() {
   LVCOLUMNA col{LVCF_WIDTH};
   col.cx = 500;
   SendMessageA(resultsList_, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&col));
-  SetWindowLongPtrA(resultsList_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  resultsListBaseProc_ = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(resultsList_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ResultsListProc)));
+  resultsListKeys_.Subclass(resultsList_);
 
   MakeChild(window_, WC_STATICA, "", WS_VISIBLE | WS_BORDER, IDC_GAUGE);
   MakeChild(window_, WC_STATICA, "", 0, IDC_GAUGE_BAR);

@@ -116,7 +116,6 @@ class TFFoxForm : public Window, public ReportView {
     TFFoxForm& form_;
   };
 
-  static LRESULT CALLBACK ResultsListProc(HWND, UINT, WPARAM, LPARAM);
   INT_PTR OnConfigMessage(HWND page, UINT msg, WPARAM wp, LPARAM lp);
   void CreateControls();
   void CreatePages();
@@ -160,7 +159,18 @@ class TFFoxForm : public Window, public ReportView {
 
   bool controlsMade_ = false;  // messages before that (those of the window's making) are default
   HWND resultsList_ = nullptr;
-  WNDPROC resultsListBaseProc_ = nullptr;
+  // The list's own keys: Tab and Page Down search the report, and its column follows its size.
+  class ResultsListKeys : public Window {
+   public:
+    explicit ResultsListKeys(TFFoxForm& form) : form_(form) {}
+
+   protected:
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+   private:
+    TFFoxForm& form_;
+  };
+  ResultsListKeys resultsListKeys_{*this};
   std::array<TFFoxOptionsFrame1, 4> frames_;
   std::array<ConfigPageDialog, 5> configPages_{*this, *this, *this, *this, *this};
   RunState state_;

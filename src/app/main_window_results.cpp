@@ -291,17 +291,16 @@ void TFFoxForm::PageDownKeyDown() {
     ListView_EnsureVisible(resultsList_, 0, FALSE);
 }
 
-LRESULT CALLBACK TFFoxForm::ResultsListProc(HWND list, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* self = reinterpret_cast<TFFoxForm*>(GetWindowLongPtrA(list, GWLP_USERDATA));
+LRESULT TFFoxForm::ResultsListKeys::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_GETDLGCODE) return DLGC_WANTALLKEYS;
-  if (msg == WM_KEYDOWN && self->PreviewKey(wp)) return 0;  // the key itself is consumed
+  if (msg == WM_KEYDOWN && form_.PreviewKey(wp)) return 0;  // the key itself is consumed
   if (msg == WM_SIZE) {
-    LRESULT r = CallWindowProcA(self->resultsListBaseProc_, list, msg, wp, lp);
-    self->SizeResultsColumn(true);
-    InvalidateRect(list, nullptr, TRUE);
+    const LRESULT r = Default(msg, wp, lp);
+    form_.SizeResultsColumn(true);
+    InvalidateRect(window_, nullptr, TRUE);
     return r;
   }
-  return CallWindowProcA(self->resultsListBaseProc_, list, msg, wp, lp);
+  return Default(msg, wp, lp);
 }
 
 LRESULT TFFoxForm::OnNotify(NMHDR* header) {
