@@ -158,6 +158,20 @@ void RunInstallerUninstall() {
 }
 
 namespace {
+// A start-up step; what it throws is shown as the program's failure, and false returned.
+template <typename Step>
+bool RunGuarded(Step&& step) {
+  try {
+    step();
+    return true;
+  } catch (const std::exception& e) {
+    HandleProgramFailure(e.what(), reinterpret_cast<const void*>(&RunQuorvane));
+  } catch (...) {
+    HandleProgramFailure("Unknown failure", reinterpret_cast<const void*>(&RunQuorvane));
+  }
+  return false;
+}
+
 // While a run may be under way, a fault completes its record from this report.
 struct WatchForFaults {
   explicit WatchForFaults(const ReportView& report) {
@@ -180,15 +194,7 @@ void EndWithoutWindow(RunMode mode) {
 // its window was shown.
 int RunUnattendedMode(RunMode mode, int mainWinOpt, HWND splash, bool firstInstance) {
   bool usable = false;
-  try {
-    usable = PrepareForRuns();
-  } catch (const std::exception& e) {
-    HandleProgramFailure(e.what(), reinterpret_cast<const void*>(&RunQuorvane));
-    return 1;
-  } catch (...) {
-    HandleProgramFailure("Unknown failure", reinterpret_cast<const void*>(&RunQuorvane));
-    return 1;
-  }
+  if (!RunGuarded([&] { usable = PrepareForRuns(); })) return 1;
   if (firstInstance) EraseEarlierRunLogs(mode);
   if (!usable) return 1;
   StartUrlServerLink(NameSuffix(), MainCaption(), kBuildText);
@@ -207,16 +213,12 @@ int RunUnattendedMode(RunMode mode, int mainWinOpt, HWND splash, bool firstInsta
   if (splash) ShowWindow(splash, SW_HIDE);
   TFFoxForm form;
   WatchForFaults watch(form);
-  try {
+  RunGuarded([&] {
     form.Initialise(true);
     form.PollBrowserActivity();
     form.ShowFinishedRun(st, report.Lines());
     if (form.MakeWindow()) ShowMainWindow(form);
-  } catch (const std::exception& e) {
-    HandleProgramFailure(e.what(), reinterpret_cast<const void*>(&RunQuorvane));
-  } catch (...) {
-    HandleProgramFailure("Unknown failure", reinterpret_cast<const void*>(&RunQuorvane));
-  }
+  });
   if (splash) DestroyWindow(splash);
   if (IsWindow(form.Handle())) RunMessageLoop();
   return form.State().highestLevel;
@@ -288,16 +290,13 @@ int RunQuorvane(const std::string& commandLine) {
   if (IsAutomatic(mode) && !installerMode)
     return RunUnattendedMode(mode, policy.mainWinOpt, splash, firstInstance);
   TFFoxForm form;
-  try {
-    form.Initialise();
-    if (!installerMode && !form.Fatal() && !form.MakeWindow()) return 1;
-  } catch (const std::exception& e) {
-    HandleProgramFailure(e.what(), reinterpret_cast<const void*>(&RunQuorvane));
+  bool made = false;
+  if (!RunGuarded([&] {
+        form.Initialise();
+        made = installerMode || form.Fatal() || form.MakeWindow();
+      }) ||
+      !made)
     return 1;
-  } catch (...) {
-    HandleProgramFailure("Unknown failure", reinterpret_cast<const void*>(&RunQuorvane));
-    return 1;
-  }
   // The installer's modes do their work even when Firefox is gone: an uninstall after
   // Firefox's own must still clean up.
   if (installerMode) {
@@ -314,7 +313,7 @@ int RunQuorvane(const std::string& commandLine) {
   // 11.
   StartUrlServerLink(NameSuffix(), form.CaptionText(), kBuildText);
   WatchForFaults watch(form);
-  try {
+  RunGuarded([&] {
     // 13.
     form.PollBrowserActivity();
     // "PROTECT": the cookie window alone; the main window closes behind it.
@@ -322,10 +321,6 @@ int RunQuorvane(const std::string& commandLine) {
       form.CookiesBtnClick();
     else
       ShowMainWindow(form);
-  } catch (const std::exception& e) {
-    HandleProgramFailure(e.what(), reinterpret_cast<const void*>(&RunQuorvane));
-  } catch (...) {
-    HandleProgramFailure("Unknown failure", reinterpret_cast<const void*>(&RunQuorvane));
-  }
+  });
   return IsWindow(form.Handle()) ? RunMessageLoop() : 0;
 }
