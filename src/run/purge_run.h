@@ -26,7 +26,8 @@ bool RunPurge(ReportContext& ctx, const PurgeRequest& request,
 bool RunAndRecord(ReportContext& ctx, PurgeRequest request,
                   const PurgeFunctionTable& functions = PurgeFunctions());
 
-// Steps of the run that belong to later parts of the program; empty until those land.
+// The temp protect list is read as a run starts and written back as it ends; the Firefox
+// profile's paths are looked at again, as Firefox may have made or moved its files meanwhile.
 void LoadTempProtectEntries();
 void SaveTempProtectEntries();
 void RefreshFirefoxProfilePaths();
