@@ -216,7 +216,7 @@ int RunUnattendedMode(RunMode mode, int mainWinOpt, HWND splash, bool firstInsta
   RunGuarded([&] {
     form.Initialise(true);
     form.PollBrowserActivity();
-    form.ShowFinishedRun(st, report.Lines());
+    form.ShowFinishedRun(st, report.TakeLines());
     if (form.MakeWindow()) ShowMainWindow(form);
   });
   if (splash) DestroyWindow(splash);

@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/option_set.h"
@@ -52,6 +53,8 @@ class KeptReportView : public ReportView {
   void ReplaceLine(size_t index, const std::string& line) override;
   size_t LineCount() const override { return lines_.size(); }
   const ReportLines& Lines() const override { return lines_; }
+  // The lines handed on whole (to the window that shows them), leaving none behind.
+  ReportLines TakeLines() { return std::move(lines_); }
   void ShowStatus(const std::string&) override {}
   void PumpMessages() override {}
 
