@@ -13,8 +13,9 @@ floor() {
     files | cookies | system | wipe) echo 2 ;;
     firefox | ie | chromium) echo 3 ;;
     cookie_window | plugins) echo 4 ;;
-    run) echo 5 ;;
-    app | harrowin | vaskindx) echo 6 ;;
+    winapp2) echo 5 ;;
+    run) echo 6 ;;
+    app | harrowin | vaskindx) echo 7 ;;
     *) echo "" ;;
   esac
 }

@@ -78,6 +78,9 @@ constexpr std::array<OptionFieldInfo, kOptionFieldCount> kFields = {{
      nullptr, G::Chromium},
     {F::FFSession, "FFSessionOption", "FFSessionCheckBox", "FireFox Session",
      "Select to Delete the FireFox Session Restore files", false, nullptr, nullptr, G::Firefox},
+    {F::Winapp2, "Winapp2Option", "Winapp2OptionCheckBox", "Community Cleaners",
+     "Select to Run the Community Cleaners ticked in Tools, Community Cleaners", false, nullptr,
+     nullptr, G::Other},
 }};
 
 // A row left out would be read as a second "FireFox Cache" with no settings key.

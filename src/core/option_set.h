@@ -34,6 +34,7 @@ enum class OptionField {
   ChromiumCache,
   ChromiumSession,
   FFSession,
+  Winapp2,
   Count,  // not an option: how many there are
 };
 constexpr int kOptionFieldCount = static_cast<int>(OptionField::Count);

@@ -51,3 +51,19 @@ std::string Utf8ToAnsi(const std::string& text) {
   WideCharToMultiByte(CP_ACP, 0, wide.data(), units, out.data(), bytes, nullptr, nullptr);
   return out;
 }
+
+std::wstring Utf8ToWide(const std::string& text) {
+  const int n = static_cast<int>(text.size());
+  const int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), n, nullptr, 0);
+  std::wstring wide(units > 0 ? units : 0, L'\0');
+  if (units > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), n, wide.data(), units);
+  return wide;
+}
+
+std::string WideToUtf8(const std::wstring& text) {
+  const int n = static_cast<int>(text.size());
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), n, nullptr, 0, nullptr, nullptr);
+  std::string out(bytes > 0 ? bytes : 0, '\0');
+  if (bytes > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), n, out.data(), bytes, nullptr, nullptr);
+  return out;
+}

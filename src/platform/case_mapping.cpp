@@ -41,3 +41,9 @@ std::string SystemCaseMap(std::string_view text, bool upper, unsigned codePage) 
   }
   return out;
 }
+
+std::wstring SystemUpperWide(std::wstring_view text) {
+  std::wstring out(text);
+  if (!out.empty()) CharUpperBuffW(out.data(), static_cast<DWORD>(out.size()));
+  return out;
+}

@@ -7,3 +7,6 @@
 // Japanese, Chinese or Korean code page keeps its second byte, which a byte-wise mapping would
 // change whenever it falls on an ASCII letter.
 std::string SystemCaseMap(std::string_view text, bool upper, unsigned codePage = 0);
+// Wide text upper-cased as the system does (CharUpperBuffW), for comparing names without
+// regard to case.
+std::wstring SystemUpperWide(std::wstring_view text);

@@ -80,12 +80,12 @@ LONG DeleteRegistryTree(HKEY root, const std::string& path) {
   return RegDeleteKeyA(root, path.c_str());
 }
 
-bool IsRegistryLink(HKEY root, const std::string& path) {
+bool IsRegistryLink(HKEY root, const std::string& path, REGSAM view) {
   RegKey key;
-  return key.OpenLink(root, path, KEY_QUERY_VALUE) == ERROR_SUCCESS && key.IsLink();
+  return key.OpenLink(root, path, KEY_QUERY_VALUE | view) == ERROR_SUCCESS && key.IsLink();
 }
 
-LONG DeleteKeyItself(HKEY root, const std::string& path) {
+LONG DeleteKeyItself(HKEY root, const std::string& path, REGSAM view) {
   using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
   static const auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
@@ -94,7 +94,7 @@ LONG DeleteKeyItself(HKEY root, const std::string& path) {
       GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlNtStatusToDosError")));
   if (!ntDeleteKey || !toDosError) return ERROR_PROC_NOT_FOUND;
   RegKey key;
-  if (LONG rc = key.OpenLink(root, path, DELETE | KEY_QUERY_VALUE); rc != ERROR_SUCCESS) return rc;
+  if (LONG rc = key.OpenLink(root, path, DELETE | KEY_QUERY_VALUE | view); rc != ERROR_SUCCESS) return rc;
   const LONG status = ntDeleteKey(static_cast<HKEY>(key));
   return status == 0 ? ERROR_SUCCESS : static_cast<LONG>(toDosError(status));
 }

@@ -40,9 +40,9 @@ class RegKey {
 LONG DeleteRegistryTree(HKEY root, const std::string& path);
 
 // True when the key is a registry symbolic link (its last name; links before it are followed).
-bool IsRegistryLink(HKEY root, const std::string& path);
+bool IsRegistryLink(HKEY root, const std::string& path, REGSAM view = 0);
 
 // Deletes the key itself, a link included, never a link's target: RegDeleteKeyA opens the key
 // following a link, so the key is opened as a link and deleted by its handle (NtDeleteKey of
 // ntdll, which every Windows NT has). Returns ERROR_SUCCESS or the Windows error code.
-LONG DeleteKeyItself(HKEY root, const std::string& path);
+LONG DeleteKeyItself(HKEY root, const std::string& path, REGSAM view = 0);

@@ -24,3 +24,24 @@ SpecialFolder GetSpecialFolder(int csidl) {
   if (FAILED(fn(nullptr, csidl, nullptr, 0, buffer))) return {false, "Failed - Path not Found"};
   return {true, buffer};
 }
+
+#include <shlobj.h>
+
+#include "platform/ansi_utf8.h"
+
+std::string KnownFolderUtf8(const GUID& id, int csidlFallback) {
+  using KnownFolderFn = HRESULT(WINAPI*)(const GUID&, DWORD, HANDLE, PWSTR*);
+  static const auto known = reinterpret_cast<KnownFolderFn>(
+      GetProcAddress(LoadLibraryA("shell32.dll"), "SHGetKnownFolderPath"));
+  if (known) {
+    PWSTR path = nullptr;
+    const HRESULT hr = known(id, 0x00008000 /* KF_FLAG_DONT_VERIFY */, nullptr, &path);
+    std::string text = SUCCEEDED(hr) && path ? WideToUtf8(path) : std::string();
+    CoTaskMemFree(path);
+    if (!text.empty()) return text;
+  }
+  if (csidlFallback < 0) return {};
+  wchar_t buffer[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, csidlFallback, nullptr, 0, buffer))) return {};
+  return WideToUtf8(buffer);
+}

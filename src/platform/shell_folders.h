@@ -14,3 +14,10 @@ constexpr int kCsidlAppData = 26;
 constexpr int kCsidlLocalAppData = 28;
 constexpr int kCsidlHistory = 34;
 constexpr int kCsidlProgramFiles = 38;
+
+// A known folder (SHGetKnownFolderPath, Vista and later, loaded at run time) as UTF-8, so that
+// a folder moved elsewhere (Documents into OneDrive, say) is found where it is. Where the call
+// is missing, the CSIDL folder of `csidlFallback` (SHGetFolderPathW) answers; empty when
+// neither knows it. `id` is a KNOWNFOLDERID.
+struct _GUID;
+std::string KnownFolderUtf8(const _GUID& id, int csidlFallback);

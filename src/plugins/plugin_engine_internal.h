@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/report_context.h"
+#include "plugins/refused_folders.h"
 #include "plugins/plugin_statement.h"
 
 namespace plugin_engine {
@@ -39,8 +40,6 @@ struct Engine {
 };
 
 // --- what a statement may reach (plugin_reach.cpp) ---------------------------------------
-std::string LongFormOf(const std::string& path);
-std::vector<std::string> RefusedFolders();
 bool RefusedFolderReached(Engine& e, const std::string& folder);
 bool RefusedForUnreadableProtectList(Engine& e);
 bool RefusedForLink(Engine& e, const std::string& folder);

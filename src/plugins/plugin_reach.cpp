@@ -14,7 +14,6 @@
 #include "plugins/plugin_statement.h"
 
 namespace plugin_engine {
-// The long form of an existing path (an 8.3 name such as PROGRA~1 names the same folder).
 std::string LongFormOf(const std::string& path) {
   char buffer[4 * MAX_PATH];
   const DWORD n = GetLongPathNameA(path.c_str(), buffer, sizeof buffer);
@@ -36,9 +35,7 @@ std::string ExpandedString(const std::string& text) {
 }
 }  // namespace
 
-// The folders no plugin may empty as a whole, even when it names one exactly: the Windows and
-// system folders, the Program Files folders, the Users folder and each profile root, and the
-// data folder. Each appears in its long form, upper-cased.
+// Even when a plugin names one exactly.
 std::vector<std::string> RefusedFolders() {
   std::vector<std::string> list;
   auto add = [&](const std::string& folder) {

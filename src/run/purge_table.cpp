@@ -13,6 +13,7 @@
 #include "ie/ie_strays.h"
 #include "ie/ie_typed_urls.h"
 #include "plugins/plugin_engine.h"
+#include "winapp2/winapp2_catalog.h"
 #include "wipe/free_space_wipe.h"
 
 void PurgeRecentLinks(ReportContext& ctx) { PurgeRecentLinksIn(ctx, FFoxProfile().RecentFolder); }
@@ -51,6 +52,7 @@ const PurgeFunctionTable kFunctions = {
     {F::RecycleBin, "  Processing \"Recycle Bin\"", EmptyRecycleBin},
     {F::ClipBoard, "  Clearing Windows ClipBoard", ClearClipboard},
     {F::Plugins, "  Processing \"Plugins\"", RunSelectedPlugins},
+    {F::Winapp2, "  Processing \"Community Cleaners\"", RunCommunityCleaners},
     // Last: the files the other functions deleted are then free space too.
     {F::WipeFreeSpace, "  Processing \"Wipe Free Space\"", WipeTempDriveFreeSpace},
 };

@@ -17,6 +17,7 @@
 #include "platform/shell_folders.h"
 #include "plugins/plugin_selection.h"
 #include "plugins/plugin_statement.h"
+#include "support/scratch_volume.h"
 #include "support/test_support.h"
 
 namespace {
@@ -585,15 +586,6 @@ TEST_F(PluginRunTest, FailuresAreReportedWhateverTheDetail) {
   EXPECT_EQ(run.state.highestLevel, 0);
   EXPECT_TRUE(FileExists(tree.File("held.txt")));
   EXPECT_EQ(ReadFileText(tree.File("held.ini")), "secret=1\r\nkeep=2\r\n");
-}
-
-// Under Wine a link is made as Unix makes it; Windows makes a symbolic link, which needs
-// Developer Mode or the privilege to create one.
-bool MakeTestLink(const std::string& target, const std::string& link, bool folder) {
-  if (RunningUnderWine()) return MakeUnixLink(target, link);
-  constexpr DWORD kAllowUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
-  return CreateSymbolicLinkA(link.c_str(), target.c_str(),
-                             (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) | kAllowUnprivileged);
 }
 
 TEST_F(PluginRunTest, LinksOutOfAFolderAreNeverFollowed) {

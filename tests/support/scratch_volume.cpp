@@ -42,6 +42,13 @@ bool MakeUnixLink(const std::string& target, const std::string& link) {
   return false;
 }
 
+bool MakeTestLink(const std::string& target, const std::string& link, bool folder) {
+  if (RunningUnderWine()) return MakeUnixLink(target, link);
+  constexpr DWORD kAllowUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+  return CreateSymbolicLinkA(link.c_str(), target.c_str(),
+                             (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) | kAllowUnprivileged);
+}
+
 TestDrive::TestDrive(const std::string& folder) {
   char prefix[MAX_PATH] = {};
   if (folder.empty() || !GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix)) return;

@@ -12,6 +12,9 @@ bool StartUnixProgram(const std::string& program, const std::string& line);
 std::string UnixNameOf(const std::string& path);
 // A Unix symbolic link at `link` (a Windows path) to `target`; true once it shows.
 bool MakeUnixLink(const std::string& target, const std::string& link);
+// A link as this system makes one: under Wine as Unix makes it; on Windows a symbolic link,
+// which needs Developer Mode or the privilege to create one.
+bool MakeTestLink(const std::string& target, const std::string& link, bool folder);
 
 // A free drive letter whose root is the folder, until the object ends.
 class TestDrive {
