@@ -1,6 +1,7 @@
 // Renders the main window on each of its pages and sub-pages, and after a finished Preview, the
-// cookie window on each tab with its keep-list editor, and the help viewer at its contents page, to
-// BMP files in the folder given as the first argument.
+// cookie window on each tab with its keep-list editor, the Community Cleaners window and a Preview
+// of one of its entries, and the help viewer at its contents page, to BMP files in the folder
+// given as the first argument.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -140,6 +141,27 @@ int main(int argc, char** argv) {
     SendMessageA(dialog, WM_COMMAND, IDC_CK_CLOSE, 0);
   });
   form.CookiesBtnClick();
+  // "Community Cleaners...": today's Winapp2.ini, what this prefix has of it, the keys of the
+  // first entry, and that entry's Preview.
+  CopyFileA((ExtractFilePath(ModuleFileName()) + "\\fixtures\\Winapp2.ini").c_str(),
+            (Folders().dataFolder + "\\Winapp2.ini").c_str(), FALSE);
+  SetModalDriver([&](HWND dialog) {
+    Settle(300);
+    if (WindowText(dialog) == "Quorvane - Test Selected Plugin") {
+      if (CaptureWindowToBmp(dialog, out + "\\community-cleaners-preview.bmp")) ++written;
+      SendMessageA(dialog, WM_COMMAND, IDC_PLUGT_CLOSE, 0);
+      return;
+    }
+    SetWindowPos(dialog, HWND_TOP, 20, 20, 820, 540, SWP_SHOWWINDOW);
+    LVITEMA item = {};
+    item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendDlgItemMessageA(dialog, IDC_W2_LIST, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+    Settle(300);
+    if (CaptureWindowToBmp(dialog, out + "\\community-cleaners.bmp")) ++written;
+    SendMessageA(dialog, WM_COMMAND, IDC_W2_PREVIEW, 0);
+    SendMessageA(dialog, WM_COMMAND, IDC_W2_CLOSE, 0);
+  });
+  SendMessageA(form.Handle(), WM_COMMAND, IDM_COMMUNITY_CLEANERS, 0);
   SetModalDriver(nullptr);
   // "Help File Contents": the help viewer at the contents page of Quorvane.chm.
   SendMessageA(form.Handle(), WM_COMMAND, IDM_HELP_CONTENTS, 0);
@@ -155,5 +177,5 @@ int main(int argc, char** argv) {
   }
   DestroyWindow(form.Handle());
   std::printf("%d screenshots\n", written);
-  return written == 17 ? 0 : 1;
+  return written == 19 ? 0 : 1;
 }

@@ -22,6 +22,7 @@
 #include "resource.h"
 #include "run/browser_check.h"
 #include "run/purge_run.h"
+#include "winapp2/winapp2_window.h"
 
 namespace {
 constexpr UINT_PTR kTimer1 = 1;
@@ -45,6 +46,7 @@ void TFFoxForm::OnCommand(int id, int code, HWND control) {
       ShowWipeWindow(window_);
       state_.busy = false;
       break;
+    case IDM_COMMUNITY_CLEANERS: TWinapp2Form::ShowModal(window_); break;
     case IDM_COPY_REPORT: CopyReportToClipboard(); break;
     case IDM_CHECK_VERSION: OpenShell(kVendorVersionPage + std::string(kVersionQuery)); break;
     case IDM_HELP_CONTENTS:

@@ -25,6 +25,7 @@
 #include "platform/registry.h"
 #include "platform/window.h"
 #include "resource.h"
+#include "winapp2/winapp2_catalog.h"
 
 namespace {
 constexpr UINT_PTR kTimerMsg = 2;
@@ -399,6 +400,8 @@ void TFFoxForm::ShowFolderReport() {
   AddLine(" Quorvane Data Path - " + Folders().dataFolder);
   if (Folders().ffDatExe) AddLine("Alternate Data Path - " + Folders().programFolder);
   AddLine("       Plugins Path - " + Folders().programFolder + "\\Plugins");
+  AddLine(" Community Cleaners - " + Winapp2FilePath() +
+          (FileExists(Winapp2FilePath()) ? "" : " (not present)"));
   ShowResultsPage();
 }
 

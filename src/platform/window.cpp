@@ -68,3 +68,11 @@ HBRUSH BrushOf(COLORREF colour) {
   cache.emplace_back(colour, CreateSolidBrush(colour));
   return cache.back().second;
 }
+
+void KeepClientAtLeast(HWND window, SIZE client, LPARAM minMaxInfo) {
+  RECT frame{0, 0, client.cx, client.cy};
+  AdjustWindowRectEx(&frame, GetWindowLongA(window, GWL_STYLE), FALSE,
+                     GetWindowLongA(window, GWL_EXSTYLE));
+  reinterpret_cast<MINMAXINFO*>(minMaxInfo)->ptMinTrackSize = {frame.right - frame.left,
+                                                               frame.bottom - frame.top};
+}

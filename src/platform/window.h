@@ -22,3 +22,6 @@ void PumpWaitingMessages();
 int ScreenPixelsPerInch();
 // A solid brush of the colour, made once and kept for the life of the process.
 HBRUSH BrushOf(COLORREF colour);
+// Answers WM_GETMINMAXINFO (`minMaxInfo` its lParam) so that the window is never made smaller
+// than a client area of `client`: every control placed for that size stays in view.
+void KeepClientAtLeast(HWND window, SIZE client, LPARAM minMaxInfo);

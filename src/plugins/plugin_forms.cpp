@@ -101,6 +101,12 @@ void RunTest(HWND form, const PluginTestRequest& r) {
   ReportContext ctx(state, view);
   SendMessageA(list, WM_SETREDRAW, FALSE, 0);
   view.ClearLines();
+  for (const std::string& line : r.report) view.AddLine(line);
+  if (!r.report.empty()) {
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    SizeTestColumn(form);
+    return;
+  }
   if (!r.perPluginTotals) PluginEntryCount() = 0;
   try {
     RunPlugin(ctx, r.lines, r.perPluginTotals);
@@ -209,15 +215,7 @@ void SetAllChecks(HWND form, bool on) {
 }
 
 void CloseSelection(HWND form) {
-  if (IsWindowEnabled(GetDlgItem(form, IDC_PLUG_APPLY))) {
-    const std::string text =
-        "You have not saved your changes.\r\n\r\n"
-        "Select 'Yes' if you wish to save your changes.\r\n\r\n"
-        "Select 'No' if you wish to lose your changes.";
-    if (ShowMessageBox(text, "Quorvane -  Warning", MessageKind::Warning, MessageButtons::YesNo) ==
-        MessageAnswer::Yes)
-      ApplyChanges(form);
-  }
+  if (IsWindowEnabled(GetDlgItem(form, IDC_PLUG_APPLY)) && AskToSaveChanges()) ApplyChanges(form);
   SaveWindowPosition(form, "PlugSelForm");
   SaveTempProtectList();
   EndModalDialog(form, IDOK);
@@ -473,11 +471,7 @@ INT_PTR SelectionWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_GETMINMAXINFO: {
       // Never smaller than designed: every button stays in view.
       if (placed_.empty()) return FALSE;
-      RECT frame{0, 0, design_.cx, design_.cy};
-      AdjustWindowRectEx(&frame, GetWindowLongA(window_, GWL_STYLE), FALSE,
-                         GetWindowLongA(window_, GWL_EXSTYLE));
-      auto* info = reinterpret_cast<MINMAXINFO*>(lp);
-      info->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+      KeepClientAtLeast(window_, design_, lp);
       return TRUE;
     }
     case WM_SETCURSOR:
@@ -513,6 +507,15 @@ INT_PTR SelectionWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
   return Dialog::OnMessage(msg, wp, lp);
 }
 }  // namespace
+
+bool AskToSaveChanges() {
+  const std::string text =
+      "You have not saved your changes.\r\n\r\n"
+      "Select 'Yes' if you wish to save your changes.\r\n\r\n"
+      "Select 'No' if you wish to lose your changes.";
+  return ShowMessageBox(text, "Quorvane -  Warning", MessageKind::Warning, MessageButtons::YesNo) ==
+         MessageAnswer::Yes;
+}
 
 void TPlugSelForm::ShowModal(HWND owner, const RunState& run) {
   SelectionWindow window(run);

@@ -21,9 +21,14 @@ struct PluginTestRequest {
   std::vector<std::string> lines;
   bool preview = true;
   bool perPluginTotals = true;
+  // A report already made (a community cleaner's Preview): shown as it is, nothing run.
+  std::vector<std::string> report;
   bool secureErase = false;
   ShredSettings shred;
 };
+
+// Asks whether to save ticks not yet applied before a selection window closes; true for Yes.
+bool AskToSaveChanges();
 
 class TPlugTstForm {
  public:

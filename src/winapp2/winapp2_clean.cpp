@@ -12,6 +12,7 @@
 #include "platform/links.h"
 #include "platform/registry.h"
 #include "platform/reparse_rules.h"
+#include "plugins/plugin_statement.h"
 #include "plugins/refused_folders.h"
 #include "winapp2/winapp2_rules.h"
 #include "winapp2/winapp2_walk.h"
@@ -146,6 +147,13 @@ class EntryRun {
           else
             left = true;
         } else if (key.recurse && !e.Address().empty()) {
+          // A protected sub-folder is skipped whole, as the temp purge does; so is a folder
+          // no recipe may empty met on the way down (the data folder below AppData, say).
+          if (MatchTempProtect(path + "\\", e.Address()) == 'p' || Untouchable(path)) {
+            ctx_.AddDetailLine(kProtected + path);
+            left = true;
+            continue;
+          }
           const bool inner = Folder(path, key);
           if (key.removeSelf && !inner) left |= !RemoveFolder(path);
           else left = true;
@@ -177,6 +185,12 @@ class EntryRun {
     for (const std::string& path : doomed)
       left |= !PreviewOrDeleteFile(ctx_, path, FileLine::Always) || Preview();
     return left;
+  }
+
+  bool Untouchable(const std::string& folder) const {
+    const std::string longForm = UpperCase(plugin_engine::LongFormOf(folder));
+    return IsRefusedPluginFolder(longForm, facts_.refusals.whole) ||
+           IsRefusedPluginFolder(longForm, facts_.refusals.noWalk);
   }
 
   bool Delete(const std::string& linkPath, bool isFolder) {

@@ -331,3 +331,41 @@ bool ParseWinapp2OsRange(std::string_view text, Winapp2OsRange& range) {
   range = r;
   return true;
 }
+
+std::vector<std::string> Winapp2EntryLines(const Winapp2Entry& entry) {
+  std::vector<std::string> lines = {"[" + entry.name + " *]"};
+  auto numbered = [&](const char* key, size_t i, const std::string& value) {
+    lines.push_back(key + std::to_string(i + 1) + "=" + value);
+  };
+  auto joined = [](const std::vector<std::string>& masks) {
+    std::string text;
+    for (const auto& m : masks) text += (text.empty() ? "" : ";") + m;
+    return text;
+  };
+  if (entry.langSecRef) lines.push_back("LangSecRef=" + std::to_string(entry.langSecRef));
+  if (!entry.section.empty()) lines.push_back("Section=" + entry.section);
+  for (size_t i = 0; i < entry.detects.size(); ++i) numbered("Detect", i, entry.detects[i]);
+  for (size_t i = 0; i < entry.detectFiles.size(); ++i)
+    numbered("DetectFile", i, entry.detectFiles[i]);
+  if (!entry.detectOS.empty()) lines.push_back("DetectOS=" + entry.detectOS);
+  for (const auto& code : entry.specialDetects) lines.push_back("SpecialDetect=" + code);
+  if (!entry.warning.empty()) lines.push_back("Warning=" + entry.warning);
+  for (size_t i = 0; i < entry.fileKeys.size(); ++i) {
+    const Winapp2FileKey& k = entry.fileKeys[i];
+    numbered("FileKey", i,
+             k.path + "|" + joined(k.masks) + (k.removeSelf ? "|REMOVESELF" : k.recurse ? "|RECURSE" : ""));
+  }
+  for (size_t i = 0; i < entry.regKeys.size(); ++i) {
+    const Winapp2RegKey& k = entry.regKeys[i];
+    numbered("RegKey", i, k.key + (k.hasValue ? "|" + k.value : ""));
+  }
+  for (size_t i = 0; i < entry.excludes.size(); ++i) {
+    const Winapp2Exclude& x = entry.excludes[i];
+    if (x.kind == Winapp2Exclude::Reg)
+      numbered("ExcludeKey", i, "REG|" + x.key + (x.hasValue ? "|" + x.value : ""));
+    else
+      numbered("ExcludeKey", i, std::string(x.kind == Winapp2Exclude::File ? "FILE|" : "PATH|") +
+                                    x.path + (x.masks.empty() ? "" : "|" + joined(x.masks)));
+  }
+  return lines;
+}

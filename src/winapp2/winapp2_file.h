@@ -88,3 +88,6 @@ struct Winapp2OsRange {
   int low = 0, high = 1 << 30;
 };
 bool ParseWinapp2OsRange(std::string_view text, Winapp2OsRange& range);
+
+// The entry's keys as lines of the file, numbered afresh: what the window shows of it.
+std::vector<std::string> Winapp2EntryLines(const Winapp2Entry& entry);

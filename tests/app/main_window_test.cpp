@@ -465,7 +465,8 @@ TEST_F(MainWindowTest, HiddenBrowserListingAndFolderReport) {
   SendMessageA(form.Handle(), WM_COMMAND, IDM_FOLDERS, 0);
   lines = ListLines();
   EXPECT_EQ(lines[0], "Following are the Files and Folders:");
-  EXPECT_EQ(lines.back(), "       Plugins Path - " + BinFolder() + "\\Plugins");
+  EXPECT_EQ(lines[lines.size() - 2], "       Plugins Path - " + BinFolder() + "\\Plugins");
+  EXPECT_EQ(lines.back(), " Community Cleaners - " + data.Path() + "\\Winapp2.ini (not present)");
   EXPECT_NE(std::find(lines.begin(), lines.end(), " Quorvane Data Path - " + data.Path()),
             lines.end());
   // The installed Firefox and the profile its install section names, with its databases.

@@ -7,6 +7,7 @@
 #include "core/folders.h"
 #include "core/option_set.h"
 #include "core/text_util.h"
+#include "files/temp_protect_list.h"
 #include "platform/files.h"
 #include "platform/links.h"
 #include "platform/registry.h"
@@ -69,7 +70,10 @@ TEST_F(Winapp2CleanTest, FileKeysTakeWhatTheyNameAndNothingElse) {
       {"FileKey1=" + T + "\\r|cookies*;*.tmp", {}, {"r\\cookies.sqlite", "r\\x.tmp"}},
       {"FileKey1=" + T + "\\s|*", {}, {"s\\History", "s\\cookies.sqlite-wal"}},
       {"FileKey1=" + T + "\\..\\t|*", {}, {"t\\x"}},
+      {"FileKey1=" + T + "\\u|*.tmp|RECURSE", {"u\\1.tmp"}, {"u\\keepdir\\2.tmp", "u\\pinned.tmp"}},
   };
+  // "p=" entries of the temp protect list: a sub-folder skipped whole, a file by its name.
+  TempProtectEntries().SetLines({"p=keepdir", "p=pinned.tmp"});
   for (const Case& c : cases) {
     for (const auto& f : c.gone) MakeFile(tree.File(f));
     for (const auto& f : c.stays) MakeFile(tree.File(f));
@@ -89,6 +93,7 @@ TEST_F(Winapp2CleanTest, FileKeysTakeWhatTheyNameAndNothingElse) {
     for (const auto& f : c.stays) EXPECT_TRUE(FileExists(tree.File(f))) << c.key << "\n" << Dump(lines);
     if (c.folderGone) { EXPECT_FALSE(DirectoryExists(tree.File("e"))) << Dump(lines); }
   }
+  TempProtectEntries().Clear();
   EXPECT_TRUE(DirectoryExists(tree.File("h\\k")));
   EXPECT_FALSE(DirectoryExists(tree.File("h\\j")));
 }
