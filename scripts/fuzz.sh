@@ -59,4 +59,6 @@ target settings_file src/core/profile_text.cpp src/core/text_util.cpp
 target url_record src/ie/shared_url_record.cpp src/ie/url_server_protocol.cpp src/ie/cache_rules.cpp \
   src/core/report_rules.cpp src/core/text_util.cpp
 target local_state src/chromium/local_state.cpp src/chromium/chromium_sql.cpp
+target winapp2_file src/winapp2/winapp2_file.cpp src/winapp2/winapp2_paths.cpp src/winapp2/winapp2_rules.cpp \
+  src/plugins/plugin_statement.cpp src/core/text_util.cpp
 echo "fuzz: all targets ran ${seconds}s without a failure"

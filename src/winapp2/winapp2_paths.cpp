@@ -64,8 +64,17 @@ Winapp2Expansion ExpandWinapp2Path(std::string_view written, const Winapp2System
   }
   for (const auto& p : paths) {
     std::string tidy = TidyPath(p);
-    if (LexicalFullPath(tidy).empty()) {
+    const std::string full = LexicalFullPath(tidy);
+    if (full.empty()) {
       result.problem = "\"" + tidy + "\" is no full path";
+      result.paths.clear();
+      return result;
+    }
+    // Windows drops a level's trailing dot and the last level's trailing dots and blanks:
+    // "%WinDir%." is the Windows folder itself, which the refusals, comparing names, would not
+    // know as such.
+    if (full != tidy) {
+      result.problem = "\"" + tidy + "\" has a level ending in a dot or blank";
       result.paths.clear();
       return result;
     }

@@ -20,7 +20,8 @@ struct Winapp2System {
 
 // The paths a written path names: every variable replaced by its folder(s) (two folders give
 // two paths), "/" taken as "\", doubled separators joined, no trailing separator. `problem`
-// says why it names none: an unknown variable, an unclosed "%", a "." or ".." level, or no
+// says why it names none: an unknown variable, an unclosed "%", a "." or ".." level, a level
+// ending in a dot or blank (Windows would reach another folder than the one written), or no
 // full path.
 struct Winapp2Expansion {
   std::vector<std::string> paths;

@@ -38,6 +38,8 @@ TEST(Winapp2RulesTest, ExpandsVariablesFromTheSystemOnly) {
       {"%LocalAppData\\App", false, {}, "a \"%\" without its closing \"%\""},
       {"%LocalAppData%\\App\\..\\..", false, {}, "a path with \"..\" is refused"},
       {"App\\Cache", false, {}, "\"App\\Cache\" is no full path"},
+      {"%WinDir%.", false, {}, "\"C:\\Windows.\" has a level ending in a dot or blank"},
+      {"%SystemDrive%\\ .", false, {}, "\"C:\\ .\" has a level ending in a dot or blank"},
   };
   for (const Case& c : cases) {
     const Winapp2Expansion e = ExpandWinapp2Path(c.written, TestSystem(c.wow64));
