@@ -147,7 +147,7 @@ int main(int argc, char** argv) {
             (Folders().dataFolder + "\\Winapp2.ini").c_str(), FALSE);
   SetModalDriver([&](HWND dialog) {
     Settle(300);
-    if (WindowText(dialog) == "Quorvane - Test Selected Plugin") {
+    if (WindowText(dialog) == "Quorvane - Preview of a Community Cleaner") {
       if (CaptureWindowToBmp(dialog, out + "\\community-cleaners-preview.bmp")) ++written;
       SendMessageA(dialog, WM_COMMAND, IDC_PLUGT_CLOSE, 0);
       return;

@@ -143,7 +143,7 @@ class TestWindow : public Dialog {
 };
 
 bool TestWindow::OnInit() {
-  SetWindowTextA(window_, "Quorvane - Test Selected Plugin");
+  SetWindowTextA(window_, request_.caption.c_str());
   SetDlgItemTextA(window_, IDC_PLUGT_TITLE, request_.title.c_str());
   HWND list = Item(IDC_PLUGT_LIST);
   SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(BoldCourier()), FALSE);

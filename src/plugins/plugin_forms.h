@@ -17,6 +17,7 @@ class TPlugSelForm {
 
 // "Test Selected Plugin": runs the lines given through the plugin engine and shows its report.
 struct PluginTestRequest {
+  std::string caption = "Quorvane - Test Selected Plugin";
   std::string title;  // "Test:   NAME" or "Execute:   NAME"
   std::vector<std::string> lines;
   bool preview = true;

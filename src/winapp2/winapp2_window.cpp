@@ -111,7 +111,7 @@ bool Winapp2Window::OnInit() {
   HWND list = List();
   ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
   const char* titles[] = {"Entry", "Group", "Note"};
-  const int widths[] = {190, 110, 160};
+  const int widths[] = {250, 110, 200};
   for (int i = 0; i < 3; ++i) {
     LVCOLUMNA col = {};
     col.mask = LVCF_TEXT | LVCF_WIDTH;
@@ -271,6 +271,7 @@ void Winapp2Window::Preview() {
   ReportContext ctx(state, view);
   CleanWinapp2Entry(ctx, *rows_[row].listed->entry, catalog_.facts);
   PluginTestRequest request;
+  request.caption = "Quorvane - Preview of a Community Cleaner";
   request.title = "Preview:   " + rows_[row].name;
   request.report = view.Lines().Copy();
   if (request.report.size() == 1) request.report.push_back("    Nothing found to delete.");

@@ -67,7 +67,7 @@ struct Winapp2WindowTest : testing::Test {
                                          "\\omega|*.x\r\n");
     ASSERT_TRUE(SaveWinapp2Selection({"Delta Absent"}));
     SetModalDriver([this](HWND dialog) {
-      if (WindowText(dialog) == "Quorvane - Test Selected Plugin") {
+      if (WindowText(dialog) == "Quorvane - Preview of a Community Cleaner") {
         previewLines.clear();
         HWND list = GetDlgItem(dialog, IDC_PLUGT_LIST);
         for (int i = 0; i < ListViewCount(list); ++i) previewLines.push_back(ListViewItemText(list, i));
