@@ -34,6 +34,12 @@ enum class OptionField {
   ChromiumCache,
   ChromiumSession,
   FFSession,
+  ExplorerMru,
+  ThumbCache,
+  ErrorReports,
+  EventLogs,
+  DnsCache,
+  ClipHistory,
   Count,  // not an option: how many there are
 };
 constexpr int kOptionFieldCount = static_cast<int>(OptionField::Count);

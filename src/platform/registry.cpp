@@ -71,6 +71,18 @@ std::vector<std::string> RegKey::SubkeyNames() const {
   return names;
 }
 
+std::vector<std::string> RegKey::ValueNames() const {
+  std::vector<std::string> names;
+  char name[16384];
+  for (DWORD i = 0;; ++i) {
+    DWORD len = sizeof name;
+    if (RegEnumValueA(key_, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
+    names.emplace_back(name, len);
+  }
+  return names;
+}
+
 LONG DeleteRegistryTree(HKEY root, const std::string& path) {
   {
     RegKey key;

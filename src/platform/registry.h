@@ -28,6 +28,7 @@ class RegKey {
   LONG WriteString(const std::string& name, const std::string& value) const;
   LONG DeleteValue(const std::string& name) const;
   std::vector<std::string> SubkeyNames() const;
+  std::vector<std::string> ValueNames() const;
   // True when the key, opened with OpenLink, is a registry link: it then holds the target's
   // path in "SymbolicLinkValue" (REG_LINK).
   bool IsLink() const;

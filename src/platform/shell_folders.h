@@ -13,4 +13,5 @@ constexpr int kCsidlRecent = 8;
 constexpr int kCsidlAppData = 26;
 constexpr int kCsidlLocalAppData = 28;
 constexpr int kCsidlHistory = 34;
+constexpr int kCsidlCommonAppData = 35;
 constexpr int kCsidlProgramFiles = 38;

@@ -5,6 +5,7 @@
 #include "files/recent_links.h"
 #include "files/recycle_bin.h"
 #include "files/temp_folders.h"
+#include "files/windows_caches.h"
 #include "firefox/cookie_purge.h"
 #include "firefox/firefox_profile.h"
 #include "firefox/history_purge.h"
@@ -13,6 +14,8 @@
 #include "ie/ie_strays.h"
 #include "ie/ie_typed_urls.h"
 #include "plugins/plugin_engine.h"
+#include "system/explorer_mru.h"
+#include "system/system_tracks.h"
 #include "wipe/free_space_wipe.h"
 
 void PurgeRecentLinks(ReportContext& ctx) { PurgeRecentLinksIn(ctx, FFoxProfile().RecentFolder); }
@@ -50,6 +53,12 @@ const PurgeFunctionTable kFunctions = {
     {F::RecentLnks, "  Processing \"Recent LNKs\"", PurgeRecentLinks},
     {F::RecycleBin, "  Processing \"Recycle Bin\"", EmptyRecycleBin},
     {F::ClipBoard, "  Clearing Windows ClipBoard", ClearClipboard},
+    {F::ExplorerMru, "  Processing \"Explorer MRU Lists\"", PurgeExplorerMru},
+    {F::ThumbCache, "  Processing \"Thumbnail Cache\"", PurgeThumbnailCache},
+    {F::ErrorReports, "  Processing \"Error Reports\"", PurgeErrorReports},
+    {F::EventLogs, "  Processing \"Event Logs\"", ClearEventLogs, kNeedsAdmin},
+    {F::DnsCache, "  Processing \"DNS Cache\"", FlushDnsCache},
+    {F::ClipHistory, "  Processing \"Clipboard History\"", ClearClipboardHistory},
     {F::Plugins, "  Processing \"Plugins\"", RunSelectedPlugins},
     // Last: the files the other functions deleted are then free space too.
     {F::WipeFreeSpace, "  Processing \"Wipe Free Space\"", WipeTempDriveFreeSpace},
@@ -57,6 +66,13 @@ const PurgeFunctionTable kFunctions = {
 }  // namespace
 
 const PurgeFunctionTable& PurgeFunctions() { return kFunctions; }
+
+std::vector<OptionField> AdminOptions() {
+  std::vector<OptionField> fields;
+  for (const PurgeFunctionEntry& e : kFunctions)
+    if (e.needs & kNeedsAdmin) fields.push_back(e.option);
+  return fields;
+}
 
 bool HinderedByRunningBrowser(const PurgeFunctionEntry& entry, const RunningBrowsers& running) {
   return ((entry.needs & kNeedsFirefoxClosed) && running.firefox) ||
