@@ -43,7 +43,7 @@ long long TakeOneFile(ReportContext& ctx, const FolderPart& part) {
     ctx.AddDetailLine(FolderPurgeTexts().protectedItem + shown);
     return 0;
   }
-  PreviewOrDeleteFile(ctx, path, FileLine::DetailOnly);
+  PreviewOrDeleteFile(ctx, shown, FileLine::DetailOnly);
   return 1;
 }
 

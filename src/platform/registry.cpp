@@ -71,12 +71,14 @@ std::vector<std::string> RegKey::SubkeyNames() const {
   return names;
 }
 
-std::vector<std::string> RegKey::ValueNames() const {
+std::vector<std::string> RegKey::ValueNames() const { return ValueNamesOf(key_); }
+
+std::vector<std::string> ValueNamesOf(HKEY key) {
   std::vector<std::string> names;
   char name[16384];
   for (DWORD i = 0;; ++i) {
     DWORD len = sizeof name;
-    if (RegEnumValueA(key_, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    if (RegEnumValueA(key, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
       break;
     names.emplace_back(name, len);
   }

@@ -3,10 +3,10 @@
 #include <windows.h>
 #include <unknwn.h>
 
+#include <algorithm>
 #include <iterator>
 
 #include "core/report_rules.h"
-
 #include "platform/links.h"
 #include "system/windows_track_rules.h"
 
@@ -118,11 +118,11 @@ void ClearEventLogs(ReportContext& ctx) {
   const auto clear = wevtapi.Get<ClearLogFn>("EvtClearLog");
   const auto close = wevtapi.Get<CloseFn>("EvtClose");
   const bool found = open && next && clear && close;
-  EvtHandle list = found ? open(nullptr, 0) : nullptr;
-  const TrackLine listing = EventListingLine(found, list ? 0 : GetLastError());
-  if (!list || !listing.text.empty()) {
-    Say(ctx, listing);
-    if (list) close(list);
+  const EvtHandle list = found ? open(nullptr, 0) : nullptr;
+  // A listing refused without a reason is still refused.
+  const DWORD listError = list ? 0 : std::max<DWORD>(GetLastError(), ERROR_INVALID_FUNCTION);
+  if (!list) {
+    Say(ctx, EventListingLine(found, listError));
     return;
   }
   const std::vector<std::wstring> channels = ChannelNames(next, list);
