@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <unknwn.h>
 
-#include <algorithm>
 #include <iterator>
 
 #include "core/report_rules.h"
@@ -118,11 +117,10 @@ void ClearEventLogs(ReportContext& ctx) {
   const auto clear = wevtapi.Get<ClearLogFn>("EvtClearLog");
   const auto close = wevtapi.Get<CloseFn>("EvtClose");
   const bool found = open && next && clear && close;
+  SetLastError(0);
   const EvtHandle list = found ? open(nullptr, 0) : nullptr;
-  // A listing refused without a reason is still refused.
-  const DWORD listError = list ? 0 : std::max<DWORD>(GetLastError(), ERROR_INVALID_FUNCTION);
   if (!list) {
-    Say(ctx, EventListingLine(found, listError));
+    Say(ctx, EventListingLine(found, false, GetLastError()));
     return;
   }
   const std::vector<std::wstring> channels = ChannelNames(next, list);

@@ -40,14 +40,13 @@ ChannelLine EventChannelLine(const std::string& channel, unsigned long error, bo
   }
 }
 
-TrackLine EventListingLine(bool callsFound, unsigned long listError) {
-  // Wine's channel listing is a stub that answers "not implemented".
-  if (!callsFound || listError == 120) return NotAvailableLine("Event Logs");
-  if (listError != 0)
-    return {" -Error- Event Logs:  channels could not be listed - error " +
-                std::to_string(listError),
-            3};
-  return {};
+TrackLine EventListingLine(bool callsFound, bool listed, unsigned long listError) {
+  if (listed) return {};
+  // Wine's channel listing is a stub that gives no list and sets no error; "not implemented"
+  // says the same.
+  if (!callsFound || listError == 0 || listError == 120) return NotAvailableLine("Event Logs");
+  return {" -Error- Event Logs:  channels could not be listed - error " + std::to_string(listError),
+          3};
 }
 
 TrackLine DnsFlushLine(bool callFound, bool underWine, bool preview, bool flushed) {

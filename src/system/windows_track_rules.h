@@ -35,8 +35,8 @@ struct ChannelLine {
 };
 ChannelLine EventChannelLine(const std::string& channel, unsigned long error, bool preview);
 // What became of the channel listing: `callsFound` wevtapi and its four calls were there,
-// `listError` the error of EvtOpenChannelEnum (0: listed). Empty text: go on with the list.
-TrackLine EventListingLine(bool callsFound, unsigned long listError);
+// `listed` EvtOpenChannelEnum gave a list, else `listError` its error. Empty text: go on.
+TrackLine EventListingLine(bool callsFound, bool listed, unsigned long listError);
 
 // The flush of the resolver cache. Wine keeps no resolver cache: its flush call answers success
 // having done nothing, so there it is "not available" too.

@@ -38,10 +38,10 @@ std::vector<std::string> Sorted(std::vector<std::string> lines, const std::strin
 
 // The lists filled as a user's day leaves them, beside values the purge must leave, and one
 // list that is a registry link to a key elsewhere.
-struct ExplorerLists {
+struct FilledLists {
   const std::string link = kBase + "\\Map Network Drive MRU";
   const std::string target = "Software\\QuorvaneLinkTarget";
-  ExplorerLists() {
+  FilledLists() {
     SetText("RunMRU", "a", "notepad\\1");
     SetText("RunMRU", "MRUList", "a");
     SetText("TypedPaths", "url1", "C:\\Private");
@@ -57,7 +57,7 @@ struct ExplorerLists {
     EXPECT_EQ(t.WriteString("a", "\\\\server\\share"), ERROR_SUCCESS);
     EXPECT_TRUE(MakeRegistryLink(link, UserKeyPath(target)));
   }
-  ~ExplorerLists() {
+  ~FilledLists() {
     DeleteKeyItself(HKEY_CURRENT_USER, link);
     DeleteRegistryTree(HKEY_CURRENT_USER, target);
     for (const char* k : {"RunMRU", "TypedPaths", "RecentDocs", "ComDlg32", "UserAssist", "Advanced"})
@@ -80,7 +80,7 @@ struct ExplorerLists {
 // Preview names every value and sub-key and changes nothing; Purge takes exactly those. The
 // keys the lists hang on, the values beside them and what a linked list points at stay.
 TEST(ExplorerMruTest, TakesTheListsValuesAndSubkeysOnlyAndNeverFollowsALink) {
-  ExplorerLists lists;
+  FilledLists lists;
   const std::string notFollowed = "    Not followed, a registry link - HKCU\\" + lists.link;
   for (bool preview : {true, false}) {
     TestRun run;

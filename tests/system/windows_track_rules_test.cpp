@@ -33,10 +33,12 @@ TEST(WindowsTrackRulesTest, EachChannelsAnswerBecomesItsLine) {
 }
 
 TEST(WindowsTrackRulesTest, AMissingOrStubCallIsNotAvailableAtLevelOne) {
-  ExpectLine(EventListingLine(false, 0), "  \"Event Logs\" not available on this system.", 1);
-  ExpectLine(EventListingLine(true, 120), "  \"Event Logs\" not available on this system.", 1);
-  ExpectLine(EventListingLine(true, 0), "", 0);
-  ExpectLine(EventListingLine(true, 1722),
+  const std::string logsNotAvailable = "  \"Event Logs\" not available on this system.";
+  ExpectLine(EventListingLine(false, false, 0), logsNotAvailable, 1);
+  ExpectLine(EventListingLine(true, false, 0), logsNotAvailable, 1);  // Wine's stub
+  ExpectLine(EventListingLine(true, false, 120), logsNotAvailable, 1);
+  ExpectLine(EventListingLine(true, true, 0), "", 0);
+  ExpectLine(EventListingLine(true, false, 1722),
              " -Error- Event Logs:  channels could not be listed - error 1722", 3);
 
   const std::string dnsNotAvailable = "  \"DNS Cache\" not available on this system.";
