@@ -35,17 +35,7 @@ class WritableKey {
 
   // Names listed before anything is deleted, since deleting shifts the enumeration.
   std::vector<std::string> ValueNames() const { return ValueNamesOf(key_); }
-  std::vector<std::string> SubkeyNames() const {
-    std::vector<std::string> names;
-    char name[256];
-    for (DWORD i = 0;; ++i) {
-      DWORD len = sizeof name;
-      if (RegEnumKeyExA(key_, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        break;
-      names.emplace_back(name, len);
-    }
-    return names;
-  }
+  std::vector<std::string> SubkeyNames() const { return SubkeyNamesOf(key_); }
   bool HasValue(const std::string& name) const {
     return RegQueryValueExA(key_, name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
            ERROR_SUCCESS;

@@ -37,8 +37,9 @@ class RegKey {
   HKEY key_ = nullptr;
 };
 
-// The names of an open key's values, listed whole before anything is deleted: deleting shifts
-// the enumeration.
+// The names of an open key's sub-keys and values, listed whole before anything is deleted:
+// deleting shifts the enumeration.
+std::vector<std::string> SubkeyNamesOf(HKEY key);
 std::vector<std::string> ValueNamesOf(HKEY key);
 
 // Removes a key with all its subkeys; used for test fixtures and uninstall.
