@@ -45,11 +45,10 @@ void TFFoxForm::CreatePages() {
     frame.onMade = [this](TFFoxOptionsFrame1& made) {
       for (const auto& info : OptionFields())
         if (!info.isRadio) SetHint(made.Control(info.field), info.hint);
+      // Such a box is disabled then (see RunInitialisation): its hint says why.
       if (!IsUserAdmin())
         for (OptionField f : AdminOptions())
-          SetHint(made.Control(f), std::string("Needs administrator rights: start Quorvane as "
-                                               "administrator to use \"") +
-                                       InfoOf(f).caption + "\"");
+          SetHint(made.Control(f), "Needs administrator rights: start Quorvane as administrator");
       for (int choice : {0, 1})
         SetHint(made.Control(OptionField::Report, choice), "Select Detail or Summary Reports");
       HWND page = made.Handle();

@@ -56,7 +56,12 @@ LRESULT TFFoxOptionsFrame1::OnBoxAreaMessage(UINT msg, WPARAM wp, LPARAM lp) {
         GetCursorPos(&pt);
         ScreenToClient(area, &pt);
         HWND under = ChildWindowFromPointEx(area, pt, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
-        if (under && under != area && !IsWindowEnabled(under)) onHover(under);
+        if (under && under != area && !IsWindowEnabled(under)) {
+          // Answered here: passed on, the page would show the area's own (empty) hint.
+          onHover(under);
+          SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+          return TRUE;
+        }
       }
       break;
   }
