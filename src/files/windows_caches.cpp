@@ -78,8 +78,8 @@ void PurgeFolderSet(ReportContext& ctx, const std::string& caption,
 std::vector<FolderPart> ThumbnailCacheParts(const std::string& localAppData) {
   if (localAppData.empty()) return {};
   const std::string explorer = localAppData + "\\Microsoft\\Windows\\Explorer";
-  return {{explorer, "thumbcache_*.db"}, {explorer, "iconcache_*.db"},
-          {localAppData, "IconCache.db"}};
+  return {
+      {explorer, "thumbcache_*.db"}, {explorer, "iconcache_*.db"}, {localAppData, "IconCache.db"}};
 }
 
 void PurgeThumbnailCacheIn(ReportContext& ctx, const std::string& localAppData) {
@@ -110,7 +110,8 @@ void PurgeErrorReportsIn(ReportContext& ctx, const ErrorReportRoots& roots) {
       parts.push_back({roots.windows, "MEMORY.DMP"});
       parts.push_back({minidumps, "*.dmp"});
     } else if (FileExists(memoryDump) || DirectoryExists(minidumps)) {
-      ctx.AddReportLine("    MEMORY.DMP and Minidump not processed - they need administrator rights.");
+      ctx.AddReportLine(
+          "    MEMORY.DMP and Minidump not processed - they need administrator rights.");
     }
   }
   PurgeFolderSet(ctx, "Error Reports", parts);

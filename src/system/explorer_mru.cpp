@@ -110,7 +110,8 @@ void PurgeExplorerMru(ReportContext& ctx) {
     ClearList(pass, std::string(kUserAssistKey) + "\\" + guid + "\\Count", false);
   // Explorer keeps these lists in memory too and writes them back when it next saves them: told
   // that the shell's state changed, it reads them afresh.
-  if (pass.changed) SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST | SHCNF_FLUSH, nullptr, nullptr);
+  if (pass.changed)
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST | SHCNF_FLUSH, nullptr, nullptr);
   if (ctx.Cancelled()) return;
   if (pass.count > 0) {
     ctx.AddReportLine("  Purge \"Explorer MRU Lists\" Function Completed.  " +

@@ -137,7 +137,8 @@ void ClearEventLogs(ReportContext& ctx) {
     ctx.View().PumpMessages();
   }
   ctx.AddReportLine("  Purge \"Event Logs\" Function Completed.  " +
-                    CountPhrase(cleared, "Log", "Logs") + (ctx.State().preview ? "to clear." : "cleared."));
+                    CountPhrase(cleared, "Log", "Logs") +
+                    (ctx.State().preview ? "to clear." : "cleared."));
 }
 
 void FlushDnsCache(ReportContext& ctx) {

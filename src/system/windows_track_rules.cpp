@@ -35,8 +35,9 @@ ChannelLine EventChannelLine(const std::string& channel, unsigned long error, bo
       return {{"   not cleared - " + channel, 0}};
     case 5: return {{std::string(result_text::kAccessDenied) + channel, 3}, true};
     default:
-      return {{ResultColumn(" -Error-" + std::to_string(error) + std::string(17, ' ')) + channel, 3},
-              true};
+      return {
+          {ResultColumn(" -Error-" + std::to_string(error) + std::string(17, ' ')) + channel, 3},
+          true};
   }
 }
 

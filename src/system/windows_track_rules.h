@@ -14,7 +14,8 @@ struct TrackLine {
 // The lists Explorer and the common file dialogs keep under HKCU\<kExplorerKey>: every value
 // of the key goes; `subkeys`: its sub-keys go too (RecentDocs keeps one per file type, the Pidl
 // dialogs' list one per extension).
-inline constexpr const char* kExplorerKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
+inline constexpr const char* kExplorerKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
 struct ExplorerList {
   const char* key;  // below kExplorerKey
   bool subkeys;
@@ -45,8 +46,7 @@ TrackLine DnsFlushLine(bool callFound, bool underWine, bool preview, bool flushe
 // The clearing of the clipboard history: `factoryFound` the system could give the clipboard's
 // history calls (Windows 10 1809 and later), `enabled` the user keeps a history,
 // `callOk` ClearHistory answered without error, `cleared` what it answered.
-TrackLine ClipHistoryLine(bool factoryFound, bool enabled, bool preview, bool callOk,
-                          bool cleared);
+TrackLine ClipHistoryLine(bool factoryFound, bool enabled, bool preview, bool callOk, bool cleared);
 
 // A purge that needs administrator rights, ticked in a run without them.
 TrackLine NeedsAdminLine(const std::string& caption);

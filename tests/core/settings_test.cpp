@@ -75,10 +75,10 @@ TEST(Settings, OptionSetIsWrittenAsItsKeysInTableOrder) {
 // until chosen.
 TEST(Settings, AnOlderFileLoadsTheBoxesAddedLaterOff) {
   ScopedDataFolder data;
-  const std::vector<OptionField> later = {
-      OptionField::WipeFreeSpace, OptionField::ExplorerMru, OptionField::ThumbCache,
-      OptionField::ErrorReports,  OptionField::EventLogs,   OptionField::DnsCache,
-      OptionField::ClipHistory};
+  const std::vector<OptionField> later = {OptionField::WipeFreeSpace, OptionField::ExplorerMru,
+                                          OptionField::ThumbCache,    OptionField::ErrorReports,
+                                          OptionField::EventLogs,     OptionField::DnsCache,
+                                          OptionField::ClipHistory};
   std::string section = "[StndOptions]\r\n";
   for (const auto& f : OptionFields())
     if (std::find(later.begin(), later.end(), f.field) == later.end())

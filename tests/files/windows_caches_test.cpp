@@ -48,10 +48,10 @@ TEST(ThumbnailCacheTest, TakesTheCachesOnlyAndLeavesOneInUse) {
   TempFolder local;
   const std::string explorer = local.File("Microsoft\\Windows\\Explorer");
   const std::vector<Planted> files = {
-      {explorer + "\\thumbcache_96.db", true},     {explorer + "\\iconcache_32.db", true},
-      {local.File("IconCache.db"), true},          {explorer + "\\thumbcache_256.db", false},
-      {explorer + "\\thumbcache_idx.db", false},   {explorer + "\\ExplorerStartupLog.etl", false},
-      {explorer + "\\thumbcache.txt", false},      {local.File("Other.db"), false}};
+      {explorer + "\\thumbcache_96.db", true},   {explorer + "\\iconcache_32.db", true},
+      {local.File("IconCache.db"), true},        {explorer + "\\thumbcache_256.db", false},
+      {explorer + "\\thumbcache_idx.db", false}, {explorer + "\\ExplorerStartupLog.etl", false},
+      {explorer + "\\thumbcache.txt", false},    {local.File("Other.db"), false}};
   Plant(files);
   TempProtectEntries().SetLines({"p=thumbcache_256.db"});
   HANDLE inUse = CreateFileA(files[4].path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -65,8 +65,7 @@ TEST(ThumbnailCacheTest, TakesTheCachesOnlyAndLeavesOneInUse) {
     run.state.preview = preview;
     PurgeThumbnailCacheIn(run.ctx, local.Path());
     const char* result = preview ? "     to delete - " : "       deleted - ";
-    EXPECT_EQ(ResultLines(run.view.lines, result),
-              Expected(preview ? previewed : files, result));
+    EXPECT_EQ(ResultLines(run.view.lines, result), Expected(preview ? previewed : files, result));
     EXPECT_EQ(ResultLines(run.view.lines, "     Protected - "),
               std::vector<std::string>{"     Protected - " + UpperCase(files[3].path)});
     for (const Planted& f : files) EXPECT_EQ(FileExists(f.path), preview || !f.goes) << f.path;

@@ -13,45 +13,39 @@
 #include "system/windows_track_rules.h"
 
 namespace {
-const std::string kBase = kExplorerKey;
-constexpr const char* kGuid = "{CEBFF5CD-ACE2-4F4F-9178-9926F41749EA}";
+const std::string kBase = std::string(kExplorerKey) + "\\";
+const std::string kCount = "UserAssist\\{CEBFF5CD-ACE2-4F4F-9178-9926F41749EA}\\Count";
 
-void SetText(const std::string& key, const std::string& name, const std::string& text) {
-  RegKey k;
-  ASSERT_EQ(k.Create(HKEY_CURRENT_USER, kBase + "\\" + key), ERROR_SUCCESS) << key;
-  ASSERT_EQ(k.WriteString(name, text), ERROR_SUCCESS);
-}
 bool HasValue(const std::string& key, const std::string& name) {
   RegKey k;
-  return k.OpenRead(HKEY_CURRENT_USER, kBase + "\\" + key) == ERROR_SUCCESS &&
-         k.ReadString(name).has_value();
-}
-bool HasKey(const std::string& key) {
-  RegKey k;
-  return k.OpenRead(HKEY_CURRENT_USER, kBase + "\\" + key) == ERROR_SUCCESS;
-}
-std::vector<std::string> Sorted(std::vector<std::string> lines, const std::string& prefix) {
-  std::erase_if(lines, [&](const std::string& l) { return l.rfind(prefix, 0) != 0; });
-  std::sort(lines.begin(), lines.end());
-  return lines;
+  return k.OpenRead(HKEY_CURRENT_USER, kBase + key) == ERROR_SUCCESS &&
+         (name.empty() || k.ReadString(name).has_value());
 }
 
-// The lists filled as a user's day leaves them, beside values the purge must leave, and one
-// list that is a registry link to a key elsewhere.
+// The lists as a user's day leaves them (key, value, text, whether it goes), values beside them
+// that stay, and one list that is a registry link to a key elsewhere.
 struct FilledLists {
-  const std::string link = kBase + "\\Map Network Drive MRU";
-  const std::string target = "Software\\QuorvaneLinkTarget";
+  struct Entry {
+    std::string key, name, text;
+    bool goes;
+  };
+  const std::vector<Entry> entries = {{"RunMRU", "a", "notepad\\1", true},
+                                      {"RunMRU", "MRUList", "a", true},
+                                      {"TypedPaths", "url1", "C:\\Private", true},
+                                      {"RecentDocs", "0", "x", true},
+                                      {"RecentDocs\\.txt", "0", "y", true},
+                                      {"ComDlg32\\OpenSavePidlMRU\\txt", "0", "z", true},
+                                      {kCount, "HRZR_PGYFRFFVBA", "1", true},
+                                      {kCount.substr(0, kCount.size() - 6), "Version", "5", false},
+                                      {"Advanced", "Hidden", "1", false},
+                                      {"ComDlg32", "Beside", "1", false}};
+  const std::string link = kBase + "Map Network Drive MRU", target = "Software\\QvLinkTarget";
   FilledLists() {
-    SetText("RunMRU", "a", "notepad\\1");
-    SetText("RunMRU", "MRUList", "a");
-    SetText("TypedPaths", "url1", "C:\\Private");
-    SetText("RecentDocs", "0", "x");
-    SetText("RecentDocs\\.txt", "0", "y");
-    SetText("ComDlg32\\OpenSavePidlMRU\\txt", "0", "z");
-    SetText(std::string("UserAssist\\") + kGuid + "\\Count", "HRZR_PGYFRFFVBA", "1");
-    SetText(std::string("UserAssist\\") + kGuid, "Version", "5");
-    SetText("Advanced", "Hidden", "1");
-    SetText("ComDlg32", "Beside", "1");
+    for (const Entry& e : entries) {
+      RegKey k;
+      EXPECT_EQ(k.Create(HKEY_CURRENT_USER, kBase + e.key), ERROR_SUCCESS);
+      EXPECT_EQ(k.WriteString(e.name, e.text), ERROR_SUCCESS);
+    }
     RegKey t;
     EXPECT_EQ(t.Create(HKEY_CURRENT_USER, target), ERROR_SUCCESS);
     EXPECT_EQ(t.WriteString("a", "\\\\server\\share"), ERROR_SUCCESS);
@@ -60,17 +54,16 @@ struct FilledLists {
   ~FilledLists() {
     DeleteKeyItself(HKEY_CURRENT_USER, link);
     DeleteRegistryTree(HKEY_CURRENT_USER, target);
-    for (const char* k : {"RunMRU", "TypedPaths", "RecentDocs", "ComDlg32", "UserAssist", "Advanced"})
-      DeleteRegistryTree(HKEY_CURRENT_USER, kBase + "\\" + k);
+    for (const char* k :
+         {"RunMRU", "TypedPaths", "RecentDocs", "ComDlg32", "UserAssist", "Advanced"})
+      DeleteRegistryTree(HKEY_CURRENT_USER, kBase + k);
   }
+  // Each value that goes, and the two sub-keys.
   std::vector<std::string> Lines(const std::string& result) const {
-    std::vector<std::string> lines;
-    for (const char* s : {"RunMRU: a = notepad\\1", "RunMRU: MRUList = a",
-                          "TypedPaths: url1 = C:\\Private", "RecentDocs: 0 = x",
-                          "RecentDocs\\.txt: 0 = y", "RecentDocs\\.txt",
-                          "ComDlg32\\OpenSavePidlMRU\\txt: 0 = z", "ComDlg32\\OpenSavePidlMRU\\txt"})
-      lines.push_back(result + s);
-    lines.push_back(result + "UserAssist\\" + kGuid + "\\Count: HRZR_PGYFRFFVBA = 1");
+    std::vector<std::string> lines = {result + "RecentDocs\\.txt",
+                                      result + "ComDlg32\\OpenSavePidlMRU\\txt"};
+    for (const Entry& e : entries)
+      if (e.goes) lines.push_back(result + e.key + ": " + e.name + " = " + e.text);
     std::sort(lines.begin(), lines.end());
     return lines;
   }
@@ -81,28 +74,28 @@ struct FilledLists {
 // keys the lists hang on, the values beside them and what a linked list points at stay.
 TEST(ExplorerMruTest, TakesTheListsValuesAndSubkeysOnlyAndNeverFollowsALink) {
   FilledLists lists;
-  const std::string notFollowed = "    Not followed, a registry link - HKCU\\" + lists.link;
   for (bool preview : {true, false}) {
     TestRun run;
     run.state.preview = preview;
     PurgeExplorerMru(run.ctx);
-    const char* result = preview ? "     to delete - " : "       deleted - ";
-    EXPECT_EQ(Sorted(run.view.lines, result), lists.Lines(result));
-    EXPECT_EQ(std::count(run.view.lines.begin(), run.view.lines.end(), notFollowed), 1);
+    const std::string result = preview ? "     to delete - " : "       deleted - ";
+    std::vector<std::string> lines = run.view.lines;
+    std::erase_if(lines, [&](const std::string& l) { return !l.starts_with(result); });
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, lists.Lines(result));
+    EXPECT_EQ(std::count(run.view.lines.begin(), run.view.lines.end(),
+                         "    Not followed, a registry link - HKCU\\" + lists.link),
+              1);
     EXPECT_EQ(run.view.lines.back(),
               "  Purge \"Explorer MRU Lists\" Function Completed.  9 Entries Processed.");
     EXPECT_EQ(run.state.highestLevel, 1);  // the link
-    EXPECT_EQ(HasValue("RunMRU", "a"), preview);
-    EXPECT_EQ(HasValue("UserAssist\\" + std::string(kGuid) + "\\Count", "HRZR_PGYFRFFVBA"), preview);
-    EXPECT_EQ(HasKey("RecentDocs\\.txt"), preview);
-    EXPECT_EQ(HasKey("ComDlg32\\OpenSavePidlMRU\\txt"), preview);
+    for (const auto& e : lists.entries)
+      EXPECT_EQ(HasValue(e.key, e.name), preview || !e.goes) << e.key;
+    EXPECT_EQ(HasValue("RecentDocs\\.txt", ""), preview);
   }
-  for (const char* key : {"RunMRU", "RecentDocs", "ComDlg32\\OpenSavePidlMRU",
-                          "UserAssist\\{CEBFF5CD-ACE2-4F4F-9178-9926F41749EA}\\Count"})
-    EXPECT_TRUE(HasKey(key)) << key;
-  EXPECT_TRUE(HasValue("UserAssist\\" + std::string(kGuid), "Version"));
-  EXPECT_TRUE(HasValue("Advanced", "Hidden"));
-  EXPECT_TRUE(HasValue("ComDlg32", "Beside"));
+  for (const std::string key :
+       {"RunMRU", "RecentDocs", "ComDlg32\\OpenSavePidlMRU", kCount.c_str()})
+    EXPECT_TRUE(HasValue(key, "")) << key;
   RegKey target;
   ASSERT_EQ(target.OpenRead(HKEY_CURRENT_USER, lists.target), ERROR_SUCCESS);
   EXPECT_TRUE(target.ReadString("a").has_value());
@@ -112,20 +105,17 @@ TEST(ExplorerMruTest, TakesTheListsValuesAndSubkeysOnlyAndNeverFollowsALink) {
 // registers no clipboard-history class): each purge says so at level 1, in a Preview too.
 TEST(SystemTracksTest, UnderWineEachCallIsNotAvailable) {
   if (!RunningUnderWine()) GTEST_SKIP() << "Windows has the calls";
-  const struct {
-    void (*purge)(ReportContext&);
-    const char* caption;
-  } cases[] = {{ClearEventLogs, "Event Logs"},
-               {FlushDnsCache, "DNS Cache"},
-               {ClearClipboardHistory, "Clipboard History"}};
-  for (const auto& c : cases) {
+  const std::pair<void (*)(ReportContext&), const char*> cases[] = {
+      {ClearEventLogs, "Event Logs"},
+      {FlushDnsCache, "DNS Cache"},
+      {ClearClipboardHistory, "Clipboard History"}};
+  for (const auto& [purge, caption] : cases) {
     for (bool preview : {true, false}) {
       TestRun run;
       run.state.preview = preview;
-      c.purge(run.ctx);
-      EXPECT_EQ(run.view.lines, std::vector<std::string>{NotAvailableLine(c.caption).text})
-          << c.caption;
-      EXPECT_EQ(run.state.highestLevel, 1) << c.caption;
+      purge(run.ctx);
+      EXPECT_EQ(run.view.lines, std::vector<std::string>{NotAvailableLine(caption).text});
+      EXPECT_EQ(run.state.highestLevel, 1) << caption;
     }
   }
 }
