@@ -68,8 +68,8 @@ OptionSet TFFoxOptionsFrame1::Values() const {
 
 // "Recycle Bin" and the boxes that need administrator rights are disabled for a reason that
 // makes them impossible (Windows cannot empty the bin; the program runs without the rights);
-// "FireFox Typed URLs" is disabled for a profile without databases, where its run
-// does nothing, and a profile created later makes it work again.
+// "FireFox Typed URLs" is disabled for a profile without databases, where its run does
+// nothing, and a profile created later makes it work again.
 OptionSet TFFoxOptionsFrame1::RunValues() const {
   OptionSet set = Values();
   std::vector<OptionField> impossible = AdminOptions();
