@@ -71,7 +71,8 @@ int main(int argc, char** argv) {
   WriteWholeFile(
       Folders().settingsFile,
       "[ShowOption]\r\nQuickStartOpt=N\r\n[StndOptions]\r\nCacheOption=1\r\nCookiesOption=1\r\n"
-      "HistoryOption=1\r\nTempOption=1\r\nRecycleBinOption=1\r\n[TempFolders]\r\nTmpDir=1\r\n");
+      "HistoryOption=1\r\nTempOption=1\r\nRecycleBinOption=1\r\nExplorerMruOption=1\r\n"
+      "ErrorReportsOption=1\r\n[TempFolders]\r\nTmpDir=1\r\n");
   SelectRunMode();
   TFFoxForm form;
   if (!form.Create() || form.Fatal()) return 1;
@@ -92,6 +93,11 @@ int main(int argc, char** argv) {
     ClickTab(form.Handle(), IDC_OPTION_TABS, ModeIndex(m));
     shot(modes[ModeIndex(m)]);
   }
+  // The Standard page once more, scrolled to the end of its boxes: the last of the Windows group.
+  ClickTab(form.Handle(), IDC_OPTION_TABS, ModeIndex(RunMode::Standard));
+  SendMessageA(GetParent(form.OptionFrame(RunMode::Standard).Control(OptionField::ClipHistory)),
+               WM_VSCROLL, SB_BOTTOM, 0);
+  shot("options-standard-end");
   const char* const pages[] = {"configure-general", "configure-purge-now", "configure-startup",
                                "configure-shutdown", "configure-temp-folders"};
   ClickTab(form.Handle(), IDC_MAIN_TABS, TFFoxForm::kConfigurePage);
@@ -177,5 +183,5 @@ int main(int argc, char** argv) {
   }
   DestroyWindow(form.Handle());
   std::printf("%d screenshots\n", written);
-  return written == 19 ? 0 : 1;
+  return written == 20 ? 0 : 1;
 }

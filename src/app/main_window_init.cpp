@@ -17,7 +17,9 @@
 #include "platform/files.h"
 #include "platform/window.h"
 #include "resource.h"
+#include "run/purge_table.h"
 #include "run/run_setup.h"
+#include "system/user_admin.h"
 
 namespace {
 constexpr UINT_PTR kTimer1 = 1, kQsTimer = 3;
@@ -43,6 +45,10 @@ void TFFoxForm::RunInitialisation(bool runsPrepared) {
   // No recycle-bin service: the box cannot be selected anywhere.
   if (!RecycleBinAvailable())
     for (auto& f : frames_) f.EnableOption(OptionField::RecycleBin, false);
+  // Without administrator rights their purges could do nothing: the hint says so.
+  if (!IsUserAdmin())
+    for (auto& f : frames_)
+      for (OptionField o : AdminOptions()) f.EnableOption(o, false);
   caption_ = MainCaption();
   if (ParamSwitch("NOVER")) statusLabel_.clear();
   if (ParamSwitch("AbortC9")) throw std::runtime_error("Exception Test - FFoxMain - FormCreate -9");

@@ -13,10 +13,12 @@
 #include "platform/window.h"
 #include "plugins/plugin_forms.h"
 #include "resource.h"
+#include "run/purge_table.h"
 #include "run/run_setup.h"
 #include "system/run_key.h"
 #include "system/shortcuts.h"
 #include "system/themes_manifest.h"
+#include "system/user_admin.h"
 
 namespace {
 constexpr const char* kDisplaySections[] = {"", "PnowOptions", "BootOptions", "ShutOptions"};
@@ -43,6 +45,10 @@ void TFFoxForm::CreatePages() {
     frame.onMade = [this](TFFoxOptionsFrame1& made) {
       for (const auto& info : OptionFields())
         if (!info.isRadio) SetHint(made.Control(info.field), info.hint);
+      // Such a box is disabled then (see RunInitialisation): its hint says why.
+      if (!IsUserAdmin())
+        for (OptionField f : AdminOptions())
+          SetHint(made.Control(f), "Needs administrator rights: start Quorvane as administrator");
       for (int choice : {0, 1})
         SetHint(made.Control(OptionField::Report, choice), "Select Detail or Summary Reports");
       HWND page = made.Handle();

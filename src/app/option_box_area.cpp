@@ -48,6 +48,22 @@ LRESULT TFFoxOptionsFrame1::OnBoxAreaMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT: PaintGroupFrames(area, boxGroups_, layout_.boxGroups, -scroll_); return 0;
     case WM_VSCROLL:
     case WM_MOUSEWHEEL: OnScroll(msg, wp); return 0;
+    // A disabled box gets no mouse messages of its own: the area is under the pointer then,
+    // and the box it covers shows its hint, which says why it is disabled.
+    case WM_SETCURSOR:
+      if (reinterpret_cast<HWND>(wp) == area && onHover) {
+        POINT pt;
+        GetCursorPos(&pt);
+        ScreenToClient(area, &pt);
+        HWND under = ChildWindowFromPointEx(area, pt, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+        if (under && under != area && !IsWindowEnabled(under)) {
+          // Answered here: passed on, the page would show the area's own (empty) hint.
+          onHover(under);
+          SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+          return TRUE;
+        }
+      }
+      break;
   }
   return DefWindowProcA(area, msg, wp, lp);
 }

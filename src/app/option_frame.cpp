@@ -3,6 +3,7 @@
 #include "core/settings.h"
 #include "platform/window.h"
 #include "resource.h"
+#include "run/purge_table.h"
 
 int OptionControlId(OptionField f, int part) {
   static const int kBases[] = {IDC_OPTION_BASE, IDC_OPTION_CHOICE1_BASE, IDC_OPTION_NOTE_BASE};
@@ -65,12 +66,16 @@ OptionSet TFFoxOptionsFrame1::Values() const {
   return set;
 }
 
-// Only "Recycle Bin" is disabled for a reason that makes it impossible (Windows cannot empty
-// the bin); "FireFox Typed URLs" is disabled for a profile without databases, where its run
-// does nothing, and a profile created later makes it work again.
+// "Recycle Bin" and the boxes that need administrator rights are disabled for a reason that
+// makes them impossible (Windows cannot empty the bin; the program runs without the rights);
+// "FireFox Typed URLs" is disabled for a profile without databases, where its run does
+// nothing, and a profile created later makes it work again.
 OptionSet TFFoxOptionsFrame1::RunValues() const {
   OptionSet set = Values();
-  if (disabled_[static_cast<int>(OptionField::RecycleBin)]) set[OptionField::RecycleBin] = 0;
+  std::vector<OptionField> impossible = AdminOptions();
+  impossible.push_back(OptionField::RecycleBin);
+  for (OptionField f : impossible)
+    if (disabled_[static_cast<int>(f)]) set[f] = 0;
   return set;
 }
 

@@ -81,6 +81,21 @@ constexpr std::array<OptionFieldInfo, kOptionFieldCount> kFields = {{
     {F::Winapp2, "Winapp2Option", "Winapp2OptionCheckBox", "Community Cleaners",
      "Select to Run the Community Cleaners ticked in Tools, Community Cleaners", false, nullptr,
      nullptr, G::Other},
+    {F::ExplorerMru, "ExplorerMruOption", "ExplorerMruCheckBox", "Explorer MRU Lists",
+     "Select to Clear Explorer's Run, Search, Typed Path and File Dialog histories", false, nullptr,
+     nullptr, G::Windows},
+    {F::ThumbCache, "ThumbCacheOption", "ThumbCacheCheckBox", "Thumbnail Cache",
+     "Select to Delete Explorer's Thumbnail and Icon Caches", false, nullptr, nullptr, G::Windows},
+    {F::ErrorReports, "ErrorReportsOption", "ErrorReportsCheckBox", "Error Reports",
+     "Select to Delete Windows Error Reports and Crash Dumps", false, nullptr, nullptr, G::Windows},
+    {F::EventLogs, "EventLogsOption", "EventLogsCheckBox", "Event Logs",
+     "Select to Clear every Windows Event Log (needs administrator rights)", false, nullptr,
+     nullptr, G::Windows},
+    {F::DnsCache, "DnsCacheOption", "DnsCacheCheckBox", "DNS Cache",
+     "Select to Flush the DNS Resolver Cache", false, nullptr, nullptr, G::Windows},
+    {F::ClipHistory, "ClipHistoryOption", "ClipHistoryCheckBox", "Clipboard History",
+     "Select to Clear the Clipboard History (Windows 10 and later)", false, nullptr, nullptr,
+     G::Windows},
 }};
 
 // A row left out would be read as a second "FireFox Cache" with no settings key.

@@ -35,6 +35,12 @@ enum class OptionField {
   ChromiumSession,
   FFSession,
   Winapp2,
+  ExplorerMru,
+  ThumbCache,
+  ErrorReports,
+  EventLogs,
+  DnsCache,
+  ClipHistory,
   Count,  // not an option: how many there are
 };
 constexpr int kOptionFieldCount = static_cast<int>(OptionField::Count);

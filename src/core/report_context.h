@@ -78,6 +78,7 @@ struct RunState {
   // reads the settings file for them.
   RunningBrowsers browsers;
   TempFolderSelection tempFolders;  // what "Temp Folders" takes, as Configure saved it
+  bool elevated = true;             // the program runs with administrator rights
   int highestLevel = 0;
   int threshold = 0;
   bool attention = false;

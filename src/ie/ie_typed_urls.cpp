@@ -9,6 +9,7 @@
 #include "core/report_rules.h"
 #include "core/text_util.h"
 #include "ie/ie_rules.h"
+#include "platform/registry.h"
 
 namespace {
 constexpr const char* kCancelled = "*** Cancelled by operator.";
@@ -33,28 +34,8 @@ class WritableKey {
   LONG OpenError() const { return error_; }
 
   // Names listed before anything is deleted, since deleting shifts the enumeration.
-  std::vector<std::string> ValueNames() const {
-    std::vector<std::string> names;
-    char name[16384];
-    for (DWORD i = 0;; ++i) {
-      DWORD len = sizeof name;
-      if (RegEnumValueA(key_, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        break;
-      names.emplace_back(name, len);
-    }
-    return names;
-  }
-  std::vector<std::string> SubkeyNames() const {
-    std::vector<std::string> names;
-    char name[256];
-    for (DWORD i = 0;; ++i) {
-      DWORD len = sizeof name;
-      if (RegEnumKeyExA(key_, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        break;
-      names.emplace_back(name, len);
-    }
-    return names;
-  }
+  std::vector<std::string> ValueNames() const { return ValueNamesOf(key_); }
+  std::vector<std::string> SubkeyNames() const { return SubkeyNamesOf(key_); }
   bool HasValue(const std::string& name) const {
     return RegQueryValueExA(key_, name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
            ERROR_SUCCESS;

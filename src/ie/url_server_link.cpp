@@ -191,7 +191,7 @@ bool UrlServerLink::OpenRecord(const std::string& caption) {
       Fatal(ExecutionErrorCaption(),
             name +
                 " could not locate the  URL server\r\nprogram - Harrowin.exe\r\n\r\n"
-                "Please resintall Tessmor");
+                "Please reinstall Quorvane");
       return false;
     }
     return true;

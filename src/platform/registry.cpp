@@ -59,16 +59,34 @@ LONG RegKey::DeleteValue(const std::string& name) const {
   return RegDeleteValueA(key_, name.c_str());
 }
 
-std::vector<std::string> RegKey::SubkeyNames() const {
+std::vector<std::string> RegKey::SubkeyNames() const { return SubkeyNamesOf(key_); }
+std::vector<std::string> RegKey::ValueNames() const { return ValueNamesOf(key_); }
+
+namespace {
+// Names up to `longest` characters, by index until the enumeration ends.
+template <typename Enumerate>
+std::vector<std::string> NamesOf(size_t longest, Enumerate&& enumerate) {
   std::vector<std::string> names;
-  char name[256];
+  std::string name(longest, '\0');
   for (DWORD i = 0;; ++i) {
-    DWORD len = sizeof name;
-    LONG rc = RegEnumKeyExA(key_, i, name, &len, nullptr, nullptr, nullptr, nullptr);
-    if (rc != ERROR_SUCCESS) break;
-    names.emplace_back(name, len);
+    DWORD len = static_cast<DWORD>(name.size());
+    if (enumerate(i, name.data(), &len) != ERROR_SUCCESS) break;
+    names.emplace_back(name.data(), len);
   }
   return names;
+}
+}  // namespace
+
+std::vector<std::string> SubkeyNamesOf(HKEY key) {
+  return NamesOf(256, [&](DWORD i, char* name, DWORD* len) {
+    return RegEnumKeyExA(key, i, name, len, nullptr, nullptr, nullptr, nullptr);
+  });
+}
+
+std::vector<std::string> ValueNamesOf(HKEY key) {
+  return NamesOf(16384, [&](DWORD i, char* name, DWORD* len) {
+    return RegEnumValueA(key, i, name, len, nullptr, nullptr, nullptr, nullptr);
+  });
 }
 
 LONG DeleteRegistryTree(HKEY root, const std::string& path) {

@@ -28,6 +28,7 @@ class RegKey {
   LONG WriteString(const std::string& name, const std::string& value) const;
   LONG DeleteValue(const std::string& name) const;
   std::vector<std::string> SubkeyNames() const;
+  std::vector<std::string> ValueNames() const;
   // True when the key, opened with OpenLink, is a registry link: it then holds the target's
   // path in "SymbolicLinkValue" (REG_LINK).
   bool IsLink() const;
@@ -35,6 +36,11 @@ class RegKey {
  private:
   HKEY key_ = nullptr;
 };
+
+// The names of an open key's sub-keys and values, listed whole before anything is deleted:
+// deleting shifts the enumeration.
+std::vector<std::string> SubkeyNamesOf(HKEY key);
+std::vector<std::string> ValueNamesOf(HKEY key);
 
 // Removes a key with all its subkeys; used for test fixtures and uninstall.
 LONG DeleteRegistryTree(HKEY root, const std::string& path);

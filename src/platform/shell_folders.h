@@ -13,6 +13,7 @@ constexpr int kCsidlRecent = 8;
 constexpr int kCsidlAppData = 26;
 constexpr int kCsidlLocalAppData = 28;
 constexpr int kCsidlHistory = 34;
+constexpr int kCsidlCommonAppData = 35;
 constexpr int kCsidlProgramFiles = 38;
 
 // A known folder (SHGetKnownFolderPath, Vista and later, loaded at run time) as UTF-8, so that

@@ -34,18 +34,6 @@ std::string TypeName(DWORD type) {
   return type < 11 ? kNames[type] : "Unknown DataType";
 }
 
-std::vector<std::string> ValueNames(HKEY key) {
-  std::vector<std::string> names;
-  char name[16384];
-  for (DWORD i = 0;; ++i) {
-    DWORD size = sizeof name;
-    if (RegEnumValueA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-      break;
-    names.emplace_back(name, size);
-  }
-  return names;
-}
-
 // False when the value does not exist.
 bool DeleteOneValue(Engine& e, HKEY root, const std::string& key, const std::string& displayKey,
                     const std::string& value) {
@@ -181,7 +169,7 @@ void RunRegistryCommand(Engine& e, const PluginStatement& s) {
       {
         RegKey k;
         if (k.OpenRead(root, key) != ERROR_SUCCESS) return;
-        names = ValueNames(k);
+        names = k.ValueNames();
       }
       for (const auto& v : names) {
         if (e.St().cancel) return;
@@ -202,7 +190,7 @@ void RunRegistryCommand(Engine& e, const PluginStatement& s) {
         {
           RegKey k;
           if (k.OpenRead(root, subKey) != ERROR_SUCCESS) continue;
-          names = ValueNames(k);
+          names = k.ValueNames();
         }
         for (const auto& v : names) {
           if (e.St().cancel) return;

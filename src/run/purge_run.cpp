@@ -15,6 +15,8 @@
 #include "firefox/firefox_profile.h"
 #include "run/browser_check.h"
 #include "system/shutdown_action.h"
+#include "system/user_admin.h"
+#include "system/windows_track_rules.h"
 
 namespace {
 using F = OptionField;
@@ -34,10 +36,18 @@ void RunFrame(ReportContext& ctx, const PurgeFunctionEntry& entry) {
   ctx.BeginFunction(entry.title);
   FaultWhenATestAsks(entry.title);
   bool failed = false;
-  try {
-    entry.body(ctx);
-  } catch (...) {
-    failed = true;
+  if ((entry.needs & kNeedsAdmin) && !st.elevated) {
+    // Its box is disabled on the pages; an unattended run says why it passes it over.
+    const TrackLine line = NeedsAdminLine(InfoOf(entry.option).caption);
+    ctx.AddReportLine(line.text);
+    ctx.RaiseLevel(line.level);
+    ctx.SetAttention();
+  } else {
+    try {
+      entry.body(ctx);
+    } catch (...) {
+      failed = true;
+    }
   }
   if (failed) {
     // A function that failed as a whole is severe: an unattended run must show itself.
@@ -99,6 +109,7 @@ void RunSteps(ReportContext& ctx, const PurgeRequest& request,
   st.options = request.options;
   st.browsers = request.browsers;
   st.tempFolders = request.tempFolders;
+  st.elevated = request.elevated;
   st.detail = request.options[F::Report] == 0;
   st.secureErase = request.options[F::SecureDelete] == 1;
   st.compact = request.options[F::CompactSql] == 1;
@@ -212,6 +223,7 @@ bool RunAndRecord(ReportContext& ctx, PurgeRequest request,
   if (st.busy || st.running) return false;
   request.browsers = FindRunningBrowsers(request.options);
   request.tempFolders = ReadTempFolders(SettingsFile());
+  request.elevated = IsUserAdmin();
   BeginRunLog(request.mode, request.preview);
   if (!RunPurge(ctx, request, functions)) return false;
   CautionWhenABrowserRan(ctx, request, functions);

@@ -13,6 +13,7 @@ struct PurgeRequest {
   RunMode mode = RunMode::Standard;
   RunningBrowsers browsers;
   TempFolderSelection tempFolders;
+  bool elevated = true;  // administrator rights
 };
 
 // Runs one purge (or preview) through the frame. Ignored while busy or while an earlier run

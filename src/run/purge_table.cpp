@@ -5,6 +5,7 @@
 #include "files/recent_links.h"
 #include "files/recycle_bin.h"
 #include "files/temp_folders.h"
+#include "files/windows_caches.h"
 #include "firefox/cookie_purge.h"
 #include "firefox/firefox_profile.h"
 #include "firefox/history_purge.h"
@@ -13,6 +14,8 @@
 #include "ie/ie_strays.h"
 #include "ie/ie_typed_urls.h"
 #include "plugins/plugin_engine.h"
+#include "system/explorer_mru.h"
+#include "system/system_tracks.h"
 #include "winapp2/winapp2_catalog.h"
 #include "wipe/free_space_wipe.h"
 
@@ -51,6 +54,12 @@ const PurgeFunctionTable kFunctions = {
     {F::RecentLnks, "  Processing \"Recent LNKs\"", PurgeRecentLinks},
     {F::RecycleBin, "  Processing \"Recycle Bin\"", EmptyRecycleBin},
     {F::ClipBoard, "  Clearing Windows ClipBoard", ClearClipboard},
+    {F::ExplorerMru, "  Processing \"Explorer MRU Lists\"", PurgeExplorerMru},
+    {F::ThumbCache, "  Processing \"Thumbnail Cache\"", PurgeThumbnailCache},
+    {F::ErrorReports, "  Processing \"Error Reports\"", PurgeErrorReports},
+    {F::EventLogs, "  Processing \"Event Logs\"", ClearEventLogs, kNeedsAdmin},
+    {F::DnsCache, "  Processing \"DNS Cache\"", FlushDnsCache},
+    {F::ClipHistory, "  Processing \"Clipboard History\"", ClearClipboardHistory},
     {F::Plugins, "  Processing \"Plugins\"", RunSelectedPlugins},
     {F::Winapp2, "  Processing \"Community Cleaners\"", RunCommunityCleaners},
     // Last: the files the other functions deleted are then free space too.
@@ -59,6 +68,13 @@ const PurgeFunctionTable kFunctions = {
 }  // namespace
 
 const PurgeFunctionTable& PurgeFunctions() { return kFunctions; }
+
+std::vector<OptionField> AdminOptions() {
+  std::vector<OptionField> fields;
+  for (const PurgeFunctionEntry& e : kFunctions)
+    if (e.needs & kNeedsAdmin) fields.push_back(e.option);
+  return fields;
+}
 
 bool HinderedByRunningBrowser(const PurgeFunctionEntry& entry, const RunningBrowsers& running) {
   return ((entry.needs & kNeedsFirefoxClosed) && running.firefox) ||

@@ -11,6 +11,8 @@ enum PurgeNeed : unsigned {
   kNeedsFirefoxClosed = 1u << 0,
   kNeedsIeClosed = 1u << 1,
   kNeedsChromiumClosed = 1u << 2,
+  // Administrator rights: the box is disabled without them, and a run passes the purge over.
+  kNeedsAdmin = 1u << 3,
 };
 
 // One purge of the run: the option that selects it (its settings key, caption, hint and the
@@ -30,6 +32,9 @@ const PurgeFunctionTable& PurgeFunctions();
 
 // Whether the purge cannot do all its work now: a browser it needs closed runs.
 bool HinderedByRunningBrowser(const PurgeFunctionEntry& entry, const RunningBrowsers& running);
+
+// The boxes whose purge needs administrator rights.
+std::vector<OptionField> AdminOptions();
 
 // "Recent LNKs": the shortcut files of the recent-documents folder found at start-up.
 void PurgeRecentLinks(ReportContext& ctx);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/command_line.h"
 #include "core/folders.h"
 #include "core/settings.h"
@@ -51,7 +53,9 @@ TEST(Settings, OptionSetIsWrittenAsItsKeysInTableOrder) {
       "IEStraysOption", "IEDOMstoreOption", "WipeFreeOption",
       // Added later: an older file lacks them and reads them as off.
       "ChromiumHistoryOption", "ChromiumTypedURLsOption", "ChromiumFormsOption",
-      "ChromiumCookiesOption", "ChromiumCacheOption", "ChromiumSessionOption", "FFSessionOption"};
+      "ChromiumCookiesOption", "ChromiumCacheOption", "ChromiumSessionOption", "FFSessionOption",
+      "ExplorerMruOption", "ThumbCacheOption", "ErrorReportsOption", "EventLogsOption",
+      "DnsCacheOption", "ClipHistoryOption"};
   size_t last = 0, lines = 0;
   for (const char* key : keys) {
     size_t at = text.find(std::string("\n") + key + "=");
@@ -66,17 +70,23 @@ TEST(Settings, OptionSetIsWrittenAsItsKeysInTableOrder) {
   EXPECT_EQ(ReadOptionSet(SettingsFile(), "PnowOptions"), set);
 }
 
-// A file written before "Wipe Free Space" existed has every other key and not its one: the
-// wipe, which fills a whole drive, stays off until chosen.
-TEST(Settings, AnOlderFileLoadsWithTheWipeOff) {
+// A file written before "Wipe Free Space" and the boxes of Windows' own tracks existed has
+// every other key and not theirs: the wipe, which fills a whole drive, and the tracks stay off
+// until chosen.
+TEST(Settings, AnOlderFileLoadsTheBoxesAddedLaterOff) {
   ScopedDataFolder data;
+  const std::vector<OptionField> later = {OptionField::WipeFreeSpace, OptionField::ExplorerMru,
+                                          OptionField::ThumbCache,    OptionField::ErrorReports,
+                                          OptionField::EventLogs,     OptionField::DnsCache,
+                                          OptionField::ClipHistory};
   std::string section = "[StndOptions]\r\n";
   for (const auto& f : OptionFields())
-    if (f.field != OptionField::WipeFreeSpace) section += std::string(f.key) + "=1\r\n";
+    if (std::find(later.begin(), later.end(), f.field) == later.end())
+      section += std::string(f.key) + "=1\r\n";
   WriteFileText(data.SettingsPath(), section);
   const OptionSet set = ReadOptionSet(SettingsFile(), "StndOptions");
   EXPECT_EQ(set[OptionField::Plugins], 1);
-  EXPECT_EQ(set[OptionField::WipeFreeSpace], 0);
+  for (OptionField f : later) EXPECT_EQ(set[f], 0) << InfoOf(f).key;
 }
 
 // The option set is read a section at a time; every value reads as the system reads it key by

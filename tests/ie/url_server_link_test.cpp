@@ -296,7 +296,7 @@ TEST_F(UrlServerLinkTest, ServerMissingFromTheProgramFolderIsFatal) {
   EXPECT_EQ(boxes.boxes[0].caption, ExecutionError());
   EXPECT_EQ(boxes.boxes[0].text,
             "Quorvane could not locate the  URL server\r\nprogram - Harrowin.exe\r\n\r\nPlease "
-            "resintall Tessmor");
+            "reinstall Quorvane");
   EXPECT_EQ(link.ServerProcessId(), 0u);
 }
 

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include <windows.h>
-#include <sddl.h>
 
 #include "run/purge_run.h"
 #include "core/folders.h"
@@ -17,6 +16,7 @@
 #include "platform/shell_folders.h"
 #include "plugins/plugin_selection.h"
 #include "plugins/plugin_statement.h"
+#include "support/registry_stash.h"
 #include "support/scratch_volume.h"
 #include "support/test_support.h"
 
@@ -359,35 +359,6 @@ TEST_F(PluginRunTest, StatementsReachOnlyWhatTheyName) {
     EXPECT_TRUE(FileExists(tree.File(f))) << f;
   EXPECT_TRUE(FileExists(Folders().dataFolder + "\\victim.txt"));
   EXPECT_TRUE(ValueExists(K, "Victim"));
-}
-
-// The current user's key path as the registry's own namespace writes it, for a link target.
-std::string UserKeyPath(const std::string& key) {
-  HANDLE token = nullptr;
-  OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
-  BYTE buffer[256];
-  DWORD size = 0;
-  const bool ok = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size);
-  CloseHandle(token);
-  char* sid = nullptr;
-  if (!ok || !ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid))
-    return {};
-  const std::string path = std::string("\\Registry\\User\\") + sid + "\\" + key;
-  LocalFree(sid);
-  return path;
-}
-
-bool MakeRegistryLink(const std::string& link, const std::string& target) {
-  HKEY h = nullptr;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, link.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
-                      KEY_ALL_ACCESS, nullptr, &h, nullptr) != ERROR_SUCCESS)
-    return false;
-  const std::wstring wide(target.begin(), target.end());
-  const bool ok = RegSetValueExW(h, L"SymbolicLinkValue", 0, REG_LINK,
-                                 reinterpret_cast<const BYTE*>(wide.c_str()),
-                                 static_cast<DWORD>(wide.size() * 2)) == ERROR_SUCCESS;
-  RegCloseKey(h);
-  return ok;
 }
 
 // A registry link is deleted itself, never walked: what lies behind it stays.

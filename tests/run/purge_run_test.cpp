@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "run/purge_run.h"
@@ -160,4 +161,27 @@ TEST_F(PurgeRunTest, ARunStillReturningRefusesANewOne) {
   state.running = true;  // a cancelled run unwinding
   EXPECT_FALSE(RunPurge(ctx, PurgeRequest{}));
   EXPECT_TRUE(view.lines.empty());
+}
+
+// Without administrator rights a purge that needs them is passed over with a line at level 1,
+// its body never called, and the run goes on to the next; with them it runs.
+TEST_F(PurgeRunTest, APurgeNeedingAdministratorRightsIsPassedOverWithoutThem) {
+  for (bool elevated : {false, true}) {
+    RunState st;
+    VectorView v;
+    ReportContext c{st, v};
+    PurgeRequest r;
+    r.elevated = elevated;
+    r.options[OptionField::EventLogs] = 1;
+    r.options[OptionField::DnsCache] = 1;
+    PurgeFunctionTable t = TableWith(OptionField::EventLogs, CountThree);
+    for (auto& e : t)
+      if (e.option == OptionField::DnsCache) e.body = CountThree;
+    ASSERT_TRUE(RunPurge(c, r, t));
+    const std::string gate = "  \"Event Logs\" not processed - it needs administrator rights.";
+    EXPECT_EQ(std::count(v.lines.begin(), v.lines.end(), gate), elevated ? 0 : 1);
+    EXPECT_EQ(st.processed, elevated ? 6 : 3);
+    EXPECT_EQ(st.highestLevel, elevated ? 0 : 1);
+    EXPECT_EQ(std::count(v.lines.begin(), v.lines.end(), "  Purge Functions Completed."), 1);
+  }
 }

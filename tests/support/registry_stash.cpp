@@ -1,5 +1,7 @@
 #include "support/registry_stash.h"
 
+#include <sddl.h>
+
 #include "platform/registry.h"
 
 RegistryStash::RegistryStash(HKEY root, std::string path) : root_(root), path_(std::move(path)) {
@@ -31,4 +33,32 @@ RegistryStash::~RegistryStash() {
     RegKey key;
     if (key.Create(root_, e.key) == ERROR_SUCCESS) key.WriteString(e.name, e.value);
   }
+}
+
+std::string UserKeyPath(const std::string& key) {
+  HANDLE token = nullptr;
+  OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+  BYTE buffer[256];
+  DWORD size = 0;
+  const bool ok = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size);
+  CloseHandle(token);
+  char* sid = nullptr;
+  if (!ok || !ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid))
+    return {};
+  const std::string path = std::string("\\Registry\\User\\") + sid + "\\" + key;
+  LocalFree(sid);
+  return path;
+}
+
+bool MakeRegistryLink(const std::string& link, const std::string& target) {
+  HKEY h = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, link.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                      KEY_ALL_ACCESS, nullptr, &h, nullptr) != ERROR_SUCCESS)
+    return false;
+  const std::wstring wide(target.begin(), target.end());
+  const bool ok = RegSetValueExW(h, L"SymbolicLinkValue", 0, REG_LINK,
+                                 reinterpret_cast<const BYTE*>(wide.c_str()),
+                                 static_cast<DWORD>(wide.size() * 2)) == ERROR_SUCCESS;
+  RegCloseKey(h);
+  return ok;
 }

@@ -21,3 +21,8 @@ class RegistryStash {
   std::vector<Entry> entries_;
   std::vector<std::string> keys_;
 };
+
+// The current user's key path as the registry's own namespace writes it, for a link target.
+std::string UserKeyPath(const std::string& key);
+// A registry link at HKCU\`link` to `target` (a path UserKeyPath gives); true when made.
+bool MakeRegistryLink(const std::string& link, const std::string& target);
