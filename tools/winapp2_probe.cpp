@@ -60,6 +60,8 @@ bool Exists(const std::string& base, const std::vector<std::string>& levels, siz
 bool PathExists(const std::string& path) {
   const size_t root = path.find('\\');
   if (root == std::string::npos) return false;
+  if (path.find_first_of("*?") == std::string::npos)
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   std::vector<std::string> levels;
   for (size_t start = root + 1; start < path.size();) {
     const size_t end = path.find('\\', start);

@@ -31,6 +31,18 @@ void Walk(const std::string& pattern, bool filesToo,
   if (parts.root.empty()) return;
   const std::string root = AnsiReach(parts.root);
   if (root.empty()) return;
+  // A path without wildcards or names beyond ASCII is one question to the system, which
+  // answers for every level at once: detection asks thousands of such paths, most of them
+  // missing.
+  bool plain = !parts.names.empty();
+  for (const auto& level : parts.names) plain = plain && IsAscii(level) && !HasPluginWildcard(level);
+  if (plain) {
+    std::string path = root;
+    for (const auto& level : parts.names) path += (path.back() == '\\' ? "" : "\\") + level;
+    const DWORD a = GetFileAttributesA(path.c_str());
+    if (a != INVALID_FILE_ATTRIBUTES && ((a & FILE_ATTRIBUTE_DIRECTORY) || filesToo)) found(path);
+    return;
+  }
   std::function<void(size_t, const std::string&)> step = [&](size_t i, const std::string& path) {
     if (i == parts.names.size()) {
       found(path);
