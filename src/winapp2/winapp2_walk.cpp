@@ -61,7 +61,11 @@ void Walk(const std::string& pattern, bool filesToo,
     }
     const std::vector<std::wstring> mask = Winapp2WideMasks({level});
     std::vector<std::string> matches;
-    for (const ListedEntry& e : ListFolderWide(base + "*")) {
+    // The system lists what its own match of the level takes, which is all that ours takes and
+    // maybe more (short names, its DOS rules for "?" and "."): ours has the last word. Listing
+    // only those spares naming every entry of a large folder. A level beyond ASCII has no
+    // ANSI pattern to hand over.
+    for (const ListedEntry& e : ListFolderWide(base + (IsAscii(level) ? level : std::string("*")))) {
       if (!e.IsFolder() && !(last && filesToo)) continue;
       if (e.IsFolder() && IsFolderLink(e) && !last) continue;
       if (!Winapp2WideMatch(SystemUpperWide(e.wideName), mask)) continue;
