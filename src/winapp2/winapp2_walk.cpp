@@ -31,6 +31,18 @@ void Walk(const std::string& pattern, bool filesToo,
   if (parts.root.empty()) return;
   const std::string root = AnsiReach(parts.root);
   if (root.empty()) return;
+  // A path without wildcards or names beyond ASCII is one question to the system, which
+  // answers for every level at once: detection asks thousands of such paths, most of them
+  // missing.
+  bool plain = !parts.names.empty();
+  for (const auto& level : parts.names) plain = plain && IsAscii(level) && !HasPluginWildcard(level);
+  if (plain) {
+    std::string path = root;
+    for (const auto& level : parts.names) path += (path.back() == '\\' ? "" : "\\") + level;
+    const DWORD a = GetFileAttributesA(path.c_str());
+    if (a != INVALID_FILE_ATTRIBUTES && ((a & FILE_ATTRIBUTE_DIRECTORY) || filesToo)) found(path);
+    return;
+  }
   std::function<void(size_t, const std::string&)> step = [&](size_t i, const std::string& path) {
     if (i == parts.names.size()) {
       found(path);
@@ -49,7 +61,11 @@ void Walk(const std::string& pattern, bool filesToo,
     }
     const std::vector<std::wstring> mask = Winapp2WideMasks({level});
     std::vector<std::string> matches;
-    for (const ListedEntry& e : ListFolderWide(base + "*")) {
+    // The system lists what its own match of the level takes, which is all that ours takes and
+    // maybe more (short names, its DOS rules for "?" and "."): ours has the last word. Listing
+    // only those spares naming every entry of a large folder. A level beyond ASCII has no
+    // ANSI pattern to hand over.
+    for (const ListedEntry& e : ListFolderWide(base + (IsAscii(level) ? level : std::string("*")))) {
       if (!e.IsFolder() && !(last && filesToo)) continue;
       if (e.IsFolder() && IsFolderLink(e) && !last) continue;
       if (!Winapp2WideMatch(SystemUpperWide(e.wideName), mask)) continue;
