@@ -12,7 +12,6 @@
 #include "platform/links.h"
 #include "platform/registry.h"
 #include "platform/reparse_rules.h"
-#include "plugins/plugin_statement.h"
 #include "plugins/refused_folders.h"
 #include "winapp2/winapp2_rules.h"
 #include "winapp2/winapp2_walk.h"
@@ -189,8 +188,8 @@ class EntryRun {
 
   bool Untouchable(const std::string& folder) const {
     const std::string longForm = UpperCase(plugin_engine::LongFormOf(folder));
-    return IsRefusedPluginFolder(longForm, facts_.refusals.whole) ||
-           IsRefusedPluginFolder(longForm, facts_.refusals.noWalk);
+    return Winapp2FolderListed(longForm, facts_.refusals.whole) ||
+           Winapp2FolderListed(longForm, facts_.refusals.noWalk);
   }
 
   bool Delete(const std::string& linkPath, bool isFolder) {

@@ -53,7 +53,7 @@ bool EveryFile(std::basic_string_view<Char> mask) {
 bool IsDriveRoot(const std::string& folder) { return SplitFullPath(folder).names.empty(); }
 
 bool Listed(const std::string& folder, const std::vector<std::string>& list) {
-  return IsRefusedPluginFolder(folder, list);
+  return Winapp2FolderListed(folder, list);
 }
 
 // "A\B" is `below` or equal to "A" (folded, at a level boundary).
@@ -69,6 +69,22 @@ bool MatchesAny(std::string_view name, const std::vector<std::string>& masks) {
   return false;
 }
 }  // namespace
+
+bool Winapp2FolderListed(std::string_view folder, const std::vector<std::string>& list) {
+  auto bare = [](std::string_view f) {
+    while (f.size() > 3 && (f.back() == '\\' || f.back() == '/')) f.remove_suffix(1);
+    return f;
+  };
+  const std::string_view f = bare(folder);
+  for (const std::string& entry : list) {
+    const std::string_view r = bare(entry);
+    if (r.size() != f.size()) continue;
+    size_t i = 0;
+    while (i < f.size() && FoldAscii(f[i]) == FoldAscii(r[i])) ++i;
+    if (i == f.size()) return true;
+  }
+  return false;
+}
 
 bool Winapp2MaskMatch(std::wstring_view name, std::wstring_view mask) {
   if (EveryFile(mask)) return true;

@@ -23,6 +23,11 @@ struct Winapp2Refusals {
   std::vector<std::string> whole, noWalk;
 };
 
+// Whether a folder (upper-cased as the list is) is one of the list's, a trailing backslash aside.
+// Called for every folder an entry names: it compares the texts as they are, folding no more
+// than ASCII letters.
+bool Winapp2FolderListed(std::string_view folder, const std::vector<std::string>& list);
+
 // Why a FileKey must not run on a folder its path pattern names before the folder wildcards are
 // expanded: a wildcard among a drive's own folders would reach every one of them.
 std::string Winapp2PatternProblem(const std::string& pattern);

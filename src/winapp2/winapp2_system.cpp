@@ -4,6 +4,8 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
+#include <algorithm>
+
 #include "core/text_util.h"
 #include "core/windows_version.h"
 #include "platform/ansi_utf8.h"
@@ -49,9 +51,8 @@ Winapp2Facts ReadWinapp2Facts() {
   if (UINT n = GetWindowsDirectoryW(buffer, MAX_PATH); n && n < MAX_PATH)
     s.windowsFolder = WithoutTrailingSeparator(WideToUtf8(std::wstring(buffer, n)));
   Add(s, "WINDIR", s.windowsFolder);
-  Add(s, "SYSTEMDRIVE", EnvironmentUtf8(L"SystemDrive").empty() && s.windowsFolder.size() >= 2
-                            ? s.windowsFolder.substr(0, 2)
-                            : EnvironmentUtf8(L"SystemDrive"));
+  const std::string systemDrive = EnvironmentUtf8(L"SystemDrive");
+  Add(s, "SYSTEMDRIVE", !systemDrive.empty() ? systemDrive : s.windowsFolder.substr(0, 2));
   Add(s, "APPDATA", KnownFolderUtf8(FOLDERID_RoamingAppData, CSIDL_APPDATA));
   Add(s, "LOCALAPPDATA", KnownFolderUtf8(FOLDERID_LocalAppData, CSIDL_LOCAL_APPDATA));
   Add(s, "LOCALLOWAPPDATA", KnownFolderUtf8(FOLDERID_LocalAppDataLow, -1));
@@ -99,6 +100,10 @@ Winapp2Facts ReadWinapp2Facts() {
 }
 
 std::string AnsiReach(const std::string& utf8Path) {
+  // Nearly every path of the file is ASCII, which reads the same in every code page.
+  if (std::all_of(utf8Path.begin(), utf8Path.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return utf8Path;
   const std::wstring wide = Utf8ToWide(utf8Path);
   bool lossy = false;
   std::string ansi = AnsiFileName(wide.c_str(), &lossy);

@@ -54,7 +54,7 @@ TEST(Settings, OptionSetIsWrittenAsItsKeysInTableOrder) {
       // Added later: an older file lacks them and reads them as off.
       "ChromiumHistoryOption", "ChromiumTypedURLsOption", "ChromiumFormsOption",
       "ChromiumCookiesOption", "ChromiumCacheOption", "ChromiumSessionOption", "FFSessionOption",
-      "ExplorerMruOption", "ThumbCacheOption", "ErrorReportsOption", "EventLogsOption",
+      "Winapp2Option", "ExplorerMruOption", "ThumbCacheOption", "ErrorReportsOption", "EventLogsOption",
       "DnsCacheOption", "ClipHistoryOption"};
   size_t last = 0, lines = 0;
   for (const char* key : keys) {

@@ -489,7 +489,7 @@ TEST_F(ConfigurePagesTest, HelpFileContentsOpensTheCompiledHelpAtItsContents) {
     topics.push_back(TreeItemText(tree, item));
   EXPECT_EQ(topics, (std::vector<std::string>{"Quorvane Help", "Getting Started Information",
                                               "Purge Options", "Configure pages", "Cookies to keep",
-                                              "Plugins", "Command line and run modes",
+                                              "Plugins", "Community Cleaners", "Command line and run modes",
                                               "Unattended runs", "TroubleShooting"}));
   // The viewer closes with the main window.
   DestroyWindow(form->Handle());
