@@ -39,7 +39,6 @@ Winapp2Catalog LoadWinapp2Catalog() {
   for (const Winapp2Entry& e : catalog.database.entries) {
     if (!Winapp2Detected(e, catalog.facts)) continue;
     catalog.detected.push_back({&e, e.aggressive ? kWinapp3Group : Winapp2GroupName(e),
-                                Winapp2EntryRefusal(e, catalog.facts),
                                 EntryReachesBrowserDatabase(e)});
   }
   return catalog;

@@ -17,7 +17,6 @@ std::string Winapp2SelectionFilePath();  // data folder + "\Winapp2.sel"
 struct Winapp2Listed {
   const Winapp2Entry* entry = nullptr;
   std::string group;    // Winapp2GroupName, or the aggressive group
-  std::string refusal;  // why the whole entry is refused; empty when it may run
   bool covered = false;  // reaches a browser's database: its keys there are left to the browser boxes
 };
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "core/report_rules.h"
 #include "core/text_util.h"
 #include "files/secure_erase.h"
@@ -37,6 +39,8 @@ REGSAM SamOf(Winapp2View view) {
 
 // An ANSI registry path of a UTF-8 one; empty when the code page cannot hold it.
 std::string AnsiKey(const std::string& utf8) {
+  if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return utf8;
   bool lossy = false;
   const std::string ansi = AnsiFileName(Utf8ToWide(utf8).c_str(), &lossy);
   return lossy ? std::string() : ansi;
@@ -109,7 +113,7 @@ class EntryRun {
       for (const std::string& folder : Winapp2Folders(pattern, &unreachable)) {
         if (ctx_.State().cancel) return;
         const std::string longForm = UpperCase(plugin_engine::LongFormOf(folder));
-        if (const std::string p = Winapp2FolderProblem(longForm, key, facts_.refusals); !p.empty()) {
+        if (const std::string p = Winapp2FolderProblem(longForm, key, facts_.Refusals()); !p.empty()) {
           Refuse(key.line, p);
           continue;
         }
@@ -188,8 +192,8 @@ class EntryRun {
 
   bool Untouchable(const std::string& folder) const {
     const std::string longForm = UpperCase(plugin_engine::LongFormOf(folder));
-    return Winapp2FolderListed(longForm, facts_.refusals.whole) ||
-           Winapp2FolderListed(longForm, facts_.refusals.noWalk);
+    return Winapp2FolderListed(longForm, facts_.Refusals().whole) ||
+           Winapp2FolderListed(longForm, facts_.Refusals().noWalk);
   }
 
   bool Delete(const std::string& linkPath, bool isFolder) {
@@ -364,7 +368,7 @@ std::string Winapp2EntryRefusal(const Winapp2Entry& entry, const Winapp2Facts& f
       if (std::string p = Winapp2PatternProblem(pattern); !p.empty()) return p;
       const std::string reach = AnsiReach(pattern);
       if (reach.empty()) continue;
-      if (std::string p = Winapp2FolderProblem(UpperCase(reach), key, facts.refusals); !p.empty())
+      if (std::string p = Winapp2FolderProblem(UpperCase(reach), key, facts.Refusals()); !p.empty())
         return p;
     }
   }

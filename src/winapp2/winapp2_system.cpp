@@ -77,19 +77,6 @@ Winapp2Facts ReadWinapp2Facts() {
   Add(s, "COMMONPROGRAMFILES",
       KnownFolderUtf8(FOLDERID_ProgramFilesCommonX86, CSIDL_PROGRAM_FILES_COMMON));
 
-  for (const std::string& folder : plugin_engine::RefusedFolders())
-    facts.refusals.whole.push_back(folder);
-  auto noWalk = [&](const std::string& utf8) {
-    if (utf8.empty()) return;
-    facts.refusals.noWalk.push_back(
-        UpperCase(plugin_engine::LongFormOf(WithoutTrailingSeparator(AnsiReach(utf8)))));
-  };
-  noWalk(s.windowsFolder);
-  for (const char* sub : {"\\System32", "\\SysWOW64", "\\Sysnative", "\\System"})
-    noWalk(s.windowsFolder + sub);
-  for (const auto& f : s.variables["PROGRAMFILES"]) noWalk(f);
-  for (const auto& f : s.variables["COMMONPROGRAMFILES"]) noWalk(f);
-
   const WindowsVersion& v = CurrentWindowsVersion();
   facts.windowsVersion = v.major * 100 + v.minor;
   if (facts.windowsVersion == 0) {
@@ -97,6 +84,24 @@ Winapp2Facts ReadWinapp2Facts() {
     facts.windowsVersion = read.major * 100 + read.minor;
   }
   return facts;
+}
+
+const Winapp2Refusals& Winapp2Facts::Refusals() const {
+  if (refusals_) return *refusals_;
+  Winapp2Refusals& r = refusals_.emplace();
+  r.whole = plugin_engine::RefusedFolders();
+  auto noWalk = [&](const std::string& utf8) {
+    if (utf8.empty()) return;
+    r.noWalk.push_back(
+        UpperCase(plugin_engine::LongFormOf(WithoutTrailingSeparator(AnsiReach(utf8)))));
+  };
+  noWalk(system.windowsFolder);
+  for (const char* sub : {"\\System32", "\\SysWOW64", "\\Sysnative", "\\System"})
+    noWalk(system.windowsFolder + sub);
+  for (const char* name : {"PROGRAMFILES", "COMMONPROGRAMFILES"})
+    if (const auto found = system.variables.find(name); found != system.variables.end())
+      for (const auto& f : found->second) noWalk(f);
+  return *refusals_;
 }
 
 std::string AnsiReach(const std::string& utf8Path) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 
 #include "winapp2/winapp2_paths.h"
@@ -7,8 +8,13 @@
 // What this system answers for the community entries, read once for a load or a run.
 struct Winapp2Facts {
   Winapp2System system;
-  Winapp2Refusals refusals;
   int windowsVersion = 0;  // major * 100 + minor, as DetectOS writes it
+  // What no key may empty, walk or remove; read when first asked (detecting entries needs none
+  // of it, and listing the profiles for it is not free).
+  const Winapp2Refusals& Refusals() const;
+
+ private:
+  mutable std::optional<Winapp2Refusals> refusals_;
 };
 Winapp2Facts ReadWinapp2Facts();
 

@@ -23,9 +23,10 @@ bool IsAscii(const std::string& s) {
 bool IsFolderLink(const ListedEntry& e) { return IsLinkReparse(e.attributes, e.reparseTag); }
 
 // Every level of the pattern after its root, walked from the root; `filesToo` says whether the
-// last level is matched against files as well as folders.
+// last level is matched against files as well as folders. The walk ends when `found` answers
+// false: detection needs one match, not all.
 void Walk(const std::string& pattern, bool filesToo,
-          const std::function<void(const std::string&)>& found,
+          const std::function<bool(const std::string&)>& found,
           std::vector<std::string>* unreachable) {
   const PluginPathParts parts = SplitFullPath(pattern);
   if (parts.root.empty()) return;
@@ -43,21 +44,18 @@ void Walk(const std::string& pattern, bool filesToo,
     if (a != INVALID_FILE_ATTRIBUTES && ((a & FILE_ATTRIBUTE_DIRECTORY) || filesToo)) found(path);
     return;
   }
-  std::function<void(size_t, const std::string&)> step = [&](size_t i, const std::string& path) {
-    if (i == parts.names.size()) {
-      found(path);
-      return;
-    }
+  // False once `found` has asked to stop.
+  std::function<bool(size_t, const std::string&)> step = [&](size_t i, const std::string& path) {
+    if (i == parts.names.size()) return found(path);
     const std::string& level = parts.names[i];
     const bool last = i + 1 == parts.names.size();
     const std::string base = path.back() == '\\' ? path : path + "\\";
     if (IsAscii(level) && !HasPluginWildcard(level)) {
       const std::string next = base + level;
       const DWORD a = GetFileAttributesA(next.c_str());
-      if (a == INVALID_FILE_ATTRIBUTES) return;
-      if (!(a & FILE_ATTRIBUTE_DIRECTORY) && !(last && filesToo)) return;
-      step(i + 1, next);
-      return;
+      if (a == INVALID_FILE_ATTRIBUTES) return true;
+      if (!(a & FILE_ATTRIBUTE_DIRECTORY) && !(last && filesToo)) return true;
+      return step(i + 1, next);
     }
     const std::vector<std::wstring> mask = Winapp2WideMasks({level});
     std::vector<std::string> matches;
@@ -75,7 +73,9 @@ void Walk(const std::string& pattern, bool filesToo,
       }
       matches.push_back(base + e.Address());
     }
-    for (const auto& m : matches) step(i + 1, m);
+    for (const auto& m : matches)
+      if (!step(i + 1, m)) return false;
+    return true;
   };
   step(0, root);
 }
@@ -96,13 +96,19 @@ bool Winapp2WideMatch(const std::wstring& upperName, const std::vector<std::wstr
 std::vector<std::string> Winapp2Folders(const std::string& pattern,
                                         std::vector<std::string>* unreachable) {
   std::vector<std::string> folders;
-  Walk(pattern, false, [&](const std::string& f) { folders.push_back(f); }, unreachable);
+  Walk(pattern, false, [&](const std::string& f) {
+    folders.push_back(f);
+    return true;
+  }, unreachable);
   return folders;
 }
 
 bool Winapp2PathExists(const std::string& pattern) {
   bool any = false;
-  Walk(pattern, true, [&](const std::string&) { any = true; }, nullptr);
+  Walk(pattern, true, [&](const std::string&) {
+    any = true;
+    return false;  // one is enough
+  }, nullptr);
   return any;
 }
 

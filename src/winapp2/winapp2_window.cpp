@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -30,11 +31,13 @@ constexpr const char* kPlaceKey = "Winapp2Form";
 struct Row {
   const Winapp2Listed* listed;
   bool ticked;
-  std::string name, group, note;  // as shown (ANSI)
+  std::string name, group;          // as shown (ANSI)
+  std::optional<std::string> note;  // made when first shown: a refusal takes some working out
 };
 
-std::string NoteOf(const Winapp2Listed& l) {
-  if (!l.refusal.empty()) return "refused: " + Utf8ToAnsi(l.refusal);
+std::string NoteOf(const Winapp2Listed& l, const Winapp2Facts& facts) {
+  if (const std::string refusal = Winapp2EntryRefusal(*l.entry, facts); !refusal.empty())
+    return "refused: " + Utf8ToAnsi(refusal);
   if (l.covered) return "its browser databases are left to the browser options";
   if (!l.entry->warning.empty()) return "warning: " + Utf8ToAnsi(l.entry->warning);
   return {};
@@ -75,6 +78,8 @@ class Winapp2Window : public Dialog {
   INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
   HWND List() const { return Item(IDC_W2_LIST); }
+  const std::string& Note(size_t row);
+  size_t RowAt(int item) const;
   void Load();
   void Fill();
   void ShowKeys();
@@ -135,7 +140,7 @@ void Winapp2Window::Load() {
   rows_.clear();
   for (const Winapp2Listed& l : catalog_.detected) {
     rows_.push_back({&l, saved.erase(l.entry->name) > 0, Utf8ToAnsi(l.entry->name),
-                     Utf8ToAnsi(l.group), NoteOf(l)});
+                     Utf8ToAnsi(l.group), std::nullopt});
   }
   undetectedTicks_ = std::move(saved);
   // Grouped: by group (the aggressive entries last), then by name.
@@ -176,7 +181,7 @@ void Winapp2Window::Fill() {
     item.lParam = static_cast<LPARAM>(i);
     at = ListView_InsertItem(list, &item);
     ListView_SetItemText(list, at, 1, const_cast<char*>(r.group.c_str()));
-    ListView_SetItemText(list, at, 2, const_cast<char*>(r.note.c_str()));
+    ListView_SetItemText(list, at, 2, LPSTR_TEXTCALLBACKA);
     ListView_SetCheckState(list, at, r.ticked);
     ++at;
   }
@@ -187,14 +192,22 @@ void Winapp2Window::Fill() {
   ShowKeys();
 }
 
+const std::string& Winapp2Window::Note(size_t row) {
+  if (!rows_[row].note) rows_[row].note = NoteOf(*rows_[row].listed, catalog_.facts);
+  return *rows_[row].note;
+}
+
+size_t Winapp2Window::RowAt(int item) const {
+  LVITEMA it = {};
+  it.mask = LVIF_PARAM;
+  it.iItem = item;
+  ListView_GetItem(List(), &it);
+  return static_cast<size_t>(it.lParam);
+}
+
 int Winapp2Window::SelectedRow() const {
   const int at = ListView_GetNextItem(List(), -1, LVNI_SELECTED);
-  if (at < 0) return -1;
-  LVITEMA item = {};
-  item.mask = LVIF_PARAM;
-  item.iItem = at;
-  ListView_GetItem(List(), &item);
-  return static_cast<int>(item.lParam);
+  return at < 0 ? -1 : static_cast<int>(RowAt(at));
 }
 
 // The selected entry's keys; with none selected, every line of the files that was refused.
@@ -205,7 +218,7 @@ void Winapp2Window::ShowKeys() {
   std::vector<std::string> lines;
   if (row >= 0) {
     lines = Winapp2EntryLines(*rows_[row].listed->entry);
-    if (!rows_[row].note.empty()) lines.push_back("; " + rows_[row].note);
+    if (!Note(row).empty()) lines.push_back("; " + Note(row));
   } else {
     lines = catalog_.problems;
   }
@@ -235,11 +248,7 @@ void Winapp2Window::SetAll(bool on) {
   filling_ = true;
   HWND list = List();
   for (int i = 0, n = ListView_GetItemCount(list); i < n; ++i) {
-    LVITEMA item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = i;
-    ListView_GetItem(list, &item);
-    const size_t row = static_cast<size_t>(item.lParam);
+    const size_t row = RowAt(i);
     if (on && SetAllSkips(*rows_[row].listed->entry)) continue;
     Tick(row, on);
     ListView_SetCheckState(list, i, on);
@@ -315,6 +324,12 @@ bool Winapp2Window::OnCommand(int id, int code) {
 }
 
 bool Winapp2Window::OnNotify(NMHDR* header) {
+  if (header->idFrom == IDC_W2_LIST && header->code == LVN_GETDISPINFOA) {
+    LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(header)->item;
+    if ((item.mask & LVIF_TEXT) && item.iSubItem == 2 && item.cchTextMax > 0)
+      lstrcpynA(item.pszText, Note(RowAt(item.iItem)).c_str(), item.cchTextMax);
+    return true;
+  }
   if (header->idFrom != IDC_W2_LIST || header->code != LVN_ITEMCHANGED) return false;
   const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
   if (filling_ || !(change->uChanged & LVIF_STATE)) return true;

@@ -82,7 +82,7 @@ struct Winapp2WindowTest : testing::Test {
 };
 
 TEST_F(Winapp2WindowTest, ListsDetectedEntriesTicksThemAndSavesTheSelection) {
-  std::string caption, count, problems;
+  std::string caption, count, problems, note;
   Lines first, afterSetAll, filtered, afterFilter, keys;
   bool applyAfterSave = true;
   onWindow = [&](HWND form) {
@@ -93,6 +93,9 @@ TEST_F(Winapp2WindowTest, ListsDetectedEntriesTicksThemAndSavesTheSelection) {
     Click(form, IDC_W2_ALLON);
     afterSetAll = Rows(form);
     HWND list = GetDlgItem(form, IDC_W2_LIST);
+    char text[128] = {};
+    ListView_GetItemText(list, RowOf(form, "Gamma Warned"), 2, text, sizeof text);
+    note = text;
     // A warning asks, and No leaves the entry unticked.
     ListView_SetCheckState(list, RowOf(form, "Gamma Warned"), TRUE);
     SetWindowTextA(GetDlgItem(form, IDC_W2_FILTER), "ALP");
@@ -120,6 +123,7 @@ TEST_F(Winapp2WindowTest, ListsDetectedEntriesTicksThemAndSavesTheSelection) {
                           "Omega Aggressive|Aggressive (Winapp3.ini)|"}));
   EXPECT_EQ(afterSetAll, (Lines{"Beta Cache|Internet|x", "Alpha Logs|Utilities|x",
                                 "Gamma Warned|Utilities|", "Omega Aggressive|Aggressive (Winapp3.ini)|"}));
+  EXPECT_EQ(note, "warning: Signs you out.");
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].text, "Signs you out.\r\n\r\nTick \"Gamma Warned\"?");
   EXPECT_EQ(filtered, Lines{"Alpha Logs|Utilities|x"});
