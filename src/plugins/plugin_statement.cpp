@@ -260,27 +260,7 @@ bool MatchesPluginPattern(std::string_view name, std::string_view pattern, char 
 
 bool PluginWildcardMatch(std::string_view text, std::string_view pattern) {
   const std::string t = UpperCase(text), p = UpperCase(pattern);
-  // Iterative match with one back-track point for the last "*": linear in practice, never
-  // exponential on a hostile pattern.
-  size_t ti = 0, pi = 0, star = std::string::npos, mark = 0;
-  while (ti < t.size()) {
-    // A "*" of the pattern is always a wildcard, even against a "*" in the text (registry
-    // key names may hold one).
-    if (pi < p.size() && p[pi] == '*') {
-      star = pi++;
-      mark = ti;
-    } else if (pi < p.size() && (p[pi] == '?' || p[pi] == t[ti])) {
-      ++ti;
-      ++pi;
-    } else if (star != std::string::npos) {
-      pi = star + 1;
-      ti = ++mark;
-    } else {
-      return false;
-    }
-  }
-  while (pi < p.size() && p[pi] == '*') ++pi;
-  return pi == p.size();
+  return WildcardMatchFolded(std::string_view(t), std::string_view(p), [](char c) { return c; });
 }
 
 bool HasPluginWildcard(std::string_view s) {

@@ -38,6 +38,31 @@ std::string JoinPluginPath(std::string_view folder, std::string_view name);
 bool MatchesPluginPattern(std::string_view name, std::string_view pattern, char mode);
 // "*" and "?" matched against a text without regard to case.
 bool PluginWildcardMatch(std::string_view text, std::string_view pattern);
+// The match itself, on texts of any width: two characters are the same when `fold` makes them
+// so. Iterative with one back-track point for the last "*": linear in practice, never
+// exponential on a hostile pattern. A "*" of the pattern is always a wildcard, even against a
+// "*" in the text (registry key names may hold one).
+template <typename Char, typename Fold>
+bool WildcardMatchFolded(std::basic_string_view<Char> t, std::basic_string_view<Char> p, Fold fold) {
+  constexpr size_t kNone = std::basic_string_view<Char>::npos;
+  size_t ti = 0, pi = 0, star = kNone, mark = 0;
+  while (ti < t.size()) {
+    if (pi < p.size() && p[pi] == '*') {
+      star = pi++;
+      mark = ti;
+    } else if (pi < p.size() && (p[pi] == '?' || fold(p[pi]) == fold(t[ti]))) {
+      ++ti;
+      ++pi;
+    } else if (star != kNone) {
+      pi = star + 1;
+      ti = ++mark;
+    } else {
+      return false;
+    }
+  }
+  while (pi < p.size() && p[pi] == '*') ++pi;
+  return pi == p.size();
+}
 bool HasPluginWildcard(std::string_view s);
 std::vector<std::string> SplitPluginPath(std::string_view path);  // at every backslash
 

@@ -268,19 +268,7 @@ class EntryRun {
     ::RegKey k;
     if (k.OpenLink(hive, path, KEY_READ | KEY_SET_VALUE | sam) != ERROR_SUCCESS) return;
     for (const auto& sub : k.SubkeyNames()) Key(hive, path + "\\" + sub, shown + "\\" + sub, sam);
-    for (const auto& value : ValueNames(k)) Value(hive, path, value, shown, sam);
-  }
-
-  static std::vector<std::string> ValueNames(HKEY key) {
-    std::vector<std::string> names;
-    char name[16384];
-    for (DWORD i = 0;; ++i) {
-      DWORD len = sizeof name;
-      if (RegEnumValueA(key, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        break;
-      names.emplace_back(name, len);
-    }
-    return names;
+    for (const auto& value : ValueNamesOf(k)) Value(hive, path, value, shown, sam);
   }
 
   static LONG DeleteTree(HKEY hive, const std::string& path, REGSAM sam) {

@@ -15,29 +15,6 @@ std::string Folded(std::string_view s) {
   return out;
 }
 
-// Iterative match with one back-track point for the last "*": linear in practice, never
-// exponential on a hostile mask.
-template <typename Char>
-bool MaskMatch(std::basic_string_view<Char> t, std::basic_string_view<Char> p) {
-  size_t ti = 0, pi = 0, star = std::basic_string_view<Char>::npos, mark = 0;
-  while (ti < t.size()) {
-    if (pi < p.size() && p[pi] == '*') {
-      star = pi++;
-      mark = ti;
-    } else if (pi < p.size() && (p[pi] == '?' || FoldAscii(p[pi]) == FoldAscii(t[ti]))) {
-      ++ti;
-      ++pi;
-    } else if (star != std::basic_string_view<Char>::npos) {
-      pi = star + 1;
-      ti = ++mark;
-    } else {
-      return false;
-    }
-  }
-  while (pi < p.size() && p[pi] == '*') ++pi;
-  return pi == p.size();
-}
-
 template <typename Char>
 bool EveryFile(std::basic_string_view<Char> mask) {
   size_t stars = 0, dots = 0;
@@ -88,12 +65,12 @@ bool Winapp2FolderListed(std::string_view folder, const std::vector<std::string>
 
 bool Winapp2MaskMatch(std::wstring_view name, std::wstring_view mask) {
   if (EveryFile(mask)) return true;
-  return MaskMatch(name, mask);
+  return WildcardMatchFolded(name, mask, FoldAscii<wchar_t>);
 }
 
 bool Winapp2MaskMatch(std::string_view name, std::string_view mask) {
   if (EveryFile(mask)) return true;
-  return MaskMatch(name, mask);
+  return WildcardMatchFolded(name, mask, FoldAscii<char>);
 }
 
 bool TakesEveryFile(std::string_view mask) { return EveryFile(mask); }
